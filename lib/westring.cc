@@ -1,0 +1,644 @@
+#include "lib/westring.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <cwctype>
+#include <iconv.h>
+
+#include "lib/casefold.h"
+#include "lib/codepage.h"
+
+namespace {
+
+int checked_size(int64_t n) {
+    if (n < 0 || n > INT_MAX / static_cast<int64_t>(sizeof(wchar_t))) {
+        std::fputs("Westring: string too long\n", stderr);
+        std::abort();
+    }
+    return static_cast<int>(n);
+}
+
+int wide_length(const wchar_t* text) {
+    return checked_size(static_cast<int64_t>(std::wcslen(text)));
+}
+
+thread_local wchar_t scratch_char;
+
+constexpr wchar_t kReplacement = 0x2302;  // shown for bytes a code page cannot convert
+
+}  // namespace
+
+Westring::Westring() : data_(inline_), capacity_(kInline) { inline_[0] = 0; }
+
+Westring::Westring(const wchar_t* text) : Westring() {
+    if (text) assign(text, wide_length(text));
+}
+
+Westring::Westring(const wchar_t* text, int n) : Westring() {
+    if (text && n > 0) assign(text, n);
+}
+
+Westring::Westring(const char* utf8) : Westring() {
+    if (utf8) FromUTF8(utf8);
+}
+
+Westring::Westring(const char* text, int cp) : Westring() {
+    if (text) FromCodePage(text, cp);
+}
+
+Westring::Westring(const Estring& latin1) : Westring() {
+    int n = latin1.strlen();
+    reserve_discard(n);
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(latin1.c_str());
+    for (int i = 0; i < n; i++) data_[i] = p[i];
+    data_[n] = 0;
+}
+
+Westring::Westring(int room) : Westring() { reserve_discard(room); }
+
+Westring::Westring(const Westring& other) : Westring() { assign(other.data_, other.strlen()); }
+
+Westring::Westring(Westring&& other) noexcept : Westring() {
+    if (other.on_heap()) {
+        data_ = other.data_;
+        capacity_ = other.capacity_;
+        other.data_ = other.inline_;
+        other.capacity_ = kInline;
+        other.inline_[0] = 0;
+    } else {
+        std::wmemcpy(inline_, other.inline_, kInline);
+    }
+}
+
+Westring::~Westring() {
+    if (on_heap()) delete[] data_;
+}
+
+Westring& Westring::operator=(const Westring& other) {
+    if (this != &other) assign(other.data_, other.strlen());
+    return *this;
+}
+
+Westring& Westring::operator=(Westring&& other) noexcept {
+    if (this == &other) return *this;
+    if (other.on_heap()) {
+        if (on_heap()) delete[] data_;
+        data_ = other.data_;
+        capacity_ = other.capacity_;
+        other.data_ = other.inline_;
+        other.capacity_ = kInline;
+        other.inline_[0] = 0;
+    } else {
+        std::wmemcpy(data_, other.inline_, std::wcslen(other.inline_) + 1);
+    }
+    return *this;
+}
+
+Westring& Westring::operator=(const wchar_t* text) {
+    if (!text) {
+        data_[0] = 0;
+        return *this;
+    }
+    if (text >= data_ && text < data_ + capacity_) {
+        Westring copy(text);
+        return *this = copy;
+    }
+    assign(text, wide_length(text));
+    return *this;
+}
+
+void Westring::assign(const wchar_t* text, int n) {
+    reserve_discard(n);
+    std::wmemmove(data_, text, n);
+    data_[n] = 0;
+}
+
+void Westring::reserve_discard(int n) {
+    if (n < capacity_) return;
+    int size = checked_size(static_cast<int64_t>(n) + 1);
+    wchar_t* block = new wchar_t[size];
+    if (on_heap()) delete[] data_;
+    data_ = block;
+    capacity_ = size;
+    data_[0] = 0;
+}
+
+void Westring::reserve_keep(int n) {
+    if (n < capacity_) return;
+    int64_t wanted = static_cast<int64_t>(n) + n / 4 + 1;
+    if (wanted > INT_MAX / static_cast<int64_t>(sizeof(wchar_t))) wanted = checked_size(static_cast<int64_t>(n) + 1);
+    int size = static_cast<int>(wanted);
+    wchar_t* block = new wchar_t[size];
+    std::wmemcpy(block, data_, capacity_);
+    if (on_heap()) delete[] data_;
+    data_ = block;
+    capacity_ = size;
+}
+
+void Westring::set_length(int n) {
+    if (n < 0) n = 0;
+    if (n >= capacity_) n = capacity_ - 1;
+    data_[n] = 0;
+}
+
+int Westring::strlen() const { return static_cast<int>(std::wcslen(data_)); }
+
+wchar_t& Westring::operator[](int i) {
+    if (i >= 0 && i < capacity_ - 1) return data_[i];
+    scratch_char = data_[capacity_ - 1];
+    return scratch_char;
+}
+
+wchar_t Westring::operator[](int i) const {
+    if (i >= 0 && i < capacity_) return data_[i];
+    return data_[capacity_ - 1];
+}
+
+Westring& Westring::append(const wchar_t* text, int n) {
+    if (!text || n <= 0) return *this;
+    if (text >= data_ && text < data_ + capacity_) {
+        Westring copy(text, n);
+        return append(copy.data_, n);
+    }
+    int len = strlen();
+    int total = checked_size(static_cast<int64_t>(len) + n);
+    reserve_keep(total);
+    std::wmemcpy(data_ + len, text, n);
+    data_[total] = 0;
+    return *this;
+}
+
+Westring& Westring::operator+=(const Westring& s) {
+    if (&s == this) {
+        Westring copy(s);
+        return append(copy.data_, copy.strlen());
+    }
+    return append(s.data_, s.strlen());
+}
+
+Westring& Westring::operator+=(const wchar_t* text) {
+    if (!text) return *this;
+    return append(text, wide_length(text));
+}
+
+Westring& Westring::operator+=(wchar_t ch) {
+    if (ch == 0) return *this;
+    return append(&ch, 1);
+}
+
+Westring Westring::left(int n) const {
+    int len = strlen();
+    if (n < 0) n = 0;
+    if (n > len) n = len;
+    return Westring(data_, n);
+}
+
+Westring Westring::mid(int pos, int n) const {
+    int len = strlen();
+    if (pos < 0) pos = 0;
+    if (pos > len) pos = len;
+    int rest = len - pos;
+    if (n <= 0 || n > rest) n = rest;
+    return Westring(data_ + pos, n);
+}
+
+Westring Westring::right(int n) const {
+    int len = strlen();
+    if (n < 0) n = 0;
+    if (n > len) n = len;
+    return Westring(data_ + len - n, n);
+}
+
+Westring Westring::chop(int n) const {
+    int len = strlen();
+    if (n < 0) n = 0;
+    if (n >= len) return Westring();
+    return Westring(data_, len - n);
+}
+
+Westring Westring::pad(int n, wchar_t ch) const {
+    if (n <= 0) return Westring();
+    Westring out(n);
+    int len = strlen();
+    int keep = len < n ? len : n;
+    std::wmemcpy(out.data_, data_, keep);
+    std::wmemset(out.data_ + keep, ch, n - keep);
+    out.data_[n] = 0;
+    return out;
+}
+
+Westring Westring::lpad(int n, wchar_t ch) const {
+    if (n <= 0) return Westring();
+    int len = strlen();
+    if (len >= n) return Westring(data_ + len - n, n);
+    Westring out(n);
+    std::wmemset(out.data_, ch, n - len);
+    std::wmemcpy(out.data_ + n - len, data_, len);
+    out.data_[n] = 0;
+    return out;
+}
+
+Westring Westring::ltrim() const {
+    const wchar_t* p = data_;
+    while (*p && std::iswspace(static_cast<wint_t>(*p))) p++;
+    return Westring(p);
+}
+
+Westring Westring::rtrim() const {
+    int len = strlen();
+    while (len > 0 && std::iswspace(static_cast<wint_t>(data_[len - 1]))) len--;
+    return Westring(data_, len);
+}
+
+Westring Westring::trim() const { return ltrim().rtrim(); }
+
+Westring& Westring::upcase() {
+    CUnicodeCaseFold::Get().strupr(data_);
+    return *this;
+}
+
+Westring& Westring::downcase() {
+    for (wchar_t* p = data_; *p; p++) {
+        if (*p > 0) *p = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(*p)));
+    }
+    return *this;
+}
+
+int Westring::chr(wchar_t ch) const {
+    if (ch == 0) return -1;
+    const wchar_t* p = std::wcschr(data_, ch);
+    return p ? static_cast<int>(p - data_) : -1;
+}
+
+int Westring::chr(wchar_t ch, int n) const {
+    if (ch == 0 || n < 1) return -1;
+    for (int i = 0; data_[i]; i++) {
+        if (data_[i] == ch && --n == 0) return i;
+    }
+    return -1;
+}
+
+int Westring::rchr(wchar_t ch) const {
+    if (ch == 0) return -1;
+    const wchar_t* p = std::wcsrchr(data_, ch);
+    return p ? static_cast<int>(p - data_) : -1;
+}
+
+int Westring::chrQuote(wchar_t ch) const {
+    if (ch == 0) return -1;
+    bool inside = false;
+    for (int i = 0; data_[i]; i++) {
+        if (data_[i] == L'"') inside = !inside;
+        else if (!inside && data_[i] == ch) return i;
+    }
+    return -1;
+}
+
+int Westring::instr(const Westring& s, int start) const {
+    int len = strlen();
+    if (start < 0) start = 0;
+    if (start > len) return -1;
+    const wchar_t* p = std::wcsstr(data_ + start, s.data_);
+    return p ? static_cast<int>(p - data_) : -1;
+}
+
+int Westring::instri(const Westring& s) const {
+    Westring hay(*this), needle(s);
+    return hay.upcase().instr(needle.upcase());
+}
+
+bool Westring::subst(const Westring& from, const Westring& to) {
+    if (from.empty()) return false;
+    int at = instr(from);
+    if (at < 0) return false;
+    Westring out = left(at);
+    out += to;
+    out += data_ + at + from.strlen();
+    *this = out;
+    return true;
+}
+
+bool Westring::gsubst(const Westring& from, const Westring& to) {
+    if (from.empty()) return false;
+    int from_len = from.strlen();
+    Westring out;
+    const wchar_t* rest = data_;
+    bool any = false;
+    while (const wchar_t* hit = std::wcsstr(rest, from.data_)) {
+        out.append(rest, static_cast<int>(hit - rest));
+        out += to;
+        rest = hit + from_len;
+        any = true;
+    }
+    if (!any) return false;
+    out += rest;
+    *this = out;
+    return true;
+}
+
+static int last_separator(const wchar_t* text) {
+    int at = -1;
+    for (int i = 0; text[i]; i++) {
+        if (text[i] == L'/' || text[i] == L'\\') at = i;
+    }
+    return at;
+}
+
+Westring Westring::filename() const {
+    int at = last_separator(data_);
+    return at < 0 ? *this : Westring(data_ + at + 1);
+}
+
+Westring Westring::path() const {
+    int at = last_separator(data_);
+    if (at < 0) return Westring();
+    if (at == 2 && data_[1] == L':') return left(3);
+    return left(at);
+}
+
+Westring Westring::AppendBackslash() const {
+    int len = strlen();
+    if (len == 0 || data_[len - 1] == L'/') return *this;
+    return *this + L"/";
+}
+
+Westring Westring::RemoveBackslash() const {
+    int len = strlen();
+    if (len > 0 && data_[len - 1] == L'/' && (len >= 4 || data_[1] != L'/')) return chop(1);
+    return *this;
+}
+
+Estring Westring::ToAscii() const {
+    int len = strlen();
+    Estring out(len);
+    char* p = out.data();
+    int n = 0;
+    for (int i = 0; i < len; i++) {
+        char byte = static_cast<char>(data_[i] & 0xFF);
+        if (byte) p[n++] = byte;  // a zero low byte would end the text early
+    }
+    out.set_length(n);
+    return out;
+}
+
+// ---- code pages ----------------------------------------------------------
+
+namespace {
+
+// One converter per direction and code page, kept per thread: opening a
+// converter costs far more than a short conversion.
+struct ConverterCache {
+    int cp = 0;
+    bool to_unicode = false;
+    iconv_t cd = reinterpret_cast<iconv_t>(-1);
+    ~ConverterCache() {
+        if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    }
+    iconv_t get(int want_cp, bool want_to_unicode) {
+        if (cd != reinterpret_cast<iconv_t>(-1) && cp == want_cp && to_unicode == want_to_unicode) {
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+            return cd;
+        }
+        if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+        Estring name = CPName(want_cp);
+        cd = want_to_unicode ? iconv_open("UCS-4LE", name.c_str()) : iconv_open(name.c_str(), "UCS-4LE");
+        cp = want_cp;
+        to_unicode = want_to_unicode;
+        return cd;
+    }
+};
+
+thread_local ConverterCache decoder_cache;
+thread_local ConverterCache encoder_cache;
+
+wchar_t from_le32(const unsigned char* p) {
+    return static_cast<wchar_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
+
+}  // namespace
+
+bool Westring::FromCodePage(const char* text, int cp) {
+    return FromCodePage(text, text ? std::strlen(text) : 0, cp);
+}
+
+bool Westring::FromCodePage(const char* text, size_t n, int cp) {
+    data_[0] = 0;
+    iconv_t cd = decoder_cache.get(cp, true);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    reserve_discard(checked_size(static_cast<int64_t>(n)));
+    if (n == 0) return true;
+
+    bool ok = true;
+    int len = 0;
+    char* in = const_cast<char*>(text);
+    size_t in_left = n;
+    unsigned char chunk[4096];
+    while (in_left > 0) {
+        char* out = reinterpret_cast<char*>(chunk);
+        size_t out_left = sizeof chunk;
+        size_t r = iconv(cd, &in, &in_left, &out, &out_left);
+        int err = errno;
+        int got = static_cast<int>((sizeof chunk - out_left) / 4);
+        reserve_keep(len + got + 1);
+        for (int i = 0; i < got; i++) data_[len++] = from_le32(chunk + 4 * i);
+        if (r == static_cast<size_t>(-1) && err != E2BIG) {
+            // An invalid or incomplete sequence: mark one byte and go on.
+            data_[len++] = kReplacement;
+            in++;
+            in_left--;
+            ok = false;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    data_[len] = 0;
+    return ok;
+}
+
+Estring Westring::ToCodePage(int cp) const {
+    iconv_t cd = encoder_cache.get(cp, false);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return Estring();
+    int len = strlen();
+    Estring out(len);
+    int used = 0;
+    unsigned char in_chunk[4 * 256];
+    int pos = 0;
+    while (pos < len) {
+        int take = len - pos < 256 ? len - pos : 256;
+        for (int i = 0; i < take; i++) {
+            uint32_t c = static_cast<uint32_t>(data_[pos + i]);
+            in_chunk[4 * i] = c & 0xFF;
+            in_chunk[4 * i + 1] = (c >> 8) & 0xFF;
+            in_chunk[4 * i + 2] = (c >> 16) & 0xFF;
+            in_chunk[4 * i + 3] = (c >> 24) & 0xFF;
+        }
+        char* in = reinterpret_cast<char*>(in_chunk);
+        size_t in_left = 4 * static_cast<size_t>(take);
+        bool stopped = false;
+        while (in_left > 0) {
+            // Multi-byte code pages may need more than a byte per character.
+            out.reserve_keep(used + static_cast<int>(in_left) + 16);
+            char* dst = out.data() + used;
+            size_t dst_left = static_cast<size_t>(out.capacity() - 1 - used);
+            size_t r = iconv(cd, &in, &in_left, &dst, &dst_left);
+            used = static_cast<int>(dst - out.data());
+            if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+                stopped = true;  // a character the code page cannot represent
+                break;
+            }
+        }
+        if (stopped) break;
+        pos += take;
+    }
+    // Flush any shift state of stateful encodings.
+    out.reserve_keep(used + 16);
+    char* dst = out.data() + used;
+    size_t dst_left = static_cast<size_t>(out.capacity() - 1 - used);
+    iconv(cd, nullptr, nullptr, &dst, &dst_left);
+    used = static_cast<int>(dst - out.data());
+    out.data()[used] = 0;
+    // A converted 0 byte would end the text there, which is what a C string means.
+    return out;
+}
+
+// ---- UTF-8 ---------------------------------------------------------------
+
+bool Westring::FromUTF8(const char* text) { return FromUTF8(text, text ? std::strlen(text) : 0); }
+
+bool Westring::FromUTF8(const char* text, size_t n) {
+    reserve_discard(checked_size(static_cast<int64_t>(n < 20 ? 20 : n / 2)));
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    bool ok = true;
+    int len = 0;
+    size_t i = 0;
+    while (i < n) {
+        unsigned char b = p[i];
+        uint32_t c;
+        int extra;
+        if (b < 0x80) {
+            c = b;
+            extra = 0;
+        } else if ((b & 0xE0) == 0xC0) {
+            c = b & 0x1F;
+            extra = 1;
+        } else if ((b & 0xF0) == 0xE0) {
+            c = b & 0x0F;
+            extra = 2;
+        } else if ((b & 0xF8) == 0xF0) {
+            c = b & 0x07;
+            extra = 3;
+        } else {
+            c = b;  // a stray continuation byte or an impossible lead byte
+            extra = -1;
+        }
+        if (extra > 0) {
+            bool complete = true;
+            for (int k = 1; complete && k <= extra; k++) {
+                if (i + k >= n || (p[i + k] & 0xC0) != 0x80) complete = false;
+            }
+            if (complete) {
+                for (int k = 1; k <= extra; k++) c = (c << 6) | (p[i + k] & 0x3F);
+            } else {
+                c = b;  // a lead byte without its continuations
+                extra = -1;
+            }
+        }
+        if (extra < 0) {
+            ok = false;
+            extra = 0;
+        } else if (c == 0 && b != 0) {
+            c = 0xFFFFFFFFu;  // an overlong form of 0 cannot live in a C string
+            ok = false;
+        }
+        if (b == 0 && extra == 0) break;  // a real 0 byte ends the text
+        if (len + 1 >= capacity_) reserve_keep(len + 1);
+        data_[len++] = static_cast<wchar_t>(c);
+        i += 1 + extra;
+    }
+    data_[len] = 0;
+    return ok;
+}
+
+Estring Westring::ToUTF8() const {
+    int len = strlen();
+    Estring out(checked_size(static_cast<int64_t>(len) + len / 4));
+    int used = 0;
+    for (int i = 0; i < len; i++) {
+        uint32_t c = static_cast<uint32_t>(data_[i]);
+        char bytes[4];
+        int k;
+        if (c == 0xFFFFFFFFu) {
+            // The stored form of an overlong 0: give back the bytes it came from.
+            bytes[0] = static_cast<char>(0xC0);
+            bytes[1] = static_cast<char>(0x80);
+            k = 2;
+        } else if (c < 0x80) {
+            bytes[0] = static_cast<char>(c);
+            k = 1;
+        } else if (c < 0x800) {
+            bytes[0] = static_cast<char>(0xC0 | (c >> 6));
+            bytes[1] = static_cast<char>(0x80 | (c & 0x3F));
+            k = 2;
+        } else if (c < 0x10000) {
+            bytes[0] = static_cast<char>(0xE0 | (c >> 12));
+            bytes[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes[2] = static_cast<char>(0x80 | (c & 0x3F));
+            k = 3;
+        } else if (c < 0x200000) {
+            bytes[0] = static_cast<char>(0xF0 | (c >> 18));
+            bytes[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            bytes[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes[3] = static_cast<char>(0x80 | (c & 0x3F));
+            k = 4;
+        } else {
+            // Not representable in four bytes: the replacement character.
+            bytes[0] = static_cast<char>(0xEF);
+            bytes[1] = static_cast<char>(0xBF);
+            bytes[2] = static_cast<char>(0xBD);
+            k = 3;
+        }
+        if (used + k >= out.capacity()) out.reserve_keep(used + k);
+        std::memcpy(out.data() + used, bytes, k);
+        used += k;
+    }
+    out.data()[used] = 0;
+    return out;
+}
+
+// ---- comparison and concatenation -----------------------------------------
+
+bool operator==(const Westring& a, const Westring& b) { return fold_wcscasecmp(a.c_str(), b.c_str()) == 0; }
+bool operator!=(const Westring& a, const Westring& b) { return fold_wcscasecmp(a.c_str(), b.c_str()) != 0; }
+bool operator==(const Westring& a, const wchar_t* b) { return fold_wcscasecmp(a.c_str(), b ? b : L"") == 0; }
+bool operator!=(const Westring& a, const wchar_t* b) { return fold_wcscasecmp(a.c_str(), b ? b : L"") != 0; }
+
+Westring operator+(const Westring& a, const Westring& b) {
+    Westring out(a.strlen() + b.strlen());
+    out += a;
+    out += b;
+    return out;
+}
+
+Westring operator+(const Westring& a, const wchar_t* b) {
+    Westring out(a);
+    out += b;
+    return out;
+}
+
+Westring operator+(const wchar_t* a, const Westring& b) {
+    Westring out(a);
+    out += b;
+    return out;
+}
+
+Westring String(wchar_t ch, int n) {
+    if (n <= 0 || ch == 0) return Westring();
+    Westring out(n);
+    std::wmemset(out.data(), ch, n);
+    out.set_length(n);
+    return out;
+}

@@ -1,0 +1,1 @@
+// The program's command line and the places of its files.
