@@ -32,6 +32,11 @@ int fold_wcscasecmp(const wchar_t* a, const wchar_t* b) {
     const CUnicodeCaseFold& fold = CUnicodeCaseFold::Get();
     for (;; a++, b++) {
         wchar_t ua = fold.toupper(*a), ub = fold.toupper(*b);
-        if (ua != ub || *a == 0) return static_cast<int>(ua) - static_cast<int>(ub);
+        if (ua != ub || *a == 0) {
+            // Worked out in 64 bits: characters far apart must not overflow.
+            int64_t d = static_cast<int64_t>(ua) - static_cast<int64_t>(ub);
+            return d > 0 ? (d > INT32_MAX ? INT32_MAX : static_cast<int>(d))
+                         : (d < INT32_MIN ? INT32_MIN : static_cast<int>(d));
+        }
     }
 }

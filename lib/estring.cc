@@ -23,7 +23,9 @@ thread_local char scratch_byte;
 
 }  // namespace
 
-Estring::Estring() : data_(inline_), capacity_(kInline) { inline_[0] = 0; }
+// Buffers start zeroed: reading past the text (operator[] allows it up to the
+// last byte of the buffer) gives 0, never stale memory.
+Estring::Estring() : data_(inline_), capacity_(kInline), inline_{} {}
 
 Estring::Estring(const char* text) : Estring() {
     if (text) assign(text, checked_size(static_cast<int64_t>(std::strlen(text))));
@@ -96,7 +98,7 @@ void Estring::assign(const char* bytes, int n) {
 void Estring::reserve_discard(int n) {
     if (n < capacity_) return;
     int size = checked_size(static_cast<int64_t>(n) + 1);
-    char* block = new char[size];
+    char* block = new char[size]();
     if (on_heap()) delete[] data_;
     data_ = block;
     capacity_ = size;
@@ -108,7 +110,7 @@ void Estring::reserve_keep(int n) {
     int64_t wanted = static_cast<int64_t>(n) + n / 4 + 1;
     if (wanted > INT_MAX) wanted = checked_size(static_cast<int64_t>(n) + 1);
     int size = static_cast<int>(wanted);
-    char* block = new char[size];
+    char* block = new char[size]();
     std::memcpy(block, data_, capacity_);
     if (on_heap()) delete[] data_;
     data_ = block;
@@ -351,19 +353,24 @@ Estring FromBStr(const char* bytes, int n) {
 }
 
 Estring ExpandTabs(const char* text, int tab_size) {
-    Estring out;
-    if (!text) return out;
+    if (!text) return Estring();
     if (tab_size < 1) tab_size = 1;
+    // The length first, so that the result is written in one pass (appending
+    // byte by byte would rescan the text each time).
+    int64_t length = 0;
+    for (const char* p = text; *p; p++) length += *p == '\t' ? tab_size - length % tab_size : 1;
+    Estring out(checked_size(length));
+    char* dst = out.data();
     int column = 0;
     for (const char* p = text; *p; p++) {
         if (*p == '\t') {
             int spaces = tab_size - column % tab_size;
-            for (int i = 0; i < spaces; i++) out += ' ';
+            std::memset(dst + column, ' ', spaces);
             column += spaces;
         } else {
-            out += *p;
-            column++;
+            dst[column++] = *p;
         }
     }
+    dst[column] = 0;
     return out;
 }

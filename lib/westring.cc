@@ -32,7 +32,9 @@ constexpr wchar_t kReplacement = 0x2302;  // shown for bytes a code page cannot 
 
 }  // namespace
 
-Westring::Westring() : data_(inline_), capacity_(kInline) { inline_[0] = 0; }
+// Buffers start zeroed: reading past the text (operator[] allows it up to the
+// last byte of the buffer) gives 0, never stale memory.
+Westring::Westring() : data_(inline_), capacity_(kInline), inline_{} {}
 
 Westring::Westring(const wchar_t* text) : Westring() {
     if (text) assign(text, wide_length(text));
@@ -120,7 +122,7 @@ void Westring::assign(const wchar_t* text, int n) {
 void Westring::reserve_discard(int n) {
     if (n < capacity_) return;
     int size = checked_size(static_cast<int64_t>(n) + 1);
-    wchar_t* block = new wchar_t[size];
+    wchar_t* block = new wchar_t[size]();
     if (on_heap()) delete[] data_;
     data_ = block;
     capacity_ = size;
@@ -132,7 +134,7 @@ void Westring::reserve_keep(int n) {
     int64_t wanted = static_cast<int64_t>(n) + n / 4 + 1;
     if (wanted > INT_MAX / static_cast<int64_t>(sizeof(wchar_t))) wanted = checked_size(static_cast<int64_t>(n) + 1);
     int size = static_cast<int>(wanted);
-    wchar_t* block = new wchar_t[size];
+    wchar_t* block = new wchar_t[size]();
     std::wmemcpy(block, data_, capacity_);
     if (on_heap()) delete[] data_;
     data_ = block;

@@ -1,0 +1,73 @@
+// The program's Unicode case list and the table built from it.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "lib/casefold.h"
+
+namespace {
+
+TEST(CaseFoldTest, ListHoldsTheBmpPairs) {
+    ASSERT_EQ(CUnicodeCaseFold::PairCount(), 993);
+    const CUnicodeCaseFold::Pair* pairs = CUnicodeCaseFold::Pairs();
+    EXPECT_EQ(pairs[0].upper, 0x0041);
+    EXPECT_EQ(pairs[0].lower, 0x0061);
+    EXPECT_EQ(pairs[992].upper, 0xFF3A);
+    EXPECT_EQ(pairs[992].lower, 0xFF5A);
+}
+
+TEST(CaseFoldTest, PairsAreOneToOne) {
+    // Each letter appears in at most one pair, and no upper-case letter is
+    // itself the lower case of another: upper-casing twice changes nothing.
+    std::set<int> uppers, lowers;
+    const CUnicodeCaseFold::Pair* pairs = CUnicodeCaseFold::Pairs();
+    for (int i = 0; i < CUnicodeCaseFold::PairCount(); i++) {
+        EXPECT_TRUE(uppers.insert(pairs[i].upper).second) << std::hex << pairs[i].upper;
+        EXPECT_TRUE(lowers.insert(pairs[i].lower).second) << std::hex << pairs[i].lower;
+        EXPECT_NE(pairs[i].upper, pairs[i].lower);
+    }
+    for (int u : uppers) EXPECT_EQ(lowers.count(u), 0u) << std::hex << u;
+    const CUnicodeCaseFold& fold = CUnicodeCaseFold::Get();
+    for (int c = 0; c < 0x10000; c++) {
+        wchar_t once = fold.toupper(static_cast<wchar_t>(c));
+        ASSERT_EQ(fold.toupper(once), once) << std::hex << c;
+    }
+}
+
+TEST(CaseFoldTest, KnownLetters) {
+    const CUnicodeCaseFold& fold = CUnicodeCaseFold::Get();
+    struct Case {
+        wchar_t in, upper;
+    } cases[] = {
+        {L'a', L'A'},           {L'z', L'Z'},           {L'A', L'A'},
+        {L'1', L'1'},           {L'_', L'_'},           {0, 0},
+        {0x00E9, 0x00C9},       {0x00FF, 0x0178},       {0x00DF, 0x00DF},  // sharp s stays
+        {0x0451, 0x0401},       {0x0436, 0x0416},       {0x03C3, 0x03A3},
+        {0x03C2, 0x03C2},       {0x0101, 0x0100},       {0x0266, 0xA7AA},
+        {0xFF41, 0xFF21},       {0xFF5A, 0xFF3A},       {0x0131, 0x0131},  // dotless i is not in the list
+        {0x10428, 0x10428},     {0x1F600, 0x1F600},     {static_cast<wchar_t>(-1), static_cast<wchar_t>(-1)},
+    };
+    for (const Case& k : cases) EXPECT_EQ(fold.toupper(k.in), k.upper) << std::hex << static_cast<int>(k.in);
+}
+
+TEST(CaseFoldTest, GetReturnsOneTable) { EXPECT_EQ(&CUnicodeCaseFold::Get(), &CUnicodeCaseFold::Get()); }
+
+TEST(CaseFoldTest, StruprAndComparison) {
+    wchar_t text[] = L"stra\u00DFe \u00E9\u0451\U00010428";
+    CUnicodeCaseFold::Get().strupr(text);
+    EXPECT_STREQ(text, L"STRA\u00DFE \u00C9\u0401\U00010428");
+    CUnicodeCaseFold::Get().strupr(nullptr);  // harmless
+
+    EXPECT_EQ(fold_wcscasecmp(L"\u00C9t\u00E9", L"\u00E9T\u00C9"), 0);
+    EXPECT_LT(fold_wcscasecmp(L"abc", L"ABD"), 0);
+    EXPECT_GT(fold_wcscasecmp(L"abcd", L"ABC"), 0);
+    EXPECT_LT(fold_wcscasecmp(L"", L"a"), 0);
+    EXPECT_EQ(fold_wcscasecmp(L"", L""), 0);
+    // Characters far apart still give the right sign.
+    const wchar_t high[] = {static_cast<wchar_t>(0x7FFFFFFF), 0};
+    const wchar_t low[] = {static_cast<wchar_t>(-2), 0};
+    EXPECT_GT(fold_wcscasecmp(high, low), 0);
+    EXPECT_LT(fold_wcscasecmp(low, high), 0);
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+// UTF-8 and code-page conversions of Westring, and the code-page settings.
+#include <gtest/gtest.h>
+
+#include <iconv.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "lib/codepage.h"
+#include "lib/westring.h"
+
+namespace {
+
+std::string S(const Estring& e) { return e.c_str(); }
+std::wstring W(const Westring& w) { return w.c_str(); }
+
+// ---- UTF-8 -------------------------------------------------------------------
+
+TEST(Utf8Test, EveryCodePointRoundTrips) {
+    // All of U+0001..U+10FFFF in one text (over 4 MB of UTF-8); surrogates are
+    // not rejected, so they come back too.
+    const int last = 0x10FFFF;
+    Westring all(last);
+    for (int c = 1; c <= last; c++) all.data()[c - 1] = static_cast<wchar_t>(c);
+    all.set_length(last);
+    ASSERT_EQ(all.strlen(), last);
+
+    Estring utf8 = all.ToUTF8();
+    Westring back;
+    EXPECT_TRUE(back.FromUTF8(utf8.c_str()));
+    ASSERT_EQ(back.strlen(), last);
+    EXPECT_EQ(std::wmemcmp(back.c_str(), all.c_str(), last), 0);
+}
+
+TEST(Utf8Test, EncodingMatchesTheSystemConverter) {
+    // Every scalar value (no surrogates), compared with iconv's UTF-8.
+    std::vector<uint32_t> points;
+    for (uint32_t c = 1; c <= 0x10FFFF; c++) {
+        if (c < 0xD800 || c > 0xDFFF) points.push_back(c);
+    }
+    Westring text(static_cast<int>(points.size()));
+    for (size_t i = 0; i < points.size(); i++) text.data()[i] = static_cast<wchar_t>(points[i]);
+    text.set_length(static_cast<int>(points.size()));
+
+    iconv_t cd = iconv_open("UTF-8", "UCS-4LE");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    std::vector<char> expected(points.size() * 4);
+    char* in = reinterpret_cast<char*>(points.data());  // little-endian machine
+    size_t in_left = points.size() * 4;
+    char* out = expected.data();
+    size_t out_left = expected.size();
+    ASSERT_NE(iconv(cd, &in, &in_left, &out, &out_left), static_cast<size_t>(-1));
+    iconv_close(cd);
+    expected.resize(expected.size() - out_left);
+
+    Estring mine = text.ToUTF8();
+    ASSERT_EQ(static_cast<size_t>(mine.strlen()), expected.size());
+    EXPECT_EQ(std::memcmp(mine.c_str(), expected.data(), expected.size()), 0);
+}
+
+TEST(Utf8Test, SequenceLengths) {
+    struct Case {
+        wchar_t c;
+        int bytes;
+    } cases[] = {{0x7F, 1}, {0x80, 2}, {0x7FF, 2}, {0x800, 3}, {0xFFFF, 3}, {0x10000, 4}, {0x10FFFF, 4}};
+    for (const Case& k : cases) {
+        wchar_t text[2] = {k.c, 0};
+        EXPECT_EQ(Westring(text).ToUTF8().strlen(), k.bytes) << std::hex << static_cast<int>(k.c);
+    }
+}
+
+TEST(Utf8Test, ValidInput) {
+    Westring w;
+    EXPECT_TRUE(w.FromUTF8("\xC3\xA9"));
+    EXPECT_EQ(W(w), L"\u00E9");
+    EXPECT_TRUE(w.FromUTF8("a\xE2\x82\xAC" "b\xF0\x9F\x98\x80"));
+    EXPECT_EQ(W(w), L"a\u20ACb\U0001F600");
+    EXPECT_TRUE(w.FromUTF8(""));
+    EXPECT_TRUE(w.empty());
+    EXPECT_TRUE(w.FromUTF8(nullptr));
+    EXPECT_TRUE(w.empty());
+    // Overlong forms other than 0 and surrogates are accepted as they decode.
+    EXPECT_TRUE(w.FromUTF8("\xC1\x81"));
+    EXPECT_EQ(W(w), L"A");
+    EXPECT_TRUE(w.FromUTF8("\xED\xA0\x80"));
+    EXPECT_EQ(w[0], static_cast<wchar_t>(0xD800));
+}
+
+TEST(Utf8Test, InvalidBytesBecomeLatin1) {
+    struct Case {
+        const char* bytes;
+        std::wstring expected;
+    } cases[] = {
+        {"\xE9", L"\u00E9"},                        // a lone lead byte
+        {"\x80", L"\u0080"},                        // a stray continuation byte
+        {"a\xBF" "b", L"a\u00BFb"},
+        {"\xE2\x82", L"\u00E2\u0082"},              // truncated three-byte sequence
+        {"\xE2\x82" "A", L"\u00E2\u0082A"},         // interrupted sequence
+        {"\xF0\x9F\x98", L"\u00F0\u009F\u0098"},    // truncated four-byte sequence
+        {"\xF8\x88\x80\x80\x80", L"\u00F8\u0088\u0080\u0080\u0080"},  // no five-byte forms
+        {"\xFF\xFE", L"\u00FF\u00FE"},
+        {"\xC3" "\xC3\xA9", L"\u00C3\u00E9"},       // the bad byte alone is replaced
+    };
+    for (const Case& k : cases) {
+        Westring w;
+        EXPECT_FALSE(w.FromUTF8(k.bytes)) << k.bytes;
+        EXPECT_EQ(W(w), k.expected) << k.bytes;
+    }
+}
+
+TEST(Utf8Test, OverlongZeroIsStoredAsMinusOne) {
+    for (const char* zero : {"\xC0\x80", "\xE0\x80\x80", "\xF0\x80\x80\x80"}) {
+        Westring w;
+        EXPECT_FALSE(w.FromUTF8(zero));
+        ASSERT_EQ(w.strlen(), 1);
+        EXPECT_EQ(w[0], static_cast<wchar_t>(-1));
+    }
+    // ...and written back as the two-byte form it most likely came from.
+    Westring w;
+    w.FromUTF8("a\xC0\x80z");
+    EXPECT_EQ(S(w.ToUTF8()), "a\xC0\x80z");
+}
+
+TEST(Utf8Test, LengthLimitedInputStopsAtZero) {
+    Westring w;
+    EXPECT_TRUE(w.FromUTF8("ab\0cd", 5));
+    EXPECT_EQ(W(w), L"ab");
+    EXPECT_TRUE(w.FromUTF8("\xC3\xA9xyz", 2));
+    EXPECT_EQ(W(w), L"\u00E9");
+    EXPECT_FALSE(w.FromUTF8("\xC3\xA9", 1));  // cut inside the sequence
+    EXPECT_EQ(W(w), L"\u00C3");
+}
+
+TEST(Utf8Test, UnencodableValuesGiveReplacementCharacter) {
+    wchar_t text[] = {L'a', static_cast<wchar_t>(0x7FFFFFFF), L'b', 0};
+    EXPECT_EQ(S(Westring(text).ToUTF8()), "a\xEF\xBF\xBD" "b");
+}
+
+TEST(Utf8Test, LongInvalidTextDoesNotOverflow) {
+    // Every other byte invalid, far past the initial room of n / 2.
+    std::string bytes;
+    for (int i = 0; i < 1500000; i++) bytes += (i % 2) ? "\xA0" : "\xE4\xBD\xA0";
+    Westring w;
+    EXPECT_FALSE(w.FromUTF8(bytes.c_str()));
+    ASSERT_EQ(w.strlen(), 1500000);
+    EXPECT_EQ(w[0], L'\u4F60');
+    EXPECT_EQ(w[1], L'\u00A0');
+}
+
+// ---- code pages --------------------------------------------------------------
+
+TEST(CodePageTest, Names) {
+    EXPECT_EQ(S(CPName(819)), "ISO-8859-1");
+    EXPECT_EQ(S(CPName(878)), "KOI8-R");
+    EXPECT_EQ(S(CPName(20866)), "KOI8-R");
+    EXPECT_EQ(S(CPName(850)), "CP850");
+    EXPECT_EQ(S(CPName(1251)), "CP1251");
+}
+
+TEST(CodePageTest, KnownCharacters) {
+    struct Case {
+        int cp;
+        const char* bytes;
+        const wchar_t* text;
+    } cases[] = {
+        {850, "\x82\x80\x9C\xB0", L"\u00E9\u00C7\u00A3\u2591"},
+        {1251, "\xC0\xE0\xA8\xB8\x80", L"\u0410\u0430\u0401\u0451\u0402"},
+        {819, "\xE9\xFF\xA0", L"\u00E9\u00FF\u00A0"},
+        {878, "\xC1\xE1\xB3", L"\u0430\u0410\u0401"},
+        {20866, "\xD2", L"\u0440"},
+    };
+    for (const Case& k : cases) {
+        Westring w;
+        EXPECT_TRUE(w.FromCodePage(k.bytes, k.cp)) << k.cp;
+        EXPECT_EQ(W(w), k.text) << k.cp;
+        EXPECT_EQ(S(w.ToCodePage(k.cp)), k.bytes) << k.cp;
+    }
+}
+
+TEST(CodePageTest, EveryByteRoundTrips) {
+    for (int cp : {850, 1251, 819, 878}) {
+        std::string bytes;
+        for (int b = 1; b < 256; b++) {
+            if (cp == 1251 && b == 0x98) continue;  // the one byte CP1251 leaves unassigned
+            bytes += static_cast<char>(b);
+        }
+        Westring w;
+        EXPECT_TRUE(w.FromCodePage(bytes.c_str(), cp)) << cp;
+        EXPECT_EQ(w.strlen(), static_cast<int>(bytes.size())) << cp;
+        EXPECT_EQ(S(w.ToCodePage(cp)), bytes) << cp;
+    }
+}
+
+TEST(CodePageTest, UnknownCodePage) {
+    Westring w(L"old content");
+    EXPECT_FALSE(w.FromCodePage("abc", 99999));
+    EXPECT_TRUE(w.empty());
+    EXPECT_EQ(S(Westring(L"abc").ToCodePage(99999)), "");
+    EXPECT_TRUE(Westring("abc", 99999).empty());
+}
+
+TEST(CodePageTest, UnmappableByteGivesHouseSign) {
+    Westring w;
+    EXPECT_FALSE(w.FromCodePage("a\x98" "b", 1251));
+    EXPECT_EQ(W(w), L"a\u2302b");
+    EXPECT_FALSE(w.FromCodePage("\x98\x98", 1251));
+    EXPECT_EQ(W(w), L"\u2302\u2302");
+    EXPECT_TRUE(w.FromCodePage("", 1251));
+    EXPECT_TRUE(w.empty());
+}
+
+TEST(CodePageTest, LongTextWithBadBytesAcrossChunks) {
+    // Far past one converter chunk and past 1 MB, an unmapped byte every 997.
+    std::string bytes;
+    const int n = 1200000;
+    for (int i = 0; i < n; i++) bytes += (i % 997 == 500) ? '\x98' : static_cast<char>(0xC0 + i % 64);
+    Westring w;
+    EXPECT_FALSE(w.FromCodePage(bytes.c_str(), bytes.size(), 1251));
+    ASSERT_EQ(w.strlen(), n);
+    for (int i = 0; i < n; i += 1) {
+        wchar_t want = (i % 997 == 500) ? L'\u2302' : static_cast<wchar_t>(0x410 + i % 64);
+        if (w[i] != want) {
+            ADD_FAILURE() << "at " << i;
+            break;
+        }
+    }
+}
+
+TEST(CodePageTest, ToCodePageStopsAtFirstUnrepresentable) {
+    EXPECT_EQ(S(Westring(L"abc\u4E00def").ToCodePage(850)), "abc");
+    EXPECT_EQ(S(Westring(L"\u20ACx").ToCodePage(819)), "");
+    EXPECT_EQ(S(Westring(L"\u0416\u00E9").ToCodePage(1251)), "\xC6");
+    EXPECT_EQ(S(Westring(L"").ToCodePage(850)), "");
+}
+
+TEST(CodePageTest, ToCodePageOfLongText) {
+    Westring w(String(L'\u00E9', 300000));
+    Estring e = w.ToCodePage(850);
+    ASSERT_EQ(e.strlen(), 300000);
+    EXPECT_EQ(e[299999], '\x82');
+}
+
+TEST(CodePageTest, ProgramCodePage) {
+    int saved = codepage;
+    codepage = 850;
+    EXPECT_EQ(S(MkEstring(Westring(L"\u00E9t\u00E9"))), "\x82t\x82");
+    EXPECT_EQ(W(MkWestring(Estring("\x82t\x82"))), L"\u00E9t\u00E9");
+    codepage = 0;  // no setting: 850
+    EXPECT_EQ(S(MkEstring(Westring(L"\u00E9"))), "\x82");
+    codepage = 1251;
+    EXPECT_EQ(W(MkWestring(Estring("\xC0"))), L"\u0410");
+    codepage = saved;
+
+    int saved_text = text_codepage;
+    text_codepage = 0;
+    EXPECT_EQ(DefaultTextCodePage(), 819);
+    text_codepage = 1252;
+    EXPECT_EQ(DefaultTextCodePage(), 1252);
+    text_codepage = saved_text;
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// Case tables, case-insensitive comparison and the order of file names.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <clocale>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "lib/nls.h"
+#include "tests/lib/locale_guard.h"
+
+namespace {
+
+int sign(int v) { return (v > 0) - (v < 0); }
+
+TEST(NlsTest, NarrowTablesFollowTheLocale) {
+    nls_init();  // "C" locale: ASCII letters only
+    char text[] = "Hello, W\xE9rld_1";
+    EXPECT_STREQ(nls_strupr(text), "HELLO, W\xE9RLD_1");
+    EXPECT_STREQ(nls_strlwr(text), "hello, w\xE9rld_1");
+    EXPECT_EQ(nls_strupr(static_cast<char*>(nullptr)), nullptr);
+}
+
+TEST(NlsTest, NarrowComparison) {
+    nls_init();
+    EXPECT_EQ(nls_stricmp("Readme.TXT", "README.txt"), 0);
+    EXPECT_LT(nls_stricmp("abc", "ABD"), 0);
+    EXPECT_EQ(nls_stricmp("abc", "abd"), 'C' - 'D');
+    EXPECT_GT(nls_stricmp("abc", "ab"), 0);
+    EXPECT_EQ(nls_stricmp("", ""), 0);
+    EXPECT_GT(nls_stricmp("\xE9", "z"), 0);  // bytes compare as unsigned
+    EXPECT_EQ(nls_strnicmp("abcX", "ABCy", 3), 0);
+    EXPECT_NE(nls_strnicmp("abcX", "ABCy", 4), 0);
+    EXPECT_EQ(nls_strnicmp("a", "b", 0), 0);
+    EXPECT_EQ(nls_strnicmp("ab", "AB", 10), 0);
+}
+
+TEST(NlsTest, WideCase) {
+    EXPECT_EQ(nls_toupper(L'\u00E9'), L'\u00C9');
+    EXPECT_EQ(nls_toupper(L'\U00010428'), L'\U00010428');
+    EXPECT_EQ(nls_tolower(L'Q'), L'q');
+    EXPECT_EQ(nls_tolower(L'_'), L'_');
+    EXPECT_EQ(nls_tolower(static_cast<wchar_t>(-1)), static_cast<wchar_t>(-1));
+    wchar_t text[] = L"\u00E9t\u00E9 ABC";
+    EXPECT_STREQ(nls_strupr(text), L"\u00C9T\u00C9 ABC");
+    {
+        CLocaleGuard unicode(LC_CTYPE, "C.UTF-8");
+        if (unicode.ok()) {
+            EXPECT_EQ(nls_tolower(L'\u0416'), L'\u0436');
+            EXPECT_STREQ(nls_strlwr(text), L"\u00E9t\u00E9 abc");
+        }
+    }
+    EXPECT_EQ(nls_strlwr(static_cast<wchar_t*>(nullptr)), nullptr);
+}
+
+TEST(NlsTest, WideComparison) {
+    EXPECT_EQ(nls_stricmp(L"\u0416\u00E9", L"\u0436\u00C9"), 0);
+    EXPECT_EQ(nls_stricmp(L"a", L"c"), 'A' - 'C');
+    EXPECT_GT(nls_stricmp(L"abc", L"AB"), 0);
+    EXPECT_EQ(nls_strnicmp(L"abcX", L"ABCy", 3), 0);
+    EXPECT_LT(nls_strnicmp(L"abcX", L"ABCy", 4), 0);
+}
+
+TEST(NlsTest, ExactFileNameComparison) {
+    EXPECT_EQ(fncompare(L"File", L"File"), 0);
+    EXPECT_NE(fncompare(L"File", L"file"), 0);
+    EXPECT_LT(fncompare(L"File", L"file"), 0);
+    EXPECT_LT(fncompare(L"ab", L"abc"), 0);
+    EXPECT_EQ(fncomparen(L"abcX", L"abcY", 3), 0);
+    EXPECT_NE(fncomparen(L"abcX", L"abcY", 4), 0);
+    EXPECT_EQ(fncomparen(L"x", L"y", 0), 0);
+    EXPECT_EQ(fncompare(nullptr, L""), 0);
+}
+
+TEST(FileNameOrderTest, EdgeCases) {
+    EXPECT_LT(nls_fname_cmp(L"_b", L"a"), 0);
+    EXPECT_LT(nls_fname_cmp(L"_", L"0"), 0);
+    EXPECT_GT(nls_fname_cmp(L"abc", L"ab"), 0);
+    EXPECT_LT(nls_fname_cmp(L"ab", L"abc"), 0);
+    EXPECT_EQ(nls_fname_cmp(L"ABC", L"abc"), 0);
+    EXPECT_EQ(nls_fname_cmp(L"\u00C9t\u00E9", L"\u00E9T\u00C9"), 0);
+    EXPECT_EQ(nls_fname_cmp(L"", L""), 0);
+    EXPECT_LT(nls_fname_cmp(L"", L"_"), 0);  // the end sorts before "_"
+    EXPECT_LT(nls_fname_cmp(L"a_b", L"a.b"), 0);
+    EXPECT_LT(nls_fname_cmp(L"a_b", L"ab"), 0);
+    EXPECT_GT(nls_fname_cmp(L"b", L"A"), 0);
+    EXPECT_EQ(nls_fname_cmp(L"b", L"a"), 'B' - 'A');
+    EXPECT_LT(nls_fname_cmp(L"_x", L"\x01x"), 0);  // both weigh 1; "_" comes first
+    EXPECT_GT(nls_fname_cmp(L"\x01x", L"_x"), 0);
+    EXPECT_EQ(nls_fname_cmp(nullptr, L""), 0);
+}
+
+// Random names from a small alphabet that holds every special weight: "_",
+// the control character 1 that weighs the same, letters in both cases,
+// digits, dots and letters with and beyond the case table.
+std::vector<std::wstring> random_names(unsigned seed, int count) {
+    const wchar_t alphabet[] = {L'_', 0x01, L'a', L'A', L'b', L'B', L'0', L'9', L'.', L'-',
+                                0xE9, 0xC9, 0x436, 0x416, 0x10428, 0x10400};
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> length(0, 4);
+    std::uniform_int_distribution<int> letter(0, sizeof alphabet / sizeof alphabet[0] - 1);
+    std::vector<std::wstring> names;
+    for (int i = 0; i < count; i++) {
+        std::wstring name;
+        for (int n = length(rng); n > 0; n--) name += alphabet[letter(rng)];
+        names.push_back(name);
+    }
+    return names;
+}
+
+TEST(FileNameOrderTest, IsAStrictWeakOrder) {
+    std::vector<std::wstring> names = random_names(12345, 120);
+    int n = static_cast<int>(names.size());
+    std::vector<std::vector<int>> cmp(n, std::vector<int>(n));
+    for (int i = 0; i < n; i++)
+        for (int j = 0; j < n; j++) cmp[i][j] = sign(nls_fname_cmp(names[i].c_str(), names[j].c_str()));
+    for (int i = 0; i < n; i++) {
+        ASSERT_EQ(cmp[i][i], 0);
+        for (int j = 0; j < n; j++) {
+            ASSERT_EQ(cmp[i][j], -cmp[j][i]) << "antisymmetry";
+            for (int k = 0; k < n; k++) {
+                // Both "less" and "equivalent" must be transitive.
+                if (cmp[i][j] < 0 && cmp[j][k] < 0) {
+                    ASSERT_LT(cmp[i][k], 0) << i << " " << j << " " << k;
+                }
+                if (cmp[i][j] == 0 && cmp[j][k] == 0) {
+                    ASSERT_EQ(cmp[i][k], 0) << i << " " << j << " " << k;
+                }
+            }
+        }
+    }
+}
+
+TEST(FileNameOrderTest, StableSortIsConsistentAndStable) {
+    std::vector<std::wstring> names = random_names(777, 3000);
+    struct Item {
+        std::wstring name;
+        int original;
+    };
+    std::vector<Item> items;
+    for (int i = 0; i < static_cast<int>(names.size()); i++) items.push_back({names[i], i});
+    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        return nls_fname_cmp(a.name.c_str(), b.name.c_str()) < 0;
+    });
+    for (size_t i = 1; i < items.size(); i++) {
+        int c = nls_fname_cmp(items[i - 1].name.c_str(), items[i].name.c_str());
+        ASSERT_LE(c, 0) << i;
+        if (c == 0) {
+            ASSERT_LT(items[i - 1].original, items[i].original) << "equal names keep their order";
+        }
+    }
+    // Sorting an already sorted list changes nothing.
+    std::vector<Item> again = items;
+    std::stable_sort(again.begin(), again.end(), [](const Item& a, const Item& b) {
+        return nls_fname_cmp(a.name.c_str(), b.name.c_str()) < 0;
+    });
+    for (size_t i = 0; i < items.size(); i++) ASSERT_EQ(again[i].original, items[i].original);
+}
+
+TEST(FileNameOrderTest, PanelLikeOrder) {
+    std::vector<std::wstring> names = {L"zeta", L"Alpha", L"_build", L"alpha2", L"ALPHA", L"beta", L"1st", L"a"};
+    std::stable_sort(names.begin(), names.end(),
+                     [](const std::wstring& a, const std::wstring& b) { return nls_fname_cmp(a.c_str(), b.c_str()) < 0; });
+    std::vector<std::wstring> expected = {L"_build", L"1st", L"a", L"Alpha", L"ALPHA", L"alpha2", L"beta", L"zeta"};
+    EXPECT_EQ(names, expected);
+}
+
+}  // namespace

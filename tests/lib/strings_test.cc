@@ -1,0 +1,414 @@
+// Estring and Westring: comparisons, slicing, growth and aliasing.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <clocale>
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+#include "lib/estring.h"
+#include "lib/westring.h"
+#include "tests/lib/locale_guard.h"
+
+namespace {
+
+std::string S(const Estring& e) { return e.c_str(); }
+std::wstring W(const Westring& w) { return w.c_str(); }
+
+// ---- Estring ---------------------------------------------------------------
+
+TEST(EstringTest, NullTextGivesEmptyString) {
+    Estring a(static_cast<const char*>(nullptr));
+    EXPECT_TRUE(a.empty());
+    Estring b("x");
+    b = static_cast<const char*>(nullptr);
+    EXPECT_EQ(S(b), "");
+    b += static_cast<const char*>(nullptr);
+    EXPECT_EQ(S(b), "");
+    EXPECT_TRUE(Estring("") == static_cast<const char*>(nullptr));
+}
+
+TEST(EstringTest, ComparisonsIgnoreCase) {
+    EXPECT_TRUE(Estring("ABC") == Estring("abc"));
+    EXPECT_TRUE(Estring("ABC") == "abc");
+    EXPECT_FALSE(Estring("ABC") != "aBc");
+    EXPECT_TRUE(Estring("a") < Estring("B"));
+    EXPECT_TRUE(Estring("a") < "B");
+    EXPECT_TRUE(Estring("B") > "a");
+    EXPECT_TRUE(Estring("b") >= "B");
+    EXPECT_TRUE(Estring("b") <= "B");
+    EXPECT_FALSE(Estring("abd") <= "ABC");
+    EXPECT_TRUE(Estring("ab") < "abc");
+    EXPECT_TRUE(Estring("x") != Estring("y"));
+}
+
+TEST(EstringTest, Concatenation) {
+    Estring a("foo");
+    EXPECT_EQ(S(a + "bar"), "foobar");
+    EXPECT_EQ(S("bar" + a), "barfoo");
+    EXPECT_EQ(S(a + Estring("!")), "foo!");
+    a += '!';
+    a += Estring("?");
+    a += "#";
+    a += '\0';  // a 0 byte cannot be part of the text
+    EXPECT_EQ(S(a), "foo!?#");
+    EXPECT_EQ(a.strlen(), 6);
+}
+
+TEST(EstringTest, IndexStaysInsideBuffer) {
+    Estring a("abc");
+    EXPECT_EQ(a[0], 'a');
+    EXPECT_EQ(a[3], '\0');
+    const Estring& c = a;
+    EXPECT_EQ(c[10], '\0');    // past the text, inside the buffer
+    EXPECT_EQ(c[1000], '\0');  // the last byte of the buffer
+    EXPECT_EQ(c[-5], '\0');
+    a[1] = 'X';
+    a[1000] = 'Z';  // lands nowhere
+    a[-1] = 'Z';
+    a[20] = 'Z';    // the last byte holds the terminator of a full buffer
+    EXPECT_EQ(S(a), "aXc");
+    EXPECT_EQ(c[1000], '\0');
+    EXPECT_EQ(a.capacity(), Estring::kInline);
+    Estring big(std::string(100, 'b').c_str());
+    a = "x";
+    big = "y";
+    const Estring& cb = big;
+    EXPECT_EQ(cb[50], 'b');  // old text stays in the buffer, never stale memory
+    EXPECT_EQ(cb[500], '\0');
+}
+
+TEST(EstringTest, AppendingToLongTextStaysLinear) {
+    // Tabs expanded in one pass over a long line.
+    std::string line;
+    for (int i = 0; i < 200000; i++) line += "ab\t";
+    Estring expanded = ExpandTabs(line.c_str(), 8);
+    ASSERT_EQ(expanded.strlen(), 200000 * 8);
+    EXPECT_EQ(S(expanded.left(10)), "ab      ab");
+    EXPECT_EQ(S(ExpandTabs("\t", 1000000)).size(), 1000000u);
+}
+
+TEST(EstringTest, Slicing) {
+    Estring h("hello");
+    EXPECT_EQ(S(h.left(2)), "he");
+    EXPECT_EQ(S(h.left(-1)), "");
+    EXPECT_EQ(S(h.left(99)), "hello");
+    EXPECT_EQ(S(h.mid(2, 0)), "llo");
+    EXPECT_EQ(S(h.mid(2)), "llo");
+    EXPECT_EQ(S(h.mid(1, 3)), "ell");
+    EXPECT_EQ(S(h.mid(1, 99)), "ello");
+    EXPECT_EQ(S(h.mid(9, 2)), "");
+    EXPECT_EQ(S(h.mid(-3, 2)), "he");
+    EXPECT_EQ(S(h.right(3)), "llo");
+    EXPECT_EQ(S(h.right(99)), "hello");
+    EXPECT_EQ(S(h.right(-2)), "");
+    EXPECT_EQ(S(h.chop(2)), "hel");
+    EXPECT_EQ(S(h.chop(5)), "");
+    EXPECT_EQ(S(h.chop(99)), "");
+    EXPECT_EQ(S(h.chop(0)), "hello");
+}
+
+TEST(EstringTest, Padding) {
+    EXPECT_EQ(S(Estring("abcdef").lpad(3)), "def");
+    EXPECT_EQ(S(Estring("ab").lpad(4, '0')), "00ab");
+    EXPECT_EQ(S(Estring("ab").lpad(0)), "");
+    EXPECT_EQ(S(Estring("ab").pad(4, '.')), "ab..");
+    EXPECT_EQ(S(Estring("abcdef").pad(3)), "abc");
+    EXPECT_EQ(S(Estring("").pad(2)), "  ");
+    EXPECT_EQ(S(Estring("x").pad(-1)), "");
+    // Far past the inline buffer.
+    Estring wide = Estring("end").lpad(5000, '-');
+    EXPECT_EQ(wide.strlen(), 5000);
+    EXPECT_EQ(S(wide.right(4)), "-end");
+}
+
+TEST(EstringTest, Trimming) {
+    Estring t(" \t a b \n ");
+    EXPECT_EQ(S(t.ltrim()), "a b \n ");
+    EXPECT_EQ(S(t.rtrim()), " \t a b");
+    EXPECT_EQ(S(t.trim()), "a b");
+    EXPECT_EQ(S(Estring("   ").trim()), "");
+    EXPECT_EQ(S(Estring("").trim()), "");
+}
+
+TEST(EstringTest, Searching) {
+    Estring s("a,b,\"c,d\",e");
+    EXPECT_EQ(s.chr(','), 1);
+    EXPECT_EQ(s.rchr(','), 9);
+    EXPECT_EQ(s.chr('z'), -1);
+    EXPECT_EQ(s.chr('\0'), -1);
+    EXPECT_EQ(s.rchr('\0'), -1);
+    EXPECT_EQ(Estring("\"c,d\",e").chrQuote(','), 5);
+    EXPECT_EQ(Estring("'x y' z").chrQuote(' ', '\''), 5);
+    EXPECT_EQ(Estring("\"unclosed, quote").chrQuote(','), -1);
+    EXPECT_EQ(Estring("abc").chrQuote('\0'), -1);
+}
+
+TEST(EstringTest, Backslashes) {
+    EXPECT_EQ(S(Estring("").AppendBackslash()), "");
+    EXPECT_EQ(S(Estring("/usr").AppendBackslash()), "/usr/");
+    EXPECT_EQ(S(Estring("/usr/").AppendBackslash()), "/usr/");
+    EXPECT_EQ(S(Estring("/").RemoveBackslash()), "");
+    EXPECT_EQ(S(Estring("//").RemoveBackslash()), "//");
+    EXPECT_EQ(S(Estring("/usr/").RemoveBackslash()), "/usr");
+    EXPECT_EQ(S(Estring("ab/").RemoveBackslash()), "ab");
+    EXPECT_EQ(S(Estring("/usr").RemoveBackslash()), "/usr");
+    EXPECT_EQ(S(Estring("").RemoveBackslash()), "");
+}
+
+TEST(EstringTest, FreeFunctions) {
+    EXPECT_EQ(S(String('x', 3)), "xxx");
+    EXPECT_EQ(S(String('x', 0)), "");
+    EXPECT_EQ(S(String('x', -4)), "");
+    EXPECT_EQ(String('y', 100000).strlen(), 100000);
+    EXPECT_EQ(S(IntToStr(0L)), "0");
+    EXPECT_EQ(S(IntToStr(-42L)), "-42");
+    EXPECT_EQ(S(IntToStr(static_cast<int64_t>(255), 16)), "FF");
+    EXPECT_EQ(S(IntToStr(static_cast<int64_t>(-35), 36)), "-Z");
+    EXPECT_EQ(S(IntToStr(INT64_MAX, 10)), "9223372036854775807");
+    EXPECT_EQ(S(IntToStr(INT64_MIN, 10)), "-9223372036854775808");
+    EXPECT_EQ(S(esprintf("%d-%s", 7, "x")), "7-x");
+    Estring cut = esprintf("%s", std::string(5000, 'q').c_str());
+    EXPECT_EQ(cut.strlen(), 1023);
+    EXPECT_EQ(S(FromBStr("name    xx", 8)), "name");
+    EXPECT_EQ(S(FromBStr("ab\0cd", 5)), "ab");
+    EXPECT_EQ(S(FromBStr(nullptr, 3)), "");
+    EXPECT_EQ(S(ExpandTabs("a\tb", 4)), "a   b");
+    EXPECT_EQ(S(ExpandTabs("\tx", 8)), "        x");
+    EXPECT_EQ(S(ExpandTabs("abcd\te", 4)), "abcd    e");
+    EXPECT_EQ(S(ExpandTabs("a\t\tb", 2)), "a   b");
+    EXPECT_EQ(S(ExpandTabs(nullptr, 4)), "");
+}
+
+// ---- growth ------------------------------------------------------------------
+
+TEST(EstringGrowthTest, InlineUpToTwentyBytes) {
+    Estring s;
+    EXPECT_EQ(s.capacity(), 21);
+    s = std::string(20, 'a').c_str();
+    EXPECT_EQ(s.capacity(), 21);
+    s = std::string(21, 'a').c_str();
+    EXPECT_EQ(s.capacity(), 22);  // assignment takes exactly n + 1
+    EXPECT_EQ(Estring(100).capacity(), 101);
+    EXPECT_EQ(Estring(5).capacity(), 21);
+}
+
+TEST(EstringGrowthTest, AppendingGrowsByAQuarter) {
+    Estring s(std::string(20, 'a').c_str());
+    s += 'b';  // n = 21 does not fit 21: 21 + 5 + 1
+    EXPECT_EQ(s.capacity(), 27);
+    EXPECT_EQ(s.strlen(), 21);
+    s += "cccccc";  // 27: fits no more, 27 + 6 + 1
+    EXPECT_EQ(s.capacity(), 34);
+    std::string expected = std::string(20, 'a') + "b" + "cccccc";
+    EXPECT_EQ(S(s), expected);
+}
+
+TEST(EstringGrowthTest, NeverShrinks) {
+    Estring s(std::string(500, 'z').c_str());
+    int room = s.capacity();
+    s = "short";
+    EXPECT_EQ(s.capacity(), room);
+    s = Estring("tiny");
+    EXPECT_EQ(s.capacity(), room);
+    Estring inline_text("moved");
+    s = std::move(inline_text);
+    EXPECT_EQ(s.capacity(), room);
+    EXPECT_EQ(S(s), "moved");
+}
+
+TEST(EstringGrowthTest, PastOneMegabyte) {
+    Estring s;
+    std::string chunk;
+    for (int i = 0; i < 4096; i++) chunk += static_cast<char>('a' + i % 26);
+    const int n = 3 * 1024 * 1024;
+    int previous_capacity = s.capacity();
+    while (s.strlen() < n) {
+        s += chunk.c_str();
+        ASSERT_GE(s.capacity(), previous_capacity);  // never shrinks
+        previous_capacity = s.capacity();
+    }
+    ASSERT_EQ(s.strlen(), n);
+    EXPECT_GT(s.capacity(), n);
+    EXPECT_LE(s.capacity(), n + n / 4 + 1);
+    EXPECT_EQ(s[0], 'a');
+    EXPECT_EQ(s[n - 1], chunk.back());
+    EXPECT_EQ(S(s.right(3)), S(s.mid(n - 3)));
+    Estring copy(s);
+    EXPECT_TRUE(copy == s);
+    EXPECT_EQ(copy.capacity(), n + 1);  // a copy takes exactly what it needs
+    copy += copy;
+    EXPECT_EQ(copy.strlen(), 2 * n);
+    EXPECT_EQ(copy.capacity(), 2 * n + (2 * n) / 4 + 1);
+}
+
+TEST(EstringAliasTest, SelfAppendAndAssign) {
+    Estring s("abc");
+    s += s;
+    EXPECT_EQ(S(s), "abcabc");
+    s += s.c_str();
+    EXPECT_EQ(S(s), "abcabcabcabc");
+    s = s;
+    EXPECT_EQ(S(s), "abcabcabcabc");
+    s = s.c_str() + 9;  // a piece of itself
+    EXPECT_EQ(S(s), "abc");
+    s.append(s.c_str() + 1, 2);
+    EXPECT_EQ(S(s), "abcbc");
+    // Self-append that must reallocate: the source moves while copying.
+    Estring big(std::string(20, 'q').c_str());
+    big += big;
+    EXPECT_EQ(S(big), std::string(40, 'q'));
+    big = std::move(big);
+    EXPECT_EQ(big.strlen(), 40);
+}
+
+TEST(EstringTest, MoveLeavesSourceUsable) {
+    Estring a(std::string(100, 'm').c_str());
+    Estring b(std::move(a));
+    EXPECT_EQ(b.strlen(), 100);
+    EXPECT_TRUE(a.empty());  // NOLINT: moved-from strings are empty and usable
+    a += "again";
+    EXPECT_EQ(S(a), "again");
+    Estring c("inline");
+    Estring d(std::move(c));
+    EXPECT_EQ(S(d), "inline");
+}
+
+// ---- Westring ----------------------------------------------------------------
+
+TEST(WestringTest, Constructors) {
+    EXPECT_TRUE(Westring(static_cast<const wchar_t*>(nullptr)).empty());
+    EXPECT_TRUE(Westring(static_cast<const char*>(nullptr)).empty());
+    EXPECT_EQ(W(Westring("caf\xC3\xA9")), L"caf\u00E9");                 // UTF-8
+    EXPECT_EQ(W(Westring("caf\x82", 850)), L"caf\u00E9");                 // code page
+    EXPECT_EQ(W(Westring(Estring("caf\xE9"))), L"caf\u00E9");             // Latin-1 widening
+    EXPECT_EQ(W(Westring(L"abcdef", 3)), L"abc");
+    EXPECT_EQ(Westring(300).capacity(), 301);
+}
+
+TEST(WestringTest, EqualityFoldsCase) {
+    EXPECT_TRUE(Westring(L"ABC") == L"abc");
+    EXPECT_TRUE(Westring(L"\u00C9t\u00C9") == Westring(L"\u00E9t\u00E9"));
+    EXPECT_TRUE(Westring(L"\u0416") == L"\u0436");  // Cyrillic Zhe
+    EXPECT_TRUE(Westring(L"ab") != L"abc");
+    EXPECT_TRUE(Westring(L"") == static_cast<const wchar_t*>(nullptr));
+    EXPECT_FALSE(Westring(L"\U00010400") == L"\U00010428");  // beyond the table
+}
+
+TEST(WestringTest, CaseConversion) {
+    CLocaleGuard unicode(LC_CTYPE, "C.UTF-8");
+    if (!unicode.ok()) GTEST_SKIP() << "no C.UTF-8 locale";
+    Westring s(L"Stra\u00DFe \u00E9\u0451 abc");
+    s.upcase();
+    EXPECT_EQ(W(s), L"STRA\u00DFE \u00C9\u0401 ABC");  // sharp s has no one-letter upper case
+    s.downcase();
+    EXPECT_EQ(W(s), L"stra\u00DFe \u00E9\u0451 abc");
+}
+
+TEST(WestringTest, Slicing) {
+    Westring h(L"hello");
+    EXPECT_EQ(W(h.mid(2, 0)), L"llo");
+    EXPECT_EQ(W(h.mid(9, 2)), L"");
+    EXPECT_EQ(W(h.left(2)), L"he");
+    EXPECT_EQ(W(h.right(2)), L"lo");
+    EXPECT_EQ(W(h.chop(1)), L"hell");
+    EXPECT_EQ(W(Westring(L"abcdef").lpad(3)), L"def");
+    EXPECT_EQ(W(Westring(L"ab").lpad(4, L'0')), L"00ab");
+    EXPECT_EQ(W(Westring(L"ab").pad(4, L'.')), L"ab..");
+    EXPECT_EQ(W(Westring(L" \t x \n").trim()), L"x");
+    const Westring& c = h;
+    EXPECT_EQ(c[500], L'\0');
+    h[500] = L'x';
+    EXPECT_EQ(W(h), L"hello");
+}
+
+TEST(WestringTest, TrimUsesWideSpaceClass) {
+    CLocaleGuard unicode(LC_CTYPE, "C.UTF-8");
+    if (!unicode.ok()) GTEST_SKIP() << "no C.UTF-8 locale";
+    EXPECT_EQ(W(Westring(L"\u3000 x\u3000").trim()), L"x");
+}
+
+TEST(WestringTest, Searching) {
+    Westring s(L"one two one two");
+    EXPECT_EQ(s.instr(L"two"), 4);
+    EXPECT_EQ(s.instr(L"two", 5), 12);
+    EXPECT_EQ(s.instr(L"two", 99), -1);
+    EXPECT_EQ(s.instr(L"three"), -1);
+    EXPECT_EQ(s.instri(L"TWO ONE"), 4);
+    EXPECT_EQ(s.chr(L'o'), 0);
+    EXPECT_EQ(s.chr(L'o', 3), 8);
+    EXPECT_EQ(s.chr(L'o', 5), -1);
+    EXPECT_EQ(s.chr(L'o', 0), -1);
+    EXPECT_EQ(s.rchr(L'o'), 14);
+    EXPECT_EQ(Westring(L"\"a b\" c").chrQuote(L' '), 5);
+}
+
+TEST(WestringTest, Substitution) {
+    Westring s(L"a.b.c");
+    EXPECT_TRUE(s.subst(L".", L"::"));
+    EXPECT_EQ(W(s), L"a::b.c");
+    EXPECT_FALSE(s.subst(L"x", L"y"));
+    EXPECT_FALSE(s.subst(L"", L"y"));
+    Westring g(L"aXa");
+    EXPECT_TRUE(g.gsubst(L"a", L"aa"));  // inserted text is not searched again
+    EXPECT_EQ(W(g), L"aaXaa");
+    EXPECT_FALSE(g.gsubst(L"q", L"r"));
+    EXPECT_EQ(W(g), L"aaXaa");
+    Westring big(String(L'a', 50000));
+    EXPECT_TRUE(big.gsubst(L"a", L"bc"));
+    EXPECT_EQ(big.strlen(), 100000);
+}
+
+TEST(WestringTest, PathParts) {
+    EXPECT_EQ(W(Westring(L"/usr/bin/ls").filename()), L"ls");
+    EXPECT_EQ(W(Westring(L"/usr/bin/ls").path()), L"/usr/bin");
+    EXPECT_EQ(W(Westring(L"a\\b").filename()), L"b");
+    EXPECT_EQ(W(Westring(L"plain").filename()), L"plain");
+    EXPECT_EQ(W(Westring(L"plain").path()), L"");
+    EXPECT_EQ(W(Westring(L"C:/x").path()), L"C:/");
+    EXPECT_EQ(W(Westring(L"/x").path()), L"");
+    EXPECT_EQ(W(Westring(L"/").RemoveBackslash()), L"");
+    EXPECT_EQ(W(Westring(L"").AppendBackslash()), L"");
+    EXPECT_EQ(W(Westring(L"/tmp").AppendBackslash()), L"/tmp/");
+}
+
+TEST(WestringTest, ToAsciiTakesLowBytes) {
+    EXPECT_EQ(S(Westring(L"A\u00E9\u0141").ToAscii()), "A\xE9\x41");
+    EXPECT_EQ(S(Westring(L"a\u0100b").ToAscii()), "ab");  // a zero low byte is left out
+}
+
+TEST(WestringGrowthTest, SameRulesAsEstring) {
+    Westring s;
+    EXPECT_EQ(s.capacity(), 21);
+    s = std::wstring(20, L'a').c_str();
+    EXPECT_EQ(s.capacity(), 21);
+    s += L'b';
+    EXPECT_EQ(s.capacity(), 27);
+    Westring t(std::wstring(21, L'a').c_str());
+    EXPECT_EQ(t.capacity(), 22);
+    int room = t.capacity();
+    t = L"x";
+    EXPECT_EQ(t.capacity(), room);
+}
+
+TEST(WestringGrowthTest, PastOneMegabyteAndSelfAppend) {
+    Westring s(L"\u00E9x");
+    while (s.strlen() < 2 * 1024 * 1024) s += s;
+    EXPECT_EQ(s.strlen(), 2 * 1024 * 1024);
+    EXPECT_EQ(s[s.strlen() - 1], L'x');
+    Westring piece(L"abcdef");
+    piece = piece.c_str() + 2;
+    EXPECT_EQ(W(piece), L"cdef");
+    piece.append(piece.c_str(), 4);
+    EXPECT_EQ(W(piece), L"cdefcdef");
+    piece = piece;
+    EXPECT_EQ(W(piece), L"cdefcdef");
+}
+
+TEST(WestringTest, FreeString) {
+    EXPECT_EQ(W(String(L'\u2500', 3)), L"\u2500\u2500\u2500");
+    EXPECT_EQ(W(String(L'x', -1)), L"");
+}
+
+}  // namespace
