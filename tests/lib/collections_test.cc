@@ -1,0 +1,850 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "lib/objectstore.h"
+#include "lib/pathparts.h"
+#include "lib/smartptr.h"
+#include "lib/sortedcollection.h"
+#include "lib/strcoll.h"
+#include "lib/stringstore.h"
+
+namespace {
+
+// An element that records its own destruction, so that tests can prove each
+// element is destroyed exactly once.
+struct Tracked {
+    // How often the element with each id (index) was destroyed.
+    static std::vector<int>& times() {
+        static std::vector<int> counts;
+        return counts;
+    }
+    static int Times(int id) { return id < static_cast<int>(times().size()) ? times()[id] : 0; }
+    static std::vector<int> DestroyedIds() {
+        std::vector<int> ids;
+        for (int id = 0; id < static_cast<int>(times().size()); id++)
+            if (times()[id]) ids.push_back(id);
+        return ids;
+    }
+    static int live;
+
+    int id;
+    int key;
+    explicit Tracked(int id_, int key_ = 0) : id(id_), key(key_) { live++; }
+    ~Tracked() {
+        if (id >= static_cast<int>(times().size())) times().resize(id + 1);
+        times()[id]++;
+        live--;
+    }
+};
+int Tracked::live = 0;
+
+class TrackedTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Tracked::times().clear();
+        Tracked::live = 0;
+    }
+    void TearDown() override {
+        for (int id = 0; id < static_cast<int>(Tracked::times().size()); id++)
+            EXPECT_LE(Tracked::times()[id], 1) << "element " << id;
+        EXPECT_EQ(Tracked::live, 0);
+    }
+};
+
+using TrackedStore = TObjectStore<Tracked>;
+
+int IdAt(const TrackedStore& store, int i) { return store[i] ? store[i]->id : -1; }
+
+std::vector<int> Ids(const TrackedStore& store) {
+    std::vector<int> ids;
+    for (int i = 0; i < store.count(); i++) ids.push_back(IdAt(store, i));
+    return ids;
+}
+
+// Sorted by key; the id tells equal keys apart.
+class TrackedCollection : public TSortedCollection<Tracked, int> {
+public:
+    const int* KeyFromItem(const Tracked* item) const override { return &item->key; }
+    int compare(const int* a, const int* b) const override { return (*a > *b) - (*a < *b); }
+};
+
+std::vector<int> Keys(const TrackedCollection& c) {
+    std::vector<int> keys;
+    for (int i = 0; i < c.count(); i++) keys.push_back(c.At(i)->key);
+    return keys;
+}
+
+std::vector<int> Ids(const TrackedCollection& c) {
+    std::vector<int> ids;
+    for (int i = 0; i < c.count(); i++) ids.push_back(c.At(i)->id);
+    return ids;
+}
+
+// --- growth ---------------------------------------------------------------
+
+TEST(CollectionGrowth, NextCapacity) {
+    struct Case {
+        int from, to;
+    } cases[] = {
+        {10, 13}, {13, 16}, {16, 20}, {20, 26}, {26, 33}, {100, 130}, {130, 169}, {169, 219},
+        {0, 1},   {1, 2},   {2, 3},   {3, 4},   {INT_MAX - 1, INT_MAX}, {2000000000, INT_MAX},
+        {INT_MAX, -1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NextCapacity(c.from), c.to) << c.from;
+}
+
+TEST_F(TrackedTest, ObjectStoreGrowsBy13Over10From10) {
+    TrackedStore store;
+    std::vector<int> capacities{store.capacity()};
+    for (int i = 0; i < 27; i++) {
+        store.AddObject(new Tracked(i));
+        if (store.capacity() != capacities.back()) capacities.push_back(store.capacity());
+    }
+    EXPECT_EQ(capacities, (std::vector<int>{10, 13, 16, 20, 26, 33}));
+    std::vector<int> expected(27);
+    for (int i = 0; i < 27; i++) expected[i] = i;
+    EXPECT_EQ(Ids(store), expected);
+}
+
+TEST_F(TrackedTest, ObjectStoreGrowsOnEleventhAdd) {
+    TrackedStore store;
+    for (int i = 0; i < 10; i++) store.AddObject(new Tracked(i));
+    EXPECT_EQ(store.capacity(), 10);
+    store.AddObject(new Tracked(10));
+    EXPECT_EQ(store.capacity(), 13);
+    EXPECT_EQ(store.count(), 11);
+}
+
+TEST_F(TrackedTest, InsertObjectGrowsToo) {
+    TrackedStore store;
+    for (int i = 0; i < 25; i++) {
+        store[0];
+        store.InsertObject(new Tracked(i));
+    }
+    EXPECT_EQ(store.capacity(), 26);
+    EXPECT_EQ(IdAt(store, 0), 24);
+    EXPECT_EQ(IdAt(store, 24), 0);
+}
+
+TEST_F(TrackedTest, SortedCollectionGrowsBy13Over10From100) {
+    TrackedCollection c;
+    std::vector<int> capacities{c.capacity()};
+    for (int i = 0; i < 170; i++) {
+        ASSERT_EQ(c.AddItem(new Tracked(i, 169 - i)), 0);
+        if (c.capacity() != capacities.back()) capacities.push_back(c.capacity());
+    }
+    EXPECT_EQ(capacities, (std::vector<int>{100, 130, 169, 219}));
+    for (int i = 0; i < 170; i++) EXPECT_EQ(c.At(i)->key, i);
+}
+
+// --- ObjectStore cursor ---------------------------------------------------
+
+TEST_F(TrackedTest, EmptyStoreNavigation) {
+    TrackedStore store;
+    EXPECT_EQ(store.GetFirst(), nullptr);
+    EXPECT_EQ(store.GetLast(), nullptr);
+    EXPECT_EQ(store.current(), -1);
+    EXPECT_EQ(store.GetNext(), nullptr);
+    EXPECT_EQ(store.GetPrevious(), nullptr);
+    EXPECT_EQ(store.GetCurrent(), nullptr);
+    EXPECT_EQ(store.RemoveCurrent(), nullptr);
+    store.DestroyCurrent();
+    EXPECT_EQ(store.count(), 0);
+}
+
+TEST_F(TrackedTest, AddObjectMakesItCurrent) {
+    TrackedStore store;
+    store.AddObject(new Tracked(1));
+    store.AddObject(new Tracked(2));
+    EXPECT_EQ(store.current(), 1);
+    EXPECT_EQ(store.GetCurrent()->id, 2);
+}
+
+TEST_F(TrackedTest, GetNextPastEndThenGetPrevious) {
+    TrackedStore store;
+    for (int i = 0; i < 3; i++) store.AddObject(new Tracked(i));
+    EXPECT_EQ(store.GetFirst()->id, 0);
+    EXPECT_EQ(store.GetNext()->id, 1);
+    EXPECT_EQ(store.GetNext()->id, 2);
+    EXPECT_EQ(store.GetNext(), nullptr);
+    EXPECT_EQ(store.current(), 3);
+    EXPECT_EQ(store.GetNext(), nullptr);
+    EXPECT_EQ(store.current(), 3);
+    ASSERT_NE(store.GetPrevious(), nullptr);
+    EXPECT_EQ(store.GetCurrent()->id, 2);
+}
+
+TEST_F(TrackedTest, GetPreviousBeforeStartThenGetNext) {
+    TrackedStore store;
+    for (int i = 0; i < 2; i++) store.AddObject(new Tracked(i));
+    store.GetFirst();
+    EXPECT_EQ(store.GetPrevious(), nullptr);
+    EXPECT_EQ(store.current(), -1);
+    EXPECT_EQ(store.GetPrevious(), nullptr);
+    EXPECT_EQ(store.current(), -1);
+    EXPECT_EQ(store.GetNext()->id, 0);
+}
+
+TEST_F(TrackedTest, WalkBackwardsFromLast) {
+    TrackedStore store;
+    for (int i = 0; i < 4; i++) store.AddObject(new Tracked(i));
+    std::vector<int> seen;
+    for (Tracked* t = store.GetLast(); t; t = store.GetPrevious()) seen.push_back(t->id);
+    EXPECT_EQ(seen, (std::vector<int>{3, 2, 1, 0}));
+}
+
+TEST_F(TrackedTest, IndexOutOfRangeIsNull) {
+    TrackedStore store;
+    store.AddObject(new Tracked(0));
+    store.AddObject(new Tracked(1));
+    const TrackedStore& constant = store;
+    store.GetFirst();
+    EXPECT_EQ(constant[-1], nullptr);
+    EXPECT_EQ(constant[2], nullptr);
+    EXPECT_EQ(constant[INT_MAX], nullptr);
+    EXPECT_EQ(constant[1]->id, 1);
+    EXPECT_EQ(store.current(), 0);  // the constant form leaves the cursor alone
+    EXPECT_EQ(store[1]->id, 1);
+    EXPECT_EQ(store.current(), 1);
+    EXPECT_EQ(store[INT_MIN], nullptr);
+    EXPECT_EQ(store.GetCurrent(), nullptr);
+}
+
+TEST_F(TrackedTest, RemoveCurrentOnFirstOfTwo) {
+    TrackedStore store;
+    store.AddObject(new Tracked(0));
+    store.AddObject(new Tracked(1));
+    store.GetFirst();
+    Tracked* removed = store.RemoveCurrent();
+    ASSERT_NE(removed, nullptr);
+    EXPECT_EQ(removed->id, 0);
+    EXPECT_EQ(store.count(), 1);
+    EXPECT_EQ(store.GetCurrent()->id, 1);
+    // The store no longer owns it: it must still be alive, and ours to delete.
+    EXPECT_EQ(Tracked::Times(0), 0);
+    delete removed;
+}
+
+TEST_F(TrackedTest, RemoveCurrentOnLastLeavesCursorPastEnd) {
+    TrackedStore store;
+    store.AddObject(new Tracked(0));
+    store.AddObject(new Tracked(1));
+    Tracked* removed = store.RemoveCurrent();
+    EXPECT_EQ(removed->id, 1);
+    EXPECT_EQ(store.GetCurrent(), nullptr);
+    EXPECT_EQ(store.GetPrevious()->id, 0);
+    delete removed;
+}
+
+TEST_F(TrackedTest, RemovedElementOutlivesStore) {
+    Tracked* kept;
+    {
+        TrackedStore store;
+        for (int i = 0; i < 5; i++) store.AddObject(new Tracked(i));
+        store[2];
+        kept = store.RemoveCurrent();
+    }
+    EXPECT_EQ(Tracked::live, 1);
+    EXPECT_EQ(kept->id, 2);
+    delete kept;
+}
+
+TEST_F(TrackedTest, InsertObjectAtCurrent) {
+    TrackedStore store;
+    store.AddObject(new Tracked(0));
+    store.AddObject(new Tracked(1));
+    store.AddObject(new Tracked(2));
+    store[1];
+    store.InsertObject(new Tracked(9));
+    EXPECT_EQ(Ids(store), (std::vector<int>{0, 9, 1, 2}));
+    EXPECT_EQ(store.current(), 1);
+    EXPECT_EQ(store.GetCurrent()->id, 9);
+}
+
+TEST_F(TrackedTest, InsertObjectWithCursorOutOfRangeIsClamped) {
+    TrackedStore store;
+    store.AddObject(new Tracked(0));
+    store.AddObject(new Tracked(1));
+    EXPECT_EQ(store[50], nullptr);
+    store.InsertObject(new Tracked(2));  // beyond the end: appends
+    EXPECT_EQ(Ids(store), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(store.GetCurrent()->id, 2);
+    store.GetFirst();
+    store.GetPrevious();  // current = -1
+    store.InsertObject(new Tracked(3));
+    EXPECT_EQ(Ids(store), (std::vector<int>{3, 0, 1, 2}));
+    EXPECT_EQ(store.GetCurrent()->id, 3);
+}
+
+TEST_F(TrackedTest, InsertIntoEmptyStore) {
+    TrackedStore store;
+    store.InsertObject(new Tracked(7));
+    EXPECT_EQ(Ids(store), (std::vector<int>{7}));
+}
+
+// --- ObjectStore ownership --------------------------------------------------
+
+TEST_F(TrackedTest, DestroyCurrentDestroysOnlyThatOne) {
+    TrackedStore store;
+    for (int i = 0; i < 4; i++) store.AddObject(new Tracked(i));
+    store[1];
+    store.DestroyCurrent();
+    EXPECT_EQ(Tracked::DestroyedIds(), (std::vector<int>{1}));
+    EXPECT_EQ(Ids(store), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(store.GetCurrent()->id, 2);
+    store[10];
+    store.DestroyCurrent();  // out of range: nothing happens
+    EXPECT_EQ(store.count(), 3);
+}
+
+TEST_F(TrackedTest, DestroyAllDestroysEachOnceAndInOrder) {
+    static std::vector<int> order;
+    order.clear();
+    struct Ordered : TObjectStore<Tracked> {
+        ~Ordered() override { DestroyAll(); }
+        void DestroyObject(Tracked* p) override {
+            order.push_back(p->id);
+            delete p;
+        }
+    };
+    {
+        Ordered store;
+        for (int i = 0; i < 30; i++) store.AddObject(new Tracked(i));
+        store.DestroyAll();
+        EXPECT_EQ(store.count(), 0);
+        EXPECT_EQ(store.GetFirst(), nullptr);
+        EXPECT_EQ(Tracked::live, 0);
+        // Still usable afterwards; the destructor takes the rest.
+        store.AddObject(new Tracked(100));
+        store.AddObject(new Tracked(101));
+    }
+    std::vector<int> expected;
+    for (int i = 0; i < 30; i++) expected.push_back(i);
+    expected.push_back(100);
+    expected.push_back(101);
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(TrackedTest, DestructorDestroysEveryElement) {
+    {
+        TrackedStore store;
+        for (int i = 0; i < 1000; i++) store.AddObject(new Tracked(i));
+        store.AddObject(nullptr);  // a null element is skipped on destruction
+    }
+    EXPECT_EQ(Tracked::DestroyedIds().size(), 1000u);
+}
+
+TEST_F(TrackedTest, RemoveAllHandsEverythingBack) {
+    std::vector<Tracked*> mine;
+    {
+        TrackedStore store;
+        for (int i = 0; i < 3; i++) {
+            mine.push_back(new Tracked(i));
+            store.AddObject(mine.back());
+        }
+        store.RemoveAll();
+        EXPECT_EQ(store.count(), 0);
+    }
+    EXPECT_EQ(Tracked::live, 3);
+    for (Tracked* t : mine) delete t;
+}
+
+// A store whose elements are not its to delete.
+TEST_F(TrackedTest, DerivedDestroyObjectIsUsedByDestructor) {
+    Tracked a(1), b(2);
+    int calls = 0;
+    struct Borrowing : TObjectStore<Tracked> {
+        int* calls;
+        explicit Borrowing(int* c) : calls(c) {}
+        ~Borrowing() override { DestroyAll(); }
+        void DestroyObject(Tracked*) override { (*calls)++; }
+    };
+    {
+        Borrowing store(&calls);
+        store.AddObject(&a);
+        store.AddObject(&b);
+    }
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(Tracked::live, 2);
+}
+
+TEST(StringStore, KeepsInsertionOrder) {
+    WestringStore w;
+    w.Add(L"b");
+    w.Add(L"a");
+    w.AddObject(new Westring(L"c"));
+    ASSERT_EQ(w.count(), 3);
+    EXPECT_TRUE(*w[0] == L"b");
+    EXPECT_TRUE(*w[2] == L"c");
+    EstringStore e;
+    e.Add("x");
+    e.Add("x");  // no duplicate check in a store
+    EXPECT_EQ(e.count(), 2);
+}
+
+// --- SortedCollection -------------------------------------------------------
+
+TEST_F(TrackedTest, AddItemRefusesDuplicateAndCallerKeepsIt) {
+    TrackedCollection c;
+    EXPECT_EQ(c.AddItem(new Tracked(1, 5)), 0);
+    Tracked* twin = new Tracked(2, 5);
+    EXPECT_EQ(c.AddItem(twin), -1);
+    EXPECT_EQ(c.count(), 1);
+    EXPECT_EQ(Tracked::Times(2), 0);
+    delete twin;
+}
+
+TEST_F(TrackedTest, AddItemRefusesNull) {
+    TrackedCollection c;
+    EXPECT_EQ(c.AddItem(nullptr), -1);
+    c.unsorted = true;
+    EXPECT_EQ(c.AddItem(nullptr), -1);
+    EXPECT_EQ(c.count(), 0);
+}
+
+TEST_F(TrackedTest, AddItemKeepsKeyOrder) {
+    TrackedCollection c;
+    int keys[] = {5, 1, 9, 3, 7, 0, 8};
+    for (int i = 0; i < 7; i++) c.AddItem(new Tracked(i, keys[i]));
+    EXPECT_EQ(Keys(c), (std::vector<int>{0, 1, 3, 5, 7, 8, 9}));
+}
+
+// With duplicates, a new equal element goes in front of whichever equal
+// element the bisection met, and FindItem returns that one.
+TEST_F(TrackedTest, DuplicatesGoInFrontOfTheElementBisectionMeets) {
+    TrackedCollection c;
+    c.duplicates = true;
+    EXPECT_EQ(c.AddItem(new Tracked(1, 5)), 0);  // [1]
+    EXPECT_EQ(c.AddItem(new Tracked(2, 5)), 0);  // met 1 at 0: [2 1]
+    EXPECT_EQ(c.AddItem(new Tracked(3, 5)), 0);  // met 2 at 0: [3 2 1]
+    EXPECT_EQ(Ids(c), (std::vector<int>{3, 2, 1}));
+    int key = 5;
+    Tracked* found = c.FindItem(&key);  // bisection meets index 1 first
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->id, 2);
+    EXPECT_EQ(c.current(), 1);
+    int position = -1;
+    EXPECT_EQ(c.FindPosition(position, &key), 0);
+    EXPECT_EQ(position, 1);
+    EXPECT_EQ(c.AddItem(new Tracked(4, 5)), 0);  // met 2 at 1: [3 4 2 1]
+    EXPECT_EQ(Ids(c), (std::vector<int>{3, 4, 2, 1}));
+}
+
+TEST_F(TrackedTest, DuplicatesAmongOtherKeys) {
+    TrackedCollection c;
+    c.duplicates = true;
+    int keys[] = {1, 2, 4, 4, 4, 6, 8};  // ids 0..6
+    for (int i = 0; i < 7; i++) c.AddItem(new Tracked(i, keys[i]));
+    // Sorted insertions of increasing keys; equal 4s each go in front of
+    // the 4 that bisection met.
+    EXPECT_EQ(Keys(c), (std::vector<int>{1, 2, 4, 4, 4, 6, 8}));
+    int key = 4;
+    int position;
+    EXPECT_EQ(c.FindPosition(position, &key), 0);
+    EXPECT_EQ(position, 3);  // low 0, high 6: middle 3 is a 4
+    EXPECT_EQ(c.At(position)->key, 4);
+    key = 5;
+    EXPECT_EQ(c.FindPosition(position, &key), -1);
+    EXPECT_EQ(position, 5);
+    EXPECT_EQ(c.FindLessEqual(&key)->key, 4);
+    EXPECT_EQ(c.FindGreaterEqual(&key)->key, 6);
+}
+
+TEST_F(TrackedTest, FindPositionReportsInsertionPoint) {
+    TrackedCollection c;
+    int position = 99;
+    int key = 3;
+    EXPECT_EQ(c.FindPosition(position, &key), -1);
+    EXPECT_EQ(position, 0);
+    for (int k : {10, 20, 30}) c.AddItem(new Tracked(k, k));
+    struct Case {
+        int key, result, position;
+    } cases[] = {{5, -1, 0}, {10, 0, 0}, {15, -1, 1}, {20, 0, 1}, {25, -1, 2}, {30, 0, 2}, {35, -1, 3}};
+    for (const Case& t : cases) {
+        EXPECT_EQ(c.FindPosition(position, &t.key), t.result) << t.key;
+        EXPECT_EQ(position, t.position) << t.key;
+    }
+}
+
+TEST_F(TrackedTest, FindItemSetsCurrentOnlyWhenFound) {
+    TrackedCollection c;
+    for (int k : {10, 20, 30}) c.AddItem(new Tracked(k, k));
+    int key = 20;
+    EXPECT_EQ(c.FindItem(&key)->id, 20);
+    EXPECT_EQ(c.current(), 1);
+    key = 25;
+    EXPECT_EQ(c.FindItem(&key), nullptr);
+    EXPECT_EQ(c.current(), 1);
+}
+
+TEST_F(TrackedTest, FindGreaterEqualAndLessEqual) {
+    TrackedCollection c;
+    for (int k : {10, 20, 30}) c.AddItem(new Tracked(k, k));
+    struct Case {
+        int key, greater_equal, less_equal;  // expected keys, -1 for null
+    } cases[] = {{5, 10, -1}, {10, 10, 10}, {15, 20, 10}, {30, 30, 30}, {31, -1, 30}, {INT_MIN, 10, -1}, {INT_MAX, -1, 30}};
+    for (const Case& t : cases) {
+        Tracked* ge = c.FindGreaterEqual(&t.key);
+        EXPECT_EQ(ge ? ge->key : -1, t.greater_equal) << t.key;
+        EXPECT_EQ(c.GetCurrent(), ge);
+        Tracked* le = c.FindLessEqual(&t.key);
+        EXPECT_EQ(le ? le->key : -1, t.less_equal) << t.key;
+        EXPECT_EQ(c.GetCurrent(), le);
+    }
+}
+
+TEST_F(TrackedTest, FindOnEmptyCollection) {
+    TrackedCollection c;
+    int key = 1;
+    EXPECT_EQ(c.FindItem(&key), nullptr);
+    EXPECT_EQ(c.FindGreaterEqual(&key), nullptr);
+    EXPECT_EQ(c.FindLessEqual(&key), nullptr);
+    EXPECT_EQ(c.FindFirst(), nullptr);
+    EXPECT_EQ(c.FindNext(), nullptr);
+    c.DestroyCurrent();
+    EXPECT_EQ(c.RemoveCurrent(), nullptr);
+}
+
+TEST_F(TrackedTest, FindFirstFindNextWalk) {
+    TrackedCollection c;
+    for (int k : {3, 1, 2}) c.AddItem(new Tracked(k, k));
+    std::vector<int> seen;
+    for (Tracked* t = c.FindFirst(); t; t = c.FindNext()) seen.push_back(t->key);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(c.current(), 3);
+    EXPECT_EQ(c.FindNext(), nullptr);
+    EXPECT_EQ(c.current(), 3);
+}
+
+TEST_F(TrackedTest, SortedDestroyCurrentAndRemoveCurrent) {
+    TrackedCollection c;
+    for (int k : {1, 2, 3, 4}) c.AddItem(new Tracked(k, k));
+    int key = 2;
+    c.FindItem(&key);
+    c.DestroyCurrent();
+    EXPECT_EQ(Tracked::DestroyedIds(), (std::vector<int>{2}));
+    EXPECT_EQ(c.GetCurrent()->key, 3);
+    Tracked* taken = c.RemoveCurrent();
+    EXPECT_EQ(taken->key, 3);
+    EXPECT_EQ(Keys(c), (std::vector<int>{1, 4}));
+    EXPECT_EQ(Tracked::Times(3), 0);
+    delete taken;
+    EXPECT_EQ(c[1]->key, 4);
+    EXPECT_EQ(c.current(), 1);
+    EXPECT_EQ(c[2], nullptr);
+    EXPECT_EQ(c.At(-1), nullptr);
+}
+
+TEST_F(TrackedTest, SortedDestroyAllAndDestructor) {
+    {
+        TrackedCollection c;
+        c.duplicates = true;
+        for (int i = 0; i < 500; i++) c.AddItem(new Tracked(i, i % 7));
+        c.DestroyAll();
+        EXPECT_EQ(c.count(), 0);
+        EXPECT_EQ(Tracked::live, 0);
+        for (int i = 500; i < 600; i++) c.AddItem(new Tracked(i, i));
+    }
+    EXPECT_EQ(Tracked::DestroyedIds().size(), 600u);
+}
+
+TEST_F(TrackedTest, SortedRemoveAll) {
+    Tracked a(1, 1), b(2, 2);
+    {
+        TrackedCollection c;
+        c.AddItem(&b);
+        c.AddItem(&a);
+        EXPECT_EQ(c.FindFirst(), &a);
+        c.RemoveAll();
+    }
+    EXPECT_EQ(Tracked::live, 2);
+}
+
+TEST_F(TrackedTest, UnsortedAppendsAndSearchesEveryItem) {
+    TrackedCollection c;
+    c.unsorted = true;
+    for (int k : {5, 1, 5, 3}) EXPECT_EQ(c.AddItem(new Tracked(c.count(), k)), 0);
+    EXPECT_EQ(Keys(c), (std::vector<int>{5, 1, 5, 3}));
+    int key = 3;
+    EXPECT_EQ(c.FindItem(&key)->id, 3);
+    key = 5;
+    EXPECT_EQ(c.FindItem(&key)->id, 0);
+    key = 4;
+    int position;
+    EXPECT_EQ(c.FindPosition(position, &key), -1);
+    EXPECT_EQ(position, 4);
+}
+
+// --- property tests against the standard containers -------------------------
+
+TEST_F(TrackedTest, UniqueKeysMatchStdSet) {
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> pick(-50000, 50000);
+    TrackedCollection c;
+    std::set<int> reference;
+    for (int i = 0; i < 100000; i++) {
+        int k = pick(random);
+        Tracked* t = new Tracked(i, k);
+        bool inserted = reference.insert(k).second;
+        ASSERT_EQ(c.AddItem(t), inserted ? 0 : -1);
+        if (!inserted) delete t;
+    }
+    ASSERT_EQ(c.count(), static_cast<int>(reference.size()));
+    EXPECT_EQ(Keys(c), std::vector<int>(reference.begin(), reference.end()));
+    for (int i = 0; i < 20000; i++) {
+        int k = pick(random) + pick(random) % 3;
+        auto ge = reference.lower_bound(k);
+        Tracked* found_ge = c.FindGreaterEqual(&k);
+        if (ge == reference.end()) {
+            EXPECT_EQ(found_ge, nullptr);
+        } else {
+            ASSERT_TRUE(found_ge && found_ge->key == *ge) << k;
+        }
+        auto after = reference.upper_bound(k);
+        Tracked* found_le = c.FindLessEqual(&k);
+        if (after == reference.begin()) {
+            EXPECT_EQ(found_le, nullptr);
+        } else {
+            ASSERT_TRUE(found_le && found_le->key == *std::prev(after)) << k;
+        }
+        Tracked* exact = c.FindItem(&k);
+        EXPECT_EQ(exact != nullptr, reference.count(k) == 1);
+    }
+}
+
+TEST_F(TrackedTest, DuplicateKeysMatchStdSort) {
+    std::mt19937 random(777);
+    std::uniform_int_distribution<int> pick(0, 999);  // many repeats
+    TrackedCollection c;
+    c.duplicates = true;
+    std::vector<int> reference;
+    for (int i = 0; i < 60000; i++) {
+        int k = pick(random);
+        reference.push_back(k);
+        ASSERT_EQ(c.AddItem(new Tracked(i, k)), 0);
+    }
+    std::sort(reference.begin(), reference.end());
+    EXPECT_EQ(Keys(c), reference);
+    for (int k = -1; k <= 1000; k += 7) {
+        Tracked* found = c.FindItem(&k);
+        bool present = std::binary_search(reference.begin(), reference.end(), k);
+        ASSERT_EQ(found != nullptr, present) << k;
+        if (found) {
+            EXPECT_EQ(found->key, k);
+        }
+    }
+}
+
+// --- string collections -----------------------------------------------------
+
+std::vector<std::string> Texts(const StringCollection& c) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < c.count(); i++) texts.push_back(c.At(i)->c_str());
+    return texts;
+}
+
+TEST(StringCollection, EqualStringAddedTwiceIsKeptOnce) {
+    StringCollection c;
+    EXPECT_EQ(c.AddString("alpha"), 1);
+    EXPECT_EQ(c.AddString("alpha"), 0);  // the refused copy is freed (checked by the leak checker)
+    EXPECT_EQ(c.AddString("ALPHA"), 0);  // case does not count
+    EXPECT_EQ(c.count(), 1);
+    EXPECT_STREQ(c.At(0)->c_str(), "alpha");
+}
+
+TEST(StringCollection, OrderIgnoresCase) {
+    StringCollection c;
+    for (const char* s : {"b", "A", "c", "B2", ""}) c.AddString(s);
+    EXPECT_EQ(Texts(c), (std::vector<std::string>{"", "A", "b", "B2", "c"}));
+    Estring key("a");
+    ASSERT_NE(c.FindItem(&key), nullptr);
+    EXPECT_STREQ(c.FindItem(&key)->c_str(), "A");
+}
+
+TEST(StringCollection, AddStringOfNullTextAddsEmptyString) {
+    StringCollection c;
+    EXPECT_EQ(c.AddString(static_cast<const char*>(nullptr)), 1);
+    EXPECT_EQ(c.AddString(""), 0);
+}
+
+TEST(StringCollection, DuplicatesAllowedWhenAsked) {
+    StringCollection c;
+    c.duplicates = true;
+    EXPECT_EQ(c.AddString("x"), 1);
+    EXPECT_EQ(c.AddString("X"), 1);
+    EXPECT_EQ(c.count(), 2);
+}
+
+TEST(StringCollection, AddCSVAndToCSV) {
+    struct Case {
+        const char* line;
+        int added;
+        const char* csv;
+    } cases[] = {
+        {"x,y,x", 2, "x,y"},
+        {"", 0, ""},
+        {"x", 1, "x"},
+        {"x,", 1, "x"},
+        {"b,a,B", 2, "a,b"},
+        {"\"y,z\",x", 2, "x,y,z"},  // the quoted comma comes back unquoted
+        {"x,\"a\"\"b\"", 2, "a\"b,x"},
+    };
+    for (const Case& t : cases) {
+        StringCollection c;
+        EXPECT_EQ(c.AddCSV(t.line), t.added) << t.line;
+        EXPECT_STREQ(c.ToCSV().c_str(), t.csv) << t.line;
+    }
+}
+
+TEST(StringCollection, AddCSVCountsOnlyNewFields) {
+    StringCollection c;
+    EXPECT_EQ(c.AddCSV("a,b"), 2);
+    EXPECT_EQ(c.AddCSV("b,c,A"), 1);
+    EXPECT_STREQ(c.ToCSV().c_str(), "a,b,c");
+    EXPECT_EQ(c.AddCSV(nullptr), 0);
+}
+
+TEST(StringCollection, LongCSVLine) {
+    // Well past 1 MB: 150,000 distinct fields, in order so that each one is
+    // appended at the end.
+    std::string line;
+    char field[32];
+    for (int i = 0; i < 150000; i++) {
+        std::snprintf(field, sizeof field, "%sfield%07d", i ? "," : "", i);
+        line += field;
+    }
+    ASSERT_GT(line.size(), 1u << 20);
+    StringCollection c;
+    EXPECT_EQ(c.AddCSV(line.c_str()), 150000);
+    EXPECT_EQ(std::string(c.ToCSV().c_str()), line);
+}
+
+TEST(FnStringCollection, ComparesThroughCaseFold) {
+    FnStringCollection c;
+    EXPECT_EQ(c.AddString(L"Readme"), 1);
+    EXPECT_EQ(c.AddString(L"README"), 0);
+    EXPECT_EQ(c.AddString(L"\u00c4rger"), 1);  // Ä
+    EXPECT_EQ(c.AddString(L"\u00e4RGER"), 0);  // ä folds onto Ä
+    EXPECT_EQ(c.AddString(L"\u0434\u043e\u043c"), 1);
+    EXPECT_EQ(c.AddString(L"\u0414\u041e\u041c"), 0);
+    EXPECT_EQ(c.AddString(L"a"), 1);
+    ASSERT_EQ(c.count(), 4);
+    EXPECT_TRUE(*c.At(0) == L"a");
+    EXPECT_TRUE(*c.At(1) == L"readme");
+    Westring key(L"README");
+    EXPECT_NE(c.FindItem(&key), nullptr);
+}
+
+TEST(WestringCollection, SameComparisonAsFileNames) {
+    WestringCollection c;
+    EXPECT_EQ(c.AddString(L"\u00e9t\u00e9"), 1);
+    EXPECT_EQ(c.AddString(L"\u00c9T\u00c9"), 0);
+    EXPECT_EQ(c.AddString(L"b"), 1);
+    EXPECT_EQ(c.AddString(L"A"), 1);
+    ASSERT_EQ(c.count(), 3);
+    EXPECT_TRUE(*c.At(0) == L"a");
+    EXPECT_TRUE(*c.At(2) == L"\u00e9t\u00e9");
+}
+
+// --- CPathParts -------------------------------------------------------------
+
+std::vector<std::wstring> Parts(const CPathParts& p) {
+    std::vector<std::wstring> parts;
+    for (int i = 0; i < p.count(); i++) parts.push_back(p[i]->c_str());
+    return parts;
+}
+
+TEST(CPathParts, Splitting) {
+    struct Case {
+        const wchar_t* path;
+        std::vector<std::wstring> parts;
+        const wchar_t* joined;
+    } cases[] = {
+        {L"/usr/bin", {L"", L"usr", L"bin"}, L"/usr/bin"},
+        {L"a//b/", {L"a", L"b"}, L"a/b"},
+        {L"/", {L""}, L"/"},
+        {L"", {}, L""},
+        {L"//x", {L"", L"x"}, L"/x"},
+        {L"usr/", {L"usr"}, L"usr"},
+        {L"/usr/local/", {L"", L"usr", L"local"}, L"/usr/local"},
+        {L"x", {L"x"}, L"x"},
+        {L"///", {L""}, L"/"},
+        {L"a/ b /c", {L"a", L" b ", L"c"}, L"a/ b /c"},
+    };
+    for (const Case& t : cases) {
+        CPathParts p(t.path);
+        EXPECT_EQ(Parts(p), t.parts) << t.path;
+        EXPECT_EQ(std::wstring(p.Path().c_str()), t.joined) << t.path;
+    }
+}
+
+TEST(CPathParts, LongPath) {
+    std::wstring text;
+    for (int i = 0; i < 100000; i++) text += L"/dir";
+    Westring path(text.c_str());
+    CPathParts p(path);
+    EXPECT_EQ(p.count(), 100001);
+    EXPECT_TRUE(p.Path() == path);
+}
+
+TEST(CPathParts, Common) {
+    struct Case {
+        const wchar_t *a, *b;
+        int common;
+    } cases[] = {
+        {L"a/b/c", L"a/b/d", 2}, {L"/usr/bin", L"/usr/lib", 2}, {L"/usr", L"usr", 0},
+        {L"a/B", L"a/b", 1},     {L"/a/b", L"/a/b", 3},         {L"", L"", 0},
+        {L"/a", L"/a/b/c", 2},   {L"/", L"/x", 1},
+    };
+    for (const Case& t : cases) {
+        CPathParts a(t.a), b(t.b);
+        EXPECT_EQ(a.Common(b), t.common) << t.a << " " << t.b;
+        EXPECT_EQ(b.Common(a), t.common) << t.b << " " << t.a;
+    }
+}
+
+TEST(CPathParts, RootRemainsAfterRemovingComponents) {
+    CPathParts p(L"/usr");
+    p.GetLast();
+    p.DestroyCurrent();
+    EXPECT_TRUE(p.Path() == L"/");
+}
+
+// --- TSmartPtr --------------------------------------------------------------
+
+TEST_F(TrackedTest, SmartPtrDeletesItsPointer) {
+    {
+        TSmartPtr<Tracked> p;
+        EXPECT_FALSE(p);
+        EXPECT_EQ(p.get(), nullptr);
+        p = new Tracked(1);
+        EXPECT_TRUE(p);
+        EXPECT_EQ(p->id, 1);
+        EXPECT_EQ((*p).id, 1);
+        p = new Tracked(2);  // the first is deleted
+        EXPECT_EQ(Tracked::Times(1), 1);
+        p.reset(p.get());    // the same pointer again: kept
+        EXPECT_EQ(Tracked::live, 1);
+    }
+    EXPECT_EQ(Tracked::live, 0);
+}
+
+TEST_F(TrackedTest, SmartPtrRelease) {
+    Tracked* t;
+    {
+        TSmartPtr<Tracked> p(new Tracked(3));
+        t = p.release();
+        EXPECT_FALSE(p);
+    }
+    EXPECT_EQ(Tracked::live, 1);
+    delete t;
+}
+
+}  // namespace
