@@ -1,0 +1,224 @@
+#include "lib/timestamp.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace {
+
+// Sets the time zone for the life of the object and puts the old one back.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        const char* old = std::getenv("TZ");
+        had_old_ = old != nullptr;
+        if (had_old_) old_ = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTimeZone() {
+        if (had_old_) {
+            setenv("TZ", old_.c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+
+private:
+    bool had_old_ = false;
+    std::string old_;
+};
+
+constexpr DOSDATE Date(int year, int month, int day) {
+    return static_cast<DOSDATE>(((year - 1980) << 9) | (month << 5) | day);
+}
+constexpr DOSTIME Time(int hour, int minute, int second) {
+    return static_cast<DOSTIME>((hour << 11) | (minute << 5) | (second / 2));
+}
+
+TEST(TimeStamp, ToStringFraction) {
+    ScopedTimeZone utc("UTC");
+    struct Case {
+        uint32_t nanoseconds;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, "2009-02-13 23:31:30"},
+        {500000000, "2009-02-13 23:31:30.5"},
+        {123000000, "2009-02-13 23:31:30.123"},
+        {1, "2009-02-13 23:31:30.000000001"},
+        {999999999, "2009-02-13 23:31:30.999999999"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_STREQ(TimeStamp(1234567890, c.nanoseconds).ToString().c_str(), c.text);
+    }
+}
+
+TEST(TimeStamp, ToStringPadsHourWithSpace) {
+    ScopedTimeZone utc("UTC");
+    EXPECT_STREQ(TimeStamp(0, 0u).ToString().c_str(), "1970-01-01  0:00:00");
+    EXPECT_STREQ(TimeStamp(9 * 3600 + 5, 0u).ToString().c_str(), "1970-01-01  9:00:05");
+}
+
+TEST(TimeStamp, FarDates) {
+    ScopedTimeZone utc("UTC");
+    struct Case {
+        int64_t seconds;
+        const char* text;
+    };
+    const Case cases[] = {
+        {2147483647LL, "2038-01-19  3:14:07"},
+        {2147483748LL, "2038-01-19  3:15:48"},
+        {4102444800LL, "2100-01-01  0:00:00"},
+        {-1, "1969-12-31 23:59:59"},
+        {-2208988800LL, "1900-01-01  0:00:00"},
+    };
+    for (const Case& c : cases) {
+        TimeStamp stamp(c.seconds, 0u);
+        EXPECT_STREQ(stamp.ToString().c_str(), c.text);
+        TimeStamp::ExpandedTime e;
+        stamp.Expand(e);
+        EXPECT_EQ(TimeStamp(e).seconds, c.seconds) << c.text;
+    }
+}
+
+TEST(TimeStamp, DosFormOfExample) {
+    ScopedTimeZone utc("UTC");
+    TimeStamp stamp(1267439415, 0u);  // 2010-03-01 10:30:15
+    DOSDATE date = 0;
+    DOSTIME time = 0;
+    stamp.ToDos(date, time);
+    EXPECT_EQ(date, (30 << 9) | (3 << 5) | 1);
+    EXPECT_EQ(time, (10 << 11) | (30 << 5) | 7);
+    // Back again: the odd second is lost to the halving.
+    EXPECT_EQ(TimeStamp(date, time).seconds, 1267439414);
+}
+
+TEST(TimeStamp, DosFormUsesLocalTime) {
+    ScopedTimeZone zone("EST5");  // five hours behind, no daylight saving
+    TimeStamp stamp(1267439415, 0u);
+    DOSDATE date;
+    DOSTIME time;
+    stamp.ToDos(date, time);
+    EXPECT_EQ(date, Date(2010, 3, 1));
+    EXPECT_EQ(time, Time(5, 30, 14));
+}
+
+TEST(TimeStamp, DosRoundTrip) {
+    const char* zones[] = {"UTC", "EST5", "JST-9"};
+    const DOSDATE dates[] = {Date(1980, 1, 1), Date(1999, 12, 31), Date(2000, 2, 29),
+                             Date(2038, 1, 19), Date(2040, 6, 15), Date(2107, 12, 31)};
+    const DOSTIME times[] = {Time(0, 0, 0), Time(12, 34, 56), Time(23, 59, 58)};
+    for (const char* zone : zones) {
+        ScopedTimeZone scoped(zone);
+        for (DOSDATE date : dates) {
+            for (DOSTIME time : times) {
+                TimeStamp stamp(date, time);
+                EXPECT_EQ(stamp.nanoseconds, 0u);
+                DOSDATE back_date;
+                DOSTIME back_time;
+                stamp.ToDos(back_date, back_time);
+                EXPECT_EQ(back_date, date) << zone;
+                EXPECT_EQ(back_time, time) << zone;
+            }
+        }
+    }
+}
+
+TEST(TimeStamp, DosFormClampsToItsRange) {
+    ScopedTimeZone utc("UTC");
+    struct Case {
+        int64_t seconds;
+        DOSDATE date;
+        DOSTIME time;
+    };
+    const Case cases[] = {
+        {0, kDosDateMin, kDosTimeMin},                                       // 1970
+        {-2208988800LL, kDosDateMin, kDosTimeMin},                           // 1900
+        {315532799, kDosDateMin, kDosTimeMin},                               // 1979-12-31 23:59:59
+        {315532800, Date(1980, 1, 1), Time(0, 0, 0)},                        // 1980-01-01
+        {4354819199LL, Date(2107, 12, 31), Time(23, 59, 58)},                // 2107-12-31 23:59:59
+        {4354819200LL, kDosDateMax, kDosTimeMax},                            // 2108-01-01
+        {7258118400LL, kDosDateMax, kDosTimeMax},                            // 2200-01-01
+    };
+    for (const Case& c : cases) {
+        DOSDATE date;
+        DOSTIME time;
+        TimeStamp(c.seconds, 0u).ToDos(date, time);
+        EXPECT_EQ(date, c.date) << c.seconds;
+        EXPECT_EQ(time, c.time) << c.seconds;
+    }
+    EXPECT_EQ(kDosDateMax, Date(2107, 12, 31));
+    EXPECT_EQ(kDosTimeMax, Time(23, 59, 58));
+}
+
+TEST(TimeStamp, ExpandedFields) {
+    ScopedTimeZone utc("UTC");
+    TimeStamp::ExpandedTime e;
+    TimeStamp(1267439415, 250u).Expand(e);
+    EXPECT_EQ(e.year, 2010);
+    EXPECT_EQ(e.month, 3);
+    EXPECT_EQ(e.day, 1);
+    EXPECT_EQ(e.hour, 10);
+    EXPECT_EQ(e.minute, 30);
+    EXPECT_EQ(e.second, 15);
+    EXPECT_EQ(e.nanoseconds, 250);
+
+    TimeStamp back(e);
+    EXPECT_EQ(back.seconds, 1267439415);
+    EXPECT_EQ(back.nanoseconds, 250u);
+}
+
+TEST(TimeStamp, NanosecondsCarryIntoSeconds) {
+    ScopedTimeZone utc("UTC");
+    TimeStamp a(10, 2500000000u);
+    EXPECT_EQ(a.seconds, 12);
+    EXPECT_EQ(a.nanoseconds, 500000000u);
+
+    TimeStamp::ExpandedTime e = {1970, 1, 1, 0, 0, 10, 1500000000};
+    TimeStamp b(e);
+    EXPECT_EQ(b.seconds, 11);
+    EXPECT_EQ(b.nanoseconds, 500000000u);
+    e.nanoseconds = -1;
+    TimeStamp c(e);
+    EXPECT_EQ(c.seconds, 9);
+    EXPECT_EQ(c.nanoseconds, 999999999u);
+    // Fields out of range are normalised: 31 April is 1 May.
+    TimeStamp::ExpandedTime april = {2010, 4, 31, 0, 0, 0, 0};
+    TimeStamp::ExpandedTime may;
+    TimeStamp(april).Expand(may);
+    EXPECT_EQ(may.month, 5);
+    EXPECT_EQ(may.day, 1);
+}
+
+TEST(TimeStamp, Ordering) {
+    TimeStamp a(100, 5u), b(100, 6u), c(101, 0u), d(-5, 999999999u);
+    EXPECT_LT(a, b);
+    EXPECT_LT(b, c);
+    EXPECT_LT(d, a);
+    EXPECT_EQ(a, TimeStamp(100, 5u));
+    EXPECT_NE(a, b);
+    EXPECT_GE(c, b);
+}
+
+TEST(TimeStamp, NowIsToTheMicrosecond) {
+    TimeStamp now = TimeStamp::Now();
+    EXPECT_EQ(now.nanoseconds % 1000, 0u);
+    EXPECT_LT(now.nanoseconds, 1000000000u);
+    // A generous sanity bound, not a timing check.
+    EXPECT_NEAR(static_cast<double>(now.seconds), static_cast<double>(std::time(nullptr)), 60.0);
+    double relative = TimeStamp::GetRelativeTime();
+    EXPECT_NEAR(relative, static_cast<double>(now.seconds), 60.0);
+    EXPECT_GE(TimeStamp::GetRelativeTime(), relative - 60.0);
+}
+
+TEST(TimeStamp, DefaultIsEpoch) {
+    TimeStamp stamp;
+    EXPECT_EQ(stamp.seconds, 0);
+    EXPECT_EQ(stamp.nanoseconds, 0u);
+}
+
+}  // namespace
