@@ -1,1 +1,64 @@
-// The program's command line and the places of its files.
+#include "shell/cmdline.h"
+
+#include <cctype>
+#include <sys/stat.h>
+
+#include "shell/progfiles.h"
+
+PROGRAM_ARGS program_args;
+
+const char* const kUsageText =
+    "Usage:\tdv [ini_file] [-v|-e file_name] [-l|-r directory]\n"
+    "\t-v: invoke internal viewer\n"
+    "\t-e: invoke internal editor\n"
+    "\t-l: specify left panel's directory\n"
+    "\t-r: specify right panel's directory\n";
+
+static bool is_directory(const char* path) {
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int ParseArguments(int argc, const char* const* argv, PROGRAM_ARGS& args, Estring& message) {
+    message = "";
+    for (int i = 1; i < argc; i++) {
+        const char* arg = argv[i];
+        if (arg[0] != '-' && arg[0] != '\\') {
+            // A plain argument names the configuration file; a directory there is ignored.
+            if (!is_directory(arg)) args.ini_file = FullPath(arg);
+            continue;
+        }
+        char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(arg[1])));
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        switch (letter) {
+        case 'v':
+        case 'e':
+            if (!value) {
+                message = "No file specified\n";
+                return 1;
+            }
+            (letter == 'v' ? args.view_file : args.edit_file) = Westring(value);
+            i++;
+            break;
+        case 'l':
+        case 'r':
+        case 'x':
+            if (value) {
+                Westring& target = letter == 'l' ? args.left_dir : letter == 'r' ? args.right_dir : args.dir_file;
+                target = Westring(value);
+                i++;
+            }
+            break;
+        case 'h':
+            if (value) {
+                args.remote_host = value;
+                i++;
+            }
+            break;
+        default:
+            message = kUsageText;
+            return 1;
+        }
+    }
+    return 0;
+}

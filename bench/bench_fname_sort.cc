@@ -1,0 +1,73 @@
+// Sorting a million file names into the panel order, against std::sort with
+// strcmp on the same names.
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/harness.h"
+#include "lib/nls.h"
+#include "lib/westring.h"
+
+namespace {
+
+constexpr int kNames = 1000000;
+
+// Names that look like a real file system: words, numbers, case, extensions.
+std::vector<std::string> make_names() {
+    static const char* words[] = {"report", "Makefile", "image", "backup", "notes", "README", "data",
+                                  "photo",  "config",   "test",  "_build", "src",   "Draft",  "video"};
+    static const char* exts[] = {"", ".txt", ".c", ".h", ".jpg", ".tar.gz", ".md", ".PNG", ".o"};
+    std::mt19937 rng(12345);
+    std::vector<std::string> names;
+    names.reserve(kNames);
+    for (int i = 0; i < kNames; i++) {
+        std::string name = words[rng() % 14];
+        if (rng() % 2) {
+            name += '_';
+            name += std::to_string(rng() % 100000);
+        }
+        if (rng() % 3 == 0) name += words[rng() % 14];
+        name += exts[rng() % 9];
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> names = make_names();
+    std::vector<Westring> wide;
+    wide.reserve(names.size());
+    for (const std::string& n : names) wide.emplace_back(n.c_str());
+
+    Comparison c;
+    c.name = "fname_sort";
+    c.tool = "std::sort+strcmp";
+    c.ours = [&](benchmark::State& state) {
+        for (auto _ : state) {
+            state.PauseTiming();
+            std::vector<const wchar_t*> order;
+            order.reserve(wide.size());
+            for (const Westring& w : wide) order.push_back(w.c_str());
+            state.ResumeTiming();
+            std::sort(order.begin(), order.end(),
+                      [](const wchar_t* a, const wchar_t* b) { return nls_fname_cmp(a, b) < 0; });
+            benchmark::DoNotOptimize(order.data());
+        }
+    };
+    c.theirs = [&](benchmark::State& state) {
+        for (auto _ : state) {
+            state.PauseTiming();
+            std::vector<const char*> order;
+            order.reserve(names.size());
+            for (const std::string& n : names) order.push_back(n.c_str());
+            state.ResumeTiming();
+            std::sort(order.begin(), order.end(), [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
+            benchmark::DoNotOptimize(order.data());
+        }
+    };
+    return RunComparison(argc, argv, c);
+}

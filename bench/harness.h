@@ -1,0 +1,25 @@
+// Runs one comparison between our code and a standard tool or library on
+// the same data, and prints "NAME: ours X s, TOOL Y s, ratio R".
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <string>
+
+struct Comparison {
+    std::string name;   // the benchmark's name, as given to bench/run
+    std::string tool;   // what we are compared with, e.g. "ls -la"
+    // Each runs the measured work once per benchmark iteration.
+    std::function<void(benchmark::State&)> ours;
+    std::function<void(benchmark::State&)> theirs;
+    int iterations = 5;
+};
+
+// Registers both sides, runs them and prints the comparison line.
+// Returns the process exit status.
+int RunComparison(int argc, char** argv, const Comparison& comparison);
+
+// Seconds of wall time taken by a shell command (its output discarded by the
+// command itself); negative when it fails.
+double TimeCommand(const std::string& command);

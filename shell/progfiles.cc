@@ -1,0 +1,91 @@
+#include "shell/progfiles.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <pwd.h>
+#include <unistd.h>
+
+#include "shell/cmdline.h"
+
+Westring DVProg;
+
+static const wchar_t kSharedDir[] = L"/usr/share/dorvik/";
+static const wchar_t kManualDir[] = L"/usr/share/doc/dorvik/manual/";
+
+// The current directory, however long it is.
+static Estring current_directory() {
+    for (size_t size = 4096; size <= (1u << 20); size *= 2) {
+        Estring buffer(static_cast<int>(size));
+        if (getcwd(buffer.data(), size)) return buffer;
+        if (errno != ERANGE) break;
+    }
+    return "/";
+}
+
+Westring FullPath(const char* path) {
+    if (!path || !*path) return Westring();
+    if (char* resolved = realpath(path, nullptr)) {
+        Westring out(resolved);
+        free(resolved);
+        return out;
+    }
+    // A file that does not exist yet: resolve its directory and keep its name.
+    Estring name(path);
+    int slash = name.rchr('/');
+    Estring dir = slash < 0 ? Estring(".") : slash == 0 ? Estring("/") : name.left(slash);
+    Estring base = name.mid(slash + 1);
+    if (char* resolved = realpath(dir.c_str(), nullptr)) {
+        Estring out(resolved);
+        free(resolved);
+        return Westring(out.AppendBackslash().c_str()) + Westring(base.c_str());
+    }
+    if (path[0] == '/') return Westring(path);
+    return Westring((current_directory().AppendBackslash() + path).c_str());
+}
+
+void SetProgramPath(const char* argv0) {
+    if (char* self = realpath("/proc/self/exe", nullptr)) {
+        DVProg = Westring(self);
+        free(self);
+        return;
+    }
+    DVProg = FullPath(argv0 ? argv0 : "dv");
+}
+
+// HOME, or the password database's home directory when HOME is unset.
+static Estring home_directory() {
+    const char* env = getenv("HOME");
+    if (env && *env) return env;
+    struct passwd* pw = getpwuid(getuid());
+    return pw && pw->pw_dir ? pw->pw_dir : "";
+}
+
+// A file name with its extension cut after the last '.', or with '.' appended.
+static Westring base_of(const Westring& file) {
+    Westring name = file.filename();
+    int dot = name.rchr(L'.');
+    return dot < 0 ? name + L"." : name.left(dot + 1);
+}
+
+Westring DVFilename(int type, int location) {
+    Westring home, base;
+    if (!program_args.ini_file.empty()) {
+        home = program_args.ini_file.path() + L"/";
+        base = base_of(program_args.ini_file);
+    } else {
+        home = Westring(home_directory().c_str()) + L"/.dvl/";
+        base = base_of(DVProg.empty() ? Westring(L"dv") : DVProg);
+    }
+    switch (type) {
+    case DV_HELP: return kSharedDir + base + L"dvh";
+    case DV_MANUAL: return kManualDir + base + L"html";
+    case DV_USER_MENU: return home + base + L"mnu";
+    case DV_CONFIG: return home + base + L"ini";
+    case DV_HISTORY: return home + base + L"hst";
+    case DV_LOG: return home + base + L"log";
+    case DV_SYNTAX: return (location == 0 ? home : Westring(kSharedDir)) + base.chop(1) + L"syntax.ini";
+    default: return Westring();
+    }
+}
