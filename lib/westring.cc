@@ -12,37 +12,8 @@
 #include "lib/casefold.h"
 #include "lib/codepage.h"
 
-namespace {
-
-int checked_size(int64_t n) {
-    if (n < 0 || n > INT_MAX / static_cast<int64_t>(sizeof(wchar_t))) {
-        std::fputs("Westring: string too long\n", stderr);
-        std::abort();
-    }
-    return static_cast<int>(n);
-}
-
-int wide_length(const wchar_t* text) {
-    return checked_size(static_cast<int64_t>(std::wcslen(text)));
-}
-
-thread_local wchar_t scratch_char;
-
-constexpr wchar_t kReplacement = 0x2302;  // shown for bytes a code page cannot convert
-
-}  // namespace
-
-// Buffers start zeroed: reading past the text (operator[] allows it up to the
-// last byte of the buffer) gives 0, never stale memory.
-Westring::Westring() : data_(inline_), capacity_(kInline), inline_{} {}
-
-Westring::Westring(const wchar_t* text) : Westring() {
-    if (text) assign(text, wide_length(text));
-}
-
-Westring::Westring(const wchar_t* text, int n) : Westring() {
-    if (text && n > 0) assign(text, n);
-}
+// Shown for bytes a code page cannot convert.
+static constexpr wchar_t kReplacement = 0x2302;
 
 Westring::Westring(const char* utf8) : Westring() {
     if (utf8) FromUTF8(utf8);
@@ -60,204 +31,6 @@ Westring::Westring(const Estring& latin1) : Westring() {
     data_[n] = 0;
 }
 
-Westring::Westring(int room) : Westring() { reserve_discard(room); }
-
-Westring::Westring(const Westring& other) : Westring() { assign(other.data_, other.strlen()); }
-
-Westring::Westring(Westring&& other) noexcept : Westring() {
-    if (other.on_heap()) {
-        data_ = other.data_;
-        capacity_ = other.capacity_;
-        other.data_ = other.inline_;
-        other.capacity_ = kInline;
-        other.inline_[0] = 0;
-    } else {
-        std::wmemcpy(inline_, other.inline_, kInline);
-    }
-}
-
-Westring::~Westring() {
-    if (on_heap()) delete[] data_;
-}
-
-Westring& Westring::operator=(const Westring& other) {
-    if (this != &other) assign(other.data_, other.strlen());
-    return *this;
-}
-
-Westring& Westring::operator=(Westring&& other) noexcept {
-    if (this == &other) return *this;
-    if (other.on_heap()) {
-        if (on_heap()) delete[] data_;
-        data_ = other.data_;
-        capacity_ = other.capacity_;
-        other.data_ = other.inline_;
-        other.capacity_ = kInline;
-        other.inline_[0] = 0;
-    } else {
-        std::wmemcpy(data_, other.inline_, std::wcslen(other.inline_) + 1);
-    }
-    return *this;
-}
-
-Westring& Westring::operator=(const wchar_t* text) {
-    if (!text) {
-        data_[0] = 0;
-        return *this;
-    }
-    if (text >= data_ && text < data_ + capacity_) {
-        Westring copy(text);
-        return *this = copy;
-    }
-    assign(text, wide_length(text));
-    return *this;
-}
-
-void Westring::assign(const wchar_t* text, int n) {
-    reserve_discard(n);
-    std::wmemmove(data_, text, n);
-    data_[n] = 0;
-}
-
-void Westring::reserve_discard(int n) {
-    if (n < capacity_) return;
-    int size = checked_size(static_cast<int64_t>(n) + 1);
-    wchar_t* block = new wchar_t[size]();
-    if (on_heap()) delete[] data_;
-    data_ = block;
-    capacity_ = size;
-    data_[0] = 0;
-}
-
-void Westring::reserve_keep(int n) {
-    if (n < capacity_) return;
-    int64_t wanted = static_cast<int64_t>(n) + n / 4 + 1;
-    if (wanted > INT_MAX / static_cast<int64_t>(sizeof(wchar_t))) wanted = checked_size(static_cast<int64_t>(n) + 1);
-    int size = static_cast<int>(wanted);
-    wchar_t* block = new wchar_t[size]();
-    std::wmemcpy(block, data_, capacity_);
-    if (on_heap()) delete[] data_;
-    data_ = block;
-    capacity_ = size;
-}
-
-void Westring::set_length(int n) {
-    if (n < 0) n = 0;
-    if (n >= capacity_) n = capacity_ - 1;
-    data_[n] = 0;
-}
-
-int Westring::strlen() const { return static_cast<int>(std::wcslen(data_)); }
-
-wchar_t& Westring::operator[](int i) {
-    if (i >= 0 && i < capacity_ - 1) return data_[i];
-    scratch_char = data_[capacity_ - 1];
-    return scratch_char;
-}
-
-wchar_t Westring::operator[](int i) const {
-    if (i >= 0 && i < capacity_) return data_[i];
-    return data_[capacity_ - 1];
-}
-
-Westring& Westring::append(const wchar_t* text, int n) {
-    if (!text || n <= 0) return *this;
-    if (text >= data_ && text < data_ + capacity_) {
-        Westring copy(text, n);
-        return append(copy.data_, n);
-    }
-    int len = strlen();
-    int total = checked_size(static_cast<int64_t>(len) + n);
-    reserve_keep(total);
-    std::wmemcpy(data_ + len, text, n);
-    data_[total] = 0;
-    return *this;
-}
-
-Westring& Westring::operator+=(const Westring& s) {
-    if (&s == this) {
-        Westring copy(s);
-        return append(copy.data_, copy.strlen());
-    }
-    return append(s.data_, s.strlen());
-}
-
-Westring& Westring::operator+=(const wchar_t* text) {
-    if (!text) return *this;
-    return append(text, wide_length(text));
-}
-
-Westring& Westring::operator+=(wchar_t ch) {
-    if (ch == 0) return *this;
-    return append(&ch, 1);
-}
-
-Westring Westring::left(int n) const {
-    int len = strlen();
-    if (n < 0) n = 0;
-    if (n > len) n = len;
-    return Westring(data_, n);
-}
-
-Westring Westring::mid(int pos, int n) const {
-    int len = strlen();
-    if (pos < 0) pos = 0;
-    if (pos > len) pos = len;
-    int rest = len - pos;
-    if (n <= 0 || n > rest) n = rest;
-    return Westring(data_ + pos, n);
-}
-
-Westring Westring::right(int n) const {
-    int len = strlen();
-    if (n < 0) n = 0;
-    if (n > len) n = len;
-    return Westring(data_ + len - n, n);
-}
-
-Westring Westring::chop(int n) const {
-    int len = strlen();
-    if (n < 0) n = 0;
-    if (n >= len) return Westring();
-    return Westring(data_, len - n);
-}
-
-Westring Westring::pad(int n, wchar_t ch) const {
-    if (n <= 0) return Westring();
-    Westring out(n);
-    int len = strlen();
-    int keep = len < n ? len : n;
-    std::wmemcpy(out.data_, data_, keep);
-    std::wmemset(out.data_ + keep, ch, n - keep);
-    out.data_[n] = 0;
-    return out;
-}
-
-Westring Westring::lpad(int n, wchar_t ch) const {
-    if (n <= 0) return Westring();
-    int len = strlen();
-    if (len >= n) return Westring(data_ + len - n, n);
-    Westring out(n);
-    std::wmemset(out.data_, ch, n - len);
-    std::wmemcpy(out.data_ + n - len, data_, len);
-    out.data_[n] = 0;
-    return out;
-}
-
-Westring Westring::ltrim() const {
-    const wchar_t* p = data_;
-    while (*p && std::iswspace(static_cast<wint_t>(*p))) p++;
-    return Westring(p);
-}
-
-Westring Westring::rtrim() const {
-    int len = strlen();
-    while (len > 0 && std::iswspace(static_cast<wint_t>(data_[len - 1]))) len--;
-    return Westring(data_, len);
-}
-
-Westring Westring::trim() const { return ltrim().rtrim(); }
-
 Westring& Westring::upcase() {
     CUnicodeCaseFold::Get().strupr(data_);
     return *this;
@@ -270,32 +43,10 @@ Westring& Westring::downcase() {
     return *this;
 }
 
-int Westring::chr(wchar_t ch) const {
-    if (ch == 0) return -1;
-    const wchar_t* p = std::wcschr(data_, ch);
-    return p ? static_cast<int>(p - data_) : -1;
-}
-
 int Westring::chr(wchar_t ch, int n) const {
     if (ch == 0 || n < 1) return -1;
     for (int i = 0; data_[i]; i++) {
         if (data_[i] == ch && --n == 0) return i;
-    }
-    return -1;
-}
-
-int Westring::rchr(wchar_t ch) const {
-    if (ch == 0) return -1;
-    const wchar_t* p = std::wcsrchr(data_, ch);
-    return p ? static_cast<int>(p - data_) : -1;
-}
-
-int Westring::chrQuote(wchar_t ch) const {
-    if (ch == 0) return -1;
-    bool inside = false;
-    for (int i = 0; data_[i]; i++) {
-        if (data_[i] == L'"') inside = !inside;
-        else if (!inside && data_[i] == ch) return i;
     }
     return -1;
 }
@@ -362,18 +113,6 @@ Westring Westring::path() const {
     return left(at);
 }
 
-Westring Westring::AppendBackslash() const {
-    int len = strlen();
-    if (len == 0 || data_[len - 1] == L'/') return *this;
-    return *this + L"/";
-}
-
-Westring Westring::RemoveBackslash() const {
-    int len = strlen();
-    if (len > 0 && data_[len - 1] == L'/' && (len >= 4 || data_[1] != L'/')) return chop(1);
-    return *this;
-}
-
 Estring Westring::ToAscii() const {
     int len = strlen();
     Estring out(len);
@@ -432,7 +171,7 @@ bool Westring::FromCodePage(const char* text, size_t n, int cp) {
     data_[0] = 0;
     iconv_t cd = decoder_cache.get(cp, true);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    reserve_discard(checked_size(static_cast<int64_t>(n)));
+    reserve_discard(Westring::checked_size(static_cast<int64_t>(n)));
     if (n == 0) return true;
 
     bool ok = true;
@@ -512,7 +251,7 @@ Estring Westring::ToCodePage(int cp) const {
 bool Westring::FromUTF8(const char* text) { return FromUTF8(text, text ? std::strlen(text) : 0); }
 
 bool Westring::FromUTF8(const char* text, size_t n) {
-    reserve_discard(checked_size(static_cast<int64_t>(n < 20 ? 20 : n / 2)));
+    reserve_discard(Westring::checked_size(static_cast<int64_t>(n < 20 ? 20 : n / 2)));
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
     bool ok = true;
     int len = 0;
@@ -567,7 +306,7 @@ bool Westring::FromUTF8(const char* text, size_t n) {
 
 Estring Westring::ToUTF8() const {
     int len = strlen();
-    Estring out(checked_size(static_cast<int64_t>(len) + len / 4));
+    Estring out(Westring::checked_size(static_cast<int64_t>(len) + len / 4));
     int used = 0;
     for (int i = 0; i < len; i++) {
         uint32_t c = static_cast<uint32_t>(data_[i]);

@@ -6,60 +6,35 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "lib/basicstring.h"
 #include "lib/estring.h"
 
-class Westring {
+class Westring : public TBasicString<Westring, wchar_t> {
 public:
-    static constexpr int kInline = 21;  // inline buffer, terminator included
-
-    Westring();
-    Westring(const wchar_t* text);              // null gives an empty string
-    Westring(const wchar_t* text, int n);       // the first n characters
+    Westring() = default;
+    Westring(const wchar_t* text) { assign_text(text); }              // null gives empty
+    Westring(const wchar_t* text, int n) : TBasicString(text, n) {}   // the first n chars
     Westring(const char* utf8);                 // decoded as UTF-8 (null: empty)
     Westring(const char* text, int codepage);   // decoded from a code page
     Westring(const Estring& latin1);            // each byte becomes its code point
-    explicit Westring(int room);                // empty, with room for room chars
-    Westring(const Westring& other);
-    Westring(Westring&& other) noexcept;
-    ~Westring();
+    explicit Westring(int room) { reserve_discard(room); }  // empty, with room
+    Westring(const Westring&) = default;
+    Westring(Westring&&) noexcept = default;
 
-    Westring& operator=(const Westring& other);
-    Westring& operator=(Westring&& other) noexcept;
-    Westring& operator=(const wchar_t* text);
-
-    const wchar_t* c_str() const { return data_; }
-    wchar_t* data() { return data_; }
-    int capacity() const { return capacity_; }
-    int strlen() const;
-    bool empty() const { return data_[0] == 0; }
-
-    wchar_t& operator[](int i);
-    wchar_t operator[](int i) const;
-
-    Westring& operator+=(const Westring& s);
-    Westring& operator+=(const wchar_t* text);  // null is ignored
-    Westring& operator+=(wchar_t ch);
-    Westring& append(const wchar_t* text, int n);
-
-    Westring left(int n) const;
-    Westring mid(int pos, int n = 0) const;
-    Westring right(int n) const;
-    Westring chop(int n) const;
-    Westring pad(int n, wchar_t ch = L' ') const;
-    Westring lpad(int n, wchar_t ch = L' ') const;
-    Westring ltrim() const;
-    Westring rtrim() const;
-    Westring trim() const;
+    Westring& operator=(const Westring&) = default;
+    Westring& operator=(Westring&&) noexcept = default;
+    Westring& operator=(const wchar_t* text) {
+        assign_text(text);
+        return *this;
+    }
 
     // In place: every character upper-cased through the case-fold table, or
     // lower-cased through the C library.
     Westring& upcase();
     Westring& downcase();
 
-    int chr(wchar_t ch) const;           // first ch, or -1
-    int chr(wchar_t ch, int n) const;    // n-th ch (from 1), or -1
-    int rchr(wchar_t ch) const;
-    int chrQuote(wchar_t ch) const;
+    using TBasicString::chr;
+    int chr(wchar_t ch, int n) const;  // n-th ch (from 1), or -1
     int instr(const Westring& s, int start = 0) const;
     int instri(const Westring& s) const;
 
@@ -68,8 +43,6 @@ public:
 
     Westring filename() const;
     Westring path() const;
-    Westring AppendBackslash() const;
-    Westring RemoveBackslash() const;
     Estring ToAscii() const;
 
     bool FromCodePage(const char* text, int codepage);
@@ -78,18 +51,6 @@ public:
     bool FromUTF8(const char* text);
     bool FromUTF8(const char* text, size_t n);
     Estring ToUTF8() const;
-
-    void reserve_discard(int n);
-    void reserve_keep(int n);
-    void set_length(int n);
-
-private:
-    wchar_t* data_;
-    int capacity_;
-    wchar_t inline_[kInline];
-
-    bool on_heap() const { return data_ != inline_; }
-    void assign(const wchar_t* text, int n);
 };
 
 bool operator==(const Westring& a, const Westring& b);
