@@ -1,0 +1,246 @@
+// The drawing area of the desktop console: cell metrics, painting cells into
+// the back buffer, scrolling its pixels, exposing it, and the mouse.
+#include <cmath>
+#include <string>
+
+#include "console/console.h"
+#include "console/gtkview.h"
+
+namespace {
+
+// A character as the text renderer can take it: a cell holding 0 shows as
+// a blank, values that are no Unicode scalar value as the replacement mark.
+wchar_t Drawable(wchar_t ch) {
+    if (ch == 0) return L' ';
+    unsigned u = static_cast<unsigned>(ch);
+    if (u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF)) return 0xFFFD;
+    return ch;
+}
+
+void AppendUTF8(std::string& out, wchar_t ch) {
+    unsigned u = static_cast<unsigned>(ch);
+    if (u < 0x80) {
+        out += static_cast<char>(u);
+    } else if (u < 0x800) {
+        out += static_cast<char>(0xC0 | (u >> 6));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        out += static_cast<char>(0xE0 | (u >> 12));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (u >> 18));
+        out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+}
+
+unsigned char Swapped(unsigned char attr) { return static_cast<unsigned char>((attr << 4) | (attr >> 4)); }
+
+Gdk::Color ToColor(RGB16 c) {
+    Gdk::Color color;
+    color.set_rgb(c.r, c.g, c.b);
+    return color;
+}
+
+// Gives the bytes start..end of a row's text the colours of attr.
+void AddRun(Pango::AttrList& list, const CConsole& console, unsigned char attr, int start, int end) {
+    if (end <= start) return;
+    RGB16 fg = console.palette(attr_foreground(attr));
+    RGB16 bg = console.palette(attr_background(attr));
+    Pango::AttrColor foreground = Pango::Attribute::create_attr_foreground(fg.r, fg.g, fg.b);
+    foreground.set_start_index(start);
+    foreground.set_end_index(end);
+    list.insert(foreground);
+    Pango::AttrColor background = Pango::Attribute::create_attr_background(bg.r, bg.g, bg.b);
+    background.set_start_index(start);
+    background.set_end_index(end);
+    list.insert(background);
+}
+
+}  // namespace
+
+CConsoleDrawingArea::CConsoleDrawingArea(CConsole& console) : console_(console) {
+    add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::BUTTON_MOTION_MASK | Gdk::SCROLL_MASK |
+               Gdk::EXPOSURE_MASK);
+    // Everything is drawn into the back buffer already; a second buffer
+    // would only cost a copy.
+    set_double_buffered(false);
+}
+
+Pango::FontDescription CConsoleDrawingArea::Font() const {
+    Pango::FontDescription font;
+    font.set_family(console_.font_name().c_str());
+    font.set_size(console_.font_size() * PANGO_SCALE);
+    return font;
+}
+
+void CConsoleDrawingArea::AllocateScreen(int& cell_width, int& cell_height) {
+    Pango::FontDescription font = Font();
+    int width = 0, height = 0;
+    Glib::RefPtr<Pango::Font> loaded = get_pango_context()->load_font(font);
+    if (loaded) {
+        Pango::Rectangle ink, logical;
+        loaded->get_glyph_extents(65, ink, logical);
+        width = logical.get_width() / PANGO_SCALE;
+        height = logical.get_height() / PANGO_SCALE;
+    }
+    if (width <= 0 || height <= 0) {
+        // No usable glyph: measure a letter laid out by the fallback font.
+        Glib::RefPtr<Pango::Layout> layout = create_pango_layout("A");
+        layout->set_font_description(font);
+        layout->get_pixel_size(width, height);
+    }
+    if (width <= 0) width = 8;
+    if (height <= 0) height = 16;
+    cell_width_ = cell_width = width;
+    cell_height_ = cell_height = height;
+    set_size_request(console_.columns() * width, console_.rows() * height);
+    Reset();
+}
+
+void CConsoleDrawingArea::Reset() {
+    back_buffer_.reset();
+    gc_.reset();
+}
+
+bool CConsoleDrawingArea::EnsureBackBuffer() {
+    if (back_buffer_) return true;
+    for (int tries = 0; !get_window() && tries < 3; tries++) realize();
+    Glib::RefPtr<Gdk::Window> window = get_window();
+    if (!window) return false;
+    int width = console_.columns() * cell_width_, height = console_.rows() * cell_height_;
+    if (width <= 0 || height <= 0) return false;
+    back_buffer_ = Gdk::Pixmap::create(window, width, height, -1);
+    if (!back_buffer_) return false;
+    gc_ = Gdk::GC::create(back_buffer_);
+    gc_->set_rgb_fg_color(ToColor(RGB16{0, 0, 0}));
+    back_buffer_->draw_rectangle(gc_, true, 0, 0, width, height);
+    queue_draw();
+    return true;
+}
+
+void CConsoleDrawingArea::PaintCells(int left, int top, int right, int bottom) {
+    // Callers keep to the screen; clamping only guards the cell array.
+    if (left < 0) left = 0;
+    if (top < 0) top = 0;
+    if (right > console_.columns()) right = console_.columns();
+    if (bottom > console_.rows()) bottom = console_.rows();
+    if (left >= right || top >= bottom) return;
+    if (!EnsureBackBuffer()) return;
+
+    Glib::RefPtr<Pango::Layout> layout = create_pango_layout("");
+    layout->set_font_description(Font());
+    for (int y = top; y < bottom; y++) PaintRow(layout, y, left, right);
+    gdk_gc_set_clip_region(gc_->gobj(), nullptr);
+
+    int cursor_x, cursor_y;
+    console_.GetCursorCell(cursor_x, cursor_y);
+    if (console_.CursorVisible() && cursor_y >= top && cursor_y < bottom && cursor_x >= left && cursor_x < right)
+        DrawCursor(cursor_x, cursor_y);
+
+    queue_draw_area(left * cell_width_, top * cell_height_, (right - left) * cell_width_,
+                    (bottom - top) * cell_height_);
+}
+
+// One layout per row, with one colour run per change of attribute; a blank
+// only starts a new run when its background differs.
+void CConsoleDrawingArea::PaintRow(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) {
+    std::string text;
+    text.reserve((right - left) * 2);
+    Pango::AttrList runs;
+    int run_start = 0;
+    int run_attr = -1;
+    for (int x = left; x < right; x++) {
+        const ScreenCell& cell = console_.cell(x, y);
+        unsigned char attr = console_.InSelection(x, y) ? Swapped(cell.attr) : cell.attr;
+        wchar_t ch = Drawable(cell.ch);
+        bool same_run = run_attr == attr ||
+                        (ch == L' ' && run_attr >= 0 && attr_background(attr) == attr_background(run_attr));
+        if (!same_run) {
+            if (run_attr >= 0) AddRun(runs, console_, static_cast<unsigned char>(run_attr), run_start, text.size());
+            run_start = text.size();
+            run_attr = attr;
+        }
+        AppendUTF8(text, ch);
+    }
+    AddRun(runs, console_, static_cast<unsigned char>(run_attr), run_start, text.size());
+    layout->set_text(text);
+    layout->set_attributes(runs);
+    // Ink that reaches past the row (a full block, accents) would stay
+    // behind on the neighbours when this row changes again.
+    gc_->set_clip_rectangle(Gdk::Rectangle(left * cell_width_, y * cell_height_, (right - left) * cell_width_,
+                                           cell_height_));
+    back_buffer_->draw_layout(gc_, left * cell_width_, y * cell_height_, layout);
+}
+
+// A bar at the bottom of the cell, cursor type percent of the cell high.
+void CConsoleDrawingArea::DrawCursor(int x, int y) {
+    int height = console_.GetCursorType() * cell_height_ / 100;
+    if (height <= 0) return;
+    if (height > cell_height_) height = cell_height_;
+    bool dark = attr_background(console_.cell(x, y).attr) < 2;
+    gc_->set_rgb_fg_color(ToColor(dark ? RGB16{0xFFFF, 0xFFFF, 0xFFFF} : RGB16{0, 0, 0}));
+    back_buffer_->draw_rectangle(gc_, true, x * cell_width_, (y + 1) * cell_height_ - height, cell_width_, height);
+}
+
+void CConsoleDrawingArea::ScrollPixels(int x, int y, int width, int height, int lines, bool up) {
+    if (width <= 0 || height <= 0 || lines <= 0) return;
+    if (!back_buffer_) {
+        // Nothing drawn yet to move: the cells are already in place.
+        PaintCells(x, y, x + width, y + height);
+        return;
+    }
+    if (lines < height) {
+        // The window shows the back buffer only when exposed, so moving
+        // pixels inside the buffer needs no flush of drawing still queued.
+        int from = up ? y + lines : y;
+        int to = up ? y : y + lines;
+        back_buffer_->draw_drawable(gc_, back_buffer_, x * cell_width_, from * cell_height_, x * cell_width_,
+                                    to * cell_height_, width * cell_width_, (height - lines) * cell_height_);
+    }
+    queue_draw_area(x * cell_width_, y * cell_height_, width * cell_width_, height * cell_height_);
+}
+
+bool CConsoleDrawingArea::on_expose_event(GdkEventExpose* event) {
+    Glib::RefPtr<Gdk::Window> window = get_window();
+    if (!window) return true;
+    const GdkRectangle& r = event->area;
+    if (back_buffer_) {
+        window->draw_drawable(gc_, back_buffer_, r.x, r.y, r.x, r.y, r.width, r.height);
+    } else {
+        // Not painted yet: black until the console paints its cells.
+        Glib::RefPtr<Gdk::GC> black = Gdk::GC::create(window);
+        black->set_rgb_fg_color(ToColor(RGB16{0, 0, 0}));
+        window->draw_rectangle(black, true, r.x, r.y, r.width, r.height);
+    }
+    return true;
+}
+
+bool CConsoleDrawingArea::on_button_press_event(GdkEventButton* event) {
+    int px = static_cast<int>(std::floor(event->x)), py = static_cast<int>(std::floor(event->y));
+    if (event->type == GDK_BUTTON_PRESS)
+        console_.OnButtonPress(px, py, event->button, event->state, false);
+    else if (event->type == GDK_2BUTTON_PRESS)
+        console_.OnButtonPress(px, py, event->button, event->state, true);
+    return true;
+}
+
+bool CConsoleDrawingArea::on_button_release_event(GdkEventButton* event) {
+    console_.OnButtonRelease(static_cast<int>(std::floor(event->x)), static_cast<int>(std::floor(event->y)),
+                             event->button, event->state);
+    return true;
+}
+
+bool CConsoleDrawingArea::on_motion_notify_event(GdkEventMotion* event) {
+    console_.OnMotion(static_cast<int>(std::floor(event->x)), static_cast<int>(std::floor(event->y)), event->state);
+    return true;
+}
+
+bool CConsoleDrawingArea::on_scroll_event(GdkEventScroll* event) {
+    if (event->direction != GDK_SCROLL_UP && event->direction != GDK_SCROLL_DOWN) return true;
+    console_.OnScroll(static_cast<int>(std::floor(event->x)), static_cast<int>(std::floor(event->y)),
+                      event->direction == GDK_SCROLL_UP, event->state);
+    return true;
+}

@@ -1,0 +1,341 @@
+// Keys, committed text, the mouse and its selection, as the toolkit thread
+// delivers them to the console.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "console/toolkitlock.h"
+#include "tests/support/headless_console.h"
+
+namespace {
+
+using TEvent = CConsole::TEvent;
+using Rect = CConsole::Rect;
+
+// Records what an attached terminal emulator is given.
+struct TerminalRecorder : CTerminalAttachment {
+    std::vector<int>* keys;
+    explicit TerminalRecorder(std::vector<int>* k) : keys(k) {}
+    void Key(int code) override { keys->push_back(code); }
+    void Output(const char*) override {}
+};
+
+bool same(const Rect& a, const Rect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+class ConsoleInput : public ::testing::Test {
+protected:
+    ConsoleInput() {
+        console->Clear();
+        hc.View().ClearRecords();
+    }
+    std::vector<TEvent> events() { return hc.TakeEvents(); }
+    Rect selection() {
+        CToolkitLock lock;
+        return console->Selection();
+    }
+
+    CHeadlessConsole hc;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- keys
+
+TEST_F(ConsoleInput, KeyPressesQueueCodesAndRestartTheBlink) {
+    console->AdvanceBlink();
+    console->AdvanceBlink();
+    EXPECT_TRUE(hc.Press(keysym::F5));
+    EXPECT_EQ(console->BlinkPhase(), 0);
+    hc.Press(keysym::F1, keystate::Shift);
+    hc.Press(keysym::F1, keystate::Shift | keystate::Control);
+    hc.Press('X', keystate::Alt);
+    auto e = events();
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_EQ(e[0].key, 0x1003F);
+    EXPECT_EQ(e[0].shift, 0);
+    EXPECT_EQ(e[1].key, 0x30054);
+    EXPECT_EQ(e[1].shift, TEvent::Shift);
+    EXPECT_EQ(e[2].key, 0x3005E);
+    EXPECT_EQ(e[2].shift, TEvent::Shift | TEvent::Ctrl);
+    EXPECT_EQ(e[3].key, 0x1002D);
+    EXPECT_EQ(e[3].shift, TEvent::Alt);
+    EXPECT_EQ(e[3].unicode, 'x');
+    EXPECT_EQ(lastShiftState, TEvent::Alt);
+}
+
+TEST_F(ConsoleInput, PlainCharactersAreLeftToTheInputMethod) {
+    CToolkitLock lock;
+    EXPECT_FALSE(console->OnKey('a', 0, 38, true));
+    EXPECT_FALSE(console->OnKey('A', keystate::Shift, 38, true));
+    EXPECT_EQ(console->GetEventQueueLen(), 0);
+}
+
+TEST_F(ConsoleInput, ReleasesCountOnlyForModifierKeys) {
+    CToolkitLock lock;
+    EXPECT_TRUE(console->OnKey(keysym::F5, 0, 71, false));  // ignored, nothing for the input method
+    EXPECT_EQ(console->GetEventQueueLen(), 0);
+    // Ctrl down and up: two state events, the second without Ctrl.
+    console->OnKey(keysym::Control_L, keystate::Shift, 37, true);
+    EXPECT_EQ(lastShiftState, TEvent::Shift | TEvent::Ctrl);
+    console->OnKey(keysym::Control_L, keystate::Shift | keystate::Control, 37, false);
+    EXPECT_EQ(lastShiftState, TEvent::Shift);
+    auto e = hc.TakeEvents();
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].key, KEY_SHIFTSTATE);
+    EXPECT_EQ(e[0].shift, TEvent::Shift | TEvent::Ctrl);
+    EXPECT_EQ(e[1].key, KEY_SHIFTSTATE);
+    EXPECT_EQ(e[1].shift, TEvent::Shift);
+}
+
+TEST_F(ConsoleInput, EachModifierKeyFlipsItsOwnBit) {
+    struct {
+        unsigned keyval;
+        int shift;
+    } cases[] = {
+        {keysym::Shift_L, TEvent::Shift},  {keysym::Shift_R, TEvent::Shift}, {keysym::Control_L, TEvent::Ctrl},
+        {keysym::Control_R, TEvent::Ctrl}, {keysym::Alt_L, TEvent::Alt},     {keysym::Alt_R, TEvent::Alt},
+    };
+    for (const auto& c : cases) {
+        hc.Press(c.keyval, keystate::Mod2);
+        auto down = events();
+        ASSERT_EQ(down.size(), 1u);
+        EXPECT_EQ(down[0].key, KEY_SHIFTSTATE);
+        EXPECT_EQ(down[0].shift, c.shift | TEvent::Mod2);
+    }
+}
+
+TEST_F(ConsoleInput, CommittedTextBecomesCharacterEvents) {
+    hc.Commit("\xc3\xa9");  // an accented letter
+    auto e = events();
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].type, TEvent::Key);
+    EXPECT_EQ(e[0].key, 0xE9);
+    EXPECT_EQ(e[0].unicode, 0xE9);
+    EXPECT_EQ(e[0].shift, 0);
+
+    hc.Commit("ab\xe2\x82\xac");
+    e = events();
+    ASSERT_EQ(e.size(), 3u);
+    EXPECT_EQ(e[2].key, 0x20AC);
+    hc.Commit("");
+    hc.Commit(nullptr);
+    EXPECT_TRUE(events().empty());
+    hc.Commit("\xff\xfe");  // invalid UTF-8: no crash, whatever it decodes to
+    events();
+
+    EXPECT_FALSE(hc.Press('q'));  // the fixture's stand-in input method commits it
+    e = events();
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].key, 'q');
+}
+
+TEST_F(ConsoleInput, AttachedTerminalReceivesKeysAndText) {
+    std::vector<int> keys;
+    console->AttachTerminal(new TerminalRecorder(&keys));
+    hc.Press(keysym::Up);
+    hc.Commit("h\xc3\xa9");
+    EXPECT_EQ(keys, (std::vector<int>{0x10048, 'h', 0xE9}));
+    EXPECT_EQ(console->GetEventQueueLen(), 0);
+
+    // The mouse: buttons and motion are not queued, the wheel is.
+    hc.Click(1, 1);
+    hc.DoubleClick(1, 1);
+    hc.Drag(2, 2);
+    hc.Wheel(1, 1, true);
+    auto e = events();
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].type, TEvent::Wheel);
+
+    console->AttachTerminal(nullptr);
+    EXPECT_EQ(console->Terminal(), nullptr);
+    hc.Press(keysym::Up);
+    EXPECT_EQ(events().size(), 1u);
+}
+
+TEST_F(ConsoleInput, CloseButtonQueuesF10) {
+    hc.CloseWindow();
+    auto e = events();
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].type, TEvent::Key);
+    EXPECT_EQ(e[0].key, KEY_F10);
+    _MEVENT record;
+    hc.CloseWindow();
+    EXPECT_EQ(getkey(&record, 0), KEY_F10);
+}
+
+// ---------------------------------------------------------------- mouse events
+
+TEST_F(ConsoleInput, ButtonsBecomeCellEvents) {
+    {
+        CToolkitLock lock;
+        console->OnButtonPress(17, 33, 1, keystate::Control, false);  // pixels to cell (2, 2)
+        console->OnButtonRelease(79, 15, 3, 0);                       // (9, 0), right button
+        console->OnButtonPress(0, 0, 2, 0, false);                    // middle button
+    }
+    auto e = events();
+    ASSERT_EQ(e.size(), 3u);
+    EXPECT_EQ(e[0].type, TEvent::ButtonPress);
+    EXPECT_EQ(e[0].key, 1);
+    EXPECT_EQ(e[0].x, 2);
+    EXPECT_EQ(e[0].y, 2);
+    EXPECT_EQ(e[0].shift, TEvent::Ctrl);
+    EXPECT_EQ(e[1].type, TEvent::ButtonRelease);
+    EXPECT_EQ(e[1].key, 2);
+    EXPECT_EQ(e[1].x, 9);
+    EXPECT_EQ(e[1].y, 0);
+    EXPECT_EQ(e[2].key, 3);
+}
+
+TEST_F(ConsoleInput, DoubleClickWheelAndMotion) {
+    hc.DoubleClick(4, 5);
+    hc.DoubleClick(4, 5, 3);
+    hc.Wheel(6, 7, true);
+    hc.Wheel(6, 7, false, keystate::Shift);
+    hc.Drag(8, 9, keystate::Button1);
+    hc.Drag(8, 9, keystate::Button3);
+    hc.Drag(8, 9, 0);
+    auto e = events();
+    ASSERT_EQ(e.size(), 7u);
+    EXPECT_EQ(e[0].type, TEvent::DoubleClick);
+    EXPECT_EQ(e[0].key, 1);
+    EXPECT_EQ(e[1].key, 2);
+    EXPECT_EQ(e[2].type, TEvent::Wheel);
+    EXPECT_EQ(e[2].key, 1);
+    EXPECT_EQ(e[3].key, -1);
+    EXPECT_EQ(e[3].shift, TEvent::Shift);
+    EXPECT_EQ(e[4].type, TEvent::Motion);
+    EXPECT_EQ(e[4].key, 1);
+    EXPECT_EQ(e[5].key, 2);
+    EXPECT_EQ(e[6].key, 0);
+
+    _MEVENT record;
+    hc.DoubleClick(4, 5);
+    EXPECT_EQ(getkey(&record, 0), KEY_MOUSE);
+    EXPECT_EQ(record.kind, _MEVENT::LeftDouble);
+    hc.Wheel(6, 7, false);
+    EXPECT_EQ(getkey(&record, 0), KEY_MOUSE);
+    EXPECT_EQ(record.kind, _MEVENT::WheelMoved);
+    EXPECT_EQ(record.wheel, -1);
+    EXPECT_EQ(record.x, 6);
+}
+
+// ---------------------------------------------------------------- selection
+
+TEST_F(ConsoleInput, ThreeRowSelectionCopiesThreeLines) {
+    console->SetSelectionZone(0, 0, 80, 25);
+    console->PutStringAt(0, 2, L"ab    and more", 0x07);
+    console->PutStringAt(0, 3, L"cd ef   further", 0x07);
+    console->PutStringAt(0, 4, L"      ", 0x07);
+    hc.ButtonDown(0, 2);
+    EXPECT_TRUE(events().empty());  // a press in the zone starts a selection
+    hc.Drag(3, 3);
+    hc.Drag(5, 4);
+    EXPECT_TRUE(events().empty());
+    EXPECT_TRUE(same(selection(), Rect{0, 2, 5, 4}));
+    EXPECT_TRUE(console->SelectionShown());
+    EXPECT_TRUE(hc.View().Shown(5, 4).selected);
+    EXPECT_FALSE(hc.View().Shown(6, 4).selected);
+    hc.ButtonUp(5, 4);
+    EXPECT_TRUE(hc.View().ClipText() == Westring(L"ab\ncd ef\n\n"));
+    EXPECT_FALSE(console->SelectionShown());
+    EXPECT_FALSE(hc.View().Shown(5, 4).selected);  // repainted plain
+    auto e = events();
+    ASSERT_EQ(e.size(), 1u);  // the release still goes to the program
+    EXPECT_EQ(e[0].type, TEvent::ButtonRelease);
+}
+
+TEST_F(ConsoleInput, OneRowSelectionHasNoLineEnd) {
+    console->SetSelectionZone(Rect{0, 0, 79, 24});
+    console->PutStringAt(10, 1, L"word \u00e9t\u00e9  ", 0x07);
+    hc.ButtonDown(10, 1);
+    hc.Drag(20, 1);
+    hc.ButtonUp(20, 1);
+    EXPECT_TRUE(hc.View().ClipText() == Westring(L"word \u00e9t\u00e9"));
+}
+
+TEST_F(ConsoleInput, DraggingMovesTheAnchoredEdges) {
+    console->SetSelectionZone(0, 0, 80, 25);
+    hc.ButtonDown(10, 5);
+    hc.Drag(5, 5);  // left of it: the left edge moves and anchors
+    EXPECT_TRUE(same(selection(), Rect{5, 5, 10, 5}));
+    hc.Drag(8, 5);  // inside: the anchored (left) edge follows
+    EXPECT_TRUE(same(selection(), Rect{8, 5, 10, 5}));
+    hc.Drag(12, 5);  // right of it: the right edge moves and anchors
+    EXPECT_TRUE(same(selection(), Rect{8, 5, 12, 5}));
+    hc.Drag(9, 5);
+    EXPECT_TRUE(same(selection(), Rect{8, 5, 9, 5}));
+    hc.Drag(9, 2);  // above: the top edge
+    EXPECT_TRUE(same(selection(), Rect{8, 2, 9, 5}));
+    hc.Drag(9, 4);
+    EXPECT_TRUE(same(selection(), Rect{8, 4, 9, 5}));
+    hc.Drag(9, 7);  // below: the bottom edge
+    EXPECT_TRUE(same(selection(), Rect{8, 4, 9, 7}));
+    hc.Drag(9, 6);
+    EXPECT_TRUE(same(selection(), Rect{8, 4, 9, 6}));
+    // The union of the old and the new selection is repainted.
+    hc.View().ClearRecords();
+    hc.Drag(20, 6);
+    ASSERT_EQ(hc.View().PaintCount(), 1);
+    EXPECT_EQ(hc.View().Paints()[0], (CHeadlessView::PaintRect{8, 4, 21, 7}));
+    EXPECT_EQ(hc.View().ShownMismatches(), 0);
+}
+
+TEST_F(ConsoleInput, SelectionOnlyInsideTheZone) {
+    console->SetSelectionZone(10, 10, 5, 5);  // columns 10-14, rows 10-14
+    Rect zone;
+    console->GetSelectionZone(zone);
+    EXPECT_TRUE(same(zone, Rect{10, 10, 14, 14}));
+    hc.ButtonDown(9, 10);  // outside
+    auto e = events();
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].type, TEvent::ButtonPress);
+    hc.Drag(20, 20);  // outside: a motion event
+    e = events();
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].type, TEvent::Motion);
+
+    hc.ButtonDown(12, 12);
+    hc.Drag(13, 13);
+    EXPECT_TRUE(console->SelectionShown());
+    // A new press in the zone hides the shown selection and starts again.
+    hc.ButtonDown(11, 11);
+    EXPECT_FALSE(console->SelectionShown());
+    EXPECT_TRUE(same(selection(), Rect{11, 11, 11, 11}));
+    hc.Drag(12, 11);
+    // Setting a zone hides a shown selection too.
+    console->SetSelectionZone(0, 0, 80, 25);
+    EXPECT_FALSE(console->SelectionShown());
+    EXPECT_FALSE(hc.View().Shown(12, 11).selected);
+    hc.ButtonUp(12, 11);  // nothing shown: the clipboard is left alone
+    EXPECT_TRUE(hc.View().ClipText().empty());
+}
+
+TEST_F(ConsoleInput, AResetZoneSelectsNothing) {
+    console->SetSelectionZone(0, 0, 80, 25);
+    console->ResetSelectionZone();
+    Rect zone;
+    console->GetSelectionZone(zone);
+    EXPECT_TRUE(same(zone, Rect{0, 0, 0, 0}));
+    hc.ButtonDown(0, 0);  // the top-left cell is an ordinary click
+    hc.Drag(3, 0);
+    hc.ButtonUp(3, 0);
+    auto e = events();
+    ASSERT_EQ(e.size(), 3u);
+    EXPECT_EQ(e[0].type, TEvent::ButtonPress);
+    EXPECT_EQ(e[1].type, TEvent::Motion);
+    EXPECT_TRUE(hc.View().ClipText().empty());
+}
+
+TEST_F(ConsoleInput, SelectionSurvivesAScreenResize) {
+    console->SetSelectionZone(0, 0, 80, 25);
+    hc.ButtonDown(70, 20);
+    hc.Drag(79, 24);
+    ASSERT_TRUE(console->SelectionShown());
+    console->SetSize(40, 10);  // the selection is now off the screen
+    EXPECT_FALSE(console->SelectionShown());
+    hc.ButtonUp(79, 24);
+    EXPECT_TRUE(hc.View().ClipText().empty());
+}

@@ -1,0 +1,623 @@
+// Cell output, painting, scrolling and teletype output on a headless console.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "console/toolkitlock.h"
+#include "tests/support/headless_console.h"
+
+namespace {
+
+using PaintRect = CHeadlessView::PaintRect;
+
+// A console with everything painted once and the records cleared.
+class ConsoleOutput : public ::testing::Test {
+protected:
+    explicit ConsoleOutput(int columns = 80, int rows = 25) : hc(columns, rows) {
+        console->Clear();
+        hc.View().ClearRecords();
+    }
+    CHeadlessView& view() { return hc.View(); }
+    std::string row(int y) { return hc.RowText(y); }
+    // The row's text without its trailing blanks.
+    std::string text(int y) {
+        std::string s = row(y);
+        while (!s.empty() && s.back() == ' ') s.pop_back();
+        return s;
+    }
+
+    CHeadlessConsole hc;
+};
+
+class SmallConsole : public ConsoleOutput {
+protected:
+    SmallConsole() : ConsoleOutput(10, 4) {}
+};
+
+std::vector<std::string> scrolled;
+void keep_scrolled(const ScreenCell* row, int columns) {
+    Westring text;
+    for (int i = 0; i < columns; i++) text += row[i].ch;
+    scrolled.push_back(text.ToUTF8().c_str());
+}
+
+}  // namespace
+
+TEST(ConsoleLifecycle, ConstructionDefaults) {
+    CHeadlessConsole hc;
+    CConsole& c = hc.Console();
+    int columns = 0, rows = 0;
+    EXPECT_TRUE(c.GetSize(columns, rows));
+    EXPECT_EQ(columns, 80);
+    EXPECT_EQ(rows, 25);
+    EXPECT_EQ(c.font_size(), 12);
+    EXPECT_TRUE(c.font_name() == "DejaVu Sans Mono");
+    EXPECT_EQ(c.cell_width(), 8);
+    EXPECT_EQ(c.cell_height(), 16);
+    EXPECT_EQ(c.GetAttr(), colours[CLR_COMMAND_LINE]);
+    EXPECT_EQ(c.GetCursorType(), 0);
+    int x = -1, y = -1;
+    c.GetCursorPos(x, y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_TRUE(hc.View().Started());
+    EXPECT_EQ(hc.View().AllocateCount(), 1);
+    EXPECT_TRUE(hc.View().Title() == Westring(L"DV/L"));
+    for (int n = 0; n < 16; n++) {
+        EXPECT_EQ(c.palette(n).r, palette_colour(n).r);
+        EXPECT_EQ(c.palette(n).b, palette_colour(n).b);
+    }
+    for (int y = 0; y < 25; y++)
+        for (int x = 0; x < 80; x++) ASSERT_EQ(c.cell(x, y), ScreenCell(L' ', 0x07));
+}
+
+TEST(ConsoleLifecycle, SetSizeRebuildsABlankScreen) {
+    CHeadlessConsole hc;
+    console->PutStringAt(0, 0, L"gone", 0x1E);
+    EXPECT_TRUE(console->SetSize(100, 40, "Other Mono", 14));
+    EXPECT_EQ(console->columns(), 100);
+    EXPECT_EQ(console->rows(), 40);
+    EXPECT_TRUE(console->font_name() == "Other Mono");
+    EXPECT_EQ(console->font_size(), 14);
+    EXPECT_EQ(console->cell(0, 0), ScreenCell(L' ', 0x07));
+    EXPECT_EQ(console->cell(99, 39), ScreenCell(L' ', 0x07));
+    EXPECT_TRUE(console->SetSize(20, 5, "", 0));  // empty font and size 0 keep the old ones
+    EXPECT_TRUE(console->font_name() == "Other Mono");
+    EXPECT_EQ(console->font_size(), 14);
+    EXPECT_FALSE(console->SetSize(0, 5));
+    EXPECT_FALSE(console->SetSize(20, -1));
+    EXPECT_FALSE(console->SetSize(1 << 20, 1 << 20));
+    EXPECT_EQ(console->columns(), 20);
+    EXPECT_EQ(hc.View().AllocateCount(), 3);
+}
+
+TEST(ConsoleLifecycle, SetLinesUsesTheFontSettingsAndTheHooks) {
+    CHeadlessConsole hc;
+    static int before = 0, after = 0;
+    before = after = 0;
+    console_hooks.before_resize = [] { before++; };
+    console_hooks.after_resize = [] {
+        EXPECT_EQ(before, 1);
+        after++;
+    };
+    console_font_family = "Test Mono";
+    console_font_size = 9;
+    set_lines(30, 100);
+    EXPECT_EQ(before, 1);
+    EXPECT_EQ(after, 1);
+    EXPECT_EQ(console->rows(), 30);
+    EXPECT_EQ(console->columns(), 100);
+    EXPECT_TRUE(console->font_name() == "Test Mono");
+    EXPECT_EQ(console->font_size(), 9);
+    console_hooks.before_resize = nullptr;
+    console_hooks.after_resize = nullptr;
+    console_font_family = "DejaVu Sans Mono";
+    console_font_size = 12;
+}
+
+// ---------------------------------------------------------------- strings and fills
+
+TEST_F(ConsoleOutput, PutStringAtWritesAndPaintsTheChangedSpan) {
+    console->PutStringAt(3, 2, L"hello", 0x1E);
+    EXPECT_EQ(text(2), "   hello");
+    EXPECT_EQ(console->cell(3, 2).attr, 0x1E);
+    ASSERT_EQ(view().PaintCount(), 1);
+    EXPECT_EQ(view().Paints()[0], (PaintRect{3, 2, 8, 3}));
+
+    console->PutStringAt(3, 2, L"hello", 0x1E);  // the same again: nothing to paint
+    EXPECT_EQ(view().PaintCount(), 1);
+
+    console->PutStringAt(3, 2, L"help!", 0x1E);  // only "p!" changed
+    ASSERT_EQ(view().PaintCount(), 2);
+    EXPECT_EQ(view().Paints()[1], (PaintRect{6, 2, 8, 3}));
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
+TEST_F(ConsoleOutput, PutStringAtStopsAtTheLastColumn) {
+    std::wstring longer(100, L'x');
+    console->PutStringAt(75, 1, longer.c_str(), 0x07);
+    EXPECT_EQ(row(1).substr(75), "xxxxx");
+    EXPECT_EQ(row(2), std::string(80, ' '));  // nothing wrapped
+    console->PutStringAt(-2, 3, L"abcd", 0x07);  // off the left edge: the visible part
+    EXPECT_EQ(text(3), "cd");
+    console->PutStringAt(0, 25, L"below", 0x07);
+    console->PutStringAt(0, -1, L"above", 0x07);
+    console->PutStringAt(0, 0, static_cast<const wchar_t*>(nullptr), 0x07);
+    console->PutStringAt(0, 0, static_cast<const char*>(nullptr), 0x07);
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
+TEST_F(ConsoleOutput, NarrowTextUsesTheConsoleCodePage) {
+    console->PutStringAt(0, 0, "\x82t\xe9", 0x07);  // code page 850: e-acute, t, U+00DA
+    EXPECT_EQ(console->cell(0, 0).ch, 0xE9);
+    EXPECT_EQ(console->cell(2, 0).ch, 0xDA);
+    console->SetCodePage(0);  // ignored
+    console->SetCodePage(1252);
+    console->PutStringAt(0, 1, "\x80", 0x07);
+    EXPECT_EQ(console->cell(0, 1).ch, 0x20AC);
+}
+
+TEST_F(ConsoleOutput, DisplayMapping) {
+    struct {
+        wchar_t in, out;
+    } cases[] = {
+        {1, 0x263A}, {2, 0x263B}, {7, 0x2022}, {9, 0x25CB}, {10, 0x25D9}, {13, 0x266A}, {20, 0x00B6},
+        {27, 0x2190}, {31, 0x25BC}, {127, 0x2302}, {128, 0x2302}, {159, 0x2302}, {0, 0},
+        {32, 32}, {126, 126}, {160, 160}, {0x263A, 0x263A}, {0x1F600, 0x1F600},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DisplayMap(c.in), c.out) << int(c.in);
+
+    const wchar_t text[] = {1, 'a', 127, 31, 0};
+    console->PutStringAt(0, 0, text, 0x07);
+    EXPECT_EQ(console->cell(0, 0).ch, 0x263A);
+    EXPECT_EQ(console->cell(1, 0).ch, L'a');
+    EXPECT_EQ(console->cell(2, 0).ch, 0x2302);
+    EXPECT_EQ(console->cell(3, 0).ch, 0x25BC);
+    console->FillCell(0, 1, 3, ScreenCell(4, 0x1F));
+    EXPECT_EQ(console->cell(2, 1), ScreenCell(0x2666, 0x1F));
+    ScreenCell cells[] = {{3, 0x70}, {L'z', 0x07}, {0, 0}};
+    console->PutStringAt(5, 2, cells);
+    EXPECT_EQ(console->cell(5, 2), ScreenCell(0x2665, 0x70));
+    EXPECT_EQ(console->cell(6, 2), ScreenCell(L'z', 0x07));
+}
+
+TEST_F(ConsoleOutput, FillCellAndFillAttrStopAtTheLastColumn) {
+    console->FillCell(70, 4, 50, ScreenCell(L'=', 0x4F));
+    EXPECT_EQ(row(4).substr(70), "==========");
+    EXPECT_EQ(console->cell(0, 5), ScreenCell(L' ', 0x07));
+    ASSERT_EQ(view().PaintCount(), 1);
+    EXPECT_EQ(view().Paints()[0], (PaintRect{70, 4, 80, 5}));
+    console->FillCell(70, 4, 50, ScreenCell(L'=', 0x4F));  // unchanged
+    EXPECT_EQ(view().PaintCount(), 1);
+
+    console->FillAttr(75, 4, 10, 0x1E);
+    EXPECT_EQ(console->cell(79, 4), ScreenCell(L'=', 0x1E));
+    EXPECT_EQ(console->cell(74, 4).attr, 0x4F);
+    EXPECT_EQ(view().PaintCount(), 2);
+    console->FillAttr(75, 4, 10, 0x1E);
+    EXPECT_EQ(view().PaintCount(), 2);
+    console->FillAttr(0, 4, 0, 0x1E);
+    console->FillAttr(0, 4, -5, 0x1E);
+    console->FillCell(-10, 4, 12, ScreenCell(L'<', 0x07));
+    EXPECT_EQ(text(4).substr(0, 3), "<< ");
+    console->FillCell(0x7FFFFFF0, 4, 0x7FFFFFF0, ScreenCell(L'!', 0x07));  // no overflow
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
+TEST_F(ConsoleOutput, ClearRectangleAndWholeScreen) {
+    console->FillCell(0, 0, 80, ScreenCell(L'#', 0x07));
+    console->FillCell(0, 1, 80, ScreenCell(L'#', 0x07));
+    view().ClearRecords();
+    console->Clear(2, 0, 3, 2, 0x30);
+    EXPECT_EQ(text(0), "##   " + std::string(75, '#'));
+    EXPECT_EQ(console->cell(3, 1), ScreenCell(L' ', 0x30));
+    ASSERT_EQ(view().PaintCount(), 1);
+    EXPECT_EQ(view().Paints()[0], (PaintRect{2, 0, 5, 2}));
+    console->Clear(78, 24, 10, 10, 0x30);  // clipped to the screen
+    EXPECT_EQ(console->cell(79, 24).attr, 0x30);
+
+    console->SetAttr(0x1B);
+    console->Clear();
+    EXPECT_EQ(console->cell(0, 0), ScreenCell(L' ', 0x1B));
+    EXPECT_EQ(console->cell(79, 24), ScreenCell(L' ', 0x1B));
+    EXPECT_EQ(view().Paints().back(), (PaintRect{0, 0, 80, 25}));
+}
+
+TEST_F(ConsoleOutput, GetRectAndPutRectRoundTrip) {
+    console->PutStringAt(10, 5, L"abc", 0x1E);
+    console->PutStringAt(10, 6, L"def", 0x4F);
+    std::unique_ptr<ScreenCell[]> saved(console->GetRect(10, 5, 3, 2));
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved[4], ScreenCell(L'e', 0x4F));
+
+    CellString cs;
+    cs += L'x';
+    console->GetRect(cs, 10, 5, 3, 2);
+    ASSERT_EQ(cs.length(), 6);
+    EXPECT_EQ(cs[2], ScreenCell(L'c', 0x1E));
+
+    console->Clear(10, 5, 3, 2, 0x07);
+    view().ClearRecords();
+    console->PutRect(20, 10, 3, 2, saved.get());
+    EXPECT_EQ(text(10), std::string(20, ' ') + "abc");
+    EXPECT_EQ(text(11), std::string(20, ' ') + "def");
+    ASSERT_EQ(view().PaintCount(), 1);
+    EXPECT_EQ(view().Paints()[0], (PaintRect{20, 10, 23, 12}));
+    console->PutRect(20, 10, 3, 2, saved.get());  // no comparison: painted again
+    EXPECT_EQ(view().PaintCount(), 2);
+
+    // Partly off the screen: the visible part, at the right place.
+    console->PutRect(78, 24, 3, 2, saved.get());
+    EXPECT_EQ(row(24).substr(78), "ab");
+    std::unique_ptr<ScreenCell[]> edge(console->GetRect(79, 24, 2, 2));
+    EXPECT_EQ(edge[0].ch, L'b');
+    EXPECT_EQ(edge[1], ScreenCell(L' ', 0x07));  // off the screen reads blank
+    EXPECT_EQ(console->GetRect(0, 0, 0, 5), nullptr);
+    console->PutRect(0, 0, 2, 2, nullptr);
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
+// ---------------------------------------------------------------- the paint bracket
+
+TEST_F(ConsoleOutput, PaintBracketPaintsOnceAtTheOutermostEnd) {
+    console->BeginPaint();
+    console->BeginPaint();
+    for (int y = 3; y < 10; y++) console->PutStringAt(5 + y, y, L"many writes", 0x1E);
+    console->FillAttr(40, 12, 3, 0x70);
+    console->EndPaint();
+    EXPECT_EQ(view().PaintCount(), 0);  // still inside the outer bracket
+    console->EndPaint();
+    ASSERT_EQ(view().PaintCount(), 1);
+    EXPECT_EQ(view().Paints()[0], (PaintRect{8, 3, 43, 13}));  // the union of everything changed
+    EXPECT_EQ(view().ShownMismatches(), 0);
+
+    console->EndPaint();  // unbalanced: harmless
+    console->BeginPaint();
+    console->EndPaint();  // nothing changed: nothing painted
+    EXPECT_EQ(view().PaintCount(), 1);
+}
+
+TEST_F(ConsoleOutput, HiddenWindowPaintsNothingUntilShown) {
+    {
+        CToolkitLock lock;
+        console->OnMap();  // the first showing does not end a bracket
+        console->OnUnmap();
+        console->OnUnmap();  // twice: still one bracket
+    }
+    console->PutStringAt(0, 0, L"while hidden", 0x07);
+    EXPECT_EQ(view().PaintCount(), 0);
+    {
+        CToolkitLock lock;
+        console->OnMap();
+    }
+    ASSERT_EQ(view().PaintCount(), 1);
+    console->PutStringAt(0, 1, L"shown", 0x07);
+    EXPECT_EQ(view().PaintCount(), 2);
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
+// ---------------------------------------------------------------- cursor
+
+TEST_F(ConsoleOutput, CursorMovesRepaintOldAndNewCells) {
+    console->SetCursorType(15);
+    view().ClearRecords();
+    console->SetCursorPos(4, 2);
+    auto paints = view().Paints();
+    ASSERT_EQ(paints.size(), 2u);
+    EXPECT_EQ(paints[0], (PaintRect{0, 0, 1, 1}));
+    EXPECT_EQ(paints[1], (PaintRect{4, 2, 5, 3}));
+    EXPECT_TRUE(view().Shown(4, 2).cursor);
+    EXPECT_FALSE(view().Shown(0, 0).cursor);
+    console->SetCursorPos(4, 2);  // the same place
+    EXPECT_EQ(view().PaintCount(), 2);
+
+    console->SetCursorType(15);  // unchanged
+    EXPECT_EQ(view().PaintCount(), 2);
+    console->SetCursorType(0);  // hidden
+    EXPECT_EQ(view().PaintCount(), 3);
+    EXPECT_FALSE(view().Shown(4, 2).cursor);
+}
+
+TEST_F(ConsoleOutput, BlinkShowsTheCursorInPhasesZeroToFour) {
+    console->SetCursorType(50);
+    console->SetCursorPos(1, 1);
+    view().ClearRecords();
+    EXPECT_EQ(console->BlinkPhase(), 0);
+    std::vector<bool> visible;
+    for (int i = 0; i < 10; i++) {
+        visible.push_back(console->CursorVisible());
+        console->AdvanceBlink();
+    }
+    EXPECT_EQ(visible, (std::vector<bool>{true, true, true, true, true, false, false, false, false, false}));
+    EXPECT_EQ(console->BlinkPhase(), 0);
+    EXPECT_EQ(view().PaintCount(), 2);  // redrawn at phases 0 and 5 only
+    console->AdvanceBlink();
+    console->RestartBlink();
+    EXPECT_EQ(console->BlinkPhase(), 0);
+}
+
+TEST_F(ConsoleOutput, CursorOutsideTheScreenIsNeverPainted) {
+    console->SetCursorType(15);
+    console->SetCursorPos(200, 200);
+    console->AdvanceBlink();
+    for (const auto& p : view().Paints()) {
+        EXPECT_LE(p.right, 80);
+        EXPECT_LE(p.bottom, 25);
+    }
+}
+
+// ---------------------------------------------------------------- scrolling
+
+TEST_F(ConsoleOutput, ScrollUpMovesPixelsAndPaintsOnlyTheFreedRows) {
+    for (int y = 0; y < 10; y++) console->PutStringAt(0, y, (L"line " + std::to_wstring(y)).c_str(), 0x07);
+    view().ClearRecords();
+    console->ScrollUp(0, 2, 80, 6, 2, 0x1E);  // rows 2-7
+    EXPECT_EQ(text(1), "line 1");
+    EXPECT_EQ(text(2), "line 4");
+    EXPECT_EQ(text(5), "line 7");
+    EXPECT_EQ(text(6), "");
+    EXPECT_EQ(console->cell(0, 7).attr, 0x1E);
+    EXPECT_EQ(text(8), "line 8");
+    auto scrolls = view().Scrolls();
+    ASSERT_EQ(scrolls.size(), 1u);
+    EXPECT_EQ(scrolls[0].x, 0);
+    EXPECT_EQ(scrolls[0].y, 2);
+    EXPECT_EQ(scrolls[0].width, 80);
+    EXPECT_EQ(scrolls[0].height, 6);
+    EXPECT_EQ(scrolls[0].lines, 2);
+    EXPECT_TRUE(scrolls[0].up);
+    ASSERT_EQ(view().PaintCount(), 1);
+    EXPECT_EQ(view().Paints()[0], (PaintRect{0, 6, 80, 8}));
+    EXPECT_EQ(view().ShownMismatches(), 0);  // the moved pixels plus the freed rows are right
+}
+
+TEST_F(ConsoleOutput, ScrollDownMirrorsIt) {
+    for (int y = 0; y < 10; y++) console->PutStringAt(0, y, (L"line " + std::to_wstring(y)).c_str(), 0x07);
+    view().ClearRecords();
+    console->ScrollDown(0, 2, 40, 6, 1, 0x07);
+    EXPECT_EQ(text(2), "");
+    EXPECT_EQ(text(3), "line 2");
+    EXPECT_EQ(text(7), "line 6");
+    EXPECT_EQ(text(8), "line 8");
+    ASSERT_EQ(view().Scrolls().size(), 1u);
+    EXPECT_FALSE(view().Scrolls()[0].up);
+    ASSERT_EQ(view().PaintCount(), 1);
+    EXPECT_EQ(view().Paints()[0], (PaintRect{0, 2, 40, 3}));
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
+TEST_F(ConsoleOutput, ScrollInsideABracketOnlyGrowsTheDirtyRectangle) {
+    console->PutStringAt(0, 5, L"x", 0x07);
+    view().ClearRecords();
+    console->BeginPaint();
+    console->ScrollUp(10, 3, 20, 5, 1, 0x07);
+    EXPECT_TRUE(view().Scrolls().empty());
+    EXPECT_EQ(view().PaintCount(), 0);
+    console->EndPaint();
+    ASSERT_EQ(view().PaintCount(), 1);
+    EXPECT_EQ(view().Paints()[0], (PaintRect{10, 3, 30, 8}));
+    EXPECT_TRUE(view().Scrolls().empty());
+}
+
+TEST_F(ConsoleOutput, ScrollEdgeCases) {
+    for (int y = 0; y < 25; y++) console->PutStringAt(0, y, L"row", 0x07);
+    view().ClearRecords();
+    console->ScrollUp(0, 0, 80, 3, 0, 0x07);   // no lines: nothing
+    console->ScrollUp(0, 0, 80, 3, -2, 0x07);  // negative: nothing
+    EXPECT_EQ(view().PaintCount(), 0);
+    console->ScrollUp(0, 0, 80, 3, 7, 0x07);  // more lines than rows: all cleared, no pixels moved
+    EXPECT_EQ(text(0), "");
+    EXPECT_EQ(text(2), "");
+    EXPECT_EQ(text(3), "row");
+    EXPECT_TRUE(view().Scrolls().empty());
+    console->ScrollDown(70, 20, 30, 30, 1, 0x07);  // clipped to the screen
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
+TEST_F(ConsoleOutput, ScrollErasesAVisibleCursorFirst) {
+    console->SetCursorType(15);
+    console->SetCursorPos(3, 4);
+    ASSERT_TRUE(view().Shown(3, 4).cursor);
+    view().ClearRecords();
+    console->ScrollUp(0, 0, 80, 10, 1, 0x07);
+    auto paints = view().Paints();
+    ASSERT_GE(paints.size(), 2u);
+    EXPECT_EQ(paints[0], (PaintRect{3, 4, 4, 5}));  // erased before the pixels moved
+    EXPECT_FALSE(view().Shown(3, 3).cursor);         // no cursor carried up
+    EXPECT_FALSE(view().Shown(3, 4).cursor);
+}
+
+// ---------------------------------------------------------------- teletype output
+
+TEST_F(SmallConsole, WriteTabsAndPrintables) {
+    console->Write("ab\tc");
+    EXPECT_EQ(row(0), "ab      c ");
+    int x, y;
+    console->GetCursorPos(x, y);
+    EXPECT_EQ(x, 9);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(console->cell(0, 0).attr, console->GetAttr());
+}
+
+TEST_F(SmallConsole, WriteCarriageReturnLineFeedBackspace) {
+    console->SetAttr(0x1E);
+    console->Write("hello\rj");
+    EXPECT_EQ(row(0), "jello     ");
+    console->Write("\b\bX");
+    EXPECT_EQ(row(0), "Xello     ");
+    console->Write("\b\b\b");  // stops at column 0
+    int x, y;
+    console->GetCursorPos(x, y);
+    EXPECT_EQ(x, 0);
+    console->Write("\nnext");
+    EXPECT_EQ(row(1), "next      ");
+    EXPECT_EQ(console->cell(0, 1).attr, 0x1E);
+    console->Write("\x01\x7f\xc2\x9b!");  // controls, DEL and a C1 control are dropped
+    EXPECT_EQ(row(1), "next!     ");
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
+TEST_F(SmallConsole, WriteWrapsAndScrollsIntoTheScrollBack) {
+    scrolled.clear();
+    console_hooks.scrolled_off = keep_scrolled;
+    console->Write("0123456789abc");  // wraps after ten columns
+    EXPECT_EQ(row(0), "0123456789");
+    EXPECT_EQ(row(1), "abc       ");
+    console->Write("\nline2\nline3");
+    EXPECT_EQ(row(0), "0123456789");
+    EXPECT_EQ(row(3), "line3     ");
+    ASSERT_EQ(scrolled.size(), 0u);
+    console->Write("\nline4");
+    ASSERT_EQ(scrolled.size(), 1u);
+    EXPECT_EQ(scrolled[0], "0123456789");
+    EXPECT_EQ(row(0), "abc       ");
+    EXPECT_EQ(row(3), "line4     ");
+    int x, y;
+    console->GetCursorPos(x, y);
+    EXPECT_EQ(x, 5);
+    EXPECT_EQ(y, 3);
+    console->Write("\n\n");
+    EXPECT_EQ(scrolled.size(), 3u);
+    EXPECT_EQ(row(3), "          ");
+    console_hooks.scrolled_off = nullptr;
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
+TEST_F(SmallConsole, WriteFillingTheLastRowWrapsOnlyWithTheNextCharacter) {
+    console->SetCursorPos(0, 3);
+    console->Write("0123456789");
+    EXPECT_EQ(row(3), "0123456789");
+    EXPECT_EQ(row(2), "          ");  // no scroll yet
+    int x, y;
+    console->GetCursorPos(x, y);
+    EXPECT_EQ(x, 10);
+    console->Write("!");
+    EXPECT_EQ(row(2), "0123456789");
+    EXPECT_EQ(row(3), "!         ");
+}
+
+TEST_F(SmallConsole, WriteWideCharactersAndBadInput) {
+    console->Write("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");  // e-acute, euro, an emoji
+    EXPECT_EQ(console->cell(0, 0).ch, 0xE9);
+    EXPECT_EQ(console->cell(1, 0).ch, 0x20AC);
+    EXPECT_EQ(console->cell(2, 0).ch, 0x1F600);
+    console->Write(nullptr);
+    console->Write("\xff\xfe\xc3");  // invalid UTF-8 never writes past the screen
+    console->SetCursorPos(500, 500);  // a cursor off the screen is brought back
+    console->Write("z");
+    int x, y;
+    console->GetCursorPos(x, y);
+    EXPECT_LE(x, 10);
+    EXPECT_LT(y, 4);
+    std::string big((1 << 20) + 100, 'q');  // far more than a screen
+    big[1000] = '\n';
+    console->Write(big.c_str());
+    EXPECT_EQ(row(3).substr(0, 3), "qqq");
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
+TEST_F(SmallConsole, WriteGoesToAnAttachedTerminal) {
+    struct Recorder : CTerminalAttachment {
+        std::string* out;
+        explicit Recorder(std::string* o) : out(o) {}
+        void Key(int) override {}
+        void Output(const char* utf8) override { *out += utf8; }
+    };
+    std::string out;
+    console->AttachTerminal(new Recorder(&out));
+    console->Write("to the terminal");
+    EXPECT_EQ(out, "to the terminal");
+    EXPECT_EQ(row(0), "          ");
+    console->AttachTerminal(nullptr);
+    console->Write("screen");
+    EXPECT_EQ(row(0), "screen    ");
+}
+
+TEST_F(SmallConsole, WriteHidesTheCursorWhileWriting) {
+    console->SetCursorType(15);
+    console->Write("abc");
+    EXPECT_EQ(console->GetCursorType(), 15);  // restored
+    EXPECT_TRUE(view().Shown(3, 0).cursor);
+    EXPECT_FALSE(view().Shown(0, 0).cursor);
+}
+
+// ---------------------------------------------------------------- title, icons, bell, clipboard
+
+TEST(ConsoleWindow, TitleWithAndWithoutRemotePrefix) {
+    CHeadlessConsole hc;
+    console->SetTitle(L"/home/user");
+    EXPECT_TRUE(hc.View().Title() == Westring(L"/home/user"));
+    console->SetRemoteName("server");
+    console->SetTitle("/tmp");
+    EXPECT_TRUE(hc.View().Title() == Westring(L"Remote (server) /tmp"));
+    console->SetTitle(static_cast<const wchar_t*>(nullptr));
+    EXPECT_TRUE(hc.View().Title() == Westring(L"Remote (server) "));
+}
+
+TEST(ConsoleWindow, IconsBellAndClipboard) {
+    CHeadlessConsole hc;
+    console->SetIcons({Westring(L"a.png"), Westring(L"b.svg")});
+    ASSERT_EQ(hc.View().Icons().size(), 2u);
+    console->SetIcon("c.png");
+    ASSERT_EQ(hc.View().Icons().size(), 1u);
+    console->Beep();
+    console->Beep();
+    EXPECT_EQ(hc.View().BeepCount(), 2);
+
+    console->PutClipText(L"wide \u20ac");
+    EXPECT_TRUE(hc.View().ClipText() == Westring(L"wide \u20ac"));
+    console->PutClipText("narrow \x82");  // code page 850
+    EXPECT_TRUE(hc.View().ClipText() == Westring(L"narrow \u00e9"));
+    hc.View().SetClipText(Westring(L"from the desktop"));
+    Westring text(L"old");
+    EXPECT_TRUE(console->GetClipText(text));
+    EXPECT_TRUE(text == Westring(L"from the desktop"));
+    hc.View().SetClipText(Westring());
+    EXPECT_TRUE(console->GetClipText(text));
+    EXPECT_TRUE(text.empty());
+}
+
+TEST(ConsoleWindow, BreakOnlyWhileAnOperationRuns) {
+    CHeadlessConsole hc;
+    console->BreakHandler();
+    EXPECT_EQ(break_status, 0);
+    break_status = 1;
+    hc.Press(keysym::Break);
+    EXPECT_EQ(break_status, 2);
+    EXPECT_EQ(console->GetEventQueueLen(), 0);  // nothing else happens
+    break_status = 0;
+}
+
+// ---------------------------------------------------------------- threads
+
+TEST(ConsoleThreads, BlinkingAndReadingWhileTheProgramWrites) {
+    CHeadlessConsole hc(40, 10);
+    console->SetCursorType(15);
+    std::atomic<bool> done{false};
+    // The cursor thread and a test thread reading the view's records.
+    std::thread blinker([&] {
+        while (!done) {
+            console->AdvanceBlink();
+            std::this_thread::yield();
+        }
+    });
+    std::thread reader([&] {
+        while (!done) {
+            hc.View().PaintCount();
+            hc.View().Paints();
+            hc.View().Shown(1, 1);
+        }
+    });
+    for (int i = 0; i < 2000; i++) {
+        console->PutStringAt(i % 30, i % 10, L"text", static_cast<unsigned char>(i));
+        if (i % 100 == 0) console->Write("line\n");
+        console->SetCursorPos(i % 40, i % 10);
+    }
+    done = true;
+    blinker.join();
+    reader.join();
+    EXPECT_EQ(hc.View().ShownMismatches(), 0);
+}

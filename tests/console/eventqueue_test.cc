@@ -1,0 +1,301 @@
+// The event queue between threads, and the free functions that read it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "console/toolkitlock.h"
+#include "tests/support/headless_console.h"
+
+namespace {
+
+using TEvent = CConsole::TEvent;
+
+TEvent key_event(int code, int shift = 0, int unicode = 0) {
+    TEvent e;
+    e.type = TEvent::Key;
+    e.key = code;
+    e.shift = shift;
+    e.unicode = unicode;
+    return e;
+}
+
+TEvent mouse_event(int type, int key, int x, int y, int shift = 0) {
+    TEvent e;
+    e.type = type;
+    e.key = key;
+    e.x = x;
+    e.y = y;
+    e.shift = shift;
+    return e;
+}
+
+std::atomic<int> clock_updates{0};
+void count_clock() { clock_updates++; }
+
+}  // namespace
+
+TEST(EventQueue, FirstInFirstOut) {
+    CConsole::CEventQueue queue;
+    EXPECT_EQ(queue.Length(), 0);
+    EXPECT_EQ(queue.Get(0), nullptr);
+    for (int i = 1; i <= 5; i++) queue.Add(new TEvent(key_event(i)));
+    EXPECT_EQ(queue.Length(), 5);
+    for (int i = 1; i <= 5; i++) {
+        TEvent* e = queue.Get(0);
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->key, i);
+        delete e;
+    }
+    EXPECT_EQ(queue.Get(0), nullptr);
+    queue.Add(nullptr);  // ignored
+    EXPECT_EQ(queue.Length(), 0);
+}
+
+TEST(EventQueue, ShortTimeOutOnAnEmptyQueueReturnsNothing) {
+    CConsole::CEventQueue queue;
+    EXPECT_EQ(queue.Get(20), nullptr);
+    // A stale arrival (an event taken without waiting) does not make a later wait return early empty-handed.
+    queue.Add(new TEvent(key_event(1)));
+    delete queue.Get(0);
+    EXPECT_EQ(queue.Get(20), nullptr);
+}
+
+TEST(EventQueue, EventsLeftQueuedAreFreedWithTheQueue) {
+    auto* queue = new CConsole::CEventQueue;
+    for (int i = 0; i < 100; i++) queue->Add(new TEvent(key_event(i)));
+    delete queue;  // the leak checker of the sanitizer build watches this
+}
+
+TEST(EventQueue, ProducerAndConsumerLoseNothingAndKeepOrder) {
+    CConsole::CEventQueue queue;
+    const int n = 20000;
+    std::thread producer([&] {
+        for (int i = 0; i < n; i++) {
+            queue.Add(new TEvent(key_event(i)));
+            if (i % 1000 == 0) std::this_thread::yield();
+        }
+    });
+    int expected = 0;
+    while (expected < n) {
+        TEvent* e = queue.Get(10000);  // generous: fails rather than hangs
+        ASSERT_NE(e, nullptr) << "timed out after " << expected;
+        EXPECT_EQ(e->key, expected);
+        expected++;
+        delete e;
+    }
+    producer.join();
+    EXPECT_EQ(queue.Length(), 0);
+}
+
+TEST(EventQueue, WaitingReaderWakesForALateEvent) {
+    CConsole::CEventQueue queue;
+    std::thread producer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        queue.Add(new TEvent(key_event(42)));
+    });
+    TEvent* e = queue.Get(-1);
+    producer.join();
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->key, 42);
+    delete e;
+}
+
+TEST(EventQueue, TwoReadersShareTheEventsWithoutLoss) {
+    CConsole::CEventQueue queue;
+    const int n = 5000;
+    std::atomic<int> taken{0};
+    std::atomic<long long> sum{0};
+    auto reader = [&] {
+        while (taken < n) {
+            TEvent* e = queue.Get(50);
+            if (!e) continue;
+            sum += e->key;
+            taken++;
+            delete e;
+        }
+    };
+    std::thread r1(reader), r2(reader);
+    for (int i = 1; i <= n; i++) queue.Add(new TEvent(key_event(i)));
+    r1.join();
+    r2.join();
+    EXPECT_EQ(taken, n);
+    EXPECT_EQ(sum, static_cast<long long>(n) * (n + 1) / 2);
+}
+
+// ---------------------------------------------------------------- through the console
+
+TEST(GetEvent, TimeOutZeroNeverWaits) {
+    CHeadlessConsole hc;
+    TEvent e;
+    EXPECT_FALSE(console->GetEvent(e, 0));
+    EXPECT_FALSE(console->GetEvent(e, 10));
+    hc.PostKey('a');
+    EXPECT_EQ(console->GetEventQueueLen(), 1);
+    EXPECT_TRUE(CheckEvent());
+    ASSERT_TRUE(console->GetEvent(e, 0));
+    EXPECT_EQ(e.key, 'a');
+    EXPECT_FALSE(CheckEvent());
+}
+
+TEST(Getkey, TimeOutZeroOnAnEmptyQueue) {
+    CHeadlessConsole hc;
+    clock_updates = 0;
+    console_hooks.update_clock = count_clock;
+    _MEVENT record;
+    EXPECT_EQ(getkey(&record, 0), 0);
+    EXPECT_EQ(getkey(nullptr, 0), 0);
+    EXPECT_EQ(clock_updates, 2);  // the clock is refreshed before each look
+    console_hooks.update_clock = nullptr;
+}
+
+TEST(Getkey, KeyEventsFillTheRecord) {
+    CHeadlessConsole hc;
+    hc.PostKey(0x1002D, TEvent::Alt, 'x');
+    _MEVENT record;
+    // The shift state of the event differs from what was last reported: the
+    // state change is reported first, without taking the event.
+    int code = getkey(&record, 0);
+    EXPECT_EQ(code, 0x1002D);  // lastShiftState was still 0 == alt_on
+    EXPECT_EQ(record.shift, TEvent::Alt);
+    EXPECT_EQ(record.ch, 'x');
+    EXPECT_EQ(un_alt(code, &record), 0x78);
+    EXPECT_EQ(alt_on, TEvent::Alt);
+    EXPECT_EQ(lastShiftState, TEvent::Alt);
+}
+
+TEST(Getkey, ReportsModifierChangesBeforeEvents) {
+    CHeadlessConsole hc;
+    hc.Press(keysym::Control_L, 0);  // Ctrl goes down
+    _MEVENT record;
+    EXPECT_EQ(getkey(&record, 0), KEY_SHIFTSTATE);  // the state change itself
+    EXPECT_EQ(record.shift, TEvent::Ctrl);
+    EXPECT_EQ(getkey(&record, 0), KEY_SHIFTSTATE);  // then the queued modifier event
+    EXPECT_EQ(record.shift, TEvent::Ctrl);
+    hc.Release(keysym::Control_L, keystate::Control);  // and up again
+    EXPECT_EQ(getkey(&record, 0), KEY_SHIFTSTATE);
+    EXPECT_EQ(record.shift, 0);
+    EXPECT_EQ(getkey(&record, 0), KEY_SHIFTSTATE);
+    EXPECT_EQ(getkey(&record, 0), 0);  // nothing more
+}
+
+TEST(Getkey, QuitAndMouseEvents) {
+    CHeadlessConsole hc;
+    TEvent quit;
+    quit.type = TEvent::Quit;
+    hc.Post(quit);
+    EXPECT_EQ(getkey(nullptr, 0), KEY_QUIT);
+
+    hc.Post(mouse_event(TEvent::ButtonPress, 1, 7, 3));
+    _MEVENT record;
+    EXPECT_EQ(getkey(&record, 0), KEY_MOUSE);
+    EXPECT_EQ(record.kind, _MEVENT::LeftDown);
+    EXPECT_EQ(record.x, 7);
+    EXPECT_EQ(record.y, 3);
+
+    hc.Post(mouse_event(TEvent::ButtonPress, 1, 7, 3));
+    EXPECT_EQ(getkey(nullptr, 0), 0);  // a mouse event with nowhere to report it
+
+    hc.Post(mouse_event(TEvent::ButtonPress, 3, 7, 3));  // middle button
+    EXPECT_EQ(getkey(&record, 0), 0);
+}
+
+TEST(Getkey, ShiftOfAMouseEventIsReportedAsAStateChangeNext) {
+    CHeadlessConsole hc;
+    hc.Post(mouse_event(TEvent::ButtonPress, 1, 0, 0, TEvent::Shift));
+    _MEVENT record;
+    EXPECT_EQ(getkey(&record, 0), KEY_MOUSE);
+    EXPECT_EQ(record.shift, TEvent::Shift);
+    EXPECT_EQ(getkey(&record, 0), KEY_SHIFTSTATE);
+    EXPECT_EQ(alt_on, TEvent::Shift);
+}
+
+TEST(Getkey, WaitsWithoutLimitRefreshingTheClock) {
+    CHeadlessConsole hc;
+    clock_updates = 0;
+    console_hooks.update_clock = count_clock;
+    std::thread producer([&] {
+        // Until the first refresh has happened the reader is not waiting yet.
+        while (clock_updates == 0) std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        hc.PostKey(KEY_F5);
+    });
+    EXPECT_EQ(getkey(nullptr, -1), KEY_F5);
+    producer.join();
+    EXPECT_GE(clock_updates, 1);
+    console_hooks.update_clock = nullptr;
+}
+
+TEST(ConvertMouseEvent, KindsForEachEventAndButton) {
+    struct {
+        int type, key, kind;
+    } cases[] = {
+        {TEvent::ButtonPress, 1, _MEVENT::LeftDown},    {TEvent::ButtonPress, 2, _MEVENT::RightDown},
+        {TEvent::ButtonRelease, 1, _MEVENT::LeftUp},    {TEvent::ButtonRelease, 2, _MEVENT::RightUp},
+        {TEvent::Motion, 1, _MEVENT::LeftDrag},         {TEvent::Motion, 2, _MEVENT::RightDrag},
+        {TEvent::DoubleClick, 1, _MEVENT::LeftDouble},  {TEvent::DoubleClick, 2, _MEVENT::RightDown},
+    };
+    for (const auto& c : cases) {
+        _MEVENT record;
+        EXPECT_TRUE(ConvertMouseEvent(mouse_event(c.type, c.key, 4, 5, TEvent::Ctrl), &record));
+        EXPECT_EQ(record.kind, c.kind) << c.type << "/" << c.key;
+        EXPECT_EQ(record.x, 4);
+        EXPECT_EQ(record.y, 5);
+        EXPECT_EQ(record.shift, TEvent::Ctrl);
+    }
+    _MEVENT record;
+    EXPECT_TRUE(ConvertMouseEvent(mouse_event(TEvent::Wheel, -1, 1, 2), &record));
+    EXPECT_EQ(record.kind, _MEVENT::WheelMoved);
+    EXPECT_EQ(record.wheel, -1);
+    EXPECT_FALSE(ConvertMouseEvent(mouse_event(TEvent::Motion, 0, 1, 2), &record));  // no button held
+    EXPECT_FALSE(ConvertMouseEvent(mouse_event(TEvent::ButtonPress, 3, 1, 2), &record));
+    EXPECT_FALSE(ConvertMouseEvent(mouse_event(TEvent::ButtonPress, 1, 1, 2), nullptr));
+    EXPECT_FALSE(ConvertMouseEvent(key_event(1), &record));
+}
+
+TEST(ToTEventShift, ToolkitBitsToEventBits) {
+    EXPECT_EQ(ToTEventShift(0), 0);
+    EXPECT_EQ(ToTEventShift(0x8), TEvent::Alt);
+    EXPECT_EQ(ToTEventShift(0x4), TEvent::Ctrl);
+    EXPECT_EQ(ToTEventShift(0x1), TEvent::Shift);
+    EXPECT_EQ(ToTEventShift(0x10), 8);
+    EXPECT_EQ(ToTEventShift(0x1 | 0x4 | 0x8 | 0x10 | 0x2 | 0x100), 15);  // Caps Lock and buttons ignored
+}
+
+TEST(CheckEsc, ConsumesWhateverWasWaiting) {
+    CHeadlessConsole hc;
+    EXPECT_FALSE(check_esc());
+    hc.PostKey('q', TEvent::Shift);
+    EXPECT_FALSE(check_esc());  // a letter: not Esc, and gone
+    EXPECT_EQ(console->GetEventQueueLen(), 0);
+    EXPECT_EQ(lastShiftState, TEvent::Shift);
+    hc.PostKey(KEY_ESC);
+    hc.PostKey('z');
+    EXPECT_TRUE(check_esc());
+    EXPECT_EQ(console->GetEventQueueLen(), 1);
+    hc.Post(mouse_event(TEvent::ButtonPress, 1, 0, 0));
+    EXPECT_FALSE(check_esc());  // 'z'
+    EXPECT_FALSE(check_esc());  // the click
+}
+
+TEST(UnAlt, OnlyCharactersOfTheBasicPlane) {
+    _MEVENT record;
+    record.ch = 'x';
+    EXPECT_EQ(un_alt(0x1002D, &record), 'x');
+    record.ch = 0x10000;
+    EXPECT_EQ(un_alt(0, &record), 0);
+    record.ch = -5;
+    EXPECT_EQ(un_alt(0, &record), 0);
+    EXPECT_EQ(un_alt(0x1002D, nullptr), 0);
+}
+
+TEST(FreeFunctions, WithoutAConsole) {
+    ASSERT_EQ(console, nullptr);
+    lastShiftState = 0;
+    alt_on = 0;
+    EXPECT_EQ(getkey(nullptr, 0), 0);
+    EXPECT_FALSE(check_esc());
+    EXPECT_FALSE(CheckEvent());
+    set_lines(30, 90);  // nothing to resize
+}

@@ -1,0 +1,282 @@
+// The key table, row by row as the key-code tables give it, through
+// TranslateKey and through the console's key handler.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "console/keytable.h"
+#include "console/toolkitlock.h"
+#include "tests/support/headless_console.h"
+
+namespace {
+
+using namespace keysym;
+
+constexpr unsigned kShift = keystate::Shift, kCtrl = keystate::Control, kAlt = keystate::Alt;
+
+// One row of a key table: the codes for no modifier, Shift, Ctrl, Alt,
+// Shift+Ctrl and Shift+Alt; 0 where the table is blank.
+struct Row {
+    const char* name;
+    unsigned keyval;
+    int codes[6];
+};
+const unsigned kColumnStates[6] = {0, kShift, kCtrl, kAlt, kShift | kCtrl, kShift | kAlt};
+
+const std::vector<Row>& rows() {
+    static const std::vector<Row> table = [] {
+        std::vector<Row> r = {
+            // Function and cursor keys.
+            {"F1", F1, {0x1003B, 0x30054, 0x1005E, 0x10068, 0x3005E, 0x30068}},
+            {"F2", F2, {0x1003C, 0x30055, 0x1005F, 0x10069, 0x3005F, 0x30069}},
+            {"F3", F3, {0x1003D, 0x30056, 0x10060, 0x1006A, 0x30060, 0x3006A}},
+            {"F4", F4, {0x1003E, 0x30057, 0x10061, 0x1006B, 0x30061, 0x3006B}},
+            {"F5", F5, {0x1003F, 0x30058, 0x10062, 0x1006C, 0x30062, 0x3006C}},
+            {"F6", F6, {0x10040, 0x30059, 0x10063, 0x1006D, 0x30063, 0x3006D}},
+            {"F7", F7, {0x10041, 0x3005A, 0x10064, 0x1006E, 0x30064, 0x3006E}},
+            {"F8", F8, {0x10042, 0x3005B, 0x10065, 0x1006F, 0x30065, 0x3006F}},
+            {"F9", F9, {0x10043, 0x3005C, 0x10066, 0x10070, 0x30066, 0x30070}},
+            {"F10", F10, {0x10044, 0x3005D, 0x10067, 0x10071, 0x30067, 0x30071}},
+            {"F11", F11, {0x10085, 0x30087, 0x10089, 0x1008B, 0x30089, 0x3008B}},
+            {"F12", F12, {0x10086, 0x30088, 0x1008A, 0x1008C, 0x3008A, 0x3008C}},
+            {"Return", Return, {0x0D, 0x0D, 0x0A, 0x1001C, 0x3001C, 0}},
+            {"BackSpace", BackSpace, {0x10101, 0, 0x7F, 0x1000E, 0, 0x3000E}},
+            {"Tab", Tab, {0x09, 0, 0x10094, 0, 0, 0}},
+            {"ISO_Left_Tab", ISO_Left_Tab, {0, 0x3000F, 0, 0, 0, 0}},
+            {"Escape", Escape, {0x1B, 0, 0, 0, 0, 0}},
+            {"Delete", Delete, {0x10053, 0x30053, 0x10093, 0, 0, 0}},
+            {"Insert", Insert, {0x10052, 0x30052, 0x10092, 0, 0x30092, 0}},
+            {"Home", Home, {0x10047, 0x30047, 0x10077, 0x10097, 0x30077, 0}},
+            {"End", End, {0x1004F, 0x3004F, 0x10075, 0, 0x30075, 0}},
+            {"Page_Up", Page_Up, {0x10049, 0x30049, 0x10084, 0, 0x30084, 0}},
+            {"Page_Down", Page_Down, {0x10051, 0x30051, 0x10076, 0, 0x30076, 0}},
+            {"Left", Left, {0x1004B, 0x3004B, 0x10073, 0x1009B, 0x30073, 0}},
+            {"Right", Right, {0x1004D, 0x3004D, 0x10074, 0x1009D, 0x30074, 0}},
+            {"Up", Up, {0x10048, 0x30048, 0x1008D, 0x10098, 0, 0}},
+            {"Down", Down, {0x10050, 0x30050, 0x10091, 0x100A0, 0, 0}},
+            {"KP_Add", KP_Add, {0x40002B, 0, 0x10090, 0x1004E, 0x30090, 0}},
+            {"KP_Subtract", KP_Subtract, {0x40002D, 0, 0x1008E, 0x1004A, 0x3008E, 0}},
+            {"KP_Multiply", KP_Multiply, {0x40002A, 0, 0, 0, 0, 0}},
+            {"KP_Enter", KP_Enter, {0x0D, 0, 0, 0, 0, 0}},
+            // The keypad with NumLock off.
+            {"KP_Home", KP_Home, {0x10047, 0, 0x40037, 0, 0x60037, 0}},
+            {"KP_Up", KP_Up, {0x10048, 0, 0x40038, 0, 0x60038, 0}},
+            {"KP_Page_Up", KP_Page_Up, {0x10049, 0, 0x40039, 0, 0x60039, 0}},
+            {"KP_Left", KP_Left, {0x1004B, 0, 0x40034, 0, 0x60034, 0}},
+            {"KP_Begin", KP_Begin, {0, 0, 0x40035, 0, 0x60035, 0}},
+            {"KP_Right", KP_Right, {0x1004D, 0, 0x40036, 0, 0x60036, 0}},
+            {"KP_End", KP_End, {0x1004F, 0, 0x40031, 0, 0x60031, 0}},
+            {"KP_Down", KP_Down, {0x10050, 0, 0x40032, 0, 0x60032, 0}},
+            {"KP_Page_Down", KP_Page_Down, {0x10051, 0, 0x40033, 0, 0x60033, 0}},
+            {"KP_Insert", KP_Insert, {0x10052, 0, 0x40030, 0, 0x60030, 0}},
+            {"KP_Delete", KP_Delete, {0x10053, 0, 0x10093, 0, 0, 0}},
+            {"KP_Decimal", KP_Decimal, {0, 0x30053, 0, 0, 0, 0}},
+            // Character keys with Ctrl or Alt.
+            {"a", 'a', {0, 0, 0x01, 0x1001E, 0, 0}},
+            {"b", 'b', {0, 0, 0x02, 0x10030, 0, 0}},
+            {"c", 'c', {0, 0, 0x03, 0x1002E, 0, 0}},
+            {"d", 'd', {0, 0, 0x04, 0x10020, 0, 0}},
+            {"e", 'e', {0, 0, 0x05, 0x10012, 0, 0}},
+            {"f", 'f', {0, 0, 0x06, 0x10021, 0x20006, 0}},
+            {"g", 'g', {0, 0, 0x07, 0x10022, 0, 0}},
+            {"h", 'h', {0, 0, 0x08, 0x10023, 0, 0}},
+            {"i", 'i', {0, 0, 0x10102, 0x10017, 0, 0}},
+            {"j", 'j', {0, 0, 0x0A, 0x10024, 0x2000A, 0}},
+            {"k", 'k', {0, 0, 0x0B, 0x10025, 0, 0}},
+            {"l", 'l', {0, 0, 0x0C, 0x10026, 0, 0}},
+            {"m", 'm', {0, 0, 0x10103, 0x10032, 0x30103, 0}},
+            {"n", 'n', {0, 0, 0x0E, 0x10031, 0, 0}},
+            {"o", 'o', {0, 0, 0x0F, 0x10018, 0, 0}},
+            {"p", 'p', {0, 0, 0x10, 0x10019, 0, 0}},
+            {"q", 'q', {0, 0, 0x11, 0x10010, 0, 0}},
+            {"r", 'r', {0, 0, 0x12, 0x10013, 0, 0}},
+            {"s", 's', {0, 0, 0x13, 0x1001F, 0, 0}},
+            {"t", 't', {0, 0, 0x14, 0x10014, 0x20014, 0}},
+            {"u", 'u', {0, 0, 0x15, 0x10016, 0, 0}},
+            {"v", 'v', {0, 0, 0x16, 0x1002F, 0, 0}},
+            {"w", 'w', {0, 0, 0x17, 0x10011, 0, 0}},
+            {"x", 'x', {0, 0, 0x18, 0x1002D, 0, 0}},
+            {"y", 'y', {0, 0, 0x19, 0x10015, 0x20019, 0}},
+            {"z", 'z', {0, 0, 0x1A, 0x1002C, 0, 0}},
+            {"0", '0', {0, 0, 0, 0x10081, 0, 0}},
+            {"backslash", '\\', {0, 0, 0x1C, 0x1002B, 0, 0}},
+            {"bar", '|', {0, 0, 0, 0, 0x2001C, 0}},
+            {"[", '[', {0, 0, 0x1B, 0x1001A, 0, 0}},
+            {"]", ']', {0, 0, 0x1D, 0x1001B, 0, 0}},
+            {"{", '{', {0, 0, 0, 0, 0, 0x3001A}},
+            {"}", '}', {0, 0, 0, 0, 0, 0x3001B}},
+            {"-", '-', {0, 0, 0x1F, 0x10082, 0, 0}},
+            {"=", '=', {0, 0, 0, 0x10083, 0, 0}},
+            {"_", '_', {0, 0, 0, 0, 0, 0x30082}},
+            {"+", '+', {0, 0, 0, 0, 0, 0x30083}},
+            {";", ';', {0, 0, 0, 0x10027, 0, 0}},
+            {"'", '\'', {0, 0, 0, 0x10028, 0x2001C, 0x10028}},
+            {":", ':', {0, 0, 0, 0, 0, 0x30027}},
+            {"\"", '"', {0, 0, 0, 0, 0, 0x30028}},
+            {".", '.', {0, 0, 0, 0x10034, 0, 0}},
+            {",", ',', {0, 0, 0, 0x10033, 0, 0}},
+            {"#", '#', {0, 0, 0x1C, 0x3007A, 0, 0x3007A}},
+            {"space", ' ', {0, 0, 0x20, 0, 0, 0}},
+            {"!", '!', {0, 0, 0, 0, 0, 0x30078}},
+            {"@", '@', {0, 0, 0, 0, 0, 0x30079}},
+            {"$", '$', {0, 0, 0, 0, 0, 0x3007B}},
+            {"%", '%', {0, 0, 0, 0, 0, 0x3007C}},
+            {"^", '^', {0, 0, 0, 0, 0, 0x3007D}},
+            {"&", '&', {0, 0, 0, 0, 0, 0x3007E}},
+            {"(", '(', {0, 0, 0, 0, 0, 0x30080}},
+            {")", ')', {0, 0, 0, 0, 0, 0x30081}},
+            {"~", '~', {0, 0, 0, 0, 0, 0x10029}},
+        };
+        // Alt with the digits 1-9.
+        static const char* digit_names[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+        for (int d = 1; d <= 9; d++) r.push_back({digit_names[d - 1], unsigned('0' + d), {0, 0, 0, 0x10077 + d, 0, 0}});
+        // The keypad digits with NumLock on (plain digits come from the input method).
+        static const int shifted[10] = {0x30052, 0x3004F, 0x30050, 0x30051, 0x3004B, 0, 0x3004D, 0x30047, 0x30048, 0x30049};
+        static const char* kp_names[] = {"KP_0", "KP_1", "KP_2", "KP_3", "KP_4", "KP_5", "KP_6", "KP_7", "KP_8", "KP_9"};
+        for (int d = 0; d <= 9; d++)
+            r.push_back({kp_names[d], KP_0 + d, {0, shifted[d], 0x40030 + d, 0, 0x60030 + d, 0}});
+        return r;
+    }();
+    return table;
+}
+
+// The modifier keys: 0x10100 whatever is held.
+const unsigned kModifierKeys[6] = {Shift_L, Shift_R, Control_L, Control_R, Alt_L, Alt_R};
+
+// Every (key symbol, modifiers) pair the tables fill, with its code.
+std::map<std::pair<unsigned, int>, int> expected_entries() {
+    std::map<std::pair<unsigned, int>, int> entries;
+    for (const Row& row : rows())
+        for (int c = 0; c < 6; c++)
+            if (row.codes[c]) entries[{row.keyval, int(kColumnStates[c])}] = row.codes[c];
+    entries[{unsigned(' '), int(kCtrl | kAlt)}] = 0x90039;
+    for (unsigned key : kModifierKeys) entries[{key, kAnyModifiers}] = KEY_SHIFTSTATE;
+    return entries;
+}
+
+}  // namespace
+
+TEST(KeyTable, HoldsExactlyTheTablesEntries) {
+    auto entries = expected_entries();
+    EXPECT_EQ(entries.size(), 307u);
+    EXPECT_EQ(key_table_size, 307);
+    // Every entry of the table is one of the tables' cells, with its code, and no pair twice.
+    std::map<std::pair<unsigned, int>, int> seen;
+    for (int i = 0; i < key_table_size; i++) {
+        const KeyTableEntry& e = key_table[i];
+        auto key = std::make_pair(e.keyval, e.modifiers);
+        EXPECT_EQ(seen.count(key), 0u) << "duplicate entry " << i;
+        seen[key] = e.code;
+        auto it = entries.find(key);
+        ASSERT_NE(it, entries.end()) << "unexpected entry " << i << " keyval 0x" << std::hex << e.keyval;
+        EXPECT_EQ(e.code, it->second) << "entry " << i;
+    }
+    // The six modifier keys come last.
+    for (int i = 0; i < 6; i++) EXPECT_EQ(key_table[key_table_size - 6 + i].modifiers, kAnyModifiers);
+}
+
+TEST(KeyTable, TranslateKeyGivesEveryCellOfTheTables) {
+    for (const Row& row : rows()) {
+        for (int c = 0; c < 6; c++) {
+            int unicode = -1;
+            int code = TranslateKey(row.keyval, kColumnStates[c], 0, unicode);
+            EXPECT_EQ(code, row.codes[c]) << row.name << " state " << kColumnStates[c];
+            // NumLock (Mod2) and Caps Lock do not change the code.
+            code = TranslateKey(row.keyval, kColumnStates[c] | keystate::Mod2 | 0x2, 0, unicode);
+            EXPECT_EQ(code, row.codes[c]) << row.name << " with NumLock, state " << kColumnStates[c];
+        }
+    }
+    int unicode = 0;
+    EXPECT_EQ(TranslateKey(' ', kCtrl | kAlt, 0, unicode), 0x90039);
+    EXPECT_EQ(TranslateKey(F1, kCtrl | kAlt, 0, unicode), 0);  // blank in every table
+    for (unsigned key : kModifierKeys)
+        for (unsigned state = 0; state < 16; state++) EXPECT_EQ(TranslateKey(key, state, 0, unicode), KEY_SHIFTSTATE);
+}
+
+TEST(KeyTable, UpperCaseLettersAreLowered) {
+    int unicode = 0;
+    EXPECT_EQ(TranslateKey('F', kShift | kCtrl, 0, unicode), 0x20006);
+    EXPECT_EQ(TranslateKey('X', kAlt, 0, unicode), 0x1002D);
+    EXPECT_EQ(unicode, 'x');  // the lowered symbol's character
+    EXPECT_EQ(TranslateKey('M', kShift | kCtrl, 0, unicode), 0x30103);
+}
+
+TEST(KeyTable, CtrlWithTheTopDigitRowGivesTheSymbol) {
+    int unicode = 0;
+    for (int d = 0; d <= 9; d++) {
+        int hardware = d == 0 ? 19 : 9 + d;  // 1 is key code 10 ... 0 is 19
+        EXPECT_EQ(TranslateKey('0' + d, kCtrl, hardware, unicode), '0' + d);
+        EXPECT_EQ(unicode, 0);
+    }
+    EXPECT_EQ(TranslateKey('!', kCtrl | kShift, 10, unicode), '!');  // whatever the symbol is
+    EXPECT_EQ(TranslateKey('1', kCtrl, 0, unicode), 0);              // not the top row: no code
+    EXPECT_EQ(TranslateKey('1', kCtrl, 20, unicode), 0);
+    EXPECT_EQ(TranslateKey('1', kAlt, 10, unicode), 0x10078);         // needs Ctrl
+    EXPECT_EQ(TranslateKey('1', kCtrl | kAlt, 10, unicode), '1');
+    EXPECT_EQ(unicode, '1');
+}
+
+TEST(KeyTable, UnicodeOnlyWithAlt) {
+    int unicode = -1;
+    TranslateKey('q', 0, 0, unicode);
+    EXPECT_EQ(unicode, 0);
+    TranslateKey('q', kAlt, 0, unicode);
+    EXPECT_EQ(unicode, 'q');
+    TranslateKey(0xE9, kAlt, 0, unicode);  // Latin-1 symbol
+    EXPECT_EQ(unicode, 0xE9);
+    TranslateKey(0x1000451, kAlt, 0, unicode);  // a symbol carrying its code point
+    EXPECT_EQ(unicode, 0x451);
+    TranslateKey(KP_0 + 7, kAlt, 0, unicode);
+    EXPECT_EQ(unicode, '7');
+    TranslateKey(F1, kAlt, 0, unicode);
+    EXPECT_EQ(unicode, 0);
+}
+
+TEST(KeyTable, CtrlAndAltKeyHelpers) {
+    EXPECT_EQ(ctrl_key('a'), 0x01);
+    EXPECT_EQ(ctrl_key('H'), 0x08);
+    EXPECT_EQ(ctrl_key('i'), 0x10102);
+    EXPECT_EQ(ctrl_key('m'), 0x10103);
+    EXPECT_EQ(ctrl_key('z'), 0x1A);
+    EXPECT_EQ(alt_key('x'), 0x1002D);
+    EXPECT_EQ(alt_key('0'), 0x10081);
+    EXPECT_EQ(alt_key('9'), 0x10080);
+    EXPECT_EQ(ctrl_key('\x80'), 0);
+}
+
+// The same cells through the console's key handler, which queues them.
+TEST(KeyTable, ConsoleQueuesEveryCodeWithItsShiftState) {
+    CHeadlessConsole hc;
+    CToolkitLock lock;
+    for (const Row& row : rows()) {
+        for (int c = 0; c < 6; c++) {
+            unsigned state = kColumnStates[c];
+            bool handled = console->OnKey(row.keyval, state, 0, true);
+            EXPECT_EQ(handled, row.codes[c] != 0) << row.name << " state " << state;
+            CConsole::TEvent event;
+            bool queued = console->GetEvent(event, 0);
+            ASSERT_EQ(queued, row.codes[c] != 0) << row.name << " state " << state;
+            if (!queued) continue;
+            EXPECT_EQ(event.type, CConsole::TEvent::Key);
+            EXPECT_EQ(event.key, row.codes[c]) << row.name << " state " << state;
+            EXPECT_EQ(event.shift, ToTEventShift(state));
+            EXPECT_EQ(event.unicode, (state & kAlt) ? int(KeySymToUnicode(row.keyval)) : 0) << row.name;
+        }
+    }
+    EXPECT_EQ(console->GetEventQueueLen(), 0);
+}
+
+TEST(KeyTable, DistinctCodesForLookAlikeKeys) {
+    int unicode = 0;
+    EXPECT_EQ(TranslateKey(BackSpace, 0, 0, unicode), 0x10101);
+    EXPECT_EQ(TranslateKey('h', kCtrl, 0, unicode), 0x08);
+    EXPECT_EQ(TranslateKey(Tab, 0, 0, unicode), 0x09);
+    EXPECT_EQ(TranslateKey('i', kCtrl, 0, unicode), 0x10102);
+    EXPECT_EQ(TranslateKey(Return, 0, 0, unicode), 0x0D);
+    EXPECT_EQ(TranslateKey('m', kCtrl, 0, unicode), 0x10103);
+    EXPECT_EQ(TranslateKey(Return, kShift, 0, unicode), 0x0D);  // Shift-Enter is Enter
+    EXPECT_EQ(TranslateKey(ISO_Left_Tab, kShift, 0, unicode), KEY_SHIFT_TAB);
+    EXPECT_EQ(TranslateKey(Tab, kShift, 0, unicode), 0);
+}

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "console/msgbox.h"
+#include "tests/console/ui_fixture.h"
+
+namespace {
+
+class MessageBoxTest : public UiFixture {
+protected:
+    int Show(const wchar_t* message, const wchar_t* title, int flags) {
+        ui.RecordScreens(true);
+        return ui.Run([&] { return error(Westring(message), Westring(title), flags); });
+    }
+    const CUiTest::Screen& Shown() { return ui.Screens().front(); }
+};
+
+}  // namespace
+
+TEST_F(MessageBoxTest, EnterAndEscapeGiveOkAndCancel) {
+    ui.Keys("Enter");
+    EXPECT_EQ(Show(L"Delete it?", L"/tmp/x", MB_OKCANCEL), 'y');
+    ui.Keys("Esc");
+    EXPECT_EQ(Show(L"Delete it?", L"/tmp/x", MB_OKCANCEL), 27);
+}
+
+TEST_F(MessageBoxTest, ButtonKeysOfEachStyle) {
+    ui.Keys("r");
+    EXPECT_EQ(Show(L"Read error", L"f", MB_RETRY), 'r');
+    ui.Keys("s");
+    EXPECT_EQ(Show(L"Read error", L"f", MB_RETRY), 's');
+    ui.Keys("a");
+    EXPECT_EQ(Show(L"Overwrite?", L"f", MB_SKIPALL), 'a');
+    ui.Keys("e");
+    EXPECT_EQ(Show(L"Overwrite?", L"f", MB_SKIPALL), 'e');
+    ui.Keys("D");
+    EXPECT_EQ(Show(L"Overwrite?", L"f", MB_SKIPALLOLDER), 'd');
+    ui.Keys("o");
+    EXPECT_EQ(Show(L"Overwrite?", L"f", MB_SKIPALL), 'y');
+    ui.Keys("Right Right Right Right Right Enter");
+    EXPECT_EQ(Show(L"Overwrite?", L"f", MB_SKIPALLOLDER), 'd');
+}
+
+TEST_F(MessageBoxTest, LayoutIsCentredWithTitleAndButtons) {
+    ui.Keys("Enter");
+    Show(L"Disk full", L"/home/u/file", MB_OK);
+    const CUiTest::Screen& s = Shown();
+    int x = 0, y = 0;
+    ASSERT_TRUE(s.Find("Disk full", &x, &y)) << s.Dump();
+    EXPECT_TRUE(s.Row(y + 1).find("/home/u/file") != std::string::npos) << s.Dump();
+    EXPECT_TRUE(s.Row(y + 2).find("OK") != std::string::npos) << s.Dump();
+    // Errors colour unless the message bit asks for the Messages colour.
+    EXPECT_EQ(s.Attr(x, y), colours[CLR_ERRORS]);
+    ui.Keys("Enter");
+    Show(L"Saved", L"", MB_OK | MB_MESSAGE);
+    ASSERT_TRUE(Shown().Find("Saved", &x, &y));
+    EXPECT_EQ(Shown().Attr(x, y), colours[CLR_MESSAGES]);
+}
+
+TEST_F(MessageBoxTest, LongMessagesWrapAndLongTitlesCollapse) {
+    std::wstring words;
+    for (int i = 0; i < 40; i++) words += L"word" + std::to_wstring(i) + L" ";
+    std::wstring title = L"/very";
+    for (int i = 0; i < 20; i++) title += L"/directory" + std::to_wstring(i);
+    ui.Keys("Enter");
+    Show(words.c_str(), title.c_str(), MB_OK);
+    const CUiTest::Screen& s = Shown();
+    int x = 0, y = 0;
+    ASSERT_TRUE(s.Find("word0 ", &x, &y)) << s.Dump();
+    EXPECT_TRUE(s.Find("word39")) << s.Dump();
+    EXPECT_TRUE(s.Find("/very/...")) << s.Dump();
+    // Nothing is written past the screen width less the box's margins.
+    for (int row = 0; row < s.rows; row++) EXPECT_EQ(s.Char(0, row), L' ') << s.Dump();
+}
+
+TEST_F(MessageBoxTest, ClosingTheWindowCancels) {
+    ui.RawKey(KEY_QUIT);
+    EXPECT_EQ(Show(L"Quit?", L"", MB_OKCANCEL), 27);
+}

@@ -1,0 +1,397 @@
+// The console in a real desktop window: keys typed with xdotool come back as
+// the program's key codes, written cells show their colours on the screen,
+// and a mouse drag puts the selected text on the desktop clipboard.
+//
+// Every test starts its own X server (Xvfb) and console_probe, so tests can
+// run in parallel and never type into the user's desktop. Setting
+// DV_E2E_DISPLAY to a display name uses that display instead.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/e2e/xsession.h"
+
+namespace {
+
+// Generous: a sanitizer build starting its first desktop window is slow.
+constexpr int kStartMs = 120000;
+constexpr int kEventMs = 30000;
+constexpr int kToolMs = 30000;
+
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+
+// The value after "name=" in a line of "name=value" words, or empty.
+std::string Field(const std::string& line, const std::string& name) {
+    std::istringstream words(line);
+    std::string word;
+    while (words >> word)
+        if (StartsWith(word, name + "=")) return word.substr(name.size() + 1);
+    return std::string();
+}
+
+std::string Hex(int code) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "0x%X", code);
+    return buffer;
+}
+
+class ConsoleE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* tool : {"xdotool", "xclip"})
+            ASSERT_FALSE(FindProgram(tool).empty())
+                << tool << " is not installed; scripts/deps installs the packages the end-to-end tests need";
+
+        const char* chosen = std::getenv("DV_E2E_DISPLAY");
+        std::string display;
+        if (chosen && *chosen) {
+            display = chosen;
+        } else {
+            std::string error;
+            ASSERT_TRUE(xserver_.Start(error)) << error;
+            display = xserver_.Display();
+        }
+        setenv("DISPLAY", display.c_str(), 1);
+        // Sanitizer builds: the desktop libraries keep memory until exit.
+        setenv("LSAN_OPTIONS", "suppressions=" DV_LSAN_SUPPRESSIONS ":print_suppressions=0", 0);
+
+        ASSERT_TRUE(probe_.Start({DV_CONSOLE_PROBE_PATH, "--seconds", "280"}, true)) << "cannot start console_probe";
+        std::string ready;
+        ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "ready "); }, kStartMs, &ready))
+            << "console_probe did not get ready";
+        title_ = ready.substr(ready.find("title=") + 6);
+        title_ = title_.substr(0, title_.find(" cell="));
+        ASSERT_EQ(2, std::sscanf(Field(ready, "cell").c_str(), "%dx%d", &cell_width_, &cell_height_)) << ready;
+        ASSERT_EQ(2, std::sscanf(Field(ready, "screen").c_str(), "%dx%d", &columns_, &rows_)) << ready;
+        ASSERT_GT(cell_width_, 0);
+        ASSERT_GT(cell_height_, 0);
+
+        ASSERT_TRUE(FindWindow()) << "no window titled \"" << title_ << "\"";
+        ASSERT_TRUE(Xdo({"windowfocus", "--sync", window_})) << "cannot focus the probe's window";
+    }
+
+    void TearDown() override { probe_.Stop(30000); }
+
+    // The window's id and its position on the screen; the title is set
+    // just after the window appears, so it is looked for a while.
+    bool FindWindow() {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartMs);
+        while (std::chrono::steady_clock::now() < deadline) {
+            std::string ids;
+            if (RunCapture({"xdotool", "search", "--onlyvisible", "--name", "^" + title_ + "$"}, kToolMs, &ids) == 0 &&
+                !ids.empty()) {
+                window_ = ids.substr(0, ids.find('\n'));
+                return ReadGeometry();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    // The window's position and size on the screen.
+    bool ReadGeometry() {
+        std::string geometry;
+        if (RunCapture({"xdotool", "getwindowgeometry", "--shell", window_}, kToolMs, &geometry) != 0) return false;
+        std::istringstream lines(geometry);
+        std::string line;
+        while (std::getline(lines, line)) {
+            if (StartsWith(line, "X=")) window_x_ = std::atoi(line.c_str() + 2);
+            if (StartsWith(line, "Y=")) window_y_ = std::atoi(line.c_str() + 2);
+            if (StartsWith(line, "WIDTH=")) window_width_ = std::atoi(line.c_str() + 6);
+            if (StartsWith(line, "HEIGHT=")) window_height_ = std::atoi(line.c_str() + 7);
+        }
+        return true;
+    }
+
+    bool Xdo(std::vector<std::string> args) {
+        args.insert(args.begin(), "xdotool");
+        return RunCapture(args, kToolMs) == 0;
+    }
+
+    // The probe's next report of this key code (other reports before it are
+    // skipped); the whole line in line.
+    bool ExpectKey(int code, std::string* line = nullptr) {
+        std::string prefix = "key=" + Hex(code) + " ";
+        return probe_.WaitForLine([&](const std::string& l) { return StartsWith(l, prefix); }, kEventMs, line);
+    }
+
+    // The pixel position of a cell's middle, relative to the window.
+    std::string CellX(int column) const { return std::to_string(column * cell_width_ + cell_width_ / 2); }
+    std::string CellY(int row) const { return std::to_string(row * cell_height_ + cell_height_ / 2); }
+
+    std::string ProbeOutput() const {
+        std::string all;
+        for (const std::string& line : probe_.Lines()) all += line + "\n";
+        return all;
+    }
+
+    // Pixels of some cells of a row on the screen (by default cells 2-9,
+    // where the probe writes), by colour; lines top..bottom-1 of the cells.
+    struct CellColours {
+        int blue = 0, yellow = 0, white = 0, not_black = 0, total = 0;
+    };
+    bool Colours(int row, CellColours& colours, int first = 2, int last = 9, int top_line = 0, int bottom_line = -1) {
+        Screenshot shot;
+        std::string error;
+        if (!TakeScreenshot(shot, error)) {
+            ADD_FAILURE() << error;
+            return false;
+        }
+        if (bottom_line < 0) bottom_line = cell_height_;
+        int left = window_x_ + first * cell_width_, right = window_x_ + (last + 1) * cell_width_;
+        int top = window_y_ + row * cell_height_ + top_line, bottom = window_y_ + row * cell_height_ + bottom_line;
+        if (right > shot.width || bottom > shot.height) {
+            ADD_FAILURE() << "the cells are off the screen";
+            return false;
+        }
+        auto near = [](const unsigned char* p, int r, int g, int b) {
+            return std::abs(p[0] - r) <= 2 && std::abs(p[1] - g) <= 2 && std::abs(p[2] - b) <= 2;
+        };
+        colours = CellColours();
+        for (int y = top; y < bottom; y++)
+            for (int x = left; x < right; x++) {
+                const unsigned char* p = shot.Pixel(x, y);
+                colours.total++;
+                if (near(p, 0, 0, 0x7F)) colours.blue++;
+                if (near(p, 0xFF, 0xFF, 0)) colours.yellow++;
+                if (near(p, 0xFF, 0xFF, 0xFF)) colours.white++;
+                if (!near(p, 0, 0, 0)) colours.not_black++;
+            }
+        return true;
+    }
+    // The window draws asynchronously: looks again until the row shows what
+    // is wanted or the time is up (then the last look is returned).
+    bool WaitForColours(int row, const std::function<bool(const CellColours&)>& wanted, CellColours& colours) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEventMs);
+        do {
+            if (!Colours(row, colours)) return false;
+            if (wanted(colours)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        } while (std::chrono::steady_clock::now() < deadline);
+        return true;
+    }
+
+    CXServer xserver_;  // declared first: it goes last, after the probe
+    CChildProcess probe_;
+    std::string title_, window_;
+    int cell_width_ = 0, cell_height_ = 0, columns_ = 0, rows_ = 0;
+    int window_x_ = 0, window_y_ = 0, window_width_ = 0, window_height_ = 0;
+};
+
+TEST_F(ConsoleE2E, WindowIsExactlyTheScreenOfCells) {
+    EXPECT_EQ(80, columns_);
+    EXPECT_EQ(25, rows_);
+    EXPECT_EQ(columns_ * cell_width_, window_width_);
+    EXPECT_EQ(rows_ * cell_height_, window_height_);
+}
+
+TEST_F(ConsoleE2E, NewScreenSizeResizesTheWindowAndPaintsAgain) {
+    ASSERT_TRUE(Xdo({"key", "F7"}));
+    std::string line;
+    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "resized "); }, kEventMs, &line))
+        << ProbeOutput();
+    int cell_width = 0, cell_height = 0, columns = 0, rows = 0;
+    ASSERT_EQ(2, std::sscanf(Field(line, "cell").c_str(), "%dx%d", &cell_width, &cell_height)) << line;
+    ASSERT_EQ(2, std::sscanf(Field(line, "screen").c_str(), "%dx%d", &columns, &rows)) << line;
+    EXPECT_EQ(100, columns);
+    EXPECT_EQ(30, rows);
+    EXPECT_EQ(cell_width_, cell_width);  // same font, same cells
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEventMs);
+    while (ReadGeometry() && window_width_ != columns * cell_width && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(columns * cell_width, window_width_);
+    EXPECT_EQ(rows * cell_height, window_height_);
+    CellColours hello;
+    ASSERT_TRUE(WaitForColours(1, [](const CellColours& c) { return c.blue > 0 && c.yellow > 0; }, hello));
+    EXPECT_GT(hello.blue, hello.total / 4);
+    EXPECT_GT(hello.yellow, hello.total / 20);
+}
+
+TEST_F(ConsoleE2E, FunctionKeysWithModifiersGiveTheirCodes) {
+    ASSERT_TRUE(Xdo({"key", "F5", "shift+F1", "ctrl+shift+F1"}));
+    EXPECT_TRUE(ExpectKey(0x1003F)) << ProbeOutput();
+    EXPECT_TRUE(ExpectKey(0x30054)) << ProbeOutput();
+    EXPECT_TRUE(ExpectKey(0x3005E)) << ProbeOutput();
+}
+
+TEST_F(ConsoleE2E, AltLetterGivesItsScanCodeAndItsCharacter) {
+    ASSERT_TRUE(Xdo({"key", "alt+x"}));
+    std::string line;
+    ASSERT_TRUE(ExpectKey(0x1002D, &line)) << ProbeOutput();
+    EXPECT_EQ("0x78", Field(line, "unalt")) << line;
+    EXPECT_EQ(1, std::atoi(Field(line, "shift").c_str()) & 1) << "Alt bit missing: " << line;
+}
+
+TEST_F(ConsoleE2E, CtrlWithDigitOfTheTopRowGivesTheDigit) {
+    ASSERT_TRUE(Xdo({"key", "ctrl+1"}));
+    EXPECT_TRUE(ExpectKey(0x31)) << ProbeOutput();
+}
+
+TEST_F(ConsoleE2E, AccentedLetterComesThroughTheInputMethodAsItsCodePoint) {
+    ASSERT_TRUE(Xdo({"type", "\xC3\xA9"}));  // é
+    std::string line;
+    ASSERT_TRUE(ExpectKey(0xE9, &line)) << ProbeOutput();
+    EXPECT_EQ("0", Field(line, "shift")) << line;
+}
+
+TEST_F(ConsoleE2E, ModifierAloneReportsEachChangeOfTheShiftState) {
+    ASSERT_TRUE(Xdo({"key", "ctrl"}));
+    std::string down, up;
+    ASSERT_TRUE(probe_.WaitForLine(
+        [](const std::string& l) { return StartsWith(l, "key=0x10100 ") && (std::atoi(Field(l, "shift").c_str()) & 2); },
+        kEventMs, &down))
+        << ProbeOutput();
+    EXPECT_TRUE(probe_.WaitForLine(
+        [](const std::string& l) { return StartsWith(l, "key=0x10100 ") && !(std::atoi(Field(l, "shift").c_str()) & 2); },
+        kEventMs, &up))
+        << ProbeOutput();
+}
+
+TEST_F(ConsoleE2E, CloseButtonGivesF10AndTheWindowStays) {
+    ASSERT_EQ(0, RunCapture({DV_SEND_CLOSE_PATH, window_}, kToolMs));
+    EXPECT_TRUE(ExpectKey(0x10044)) << ProbeOutput();
+    // Still there and still taking keys.
+    ASSERT_TRUE(Xdo({"key", "F5"}));
+    EXPECT_TRUE(ExpectKey(0x1003F)) << ProbeOutput();
+    EXPECT_TRUE(probe_.Running());
+}
+
+TEST_F(ConsoleE2E, WheelIsReportedAsMouseEvent) {
+    ASSERT_TRUE(Xdo({"mousemove", "--window", window_, CellX(10), CellY(10), "click", "4", "click", "5"}));
+    std::string up, down;
+    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "mouse kind=7 "); }, kEventMs, &up))
+        << ProbeOutput();
+    EXPECT_EQ("1", Field(up, "wheel")) << up;
+    EXPECT_EQ("10", Field(up, "x")) << up;
+    EXPECT_EQ("10", Field(up, "y")) << up;
+    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "mouse kind=7 "); }, kEventMs, &down))
+        << ProbeOutput();
+    EXPECT_EQ("-1", Field(down, "wheel")) << down;
+}
+
+// "Hello" and two solid blocks in bright yellow on blue at (2,1); the row
+// below is blank in grey on black.
+TEST_F(ConsoleE2E, WrittenCellsShowTheirPaletteColours) {
+    CellColours hello, below;
+    ASSERT_TRUE(WaitForColours(1, [](const CellColours& c) { return c.blue > 0 && c.yellow > 0; }, hello));
+    EXPECT_GT(hello.blue, hello.total / 4) << "blue background pixels: " << hello.blue << " of " << hello.total;
+    EXPECT_GT(hello.yellow, hello.total / 20) << "bright yellow pixels: " << hello.yellow << " of " << hello.total;
+    ASSERT_TRUE(Colours(2, below));
+    EXPECT_EQ(0, below.not_black) << "ink of the row above leaks into the blank row below";
+}
+
+// Scrolling moves the drawn pixels and paints the row that came free.
+TEST_F(ConsoleE2E, ScrollingMovesTheDrawnRows) {
+    CellColours before;
+    ASSERT_TRUE(WaitForColours(1, [](const CellColours& c) { return c.blue > 0; }, before));
+    ASSERT_TRUE(Xdo({"key", "F3"}));
+    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return l == "scrolled"; }, kEventMs)) << ProbeOutput();
+    CellColours top, second, freed;
+    ASSERT_TRUE(WaitForColours(0, [](const CellColours& c) { return c.blue > 0 && c.yellow > 0; }, top));
+    EXPECT_GT(top.blue, top.total / 4);
+    ASSERT_TRUE(WaitForColours(1, [](const CellColours& c) { return c.not_black == 0; }, second));
+    EXPECT_EQ(0, second.not_black) << "the old row 1 was not replaced by the blank row 2";
+    ASSERT_TRUE(Colours(2, freed));
+    EXPECT_EQ(0, freed.not_black) << "the row that came free is not blank";
+}
+
+TEST_F(ConsoleE2E, DraggingOverThreeRowsCopiesThemToTheClipboard) {
+    ASSERT_TRUE(Xdo({"mousemove", "--window", window_, CellX(0), CellY(3), "sleep", "0.2", "mousedown", "1",
+                     "sleep", "0.2", "mousemove", "--window", window_, CellX(8), CellY(4), "sleep", "0.2",
+                     "mousemove", "--window", window_, CellX(15), CellY(5), "sleep", "0.2", "mouseup", "1"}));
+    const std::string expected = "first line\n  second\nthird   line\n";
+    std::string text;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEventMs);
+    do {
+        if (RunCapture({"xclip", "-o", "-selection", "clipboard"}, kToolMs, &text) == 0 && text == expected) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    } while (std::chrono::steady_clock::now() < deadline);
+    EXPECT_EQ(expected, text);
+    // Inside the selection zone the press and the drag are the selection's;
+    // only the release is reported to the program.
+    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "mouse kind=5 "); }, kEventMs))
+        << ProbeOutput();
+    for (const std::string& line : probe_.Lines())
+        EXPECT_FALSE(StartsWith(line, "mouse kind=0 ") || StartsWith(line, "mouse kind=2 ")) << line;
+}
+
+// A cursor of 50 on a black cell: a white bar over the lower half of the
+// cell, shown half of the time.
+TEST_F(ConsoleE2E, CursorIsABarAtTheBottomOfItsCellAndBlinks) {
+    ASSERT_TRUE(Xdo({"key", "F8"}));
+    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return l == "cursor"; }, kEventMs)) << ProbeOutput();
+    int bar = cell_height_ * 50 / 100;
+    bool seen_on = false, seen_off = false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEventMs);
+    while (!(seen_on && seen_off) && std::chrono::steady_clock::now() < deadline) {
+        CellColours lower, upper;
+        ASSERT_TRUE(Colours(10, lower, 30, 30, cell_height_ - bar, cell_height_));
+        ASSERT_TRUE(Colours(10, upper, 30, 30, 0, cell_height_ - bar));
+        // Whatever the phase, nothing is ever drawn above the bar.
+        ASSERT_EQ(0, upper.not_black);
+        if (lower.white == lower.total) seen_on = true;
+        if (lower.not_black == 0) seen_off = true;
+        ASSERT_TRUE(lower.white == lower.total || lower.not_black == 0)
+            << "cursor bar partly drawn: " << lower.white << " white of " << lower.total;
+    }
+    EXPECT_TRUE(seen_on) << "the cursor never showed";
+    EXPECT_TRUE(seen_off) << "the cursor never blinked off";
+}
+
+TEST_F(ConsoleE2E, EmptyClipboardReadsAsEmptyText) {
+    ASSERT_TRUE(Xdo({"key", "F4"}));
+    std::string line;
+    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "clip="); }, kEventMs, &line))
+        << ProbeOutput();
+    EXPECT_EQ("clip=[]", line);
+}
+
+TEST_F(ConsoleE2E, ProgramReadsTextAnotherProgramPutOnTheClipboard) {
+    char name[] = "/tmp/dv-e2e-clip-XXXXXX";
+    int fd = mkstemp(name);
+    ASSERT_GE(fd, 0);
+    const std::string text = "from outside \xC3\xA9";  // é
+    ASSERT_EQ(static_cast<ssize_t>(text.size()), write(fd, text.data(), text.size()));
+    close(fd);
+    // xclip stays in the background to hand the text over.
+    int status = RunCapture({"xclip", "-selection", "clipboard", "-i", name}, kToolMs);
+    unlink(name);
+    ASSERT_EQ(0, status);
+    std::string line;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEventMs);
+    do {
+        ASSERT_TRUE(Xdo({"key", "F4"}));
+        ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "clip="); }, kEventMs, &line))
+            << ProbeOutput();
+    } while (line != "clip=[" + text + "]" && std::chrono::steady_clock::now() < deadline);
+    EXPECT_EQ("clip=[" + text + "]", line);
+}
+
+TEST_F(ConsoleE2E, ProgramPutsTextOnTheDesktopClipboard) {
+    ASSERT_TRUE(Xdo({"key", "F6"}));
+    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return l == "clip put"; }, kEventMs)) << ProbeOutput();
+    std::string text;
+    EXPECT_EQ(0, RunCapture({"xclip", "-o", "-selection", "clipboard"}, kToolMs, &text));
+    EXPECT_EQ("put by the program", text);
+}
+
+TEST_F(ConsoleE2E, EndsCleanlyWhenTerminated) {
+    ASSERT_TRUE(Xdo({"key", "F5"}));
+    ASSERT_TRUE(ExpectKey(0x1003F));
+    EXPECT_EQ(0, probe_.Stop(60000)) << "console_probe did not shut its window and threads down cleanly\n"
+                                     << ProbeOutput();
+    probe_.ReadAll(kToolMs);  // what it printed before it ended
+    ASSERT_FALSE(probe_.Lines().empty());
+    EXPECT_EQ("bye", probe_.Lines().back());
+}
+
+}  // namespace

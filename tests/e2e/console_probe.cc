@@ -1,0 +1,138 @@
+// A console in a real desktop window for the end-to-end tests: writes known
+// text, then reports every event getkey returns, one line each, on stdout.
+//
+// Usage: console_probe [--seconds N] [--measure-paint]
+// Prints "ready title=<title> cell=<w>x<h> screen=<columns>x<rows>" once the
+// screen is written; ends on KEY_QUIT, SIGTERM or after N seconds (120).
+// Some keys also act, after their line is printed:
+//   F3  scrolls rows 0-2 up by one line ("scrolled")
+//   F4  reads the desktop clipboard ("clip=[text]")
+//   F6  puts "put by the program" on the clipboard ("clip put")
+//   F8  shows a half-cell cursor at (30,10) ("cursor")
+//   F7  makes the screen 100x30 and writes it again
+//       ("resized cell=<w>x<h> screen=<columns>x<rows>")
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "console/gtkstartup.h"
+
+namespace {
+
+volatile sig_atomic_t stop_requested = 0;
+
+void OnTerminate(int) { stop_requested = 1; }
+
+// The text the tests look for, with the cells they expect it in.
+void WriteScreen() {
+    console->PutStringAt(2, 1, L"Hello", 0x1E);
+    console->PutStringAt(8, 1, L"\x2588\x2588", 0x1E);  // solid blocks: surely foreground pixels
+    console->PutStringAt(0, 3, L"first line", 0x07);
+    console->PutStringAt(0, 4, L"  second", 0x1B);
+    console->PutStringAt(0, 5, L"third   line", 0x4F);
+    console->PutStringAt(20, 5, L"outside", 0x07);
+}
+
+// Repaints the whole screen a number of times and reports the mean time.
+void MeasurePaint() {
+    int columns, rows;
+    console->GetSize(columns, rows);
+    std::vector<ScreenCell> screen(columns * rows);
+    const int kRounds = 50;
+    auto start = std::chrono::steady_clock::now();
+    for (int round = 0; round < kRounds; round++) {
+        for (int i = 0; i < columns * rows; i++)
+            screen[i] = ScreenCell(static_cast<wchar_t>('A' + (i + round) % 26),
+                                   static_cast<unsigned char>((i / 7 + round) & 0x7F));
+        console->PutRect(0, 0, columns, rows, screen.data());
+    }
+    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("paint_ms=%.2f\n", ms / kRounds);
+    console->Clear(0, 0, columns, rows, 0x07);
+}
+
+// What the probe does for a key besides reporting it.
+void Act(int key) {
+    int columns, rows;
+    console->GetSize(columns, rows);
+    if (key == KEY_F3) {
+        console->ScrollUp(0, 0, columns, 3, 1, 0x07);
+        std::printf("scrolled\n");
+    } else if (key == KEY_F4) {
+        Westring text;
+        console->GetClipText(text);
+        std::printf("clip=[%s]\n", text.ToUTF8().c_str());
+    } else if (key == KEY_F6) {
+        console->PutClipText(L"put by the program");
+        std::printf("clip put\n");
+    } else if (key == KEY_F8) {
+        console->SetCursorPos(30, 10);
+        console->SetCursorType(50);
+        std::printf("cursor\n");
+    } else if (key == KEY_F7) {
+        console->SetSize(100, 30);
+        console->GetSize(columns, rows);
+        console->SetSelectionZone(0, 0, columns, rows);
+        WriteScreen();
+        std::printf("resized cell=%dx%d screen=%dx%d\n", console->cell_width(), console->cell_height(), columns,
+                    rows);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    int seconds = 120;
+    bool measure = false;
+    if (!InitToolkit(argc, argv)) {
+        std::fprintf(stderr, "console_probe: cannot open the display\n");
+        return 2;
+    }
+    for (int i = 1; i < argc; i++) {
+        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) seconds = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--measure-paint") == 0) measure = true;
+    }
+    signal(SIGTERM, OnTerminate);
+    signal(SIGINT, OnTerminate);
+
+    console = new CConsole(CreateDesktopView());
+    std::string title = "console probe " + std::to_string(getpid());
+    console->SetTitle(title.c_str());
+    int columns, rows;
+    console->GetSize(columns, rows);
+    if (measure) MeasurePaint();
+    console->SetSelectionZone(0, 0, columns, rows);
+    WriteScreen();
+    std::printf("ready title=%s cell=%dx%d screen=%dx%d\n", title.c_str(), console->cell_width(),
+                console->cell_height(), columns, rows);
+
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!stop_requested && std::chrono::steady_clock::now() < deadline) {
+        _MEVENT event;
+        int key = getkey(&event, 200);
+        if (key == 0) continue;
+        if (key == KEY_QUIT) {
+            std::printf("quit\n");
+            break;
+        }
+        if (key == KEY_MOUSE)
+            std::printf("mouse kind=%d x=%d y=%d shift=%d wheel=%d\n", event.kind, event.x, event.y, event.shift,
+                        event.wheel);
+        else
+            std::printf("key=0x%X shift=%d unalt=0x%X\n", key, event.shift, un_alt(key, &event));
+        Act(key);
+    }
+
+    delete console;
+    console = nullptr;
+    std::printf("bye\n");
+    return 0;
+}
