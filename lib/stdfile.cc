@@ -9,6 +9,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "lib/fsname.h"
+
 StdFile::StdFile() : buffer_(new char[kBufferSize]) {}
 
 StdFile::StdFile(const char* name, int mode, int share) : StdFile() { open(name, mode, share); }
@@ -20,12 +22,14 @@ StdFile::~StdFile() { close(); }
 int StdFile::open(const char* name, int mode, int) {
     if (name == nullptr) name = "";
     // The system gets the bytes exactly as given, so that a name that is not
-    // valid UTF-8 still opens the file it names.
-    return open_named(Westring(name), name, mode);
+    // valid UTF-8 still opens the file it names; the wide name kept for
+    // getname converts back to the same bytes.
+    return open_named(DecodeFileName(name), name, mode);
 }
 
 int StdFile::open(const Westring& name, int mode, int) {
-    Estring system_name = name.ToUTF8();
+    // Characters that stand for raw bytes go to the system as those bytes.
+    Estring system_name = EncodeFileName(name);
     return open_named(name, system_name.c_str(), mode);
 }
 

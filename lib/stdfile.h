@@ -33,8 +33,8 @@ public:
     StdFile(const StdFile&) = delete;
     StdFile& operator=(const StdFile&) = delete;
 
-    // Closes a file still open, then opens the named one (a UTF-8 name, or
-    // a wide name given to the system as UTF-8). 0 or the error number; a
+    // Closes a file still open, then opens the named one (narrow names go to
+    // the system as they are; wide names through EncodeFileName). 0 or the error number; a
     // failed open leaves the file unopened.
     int open(const char* name, int mode = 0, int share = 0);
     int open(const Westring& name, int mode = 0, int share = 0);

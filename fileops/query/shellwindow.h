@@ -1,0 +1,9 @@
+// Opening the desktop's file manager on a directory.
+#pragma once
+
+#include "lib/westring.h"
+
+// Starts "xdg-open dir", found along the program search path, detached from
+// the program (its own session, no terminal, standard streams on
+// /dev/null). False when xdg-open cannot be found or cannot be started.
+bool OpenShellWindow(const Westring& dir);

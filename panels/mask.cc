@@ -1,0 +1,326 @@
+#include "panels/mask.h"
+
+#include <cstdint>
+#include <ctime>
+#include <cwchar>
+#include <cwctype>
+#include <vector>
+
+#include "fileops/query/owners.h"
+#include "fileops/query/permissions.h"
+#include "lib/wild.h"
+#include "panels/locale_dates.h"
+
+namespace {
+
+// Deeper nesting of "(" and "!" is refused as a syntax error, so that no
+// expression can exhaust the program's stack.
+constexpr int kMaxNesting = 200;
+// Numbers in expressions stop growing here; no real size or date is larger.
+constexpr int64_t kNumberLimit = INT64_MAX / 16;
+
+bool is_blank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// The leading decimal number of text (0 when it does not start with a
+// digit), held below kNumberLimit.
+int64_t leading_number(const wchar_t* text) {
+    int64_t n = 0;
+    for (const wchar_t* p = text; *p >= L'0' && *p <= L'9'; p++) {
+        n = n * 10 + (*p - L'0');
+        if (n >= kNumberLimit) return kNumberLimit;
+    }
+    return n;
+}
+
+int64_t scaled(int64_t n, int64_t factor) { return n > kNumberLimit / factor ? kNumberLimit : n * factor; }
+
+// The value's last character in lower case (the value is never empty).
+wchar_t last_letter(const Westring& value) {
+    return std::towlower(static_cast<wint_t>(value[value.strlen() - 1]));
+}
+
+// Bits of the letters of value by table (letters without regard to case;
+// other characters ignored).
+int letter_mask(const Westring& value, const char* letters, const int* bits) {
+    int mask = 0;
+    for (const wchar_t* p = value.c_str(); *p; p++) {
+        wchar_t c = std::towlower(static_cast<wint_t>(*p));
+        for (int i = 0; letters[i]; i++) {
+            if (c == static_cast<wchar_t>(letters[i])) mask |= bits[i];
+        }
+    }
+    return mask;
+}
+
+// The start of the local day that holds seconds.
+int64_t local_midnight(int64_t seconds) {
+    time_t t = static_cast<time_t>(seconds);
+    struct tm day;
+    if (!localtime_r(&t, &day)) return seconds;
+    day.tm_hour = day.tm_min = day.tm_sec = 0;
+    day.tm_isdst = -1;
+    return mktime(&day);
+}
+
+// One evaluation: the parser and the value stack, each rule one function
+// advancing the shared position. Parsing and evaluation are one pass; both
+// operands of "|" and "&" are always evaluated.
+class CMaskEvaluator {
+public:
+    CMaskEvaluator(const wchar_t* text, const entry& e) : pos_(text), entry_(e) {}
+
+    int Evaluate() {
+        Expression();
+        if (error_ || stack_.size() != 1) return -1;
+        return stack_.back() ? 1 : 0;
+    }
+
+private:
+    const wchar_t* pos_;
+    const entry& entry_;
+    std::vector<int32_t> stack_;  // grows as needed; nesting is bounded
+    bool error_ = false;
+    int nesting_ = 0;
+
+    void push(int32_t value) { stack_.push_back(value); }
+    int32_t pop() {
+        if (stack_.empty()) {
+            error_ = true;
+            return 0;
+        }
+        int32_t value = stack_.back();
+        stack_.pop_back();
+        return value;
+    }
+    void skip_blanks() {
+        while (is_blank(*pos_)) pos_++;
+    }
+    void syntax_error() {
+        error_ = true;
+        push(0);
+    }
+
+    // Expression := PrimaryExpression { "|" PrimaryExpression }
+    void Expression() {
+        PrimaryExpression();
+        skip_blanks();
+        while (!error_ && *pos_ == L'|') {
+            pos_++;
+            PrimaryExpression();
+            int32_t right = pop();
+            int32_t left = pop();
+            push(left || right);
+            skip_blanks();
+        }
+    }
+
+    // PrimaryExpression := SecondaryExpression { "&" SecondaryExpression }
+    void PrimaryExpression() {
+        SecondaryExpression();
+        skip_blanks();
+        while (!error_ && *pos_ == L'&') {
+            pos_++;
+            SecondaryExpression();
+            int32_t right = pop();
+            int32_t left = pop();
+            push(left && right);
+            skip_blanks();
+        }
+    }
+
+    // SecondaryExpression := "!" SecondaryExpression | "(" Expression ")" | LogicalValue
+    void SecondaryExpression() {
+        skip_blanks();
+        if (*pos_ != L'!' && *pos_ != L'(') {
+            LogicalValue();
+            return;
+        }
+        if (++nesting_ > kMaxNesting) {
+            syntax_error();
+        } else if (*pos_ == L'!') {
+            pos_++;
+            SecondaryExpression();
+            if (!error_) push(!pop());
+        } else {
+            pos_++;
+            Expression();
+            skip_blanks();
+            if (!error_ && *pos_ != L')') error_ = true;  // "(" without ")"
+            if (!error_) pos_++;
+            skip_blanks();
+        }
+        nesting_--;
+    }
+
+    // LogicalValue := LogicalExpression when it starts with "%", else Mask
+    void LogicalValue() {
+        skip_blanks();
+        if (*pos_ == L'%') LogicalExpression();
+        else Mask();
+        skip_blanks();
+    }
+
+    // The characters up to the next "|", "&" or ")" outside double quotes;
+    // the quotes themselves are not part of the mask, blanks are, except
+    // unquoted ones at its end.
+    void Mask() {
+        Westring mask;
+        int kept = 0;
+        bool quoted = false;
+        for (; *pos_; pos_++) {
+            wchar_t c = *pos_;
+            if (c == L'"') {
+                quoted = !quoted;
+                continue;
+            }
+            if (!quoted && (c == L'|' || c == L'&' || c == L')')) break;
+            mask += c;
+            if (quoted || !is_blank(c)) kept = mask.strlen();
+        }
+        if (kept == 0) {
+            syntax_error();
+            return;
+        }
+        push(wild(mask.left(kept).c_str(), entry_.name) ? 1 : 0);
+    }
+
+    // "%" keyword, operator, value: a test of one of the entry's attributes.
+    void LogicalExpression() {
+        const wchar_t* start = pos_++;
+        while (std::iswalpha(static_cast<wint_t>(*pos_))) pos_++;
+        Westring keyword(start, static_cast<int>(pos_ - start));
+
+        skip_blanks();
+        wchar_t op[2] = {0, 0};
+        if (*pos_) op[0] = *pos_++;
+        if (*pos_ == L'=') op[1] = *pos_++;
+
+        skip_blanks();
+        wchar_t separator = date_separator();
+        start = pos_;
+        while (is_value_char(*pos_, separator)) pos_++;
+        Westring value(start, static_cast<int>(pos_ - start));
+        if (value.empty()) {
+            syntax_error();
+            return;
+        }
+
+        int64_t left, right;
+        if (!operands(keyword, value, left, right)) {
+            syntax_error();
+            return;
+        }
+        if (op[1] == L'=' && op[0] != L'!' && left == right) {
+            push(1);
+            return;
+        }
+        switch (op[0]) {
+        case L'<': push(left < right); break;
+        case L'=': push(left == right); break;
+        case L'>': push(left > right); break;
+        case L'!':
+            if (op[1] == L'=') push(left != right);
+            else syntax_error();
+            break;
+        default: syntax_error(); break;
+        }
+    }
+
+    // Letters, digits and date separators make a value; so do the other
+    // characters of portable user and group names ("www-data", "_apt").
+    static bool is_value_char(wchar_t c, wchar_t separator) {
+        if (c == 0) return false;
+        return std::iswalnum(static_cast<wint_t>(c)) || c == separator || c == L'_' || c == L'-' || c == L'.';
+    }
+
+    // The entry's value (left) and the expression's (right) for keyword;
+    // false for an unknown keyword.
+    bool operands(const Westring& keyword, const Westring& value, int64_t& left, int64_t& right) const {
+        static const int attrib_bits[] = {0x20, 0x10, 0x02, 0x01, 0x04};
+        static const int perm_bits[] = {4, 2, 1};
+        if (keyword == L"%size") {
+            right = leading_number(value.c_str());
+            switch (last_letter(value)) {
+            case L'k': right = scaled(right, 1024); break;
+            case L'm': right = scaled(right, 1048576); break;
+            case L'g': right = scaled(right, 1073741824); break;
+            default: break;
+            }
+            left = entry_.size > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX
+                                                                   : static_cast<int64_t>(entry_.size);
+        } else if (keyword == L"%date") {
+            left = local_midnight(entry_.time.seconds);
+            right = str2unixtime(value.c_str());
+        } else if (keyword == L"%age") {
+            right = leading_number(value.c_str());
+            switch (last_letter(value)) {
+            case L'd': right = scaled(right, 86400); break;
+            case L'h': right = scaled(right, 3600); break;
+            case L'm': right = scaled(right, 60); break;
+            default: break;
+            }
+            left = static_cast<int64_t>(time(nullptr)) - entry_.time.seconds;
+        } else if (keyword == L"%attrib") {
+            right = letter_mask(value, "adhrs", attrib_bits);
+            left = entry_.attr & right;
+        } else if (keyword == L"%owner") {
+            left = entry_.uid;
+            right = Str2UID(value);
+        } else if (keyword == L"%group") {
+            left = entry_.gid;
+            right = Str2GID(value);
+        } else if (keyword == L"%perm") {
+            right = letter_mask(value, "rwx", perm_bits);
+            left = MyPermissions(entry_) & right;
+        } else {
+            return false;
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+int mask_eval(const wchar_t* expression, const entry& e) {
+    if (!expression) return -1;
+    CMaskEvaluator evaluator(expression, e);
+    return evaluator.Evaluate();
+}
+
+int mask_eval(const wchar_t* expression, const wchar_t* name) {
+    entry* e = entry::Create(name);
+    int result = mask_eval(expression, *e);
+    entry::Destroy(e);
+    return result;
+}
+
+int64_t str2unixtime(const wchar_t* text) {
+    const wchar_t separator = date_separator();
+    const char* order = date_order();
+    // Fields beyond this cannot be a date and would overflow the calendar.
+    const int64_t field_limit = 1000000;
+    int64_t fields[3];
+    const wchar_t* p = text ? text : L"";
+    for (int64_t& field : fields) {
+        field = leading_number(p);
+        if (field > field_limit) field = field_limit;
+        const wchar_t* next = separator ? std::wcschr(p, separator) : nullptr;
+        if (next) p = next + 1;
+    }
+    int64_t day, month, year;
+    if (order[0] == 'm') {
+        month = fields[0], day = fields[1], year = fields[2];
+    } else if (order[0] == 'd') {
+        day = fields[0], month = fields[1], year = fields[2];
+    } else {
+        year = fields[0], month = fields[1], day = fields[2];
+    }
+    if (year < 100) year += year > 70 ? 1900 : 2000;
+
+    struct tm date = {};
+    date.tm_year = static_cast<int>(year - 1900);
+    date.tm_mon = static_cast<int>(month - 1);
+    date.tm_mday = static_cast<int>(day);
+    date.tm_isdst = -1;
+    return mktime(&date);
+}

@@ -1,0 +1,4 @@
+#include "shell/config.h"
+
+CONFIG config;
+Westring dirstore[10];

@@ -1,0 +1,71 @@
+// User and group names and numbers.
+#include "fileops/query/owners.h"
+
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "lib/fsname.h"
+
+namespace {
+
+std::wstring W(const Westring& w) { return w.c_str(); }
+
+TEST(OwnersTest, KnownAccounts) {
+    EXPECT_EQ(W(UID2Str(0)), L"root");
+    EXPECT_EQ(W(GID2Str(0)), L"root");
+    EXPECT_EQ(Str2UID(L"root"), 0);
+    EXPECT_EQ(Str2GID(L"root"), 0);
+    // The same again, from the cache.
+    EXPECT_EQ(W(UID2Str(0)), L"root");
+    EXPECT_EQ(Str2UID(L"root"), 0);
+}
+
+TEST(OwnersTest, TheProcessOwnAccountRoundTrips) {
+    struct passwd* me = getpwuid(getuid());
+    if (!me) GTEST_SKIP() << "the process's user has no account";
+    Westring name = UID2Str(getuid());
+    EXPECT_STREQ(EncodeFileName(name).c_str(), me->pw_name);
+    EXPECT_EQ(Str2UID(name), static_cast<int64_t>(getuid()));
+}
+
+TEST(OwnersTest, UnknownIdsAndNames) {
+    const uid_t nobody_has = 3999999999u;
+    EXPECT_EQ(W(UID2Str(nobody_has)), L"3999999999");
+    EXPECT_EQ(W(GID2Str(nobody_has)), L"3999999999");
+    EXPECT_EQ(Str2UID(L"no-such-user-dv"), -1);
+    EXPECT_EQ(Str2GID(L"no-such-group-dv"), -1);
+    EXPECT_EQ(Str2UID(L""), -1);
+    EXPECT_EQ(Str2GID(L""), -1);
+    // A number is not a name.
+    EXPECT_EQ(Str2UID(L"3999999999"), -1);
+    // Strange and very long names are simply unknown.
+    EXPECT_EQ(Str2UID(L"x\xdcff\U0001f600"), -1);
+    EXPECT_EQ(Str2GID(Westring(String(L'g', 100000))), -1);
+}
+
+TEST(OwnersTest, ConcurrentLookups) {
+    std::vector<std::thread> threads;
+    std::vector<int> failures(8, 0);
+    for (int t = 0; t < 8; t++) {
+        threads.emplace_back([t, &failures] {
+            for (int i = 0; i < 200; i++) {
+                if (W(UID2Str(0)) != L"root") failures[t]++;
+                if (Str2GID(L"root") != 0) failures[t]++;
+                // Groups that do not exist: the number comes back as text.
+                gid_t g = static_cast<gid_t>(3999990000u + static_cast<unsigned>(i % 50));
+                if (W(GID2Str(g)) != std::to_wstring(g)) failures[t]++;
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int f : failures) EXPECT_EQ(f, 0);
+}
+
+}  // namespace
