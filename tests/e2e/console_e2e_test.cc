@@ -231,6 +231,18 @@ TEST_F(ConsoleE2E, AltLetterGivesItsScanCodeAndItsCharacter) {
     EXPECT_EQ(1, std::atoi(Field(line, "shift").c_str()) & 1) << "Alt bit missing: " << line;
 }
 
+TEST_F(ConsoleE2E, DialogTakesTypedTextAndEnter) {
+    ASSERT_TRUE(Xdo({"key", "F9"}));
+    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return l == "dialog shown"; }, kEventMs))
+        << ProbeOutput();
+    ASSERT_TRUE(Xdo({"type", "hello d\xC3\xA9j\xC3\xA0"}));
+    ASSERT_TRUE(Xdo({"key", "BackSpace", "Return"}));
+    std::string line;
+    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "dialog="); }, kEventMs, &line))
+        << ProbeOutput();
+    EXPECT_EQ("dialog=13 text=[hello d\xC3\xA9j]", line);
+}
+
 TEST_F(ConsoleE2E, CtrlWithDigitOfTheTopRowGivesTheDigit) {
     ASSERT_TRUE(Xdo({"key", "ctrl+1"}));
     EXPECT_TRUE(ExpectKey(0x31)) << ProbeOutput();
