@@ -1,5 +1,6 @@
 #include "console/msgbox.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "console/cells.h"
@@ -59,8 +60,14 @@ int button_row_width(const ButtonSet& set) {
 }  // namespace
 
 int error(const Westring& message, const Westring& title, int flags) {
+    if (!console) {
+        // No screen yet (or any more): the message still reaches the user.
+        std::fprintf(stderr, "dv: %s%s%s\n", message.ToUTF8().c_str(), title.empty() ? "" : ": ",
+                     title.ToUTF8().c_str());
+        return 27;
+    }
     int columns = 80, rows = 25;
-    if (console) console->GetSize(columns, rows);
+    console->GetSize(columns, rows);
     int max_width = columns - 8 > 1 ? columns - 8 : 1;
 
     std::vector<Westring> lines = wrap(message, max_width);

@@ -30,7 +30,7 @@ int wide_length(const wchar_t* text) {
 }
 
 // Narrow window text is in the program's code page.
-Westring from_codepage(const char* text) { return Westring(text ? text : "", codepage); }
+Westring from_codepage(const char* text) { return Westring(text ? text : "", effective_codepage()); }
 
 }  // namespace
 

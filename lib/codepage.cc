@@ -11,7 +11,7 @@ Estring CPName(int cp) {
 
 int DefaultTextCodePage() { return text_codepage ? text_codepage : 819; }
 
-static int effective_codepage() { return codepage ? codepage : 850; }
+int effective_codepage() { return codepage ? codepage : 850; }
 
 Estring MkEstring(const Westring& text) { return text.ToCodePage(effective_codepage()); }
 

@@ -9,6 +9,8 @@ extern int codepage;
 // Code page assumed for text files (the TextCodePage setting; 0 = default).
 extern int text_codepage;
 
+// The code page narrow text is in: the setting, or 850 when it is 0.
+int effective_codepage();
 // The converter's name of a code page: 819 is "ISO-8859-1", 878 and 20866
 // are "KOI8-R", anything else is "CP" and the number.
 Estring CPName(int cp);

@@ -168,12 +168,12 @@ bool CMountPointList::IsStale() const {
     return (generated_ || is_generated(status)) && hash_text(content) != table_hash_;
 }
 
-int CMountPointList::FindPos(const Westring& path) const {
+int CMountPointList::FindPos(const Westring& path, bool report) const {
     Estring system_path = EncodeFileName(path);
     char* resolved_bytes = realpath(system_path.c_str(), nullptr);
     if (!resolved_bytes) {
         int failure = errno;
-        error(Westring(L"error resolving path: ") + GetOSErrorMessage(failure), path, MB_OK);
+        if (report) error(Westring(L"error resolving path: ") + GetOSErrorMessage(failure), path, MB_OK);
         return -1;
     }
     Westring resolved = DecodeFileName(resolved_bytes);
@@ -199,15 +199,16 @@ int CMountPointList::FindPos(const Westring& path) const {
     return best;
 }
 
-TMountPoint* CMountPointList::Find(const Westring& path) {
-    int position = FindPos(path);
+TMountPoint* CMountPointList::Find(const Westring& path, bool report) {
+    int position = FindPos(path, report);
     return position < 0 ? nullptr : (*this)[position];
 }
 
 bool GetUnixFSInfo(Estring& type, Westring& mountPoint, const Westring& path) {
     CMountPointList list;
     if (!list.Load(0, true)) return false;
-    TMountPoint* record = list.Find(path);
+    // A quiet query: callers decide whether a missing path is worth a message.
+    TMountPoint* record = list.Find(path, false);
     if (!record) return false;
     type = record->fs_type.ToAscii();
     mountPoint = record->mount_point;

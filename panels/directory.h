@@ -1,0 +1,83 @@
+// Reading a directory entry by entry into `entry` records, with a simple
+// wildcard pattern on the names and a mask that chooses directories, files
+// and names that begin with '.'.
+#pragma once
+
+#include <dirent.h>
+#include <sys/types.h>
+
+#include "lib/westring.h"
+#include "panels/entry.h"
+
+// Results of FindFirst and FindNext besides 0 and the system's error numbers.
+constexpr int DIR_NO_MORE_FILES = 0x40000001;  // the listing has no (more) matching entries
+constexpr int DIR_NO_DISK = 0x40000002;        // the medium is missing
+
+// Bits of the FindFirst mask.
+enum : unsigned {
+    FIND_HIDDEN = 0x0002,      // include names that begin with '.'
+    FIND_DIRS = 0x0010,        // include directories
+    FIND_ALLOCATE = 0x10000,   // give every result in a new entry (else fill the caller's)
+    FIND_DIRS_ONLY = 0x20000,  // directories only
+};
+
+// Whether name matches pattern: '?' matches one character (there must be
+// one), '*' any run of characters including none, every other character
+// itself (case matters). Two empty texts match; an empty pattern matches
+// nothing else. Null counts as empty.
+bool wild_simple(const wchar_t* pattern, const wchar_t* name);
+
+class Directory {
+public:
+    // A caller-owned record for FindFirst without FIND_ALLOCATE must have
+    // room for a name this long: a system name has at most 255 bytes, and
+    // each byte becomes at most one character.
+    static constexpr int kMaxNameLength = 255;
+
+    // dir: the directory to list. fsinfo: the type name of the file system
+    // that holds it, when the caller knows it (kept for the caller).
+    explicit Directory(const Westring& dir, const Westring& fsinfo = Westring());
+    ~Directory();
+    Directory(const Directory&) = delete;
+    Directory& operator=(const Directory&) = delete;
+
+    // Opens the directory and gives the first entry whose name matches
+    // pattern and whose kind the mask admits. A directory part of pattern
+    // ("sub/*.c") is appended to the directory. With FIND_ALLOCATE *result
+    // receives a new entry (the caller frees it with entry::Destroy);
+    // otherwise *result must be a record from NewRecord, which is filled.
+    // 0, DIR_NO_MORE_FILES, or the system's error number (EACCES, ENOTDIR,
+    // ENOENT, ENAMETOOLONG, ...).
+    int FindFirst(const Westring& pattern, unsigned mask, entry** result);
+    // The next entry, with the results of FindFirst. An entry that vanishes
+    // between listing and inspection is passed over.
+    int FindNext(entry** result);
+    // Closes the listing; FindFirst may start another.
+    void FindEnd();
+    // Whether anything matches pattern and mask.
+    bool Find(const Westring& pattern, unsigned mask);
+
+    // The result of the last FindFirst or FindNext.
+    int error() const { return error_; }
+    // The directory being listed: dir with the pattern's directory part.
+    const Westring& listed() const { return listed_; }
+    const Westring& fsinfo() const { return fsinfo_; }
+
+    // A record with room for any name, for FindFirst without FIND_ALLOCATE;
+    // free it with entry::Destroy.
+    static entry* NewRecord();
+
+private:
+    int next_match(entry** result);
+
+    Westring dir_;
+    Westring fsinfo_;
+    Westring listed_;
+    Westring pattern_;
+    unsigned mask_ = 0;
+    bool match_all_ = true;
+    DIR* stream_ = nullptr;
+    int error_ = 0;
+    uid_t uid_;
+    gid_t gid_;
+};

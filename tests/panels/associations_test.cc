@@ -1,0 +1,83 @@
+// Association sets: the first matching mask wins.
+#include "panels/associations.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct EntryDeleter {
+    void operator()(entry* e) const { entry::Destroy(e); }
+};
+using EntryPtr = std::unique_ptr<entry, EntryDeleter>;
+
+EntryPtr Make(const wchar_t* name, uint64_t size = 0, uint16_t attr = 0) {
+    EntryPtr e(entry::Create(name));
+    e->size = size;
+    e->attr = attr;
+    e->mode = 0644;
+    return e;
+}
+
+}  // namespace
+
+TEST(AssociationSetTest, FirstMatchWinsInOrder) {
+    AssociationSet set;
+    ASSERT_EQ(set.AddAssociation(L"*.tar.gz", L"tar tzf !"), 0);
+    ASSERT_EQ(set.AddAssociation(L"*.gz", L"zcat !"), 0);
+    ASSERT_EQ(set.AddAssociation(L"*.c|*.h", L"vi !"), 0);
+    Westring command;
+    EXPECT_TRUE(set.FindAssociation(Westring(L"a.tar.gz"), command));
+    EXPECT_TRUE(command == L"tar tzf !");
+    EXPECT_TRUE(set.FindAssociation(Westring(L"b.gz"), command));
+    EXPECT_TRUE(command == L"zcat !");
+    EXPECT_TRUE(set.FindAssociation(Westring(L"X.H"), command));  // masks ignore case
+    EXPECT_TRUE(command == L"vi !");
+}
+
+TEST(AssociationSetTest, NoMatchLeavesTheCommandAlone) {
+    AssociationSet set;
+    set.AddAssociation(L"*.c", L"cc !");
+    Westring command(L"before");
+    EXPECT_FALSE(set.FindAssociation(Westring(L"a.txt"), command));
+    EXPECT_TRUE(command == L"before");
+    AssociationSet empty;
+    EXPECT_FALSE(empty.FindAssociation(Westring(L"a.c"), command));
+}
+
+TEST(AssociationSetTest, EntriesAreMatchedWithTheirAttributes) {
+    AssociationSet set;
+    set.AddAssociation(L"%attrib=d", L"bright white");
+    set.AddAssociation(L"*.log&%size>1k", L"red");
+    set.AddAssociation(L"*.log", L"green");
+    Westring colour;
+    EXPECT_TRUE(set.FindAssociation(Make(L"src", 0, FA_DIREC).get(), colour));
+    EXPECT_TRUE(colour == L"bright white");
+    EXPECT_TRUE(set.FindAssociation(Make(L"big.log", 5000).get(), colour));
+    EXPECT_TRUE(colour == L"red");
+    EXPECT_TRUE(set.FindAssociation(Make(L"small.log", 10).get(), colour));
+    EXPECT_TRUE(colour == L"green");
+    EXPECT_FALSE(set.FindAssociation(static_cast<const entry*>(nullptr), colour));
+}
+
+TEST(AssociationSetTest, ABrokenMaskMatchesNothing) {
+    AssociationSet set;
+    set.AddAssociation(L"(*.c", L"broken");
+    set.AddAssociation(L"*", L"any");
+    EXPECT_FALSE(set[0]->IsMatch(Westring(L"a.c")));
+    Westring command;
+    EXPECT_TRUE(set.FindAssociation(Westring(L"a.c"), command));
+    EXPECT_TRUE(command == L"any");
+}
+
+TEST(AssociationSetTest, NarrowResultIsUtf8AndClearEmpties) {
+    AssociationSet set;
+    set.AddAssociation(L"*.txt", L"l\u00e9ser \u2192 !");
+    Estring command;
+    ASSERT_TRUE(set.FindAssociation(Westring(L"r\u00e9sum\u00e9.txt"), command));
+    EXPECT_STREQ(command.c_str(), "l\xc3\xa9ser \xe2\x86\x92 !");
+    set.Clear();
+    EXPECT_EQ(set.count(), 0);
+    EXPECT_FALSE(set.FindAssociation(Westring(L"a.txt"), command));
+}

@@ -1,0 +1,102 @@
+// Helpers for the panel tests: real files in a temporary directory, a panel
+// set up to list it, and the program-wide settings and hooks put back after
+// every test.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lib/fsname.h"
+#include "panels/panel.h"
+#include "shell/config.h"
+#include "tests/fileops/temp_dir.h"
+
+// Keeps the configuration record, the panel hooks and the current side of
+// the test, and puts them back afterwards.
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_config_ = config;
+        saved_hooks_ = panel_hooks;
+        saved_side_ = currpanel;
+        config.Hidden = true;
+    }
+    void TearDown() override {
+        config = saved_config_;
+        panel_hooks = saved_hooks_;
+        currpanel = saved_side_;
+        for (int side = 0; side < 2; side++) {
+            PANEL& p = panel_base[side];
+            p.FreeEntries();
+            p.visible = 0;
+            p.reread = 0;
+            p.type = PANEL_FILES;
+            p.archive = nullptr;
+            p.tree.Detach();
+        }
+    }
+
+    // An empty file (or with size bytes) named by bytes; its modification
+    // time set when seconds is not negative.
+    static void Touch(const std::string& path, size_t size = 0, long seconds = -1) {
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0) << path;
+        if (size > 0) {
+            ASSERT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
+        }
+        close(fd);
+        if (seconds >= 0) {
+            struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
+            ASSERT_EQ(utimes(path.c_str(), times), 0);
+        }
+    }
+    static void MakeDir(const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path; }
+
+    // A visible full-style file list of dir showing every file, sorted by name.
+    static void SetUpPanel(PANEL& panel, const std::string& dir) {
+        panel.dir = DecodeFileName(dir.c_str());
+        panel.read_dir = Westring();
+        panel.visible = 1;
+        panel.type = PANEL_FILES;
+        panel.detail = DETAIL_FULL;
+        panel.sort = SORT_NAME;
+        panel.filter = L"*";
+        panel.page_size = 20;
+        panel.cur = panel.top = 0;
+    }
+
+    // The names of the list in order, as the bytes the system knows.
+    static std::vector<std::string> ListNames(const PANEL& panel) {
+        std::vector<std::string> names;
+        for (int i = 0; i < panel.num_files; i++) names.push_back(EncodeFileName(panel.files[i]->name).c_str());
+        return names;
+    }
+    static int IndexOf(const PANEL& panel, const std::string& name) {
+        for (int i = 0; i < panel.num_files; i++) {
+            if (EncodeFileName(panel.files[i]->name).c_str() == name) return i;
+        }
+        return -1;
+    }
+    static entry* Find(const PANEL& panel, const std::string& name) {
+        int i = IndexOf(panel, name);
+        return i < 0 ? nullptr : panel.files[i];
+    }
+    static std::string Cursor(const PANEL& panel) {
+        entry* e = panel.CurrentEntry();
+        return e ? std::string(EncodeFileName(e->name).c_str()) : std::string();
+    }
+
+    CTempDir tmp;
+
+private:
+    CONFIG saved_config_;
+    PanelHooks saved_hooks_;
+    int saved_side_ = 0;
+};

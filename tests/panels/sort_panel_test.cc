@@ -1,0 +1,113 @@
+// The order of a panel's entries, on lists built in memory.
+#include "panels/sortpanel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "panels/panel.h"
+
+namespace {
+
+class SortTest : public ::testing::Test {
+protected:
+    ~SortTest() override {
+        for (entry* e : entries_) entry::Destroy(e);
+    }
+    entry* Add(const wchar_t* name, char sort_class = 'C', uint64_t size = 0, int64_t seconds = 0) {
+        entry* e = entry::Create(name);
+        e->sort_class = sort_class;
+        e->size = size;
+        e->time = TimeStamp(seconds, 0);
+        if (sort_class == 'A' || sort_class == '1') e->attr = FA_DIREC;
+        entries_.push_back(e);
+        return e;
+    }
+    std::vector<std::wstring> Sorted(sortby sort) {
+        std::vector<entry*> list = entries_;
+        sort_panel(L"/", sort, list.data(), static_cast<int>(list.size()));
+        std::vector<std::wstring> names;
+        for (entry* e : list) names.push_back(e->name);
+        return names;
+    }
+    std::vector<entry*> entries_;
+};
+
+using Names = std::vector<std::wstring>;
+
+}  // namespace
+
+TEST_F(SortTest, NameOrderIgnoresCaseAndPutsUnderscoreFirst) {
+    Add(L"beta");
+    Add(L"Alpha");
+    Add(L"_private");
+    Add(L"alpha2");
+    Add(L"0zero");
+    EXPECT_EQ(Sorted(SORT_NAME), (Names{L"_private", L"0zero", L"Alpha", L"alpha2", L"beta"}));
+    EXPECT_EQ(Sorted(SORT_RNAME), (Names{L"beta", L"alpha2", L"Alpha", L"0zero", L"_private"}));
+}
+
+TEST_F(SortTest, EqualKeysFallBackToTheName) {
+    Add(L"b.c", 'C', 10, 100);
+    Add(L"a.c", 'C', 10, 100);
+    Add(L"c", 'C', 10, 100);
+    Add(L"d.a", 'C', 10, 100);
+    EXPECT_EQ(Sorted(SORT_EXTENSION), (Names{L"c", L"d.a", L"a.c", L"b.c"}));
+    EXPECT_EQ(Sorted(SORT_TIME), (Names{L"a.c", L"b.c", L"c", L"d.a"}));
+    EXPECT_EQ(Sorted(SORT_SIZE), (Names{L"a.c", L"b.c", L"c", L"d.a"}));
+    EXPECT_EQ(Sorted(SORT_RSIZE), (Names{L"d.a", L"c", L"b.c", L"a.c"}));
+}
+
+TEST_F(SortTest, NamesDifferingOnlyInCaseHaveAFixedOrder) {
+    Add(L"readme");
+    Add(L"README");
+    Add(L"ReadMe");
+    Names first = Sorted(SORT_NAME);
+    std::swap(entries_[0], entries_[2]);
+    EXPECT_EQ(Sorted(SORT_NAME), first);
+    EXPECT_NE(comp_unique(entries_[0], entries_[1]), 0);
+}
+
+TEST_F(SortTest, UnsortedAndTinyListsKeepTheirOrder) {
+    Add(L"c");
+    Add(L"a");
+    Add(L"b");
+    EXPECT_EQ(Sorted(SORT_UNSORTED), (Names{L"c", L"a", L"b"}));
+    EXPECT_EQ(Sorted(SORT_RUNSORTED), (Names{L"c", L"a", L"b"}));
+    EXPECT_EQ(Sorted(static_cast<sortby>(42)), (Names{L"c", L"a", L"b"}));
+    sort_panel(L"/", SORT_NAME, entries_.data(), 1);
+    sort_panel(L"/", SORT_NAME, nullptr, 3);
+    EXPECT_EQ(entries_[0]->name, std::wstring(L"c"));
+}
+
+TEST_F(SortTest, FarApartCharactersReverseWithoutOverflow) {
+    Add(L"\x10FFFF");
+    Add(L"\x01");
+    Add(std::wstring(1, static_cast<wchar_t>(0x7FFFFFFF)).c_str());
+    Names forward = Sorted(SORT_NAME);
+    Names reverse = Sorted(SORT_RNAME);
+    EXPECT_EQ(forward, (Names{reverse[2], reverse[1], reverse[0]}));
+}
+
+TEST_F(SortTest, TagRestoreMatchesExactNamesAndRecounts) {
+    PANEL panel;
+    const wchar_t* now[] = {L"..", L"a", L"B", L"b", L"c"};
+    for (const wchar_t* name : now) {
+        entry* e = entry::Create(name);
+        e->size = 100;
+        panel.files[panel.num_files++] = e;
+    }
+    entry* tagged_b = Add(L"b");
+    tagged_b->tagged = 1;
+    entry* done_c = Add(L"c");
+    done_c->done = 1;
+    entry* gone = Add(L"gone");
+    gone->tagged = 1;
+    restore_tags(&panel, entries_.data(), static_cast<int>(entries_.size()));
+    EXPECT_FALSE(panel.files[2]->tagged);  // "B"
+    EXPECT_TRUE(panel.files[3]->tagged);   // "b"
+    EXPECT_TRUE(panel.files[4]->done);
+    EXPECT_EQ(panel.num_tagged, 1);
+    EXPECT_EQ(panel.tagged_size, 100u);
+}

@@ -1,0 +1,187 @@
+// The options dialog: its layout, editing in place, Cancel putting every
+// setting back, and the steps after OK.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "console/cliplines.h"
+#include "console/dialog.h"
+#include "tests/shell/config_fixture.h"
+
+namespace {
+
+struct HookCalls {
+    int remove_clock = 0, make_clock = 0, reread_locale = 0, refresh = 0, change_lines = 0, help = 0;
+    std::string topic;
+};
+HookCalls calls;
+
+class ConfigDialogTest : public ConfigFileTest {
+protected:
+    void SetUp() override {
+        ConfigFileTest::SetUp();
+        calls = HookCalls();
+        config_hooks.remove_clock = [] { calls.remove_clock++; };
+        config_hooks.make_clock = [] { calls.make_clock++; };
+        config_hooks.reread_locale = [] { calls.reread_locale++; };
+        config_hooks.refresh_panels = [] { calls.refresh++; };
+        config_hooks.change_lines = [] { calls.change_lines++; };
+        config_hooks.show_help = [](const char* topic) {
+            calls.help++;
+            calls.topic = topic;
+        };
+    }
+    int Edit(const std::string& keys) {
+        ui.Keys(keys);
+        ui.RecordScreens(true);
+        return ui.Run([] { return edit_config(); });
+    }
+    const CUiTest::Screen& First() const { return ui.Screens().front(); }
+    // Where a text is on the dialog's first screen.
+    void Locate(const std::string& text, int& x, int& y) const {
+        ASSERT_TRUE(First().Find(text, &x, &y)) << text << "\n" << First().Dump();
+    }
+};
+
+}  // namespace
+
+TEST_F(ConfigDialogTest, Layout) {
+    config.Viewer = L"less";
+    config.Columns = 132;
+    EXPECT_EQ(Edit("Esc"), 27);
+    int x = 0, y = 0, tx = 0, ty = 0;
+    Locate(" Configuration ", tx, ty);
+    Locate("Viewer:", x, y);
+    EXPECT_EQ(y, ty + 2);  // row 1 inside the frame
+    struct {
+        const char* text;
+        int row;
+    } left[] = {{"Alternate Viewer:", 2},          {"Editor:", 3},
+                {"Alternate Editor:", 4},          {"Left Startup Directory:", 6},
+                {"Right Startup Directory:", 7},   {"Separate Session Prefix:", 9},
+                {"Tree Data Directory:", 10},      {"Case Filter File Systems:", 11},
+                {"Path Extension:", 12}};
+    for (const auto& row : left) {
+        int lx = 0, ly = 0;
+        Locate(row.text, lx, ly);
+        EXPECT_EQ(ly, y + row.row - 1) << row.text;
+        EXPECT_EQ(lx, x) << row.text;
+    }
+    int fx = 0, fy = 0;
+    Locate("less", fx, fy);
+    EXPECT_EQ(fy, y);
+    EXPECT_EQ(fx, x + 27);  // fields at column 28, labels at column 1
+    struct {
+        const char* text;
+        int row;
+    } right[] = {{"Auto Save", 1}, {"Use X clipboard", 2}, {"ESC Panel Switch", 3}, {"Size Count Pause", 4},
+                 {"Lines", 6},     {"Columns", 7},         {"Scroll Delay", 8},      {"Time Mode", 10},
+                 {"12 HR", 10},    {"24 HR", 11},          {"132", 7}};
+    for (const auto& item : right) {
+        int rx = 0, ry = 0;
+        Locate(item.text, rx, ry);
+        EXPECT_EQ(ry, y + item.row - 1) << item.text;
+        EXPECT_GT(rx, fx + 20) << item.text;
+    }
+    for (const char* button : {"OK", "Cancel", "Help"}) {
+        int bx = 0, by = 0;
+        Locate(std::string("[ ") + button + " ]", bx, by);
+        EXPECT_EQ(by, y + 15) << button;
+    }
+    EXPECT_EQ(First().Attr(x, y), colours[CLR_MESSAGES]);
+}
+
+TEST_F(ConfigDialogTest, OkKeepsTheEditsAndRunsTheAfterSteps) {
+    config.Viewer = L"less";
+    config.Clock = true;
+    EXPECT_EQ(Edit("End Space - R Enter"), 13);
+    EXPECT_TRUE(config.Viewer == L"less -R") << Narrow(config.Viewer);
+    EXPECT_EQ(calls.remove_clock, 1);
+    EXPECT_EQ(calls.reread_locale, 1);
+    EXPECT_EQ(calls.refresh, 1);
+    EXPECT_EQ(calls.make_clock, 1);
+    EXPECT_EQ(calls.change_lines, 0);  // the size did not change
+}
+
+TEST_F(ConfigDialogTest, CancelPutsEverySettingBack) {
+    config.Viewer = L"less";
+    config.AutoSave = false;
+    clip_use_desktop = true;
+    config.TimeMode = 12;
+    // Once to find where the controls are.
+    EXPECT_EQ(Edit("Esc"), 27);
+    int x = 0, y = 0;
+    Locate("Auto Save", x, y);
+    int ax = x - 4, ay = y;
+    Locate("Use X clipboard", x, y);
+    int cx = x - 4, cy = y;
+    Locate("24 HR", x, y);
+    int rx = x - 4, ry = y;
+
+    auto change_everything = [&] {
+        ui.Keys("End x");  // the Viewer field has the focus
+        ui.Click(ax, ay);
+        ui.Click(cx, cy);
+        ui.Click(rx, ry);
+    };
+    change_everything();
+    ui.Keys("Esc");
+    EXPECT_EQ(ui.Run([] { return edit_config(); }), 27);
+    EXPECT_TRUE(config.Viewer == L"less");
+    EXPECT_FALSE(config.AutoSave);
+    EXPECT_TRUE(clip_use_desktop);
+    EXPECT_EQ(config.TimeMode, 12);
+    EXPECT_EQ(calls.refresh, 0);
+    EXPECT_EQ(calls.remove_clock, 2);
+
+    // The same changes confirmed with OK stay.
+    change_everything();
+    ui.Keys("Enter");
+    EXPECT_EQ(ui.Run([] { return edit_config(); }), 13);
+    EXPECT_TRUE(config.Viewer == L"lessx");
+    EXPECT_TRUE(config.AutoSave);
+    EXPECT_FALSE(clip_use_desktop);
+    EXPECT_EQ(config.TimeMode, 24);
+}
+
+TEST_F(ConfigDialogTest, HelpKeepsTheDialogOpen) {
+    EXPECT_EQ(Edit("F1 F1 Esc"), 27);
+    EXPECT_EQ(calls.help, 2);
+    EXPECT_EQ(calls.topic, "Configuration");
+    config_hooks.show_help = nullptr;  // no help viewer yet: nothing is shown
+    EXPECT_EQ(Edit("F1 Esc"), 27);
+    EXPECT_FALSE(ui.RanDry());
+}
+
+TEST_F(ConfigDialogTest, ANewScreenSizeResizes) {
+    EXPECT_EQ(Edit("Esc"), 27);
+    int x = 0, y = 0;
+    Locate("Lines", x, y);
+    ui.Click(x + 15, y);  // the Lines field
+    ui.Keys("End BackSpace BackSpace BackSpace");
+    ui.Type("30");
+    ui.Keys("Enter");
+    EXPECT_EQ(ui.Run([] { return edit_config(); }), 13);
+    EXPECT_EQ(config.Lines, 30);
+    EXPECT_EQ(config.screen_rows, 30);
+    EXPECT_EQ(calls.change_lines, 1);
+
+    // Without the main loop's hook the console itself is resized.
+    config_hooks.change_lines = nullptr;
+    ui.Click(x + 15, y);
+    ui.Keys("End BackSpace BackSpace BackSpace");
+    ui.Type("28");
+    ui.Keys("Enter");
+    EXPECT_EQ(ui.Run([] { return edit_config(); }), 13);
+    int columns = 0, rows = 0;
+    console->GetSize(columns, rows);
+    EXPECT_EQ(config.Lines, 28);
+    EXPECT_EQ(rows, 28);
+}
+
+TEST_F(ConfigDialogTest, NoConsoleNoDialog) {
+    CConsole* saved = console;
+    console = nullptr;
+    EXPECT_EQ(edit_config(), 27);
+    console = saved;
+}

@@ -1,0 +1,358 @@
+// Writing the configuration file: every directive and section comes back as
+// it was read, and a failed save never harms the file already there.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "console/cells.h"
+#include "shell/progfiles.h"
+#include "tests/fileops/env_guard.h"
+#include "tests/shell/config_fixture.h"
+
+namespace {
+
+class ConfigSaveTest : public ConfigFileTest {};
+
+// A small tmpfs mounted for one test (only root may mount).
+class CTmpfs {
+public:
+    CTmpfs(const std::string& path, const char* options) : path_(path) {
+        mkdir(path.c_str(), 0755);
+        mounted_ = mount("tmpfs", path.c_str(), "tmpfs", 0, options) == 0;
+    }
+    ~CTmpfs() {
+        if (mounted_) umount2(path_.c_str(), MNT_DETACH);
+        rmdir(path_.c_str());
+    }
+    bool mounted() const { return mounted_; }
+    bool MakeReadOnly() {
+        return mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+
+private:
+    std::string path_;
+    bool mounted_ = false;
+};
+
+// A value for a directive that differs from its default.
+std::string OtherValue(const DIRECTIVE& row) {
+    std::string name = row.name;
+    if (name == "Lines") return "30";
+    if (name == "Columns") return "100";
+    if (name == "CodePage") return "1252";
+    if (name == "TextCodePage") return "1251";
+    if (name == "FontSize") return "14";
+    switch (row.type) {
+    case DT_NARROW: return "n-" + name;
+    case DT_TEXT: return "t-" + name + " caf\xc3\xa9 !";
+    case DT_INTEGER: return "7";
+    case DT_ONOFF: return *static_cast<const bool*>(row.setting) ? "off" : "on";
+    case DT_CHAR: return "#";
+    case DT_TIMEMODE: return "24";
+    case DT_SORT: return "rsize";
+    case DT_STYLE: return "briefwide";
+    case DT_PANELTYPE: return "info";
+    case DT_COLOURS: {
+        std::string out;
+        for (int i = 1; i <= COLOUR_ITEMS; i++) out += std::to_string(i) + " ";
+        return out;
+    }
+    case DT_IGNORED: break;
+    }
+    return "";
+}
+
+const char kSections[] =
+    "[Associations]\r\n"
+    "*.c|*.h: vi !\r\n"
+    "[Viewer Associations]\r\n"
+    "*.pdf: evince !\r\n"
+    "[Colours]\r\n"
+    "*.o: bright black\r\n"
+    "[Environment]\r\n"
+    "DV_SRC=$DV_ROOT/src\r\n"
+    "DV_HOME_BIN=~/bin\r\n"
+    "[Archiver:RAR]\r\n"
+    "Extract=unrar x\r\n"
+    "[General Options]\r\n"
+    "Hidden=on\r\n"
+    "d5=/srv/five\r\n"
+    "d1=/srv/one\r\n";
+
+}  // namespace
+
+TEST_F(ConfigSaveTest, EveryDirectiveComesBackAsItWasRead) {
+    std::string file = "[General Options]\n";
+    std::map<std::string, std::string> expected;
+    for (int i = 0; i < directive_count; i++) {
+        const DIRECTIVE& row = directives[i];
+        file += std::string(row.name) + "=" + OtherValue(row) + "\n";
+        if (row.type != DT_IGNORED) expected[row.name] = OtherValue(row);
+    }
+    file += "d2=/two\nd9=/nine\n";
+    Load(file);
+    ASSERT_EQ(Save(), 0);
+
+    std::string first = Contents(ini_);
+    EXPECT_EQ(Section(first, "[General Options]"), expected);
+    EXPECT_NE(first.find("\r\n\r\nd2=/two\r\nd9=/nine\r\n"), std::string::npos) << first;
+    EXPECT_EQ(first.find("Manual="), std::string::npos);
+    EXPECT_EQ(first.find("Use132="), std::string::npos);
+
+    // Read the saved file from the defaults and save again: the same file.
+    Reset();
+    Read(false);
+    ASSERT_EQ(Save(), 0);
+    EXPECT_EQ(Contents(ini_), first);
+}
+
+TEST_F(ConfigSaveTest, DefaultsAreWrittenInTableOrder) {
+    ASSERT_EQ(Save(), 0);
+    std::string text = Contents(ini_);
+    size_t last = 0;
+    for (int i = 0; i < directive_count; i++) {
+        if (directives[i].type == DT_IGNORED) continue;
+        size_t at = text.find(std::string("\r\n") + directives[i].name + "=");
+        ASSERT_NE(at, std::string::npos) << directives[i].name;
+        EXPECT_GT(at, last) << directives[i].name;
+        last = at;
+    }
+    std::map<std::string, std::string> general = Section(text, "[General Options]");
+    EXPECT_EQ(general["Background"], "gnome-terminal -x ! &");
+    EXPECT_EQ(general["CmdChar"], "!");
+    EXPECT_EQ(general["TimeMode"], "12");
+    EXPECT_EQ(general["LeftSort"], "name");
+    EXPECT_EQ(general["CodePage"], "0");
+    EXPECT_EQ(general["Shadows"], "on");
+    EXPECT_EQ(general["Editor"], "");
+    std::string factory;
+    for (unsigned char c : default_colours) factory += std::to_string(c) + " ";
+    EXPECT_EQ(general["Colours"], factory);
+}
+
+TEST_F(ConfigSaveTest, SectionsComeBackAsTheFileHasThem) {
+    SessionEnv.Set("DV_ROOT", "/work");
+    Load(kSections);
+    // Changes the program made in memory do not reach the file; the file's
+    // own sections do, with the environment as written, not as expanded.
+    execAssociations.AddAssociation(L"*.new", L"new");
+    ConfEnv.Set("DV_MEMORY", "1");
+    Archiver[1].extract_cmd = "changed";
+    ASSERT_EQ(Save(), 0);
+    std::string text = Contents(ini_);
+
+    EXPECT_NE(text.find("[Associations]\r\n*.c|*.h: vi !\r\n\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Viewer Associations]\r\n*.pdf: evince !\r\n\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[Editor Associations]\r\n\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[Colours]\r\n*.o: bright black\r\n\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[Directory Colours]\r\n\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[Environment]\r\nDV_SRC=$DV_ROOT/src\r\nDV_HOME_BIN=~/bin\r\n\r\n"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("*.new"), std::string::npos);
+    EXPECT_EQ(text.find("DV_MEMORY"), std::string::npos);
+
+    std::map<std::string, std::string> rar = Section(text, "[Archiver:RAR]");
+    EXPECT_EQ(rar["Extract"], "unrar x");
+    EXPECT_EQ(rar["Compress"], "rar a -std -r0");
+    EXPECT_EQ(rar.size(), 7u);
+    for (const char* name : archiver_names)
+        EXPECT_EQ(Section(text, std::string("[Archiver:") + name + "]").size(), 7u) << name;
+    EXPECT_EQ(Section(text, "[Archiver:GZIP]")["Extract"], "gzip -dc %a > %f");
+    EXPECT_EQ(Section(text, "[Archiver:ZIP]")["CompressListfileSwitch"], "-@ < ");  // the trailing blank stays
+
+    // The order of the sections, and every line ended by CR LF.
+    EXPECT_LT(text.find("[Associations]"), text.find("[Environment]"));
+    EXPECT_LT(text.find("[Environment]"), text.find("[Archiver:ZIP]"));
+    EXPECT_LT(text.find("[Archiver:XZ]"), text.find("[General Options]"));
+    EXPECT_EQ(text.compare(text.size() - 2, 2, "\r\n"), 0);
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '\n') {
+            ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at " << i;
+        }
+    }
+    EXPECT_NE(text.find("\r\n\r\nd1=/srv/one\r\nd5=/srv/five\r\n"), std::string::npos);
+
+    // And read back, everything is as before.
+    Reset();
+    Read(false);
+    EXPECT_EQ(execAssociations.count(), 1);
+    EXPECT_STREQ(ConfEnv.Get("DV_SRC"), "/work/src");
+    EXPECT_STREQ(Archiver[1].extract_cmd.c_str(), "unrar x");
+    EXPECT_TRUE(config.Hidden);
+}
+
+TEST_F(ConfigSaveTest, InvalidUtf8AndCommandCharactersRoundTrip) {
+    Load("Left=/srv/\xff\xfe\nViewer=less -R !\n[Associations]\n*.\xe9: open !\n");
+    ASSERT_EQ(Save(), 0);
+    std::string text = Contents(ini_);
+    EXPECT_NE(text.find("Left=/srv/\xff\xfe\r\n"), std::string::npos);
+    EXPECT_NE(text.find("*.\xe9: open !\r\n"), std::string::npos);
+}
+
+TEST_F(ConfigSaveTest, PanelStateAndScreenRowsAreTakenAtSaving) {
+    static bool called;
+    called = false;
+    config_hooks.store_panel_state = [] {
+        called = true;
+        config.LeftShowing = false;
+        config.RightStyle = DETAIL_UNIX;
+    };
+    Load("Lines=30\n");
+    config.screen_rows = 40;  // the window was resized since
+    ASSERT_EQ(Save(), 0);
+    EXPECT_TRUE(called);
+    std::map<std::string, std::string> general = Section(Contents(ini_), "[General Options]");
+    EXPECT_EQ(general["Lines"], "40");
+    EXPECT_EQ(general["LeftShowing"], "off");
+    EXPECT_EQ(general["RightStyle"], "unix");
+}
+
+TEST_F(ConfigSaveTest, AFirstSaveCreatesTheSettingsDirectory) {
+    CEnvGuard home("HOME", dir_.path().c_str());
+    Westring saved_prog = DVProg;
+    DVProg = Westring();
+    program_args.ini_file = Westring();
+    std::string file = dir_ / ".dvl/dv.ini";
+    EXPECT_TRUE(DVFilename(DV_CONFIG) == Westring(file.c_str()));
+    ASSERT_EQ(Save(), 0);
+    EXPECT_TRUE(Exists(file));
+    struct stat status;
+    ASSERT_EQ(stat((dir_ / ".dvl").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    EXPECT_FALSE(Exists(dir_ / ".dvl/dv.!!!"));
+    DVProg = saved_prog;
+}
+
+TEST_F(ConfigSaveTest, PermissionsAndSymbolicLinksAreKept) {
+    std::string real = dir_ / "real.ini";
+    Write(real, "Hidden=on\n");
+    ASSERT_EQ(chmod(real.c_str(), 0600), 0);
+    ASSERT_EQ(symlink("real.ini", ini_.c_str()), 0);
+    Read(false);
+    ASSERT_EQ(Save(), 0);
+    struct stat status;
+    ASSERT_EQ(lstat(ini_.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode));  // the link still points at the file
+    ASSERT_EQ(stat(real.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    EXPECT_NE(Contents(real).find("Hidden=on\r\n"), std::string::npos);
+    EXPECT_FALSE(Exists(dir_ / "real.!!!"));
+}
+
+TEST_F(ConfigSaveTest, TemporaryNameStaysBesideTheFile) {
+    EXPECT_TRUE(ini_temp_name(L"/home/u/.dvl/dv.ini") == L"/home/u/.dvl/dv.!!!");
+    EXPECT_TRUE(ini_temp_name(L"/a/b/xy") == L"/a/b/xy.!!!");
+    EXPECT_TRUE(ini_temp_name(L"/a/b/abcd") == L"/a/b/a!!!");
+    EXPECT_TRUE(ini_temp_name(L"/a/b/x.!!!") == L"/a/b/x.!!!.!!!");
+}
+
+// Each step of saving failing in turn: the old file stays as it was, the
+// temporary file is gone and the system's message is shown with the file name.
+TEST_F(ConfigSaveTest, AnyFailedStepLeavesTheOldFile) {
+    const std::string old = "Hidden=on\n[Associations]\n*.c: cc\n";
+    static int failing_step;
+    config_save_fault = [](int step) { return step == failing_step ? EIO : 0; };
+    for (int step : {SAVE_OPEN, SAVE_WRITE, SAVE_SYNC, SAVE_CLOSE, SAVE_RENAME}) {
+        SCOPED_TRACE(step);
+        failing_step = step;
+        Write(ini_, old);
+        EXPECT_EQ(Save(1), EIO);
+        EXPECT_EQ(Contents(ini_), old);
+        EXPECT_FALSE(Exists(dir_ / "dv.!!!"));
+        ASSERT_EQ(Screens().size(), 1u);
+        EXPECT_TRUE(Screens()[0].Find("Input/output error")) << Screens()[0].Dump();
+        EXPECT_TRUE(Screens()[0].Find(ini_)) << Screens()[0].Dump();
+    }
+}
+
+TEST_F(ConfigSaveTest, AFileThatCannotBeReadIsNotReplaced) {
+    // Larger than any configuration: reading it stops with an error, and
+    // saving over it would lose what was not read.
+    int fd = open(ini_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, 65 << 20), 0);
+    close(fd);
+    Read(false, 1);
+    EXPECT_EQ(Save(1), EFBIG);
+    struct stat status;
+    ASSERT_EQ(stat(ini_.c_str(), &status), 0);
+    EXPECT_EQ(status.st_size, 65 << 20);
+    EXPECT_FALSE(Exists(dir_ / "dv.!!!"));
+}
+
+TEST_F(ConfigSaveTest, AFullDeviceLeavesTheOldFile) {
+    std::string mount_point = dir_ / "small";
+    CTmpfs tmpfs(mount_point, "size=64k");
+    if (!tmpfs.mounted()) {
+        // Without the right to mount: the same failure, injected.
+        std::cout << "[ INFO     ] tmpfs not mountable; injecting ENOSPC instead\n";
+        config_save_fault = [](int step) { return step == SAVE_WRITE ? ENOSPC : 0; };
+        Write(ini_, "Hidden=on\n");
+        EXPECT_EQ(Save(1), ENOSPC);
+        EXPECT_EQ(Contents(ini_), "Hidden=on\n");
+        EXPECT_TRUE(Screens()[0].Find("No space left on device")) << Screens()[0].Dump();
+        return;
+    }
+    std::cout << "[ INFO     ] saving onto a full 64k tmpfs\n";
+    ini_ = mount_point + "/dv.ini";
+    UseFile(ini_);
+    const std::string old = "Hidden=on\n[Associations]\n*.c: cc\n";
+    Write(ini_, old);
+    Read(false);
+    // Fill the device to the last byte.
+    std::string filler = mount_point + "/filler";
+    int fd = open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    char block[512];
+    std::memset(block, 'f', sizeof block);
+    while (write(fd, block, sizeof block) > 0) {
+    }
+    while (write(fd, block, 1) > 0) {
+    }
+    close(fd);
+
+    EXPECT_EQ(Save(1), ENOSPC);
+    EXPECT_EQ(Contents(ini_), old);
+    EXPECT_FALSE(Exists(mount_point + "/dv.!!!"));
+    ASSERT_EQ(Screens().size(), 1u);
+    EXPECT_TRUE(Screens()[0].Find("No space left on device")) << Screens()[0].Dump();
+
+    // With room again the same save goes through.
+    unlink(filler.c_str());
+    EXPECT_EQ(Save(), 0);
+    EXPECT_NE(Contents(ini_).find("Hidden=on\r\n"), std::string::npos);
+}
+
+TEST_F(ConfigSaveTest, AReadOnlyDirectoryIsReportedAndTheOldFileStays) {
+    std::string mount_point = dir_ / "ro";
+    CTmpfs tmpfs(mount_point, "size=64k");
+    std::string expected_text;
+    if (tmpfs.mounted()) {
+        ini_ = mount_point + "/dv.ini";
+        Write(ini_, "Hidden=on\n");
+        ASSERT_TRUE(tmpfs.MakeReadOnly());
+        expected_text = "Read-only file system";
+    } else if (geteuid() != 0) {
+        ASSERT_EQ(mkdir(mount_point.c_str(), 0755) == 0 || errno == EEXIST, true);
+        ini_ = mount_point + "/dv.ini";
+        Write(ini_, "Hidden=on\n");
+        ASSERT_EQ(chmod(mount_point.c_str(), 0555), 0);
+        expected_text = "Permission denied";
+    } else {
+        GTEST_SKIP() << "root without the right to mount: no read-only directory to be had";
+    }
+    UseFile(ini_);
+    Read(false);
+    EXPECT_NE(Save(1), 0);
+    chmod(mount_point.c_str(), 0755);
+    EXPECT_EQ(Contents(ini_), "Hidden=on\n");
+    ASSERT_EQ(Screens().size(), 1u);
+    EXPECT_TRUE(Screens()[0].Find(expected_text)) << Screens()[0].Dump();
+    EXPECT_TRUE(Screens()[0].Find("dv.ini")) << Screens()[0].Dump();
+}
