@@ -235,6 +235,9 @@ void set_lines(int rows, int columns);
 // configuration sets them.
 extern Estring console_font_family;
 extern int console_font_size;
+// Whether the font has the box-drawing characters that join single and
+// double lines (frames then carry column marks); the default font does.
+extern bool console_font_joins;
 
 // The key code of a toolkit key symbol with a modifier state (Shift 1, Control
 // 4, Alt 8) and hardware key code, from the key table; 0 when the table has no

@@ -9,6 +9,7 @@ std::atomic<int> break_status{0};
 ConsoleHooks console_hooks;
 Estring console_font_family = "DejaVu Sans Mono";
 int console_font_size = 12;
+bool console_font_joins = true;
 
 namespace {
 
