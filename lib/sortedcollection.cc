@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "lib/objectstore.h"
 
@@ -135,4 +136,14 @@ void SortedCollection::DestroyAll() {
 void SortedCollection::RemoveAll() {
     count_ = 0;
     current_ = 0;
+}
+
+void SortedCollection::Swap(SortedCollection& other) {
+    if (&other == this) return;
+    std::swap(items_, other.items_);
+    std::swap(count_, other.count_);
+    std::swap(capacity_, other.capacity_);
+    std::swap(current_, other.current_);
+    std::swap(duplicates, other.duplicates);
+    std::swap(unsorted, other.unsorted);
 }

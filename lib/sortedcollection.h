@@ -66,6 +66,10 @@ public:
     void DestroyAll();
     // Forgets every item without destroying it (the caller keeps them).
     void RemoveAll();
+    // Exchanges the items, counts, capacities, cursors and flags with other.
+    // Both must order their items the same way (the same derived class),
+    // or each would then hold items sorted by the other's comparison.
+    void Swap(SortedCollection& other);
 
 private:
     void** items_;

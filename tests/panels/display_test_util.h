@@ -1,0 +1,147 @@
+// Helpers for the panel display tests: a headless 80 x 25 console, the
+// left panel listing a directory of fixed files, UTC time and the C
+// locale's date format, and everything program-wide put back afterwards.
+#pragma once
+
+#include <time.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "console/cells.h"
+#include "console/dialog.h"
+#include "console/win.h"
+#include "panels/associations.h"
+#include "panels/paneldisplay.h"
+#include "tests/panels/panel_test_util.h"
+#include "tests/support/uitest.h"
+
+class DisplayTest : public PanelTest {
+protected:
+    static constexpr int kRows = 19;  // entry rows of a 25-row screen
+
+    void SetUp() override {
+        PanelTest::SetUp();
+        const char* tz = std::getenv("TZ");
+        had_tz_ = tz != nullptr;
+        if (tz) saved_tz_ = tz;
+        setenv("TZ", "UTC", 1);
+        tzset();
+        char cwd[PATH_MAX];
+        if (getcwd(cwd, sizeof cwd)) saved_cwd_ = cwd;
+
+        set_default_colours();
+        win_shadows = true;
+        dialog_scroll_delay = 0;
+        for (WestringStore& history : Dialog::FieldHistory) history.DestroyAll();
+        console_font_joins = true;
+        scroll_lock = false;
+        panel_clock_hook = nullptr;
+        config.panel_rows = kRows;
+        config.screen_columns = 80;
+        config.screen_rows = 25;
+        config.TimeMode = 24;
+        config.Clock = false;
+        config.KeepExtVisible = true;
+        config.ThousandSep = false;
+        config.TagDirs = false;
+        config.StickyAlt = false;
+        config.Hidden = true;
+        currpanel = 0;
+        init_date_format();
+        resize_columns();
+    }
+
+    void TearDown() override {
+        for (int side = 0; side < 2; side++) {
+            PANEL& p = panel_base[side];
+            p.window.reset();  // while the console still exists
+            p.search = Westring();
+            p.detail = DETAIL_FULL;
+            p.top = p.cur = 0;
+            p.read_error = 0;
+            p.name_shift = 0;
+            p.filter = L"*";
+            p.dir = p.read_dir = Westring();
+        }
+        colourAssociations.Clear();
+        colourDirAssociations.Clear();
+        scroll_lock = false;
+        if (!saved_cwd_.empty() && chdir(saved_cwd_.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << saved_cwd_;
+        if (had_tz_) setenv("TZ", saved_tz_.c_str(), 1);
+        else unsetenv("TZ");
+        tzset();
+        PanelTest::TearDown();
+    }
+
+    // Seconds since 1970 of a UTC calendar time.
+    static long Utc(int year, int month, int day, int hour, int minute) {
+        struct tm t = {};
+        t.tm_year = year - 1900;
+        t.tm_mon = month - 1;
+        t.tm_mday = day;
+        t.tm_hour = hour;
+        t.tm_min = minute;
+        return static_cast<long>(timegm(&t));
+    }
+
+    // The fixed directory tmp/list: a directory, three files (one with a
+    // long name) and a link; its parent (the "..") dated too.
+    std::string MakeFixedFiles() {
+        const std::string list = tmp / "list";
+        MakeDir(list);
+        MakeDir(list + "/gamma");
+        Touch(list + "/alpha.txt", 1234, Utc(2024, 3, 15, 13, 5));
+        Touch(list + "/beta.c", 0, Utc(2024, 1, 1, 0, 0));
+        Touch(list + "/a_very_long_file_name.text", 5, Utc(2023, 12, 31, 23, 59));
+        EXPECT_EQ(symlink("alpha.txt", (list + "/zlink").c_str()), 0);
+        SetTime(list + "/gamma", Utc(2022, 6, 1, 8, 30));
+        SetTime(tmp.path(), Utc(2024, 2, 29, 12, 0));
+        return list;
+    }
+    static void SetTime(const std::string& path, long seconds) {
+        struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(utimes(path.c_str(), times), 0) << path;
+    }
+    // n files "f00", "f01", ... in tmp/many.
+    std::string MakeManyFiles(int n) {
+        const std::string dir = tmp / "many";
+        MakeDir(dir);
+        for (int i = 0; i < n; i++) {
+            char name[16];
+            std::snprintf(name, sizeof name, "/f%02d", i);
+            Touch(dir + name, static_cast<size_t>(i));
+        }
+        return dir;
+    }
+
+    // The left panel on dir in a style, read and made on the screen.
+    PANEL& ShowLeft(const std::string& dir, paneldetail detail = DETAIL_FULL) {
+        PANEL& panel = panel_base[0];
+        SetUpPanel(panel, dir);
+        panel.detail = detail;
+        read_panel(&panel);
+        make_panel(&panel, 0);
+        return panel;
+    }
+
+    // The inner text of window row y of the left panel (W = 38 cells).
+    std::string Inner(int y) const { return ui.Text(1, y + 1, 38); }
+    // Trailing blanks removed.
+    std::string InnerTrim(int y) const {
+        std::string s = Inner(y);
+        while (!s.empty() && s.back() == ' ') s.pop_back();
+        return s;
+    }
+    std::string Status() const { return InnerTrim(kRows + 1); }
+
+    CUiTest ui{80, 25};
+
+private:
+    bool had_tz_ = false;
+    std::string saved_tz_;
+    std::string saved_cwd_;
+};
