@@ -1,0 +1,50 @@
+// File descriptions: the "descript.ion" file of a directory gives files a
+// one-line description each. Copying, moving and deleting a file carry its
+// line along; none of these ever fails visibly.
+//
+// A line is the file name (in double quotes when it holds a blank), blanks,
+// then the description up to the line end. Lines of any length are handled.
+#pragma once
+
+#include <string>
+
+#include "lib/stdfile.h"
+#include "lib/westring.h"
+
+// The description file's own name.
+extern const wchar_t* const kDescFileName;
+// Whether name is the description file's name, ignoring case (listings skip it).
+bool IsDescFileName(const wchar_t* name);
+
+// Opens the description file that belongs to path: the directory part of
+// path followed by "descript.ion" (the current directory's when path has no
+// "/"). name receives the last component of path when given. Read only, or
+// for reading and writing (creating the file when create is set); a writer
+// holds an exclusive lock and waits up to about five seconds for another
+// writer's. 0 or the open error.
+int open_desc(const wchar_t* path, Westring* name, StdFile& file, bool write, bool create);
+// The description file inside dir itself, read only. 0 or the open error.
+int open_dir_desc(const Westring& dir, StdFile& file);
+
+// Replaces the description of path by text (bytes written as they are).
+// 0 or the error number.
+int write_desc(const wchar_t* path, const char* text);
+// Removes the description line of path. 1 when the description file became
+// empty and was deleted (after closing alsoClose, another handle on it),
+// else 0.
+int delete_desc(const wchar_t* path, StdFile* alsoClose);
+// When sourceDescriptions (the description file of src's directory) is open
+// and describes src, gives dst the same description.
+void copy_desc(const wchar_t* src, const wchar_t* dst, StdFile& sourceDescriptions);
+// copy_desc, then the line of src is removed.
+void move_desc(const wchar_t* src, const wchar_t* dst, StdFile& sourceDescriptions);
+
+// The name at the start of one line (after blanks; in double quotes or up to
+// the first blank); returns the position just after it.
+const char* fname_from_desc(const char* line, Westring& name);
+
+// Before a moved directory is removed: the lines still in its description
+// file (for names that never arrived in dst_dir's description file) are
+// appended there, and the source's description file is deleted. 0 when no
+// description file is left in src_dir, else the error number.
+int carry_desc_leftovers(const Westring& src_dir, const Westring& dst_dir);

@@ -1,0 +1,53 @@
+#include "fileops/dosops.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "fileops/copyseams.h"
+#include "lib/fsname.h"
+#include "lib/nls.h"
+
+int DosMove(const wchar_t* src, const wchar_t* dst) {
+    Estring to = EncodeFileName(dst);
+    Estring from = EncodeFileName(src);
+    struct stat target, source;
+    if (lstat(to.c_str(), &target) == 0) {
+        // On a file system that ignores case, a new spelling of the same name
+        // finds the file itself: that rename is allowed.
+        bool respelled = lstat(from.c_str(), &source) == 0 && source.st_dev == target.st_dev &&
+                         source.st_ino == target.st_ino && fncompare(src, dst) != 0 && nls_stricmp(src, dst) == 0;
+        if (!respelled) return EEXIST;
+    }
+    int result = copy_seams.rename ? copy_seams.rename(from.c_str(), to.c_str()) : rename(from.c_str(), to.c_str());
+    return result == 0 ? 0 : errno;
+}
+
+int DosDelete(const wchar_t* path) {
+    Estring name = EncodeFileName(path);
+    if (access(name.c_str(), W_OK) != 0 && errno != ENOENT && errno != ENOTDIR) return errno;
+    return unlink(name.c_str()) == 0 ? 0 : errno;
+}
+
+int DosUnlink(const wchar_t* path) { return unlink(EncodeFileName(path).c_str()) == 0 ? 0 : errno; }
+
+int MakeDirectory(const wchar_t* path) { return mkdir(EncodeFileName(path).c_str(), 0777) == 0 ? 0 : errno; }
+
+int MakeDirectories(const wchar_t* path) {
+    Estring name = EncodeFileName(path);
+    if (mkdir(name.c_str(), 0777) == 0) return 0;
+    if (errno != ENOENT) return errno;
+    // Make the parents first, from the top down.
+    char* bytes = name.data();
+    int length = name.strlen();
+    for (int i = 1; i < length; i++) {
+        if (bytes[i] != '/') continue;
+        bytes[i] = 0;
+        int made = mkdir(bytes, 0777);
+        int error = errno;
+        bytes[i] = '/';
+        if (made != 0 && error != EEXIST) return error;
+    }
+    return mkdir(name.c_str(), 0777) == 0 ? 0 : errno;
+}

@@ -1,0 +1,152 @@
+#include "fileops/launcher.h"
+
+#include <errno.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "console/console.h"
+#include "console/dialog.h"
+#include "fileops/hooks.h"
+#include "fileops/query/permissions.h"
+#include "fileops/resolvepath.h"
+#include "lib/collapsepath.h"
+#include "lib/fsname.h"
+#include "lib/stdfile.h"
+#include "panels/panel.h"
+#include "panels/paneldisplay.h"
+
+bool launcher_terminal = false;
+
+namespace {
+
+constexpr int kTitleWidth = 33;
+constexpr int kTitleLength = 250;
+
+bool has_control_character(const Westring& text) {
+    for (int i = 0; text[i]; i++)
+        if (text[i] < 0x20 || text[i] == 0x7F) return true;
+    return false;
+}
+
+bool is_program(const entry* e) { return e && !e->is_dir() && IsExecutable(e); }
+
+// The path with a backslash before every character the shell takes as
+// special. (The command layer has QuoteName for this, but it sits above the
+// file operations; this keeps the libraries free of a cycle.)
+Westring shell_quoted(const Westring& path) {
+    static const wchar_t kSpecial[] = L" !$~`[]{}()\\'\"<>&|;#";
+    Westring out;
+    for (int i = 0; path[i]; i++) {
+        for (const wchar_t* s = kSpecial; *s; s++) {
+            if (*s == path[i]) {
+                out += L'\\';
+                break;
+            }
+        }
+        out += path[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+void maketitle(const wchar_t* name, Westring& title) {
+    Westring text(name);
+    int dot = text.rchr(L'.');
+    if (dot >= 0) text = text.left(dot);
+    text.downcase();
+    if (!text.empty()) text[0] = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(text[0])));
+    title = text;
+}
+
+int create_object2(PANEL* panel, const wchar_t* file, const wchar_t* title, bool terminal) {
+    if (!panel || !file) return EINVAL;
+    Westring path(file);
+    if (ResolvePath(path, panel->dir.c_str()) != 0) return ENOENT;
+    Westring name(title ? title : L"");
+    if (name.empty()) maketitle(last_component(path).c_str(), name);
+    // Every line of the launcher is one line: a line break in a name would
+    // start a new entry of the file's own.
+    if (has_control_character(path) || has_control_character(name)) return EINVAL;
+    const char* home = fileops_getenv("HOME");
+    if (!home || !*home) return ENOENT;
+
+    Westring file_name = name;
+    for (int i = 0; file_name[i]; i++)
+        if (file_name[i] == L'/') file_name[i] = L'_';
+    Westring launcher = join_path(join_path(DecodeFileName(home), L"Desktop"), file_name + L".desktop");
+
+    struct stat status;
+    bool executable = stat(EncodeFileName(path).c_str(), &status) == 0 && !S_ISDIR(status.st_mode) &&
+                      access(EncodeFileName(path).c_str(), X_OK) == 0;
+    Westring exec = Westring(L"Exec=") + (executable ? L"" : L"xdg-open ") + shell_quoted(path);
+
+    StdFile out;
+    int result = out.open(launcher, StdFile::kWrite | StdFile::kCreate);
+    if (result != 0) return result;
+    out.putln("#!/usr/bin/env xdg-open\n");
+    out.putln("[Desktop Entry]");
+    out.putln("Version=1.0");
+    out.putln("Encoding=UTF-8");
+    out.putln((Estring("Name=") + name.ToUTF8()).c_str());
+    out.putln(EncodeFileName(exec).c_str());
+    out.putln(terminal ? "Terminal=true" : "Terminal=false");
+    out.putln("Type=Application");
+    return out.close();
+}
+
+void create_object(PANEL* panel) {
+    if (!panel || panel->num_files == 0) return;
+    entry* current = panel->CurrentEntry();
+    const bool tagged = panel->num_tagged > 0;
+    if (!tagged && (!current || current->is_parent())) return;
+
+    int columns = 80, rows = 25;
+    if (console) console->GetSize(columns, rows);
+    Westring heading = tagged ? Westring(esprintf("Make %d objects", panel->num_tagged)) : Westring(L"Make an object for");
+    Westring shown = tagged ? Westring() : Westring(current->name);
+    collapse_path(shown, columns - 10);
+    Westring title;
+    if (!tagged) maketitle(current->name, title);
+    const bool with_title = !tagged;
+    const bool with_check = tagged || is_program(current);
+
+    int width = std::max(40, shown.strlen());
+    if (width & 1) width++;
+    width += 4;
+    int height = 6 + (with_title ? 2 : 0) + (with_check ? 2 : 0);
+    {
+        Dialog dialog(-1, -4, width, height, colours[CLR_MESSAGES]);
+        int check = -1;
+        if (with_check) {
+            check = dialog.AddCheckBox(8, with_title ? 5 : 3, 1, launcher_terminal, L"Terminal session");
+            dialog.SetAccelerators("f", 1);
+        }
+        dialog.AddStaticText(-1, 0, heading);
+        if (!tagged) dialog.AddStaticText(-1, 1, shown);
+        int field = -1;
+        if (with_title) {
+            dialog.AddStaticText(1, 3, L"Title:");
+            field = dialog.AddStringField(8, 3, 1, title, kTitleWidth, kTitleLength, Dialog::kNoHistory);
+        }
+        int ok = dialog.AddOkCancel(-1, -1, 1);
+        dialog.ChangeFocus(field >= 0 ? field : check >= 0 ? check : ok);
+        if (dialog.Process() == 27) return;
+    }
+
+    if (!tagged) {
+        create_object2(panel, current->name, title.c_str(), launcher_terminal);
+        return;
+    }
+    for (int i = 0; i < panel->num_files; i++) {
+        entry* e = panel->files[i];
+        if (!e->tagged) continue;
+        Westring name;
+        maketitle(e->name, name);
+        create_object2(panel, e->name, name.c_str(), launcher_terminal);
+        tag(panel, i, -1);
+    }
+}

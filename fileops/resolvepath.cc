@@ -1,0 +1,130 @@
+#include "fileops/resolvepath.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
+
+#include "lib/fsname.h"
+
+Westring join_path(const Westring& dir, const Westring& name) {
+    if (dir.empty()) return name;
+    Westring out = dir;
+    if (out[out.strlen() - 1] != L'/') out += L'/';
+    out += name;
+    return out;
+}
+
+Westring dir_part(const Westring& path) {
+    int slash = path.rchr(L'/');
+    if (slash < 0) return Westring();
+    if (slash == 0) return Westring(L"/");
+    return path.left(slash);
+}
+
+Westring last_component(const Westring& path) {
+    int slash = path.rchr(L'/');
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+namespace {
+
+bool current_directory(Westring& out) {
+    std::unique_ptr<char, decltype(&free)> cwd(getcwd(nullptr, 0), &free);
+    if (!cwd) return false;
+    out = DecodeFileName(cwd.get());
+    return true;
+}
+
+bool only_dots(const Westring& component) {
+    for (int i = 0; component[i]; i++)
+        if (component[i] != L'.') return false;
+    return true;
+}
+
+}  // namespace
+
+int ResolvePath(Westring& path, const wchar_t* base) {
+    Westring full = path;
+    for (int i = 0; full[i]; i++)
+        if (full[i] == L'\\') full[i] = L'/';
+    if (full[0] != L'/') {
+        Westring start;
+        if (base) {
+            start = base;
+            for (int i = 0; start[i]; i++)
+                if (start[i] == L'\\') start[i] = L'/';
+        } else if (!current_directory(start)) {
+            return -1;
+        }
+        full = join_path(start, full);
+        // A relative base is taken from the current directory in turn.
+        if (full[0] != L'/') {
+            Westring cwd;
+            if (!current_directory(cwd)) return -1;
+            full = join_path(cwd, full);
+        }
+    }
+
+    std::vector<Westring> parts;
+    const wchar_t* p = full.c_str();
+    while (*p) {
+        while (*p == L'/') p++;
+        const wchar_t* start = p;
+        while (*p && *p != L'/') p++;
+        if (p == start) break;
+        Westring component(start, static_cast<int>(p - start));
+        if (component == L".") continue;
+        if (component.strlen() >= 2 && only_dots(component)) {
+            size_t up = static_cast<size_t>(component.strlen() - 1);
+            if (up > parts.size()) return -1;
+            parts.resize(parts.size() - up);
+            continue;
+        }
+        parts.push_back(component);
+    }
+    Westring out;
+    for (const Westring& component : parts) {
+        out += L'/';
+        out += component;
+    }
+    if (out.empty()) out = L"/";
+    path = out;
+    return 0;
+}
+
+bool RealLocation(const Westring& path, Westring& out) {
+    Westring rest;
+    Westring head = path;
+    for (;;) {
+        Estring bytes = EncodeFileName(head.empty() ? Westring(L"/") : head);
+        std::unique_ptr<char, decltype(&free)> real(realpath(bytes.c_str(), nullptr), &free);
+        if (real) {
+            out = DecodeFileName(real.get());
+            if (!rest.empty()) out = join_path(out, rest);
+            return true;
+        }
+        int slash = head.rchr(L'/');
+        if (slash < 0) return false;
+        Westring tail = head.mid(slash + 1);
+        rest = rest.empty() ? tail : join_path(tail, rest);
+        if (slash == 0) {
+            if (head == L"/") return false;
+            head = L"/";
+        } else {
+            head = head.left(slash);
+        }
+    }
+}
+
+bool IsInsideOrSame(const Westring& dir, const Westring& path) {
+    int n = dir.strlen();
+    if (n == 0) return false;
+    // The root holds everything.
+    if (n == 1 && dir[0] == L'/') return path[0] == L'/';
+    for (int i = 0; i < n; i++)
+        if (path[i] != dir[i]) return false;
+    return path[n] == 0 || path[n] == L'/';
+}

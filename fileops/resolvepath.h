@@ -1,0 +1,29 @@
+// Path arithmetic for the file operations: joining and splitting at "/",
+// making a typed path absolute, and the real location of a path that may
+// not exist yet.
+#pragma once
+
+#include "lib/westring.h"
+
+// dir + "/" + name, without doubling a "/" that ends dir.
+Westring join_path(const Westring& dir, const Westring& name);
+// Everything before the last "/" ("/" for a name in the root, empty when
+// there is no "/"). Only "/" separates: a backslash is part of a Unix name.
+Westring dir_part(const Westring& path);
+// Everything after the last "/" (the whole path when there is none).
+Westring last_component(const Westring& path);
+
+// Turns every backslash into "/", makes a relative path absolute against
+// base (the current directory when base is null), drops "." components and
+// empty ones, and lets a component of k dots (k >= 2) go up k - 1 levels.
+// 0, or -1 when the current directory cannot be read or the path climbs
+// above "/". An empty result is "/".
+int ResolvePath(Westring& path, const wchar_t* base);
+
+// The location path really names, with every symbolic link resolved: the
+// longest leading part that exists goes through realpath, the rest is
+// appended as written. False when even that fails.
+bool RealLocation(const Westring& path, Westring& out);
+// Whether path is dir itself or lies inside it, comparing whole components
+// ("/a/bc" is not inside "/a/b"). Both must be absolute and normalised.
+bool IsInsideOrSame(const Westring& dir, const Westring& path);

@@ -1,0 +1,207 @@
+// Description files: lines carried along with copies, moves, renames and
+// deletions, and lines of any length.
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "fileops/descriptions.h"
+#include "tests/fileops/fileops_fixture.h"
+
+namespace {
+
+class DescriptionsTest : public FileOpsTest {
+protected:
+    std::string Desc(const std::string& dir) { return Read(Path(dir) + "/descript.ion"); }
+    bool HasDesc(const std::string& dir) { return Exists(Path(dir) + "/descript.ion"); }
+};
+
+TEST_F(DescriptionsTest, ParsesNames) {
+    Westring name;
+    const char* line = "  file.txt   some text";
+    EXPECT_STREQ(fname_from_desc(line, name), "   some text");
+    EXPECT_STREQ(name.ToUTF8().c_str(), "file.txt");
+    line = "\"with blank.txt\" text";
+    EXPECT_STREQ(fname_from_desc(line, name), " text");
+    EXPECT_STREQ(name.ToUTF8().c_str(), "with blank.txt");
+    EXPECT_STREQ(fname_from_desc("\"unterminated", name), "");
+    EXPECT_STREQ(name.ToUTF8().c_str(), "unterminated");
+    EXPECT_STREQ(fname_from_desc("", name), "");
+    EXPECT_TRUE(name.empty());
+    // Names far longer than any fixed buffer.
+    std::string long_name(5000, 'n');
+    std::string long_line = long_name + " d";
+    EXPECT_STREQ(fname_from_desc(long_line.c_str(), name), " d");
+    EXPECT_EQ(name.strlen(), 5000);
+}
+
+TEST_F(DescriptionsTest, WriteReplaceAndDelete) {
+    MakeDir("d");
+    Write("d/a", "");
+    Write("d/b", "");
+    EXPECT_EQ(write_desc(W(Path("d/a")).c_str(), "first"), 0);
+    EXPECT_EQ(write_desc(W(Path("d/b")).c_str(), "second"), 0);
+    EXPECT_EQ(Desc("d"), "a first\r\nb second\r\n");
+    EXPECT_EQ(write_desc(W(Path("d/a")).c_str(), "changed"), 0);
+    EXPECT_EQ(Desc("d"), "b second\r\na changed\r\n");
+    EXPECT_EQ(delete_desc(W(Path("d/b")).c_str(), nullptr), 0);
+    EXPECT_EQ(Desc("d"), "a changed\r\n");
+    // The last line goes: the file goes too.
+    EXPECT_EQ(delete_desc(W(Path("d/a")).c_str(), nullptr), 1);
+    EXPECT_FALSE(HasDesc("d"));
+    // Nothing to delete from a missing file.
+    EXPECT_EQ(delete_desc(W(Path("d/a")).c_str(), nullptr), 0);
+}
+
+TEST_F(DescriptionsTest, LinesMovedUpKeepTheirText) {
+    MakeDir("d");
+    tmp.Write("d/descript.ion", "one 1\r\ntwo 2\nthree 3\r\n\"four x\" 4");
+    StdFile also;
+    ASSERT_EQ(also.open(W(Path("d/descript.ion")), 0), 0);
+    EXPECT_EQ(delete_desc(W(Path("d/two")).c_str(), &also), 0);
+    EXPECT_TRUE(also.isopen());
+    EXPECT_EQ(Desc("d"), "one 1\r\nthree 3\r\n\"four x\" 4\r\n");
+    // A last line without its line end gets one before a new line follows.
+    tmp.Write("d/descript.ion", "one 1");
+    EXPECT_EQ(write_desc(W(Path("d/new")).c_str(), "n"), 0);
+    EXPECT_EQ(Desc("d"), "one 1\r\nnew n\r\n");
+}
+
+TEST_F(DescriptionsTest, NameWithBlanksIsQuotedAndFoundAgain) {
+    MakeDir("d");
+    EXPECT_EQ(write_desc(W(Path("d/my file")).c_str(), "spaced"), 0);
+    EXPECT_EQ(Desc("d"), "\"my file\" spaced\r\n");
+    MakeDir("e");
+    StdFile source;
+    ASSERT_EQ(open_desc(W(Path("d/my file")).c_str(), nullptr, source, false, false), 0);
+    copy_desc(W(Path("d/my file")).c_str(), W(Path("e/my file")).c_str(), source);
+    EXPECT_EQ(Desc("e"), "\"my file\" spaced\r\n");
+    EXPECT_EQ(delete_desc(W(Path("d/my file")).c_str(), nullptr), 1);
+}
+
+TEST_F(DescriptionsTest, VeryLongLinesSurvive) {
+    MakeDir("d");
+    std::string huge(1100000, 'x');  // past 1 MB, far past 4096
+    tmp.Write("d/descript.ion", "first " + huge + "\r\nsecond s\r\n");
+    EXPECT_EQ(delete_desc(W(Path("d/second")).c_str(), nullptr), 0);
+    EXPECT_EQ(Desc("d"), "first " + huge + "\r\n");
+    MakeDir("e");
+    StdFile source;
+    ASSERT_EQ(open_desc(W(Path("d/first")).c_str(), nullptr, source, false, false), 0);
+    copy_desc(W(Path("d/first")).c_str(), W(Path("e/first")).c_str(), source);
+    EXPECT_EQ(Desc("e"), "first " + huge + "\r\n");
+}
+
+TEST_F(DescriptionsTest, OpenNamesTheLastComponentAndTheCurrentDirectory) {
+    MakeDir("d");
+    StdFile file;
+    Westring name;
+    EXPECT_EQ(open_desc(W(Path("d/x")).c_str(), &name, file, true, true), 0);
+    EXPECT_STREQ(name.ToUTF8().c_str(), "x");
+    file.close();
+    EXPECT_TRUE(HasDesc("d"));
+    // A read of a missing file fails with its error.
+    EXPECT_EQ(open_desc(W(Path("nowhere/x")).c_str(), &name, file, false, false), ENOENT);
+    // Without "/" the current directory's file is meant.
+    char* cwd = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(Path("d").c_str()), 0);
+    EXPECT_EQ(open_desc(L"plain", &name, file, false, false), 0);
+    EXPECT_STREQ(file.getname().ToUTF8().c_str(), "descript.ion");
+    file.close();
+    ASSERT_EQ(chdir(cwd), 0);
+    free(cwd);
+}
+
+TEST_F(DescriptionsTest, WriterWaitsForAnotherWriter) {
+    MakeDir("d");
+    std::string desc = tmp.Write("d/descript.ion", "a 1\r\n");
+    int held = open(desc.c_str(), O_RDWR);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    std::thread release([held] {
+        usleep(200000);
+        flock(held, LOCK_UN);
+    });
+    EXPECT_EQ(write_desc(W(Path("d/b")).c_str(), "2"), 0);
+    release.join();
+    close(held);
+    EXPECT_EQ(Desc("d"), "a 1\r\nb 2\r\n");
+}
+
+// ---- descriptions following the file operations
+
+TEST_F(DescriptionsTest, CopyIntoADirectoryWithoutDescriptions) {
+    MakeDir("src");
+    MakeDir("dst");
+    Write("src/file", "f");
+    tmp.Write("src/descript.ion", "other o\r\nfile the file\r\n");
+    StdFile descriptions;
+    ASSERT_EQ(open_dir_desc(W(Path("src")), descriptions), 0);
+    copy_status status;
+    EXPECT_EQ(ui.Run([&] {
+        return copy_file(W(Path("src/file")).c_str(), W(Path("dst/file")).c_str(), 1, 1, &status, descriptions);
+    }),
+              0);
+    EndCopyProgress(&status);
+    EXPECT_EQ(Desc("dst"), "file the file\r\n");  // exactly one line
+    EXPECT_EQ(Desc("src"), "other o\r\nfile the file\r\n");
+}
+
+TEST_F(DescriptionsTest, MoveCarriesTheLineAndRenameKeepsIt) {
+    MakeDir("src");
+    MakeDir("dst");
+    Write("src/file", "f");
+    Write("src/ghost.txt", "g");
+    tmp.Write("src/descript.ion", "file moved along\r\nstale line\r\n");
+    StdFile descriptions;
+    ASSERT_EQ(open_dir_desc(W(Path("src")), descriptions), 0);
+    copy_status status;
+    EXPECT_EQ(ui.Run([&] {
+        return move_file(W(Path("src/file")).c_str(), W(Path("src/renamed")).c_str(), 1, 1, &status, descriptions,
+                         true);
+    }),
+              0);
+    EXPECT_EQ(Desc("src"), "stale line\r\nrenamed moved along\r\n");
+    EXPECT_EQ(ui.Run([&] {
+        return move_file(W(Path("src/renamed")).c_str(), W(Path("dst/renamed")).c_str(), 1, 1, &status,
+                         descriptions, false);
+    }),
+              0);
+    EndCopyProgress(&status);
+    // The stale line for a name that does not exist is left alone.
+    EXPECT_EQ(Desc("src"), "stale line\r\n");
+    EXPECT_EQ(Desc("dst"), "renamed moved along\r\n");
+}
+
+TEST_F(DescriptionsTest, DeletingTheOnlyDescribedFileDeletesTheDescriptions) {
+    MakeDir("d");
+    Write("d/only", "o");
+    tmp.Write("d/descript.ion", "only the one\r\n");
+    EXPECT_EQ(ui.Run([&] { return delete_file(W(Path("d/only")).c_str(), DELETE_SILENT); }), 1);
+    EXPECT_FALSE(HasDesc("d"));
+    // Deleting the description file itself when it is gone is no error.
+    EXPECT_EQ(ui.Run([&] { return delete_file(W(Path("d/descript.ion")).c_str(), DELETE_SILENT); }), 0);
+}
+
+TEST_F(DescriptionsTest, TreesCarryTheirDescriptions) {
+    MakeDir("src");
+    MakeDir("src/sub");
+    Write("src/sub/f", "f");
+    tmp.Write("src/descript.ion", "sub the subdirectory\r\n");
+    tmp.Write("src/sub/descript.ion", "f a file\r\ngone nothing\r\n");
+    MakeDir("dst");
+    StdFile descriptions;
+    ASSERT_EQ(open_dir_desc(W(Path("src")), descriptions), 0);
+    copy_status status;
+    // Across devices (by copying): the stale line travels so nothing is lost.
+    EXPECT_EQ(ui.Run([&] {
+        return move_file(W(Path("src/sub")).c_str(), W(Path("dst/sub")).c_str(), 1, 1, &status, descriptions, false);
+    }),
+              0);
+    EndCopyProgress(&status);
+    EXPECT_FALSE(Exists(Path("src/sub")));
+    EXPECT_EQ(Desc("dst"), "sub the subdirectory\r\n");
+    EXPECT_EQ(Desc("dst/sub"), "f a file\r\ngone nothing\r\n");
+    EXPECT_FALSE(HasDesc("src"));
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+// Failures in the middle of a copy or move: a full disk, read errors, a
+// failing close, permission denied, the user's Esc. Whatever happens, no
+// source is lost and no partial file stays under the destination name.
+#include <errno.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "fileops/copyfile.h"
+#include "fileops/fserror.h"
+#include "tests/fileops/fileops_fixture.h"
+
+namespace {
+
+class FaultTest : public FileOpsTest {};
+
+// ---- seams: the byte loop meets an error after a number of good calls
+
+std::atomic<int> good_calls{0};
+int fault_errno = 0;
+
+ssize_t failing_read(int fd, void* buffer, size_t size) {
+    if (good_calls-- > 0) return read(fd, buffer, size);
+    errno = fault_errno;
+    return -1;
+}
+ssize_t failing_write(int fd, const void* buffer, size_t size) {
+    if (good_calls-- > 0) return write(fd, buffer, size);
+    errno = fault_errno;
+    return -1;
+}
+int failing_close(int fd) {
+    close(fd);
+    errno = EIO;
+    return -1;
+}
+// EIO on the first two reads of every run of three, then real data: the
+// retries get past it.
+std::atomic<int> flaky_count{0};
+ssize_t flaky_read(int fd, void* buffer, size_t size) {
+    if (flaky_count++ % 3 < 2) {
+        errno = EIO;
+        return -1;
+    }
+    return read(fd, buffer, size);
+}
+
+TEST_F(FaultTest, FullDiskInjected) {
+    std::string src = Write("src", Big(200000));
+    good_calls = 2;
+    fault_errno = ENOSPC;
+    copy_seams.write = &failing_write;
+    ui.Keys("s");
+    ui.RecordScreens(true);
+    EXPECT_EQ(Copy(src, Path("dst")), ENOSPC);
+    EXPECT_TRUE(ui.Screens().front().Find("No room for")) << ui.Screens().front().Dump();
+    EXPECT_FALSE(Exists(Path("dst")));
+    EXPECT_EQ(Read(src), Big(200000));
+}
+
+TEST_F(FaultTest, FullDiskOnAMountedSmallFileSystem) {
+    std::string mount_point = MakeDir("small");
+    if (mount("tmpfs", mount_point.c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here (" << std::strerror(errno) << "); the injected test covers it";
+    std::string src = Write("big", Big(1 << 20), 0644, 777);
+    MakeDir("tree");
+    Write("tree/big", Big(1 << 20));
+    // A plain copy: the prompt, then nothing left behind.
+    ui.Keys("s");
+    EXPECT_EQ(Copy(src, mount_point + "/big"), ENOSPC);
+    EXPECT_FALSE(Exists(mount_point + "/big"));
+    // A move across devices: the source stays whole.
+    ui.Keys("s");
+    EXPECT_EQ(Move(src, mount_point + "/moved", false), ENOSPC);
+    EXPECT_FALSE(Exists(mount_point + "/moved"));
+    EXPECT_EQ(Read(src), Big(1 << 20));
+    // A directory move: the source directory and its file stay.
+    ui.Keys("s");
+    EXPECT_EQ(Move(Path("tree"), mount_point + "/tree", true), RESULT_SKIPPED);
+    EXPECT_EQ(Read(Path("tree/big")), Big(1 << 20));
+    EXPECT_FALSE(Exists(mount_point + "/tree/big"));
+    umount2(mount_point.c_str(), MNT_DETACH);
+}
+
+TEST_F(FaultTest, ReadErrorMidFileIsRetriedThenSkipped) {
+    std::string src = Write("src", Big(200000));
+    good_calls = 3;
+    fault_errno = EIO;
+    copy_seams.read = &failing_read;
+    ui.Keys("r s");  // Retry once (three more failures), then Skip
+    ui.RecordScreens(true);
+    EXPECT_EQ(Copy(src, Path("dst")), EIO);
+    ASSERT_EQ(ui.Screens().size(), 2u);
+    EXPECT_TRUE(ui.Screens().front().Find("Error reading disk")) << ui.Screens().front().Dump();
+    EXPECT_FALSE(Exists(Path("dst")));
+    EXPECT_EQ(Read(src), Big(200000));
+}
+
+TEST_F(FaultTest, PassingReadErrorsAreRetriedSilently) {
+    std::string src = Write("src", Big(100000));
+    flaky_count = 0;
+    copy_seams.read = &flaky_read;
+    EXPECT_EQ(Copy(src, Path("dst")), 0);
+    EXPECT_EQ(Read(Path("dst")), Big(100000));
+}
+
+TEST_F(FaultTest, OtherReadErrorIsAFailureNotTheEnd) {
+    // Taking a read error for the end of the file would leave a short copy
+    // that looks complete, and a move would then delete the source.
+    std::string src = Write("src", Big(200000));
+    good_calls = 1;
+    fault_errno = EINVAL;
+    copy_seams.read = &failing_read;
+    ui.Keys("s");
+    EXPECT_EQ(Move(src, Path("dst"), false), EINVAL);
+    EXPECT_FALSE(Exists(Path("dst")));
+    EXPECT_EQ(Read(src), Big(200000));
+}
+
+TEST_F(FaultTest, FailingCloseRemovesTheCopyAndKeepsTheSource) {
+    std::string src = Write("src", "data");
+    copy_seams.close = &failing_close;
+    ui.Keys("s");
+    EXPECT_EQ(Move(src, Path("dst"), false), EIO);
+    EXPECT_FALSE(Exists(Path("dst")));
+    EXPECT_EQ(Read(src), "data");
+}
+
+TEST_F(FaultTest, EscDuringABigCopyRemovesThePartialFile) {
+    std::string src = Write("src", Big(24 << 20));
+    copy_seams.esc_pending = nullptr;  // the real poll of the console
+    ui.Keys("Esc");
+    EXPECT_EQ(Copy(src, Path("dst")), -1);
+    EXPECT_FALSE(Exists(Path("dst")));
+    EXPECT_EQ(ui.QueueLength(), 0);
+}
+
+TEST_F(FaultTest, EscDuringAMoveLeavesEverySource) {
+    MakeDir("tree");
+    Write("tree/a", Big(24 << 20));
+    Write("tree/b", "b");
+    copy_seams.esc_pending = nullptr;
+    ui.Keys("Esc");
+    EXPECT_EQ(Move(Path("tree"), Path("moved"), false), -1);
+    EXPECT_EQ(Read(Path("tree/a")), Big(24 << 20));
+    EXPECT_EQ(Read(Path("tree/b")), "b");
+    EXPECT_FALSE(Exists(Path("moved/a")));
+}
+
+TEST_F(FaultTest, BreakStopsTheByteLoop) {
+    std::string src = Write("src", Big(24 << 20));
+    copy_seams.esc_pending = [] {
+        break_status = 2;  // the Break key, as the console's handler sets it
+        return false;
+    };
+    EXPECT_EQ(Copy(src, Path("dst")), -1);
+    EXPECT_FALSE(Exists(Path("dst")));
+}
+
+TEST_F(FaultTest, PermissionDeniedSourceAndDestination) {
+    chmod(tmp.path().c_str(), 0777);
+    std::string secret = Write("secret", "s", 0600);
+    std::string open = Write("open", "o", 0644);
+    std::string closed_dir = MakeDir("closed", 0555);
+    std::string dst = Path("dst");
+    // As an ordinary user: the source cannot be read, the directory not written.
+    int source_result = RunAsNobody([&] {
+        StdFile d;
+        int r = copyfile(W(secret).c_str(), W(dst).c_str(), false, false, nullptr, d, 0);
+        return r == EACCES && !last_copy_failure().destination ? 0 : 1;
+    });
+    EXPECT_EQ(source_result, 0);
+    EXPECT_FALSE(Exists(dst));
+    int target_result = RunAsNobody([&] {
+        StdFile d;
+        int r = copyfile(W(open).c_str(), W(closed_dir + "/x").c_str(), false, false, nullptr, d, 0);
+        return r == EACCES && last_copy_failure().destination ? 0 : 1;
+    });
+    EXPECT_EQ(target_result, 0);
+    EXPECT_FALSE(Exists(closed_dir + "/x"));
+    // A move whose source cannot be removed keeps it and says so.
+    std::string sticky_dir = MakeDir("sticky", 0755);
+    std::string kept = Write("sticky/kept", "k", 0644);
+    int move_result = RunAsNobody([&] {
+        StdFile d;
+        copy_seams.esc_pending = [] { return false; };
+        ui.Keys("s");
+        int r = ui.Run([&] { return move_file(W(kept).c_str(), W(dst).c_str(), 1, 1, nullptr, d, false); });
+        return r > 0 ? 0 : 1;
+    });
+    EXPECT_EQ(move_result, 0);
+    EXPECT_EQ(Read(kept), "k");
+    (void)sticky_dir;
+}
+
+TEST_F(FaultTest, ErrorPromptMessages) {
+    struct Case {
+        int code;
+        const char* text;
+        const char* button;
+    };
+    const Case cases[] = {
+        {ENOENT, "File not found", "Cancel"},
+        {EIO, "Error reading disk", "Retry"},
+        {EACCES, "Access Denied", "Retry"},
+        {ENOTDIR, "Path not found", "Cancel"},
+        {ENOSPC, "No room for", "Retry"},
+        {EROFS, "Disk write protected, cannot write", "Retry"},
+        {ENAMETOOLONG, "Name too long", "Cancel"},
+        {RESULT_DRIVE_NOT_READY, "Drive not ready", "Retry"},
+        {EPERM, "(1)", "Retry"},
+    };
+    for (const Case& c : cases) {
+        ui.Keys("Esc");
+        ui.RecordScreens(true);
+        int code = c.code, done = 0;
+        ui.Run([&] { return fs_error(code, done, L"/the/path", L"/second"); });
+        const CUiTest::Screen& s = ui.Screens().front();
+        EXPECT_TRUE(s.Find(c.text)) << c.text << "\n" << s.Dump();
+        EXPECT_TRUE(s.Find(c.button)) << s.Dump();
+        EXPECT_EQ(code, -1);
+        EXPECT_EQ(done, 1);
+    }
+    // The name errors show the second path; Retry leaves the item undone.
+    ui.Keys("Enter");
+    ui.RecordScreens(true);
+    int code = ENOTDIR, done = 0;
+    ui.Run([&] { return fs_error(code, done, L"/the/path", L"/second"); });
+    EXPECT_TRUE(ui.Screens().front().Find("/second")) << ui.Screens().front().Dump();
+    EXPECT_EQ(code, ENOTDIR);
+    ui.Keys("r");
+    code = EIO;
+    ui.Run([&] { return fs_error(code, done, L"/the/path"); });
+    EXPECT_EQ(done, 0);
+}
+
+}  // namespace
