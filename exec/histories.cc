@@ -1,0 +1,18 @@
+#include "exec/histories.h"
+
+#include "lib/nls.h"
+
+WestringStore history;
+WestringStore DirectoryHistory;
+
+void AddDirectoryHistory(const Westring& dir) {
+    if (dir.empty()) return;
+    for (int i = DirectoryHistory.count() - 1; i >= 0; i--) {
+        if (fncompare(DirectoryHistory[i]->c_str(), dir.c_str()) == 0) DirectoryHistory.DestroyCurrent();
+    }
+    DirectoryHistory.Add(dir);
+    while (DirectoryHistory.count() > kMaxDirectoryHistory) {
+        DirectoryHistory.GetFirst();
+        DirectoryHistory.DestroyCurrent();
+    }
+}

@@ -1,0 +1,231 @@
+#include "shell/startup.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "console/console.h"
+#include "console/consoleview.h"
+#include "lib/codepage.h"
+#include "lib/fsname.h"
+#include "lib/nls.h"
+#include "lib/numfmt.h"
+#include "panels/panel.h"
+#include "panels/paneldisplay.h"
+#include "shell/clock.h"
+#include "shell/cmdline.h"
+#include "shell/configfile.h"
+#include "shell/keybar.h"
+#include "shell/mainloop.h"
+#include "shell/progfiles.h"
+#include "shell/screen.h"
+#include "shell/screendump.h"
+#include "shell/scrollback.h"
+#include "shell/shutdown.h"
+
+#ifndef DV_INSTALL_PREFIX
+#define DV_INSTALL_PREFIX "/usr/local"
+#endif
+
+namespace {
+
+constexpr int kMinColumns = 80;
+constexpr int kMinRows = 25;
+
+// What the program's hooks replaced, put back at the end of the run.
+ConsoleHooks saved_console_hooks;
+ConfigHooks saved_config_hooks;
+PanelHooks saved_panel_hooks;
+void (*saved_panel_clock_hook)() = nullptr;
+void (*chained_idle)() = nullptr;
+
+// Runs whenever the program is about to wait for input: the clock, the
+// screen dump when one is asked for, and the hook that was there before.
+void clock_and_idle() {
+    update_clock();
+    DumpScreenIfAsked();
+    if (chained_idle) chained_idle();
+}
+
+void reread_locale() {
+    nls_init();
+    init_thousand_separator();
+    init_date_format();
+    if (console) console->SetCodePage(effective_codepage());
+}
+
+void redraw_panel_tops() {
+    for (int side = 0; side < 2; side++) paint_panel(panel_base + side);
+}
+
+void install_hooks() {
+    saved_console_hooks = console_hooks;
+    chained_idle = console_hooks.update_clock;
+    console_hooks.update_clock = clock_and_idle;
+    console_hooks.scrolled_off = AddScrollBackLine;
+    install_resize_hooks();
+
+    saved_config_hooks = config_hooks;
+    config_hooks.store_panel_state = store_panel_state;
+    config_hooks.remove_clock = hide_clock;
+    config_hooks.make_clock = init_clock;
+    config_hooks.reread_locale = reread_locale;
+    config_hooks.redraw_panel_tops = redraw_panel_tops;
+    config_hooks.refresh_panels = panel_refresh;
+    config_hooks.change_lines = change_lines;
+
+    saved_panel_hooks = panel_hooks;
+    if (!panel_hooks.show) panel_hooks.show = make_panel;
+    if (!panel_hooks.paint) panel_hooks.paint = paint_panel;
+    saved_panel_clock_hook = panel_clock_hook;
+    panel_clock_hook = hide_clock;
+}
+
+// Fresh panel records for the run.
+void allocate_panels() {
+    for (int side = 0; side < 2; side++) {
+        PANEL* panel = panel_base + side;
+        panel->~PANEL();
+        new (panel) PANEL();
+    }
+    currpanel = 0;
+}
+
+bool is_directory(const Westring& dir) {
+    struct stat status;
+    return !dir.empty() && stat(EncodeFileName(dir).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+Westring absolute(const Westring& dir) {
+    if (dir.empty()) return dir;
+    Westring full = FullPath(EncodeFileName(dir).c_str());
+    return full.empty() ? dir : full;
+}
+
+Westring current_directory() {
+    std::vector<char> buffer(4096);
+    while (!getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE || buffer.size() > (1u << 20)) return Westring();
+        buffer.resize(buffer.size() * 2);
+    }
+    return DecodeFileName(buffer.data());
+}
+
+// The panel's start directory, as the panel's directory.
+void set_start_directory(PANEL* panel, const Westring& named, const Westring& setting) {
+    panel->dir = StartDirectory(named, setting);
+    panel->read_dir = Westring();
+}
+
+void screen_minimum() {
+    get_screen_size();
+    if (config.screen_columns < kMinColumns || config.screen_rows < kMinRows) {
+        const int rows = config.screen_rows < kMinRows ? kMinRows : config.screen_rows;
+        const int columns = config.screen_columns < kMinColumns ? kMinColumns : config.screen_columns;
+        set_lines(rows, columns);
+        get_screen_size();
+    }
+}
+
+}  // namespace
+
+Westring IconFile(bool scalable) {
+    const char* relative = scalable ? "/share/icons/hicolor/scalable/apps/dorvik.svg"
+                                    : "/share/icons/hicolor/16x16/apps/dorvik.png";
+    Westring installed = Westring(DV_INSTALL_PREFIX) + Westring(relative);
+    struct stat status;
+    if (stat(EncodeFileName(installed).c_str(), &status) == 0) return installed;
+    return Westring("/usr") + Westring(relative);
+}
+
+Westring StartDirectory(const Westring& named, const Westring& setting) {
+    const Westring chosen = !named.empty() ? named : setting;
+    Westring dir = absolute(chosen);
+    if (is_directory(dir)) return dir;
+    dir = current_directory();
+    if (is_directory(dir)) return dir;
+    const char* home = std::getenv("HOME");
+    if (home && *home) {
+        dir = absolute(DecodeFileName(home));
+        if (is_directory(dir)) return dir;
+    }
+    return Westring(L"/");
+}
+
+void StartUp() {
+    std::vector<Westring> icons;
+    for (bool scalable : {false, true}) {
+        Westring icon = IconFile(scalable);
+        if (access(EncodeFileName(icon).c_str(), R_OK) == 0) icons.push_back(icon);
+    }
+    if (!icons.empty()) console->SetIcons(icons);
+    install_hooks();
+
+    allocate_panels();
+    break_status = 0;
+    key_bar = -1;
+    hide_clock();
+    get_screen_size();
+
+    std::setlocale(LC_ALL, "");
+    reread_locale();
+
+    configure(false);
+    nls_init();
+    screen_minimum();
+
+    // The help text and the history file are read by the help viewer and
+    // the history lists when they are there.
+    reread_locale();
+    create_key_bar();
+
+    set_start_directory(panel_base, program_args.left_dir, config.Left);
+    set_start_directory(panel_base + 1, program_args.right_dir, config.Right);
+
+    console->Write("\n\n");
+    init_panel(panel_base, 0);
+    init_panel(panel_base + 1, 1);
+
+    currpanel = config.StartupSide == 'R' ? 1 : 0;
+    set_title(nullptr);
+    make_curr(panel_base, currpanel);
+}
+
+void RestoreHooks() {
+    console_hooks = saved_console_hooks;
+    config_hooks = saved_config_hooks;
+    panel_hooks = saved_panel_hooks;
+    panel_clock_hook = saved_panel_clock_hook;
+    chained_idle = nullptr;
+}
+
+int RunProgram(int argc, char** argv, CConsoleView* view) {
+    if (DVProg.empty()) SetProgramPath(argc > 0 ? argv[0] : nullptr);
+    program_args = PROGRAM_ARGS();
+    Estring message;
+    if (ParseArguments(argc, argv, program_args, message) != 0) {
+        std::fputs(message.c_str(), stdout);
+        std::fflush(stdout);
+        delete view;
+        return 1;
+    }
+    const bool own_console = view != nullptr;
+    if (own_console) console = new CConsole(view);
+    if (!console) return 1;
+
+    StartUp();
+    MainLoop();
+    int status = ShutDown();
+
+    if (own_console) {
+        delete console;
+        console = nullptr;
+    }
+    return status;
+}

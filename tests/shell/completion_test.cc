@@ -1,0 +1,156 @@
+// File-name completion against real directories.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "panels/panel.h"
+#include "shell/completion.h"
+#include "tests/fileops/temp_dir.h"
+#include "tests/support/uitest.h"
+
+namespace {
+
+std::string narrow(const Westring& s) { return s.ToUTF8().c_str(); }
+
+class CompletionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"alpha.txt", "alphabet.c", "beta", "Alpha.up", "with space.txt"}) dir_.Write(name, "");
+        mkdir((dir_ / "alpine").c_str(), 0755);
+        dir_.Write("alpine/inner.txt", "");
+        base_ = Westring(dir_.path().c_str());
+        panel_.dir = base_;
+    }
+
+    // Completes line with the cursor at its end (or at pos); the new line
+    // and whether it changed.
+    std::string Complete(const std::string& line, bool* changed = nullptr, int pos = -1) {
+        Westring text(line.c_str());
+        if (pos < 0) pos = text.strlen();
+        bool result = FileCompletion(text, pos, &panel_);
+        if (changed) *changed = result;
+        cursor_ = pos;
+        return narrow(text);
+    }
+
+    CTempDir dir_;
+    Westring base_;
+    PANEL panel_;
+    int cursor_ = 0;
+    CUiTest ui{80, 25};
+};
+
+TEST_F(CompletionTest, MatchesBeginWithThePrefixCaseSensitively) {
+    CFileNameCompletion completion(base_);
+    completion.CheckDirectory(base_, L"alp", false);
+    std::vector<std::string> names;
+    for (const Westring& name : completion.matches()) names.push_back(narrow(name));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"alpha.txt", "alphabet.c", "alpine/"}));
+    EXPECT_EQ(narrow(completion.CommonPrefix()), "alp");
+}
+
+TEST_F(CompletionTest, TheCommonBeginningExtendsTheWord) {
+    bool changed = false;
+    EXPECT_EQ(Complete("cat alph", &changed), "cat alpha");
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(cursor_, 9);
+}
+
+TEST_F(CompletionTest, OneMatchIsCompleteWithABlankUnlessADirectory) {
+    EXPECT_EQ(Complete("cat bet"), "cat beta");    // extended: not yet complete
+    EXPECT_EQ(Complete("cat beta"), "cat beta ");  // the one match: complete
+    EXPECT_EQ(Complete("cd alpi"), "cd alpine/");
+    EXPECT_EQ(Complete("cd alpine/"), "cd alpine/inner.txt");  // an empty prefix inside it
+    EXPECT_EQ(Complete("cat alpine/in"), "cat alpine/inner.txt");
+}
+
+TEST_F(CompletionTest, ResultsAreQuotedForTheShell) {
+    EXPECT_EQ(Complete("cat wi"), "cat with\\ space.txt");
+    // An escaped blank belongs to the word.
+    EXPECT_EQ(Complete("cat with\\ sp"), "cat with\\ space.txt");
+}
+
+TEST_F(CompletionTest, WordsEndAtRedirections) {
+    EXPECT_EQ(Complete("sort <bet"), "sort <beta");
+    EXPECT_EQ(Complete("ls >bet"), "ls >beta");
+}
+
+TEST_F(CompletionTest, NothingForAnEmptyWordOrNoMatch) {
+    bool changed = true;
+    EXPECT_EQ(Complete("cat ", &changed), "cat ");
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(Complete("cat zzz", &changed), "cat zzz");
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(Complete("", &changed), "");
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(Complete("cat x\\", &changed), "cat x\\");
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(Complete("cat /no/such/dir/x", &changed), "cat /no/such/dir/x");
+    EXPECT_FALSE(changed);
+}
+
+TEST_F(CompletionTest, OnlyTheWordBeforeTheCursorChanges) {
+    EXPECT_EQ(Complete("cat bet | wc", nullptr, 7), "cat beta | wc");
+    EXPECT_EQ(cursor_, 8);
+}
+
+TEST_F(CompletionTest, AbsolutePaths) {
+    EXPECT_EQ(Complete("cat " + dir_.path() + "/bet"), "cat " + dir_.path() + "/beta");
+}
+
+TEST_F(CompletionTest, ALineAtTheLimitIsNotMadeLonger) {
+    std::string line = "cat " + std::string(503, 'x') + " be";  // 510 characters
+    bool changed = true;
+    EXPECT_EQ(Complete(line, &changed), line);
+    EXPECT_FALSE(changed);
+}
+
+TEST_F(CompletionTest, SeveralMatchesOpenAListToChooseFrom) {
+    ui.Keys("Down Enter");
+    std::string result;
+    ui.RecordScreens(true);
+    ui.RunVoid([&] { result = Complete("cat alpha"); });
+    EXPECT_EQ(result, "cat alphabet.c ");
+    ASSERT_FALSE(ui.Screens().empty());
+    EXPECT_TRUE(ui.Screens()[0].Find("alpha.txt"));
+    EXPECT_TRUE(ui.Screens()[0].Find("alphabet.c"));
+
+    ui.Keys("Esc");
+    ui.RunVoid([&] { result = Complete("cat alpha"); });
+    EXPECT_EQ(result, "cat alpha");
+
+    ui.Keys("Ctrl-Enter");
+    ui.RunVoid([&] { result = Complete("cat alpha"); });
+    EXPECT_EQ(result, "cat alpha.txt ");
+}
+
+TEST_F(CompletionTest, TheFirstWordIsAProgramFromTheSearchPath) {
+    CTempDir bin1, bin2;
+    for (CTempDir* bin : {&bin1, &bin2}) {
+        std::string program = bin->Write("dvcomp_tool", "#!/bin/sh\n");
+        ASSERT_EQ(chmod(program.c_str(), 0755), 0);
+    }
+    bin1.Write("dvcomp_plain", "");  // not executable
+    mkdir((bin1 / "dvcomp_dir").c_str(), 0755);
+    const char* path = std::getenv("PATH");
+    std::string saved = path ? path : "";
+    setenv("PATH", (bin1.path() + ":" + bin2.path()).c_str(), 1);
+
+    CFileNameCompletion completion(base_);
+    Westring result;
+    bool complete = false;
+    EXPECT_TRUE(completion.CompleteProgramName(L"dvcomp", result, complete));
+    EXPECT_EQ(narrow(result), "dvcomp_tool");  // found twice, listed once
+    EXPECT_EQ(completion.matches().size(), 1u);
+    EXPECT_EQ(Complete("  dvcomp_tool"), "  dvcomp_tool ");
+    // With a directory part it is a file name.
+    EXPECT_EQ(Complete("./bet"), "./beta");
+    setenv("PATH", saved.c_str(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// Runs the whole program headless: the start-up, the main loop driven by
+// queued keys, and the shutdown, over real temporary directories with HOME
+// pointing to a fresh one. The program-wide state the run changes (current
+// directory, locale, HOME) is put back after every test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "exec/histories.h"
+#include "panels/panel.h"
+#include "shell/cmdline.h"
+#include "shell/config.h"
+#include "shell/startup.h"
+#include "tests/fileops/temp_dir.h"
+#include "tests/support/uitest.h"
+
+class MainLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char buffer[4096];
+        if (getcwd(buffer, sizeof buffer)) saved_cwd_ = buffer;
+        const char* home = std::getenv("HOME");
+        had_home_ = home != nullptr;
+        if (home) saved_home_ = home;
+        saved_locale_ = std::setlocale(LC_ALL, nullptr);
+        setenv("HOME", home_.path().c_str(), 1);
+        ini_ = home_ / "dv.ini";
+        history.DestroyAll();
+        DirectoryHistory.DestroyAll();
+    }
+    void TearDown() override {
+        if (!saved_cwd_.empty() && chdir(saved_cwd_.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << saved_cwd_;
+        if (had_home_) setenv("HOME", saved_home_.c_str(), 1);
+        else unsetenv("HOME");
+        std::setlocale(LC_ALL, saved_locale_.c_str());
+        history.DestroyAll();
+        DirectoryHistory.DestroyAll();
+        program_args = PROGRAM_ARGS();
+    }
+
+    // Writes the configuration file the runs use.
+    void Ini(const std::string& content) { Write(ini_, content); }
+
+    // Runs the program with the configuration file, -l left_, -r right_ and
+    // the extra arguments; the keys must already be queued (ending with a
+    // way out). The exit status.
+    int Run(const std::vector<std::string>& extra = {}, bool with_dirs = true) {
+        std::vector<std::string> args = {"dv", ini_};
+        if (with_dirs) {
+            args.insert(args.end(), {"-l", left_.path(), "-r", right_.path()});
+        }
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        ui.RecordScreens(true);
+        int status = ui.Run([&] { return RunProgram(static_cast<int>(args.size()), argv.data(), nullptr); });
+        EXPECT_FALSE(ui.RanDry()) << "the program waited for more keys than were queued";
+        EXPECT_EQ(ui.QueueLength(), 0) << "the program ended before reading every key";
+        return status;
+    }
+
+    // The keys of quitting with the confirmation.
+    void QueueQuit() { ui.Keys("F10 Enter"); }
+
+    const std::vector<CUiTest::Screen>& Screens() const { return ui.Screens(); }
+    // The screen at the last wait for a key.
+    const CUiTest::Screen& LastScreen() const { return ui.Screens().back(); }
+
+    // The row of a screen holding text in the left (side 0) or right half; -1 when none.
+    static int RowOf(const CUiTest::Screen& screen, const std::string& text, int side) {
+        for (int y = 0; y < screen.rows; y++) {
+            std::string half = screen.Text(side == 0 ? 0 : screen.columns / 2, y, screen.columns / 2);
+            if (half.find(text) != std::string::npos) return y;
+        }
+        return -1;
+    }
+    // The command line row of a screen, trailing blanks removed.
+    static std::string CommandLine(const CUiTest::Screen& screen) {
+        std::string row = screen.Row(screen.rows - 2);
+        while (!row.empty() && row.back() == ' ') row.pop_back();
+        return row;
+    }
+
+    static void Write(const std::string& path, const std::string& content) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << content;
+    }
+    static std::string Contents(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream buffer;
+        buffer << in.rdbuf();
+        return buffer.str();
+    }
+    static void MakeDir(const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path; }
+
+    CTempDir home_, left_, right_;
+    std::string ini_;
+    CUiTest ui{80, 25};
+
+private:
+    std::string saved_cwd_, saved_home_, saved_locale_;
+    bool had_home_ = false;
+};
