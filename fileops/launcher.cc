@@ -14,6 +14,7 @@
 #include "fileops/resolvepath.h"
 #include "lib/collapsepath.h"
 #include "lib/fsname.h"
+#include "lib/quote.h"
 #include "lib/stdfile.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
@@ -32,24 +33,6 @@ bool has_control_character(const Westring& text) {
 }
 
 bool is_program(const entry* e) { return e && !e->is_dir() && IsExecutable(e); }
-
-// The path with a backslash before every character the shell takes as
-// special. (The command layer has QuoteName for this, but it sits above the
-// file operations; this keeps the libraries free of a cycle.)
-Westring shell_quoted(const Westring& path) {
-    static const wchar_t kSpecial[] = L" !$~`[]{}()\\'\"<>&|;#";
-    Westring out;
-    for (int i = 0; path[i]; i++) {
-        for (const wchar_t* s = kSpecial; *s; s++) {
-            if (*s == path[i]) {
-                out += L'\\';
-                break;
-            }
-        }
-        out += path[i];
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -82,7 +65,7 @@ int create_object2(PANEL* panel, const wchar_t* file, const wchar_t* title, bool
     struct stat status;
     bool executable = stat(EncodeFileName(path).c_str(), &status) == 0 && !S_ISDIR(status.st_mode) &&
                       access(EncodeFileName(path).c_str(), X_OK) == 0;
-    Westring exec = Westring(L"Exec=") + (executable ? L"" : L"xdg-open ") + shell_quoted(path);
+    Westring exec = Westring(L"Exec=") + (executable ? L"" : L"xdg-open ") + QuoteName(path);
 
     StdFile out;
     int result = out.open(launcher, StdFile::kWrite | StdFile::kCreate);

@@ -4,7 +4,7 @@
 
 #include "console/console.h"
 #include "console/wordedit.h"
-#include "exec/quote.h"
+#include "lib/quote.h"
 #include "lib/collapsepath.h"
 #include "lib/nls.h"
 #include "panels/panel.h"

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <sys/stat.h>
 
+#include "lib/fsname.h"
 #include "shell/progfiles.h"
 
 PROGRAM_ARGS program_args;
@@ -37,7 +38,7 @@ int ParseArguments(int argc, const char* const* argv, PROGRAM_ARGS& args, Estrin
                 message = "No file specified\n";
                 return 1;
             }
-            (letter == 'v' ? args.view_file : args.edit_file) = Westring(value);
+            (letter == 'v' ? args.view_file : args.edit_file) = DecodeFileName(value);
             i++;
             break;
         case 'l':
@@ -45,7 +46,7 @@ int ParseArguments(int argc, const char* const* argv, PROGRAM_ARGS& args, Estrin
         case 'x':
             if (value) {
                 Westring& target = letter == 'l' ? args.left_dir : letter == 'r' ? args.right_dir : args.dir_file;
-                target = Westring(value);
+                target = DecodeFileName(value);
                 i++;
             }
             break;

@@ -8,7 +8,7 @@
 
 #include "console/cells.h"
 #include "console/dialog.h"
-#include "exec/quote.h"
+#include "lib/quote.h"
 #include "fileops/query/paths.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"

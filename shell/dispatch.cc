@@ -23,6 +23,7 @@
 #include "shell/completion.h"
 #include "shell/config.h"
 #include "shell/configfile.h"
+#include "shell/filecommands.h"
 #include "shell/keybar.h"
 #include "shell/mainloop.h"
 #include "shell/manual.h"
@@ -610,6 +611,15 @@ const KEY_BINDING kKeyTable[] = {
     {0x30103, key_ctrl_m},
     {KEY_SHIFT_F1, key_shift_f1},
     {KEY_SHIFT_F9, key_shift_f9},
+    {KEY_F5, key_copy_move},
+    {KEY_F6, key_copy_move},
+    {KEY_SHIFT_F5, key_copy_move},
+    {KEY_SHIFT_F6, key_copy_move},
+    {KEY_F7, key_make_dir},
+    {KEY_F8, key_delete_files},
+    {KEY_SHIFT_F8, key_delete_files},
+    {KEY_ALT_F6, key_make_objects},
+    {0x1004E, key_restore_selection},  // Alt-Grey +
     {KEY_F10, key_f10},
     {KEY_ALT_F9, key_alt_f9},
     {0x30070, key_shift_alt_f9},
@@ -684,6 +694,11 @@ bool menu_command(CMainLoop& loop, int key) {
             }
             break;
         case 0x133: config.TagDirs = !config.TagDirs; break;
+        case 0x72: {
+            _MEVENT none;
+            key_restore_selection(loop, key, none);
+            break;
+        }
         case 0x134: save_config(); break;
         case 0x136:
             config.ThousandSep = !config.ThousandSep;

@@ -7,6 +7,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include "lib/fsname.h"
 #include "shell/cmdline.h"
 
 Westring DVProg;
@@ -27,7 +28,7 @@ static Estring current_directory() {
 Westring FullPath(const char* path) {
     if (!path || !*path) return Westring();
     if (char* resolved = realpath(path, nullptr)) {
-        Westring out(resolved);
+        Westring out = DecodeFileName(resolved);
         free(resolved);
         return out;
     }
@@ -39,15 +40,15 @@ Westring FullPath(const char* path) {
     if (char* resolved = realpath(dir.c_str(), nullptr)) {
         Estring out(resolved);
         free(resolved);
-        return Westring(out.AppendBackslash().c_str()) + Westring(base.c_str());
+        return DecodeFileName((out.AppendBackslash() + base).c_str());
     }
-    if (path[0] == '/') return Westring(path);
-    return Westring((current_directory().AppendBackslash() + path).c_str());
+    if (path[0] == '/') return DecodeFileName(path);
+    return DecodeFileName((current_directory().AppendBackslash() + path).c_str());
 }
 
 void SetProgramPath(const char* argv0) {
     if (char* self = realpath("/proc/self/exe", nullptr)) {
-        DVProg = Westring(self);
+        DVProg = DecodeFileName(self);
         free(self);
         return;
     }

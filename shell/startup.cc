@@ -12,6 +12,7 @@
 
 #include "console/console.h"
 #include "console/consoleview.h"
+#include "fileops/hooks.h"
 #include "lib/codepage.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"
@@ -21,6 +22,7 @@
 #include "shell/clock.h"
 #include "shell/cmdline.h"
 #include "shell/configfile.h"
+#include "shell/filecommands.h"
 #include "shell/keybar.h"
 #include "shell/mainloop.h"
 #include "shell/progfiles.h"
@@ -43,6 +45,7 @@ ConsoleHooks saved_console_hooks;
 ConfigHooks saved_config_hooks;
 PanelHooks saved_panel_hooks;
 void (*saved_panel_clock_hook)() = nullptr;
+const char* (*saved_fileops_getenv)(const char*) = nullptr;
 void (*chained_idle)() = nullptr;
 
 // Runs whenever the program is about to wait for input: the clock, the
@@ -85,6 +88,9 @@ void install_hooks() {
     if (!panel_hooks.paint) panel_hooks.paint = paint_panel;
     saved_panel_clock_hook = panel_clock_hook;
     panel_clock_hook = hide_clock;
+
+    saved_fileops_getenv = fileops_hooks.getenv;
+    fileops_hooks.getenv = session_getenv;
 }
 
 // Fresh panel records for the run.
@@ -202,6 +208,7 @@ void RestoreHooks() {
     config_hooks = saved_config_hooks;
     panel_hooks = saved_panel_hooks;
     panel_clock_hook = saved_panel_clock_hook;
+    fileops_hooks.getenv = saved_fileops_getenv;
     chained_idle = nullptr;
 }
 

@@ -217,4 +217,54 @@ TEST_F(DvE2E, TheWindowsCloseButtonAsksBeforeQuitting) {
     EXPECT_EQ(Contents(dir_file_), "cd -- '" + left_ + "'\n");
 }
 
+// Polls until a file-system condition holds (the program acts asynchronously).
+bool Eventually(const std::function<bool()>& condition, int timeout_ms) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+bool PathExists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+TEST_F(DvE2E, CopyMakeDirectoryAndDeleteChangeTheDisk) {
+    std::string screen;
+    StartAndShow(&screen);
+    // F5 on left_one.txt: the dialog proposes the other panel; Enter copies.
+    ASSERT_TRUE(Xdo({"key", "Down", "F5"}));
+    EXPECT_TRUE(WaitForText("Copy \"left_one.txt\" to", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"key", "Return"}));
+    EXPECT_TRUE(Eventually([&] { return Contents(right_ + "/left_one.txt") == "1"; }, kEventMs));
+    EXPECT_TRUE(WaitForScreen([](const std::string& s) { return s.find("Copy \"") == std::string::npos; }, kEventMs,
+                              &screen))
+        << screen;
+
+    // F7 makes a directory.
+    ASSERT_TRUE(Xdo({"key", "F7"}));
+    EXPECT_TRUE(WaitForText("Create the directory", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"type", "made by dv"}));
+    ASSERT_TRUE(Xdo({"key", "Return"}));
+    EXPECT_TRUE(Eventually([&] { return PathExists(left_ + "/made by dv"); }, kEventMs));
+
+    // F8 deletes the cursor entry (the new directory) after the confirmation.
+    ASSERT_TRUE(WaitForScreen([](const std::string& s) { return s.find("Create the directory") == std::string::npos; },
+                              kEventMs, &screen))
+        << screen;
+    ASSERT_TRUE(Xdo({"key", "F8"}));
+    EXPECT_TRUE(WaitForText("Do you wish to delete", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"key", "Return"}));
+    EXPECT_TRUE(Eventually([&] { return !PathExists(left_ + "/made by dv"); }, kEventMs)) << Contents(dump_);
+    EXPECT_TRUE(PathExists(left_ + "/left_one.txt"));
+
+    ASSERT_TRUE(Xdo({"key", "F10"}));
+    EXPECT_TRUE(WaitForText("Are you sure you want to exit DV/L ?", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"key", "Return"}));
+    EXPECT_EQ(dv_.Wait(kEventMs), 0);
+}
+
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "exec/quote.h"
+#include "lib/quote.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "exec/quote.h"
+#include "lib/quote.h"
 
 #include <cwchar>
 #include <string>

@@ -1,0 +1,67 @@
+#include "shell/filecommands.h"
+
+#include "exec/environment.h"
+#include "fileops/copycommand.h"
+#include "fileops/deletecmd.h"
+#include "fileops/launcher.h"
+#include "fileops/mkdir.h"
+#include "fileops/selection.h"
+#include "panels/panel.h"
+#include "panels/paneldisplay.h"
+#include "shell/mainloop.h"
+
+namespace {
+
+PANEL* current_panel() { return panel_base + currpanel; }
+
+// File commands work on a visible panel that lists files, outside archives.
+bool usable(const PANEL* panel) { return panel->visible && panel->type == PANEL_FILES && !panel->archive; }
+
+void after_command(CMainLoop& loop) {
+    loop.ShowCursorAgain();
+    loop.RequestRedraw(CMainLoop::REDRAW_ALL);
+}
+
+}  // namespace
+
+void key_copy_move(CMainLoop& loop, int key, _MEVENT&) {
+    PANEL* panel = current_panel();
+    if (!usable(panel) || panel->num_files == 0) return;
+    char flags = 0;
+    if (key == KEY_F6 || key == KEY_SHIFT_F6) flags |= COPY_MOVE;
+    // Shift proposes the entry's own name instead of the other panel's directory.
+    if (key == KEY_SHIFT_F5 || key == KEY_SHIFT_F6) flags |= COPY_NO_OTHER_PANEL;
+    file_copy_move(panel_base, currpanel, flags);
+    after_command(loop);
+}
+
+void key_make_dir(CMainLoop& loop, int, _MEVENT&) {
+    PANEL* panel = current_panel();
+    if (!panel->visible || panel->archive) return;
+    make_dir(static_cast<char>(currpanel));
+    after_command(loop);
+}
+
+void key_delete_files(CMainLoop& loop, int key, _MEVENT&) {
+    PANEL* panel = current_panel();
+    if (!panel->visible || panel->type != PANEL_FILES) return;
+    if (key == KEY_SHIFT_F8) file_delete_single(panel);
+    else file_delete(panel);
+    after_command(loop);
+}
+
+void key_make_objects(CMainLoop& loop, int, _MEVENT&) {
+    PANEL* panel = current_panel();
+    if (!usable(panel)) return;
+    create_object(panel);
+    after_command(loop);
+}
+
+void key_restore_selection(CMainLoop& loop, int, _MEVENT&) {
+    PANEL* panel = current_panel();
+    if (!panel->visible) return;
+    restore_selection(panel);  // each changed entry is redrawn as it is tagged
+    after_command(loop);
+}
+
+const char* session_getenv(const char* name) { return SessionEnv.Get(name); }

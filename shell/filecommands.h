@@ -1,0 +1,17 @@
+// The file-operation keys of the main loop: copy, move, make directory,
+// delete, launcher objects and restoring the last selection.
+#pragma once
+
+#include "console/console.h"
+
+class CMainLoop;
+
+// Each acts on the current panel (key is the code that was pressed).
+void key_copy_move(CMainLoop& loop, int key, _MEVENT& event);
+void key_make_dir(CMainLoop& loop, int key, _MEVENT& event);
+void key_delete_files(CMainLoop& loop, int key, _MEVENT& event);
+void key_make_objects(CMainLoop& loop, int key, _MEVENT& event);
+void key_restore_selection(CMainLoop& loop, int key, _MEVENT& event);
+
+// The session environment for the file operations (HOME, DELDIR).
+const char* session_getenv(const char* name);
