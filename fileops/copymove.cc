@@ -122,6 +122,21 @@ int delete_replaced(const wchar_t* dst, copy_status* status) {
     return deleted < 0 ? -1 : RESULT_SKIPPED;
 }
 
+// Acts on the answer to "File already exists, Overwrite?": Cancel aborts,
+// None and All change the operation-wide mode, anything but OK and All
+// skips; an overwrite deletes the destination first. kTryAgain when the
+// destination is gone and the item should be tried again, else the result.
+constexpr int kTryAgain = -100;
+int overwrite_existing(const wchar_t* dst, int answer, bool& granted, copy_status* status) {
+    if (answer == 27) return -1;
+    if (answer == 'e') overwrite_mode = OVERWRITE_NEVER;
+    if (answer == 'a') overwrite_mode = OVERWRITE_ALWAYS;
+    if (answer != 'y' && answer != 'a') return RESULT_SKIPPED;
+    granted = true;
+    int deleted = delete_replaced(dst, status);
+    return deleted == 1 ? kTryAgain : deleted;
+}
+
 // Moves every entry of the directory src into the existing directory dst,
 // then removes src. 0, -1, or RESULT_SKIPPED when something stayed behind.
 int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* status, StdFile& descriptions,
@@ -205,20 +220,8 @@ int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
                 overwrite_mode = OVERWRITE_IF_OLDER;
                 continue;
             }
-            if (answer == 27) {
-                result = -1;
-                break;
-            }
-            if (answer == 'e') overwrite_mode = OVERWRITE_NEVER;
-            if (answer == 'a') overwrite_mode = OVERWRITE_ALWAYS;
-            if (answer != 'y' && answer != 'a') {
-                result = RESULT_SKIPPED;
-                break;
-            }
-            granted = true;
-            int deleted = delete_replaced(dst, status);
-            if (deleted == 1) continue;
-            result = deleted;
+            result = overwrite_existing(dst, answer, granted, status);
+            if (result == kTryAgain) continue;
             break;
         }
         if (result == RESULT_OPEN_FOR_WRITE) {
@@ -302,20 +305,8 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
                          : overwrite_mode == OVERWRITE_NEVER          ? 's'
                                                              : error(L"File already exists, Overwrite?", Westring(dst),
                                                                      MB_SKIPALL);
-            if (answer == 27) {
-                result = -1;
-                break;
-            }
-            if (answer == 'e') overwrite_mode = OVERWRITE_NEVER;
-            if (answer == 'a') overwrite_mode = OVERWRITE_ALWAYS;
-            if (answer != 'y' && answer != 'a') {
-                result = RESULT_SKIPPED;
-                break;
-            }
-            granted = true;
-            int deleted = delete_replaced(dst, status);
-            if (deleted == 1) continue;
-            result = deleted;
+            result = overwrite_existing(dst, answer, granted, status);
+            if (result == kTryAgain) continue;
             break;
         }
         if (result == RESULT_OPEN_FOR_WRITE) {

@@ -149,6 +149,24 @@ public:
         return self();
     }
 
+    // Concatenation; the result is made big enough once.
+    friend Derived operator+(const Derived& a, const Derived& b) {
+        Derived out(a.strlen() + b.strlen());
+        out += a;
+        out += b;
+        return out;
+    }
+    friend Derived operator+(const Derived& a, const C* b) {
+        Derived out(a);
+        out += b;
+        return out;
+    }
+    friend Derived operator+(const C* a, const Derived& b) {
+        Derived out(a);
+        out += b;
+        return out;
+    }
+
     // Makes room for n characters (plus terminator) without keeping the content.
     void reserve_discard(int n) {
         if (n < capacity_) return;

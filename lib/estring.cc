@@ -23,25 +23,6 @@ bool operator<=(const Estring& a, const char* b) { return strcasecmp(a.c_str(), 
 bool operator>(const Estring& a, const char* b) { return strcasecmp(a.c_str(), or_empty(b)) > 0; }
 bool operator>=(const Estring& a, const char* b) { return strcasecmp(a.c_str(), or_empty(b)) >= 0; }
 
-Estring operator+(const Estring& a, const Estring& b) {
-    Estring out(a.strlen() + b.strlen());
-    out += a;
-    out += b;
-    return out;
-}
-
-Estring operator+(const Estring& a, const char* b) {
-    Estring out(a);
-    out += b;
-    return out;
-}
-
-Estring operator+(const char* a, const Estring& b) {
-    Estring out(a);
-    out += b;
-    return out;
-}
-
 Estring String(char ch, int n) {
     if (n <= 0 || ch == 0) return Estring();
     Estring out(n);

@@ -37,9 +37,6 @@ bool operator<=(const Estring& a, const char* b);
 bool operator>(const Estring& a, const char* b);
 bool operator>=(const Estring& a, const char* b);
 
-Estring operator+(const Estring& a, const Estring& b);
-Estring operator+(const Estring& a, const char* b);
-Estring operator+(const char* a, const Estring& b);
 
 Estring String(char ch, int n);
 Estring IntToStr(long value);

@@ -357,25 +357,6 @@ bool operator!=(const Westring& a, const Westring& b) { return fold_wcscasecmp(a
 bool operator==(const Westring& a, const wchar_t* b) { return fold_wcscasecmp(a.c_str(), b ? b : L"") == 0; }
 bool operator!=(const Westring& a, const wchar_t* b) { return fold_wcscasecmp(a.c_str(), b ? b : L"") != 0; }
 
-Westring operator+(const Westring& a, const Westring& b) {
-    Westring out(a.strlen() + b.strlen());
-    out += a;
-    out += b;
-    return out;
-}
-
-Westring operator+(const Westring& a, const wchar_t* b) {
-    Westring out(a);
-    out += b;
-    return out;
-}
-
-Westring operator+(const wchar_t* a, const Westring& b) {
-    Westring out(a);
-    out += b;
-    return out;
-}
-
 Westring String(wchar_t ch, int n) {
     if (n <= 0 || ch == 0) return Westring();
     Westring out(n);

@@ -58,8 +58,5 @@ bool operator!=(const Westring& a, const Westring& b);
 bool operator==(const Westring& a, const wchar_t* b);
 bool operator!=(const Westring& a, const wchar_t* b);
 
-Westring operator+(const Westring& a, const Westring& b);
-Westring operator+(const Westring& a, const wchar_t* b);
-Westring operator+(const wchar_t* a, const Westring& b);
 
 Westring String(wchar_t ch, int n);
