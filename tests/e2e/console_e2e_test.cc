@@ -61,6 +61,8 @@ protected:
             display = xserver_.Display();
         }
         setenv("DISPLAY", display.c_str(), 1);
+        ASSERT_EQ(0, RunCapture({DV_BIND_KEYSYMS_PATH, "eacute", "agrave"}, kToolMs))
+            << "cannot give the accented letters keycodes";
         // Sanitizer builds: the desktop libraries keep memory until exit.
         setenv("LSAN_OPTIONS", "suppressions=" DV_LSAN_SUPPRESSIONS ":print_suppressions=0", 0);
 
