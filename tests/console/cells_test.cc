@@ -24,22 +24,10 @@ TEST(Palette, FollowsTheBitRuleWithGreyOverrides) {
         int n;
         RGB16 rgb;
     } cases[] = {
-        {0, {0, 0, 0}},
-        {1, {0, 0, 0x7FFF}},
-        {2, {0, 0x7FFF, 0}},
-        {3, {0, 0x7FFF, 0x7FFF}},
-        {4, {0x7FFF, 0, 0}},
-        {5, {0x7FFF, 0, 0x7FFF}},
-        {6, {0x7FFF, 0x7FFF, 0}},
-        {7, {0xC000, 0xC000, 0xC000}},
-        {8, {0x8000, 0x8000, 0x8000}},
-        {9, {0, 0, 0xFFFF}},
-        {10, {0, 0xFFFF, 0}},
-        {11, {0, 0xFFFF, 0xFFFF}},
-        {12, {0xFFFF, 0, 0}},
-        {13, {0xFFFF, 0, 0xFFFF}},
-        {14, {0xFFFF, 0xFFFF, 0}},
-        {15, {0xFFFF, 0xFFFF, 0xFFFF}},
+        {0, {0, 0, 0}}, {1, {0, 0, 0x7FFF}}, {2, {0, 0x7FFF, 0}}, {3, {0, 0x7FFF, 0x7FFF}}, {4, {0x7FFF, 0, 0}},
+        {5, {0x7FFF, 0, 0x7FFF}}, {6, {0x7FFF, 0x7FFF, 0}}, {7, {0xC000, 0xC000, 0xC000}},
+        {8, {0x8000, 0x8000, 0x8000}}, {9, {0, 0, 0xFFFF}}, {10, {0, 0xFFFF, 0}}, {11, {0, 0xFFFF, 0xFFFF}},
+        {12, {0xFFFF, 0, 0}}, {13, {0xFFFF, 0, 0xFFFF}}, {14, {0xFFFF, 0xFFFF, 0}}, {15, {0xFFFF, 0xFFFF, 0xFFFF}},
     };
     for (const auto& c : cases) {
         RGB16 got = palette_colour(c.n);
@@ -60,10 +48,7 @@ TEST(ColourItems, NamesAndDefaultsInConfigurationOrder) {
     for (int i = 0; i < COLOUR_ITEMS; i++) EXPECT_EQ(default_colours[i], expected[i]) << colour_names[i];
     const char* names[8] = {"bla", "blu", "gre", "cya", "red", "mag", "yel", "whi"};
     for (int i = 0; i < 8; i++) EXPECT_STREQ(colournames[i], names[i]);
-}
-
-TEST(ColourItems, SetDefaultColoursRestoresEveryItem) {
-    for (auto& c : colours) c = 0xAA;
+    for (auto& c : colours) c = 0xAA;  // set_default_colours restores every item
     set_default_colours();
     for (int i = 0; i < COLOUR_ITEMS; i++) EXPECT_EQ(colours[i], default_colours[i]);
 }
@@ -75,25 +60,19 @@ TEST(Str2Attr, ColourWords) {
         const char* text;
         unsigned char base, expected;
     } cases[] = {
-        {"bright white on blue", 0x00, 0x1F},
-        {"bright white on blue", 0xCE, 0x1F},
-        {"on red", 0x1B, 0x4B},            // keeps the foreground
-        {"on", 0x1B, 0x0B},
-        {"Yellow", 0x1B, 0x16},
-        {"BRIGHT", 0x12, 0x18},
-        {"bright yellow on bright blue", 0x00, 0x9E},
+        {"bright white on blue", 0x00, 0x1F}, {"bright white on blue", 0xCE, 0x1F},
+        {"on red", 0x1B, 0x4B},  // keeps the foreground
+        {"on", 0x1B, 0x0B}, {"Yellow", 0x1B, 0x16}, {"BRIGHT", 0x12, 0x18}, {"bright yellow on bright blue", 0x00, 0x9E},
         {"", 0x5A, 0x5A},
-        {"red blue", 0x00, 0x05},          // ORed, not replaced
+        {"red blue", 0x00, 0x05},  // ORed, not replaced
         {"on red blue", 0x07, 0x57},
         {"bright   white   on   blue", 0x00, 0x1F},  // several blanks
-        {"brilliant cyan", 0x00, 0x0B},    // only three letters count
-        {"purple", 0x1B, 0x10},            // unknown first word still clears the foreground
-        {"on purple", 0x1B, 0x0B},
-        {"whi on bla", 0x4F, 0x07},
-        {"gre", 0x70, 0x72},
-        {"one", 0x1B, 0x10},               // "one" is not "on"
+        {"brilliant cyan", 0x00, 0x0B},              // only three letters count
+        {"purple", 0x1B, 0x10},  // unknown first word still clears the foreground
+        {"on purple", 0x1B, 0x0B}, {"whi on bla", 0x4F, 0x07}, {"gre", 0x70, 0x72},
+        {"one", 0x1B, 0x10},  // "one" is not "on"
         {"o", 0x1B, 0x10},
-        {" red", 0x1B, 0x14},              // an empty first word clears, then red
+        {" red", 0x1B, 0x14},  // an empty first word clears, then red
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Str2Attr(c.text, c.base), c.expected) << '"' << c.text << "\" base " << int(c.base);
@@ -111,7 +90,7 @@ TEST(Str2Attr, NullAndOddInput) {
 
 // ---------------------------------------------------------------- zero-terminated cell arrays
 
-TEST(CellArrays, StrcpyNarrowKeepsByteValuesAndTerminator) {
+TEST(CellArrays, StrcpyAndStrcat) {
     ScreenCell cells[8];
     for (auto& c : cells) c = ScreenCell(L'#', 0x99);
     strcpy(cells, "a\xe9z", 0x1E);
@@ -121,9 +100,6 @@ TEST(CellArrays, StrcpyNarrowKeepsByteValuesAndTerminator) {
     EXPECT_EQ(cells[3].ch, 0);
     EXPECT_EQ(cells[4], ScreenCell(L'#', 0x99));
     EXPECT_EQ(strlen(cells), 3);
-}
-
-TEST(CellArrays, StrcpyWideCellsAndStrcat) {
     ScreenCell a[16], b[16];
     strcpy(a, L"\u263Ax", 0x07);
     EXPECT_EQ(a[0].ch, 0x263A);
@@ -142,30 +118,28 @@ TEST(CellArrays, StrcpyWideCellsAndStrcat) {
 }
 
 TEST(CellArrays, StrncpyLimits) {
-    ScreenCell cells[8];
-    auto reset = [&] {
-        for (auto& c : cells) c = ScreenCell(L'#', 0x99);
+    struct {
+        const char* text;
+        int n;
+        std::wstring cells;  // the first five cells after copying into "#####"
+    } cases[] = {
+        {"abc", 0, L"#####"},          // writes nothing
+        {"abc", 3, L"abc##"},          // exactly n: no terminator
+        {"abcdef", 4, L"abcd#"},       // longer: n cells only
+        {"ab", 6, std::wstring(L"ab\0##", 5)},  // shorter: terminator, nothing after it
+        {"ab", -1, L"#####"},
     };
-    reset();
-    strncpy(cells, "abc", 0x07, 0);  // writes nothing
-    EXPECT_EQ(cells[0], ScreenCell(L'#', 0x99));
-
-    reset();
-    strncpy(cells, "abc", 0x07, 3);  // exactly n: no terminator
-    EXPECT_EQ(chars(cells, 4), L"abc#");
-
-    reset();
-    strncpy(cells, L"abcdef", 0x07, 4);  // longer: n cells only
+    for (const auto& c : cases) {
+        ScreenCell cells[8];
+        for (auto& cell : cells) cell = ScreenCell(L'#', 0x99);
+        strncpy(cells, c.text, 0x07, c.n);
+        EXPECT_EQ(chars(cells, 5), c.cells) << c.text << " " << c.n;
+        EXPECT_EQ(cells[5], ScreenCell(L'#', 0x99));
+    }
+    ScreenCell cells[8];
+    for (auto& cell : cells) cell = ScreenCell(L'#', 0x99);
+    strncpy(cells, L"abcdef", 0x07, 4);  // the wide form too
     EXPECT_EQ(chars(cells, 5), L"abcd#");
-
-    reset();
-    strncpy(cells, "ab", 0x07, 6);  // shorter: terminator, nothing after it
-    EXPECT_EQ(cells[2].ch, 0);
-    EXPECT_EQ(cells[3], ScreenCell(L'#', 0x99));
-
-    reset();
-    strncpy(cells, "ab", 0x07, -1);
-    EXPECT_EQ(cells[0], ScreenCell(L'#', 0x99));
 }
 
 // ---------------------------------------------------------------- CellString

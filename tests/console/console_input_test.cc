@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "console/toolkitlock.h"
@@ -21,9 +22,14 @@ struct TerminalRecorder : CTerminalAttachment {
     void Output(const char*) override {}
 };
 
-bool same(const Rect& a, const Rect& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
+using Edges = std::tuple<int, int, int, int>;  // left, top, right, bottom
+Edges EdgesOf(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// The fields of an event that a check compares in one go.
+std::tuple<int, int, int> KeyOf(const TEvent& e) { return {e.type, e.key, e.shift}; }
+std::tuple<int, int, int, int, int> MouseOf(const TEvent& e) { return {e.type, e.key, e.x, e.y, e.shift}; }
+using KeyFields = std::tuple<int, int, int>;
+using MouseFields = std::tuple<int, int, int, int, int>;
 
 class ConsoleInput : public ::testing::Test {
 protected:
@@ -54,27 +60,19 @@ TEST_F(ConsoleInput, KeyPressesQueueCodesAndRestartTheBlink) {
     hc.Press('X', keystate::Alt);
     auto e = events();
     ASSERT_EQ(e.size(), 4u);
-    EXPECT_EQ(e[0].key, 0x1003F);
-    EXPECT_EQ(e[0].shift, 0);
-    EXPECT_EQ(e[1].key, 0x30054);
-    EXPECT_EQ(e[1].shift, TEvent::Shift);
-    EXPECT_EQ(e[2].key, 0x3005E);
-    EXPECT_EQ(e[2].shift, TEvent::Shift | TEvent::Ctrl);
-    EXPECT_EQ(e[3].key, 0x1002D);
-    EXPECT_EQ(e[3].shift, TEvent::Alt);
+    EXPECT_EQ(KeyOf(e[0]), KeyFields(TEvent::Key, 0x1003F, 0));
+    EXPECT_EQ(KeyOf(e[1]), KeyFields(TEvent::Key, 0x30054, TEvent::Shift));
+    EXPECT_EQ(KeyOf(e[2]), KeyFields(TEvent::Key, 0x3005E, TEvent::Shift | TEvent::Ctrl));
+    EXPECT_EQ(KeyOf(e[3]), KeyFields(TEvent::Key, 0x1002D, TEvent::Alt));
     EXPECT_EQ(e[3].unicode, 'x');
     EXPECT_EQ(lastShiftState, TEvent::Alt);
 }
 
-TEST_F(ConsoleInput, PlainCharactersAreLeftToTheInputMethod) {
+TEST_F(ConsoleInput, PlainCharactersAndMostReleasesQueueNothing) {
     CToolkitLock lock;
     EXPECT_FALSE(console->OnKey('a', 0, 38, true));
     EXPECT_FALSE(console->OnKey('A', keystate::Shift, 38, true));
     EXPECT_EQ(console->GetEventQueueLen(), 0);
-}
-
-TEST_F(ConsoleInput, ReleasesCountOnlyForModifierKeys) {
-    CToolkitLock lock;
     EXPECT_TRUE(console->OnKey(keysym::F5, 0, 71, false));  // ignored, nothing for the input method
     EXPECT_EQ(console->GetEventQueueLen(), 0);
     // Ctrl down and up: two state events, the second without Ctrl.
@@ -84,10 +82,8 @@ TEST_F(ConsoleInput, ReleasesCountOnlyForModifierKeys) {
     EXPECT_EQ(lastShiftState, TEvent::Shift);
     auto e = hc.TakeEvents();
     ASSERT_EQ(e.size(), 2u);
-    EXPECT_EQ(e[0].key, KEY_SHIFTSTATE);
-    EXPECT_EQ(e[0].shift, TEvent::Shift | TEvent::Ctrl);
-    EXPECT_EQ(e[1].key, KEY_SHIFTSTATE);
-    EXPECT_EQ(e[1].shift, TEvent::Shift);
+    EXPECT_EQ(KeyOf(e[0]), KeyFields(TEvent::Key, KEY_SHIFTSTATE, TEvent::Shift | TEvent::Ctrl));
+    EXPECT_EQ(KeyOf(e[1]), KeyFields(TEvent::Key, KEY_SHIFTSTATE, TEvent::Shift));
 }
 
 TEST_F(ConsoleInput, EachModifierKeyFlipsItsOwnBit) {
@@ -102,8 +98,7 @@ TEST_F(ConsoleInput, EachModifierKeyFlipsItsOwnBit) {
         hc.Press(c.keyval, keystate::Mod2);
         auto down = events();
         ASSERT_EQ(down.size(), 1u);
-        EXPECT_EQ(down[0].key, KEY_SHIFTSTATE);
-        EXPECT_EQ(down[0].shift, c.shift | TEvent::Mod2);
+        EXPECT_EQ(KeyOf(down[0]), KeyFields(TEvent::Key, KEY_SHIFTSTATE, c.shift | TEvent::Mod2));
     }
 }
 
@@ -111,10 +106,8 @@ TEST_F(ConsoleInput, CommittedTextBecomesCharacterEvents) {
     hc.Commit("\xc3\xa9");  // an accented letter
     auto e = events();
     ASSERT_EQ(e.size(), 1u);
-    EXPECT_EQ(e[0].type, TEvent::Key);
-    EXPECT_EQ(e[0].key, 0xE9);
+    EXPECT_EQ(KeyOf(e[0]), KeyFields(TEvent::Key, 0xE9, 0));
     EXPECT_EQ(e[0].unicode, 0xE9);
-    EXPECT_EQ(e[0].shift, 0);
 
     hc.Commit("ab\xe2\x82\xac");
     e = events();
@@ -159,8 +152,7 @@ TEST_F(ConsoleInput, CloseButtonQueuesF10) {
     hc.CloseWindow();
     auto e = events();
     ASSERT_EQ(e.size(), 1u);
-    EXPECT_EQ(e[0].type, TEvent::Key);
-    EXPECT_EQ(e[0].key, KEY_F10);
+    EXPECT_EQ(KeyOf(e[0]), KeyFields(TEvent::Key, KEY_F10, 0));
     _MEVENT record;
     hc.CloseWindow();
     EXPECT_EQ(getkey(&record, 0), KEY_F10);
@@ -177,16 +169,9 @@ TEST_F(ConsoleInput, ButtonsBecomeCellEvents) {
     }
     auto e = events();
     ASSERT_EQ(e.size(), 3u);
-    EXPECT_EQ(e[0].type, TEvent::ButtonPress);
-    EXPECT_EQ(e[0].key, 1);
-    EXPECT_EQ(e[0].x, 2);
-    EXPECT_EQ(e[0].y, 2);
-    EXPECT_EQ(e[0].shift, TEvent::Ctrl);
-    EXPECT_EQ(e[1].type, TEvent::ButtonRelease);
-    EXPECT_EQ(e[1].key, 2);
-    EXPECT_EQ(e[1].x, 9);
-    EXPECT_EQ(e[1].y, 0);
-    EXPECT_EQ(e[2].key, 3);
+    EXPECT_EQ(MouseOf(e[0]), MouseFields(TEvent::ButtonPress, 1, 2, 2, TEvent::Ctrl));
+    EXPECT_EQ(MouseOf(e[1]), MouseFields(TEvent::ButtonRelease, 2, 9, 0, 0));
+    EXPECT_EQ(MouseOf(e[2]), MouseFields(TEvent::ButtonPress, 3, 0, 0, 0));
 }
 
 TEST_F(ConsoleInput, DoubleClickWheelAndMotion) {
@@ -199,17 +184,12 @@ TEST_F(ConsoleInput, DoubleClickWheelAndMotion) {
     hc.Drag(8, 9, 0);
     auto e = events();
     ASSERT_EQ(e.size(), 7u);
-    EXPECT_EQ(e[0].type, TEvent::DoubleClick);
-    EXPECT_EQ(e[0].key, 1);
-    EXPECT_EQ(e[1].key, 2);
-    EXPECT_EQ(e[2].type, TEvent::Wheel);
-    EXPECT_EQ(e[2].key, 1);
-    EXPECT_EQ(e[3].key, -1);
-    EXPECT_EQ(e[3].shift, TEvent::Shift);
-    EXPECT_EQ(e[4].type, TEvent::Motion);
-    EXPECT_EQ(e[4].key, 1);
-    EXPECT_EQ(e[5].key, 2);
-    EXPECT_EQ(e[6].key, 0);
+    const MouseFields want[] = {
+        {TEvent::DoubleClick, 1, 4, 5, 0}, {TEvent::DoubleClick, 2, 4, 5, 0}, {TEvent::Wheel, 1, 6, 7, 0},
+        {TEvent::Wheel, -1, 6, 7, TEvent::Shift}, {TEvent::Motion, 1, 8, 9, 0}, {TEvent::Motion, 2, 8, 9, 0},
+        {TEvent::Motion, 0, 8, 9, 0},
+    };
+    for (int i = 0; i < 7; i++) EXPECT_EQ(MouseOf(e[i]), want[i]) << i;
 
     _MEVENT record;
     hc.DoubleClick(4, 5);
@@ -234,7 +214,7 @@ TEST_F(ConsoleInput, ThreeRowSelectionCopiesThreeLines) {
     hc.Drag(3, 3);
     hc.Drag(5, 4);
     EXPECT_TRUE(events().empty());
-    EXPECT_TRUE(same(selection(), Rect{0, 2, 5, 4}));
+    EXPECT_EQ(EdgesOf(selection()), Edges(0, 2, 5, 4));
     EXPECT_TRUE(console->SelectionShown());
     EXPECT_TRUE(hc.View().Shown(5, 4).selected);
     EXPECT_FALSE(hc.View().Shown(6, 4).selected);
@@ -259,22 +239,21 @@ TEST_F(ConsoleInput, OneRowSelectionHasNoLineEnd) {
 TEST_F(ConsoleInput, DraggingMovesTheAnchoredEdges) {
     console->SetSelectionZone(0, 0, 80, 25);
     hc.ButtonDown(10, 5);
-    hc.Drag(5, 5);  // left of it: the left edge moves and anchors
-    EXPECT_TRUE(same(selection(), Rect{5, 5, 10, 5}));
-    hc.Drag(8, 5);  // inside: the anchored (left) edge follows
-    EXPECT_TRUE(same(selection(), Rect{8, 5, 10, 5}));
-    hc.Drag(12, 5);  // right of it: the right edge moves and anchors
-    EXPECT_TRUE(same(selection(), Rect{8, 5, 12, 5}));
-    hc.Drag(9, 5);
-    EXPECT_TRUE(same(selection(), Rect{8, 5, 9, 5}));
-    hc.Drag(9, 2);  // above: the top edge
-    EXPECT_TRUE(same(selection(), Rect{8, 2, 9, 5}));
-    hc.Drag(9, 4);
-    EXPECT_TRUE(same(selection(), Rect{8, 4, 9, 5}));
-    hc.Drag(9, 7);  // below: the bottom edge
-    EXPECT_TRUE(same(selection(), Rect{8, 4, 9, 7}));
-    hc.Drag(9, 6);
-    EXPECT_TRUE(same(selection(), Rect{8, 4, 9, 6}));
+    struct {
+        int x, y;
+        Edges want;
+    } drags[] = {
+        {5, 5, {5, 5, 10, 5}},   // left of it: the left edge moves and anchors
+        {8, 5, {8, 5, 10, 5}},   // inside: the anchored (left) edge follows
+        {12, 5, {8, 5, 12, 5}},  // right of it: the right edge moves and anchors
+        {9, 5, {8, 5, 9, 5}}, {9, 2, {8, 2, 9, 5}},  // above: the top edge
+        {9, 4, {8, 4, 9, 5}}, {9, 7, {8, 4, 9, 7}},  // below: the bottom edge
+        {9, 6, {8, 4, 9, 6}},
+    };
+    for (const auto& d : drags) {
+        hc.Drag(d.x, d.y);
+        EXPECT_EQ(EdgesOf(selection()), d.want) << d.x << "," << d.y;
+    }
     // The union of the old and the new selection is repainted.
     hc.View().ClearRecords();
     hc.Drag(20, 6);
@@ -287,7 +266,7 @@ TEST_F(ConsoleInput, SelectionOnlyInsideTheZone) {
     console->SetSelectionZone(10, 10, 5, 5);  // columns 10-14, rows 10-14
     Rect zone;
     console->GetSelectionZone(zone);
-    EXPECT_TRUE(same(zone, Rect{10, 10, 14, 14}));
+    EXPECT_EQ(EdgesOf(zone), Edges(10, 10, 14, 14));
     hc.ButtonDown(9, 10);  // outside
     auto e = events();
     ASSERT_EQ(e.size(), 1u);
@@ -303,7 +282,7 @@ TEST_F(ConsoleInput, SelectionOnlyInsideTheZone) {
     // A new press in the zone hides the shown selection and starts again.
     hc.ButtonDown(11, 11);
     EXPECT_FALSE(console->SelectionShown());
-    EXPECT_TRUE(same(selection(), Rect{11, 11, 11, 11}));
+    EXPECT_EQ(EdgesOf(selection()), Edges(11, 11, 11, 11));
     hc.Drag(12, 11);
     // Setting a zone hides a shown selection too.
     console->SetSelectionZone(0, 0, 80, 25);
@@ -318,7 +297,7 @@ TEST_F(ConsoleInput, AResetZoneSelectsNothing) {
     console->ResetSelectionZone();
     Rect zone;
     console->GetSelectionZone(zone);
-    EXPECT_TRUE(same(zone, Rect{0, 0, 0, 0}));
+    EXPECT_EQ(EdgesOf(zone), Edges(0, 0, 0, 0));
     hc.ButtonDown(0, 0);  // the top-left cell is an ordinary click
     hc.Drag(3, 0);
     hc.ButtonUp(3, 0);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "console/toolkitlock.h"
@@ -27,6 +28,15 @@ protected:
         std::string s = row(y);
         while (!s.empty() && s.back() == ' ') s.pop_back();
         return s;
+    }
+    std::pair<int, int> cursor() {
+        int x = -1, y = -1;
+        console->GetCursorPos(x, y);
+        return {x, y};
+    }
+    void NumberRows(int n) {
+        for (int y = 0; y < n; y++) console->PutStringAt(0, y, (L"line " + std::to_wstring(y)).c_str(), 0x07);
+        view().ClearRecords();
     }
 
     CHeadlessConsole hc;
@@ -120,27 +130,21 @@ TEST(ConsoleLifecycle, SetLinesUsesTheFontSettingsAndTheHooks) {
 
 // ---------------------------------------------------------------- strings and fills
 
-TEST_F(ConsoleOutput, PutStringAtWritesAndPaintsTheChangedSpan) {
+TEST_F(ConsoleOutput, PutStringAtPaintsTheChangedSpanAndStopsAtTheEdges) {
     console->PutStringAt(3, 2, L"hello", 0x1E);
     EXPECT_EQ(text(2), "   hello");
     EXPECT_EQ(console->cell(3, 2).attr, 0x1E);
     ASSERT_EQ(view().PaintCount(), 1);
     EXPECT_EQ(view().Paints()[0], (PaintRect{3, 2, 8, 3}));
-
     console->PutStringAt(3, 2, L"hello", 0x1E);  // the same again: nothing to paint
     EXPECT_EQ(view().PaintCount(), 1);
-
     console->PutStringAt(3, 2, L"help!", 0x1E);  // only "p!" changed
     ASSERT_EQ(view().PaintCount(), 2);
     EXPECT_EQ(view().Paints()[1], (PaintRect{6, 2, 8, 3}));
-    EXPECT_EQ(view().ShownMismatches(), 0);
-}
 
-TEST_F(ConsoleOutput, PutStringAtStopsAtTheLastColumn) {
-    std::wstring longer(100, L'x');
-    console->PutStringAt(75, 1, longer.c_str(), 0x07);
+    console->PutStringAt(75, 1, std::wstring(100, L'x').c_str(), 0x07);
     EXPECT_EQ(row(1).substr(75), "xxxxx");
-    EXPECT_EQ(row(2), std::string(80, ' '));  // nothing wrapped
+    EXPECT_EQ(text(2), "   help!");  // nothing wrapped
     console->PutStringAt(-2, 3, L"abcd", 0x07);  // off the left edge: the visible part
     EXPECT_EQ(text(3), "cd");
     console->PutStringAt(0, 25, L"below", 0x07);
@@ -169,7 +173,7 @@ TEST_F(ConsoleOutput, DisplayMapping) {
         {32, 32}, {126, 126}, {160, 160}, {0x263A, 0x263A}, {0x1F600, 0x1F600},
     };
     for (const auto& c : cases) EXPECT_EQ(DisplayMap(c.in), c.out) << int(c.in);
-
+    // Every way of writing cells maps them.
     const wchar_t text[] = {1, 'a', 127, 31, 0};
     console->PutStringAt(0, 0, text, 0x07);
     EXPECT_EQ(console->cell(0, 0).ch, 0x263A);
@@ -192,7 +196,6 @@ TEST_F(ConsoleOutput, FillCellAndFillAttrStopAtTheLastColumn) {
     EXPECT_EQ(view().Paints()[0], (PaintRect{70, 4, 80, 5}));
     console->FillCell(70, 4, 50, ScreenCell(L'=', 0x4F));  // unchanged
     EXPECT_EQ(view().PaintCount(), 1);
-
     console->FillAttr(75, 4, 10, 0x1E);
     EXPECT_EQ(console->cell(79, 4), ScreenCell(L'=', 0x1E));
     EXPECT_EQ(console->cell(74, 4).attr, 0x4F);
@@ -218,7 +221,6 @@ TEST_F(ConsoleOutput, ClearRectangleAndWholeScreen) {
     EXPECT_EQ(view().Paints()[0], (PaintRect{2, 0, 5, 2}));
     console->Clear(78, 24, 10, 10, 0x30);  // clipped to the screen
     EXPECT_EQ(console->cell(79, 24).attr, 0x30);
-
     console->SetAttr(0x1B);
     console->Clear();
     EXPECT_EQ(console->cell(0, 0), ScreenCell(L' ', 0x1B));
@@ -232,7 +234,6 @@ TEST_F(ConsoleOutput, GetRectAndPutRectRoundTrip) {
     std::unique_ptr<ScreenCell[]> saved(console->GetRect(10, 5, 3, 2));
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(saved[4], ScreenCell(L'e', 0x4F));
-
     CellString cs;
     cs += L'x';
     console->GetRect(cs, 10, 5, 3, 2);
@@ -248,7 +249,6 @@ TEST_F(ConsoleOutput, GetRectAndPutRectRoundTrip) {
     EXPECT_EQ(view().Paints()[0], (PaintRect{20, 10, 23, 12}));
     console->PutRect(20, 10, 3, 2, saved.get());  // no comparison: painted again
     EXPECT_EQ(view().PaintCount(), 2);
-
     // Partly off the screen: the visible part, at the right place.
     console->PutRect(78, 24, 3, 2, saved.get());
     EXPECT_EQ(row(24).substr(78), "ab");
@@ -273,7 +273,6 @@ TEST_F(ConsoleOutput, PaintBracketPaintsOnceAtTheOutermostEnd) {
     ASSERT_EQ(view().PaintCount(), 1);
     EXPECT_EQ(view().Paints()[0], (PaintRect{8, 3, 43, 13}));  // the union of everything changed
     EXPECT_EQ(view().ShownMismatches(), 0);
-
     console->EndPaint();  // unbalanced: harmless
     console->BeginPaint();
     console->EndPaint();  // nothing changed: nothing painted
@@ -312,13 +311,19 @@ TEST_F(ConsoleOutput, CursorMovesRepaintOldAndNewCells) {
     EXPECT_TRUE(view().Shown(4, 2).cursor);
     EXPECT_FALSE(view().Shown(0, 0).cursor);
     console->SetCursorPos(4, 2);  // the same place
-    EXPECT_EQ(view().PaintCount(), 2);
-
-    console->SetCursorType(15);  // unchanged
+    console->SetCursorType(15);   // unchanged
     EXPECT_EQ(view().PaintCount(), 2);
     console->SetCursorType(0);  // hidden
     EXPECT_EQ(view().PaintCount(), 3);
     EXPECT_FALSE(view().Shown(4, 2).cursor);
+    // A cursor outside the screen is never painted.
+    console->SetCursorType(15);
+    console->SetCursorPos(200, 200);
+    console->AdvanceBlink();
+    for (const auto& p : view().Paints()) {
+        EXPECT_LE(p.right, 80);
+        EXPECT_LE(p.bottom, 25);
+    }
 }
 
 TEST_F(ConsoleOutput, BlinkShowsTheCursorInPhasesZeroToFour) {
@@ -339,21 +344,10 @@ TEST_F(ConsoleOutput, BlinkShowsTheCursorInPhasesZeroToFour) {
     EXPECT_EQ(console->BlinkPhase(), 0);
 }
 
-TEST_F(ConsoleOutput, CursorOutsideTheScreenIsNeverPainted) {
-    console->SetCursorType(15);
-    console->SetCursorPos(200, 200);
-    console->AdvanceBlink();
-    for (const auto& p : view().Paints()) {
-        EXPECT_LE(p.right, 80);
-        EXPECT_LE(p.bottom, 25);
-    }
-}
-
 // ---------------------------------------------------------------- scrolling
 
-TEST_F(ConsoleOutput, ScrollUpMovesPixelsAndPaintsOnlyTheFreedRows) {
-    for (int y = 0; y < 10; y++) console->PutStringAt(0, y, (L"line " + std::to_wstring(y)).c_str(), 0x07);
-    view().ClearRecords();
+TEST_F(ConsoleOutput, ScrollsMovePixelsAndPaintOnlyTheFreedRows) {
+    NumberRows(10);
     console->ScrollUp(0, 2, 80, 6, 2, 0x1E);  // rows 2-7
     EXPECT_EQ(text(1), "line 1");
     EXPECT_EQ(text(2), "line 4");
@@ -361,22 +355,15 @@ TEST_F(ConsoleOutput, ScrollUpMovesPixelsAndPaintsOnlyTheFreedRows) {
     EXPECT_EQ(text(6), "");
     EXPECT_EQ(console->cell(0, 7).attr, 0x1E);
     EXPECT_EQ(text(8), "line 8");
-    auto scrolls = view().Scrolls();
-    ASSERT_EQ(scrolls.size(), 1u);
-    EXPECT_EQ(scrolls[0].x, 0);
-    EXPECT_EQ(scrolls[0].y, 2);
-    EXPECT_EQ(scrolls[0].width, 80);
-    EXPECT_EQ(scrolls[0].height, 6);
-    EXPECT_EQ(scrolls[0].lines, 2);
-    EXPECT_TRUE(scrolls[0].up);
+    ASSERT_EQ(view().Scrolls().size(), 1u);
+    const CHeadlessView::ScrollCall up = view().Scrolls()[0];
+    EXPECT_EQ(std::vector<int>({up.x, up.y, up.width, up.height, up.lines}), std::vector<int>({0, 2, 80, 6, 2}));
+    EXPECT_TRUE(up.up);
     ASSERT_EQ(view().PaintCount(), 1);
     EXPECT_EQ(view().Paints()[0], (PaintRect{0, 6, 80, 8}));
     EXPECT_EQ(view().ShownMismatches(), 0);  // the moved pixels plus the freed rows are right
-}
 
-TEST_F(ConsoleOutput, ScrollDownMirrorsIt) {
-    for (int y = 0; y < 10; y++) console->PutStringAt(0, y, (L"line " + std::to_wstring(y)).c_str(), 0x07);
-    view().ClearRecords();
+    NumberRows(10);
     console->ScrollDown(0, 2, 40, 6, 1, 0x07);
     EXPECT_EQ(text(2), "");
     EXPECT_EQ(text(3), "line 2");
@@ -415,9 +402,7 @@ TEST_F(ConsoleOutput, ScrollEdgeCases) {
     EXPECT_TRUE(view().Scrolls().empty());
     console->ScrollDown(70, 20, 30, 30, 1, 0x07);  // clipped to the screen
     EXPECT_EQ(view().ShownMismatches(), 0);
-}
-
-TEST_F(ConsoleOutput, ScrollErasesAVisibleCursorFirst) {
+    // A visible cursor is erased before the pixels move, never carried up.
     console->SetCursorType(15);
     console->SetCursorPos(3, 4);
     ASSERT_TRUE(view().Shown(3, 4).cursor);
@@ -425,33 +410,25 @@ TEST_F(ConsoleOutput, ScrollErasesAVisibleCursorFirst) {
     console->ScrollUp(0, 0, 80, 10, 1, 0x07);
     auto paints = view().Paints();
     ASSERT_GE(paints.size(), 2u);
-    EXPECT_EQ(paints[0], (PaintRect{3, 4, 4, 5}));  // erased before the pixels moved
-    EXPECT_FALSE(view().Shown(3, 3).cursor);         // no cursor carried up
+    EXPECT_EQ(paints[0], (PaintRect{3, 4, 4, 5}));
+    EXPECT_FALSE(view().Shown(3, 3).cursor);
     EXPECT_FALSE(view().Shown(3, 4).cursor);
 }
 
 // ---------------------------------------------------------------- teletype output
 
-TEST_F(SmallConsole, WriteTabsAndPrintables) {
+TEST_F(SmallConsole, WriteTabsControlsAndBackspaces) {
     console->Write("ab\tc");
     EXPECT_EQ(row(0), "ab      c ");
-    int x, y;
-    console->GetCursorPos(x, y);
-    EXPECT_EQ(x, 9);
-    EXPECT_EQ(y, 0);
+    EXPECT_EQ(cursor(), std::make_pair(9, 0));
     EXPECT_EQ(console->cell(0, 0).attr, console->GetAttr());
-}
-
-TEST_F(SmallConsole, WriteCarriageReturnLineFeedBackspace) {
     console->SetAttr(0x1E);
-    console->Write("hello\rj");
-    EXPECT_EQ(row(0), "jello     ");
+    console->Write("\rhello\rj");
+    EXPECT_EQ(row(0), "jello   c ");
     console->Write("\b\bX");
-    EXPECT_EQ(row(0), "Xello     ");
+    EXPECT_EQ(row(0), "Xello   c ");
     console->Write("\b\b\b");  // stops at column 0
-    int x, y;
-    console->GetCursorPos(x, y);
-    EXPECT_EQ(x, 0);
+    EXPECT_EQ(cursor().first, 0);
     console->Write("\nnext");
     EXPECT_EQ(row(1), "next      ");
     EXPECT_EQ(console->cell(0, 1).attr, 0x1E);
@@ -466,37 +443,24 @@ TEST_F(SmallConsole, WriteWrapsAndScrollsIntoTheScrollBack) {
     console->Write("0123456789abc");  // wraps after ten columns
     EXPECT_EQ(row(0), "0123456789");
     EXPECT_EQ(row(1), "abc       ");
-    console->Write("\nline2\nline3");
+    console->Write("\nline2\n0123456789");  // filling the last row wraps only with the next character
     EXPECT_EQ(row(0), "0123456789");
-    EXPECT_EQ(row(3), "line3     ");
-    ASSERT_EQ(scrolled.size(), 0u);
-    console->Write("\nline4");
+    EXPECT_EQ(row(3), "0123456789");
+    EXPECT_EQ(cursor(), std::make_pair(10, 3));
+    EXPECT_TRUE(scrolled.empty());
+    console->Write("!");
     ASSERT_EQ(scrolled.size(), 1u);
     EXPECT_EQ(scrolled[0], "0123456789");
     EXPECT_EQ(row(0), "abc       ");
-    EXPECT_EQ(row(3), "line4     ");
-    int x, y;
-    console->GetCursorPos(x, y);
-    EXPECT_EQ(x, 5);
-    EXPECT_EQ(y, 3);
+    EXPECT_EQ(row(2), "0123456789");
+    EXPECT_EQ(row(3), "!         ");
+    console->Write("line4");
+    EXPECT_EQ(cursor(), std::make_pair(6, 3));
     console->Write("\n\n");
     EXPECT_EQ(scrolled.size(), 3u);
     EXPECT_EQ(row(3), "          ");
     console_hooks.scrolled_off = nullptr;
     EXPECT_EQ(view().ShownMismatches(), 0);
-}
-
-TEST_F(SmallConsole, WriteFillingTheLastRowWrapsOnlyWithTheNextCharacter) {
-    console->SetCursorPos(0, 3);
-    console->Write("0123456789");
-    EXPECT_EQ(row(3), "0123456789");
-    EXPECT_EQ(row(2), "          ");  // no scroll yet
-    int x, y;
-    console->GetCursorPos(x, y);
-    EXPECT_EQ(x, 10);
-    console->Write("!");
-    EXPECT_EQ(row(2), "0123456789");
-    EXPECT_EQ(row(3), "!         ");
 }
 
 TEST_F(SmallConsole, WriteWideCharactersAndBadInput) {
@@ -508,10 +472,8 @@ TEST_F(SmallConsole, WriteWideCharactersAndBadInput) {
     console->Write("\xff\xfe\xc3");  // invalid UTF-8 never writes past the screen
     console->SetCursorPos(500, 500);  // a cursor off the screen is brought back
     console->Write("z");
-    int x, y;
-    console->GetCursorPos(x, y);
-    EXPECT_LE(x, 10);
-    EXPECT_LT(y, 4);
+    EXPECT_LE(cursor().first, 10);
+    EXPECT_LT(cursor().second, 4);
     std::string big((1 << 20) + 100, 'q');  // far more than a screen
     big[1000] = '\n';
     console->Write(big.c_str());
@@ -519,7 +481,7 @@ TEST_F(SmallConsole, WriteWideCharactersAndBadInput) {
     EXPECT_EQ(view().ShownMismatches(), 0);
 }
 
-TEST_F(SmallConsole, WriteGoesToAnAttachedTerminal) {
+TEST_F(SmallConsole, WriteGoesToAnAttachedTerminalAndRestoresTheCursor) {
     struct Recorder : CTerminalAttachment {
         std::string* out;
         explicit Recorder(std::string* o) : out(o) {}
@@ -532,21 +494,17 @@ TEST_F(SmallConsole, WriteGoesToAnAttachedTerminal) {
     EXPECT_EQ(out, "to the terminal");
     EXPECT_EQ(row(0), "          ");
     console->AttachTerminal(nullptr);
+    console->SetCursorType(15);
     console->Write("screen");
     EXPECT_EQ(row(0), "screen    ");
-}
-
-TEST_F(SmallConsole, WriteHidesTheCursorWhileWriting) {
-    console->SetCursorType(15);
-    console->Write("abc");
     EXPECT_EQ(console->GetCursorType(), 15);  // restored
-    EXPECT_TRUE(view().Shown(3, 0).cursor);
+    EXPECT_TRUE(view().Shown(6, 0).cursor);
     EXPECT_FALSE(view().Shown(0, 0).cursor);
 }
 
 // ---------------------------------------------------------------- title, icons, bell, clipboard
 
-TEST(ConsoleWindow, TitleWithAndWithoutRemotePrefix) {
+TEST(ConsoleWindow, TitleIconsBellAndClipboard) {
     CHeadlessConsole hc;
     console->SetTitle(L"/home/user");
     EXPECT_TRUE(hc.View().Title() == Westring(L"/home/user"));
@@ -555,10 +513,7 @@ TEST(ConsoleWindow, TitleWithAndWithoutRemotePrefix) {
     EXPECT_TRUE(hc.View().Title() == Westring(L"Remote (server) /tmp"));
     console->SetTitle(static_cast<const wchar_t*>(nullptr));
     EXPECT_TRUE(hc.View().Title() == Westring(L"Remote (server) "));
-}
 
-TEST(ConsoleWindow, IconsBellAndClipboard) {
-    CHeadlessConsole hc;
     console->SetIcons({Westring(L"a.png"), Westring(L"b.svg")});
     ASSERT_EQ(hc.View().Icons().size(), 2u);
     console->SetIcon("c.png");

@@ -12,84 +12,39 @@ namespace {
 
 using DialogTest = UiFixture;
 
-// A dialog 40 x 10 centred on the 80 x 25 screen: outer 20..59 x 7..16,
-// inner origin (21, 8).
-constexpr int kLeft = 21, kTop = 8;
+const Dialog::ButtonDef kYesNo[] = {{'y', "_Yes"}, {'n', "_No"}, {0, nullptr}};
 
-TEST_F(DialogTest, OnlyStaticTextsEndOnEscapeAndEnter) {
-    ui.Keys("Esc");
-    EXPECT_EQ(ui.Run([] {
-        Dialog d(-1, -2, 40, 10, kMessages);
-        d.AddStaticText(1, 1, "Nothing to choose");
-        return d.Process();
-    }), 27);
-    ui.Keys("Enter");
-    EXPECT_EQ(ui.Run([] {
-        Dialog d(-1, -2, 40, 10, kMessages);
-        d.AddStaticText(-1, 1, "centred");
-        return d.Process();
-    }), 13);
-}
-
-TEST_F(DialogTest, AnEmptyDialogEndsOnEscape) {
-    ui.Keys("x Tab Esc");
-    EXPECT_EQ(ui.Run([] {
-        Dialog d(-1, -2, 20, 5, kMessages);
-        return d.Process();
-    }), 27);
-}
-
-TEST_F(DialogTest, QuitCountsAsEscape) {
+TEST_F(DialogTest, EscapeEnterAndQuitEndDialogsWithoutChoices) {
+    EXPECT_EQ(RunDialog("Esc", [](Dialog& d) { d.AddStaticText(1, 1, "Nothing to choose"); }), 27);
+    EXPECT_EQ(RunDialog("Enter", [](Dialog& d) { d.AddStaticText(-1, 1, "centred"); }), 13);
+    EXPECT_EQ(RunDialog("x Tab Esc", [](Dialog&) {}), 27);  // an empty dialog
     CConsole::TEvent quit;
     quit.type = CConsole::TEvent::Quit;
     ui.Headless().Post(quit);
-    EXPECT_EQ(ui.Run([] {
-        Dialog d(-1, -2, 40, 10, kMessages);
-        d.AddOkCancel(-1, -1, 1);
-        return d.Process();
-    }), 27);
+    EXPECT_EQ(RunDialog("", [](Dialog& d) { d.AddOkCancel(-1, -1, 1); }), 27);  // Quit counts as Escape
 }
 
-TEST_F(DialogTest, EnterGivesTheFirstButtonsValueOr13) {
-    static const Dialog::ButtonDef yes_no[] = {{'y', "_Yes"}, {'n', "_No"}, {0, nullptr}};
-    ui.Keys("Right Enter");  // Enter on the focused No button
-    ui.Keys("Enter");        // Enter on the focused Yes button
-    ui.Keys("Tab Enter");    // Tab stays in the only group
-    int results[3];
-    for (int& result : results) {
-        result = ui.Run([] {
-            Dialog d(-1, -2, 40, 10, kMessages);
-            d.AddStaticText(1, 1, "Really?");
-            d.AddPushButtonGroup(-1, -1, 1, yes_no);
-            return d.Process();
-        });
-    }
-    EXPECT_EQ(results[0], 'n');
-    EXPECT_EQ(results[1], 'y');
-    EXPECT_EQ(results[2], 'y');
-
-    // Without buttons Enter gives 13; with SetDefault the chosen button's value.
+TEST_F(DialogTest, EnterGivesTheFocusedOrDefaultButtonsValueOr13) {
+    auto yes_no = [](Dialog& d) {
+        d.AddStaticText(1, 1, "Really?");
+        d.AddPushButtonGroup(-1, -1, 1, kYesNo);
+    };
+    EXPECT_EQ(RunDialog("Right Enter", yes_no), 'n');  // Enter on the focused No button
+    EXPECT_EQ(RunDialog("Enter", yes_no), 'y');
+    EXPECT_EQ(RunDialog("Tab Enter", yes_no), 'y');  // Tab stays in the only group
     Westring text;
-    ui.Keys("Enter Enter");
-    EXPECT_EQ(ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
+    EXPECT_EQ(RunDialog("Enter", [&](Dialog& d) { d.AddStringField(1, 1, 1, text, 20); }), 13);  // no buttons
+    EXPECT_EQ(RunDialog("Enter", [&](Dialog& d) {
         d.AddStringField(1, 1, 1, text, 20);
-        return d.Process();
-    }), 13);
-    EXPECT_EQ(ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
-        d.AddStringField(1, 1, 1, text, 20);
-        d.AddPushButtonGroup(-1, -1, 1, yes_no);
+        d.AddPushButtonGroup(-1, -1, 1, kYesNo);
         d.SetDefault(2);
         d.SetDefault(0);  // not a push button: ignored
-        return d.Process();
     }), 'n');
 }
 
 TEST_F(DialogTest, PushButtonGroupLayout) {
     Dialog d(-1, -2, 40, 10, kMessages);
-    int first = d.AddOkCancel(-1, -1, 1);
-    EXPECT_EQ(first, 0);
+    EXPECT_EQ(d.AddOkCancel(-1, -1, 1), 0);
     // "[ OK ]" and "[ Cancel ]" are 6 + 2 + 10 = 18 wide, centred in 38 columns
     // on the last inner row.
     EXPECT_EQ(ui.Text(kLeft + 10, kTop + 7, 18), "[ OK ]  [ Cancel ]");
@@ -125,21 +80,24 @@ TEST_F(DialogTest, ButtonColoursAndTheDefaultsBrackets) {
     EXPECT_EQ(ui.Attr(kLeft + 10, kTop + 1), 0x70);
 }
 
-TEST_F(DialogTest, SpaceAndHotKeysPressButtons) {
+TEST_F(DialogTest, SpaceHotKeysAndTheMousePressButtons) {
     static const Dialog::ButtonDef buttons[] = {{'r', "_Retry"}, {'s', "_Skip"}, {27, "Cancel"}, {0, nullptr}};
-    auto run = [&](const char* keys) {
-        ui.Keys(keys);
-        return ui.Run([] {
-            Dialog d(-1, -2, 40, 10, kMessages);
-            d.AddPushButtonGroup(-1, -1, 1, buttons);
-            return d.Process();
-        });
-    };
-    EXPECT_EQ(run("Right Space"), 's');
-    EXPECT_EQ(run("s"), 's');      // the button's value is its hot key
-    EXPECT_EQ(run("S"), 's');      // and its upper-case form
-    EXPECT_EQ(run("Alt-r"), 'r');  // the accelerator with Alt
-    EXPECT_EQ(run("x Esc"), 27);   // an unknown key does nothing
+    auto group = [](Dialog& d) { d.AddPushButtonGroup(-1, -1, 1, buttons); };
+    EXPECT_EQ(RunDialog("Right Space", group), 's');
+    EXPECT_EQ(RunDialog("s", group), 's');      // the button's value is its hot key
+    EXPECT_EQ(RunDialog("S", group), 's');      // and its upper-case form
+    EXPECT_EQ(RunDialog("Alt-r", group), 'r');  // the accelerator with Alt
+    EXPECT_EQ(RunDialog("x Esc", group), 27);   // an unknown key does nothing
+
+    static const Dialog::ButtonDef all_none[] = {{'a', "_All"}, {'n', "_None"}, {0, nullptr}};
+    auto placed = [](Dialog& d) { d.AddPushButtonGroup(2, 2, 1, all_none); };  // [ All ] 2..8, [ None ] 11..18
+    ui.Click(kLeft + 12, kTop + 2);
+    EXPECT_EQ(RunDialog("", placed), 'n');
+    ui.ButtonDown(kLeft + 12, kTop + 2);  // down focuses only
+    ui.ButtonUp(kLeft + 30, kTop + 2);
+    EXPECT_EQ(RunDialog("Enter", placed), 'n');
+    ui.Click(kLeft + 9, kTop + 2);  // between the buttons
+    EXPECT_EQ(RunDialog("Enter", placed), 'a');
 }
 
 TEST_F(DialogTest, TabWrapsFromTheLastGroupAndShiftTabGoesBack) {
@@ -149,162 +107,109 @@ TEST_F(DialogTest, TabWrapsFromTheLastGroupAndShiftTabGoesBack) {
         const char* keys;
         int focus;
     } cases[] = {
-        {"Esc", 0},
-        {"Tab Esc", 1},
-        {"Tab Tab Esc", 2},
-        {"Tab Tab Tab Esc", 4},  // the button group, at its first button
+        {"Esc", 0}, {"Tab Esc", 1}, {"Tab Tab Esc", 2},
+        {"Tab Tab Tab Esc", 4},      // the button group, at its first button
         {"Tab Tab Tab Tab Esc", 0},  // wrapped to the first group
-        {"Shift-Tab Esc", 4},
-        {"Shift-Tab Shift-Tab Esc", 2},
+        {"Shift-Tab Esc", 4}, {"Shift-Tab Shift-Tab Esc", 2},
         {"Tab Tab Tab Right Esc", 5},  // arrows move inside the group
-        {"Tab Tab Tab Right Right Esc", 4},
-        {"Tab Tab Tab Left Esc", 5},
+        {"Tab Tab Tab Right Right Esc", 4}, {"Tab Tab Tab Left Esc", 5},
     };
     for (const Case& c : cases) {
-        ui.Keys(c.keys);
         int focus = -1;
-        ui.Run([&] {
-            Dialog d(-1, -2, 40, 10, kMessages);
+        RunDialog(c.keys, [&](Dialog& d) {
             d.AddStringField(1, 1, 1, a, 20);
             d.AddStringField(1, 2, 1, b, 20);
             d.AddCheckBox(1, 3, 1, flag, "Flag");
             d.AddStaticText(1, 4, "label");  // not focusable
             d.AddOkCancel(-1, -1, 1);
-            int result = d.Process();
-            focus = d.focus();
-            return result;
-        });
+        }, &focus);
         EXPECT_EQ(focus, c.focus) << c.keys;
     }
 }
 
 TEST_F(DialogTest, AGroupLedByATextGivesTheFocusToItsFirstControl) {
     Westring text;
-    ui.Keys("Tab Esc");
-    int focus = -1;
-    ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
+    auto labelled = [&](Dialog& d) {
         d.AddStaticText(1, 0, "Name:");  // leads the first group
         d.AddStringField(1, 1, 0, text, 20);
         d.AddOkCancel(-1, -1, 1);
         EXPECT_EQ(d.focus(), 0);
-        int result = d.Process();
-        focus = d.focus();
-        return result;
-    });
+    };
+    int focus = -1;
+    RunDialog("Tab Esc", labelled, &focus);
     EXPECT_EQ(focus, 2);
-    ui.Keys("Tab Tab Esc");
-    ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
-        d.AddStaticText(1, 0, "Name:");
-        d.AddStringField(1, 1, 0, text, 20);
-        d.AddOkCancel(-1, -1, 1);
-        int result = d.Process();
-        focus = d.focus();
-        return result;
-    });
+    RunDialog("Tab Tab Esc", labelled, &focus);
     EXPECT_EQ(focus, 1);  // back in the first group: its field, not its label
 }
 
-TEST_F(DialogTest, RadioGroupTabReturnsToTheSelectedButtonAndArrowsChoose) {
+TEST_F(DialogTest, RadioGroupByKeysMouseAndAccelerator) {
     int choice = 2;
     Westring text;
-    ui.Keys("Tab");    // into the radio group: the selected third button
-    ui.Keys("Up");     // chooses the second
-    ui.Keys("Tab Tab");  // around through the field
-    ui.Keys("Enter");
-    int focus = -1;
-    int result = ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
+    auto radios = [&](Dialog& d) {
         d.AddStringField(1, 0, 1, text, 20);
         d.AddRadioButton(1, 2, 2, choice, 0, "_Zero");
         d.AddRadioButton(1, 3, 0, choice, 1, "_One");
         d.AddRadioButton(1, 4, 0, choice, 2, "T_wo");
+    };
+    int focus = -1;
+    // Tab enters at the selected third button, Up chooses the second, and Tab
+    // comes back to the chosen button after going round through the field.
+    EXPECT_EQ(RunDialog("Tab Up Tab Tab Enter", [&](Dialog& d) {
+        radios(d);
         EXPECT_EQ(ui.Text(kLeft + 1, kTop + 4, 7), "(•) Two");
         EXPECT_EQ(ui.Text(kLeft + 1, kTop + 2, 8), "( ) Zero");
-        int r = d.Process();
-        focus = d.focus();
-        return r;
-    });
-    EXPECT_EQ(result, 13);
+    }, &focus), 13);
     EXPECT_EQ(choice, 1);
-    EXPECT_EQ(focus, 2);  // Tab came back to the chosen button
-}
-
-TEST_F(DialogTest, RadioButtonsByMouseSpaceAndAccelerator) {
-    int choice = 0;
-    Westring text;
+    EXPECT_EQ(focus, 2);
+    choice = 0;
     ui.Click(kLeft + 6, kTop + 3);  // on the label of One
     ui.Keys("Enter");
     ui.Run([&] {
         Dialog d(-1, -2, 40, 10, kMessages);
-        d.AddStringField(1, 0, 1, text, 20);
-        d.AddRadioButton(1, 2, 2, choice, 0, "_Zero");
-        d.AddRadioButton(1, 3, 0, choice, 1, "_One");
-        d.AddRadioButton(1, 4, 0, choice, 2, "T_wo");
+        radios(d);
         int r = d.Process();
         EXPECT_EQ(ui.Text(kLeft + 1, kTop + 3, 3), "(•)");
         EXPECT_EQ(ui.Text(kLeft + 1, kTop + 2, 3), "( )");
         return r;
     });
     EXPECT_EQ(choice, 1);
-    ui.Keys("w Alt-w Enter");  // w is typed into the field; Alt-w chooses Two
-    ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
-        d.AddStringField(1, 0, 1, text, 20);
-        d.AddRadioButton(1, 2, 2, choice, 0, "_Zero");
-        d.AddRadioButton(1, 3, 0, choice, 1, "_One");
-        d.AddRadioButton(1, 4, 0, choice, 2, "T_wo");
-        return d.Process();
-    });
+    RunDialog("w Alt-w Enter", radios);  // w is typed into the field; Alt-w chooses Two
     EXPECT_EQ(choice, 2);
     EXPECT_EQ(text, Westring(L"w"));
 }
 
-TEST_F(DialogTest, CheckBoxKeysAndLayout) {
+TEST_F(DialogTest, CheckBoxKeysLayoutMouseAndAccelerator) {
     bool flag = false;
     struct Case {
         const char* keys;
         bool start, end;
     } cases[] = {
         {"Space Enter", false, true}, {"Space Space Enter", false, false}, {"Ins Enter", false, true},
-        {"Ins Ins Enter", true, true}, {"Del Enter", true, false},          {"Del Enter", false, false},
+        {"Ins Ins Enter", true, true}, {"Del Enter", true, false}, {"Del Enter", false, false},
     };
     for (const Case& c : cases) {
         flag = c.start;
-        ui.Keys(c.keys);
-        ui.Run([&] {
-            Dialog d(-1, -2, 40, 10, kMessages);
-            d.AddCheckBox(2, 1, 1, flag, "_Hidden files");
-            return d.Process();
-        });
+        RunDialog(c.keys, [&](Dialog& d) { d.AddCheckBox(2, 1, 1, flag, "_Hidden files"); });
         EXPECT_EQ(flag, c.end) << c.keys;
     }
-    Dialog d(-1, -2, 40, 10, kMessages);
-    flag = true;
-    d.AddCheckBox(2, 1, 1, flag, "_Right label");
-    d.AddCheckBox(20, 2, 1, flag, "Left", false);
-    EXPECT_EQ(ui.Text(kLeft + 2, kTop + 1, 16), "[X]  Right label");
-    EXPECT_EQ(ui.Text(kLeft + 14, kTop + 2, 9), "Left  [X]");  // from x - length - 2
-    EXPECT_EQ(ui.Attr(kLeft + 7, kTop + 1), hot_attr(kMessages));
-}
-
-TEST_F(DialogTest, CheckBoxMouseAndAccelerator) {
+    {
+        Dialog d(-1, -2, 40, 10, kMessages);
+        flag = true;
+        d.AddCheckBox(2, 1, 1, flag, "_Right label");
+        d.AddCheckBox(20, 2, 1, flag, "Left", false);
+        EXPECT_EQ(ui.Text(kLeft + 2, kTop + 1, 16), "[X]  Right label");
+        EXPECT_EQ(ui.Text(kLeft + 14, kTop + 2, 9), "Left  [X]");  // from x - length - 2
+        EXPECT_EQ(ui.Attr(kLeft + 7, kTop + 1), hot_attr(kMessages));
+    }
     bool a = false, b = false;
     Westring text;
-    ui.Click(kLeft + 9, kTop + 2);   // on the label of the second box
-    ui.Keys("Alt-f");                // the first box's accelerator: focuses and toggles it
-    ui.Keys("Esc");
     int focus = -1;
-    ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
+    ui.Click(kLeft + 9, kTop + 2);  // on the label of the second box
+    RunDialog("Alt-f Esc", [&](Dialog& d) {  // the first box's accelerator focuses and toggles it
         d.AddStringField(1, 0, 1, text, 20);
         d.AddCheckBox(2, 1, 1, a, "_First");
         d.AddCheckBox(2, 2, 1, b, "_Second");
-        int r = d.Process();
-        focus = d.focus();
-        return r;
-    });
+    }, &focus);
     EXPECT_TRUE(a);
     EXPECT_TRUE(b);
     EXPECT_EQ(focus, 1);
@@ -312,11 +217,11 @@ TEST_F(DialogTest, CheckBoxMouseAndAccelerator) {
 
 TEST_F(DialogTest, ThreeStateCheckBoxCycles) {
     unsigned char state = 0;
-    ui.Keys("Space");
-    ui.Keys("Enter");
+    auto box = [&](Dialog& d) { d.AddCheckBox3S(2, 1, 1, state, "Mixed"); };
+    ui.Keys("Space Enter");
     ui.Run([&] {
         Dialog d(-1, -2, 40, 10, kMessages);
-        d.AddCheckBox3S(2, 1, 1, state, "Mixed");
+        box(d);
         EXPECT_EQ(ui.Text(kLeft + 2, kTop + 1, 3), "[ ]");
         int r = d.Process();
         EXPECT_EQ(ui.Text(kLeft + 2, kTop + 1, 3), "[·]");
@@ -326,42 +231,28 @@ TEST_F(DialogTest, ThreeStateCheckBoxCycles) {
     ui.Keys("Ins Del Enter");
     ui.Run([&] {
         Dialog d(-1, -2, 40, 10, kMessages);
-        d.AddCheckBox3S(2, 1, 1, state, "Mixed");
+        box(d);
         int r = d.Process();
         EXPECT_EQ(ui.Text(kLeft + 2, kTop + 1, 3), "[X]");
         return r;
     });
     EXPECT_EQ(state, 2);  // Ins advanced, Del did nothing
     ui.Click(kLeft + 3, kTop + 1);
-    ui.Keys("Enter");
-    ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
-        d.AddCheckBox3S(2, 1, 1, state, "Mixed");
-        return d.Process();
-    });
+    RunDialog("Enter", box);
     EXPECT_EQ(state, 0);
 }
 
-TEST_F(DialogTest, AnAcceleratorLetterTypesIntoAFocusedFieldAltActivates) {
+TEST_F(DialogTest, AcceleratorLettersTypeIntoAFocusedFieldAltActivates) {
     Westring text;
-    bool flag = false;
-    ui.Keys("h Alt-h Enter");
-    ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
+    bool flag = false, a = false, b = false;
+    RunDialog("h Alt-h Enter", [&](Dialog& d) {
         d.AddStringField(1, 0, 1, text, 20);
         d.AddCheckBox(2, 1, 1, flag, "_Hidden");
-        return d.Process();
     });
     EXPECT_EQ(text, Westring(L"h"));
     EXPECT_TRUE(flag);
-}
-
-TEST_F(DialogTest, SetAcceleratorsGivesLettersByIndex) {
-    Westring text;
-    bool a = false, b = false;
-    ui.Keys("Alt-s Alt-w Enter");
-    ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
+    // SetAccelerators gives letters by index.
+    RunDialog("Alt-s Alt-w Enter", [&](Dialog& d) {
         d.AddStringField(1, 0, 1, text, 20);
         d.AddCheckBox(2, 1, 1, a, "Case Sensitive");
         d.AddCheckBox(2, 2, 1, b, "Whole Word");
@@ -371,62 +262,34 @@ TEST_F(DialogTest, SetAcceleratorsGivesLettersByIndex) {
         EXPECT_EQ(ui.Attr(kLeft + 12, kTop + 1), hot_attr(kMessages));
         EXPECT_EQ(ui.Attr(kLeft + 9, kTop + 1), kMessages);
         EXPECT_EQ(ui.Attr(kLeft + 7, kTop + 2), hot_attr(kMessages));
-        return d.Process();
     });
     EXPECT_TRUE(a);
     EXPECT_TRUE(b);
 }
 
 TEST_F(DialogTest, RightClickActsAsEnterClickOutsideAsEscape) {
-    auto run = [&] {
-        return ui.Run([] {
-            Dialog d(-1, -2, 40, 10, kMessages);
-            d.AddStaticText(1, 1, "text");
-            d.AddOkCancel(-1, -1, 1);
-            return d.Process();
-        });
+    auto build = [](Dialog& d) {
+        d.AddStaticText(1, 1, "text");
+        d.AddOkCancel(-1, -1, 1);
     };
     ui.RightClick(kLeft + 30, kTop + 2);
-    EXPECT_EQ(run(), 13);
+    EXPECT_EQ(RunDialog("", build), 13);
     ui.RightClick(2, 2);  // outside too
-    EXPECT_EQ(run(), 13);
+    EXPECT_EQ(RunDialog("", build), 13);
     ui.Click(2, 2);
-    EXPECT_EQ(run(), 27);
+    EXPECT_EQ(RunDialog("", build), 27);
     // Inside, on nothing: no result; down outside and up inside: none either.
     ui.Click(kLeft + 30, kTop + 2);
     ui.ButtonDown(2, 2);
     ui.ButtonUp(kLeft + 30, kTop + 2);
     ui.ButtonUp(2, 2);  // an up outside without its down outside
-    ui.Keys("Enter");
-    EXPECT_EQ(run(), 13);
-}
-
-TEST_F(DialogTest, PushButtonsByMouse) {
-    static const Dialog::ButtonDef buttons[] = {{'a', "_All"}, {'n', "_None"}, {0, nullptr}};
-    auto run = [&] {
-        return ui.Run([] {
-            Dialog d(-1, -2, 40, 10, kMessages);
-            d.AddPushButtonGroup(2, 2, 1, buttons);  // [ All ] at 2..8, [ None ] at 11..18
-            return d.Process();
-        });
-    };
-    ui.Click(kLeft + 12, kTop + 2);
-    EXPECT_EQ(run(), 'n');
-    ui.ButtonDown(kLeft + 12, kTop + 2);  // down focuses only
-    ui.ButtonUp(kLeft + 30, kTop + 2);
-    ui.Keys("Enter");
-    EXPECT_EQ(run(), 'n');
-    ui.Click(kLeft + 9, kTop + 2);  // between the buttons
-    ui.Keys("Enter");
-    EXPECT_EQ(run(), 'a');
+    EXPECT_EQ(RunDialog("Enter", build), 13);
 }
 
 TEST_F(DialogTest, ProcessWithATimeOutReturnsZeroAndCanBeCalledAgain) {
     ui.AllowIdle(true);
-    Dialog* dialog = nullptr;
     ui.Run([&] {
         Dialog d(-1, -2, 40, 10, kMessages);
-        dialog = &d;
         d.AddOkCancel(-1, -1, 1);
         EXPECT_EQ(d.Process(0), 0);
         EXPECT_EQ(d.Process(20), 0);
@@ -437,7 +300,6 @@ TEST_F(DialogTest, ProcessWithATimeOutReturnsZeroAndCanBeCalledAgain) {
         EXPECT_EQ(d.Process(), 13);  // a new run starts without a result
         return 0;
     });
-    EXPECT_NE(dialog, nullptr);
 }
 
 TEST_F(DialogTest, AFullDialogRefusesMoreElements) {
@@ -451,25 +313,18 @@ TEST_F(DialogTest, AFullDialogRefusesMoreElements) {
     EXPECT_EQ(d.AddPushButtonGroup(0, 0, 1, buttons), -1);
 }
 
-TEST_F(DialogTest, TheDialogRestoresTheScreenAndHidesTheCursor) {
+TEST_F(DialogTest, DialogsRestoreTheScreenNestedInOrderAndHideTheCursor) {
     ui.FillPattern();
     const std::vector<ScreenCell> before = ui.Snapshot();
     console->SetCursorType(15);
     Westring text = L"abc";
-    ui.Keys("Esc");
-    ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
+    RunDialog("Esc", [&](Dialog& d) {
         d.AddStringField(1, 1, 1, text, 20);
         d.AddOkCancel(-1, -1, 1);
-        return d.Process();
     });
     EXPECT_EQ(ui.Snapshot(), before);
     EXPECT_FALSE(ui.CursorShown());
-}
 
-TEST_F(DialogTest, NestedDialogsUnwindInOrder) {
-    ui.FillPattern();
-    const std::vector<ScreenCell> before = ui.Snapshot();
     static const Dialog::ButtonDef buttons[] = {{'m', "_More..."}, {13, "_OK"}, {0, nullptr}};
     ui.Keys("Enter");        // More...
     ui.Keys("Space Enter");  // in the inner dialog
@@ -504,54 +359,37 @@ public:
     GuardedDialog() : Dialog(-1, -2, 40, 10, 0x70) {}
     int refused = -1;
     int changes = 0;
-    bool OnFocusChange(int, int& new_focus) override {
-        if (new_focus == refused) return false;
-        return true;
-    }
+    bool OnFocusChange(int, int& new_focus) override { return new_focus != refused; }
     void PostFocusChange() override { changes++; }
 };
 
 TEST_F(DialogTest, OnFocusChangeCanRefuseAndPostFocusChangeFollows) {
     Westring a, b, c;
-    ui.Keys("Tab Esc");
-    int focus = -1, changes = -1;
-    ui.Run([&] {
-        GuardedDialog d;
-        d.AddStringField(1, 0, 1, a, 10);
-        d.AddStringField(1, 1, 1, b, 10);
-        d.AddStringField(1, 2, 1, c, 10);
-        d.refused = 1;
-        int r = d.Process();
-        focus = d.focus();
-        changes = d.changes;
-        return r;
-    });
-    EXPECT_EQ(focus, 0);  // Tab asked for 1 and was refused
-    EXPECT_EQ(changes, 0);
-    ui.Keys("Tab Tab Esc");
-    ui.Run([&] {
-        GuardedDialog d;
-        d.AddStringField(1, 0, 1, a, 10);
-        d.AddStringField(1, 1, 1, b, 10);
-        d.AddStringField(1, 2, 1, c, 10);
-        int r = d.Process();
-        focus = d.focus();
-        changes = d.changes;
-        return r;
-    });
-    EXPECT_EQ(focus, 2);
-    EXPECT_EQ(changes, 2);
+    for (int refused : {1, -1}) {
+        int focus = -1, changes = -1;
+        ui.Keys(refused == 1 ? "Tab Esc" : "Tab Tab Esc");
+        ui.Run([&] {
+            GuardedDialog d;
+            d.AddStringField(1, 0, 1, a, 10);
+            d.AddStringField(1, 1, 1, b, 10);
+            d.AddStringField(1, 2, 1, c, 10);
+            d.refused = refused;
+            int r = d.Process();
+            focus = d.focus();
+            changes = d.changes;
+            return r;
+        });
+        EXPECT_EQ(focus, refused == 1 ? 0 : 2);  // Tab asked for 1 and was refused
+        EXPECT_EQ(changes, refused == 1 ? 0 : 2);
+    }
 }
 
 TEST_F(DialogTest, ExitKeysEndTheDialogWithTheirKey) {
     Westring text;
-    ui.Keys("a F3");
-    EXPECT_EQ(ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
+    EXPECT_EQ(RunDialog("a F3", [&](Dialog& d) {
         d.AddStringField(1, 0, 1, text, 10);
         d.AddExitKey(KEY_F3);
         d.AddExitKey(KEY_F4);
-        return d.Process();
     }), KEY_F3);
     EXPECT_EQ(text, Westring(L"a"));
 }
@@ -564,56 +402,42 @@ TEST_F(DialogTest, ProgressIndicatorFillsItsShare) {
     struct {
         double fraction;
         const char* bar;
-    } cases[] = {{0, "░░░░░░░░░░"}, {0.09, "░░░░░░░░░░"}, {0.99, "█████████░"},
-                 {1, "██████████"}, {7.5, "██████████"}, {-2, "░░░░░░░░░░"}};
+    } cases[] = {{0, "░░░░░░░░░░"}, {0.09, "░░░░░░░░░░"}, {0.99, "█████████░"}, {1, "██████████"},
+                 {7.5, "██████████"}, {-2, "░░░░░░░░░░"},
+                 {std::numeric_limits<double>::quiet_NaN(), "░░░░░░░░░░"}};  // nothing filled
     for (auto c : cases) {
         fraction = c.fraction;
         d.Draw(index);
         EXPECT_EQ(ui.Text(kLeft + 1, kTop + 1, 10), c.bar) << c.fraction;
     }
-    fraction = std::numeric_limits<double>::quiet_NaN();  // nothing filled
-    d.Draw(index);
-    EXPECT_EQ(ui.Text(kLeft + 1, kTop + 1, 10), "░░░░░░░░░░");
 }
 
 TEST_F(DialogTest, FieldHistoriesAreSavedUnlessCancelled) {
     std::vector<std::pair<int, std::string>> written;
     static std::vector<std::pair<int, std::string>>* sink;
     sink = &written;
-    field_history_added = [](int index, const Westring& value) {
-        sink->push_back({index, value.ToUTF8().c_str()});
+    field_history_added = [](int index, const Westring& value) { sink->push_back({index, value.ToUTF8().c_str()}); };
+    Westring text;
+    auto run = [&](const wchar_t* value, const char* keys) {
+        text = value;
+        RunDialog(keys, [&](Dialog& d) { d.AddStringField(1, 0, 1, text, 20, -1, 3); });
     };
-    Westring text = L"first";
-    auto run = [&](const char* keys) {
-        ui.Keys(keys);
-        ui.Run([&] {
-            Dialog d(-1, -2, 40, 10, kMessages);
-            d.AddStringField(1, 0, 1, text, 20, -1, 3);
-            return d.Process();
-        });
-    };
-    run("Enter");
-    run("Tab Esc");
-    text = L"second";
-    run("Enter");
-    text = L"FIRST";  // equal ignoring case: moves to the end, written as typed
-    run("Enter");
-    text = L"";  // empty values are not kept
-    run("Enter");
+    run(L"first", "Enter");
+    run(L"first", "Tab Esc");
+    run(L"second", "Enter");
+    run(L"FIRST", "Enter");  // equal ignoring case: moves to the end, written as typed
+    run(L"", "Enter");       // empty values are not kept
     WestringStore& history = Dialog::FieldHistory[3];
     ASSERT_EQ(history.count(), 2);
     EXPECT_EQ(std::string(history[0]->ToUTF8().c_str()), "second");
     EXPECT_EQ(std::string(history[1]->ToUTF8().c_str()), "FIRST");
     EXPECT_EQ(written, (std::vector<std::pair<int, std::string>>{{3, "first"}, {3, "second"}, {3, "FIRST"}}));
-}
 
-TEST_F(DialogTest, AddFieldHistKeepsEachValueOnceAndIgnoresBadIndexes) {
+    // Each value once, bad indexes ignored.
+    for (int bad : {-1, 12, 13}) AddFieldHist(L"x", bad, true);
     AddFieldHist(L"a", 0, true);
     AddFieldHist(L"b", 0, true);
     AddFieldHist(L"A", 0, true);
-    AddFieldHist(L"x", -1, true);
-    AddFieldHist(L"x", 12, true);
-    AddFieldHist(L"x", 13, true);
     ASSERT_EQ(Dialog::FieldHistory[0].count(), 2);
     EXPECT_EQ(*Dialog::FieldHistory[0][0], Westring(L"b"));
     EXPECT_TRUE(std::wcscmp(Dialog::FieldHistory[0][1]->c_str(), L"A") == 0);
@@ -672,32 +496,24 @@ TEST_F(DialogTest, ColourDialogLayout) {
     EXPECT_EQ(screen.Attr(26, 3), colours[CLR_MESSAGES]);
 }
 
-TEST_F(DialogTest, ColourDialogCancelRestoresEveryColour) {
+TEST_F(DialogTest, ColourDialogCancelRestoresConfirmKeeps) {
     unsigned char before[COLOUR_ITEMS];
     std::copy(colours, colours + COLOUR_ITEMS, before);
     ui.Keys("f f b Down B Down F Esc");
-    int result = ui.Run([] { return change_colours(); });
-    EXPECT_EQ(result, -1);
+    EXPECT_EQ(ui.Run([] { return change_colours(); }), -1);
     EXPECT_TRUE(std::equal(colours, colours + COLOUR_ITEMS, before));
-}
 
-TEST_F(DialogTest, ColourDialogConfirmedKeepsChangesAndClearsTheQuickKeyBackground) {
     ui.Keys("f f b Down B Enter");
-    int result = ui.Run([] { return change_colours(); });
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ui.Run([] { return change_colours(); }), 0);
     EXPECT_EQ(colours[CLR_PANEL], 0x2D);      // 0x1B: foreground +2, background +1
     EXPECT_EQ(colours[CLR_HIGHLIGHT], 0x20);  // 0x30: background -1
     EXPECT_EQ(colours[CLR_MENU_QUICK_KEY], 0x0E);
+    // Confirming clears the quick key's background; the steps wrap around.
     colours[CLR_MENU_QUICK_KEY] = 0x5E;
-    ui.Keys("Enter");
-    ui.Run([] { return change_colours(); });
-    EXPECT_EQ(colours[CLR_MENU_QUICK_KEY], 0x0E);
-}
-
-TEST_F(DialogTest, ColourStepsWrapAround) {
     colours[CLR_PANEL] = 0xF0;
     ui.Keys("F b Enter");  // foreground 0 -> 15, background 15 -> 0
     ui.Run([] { return change_colours(); });
+    EXPECT_EQ(colours[CLR_MENU_QUICK_KEY], 0x0E);
     EXPECT_EQ(colours[CLR_PANEL], 0x0F);
 }
 

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "console/toolkitlock.h"
@@ -36,7 +37,7 @@ void count_clock() { clock_updates++; }
 
 }  // namespace
 
-TEST(EventQueue, FirstInFirstOut) {
+TEST(EventQueue, FirstInFirstOutAndFreedWithTheQueue) {
     CConsole::CEventQueue queue;
     EXPECT_EQ(queue.Length(), 0);
     EXPECT_EQ(queue.Get(0), nullptr);
@@ -51,21 +52,13 @@ TEST(EventQueue, FirstInFirstOut) {
     EXPECT_EQ(queue.Get(0), nullptr);
     queue.Add(nullptr);  // ignored
     EXPECT_EQ(queue.Length(), 0);
-}
-
-TEST(EventQueue, ShortTimeOutOnAnEmptyQueueReturnsNothing) {
-    CConsole::CEventQueue queue;
-    EXPECT_EQ(queue.Get(20), nullptr);
+    EXPECT_EQ(queue.Get(20), nullptr);  // a short time-out on an empty queue
     // A stale arrival (an event taken without waiting) does not make a later wait return early empty-handed.
     queue.Add(new TEvent(key_event(1)));
     delete queue.Get(0);
     EXPECT_EQ(queue.Get(20), nullptr);
-}
-
-TEST(EventQueue, EventsLeftQueuedAreFreedWithTheQueue) {
-    auto* queue = new CConsole::CEventQueue;
-    for (int i = 0; i < 100; i++) queue->Add(new TEvent(key_event(i)));
-    delete queue;  // the leak checker of the sanitizer build watches this
+    for (int i = 0; i < 100; i++) queue.Add(new TEvent(key_event(i)));
+    // Left queued: freed with the queue (the leak checker of the sanitizer build watches this).
 }
 
 TEST(EventQueue, ProducerAndConsumerLoseNothingAndKeepOrder) {
@@ -126,7 +119,7 @@ TEST(EventQueue, TwoReadersShareTheEventsWithoutLoss) {
 
 // ---------------------------------------------------------------- through the console
 
-TEST(GetEvent, TimeOutZeroNeverWaits) {
+TEST(GetEvent, TimeOutZeroNeverWaitsAndRefreshesTheClock) {
     CHeadlessConsole hc;
     TEvent e;
     EXPECT_FALSE(console->GetEvent(e, 0));
@@ -137,10 +130,6 @@ TEST(GetEvent, TimeOutZeroNeverWaits) {
     ASSERT_TRUE(console->GetEvent(e, 0));
     EXPECT_EQ(e.key, 'a');
     EXPECT_FALSE(CheckEvent());
-}
-
-TEST(Getkey, TimeOutZeroOnAnEmptyQueue) {
-    CHeadlessConsole hc;
     clock_updates = 0;
     console_hooks.update_clock = count_clock;
     _MEVENT record;
@@ -255,12 +244,11 @@ TEST(ConvertMouseEvent, KindsForEachEventAndButton) {
 }
 
 TEST(ToTEventShift, ToolkitBitsToEventBits) {
-    EXPECT_EQ(ToTEventShift(0), 0);
-    EXPECT_EQ(ToTEventShift(0x8), TEvent::Alt);
-    EXPECT_EQ(ToTEventShift(0x4), TEvent::Ctrl);
-    EXPECT_EQ(ToTEventShift(0x1), TEvent::Shift);
-    EXPECT_EQ(ToTEventShift(0x10), 8);
-    EXPECT_EQ(ToTEventShift(0x1 | 0x4 | 0x8 | 0x10 | 0x2 | 0x100), 15);  // Caps Lock and buttons ignored
+    const std::pair<unsigned, int> cases[] = {
+        {0, 0}, {0x8, TEvent::Alt}, {0x4, TEvent::Ctrl}, {0x1, TEvent::Shift}, {0x10, 8},
+        {0x1 | 0x4 | 0x8 | 0x10 | 0x2 | 0x100, 15},  // Caps Lock and buttons ignored
+    };
+    for (const auto& c : cases) EXPECT_EQ(ToTEventShift(c.first), c.second) << c.first;
 }
 
 TEST(CheckEsc, ConsumesWhateverWasWaiting) {

@@ -74,60 +74,33 @@ const std::vector<Row>& rows() {
             {"KP_Delete", KP_Delete, {0x10053, 0, 0x10093, 0, 0, 0}},
             {"KP_Decimal", KP_Decimal, {0, 0x30053, 0, 0, 0, 0}},
             // Character keys with Ctrl or Alt.
-            {"a", 'a', {0, 0, 0x01, 0x1001E, 0, 0}},
-            {"b", 'b', {0, 0, 0x02, 0x10030, 0, 0}},
-            {"c", 'c', {0, 0, 0x03, 0x1002E, 0, 0}},
-            {"d", 'd', {0, 0, 0x04, 0x10020, 0, 0}},
-            {"e", 'e', {0, 0, 0x05, 0x10012, 0, 0}},
-            {"f", 'f', {0, 0, 0x06, 0x10021, 0x20006, 0}},
-            {"g", 'g', {0, 0, 0x07, 0x10022, 0, 0}},
-            {"h", 'h', {0, 0, 0x08, 0x10023, 0, 0}},
-            {"i", 'i', {0, 0, 0x10102, 0x10017, 0, 0}},
-            {"j", 'j', {0, 0, 0x0A, 0x10024, 0x2000A, 0}},
-            {"k", 'k', {0, 0, 0x0B, 0x10025, 0, 0}},
-            {"l", 'l', {0, 0, 0x0C, 0x10026, 0, 0}},
-            {"m", 'm', {0, 0, 0x10103, 0x10032, 0x30103, 0}},
-            {"n", 'n', {0, 0, 0x0E, 0x10031, 0, 0}},
-            {"o", 'o', {0, 0, 0x0F, 0x10018, 0, 0}},
-            {"p", 'p', {0, 0, 0x10, 0x10019, 0, 0}},
-            {"q", 'q', {0, 0, 0x11, 0x10010, 0, 0}},
-            {"r", 'r', {0, 0, 0x12, 0x10013, 0, 0}},
-            {"s", 's', {0, 0, 0x13, 0x1001F, 0, 0}},
-            {"t", 't', {0, 0, 0x14, 0x10014, 0x20014, 0}},
-            {"u", 'u', {0, 0, 0x15, 0x10016, 0, 0}},
-            {"v", 'v', {0, 0, 0x16, 0x1002F, 0, 0}},
-            {"w", 'w', {0, 0, 0x17, 0x10011, 0, 0}},
-            {"x", 'x', {0, 0, 0x18, 0x1002D, 0, 0}},
-            {"y", 'y', {0, 0, 0x19, 0x10015, 0x20019, 0}},
-            {"z", 'z', {0, 0, 0x1A, 0x1002C, 0, 0}},
-            {"0", '0', {0, 0, 0, 0x10081, 0, 0}},
-            {"backslash", '\\', {0, 0, 0x1C, 0x1002B, 0, 0}},
-            {"bar", '|', {0, 0, 0, 0, 0x2001C, 0}},
-            {"[", '[', {0, 0, 0x1B, 0x1001A, 0, 0}},
-            {"]", ']', {0, 0, 0x1D, 0x1001B, 0, 0}},
-            {"{", '{', {0, 0, 0, 0, 0, 0x3001A}},
-            {"}", '}', {0, 0, 0, 0, 0, 0x3001B}},
-            {"-", '-', {0, 0, 0x1F, 0x10082, 0, 0}},
-            {"=", '=', {0, 0, 0, 0x10083, 0, 0}},
-            {"_", '_', {0, 0, 0, 0, 0, 0x30082}},
-            {"+", '+', {0, 0, 0, 0, 0, 0x30083}},
-            {";", ';', {0, 0, 0, 0x10027, 0, 0}},
-            {"'", '\'', {0, 0, 0, 0x10028, 0x2001C, 0x10028}},
-            {":", ':', {0, 0, 0, 0, 0, 0x30027}},
-            {"\"", '"', {0, 0, 0, 0, 0, 0x30028}},
-            {".", '.', {0, 0, 0, 0x10034, 0, 0}},
-            {",", ',', {0, 0, 0, 0x10033, 0, 0}},
-            {"#", '#', {0, 0, 0x1C, 0x3007A, 0, 0x3007A}},
-            {"space", ' ', {0, 0, 0x20, 0, 0, 0}},
-            {"!", '!', {0, 0, 0, 0, 0, 0x30078}},
-            {"@", '@', {0, 0, 0, 0, 0, 0x30079}},
-            {"$", '$', {0, 0, 0, 0, 0, 0x3007B}},
-            {"%", '%', {0, 0, 0, 0, 0, 0x3007C}},
-            {"^", '^', {0, 0, 0, 0, 0, 0x3007D}},
-            {"&", '&', {0, 0, 0, 0, 0, 0x3007E}},
-            {"(", '(', {0, 0, 0, 0, 0, 0x30080}},
-            {")", ')', {0, 0, 0, 0, 0, 0x30081}},
-            {"~", '~', {0, 0, 0, 0, 0, 0x10029}},
+            {"a", 'a', {0, 0, 0x01, 0x1001E, 0, 0}}, {"b", 'b', {0, 0, 0x02, 0x10030, 0, 0}},
+            {"c", 'c', {0, 0, 0x03, 0x1002E, 0, 0}}, {"d", 'd', {0, 0, 0x04, 0x10020, 0, 0}},
+            {"e", 'e', {0, 0, 0x05, 0x10012, 0, 0}}, {"f", 'f', {0, 0, 0x06, 0x10021, 0x20006, 0}},
+            {"g", 'g', {0, 0, 0x07, 0x10022, 0, 0}}, {"h", 'h', {0, 0, 0x08, 0x10023, 0, 0}},
+            {"i", 'i', {0, 0, 0x10102, 0x10017, 0, 0}}, {"j", 'j', {0, 0, 0x0A, 0x10024, 0x2000A, 0}},
+            {"k", 'k', {0, 0, 0x0B, 0x10025, 0, 0}}, {"l", 'l', {0, 0, 0x0C, 0x10026, 0, 0}},
+            {"m", 'm', {0, 0, 0x10103, 0x10032, 0x30103, 0}}, {"n", 'n', {0, 0, 0x0E, 0x10031, 0, 0}},
+            {"o", 'o', {0, 0, 0x0F, 0x10018, 0, 0}}, {"p", 'p', {0, 0, 0x10, 0x10019, 0, 0}},
+            {"q", 'q', {0, 0, 0x11, 0x10010, 0, 0}}, {"r", 'r', {0, 0, 0x12, 0x10013, 0, 0}},
+            {"s", 's', {0, 0, 0x13, 0x1001F, 0, 0}}, {"t", 't', {0, 0, 0x14, 0x10014, 0x20014, 0}},
+            {"u", 'u', {0, 0, 0x15, 0x10016, 0, 0}}, {"v", 'v', {0, 0, 0x16, 0x1002F, 0, 0}},
+            {"w", 'w', {0, 0, 0x17, 0x10011, 0, 0}}, {"x", 'x', {0, 0, 0x18, 0x1002D, 0, 0}},
+            {"y", 'y', {0, 0, 0x19, 0x10015, 0x20019, 0}}, {"z", 'z', {0, 0, 0x1A, 0x1002C, 0, 0}},
+            {"0", '0', {0, 0, 0, 0x10081, 0, 0}}, {"backslash", '\\', {0, 0, 0x1C, 0x1002B, 0, 0}},
+            {"bar", '|', {0, 0, 0, 0, 0x2001C, 0}}, {"[", '[', {0, 0, 0x1B, 0x1001A, 0, 0}},
+            {"]", ']', {0, 0, 0x1D, 0x1001B, 0, 0}}, {"{", '{', {0, 0, 0, 0, 0, 0x3001A}},
+            {"}", '}', {0, 0, 0, 0, 0, 0x3001B}}, {"-", '-', {0, 0, 0x1F, 0x10082, 0, 0}},
+            {"=", '=', {0, 0, 0, 0x10083, 0, 0}}, {"_", '_', {0, 0, 0, 0, 0, 0x30082}},
+            {"+", '+', {0, 0, 0, 0, 0, 0x30083}}, {";", ';', {0, 0, 0, 0x10027, 0, 0}},
+            {"'", '\'', {0, 0, 0, 0x10028, 0x2001C, 0x10028}}, {":", ':', {0, 0, 0, 0, 0, 0x30027}},
+            {"\"", '"', {0, 0, 0, 0, 0, 0x30028}}, {".", '.', {0, 0, 0, 0x10034, 0, 0}},
+            {",", ',', {0, 0, 0, 0x10033, 0, 0}}, {"#", '#', {0, 0, 0x1C, 0x3007A, 0, 0x3007A}},
+            {"space", ' ', {0, 0, 0x20, 0, 0, 0}}, {"!", '!', {0, 0, 0, 0, 0, 0x30078}},
+            {"@", '@', {0, 0, 0, 0, 0, 0x30079}}, {"$", '$', {0, 0, 0, 0, 0, 0x3007B}},
+            {"%", '%', {0, 0, 0, 0, 0, 0x3007C}}, {"^", '^', {0, 0, 0, 0, 0, 0x3007D}},
+            {"&", '&', {0, 0, 0, 0, 0, 0x3007E}}, {"(", '(', {0, 0, 0, 0, 0, 0x30080}},
+            {")", ')', {0, 0, 0, 0, 0, 0x30081}}, {"~", '~', {0, 0, 0, 0, 0, 0x10029}},
         };
         // Alt with the digits 1-9.
         static const char* digit_names[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
@@ -195,16 +168,12 @@ TEST(KeyTable, TranslateKeyGivesEveryCellOfTheTables) {
         for (unsigned state = 0; state < 16; state++) EXPECT_EQ(TranslateKey(key, state, 0, unicode), KEY_SHIFTSTATE);
 }
 
-TEST(KeyTable, UpperCaseLettersAreLowered) {
+TEST(KeyTable, UpperCaseLettersAndTopRowDigits) {
     int unicode = 0;
     EXPECT_EQ(TranslateKey('F', kShift | kCtrl, 0, unicode), 0x20006);
     EXPECT_EQ(TranslateKey('X', kAlt, 0, unicode), 0x1002D);
     EXPECT_EQ(unicode, 'x');  // the lowered symbol's character
     EXPECT_EQ(TranslateKey('M', kShift | kCtrl, 0, unicode), 0x30103);
-}
-
-TEST(KeyTable, CtrlWithTheTopDigitRowGivesTheSymbol) {
-    int unicode = 0;
     for (int d = 0; d <= 9; d++) {
         int hardware = d == 0 ? 19 : 9 + d;  // 1 is key code 10 ... 0 is 19
         EXPECT_EQ(TranslateKey('0' + d, kCtrl, hardware, unicode), '0' + d);
@@ -218,7 +187,7 @@ TEST(KeyTable, CtrlWithTheTopDigitRowGivesTheSymbol) {
     EXPECT_EQ(unicode, '1');
 }
 
-TEST(KeyTable, UnicodeOnlyWithAlt) {
+TEST(KeyTable, UnicodeOnlyWithAltAndTheKeyHelpers) {
     int unicode = -1;
     TranslateKey('q', 0, 0, unicode);
     EXPECT_EQ(unicode, 0);
@@ -232,9 +201,7 @@ TEST(KeyTable, UnicodeOnlyWithAlt) {
     EXPECT_EQ(unicode, '7');
     TranslateKey(F1, kAlt, 0, unicode);
     EXPECT_EQ(unicode, 0);
-}
 
-TEST(KeyTable, CtrlAndAltKeyHelpers) {
     EXPECT_EQ(ctrl_key('a'), 0x01);
     EXPECT_EQ(ctrl_key('H'), 0x08);
     EXPECT_EQ(ctrl_key('i'), 0x10102);
@@ -266,17 +233,4 @@ TEST(KeyTable, ConsoleQueuesEveryCodeWithItsShiftState) {
         }
     }
     EXPECT_EQ(console->GetEventQueueLen(), 0);
-}
-
-TEST(KeyTable, DistinctCodesForLookAlikeKeys) {
-    int unicode = 0;
-    EXPECT_EQ(TranslateKey(BackSpace, 0, 0, unicode), 0x10101);
-    EXPECT_EQ(TranslateKey('h', kCtrl, 0, unicode), 0x08);
-    EXPECT_EQ(TranslateKey(Tab, 0, 0, unicode), 0x09);
-    EXPECT_EQ(TranslateKey('i', kCtrl, 0, unicode), 0x10102);
-    EXPECT_EQ(TranslateKey(Return, 0, 0, unicode), 0x0D);
-    EXPECT_EQ(TranslateKey('m', kCtrl, 0, unicode), 0x10103);
-    EXPECT_EQ(TranslateKey(Return, kShift, 0, unicode), 0x0D);  // Shift-Enter is Enter
-    EXPECT_EQ(TranslateKey(ISO_Left_Tab, kShift, 0, unicode), KEY_SHIFT_TAB);
-    EXPECT_EQ(TranslateKey(Tab, kShift, 0, unicode), 0);
 }

@@ -16,28 +16,21 @@ protected:
 
 }  // namespace
 
-TEST_F(MessageBoxTest, EnterAndEscapeGiveOkAndCancel) {
-    ui.Keys("Enter");
-    EXPECT_EQ(Show(L"Delete it?", L"/tmp/x", MB_OKCANCEL), 'y');
-    ui.Keys("Esc");
-    EXPECT_EQ(Show(L"Delete it?", L"/tmp/x", MB_OKCANCEL), 27);
-}
-
-TEST_F(MessageBoxTest, ButtonKeysOfEachStyle) {
-    ui.Keys("r");
-    EXPECT_EQ(Show(L"Read error", L"f", MB_RETRY), 'r');
-    ui.Keys("s");
-    EXPECT_EQ(Show(L"Read error", L"f", MB_RETRY), 's');
-    ui.Keys("a");
-    EXPECT_EQ(Show(L"Overwrite?", L"f", MB_SKIPALL), 'a');
-    ui.Keys("e");
-    EXPECT_EQ(Show(L"Overwrite?", L"f", MB_SKIPALL), 'e');
-    ui.Keys("D");
-    EXPECT_EQ(Show(L"Overwrite?", L"f", MB_SKIPALLOLDER), 'd');
-    ui.Keys("o");
-    EXPECT_EQ(Show(L"Overwrite?", L"f", MB_SKIPALL), 'y');
-    ui.Keys("Right Right Right Right Right Enter");
-    EXPECT_EQ(Show(L"Overwrite?", L"f", MB_SKIPALLOLDER), 'd');
+TEST_F(MessageBoxTest, KeysOfEachStyle) {
+    struct {
+        const char* keys;
+        int flags, result;
+    } cases[] = {
+        {"Enter", MB_OKCANCEL, 'y'}, {"Esc", MB_OKCANCEL, 27}, {"r", MB_RETRY, 'r'}, {"s", MB_RETRY, 's'},
+        {"a", MB_SKIPALL, 'a'}, {"e", MB_SKIPALL, 'e'}, {"D", MB_SKIPALLOLDER, 'd'}, {"o", MB_SKIPALL, 'y'},
+        {"Right Right Right Right Right Enter", MB_SKIPALLOLDER, 'd'},
+    };
+    for (auto c : cases) {
+        ui.Keys(c.keys);
+        EXPECT_EQ(Show(L"Overwrite?", L"/tmp/x", c.flags), c.result) << c.keys;
+    }
+    ui.RawKey(KEY_QUIT);  // closing the window cancels
+    EXPECT_EQ(Show(L"Quit?", L"", MB_OKCANCEL), 27);
 }
 
 TEST_F(MessageBoxTest, LayoutIsCentredWithTitleAndButtons) {
@@ -70,9 +63,4 @@ TEST_F(MessageBoxTest, LongMessagesWrapAndLongTitlesCollapse) {
     EXPECT_TRUE(s.Find("/very/...")) << s.Dump();
     // Nothing is written past the screen width less the box's margins.
     for (int row = 0; row < s.rows; row++) EXPECT_EQ(s.Char(0, row), L' ') << s.Dump();
-}
-
-TEST_F(MessageBoxTest, ClosingTheWindowCancels) {
-    ui.RawKey(KEY_QUIT);
-    EXPECT_EQ(Show(L"Quit?", L"", MB_OKCANCEL), 27);
 }

@@ -14,21 +14,13 @@ TEST(UiTestKeys, NamesGiveTheProgramsKeyCodes) {
         const char* name;
         int code;
     } cases[] = {
-        {"Enter", KEY_ENTER},         {"Esc", KEY_ESC},
-        {"Tab", KEY_TAB},             {"Shift-Tab", KEY_SHIFT_TAB},
-        {"F10", KEY_F10},             {"Shift-F6", KEY_SHIFT_F6},
-        {"Alt-F7", KEY_ALT_F7},       {"Ctrl-Shift-F1", 0x3005E},
-        {"Ctrl-Left", KEY_CTRL_LEFT}, {"Ctrl-Shift-Left", 0x30073},
-        {"Shift-Home", KEY_SHIFT_HOME}, {"Grey +", KEY_GREY_PLUS},
-        {"Grey -", KEY_GREY_MINUS},   {"Grey *", KEY_GREY_STAR},
-        {"Alt-x", 0x1002D},           {"Ctrl-v", 0x16},
-        {"Ctrl-1", '1'},              {"Alt-1", 0x10078},
-        {"BackSpace", KEY_BACKSPACE}, {"Ctrl-BackSpace", KEY_CTRL_BACKSPACE},
-        {"Del", KEY_DEL},             {"Ctrl-Del", KEY_CTRL_DEL},
-        {"Shift-Ins", KEY_SHIFT_INS}, {"PgDn", KEY_PGDN},
-        {"Alt-Down", KEY_ALT_DOWN},   {"Space", ' '},
-        {"a", 'a'},                   {"#", '#'},
-        {"é", 0xE9},                  {"Shift-a", 'A'},
+        {"Enter", KEY_ENTER}, {"Esc", KEY_ESC}, {"Tab", KEY_TAB}, {"Shift-Tab", KEY_SHIFT_TAB}, {"F10", KEY_F10},
+        {"Shift-F6", KEY_SHIFT_F6}, {"Alt-F7", KEY_ALT_F7}, {"Ctrl-Shift-F1", 0x3005E}, {"Ctrl-Left", KEY_CTRL_LEFT},
+        {"Ctrl-Shift-Left", 0x30073}, {"Shift-Home", KEY_SHIFT_HOME}, {"Grey +", KEY_GREY_PLUS},
+        {"Grey -", KEY_GREY_MINUS}, {"Grey *", KEY_GREY_STAR}, {"Alt-x", 0x1002D}, {"Ctrl-v", 0x16}, {"Ctrl-1", '1'},
+        {"Alt-1", 0x10078}, {"BackSpace", KEY_BACKSPACE}, {"Ctrl-BackSpace", KEY_CTRL_BACKSPACE}, {"Del", KEY_DEL},
+        {"Ctrl-Del", KEY_CTRL_DEL}, {"Shift-Ins", KEY_SHIFT_INS}, {"PgDn", KEY_PGDN}, {"Alt-Down", KEY_ALT_DOWN},
+        {"Space", ' '}, {"a", 'a'}, {"#", '#'}, {"é", 0xE9}, {"Shift-a", 'A'},
     };
     for (const auto& c : cases) EXPECT_EQ(CUiTest::KeyCode(c.name), c.code) << c.name;
     EXPECT_EQ(CUiTest::KeyCode("NoSuchKey"), 0);

@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(WordChars, WideCharacters) {
+TEST(WordChars, WideCharactersAndBytes) {
     const wchar_t words[] = {L'0', L'9', L'A', L'Z', L'_', L'a', L'z', 0xAF, 0xB5, 0xC0, 0xD6, 0xD8,
                              0xF6, 0xF8, 0x2C6, 0x3B1 /* alpha */, 0x416 /* Zhe */, 0x5D0 /* alef */,
                              0x4E2D /* CJK */, 0x0301 /* combining acute */, 0xFF21 /* fullwidth A */};
@@ -18,9 +18,6 @@ TEST(WordChars, WideCharacters) {
                               0xAA, 0xB2, 0xD7 /* times */, 0xF7 /* divide */, 0x2000, 0x2022, 0x3000,
                               0xFFFF, 0x10000, 0x1F600, static_cast<wchar_t>(-1)};
     for (wchar_t c : others) EXPECT_FALSE(iswordchar(c)) << std::hex << int(c);
-}
-
-TEST(WordChars, Bytes) {
     for (int b = 0; b < 256; b++) {
         char c = static_cast<char>(b);
         bool want = b == '_' || (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
@@ -65,7 +62,7 @@ TEST(WordMoves, PreviousAndNextWordStart) {
     }
 }
 
-TEST(WordMoves, Deletions) {
+TEST(WordMoves, DeletionsAndAVeryLongWord) {
     Westring text = L"one two three";
     EXPECT_EQ(DeleteWordLeft(text, 13), 8);
     EXPECT_EQ(text, Westring(L"one two "));
@@ -82,11 +79,7 @@ TEST(WordMoves, Deletions) {
     DeleteWordRight(text, 50);  // past the end: nothing
     EXPECT_EQ(DeleteWordLeft(text, -5), 0);
     EXPECT_STREQ(text.ToUTF8().c_str(), "two");
-}
-
-TEST(WordMoves, AVeryLongWord) {
-    std::wstring big(3 << 20, L'w');
-    Westring text(big.c_str());
+    text = std::wstring(3 << 20, L'w').c_str();  // a very long word
     EXPECT_EQ(WordRight(text.c_str(), true), 3 << 20);
     EXPECT_EQ(PrevWordStart(text, 3 << 20), 0);
     DeleteWordLeft(text, 1 << 20);

@@ -2,7 +2,6 @@
 // the directory left, straight to a directory, and the histories it keeps.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -16,19 +15,23 @@ namespace {
 
 std::string narrow(const Westring& s) { return s.ToUTF8().c_str(); }
 
+std::string Cwd() {
+    char buffer[4096];
+    return getcwd(buffer, sizeof buffer) ? buffer : "";
+}
+
+// The left panel on a directory of ".." , sub, zz_last and file100 to file129.
 class ChdirTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char buffer[4096];
-        if (getcwd(buffer, sizeof buffer)) saved_cwd_ = buffer;
+        saved_cwd_ = Cwd();
         saved_config_ = config;
         config.Hidden = true;
         DirectoryHistory.DestroyAll();
         for (int i = 0; i < 30; i++) dir_.Write("file" + std::to_string(100 + i), "");
-        mkdir((dir_ / "sub").c_str(), 0755);
-        mkdir((dir_ / "zz_last").c_str(), 0755);
+        dir_.MakeDir("sub");
+        dir_.MakeDir("zz_last");
         dir_.Write("sub/inner", "");
-        panel_ = panel_base;
         panel_->dir = Westring(dir_.path().c_str());
         panel_->visible = 1;
         panel_->type = PANEL_FILES;
@@ -49,21 +52,16 @@ protected:
         entry* e = panel_->CurrentEntry();
         return e ? narrow(e->name) : std::string();
     }
-    static std::string Cwd() {
-        char buffer[4096];
-        return getcwd(buffer, sizeof buffer) ? buffer : "";
-    }
+    void Change(const wchar_t* name, int top = -1, int cur = -1) { change_dir(panel_base, 0, name, 0, top, cur); }
 
     CTempDir dir_;
-    PANEL* panel_ = nullptr;
+    PANEL* panel_ = panel_base;
     CONFIG saved_config_;
     std::string saved_cwd_;
 };
 
 TEST_F(ChdirTest, IntoASubdirectoryAndBackUpOntoIt) {
-    panel_->read_pos[0] = 0;
-    panel_->read_pos[1] = 0;
-    change_dir(panel_base, 0, L"sub", 0, -1, -1);
+    Change(L"sub");
     EXPECT_EQ(narrow(panel_->dir), dir_ / "sub");
     EXPECT_EQ(panel_->top + panel_->cur, 0);
     EXPECT_EQ(narrow(panel_->prev_dir), dir_.path());
@@ -71,14 +69,13 @@ TEST_F(ChdirTest, IntoASubdirectoryAndBackUpOntoIt) {
     ASSERT_EQ(DirectoryHistory.count(), 1);
     EXPECT_EQ(narrow(*DirectoryHistory[0]), dir_.path());
 
-    change_dir(panel_base, 0, L"..", 0, -1, -1);
+    Change(L"..");
     EXPECT_EQ(narrow(panel_->dir), dir_.path());
     EXPECT_EQ(CursorName(), "sub");
     EXPECT_EQ(Cwd(), dir_.path());
-}
 
-TEST_F(ChdirTest, GoingUpScrollsSoThatTheDirectoryLeftIsOnThePage) {
-    change_dir(panel_base, 0, L"zz_last", 0, -1, -1);  // sorted after every file? no: directories come first
+    // up_dir puts the directory left on the page.
+    Change(L"zz_last");
     up_dir(panel_);
     EXPECT_EQ(CursorName(), "zz_last");
     EXPECT_GE(panel_->cur, 0);
@@ -87,31 +84,28 @@ TEST_F(ChdirTest, GoingUpScrollsSoThatTheDirectoryLeftIsOnThePage) {
 
 TEST_F(ChdirTest, GoingUpRestoresTheRememberedTop) {
     panel_->page_size = 5;
-    // A long list: "..", sub, zz_last, file100 ... Put the page further down first.
     panel_->top = 2;
-    panel_->cur = 0;  // the cursor on zz_last, index 2
+    panel_->cur = 0;
     ASSERT_EQ(CursorName(), "zz_last");
-    change_dir(panel_base, 0, L"zz_last", 0, -1, -1);
-    change_dir(panel_base, 0, L"..", 0, -1, -1);
+    Change(L"zz_last");
+    Change(L"..");
     EXPECT_EQ(panel_->top, 2);
     EXPECT_EQ(CursorName(), "zz_last");
 }
 
-TEST_F(ChdirTest, UpFromTheRootDoesNothing) {
+TEST_F(ChdirTest, UpFromTheRootDoesNothingAndTopAndCursorCanBeGiven) {
+    Change(L"", 5, 3);  // a re-read with a position
+    EXPECT_EQ(panel_->top, 5);
+    EXPECT_EQ(panel_->cur, 3);
+    Change(L"", 1000, 3);  // past the end: the top
+    EXPECT_EQ(panel_->top, 0);
+
     panel_->dir = L"/";
     read_panel(panel_);
     int files = panel_->num_files;
     up_dir(panel_);
     EXPECT_EQ(narrow(panel_->dir), "/");
     EXPECT_EQ(panel_->num_files, files);
-}
-
-TEST_F(ChdirTest, TopAndCursorCanBeGiven) {
-    change_dir(panel_base, 0, L"", 0, 5, 3);  // a re-read with a position
-    EXPECT_EQ(panel_->top, 5);
-    EXPECT_EQ(panel_->cur, 3);
-    change_dir(panel_base, 0, L"", 0, 1000, 3);  // past the end: the top
-    EXPECT_EQ(panel_->top, 0);
 }
 
 TEST_F(ChdirTest, GotoDirectoryChecksTheDirectoryFirst) {
@@ -132,15 +126,11 @@ TEST_F(ChdirTest, GotoDirectoryChecksTheDirectoryFirst) {
 
 TEST(DirectoryHistory, NewestLastEachOnceAtMost100) {
     DirectoryHistory.DestroyAll();
-    AddDirectoryHistory(L"/a");
-    AddDirectoryHistory(L"/b");
-    AddDirectoryHistory(L"/a");
-    AddDirectoryHistory(Westring());
+    for (const wchar_t* dir : {L"/a", L"/b", L"/a", L""}) AddDirectoryHistory(dir);
     ASSERT_EQ(DirectoryHistory.count(), 2);
     EXPECT_EQ(narrow(*DirectoryHistory[0]), "/b");
     EXPECT_EQ(narrow(*DirectoryHistory[1]), "/a");
-    // Case matters for file names.
-    AddDirectoryHistory(L"/A");
+    AddDirectoryHistory(L"/A");  // case matters for file names
     EXPECT_EQ(DirectoryHistory.count(), 3);
     for (int i = 0; i < 150; i++) AddDirectoryHistory(Westring(("/d" + std::to_string(i)).c_str()));
     EXPECT_EQ(DirectoryHistory.count(), kMaxDirectoryHistory);

@@ -101,9 +101,7 @@ TEST_F(EnvironmentTest, BlockFlattensNearestFirstAndDropsEmptyValues) {
     root.Set("LATER", "yes");
     EXPECT_EQ(Entries(top.Block())["LATER"], "yes");
 
-    Environment empty;
-    const char* block = empty.Block();
-    EXPECT_EQ(block[0], 0);
+    EXPECT_EQ(Environment().Block()[0], 0);
 }
 
 TEST_F(EnvironmentTest, PathAppendExtendsPathWithoutAddingTheCurrentDirectory) {
@@ -145,7 +143,9 @@ TEST_F(EnvironmentTest, SubstEnvVars) {
     SessionEnv.Set("DIR", "/opt/x");
     SessionEnv.Set("EMPTY", "");
     SessionEnv.Set("WIDE", "caf\xc3\xa9");
-    struct Case {
+    SessionEnv.Set("A", "$B");
+    SessionEnv.Set("B", "oops");
+    struct {
         const wchar_t* in;
         const char* out;
     } cases[] = {
@@ -165,12 +165,7 @@ TEST_F(EnvironmentTest, SubstEnvVars) {
         {L"$WIDE!", "caf\xc3\xa9!"},
         {L"~/$DIR", "/home/u//opt/x"},
         {L"", ""},
+        {L"$A", "$B"},                    // substituted values are not expanded again
     };
-    for (const Case& c : cases) EXPECT_EQ(Subst(c.in), c.out) << Westring(c.in).ToUTF8().c_str();
-}
-
-TEST_F(EnvironmentTest, SubstitutedValuesAreNotExpandedAgain) {
-    SessionEnv.Set("A", "$B");
-    SessionEnv.Set("B", "oops");
-    EXPECT_EQ(Subst(L"$A"), "$B");
+    for (const auto& c : cases) EXPECT_EQ(Subst(c.in), c.out) << Westring(c.in).ToUTF8().c_str();
 }

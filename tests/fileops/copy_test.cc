@@ -13,22 +13,18 @@ namespace {
 
 class CopyTest : public FileOpsTest {};
 
-TEST_F(CopyTest, FileKeepsContentTimesAndMode) {
+TEST_F(CopyTest, FilesKeepContentTimesAndMode) {
     std::string src = Write("a.txt", Big(100000), 0640, 1000000000);
-    std::string dst = Path("b.txt");
-    EXPECT_EQ(Copy(src, dst), 0);
-    struct stat s = Stat(src), d = Stat(dst);  // before reading them changes the access times
-    EXPECT_EQ(Read(dst), Read(src));
+    EXPECT_EQ(Copy(src, Path("b.txt")), 0);
+    struct stat s = Stat(src), d = Stat(Path("b.txt"));  // before reading changes the access times
+    EXPECT_EQ(Read(Path("b.txt")), Read(src));
     EXPECT_EQ(d.st_mode & 07777, 0640u);
     EXPECT_EQ(d.st_mtim.tv_sec, 1000000000);
     EXPECT_EQ(d.st_mtim.tv_nsec, s.st_mtim.tv_nsec);
     EXPECT_EQ(d.st_atim.tv_sec, 1000000000);
     EXPECT_TRUE(Exists(src));
-}
-
-TEST_F(CopyTest, EmptyFileAndSpecialModeBits) {
-    std::string src = Write("empty", "", 02755, 5000);
-    EXPECT_EQ(Copy(src, Path("copy")), 0);
+    // An empty file with special mode bits.
+    EXPECT_EQ(Copy(Write("empty", "", 02755, 5000), Path("copy")), 0);
     EXPECT_EQ(Read(Path("copy")), "");
     EXPECT_EQ(Stat(Path("copy")).st_mode & 07777, 02755u);
 }
@@ -52,10 +48,15 @@ TEST_F(CopyTest, TreeWithTimesPermissionsAndHiddenFiles) {
     // Directory times are set after their contents arrived.
     EXPECT_EQ(Stat(Path("dst/sub")).st_mtim.tv_sec, 7000);
     EXPECT_EQ(Stat(Path("dst")).st_mtim.tv_sec, 8000);
+    // An existing destination directory is merged.
+    Files({"more/", "more/new=n", "dst/old=o"});
+    EXPECT_EQ(Copy(Path("more"), Path("dst")), 0);
+    EXPECT_EQ(Read(Path("dst/new")), "n");
+    EXPECT_EQ(Read(Path("dst/old")), "o");
 }
 
-TEST_F(CopyTest, SymbolicLinksAreCopiedAsLinks) {
-    Write("target", "data");
+TEST_F(CopyTest, LinksLoopsAndFifosAreCopiedAsThemselves) {
+    Files({"target=data", "tree/", "tree/inner/", "tree/inner/file=x", "tree/f=f"});
     ASSERT_EQ(symlink("target", Path("link").c_str()), 0);
     ASSERT_EQ(symlink("/nonexistent/x", Path("dangling").c_str()), 0);
     EXPECT_EQ(Copy(Path("link"), Path("link2")), 0);
@@ -64,43 +65,27 @@ TEST_F(CopyTest, SymbolicLinksAreCopiedAsLinks) {
     ASSERT_GT(readlink(Path("link2").c_str(), text, sizeof text), 0);
     EXPECT_STREQ(text, "target");
     EXPECT_TRUE(S_ISLNK(Stat(Path("dangling2")).st_mode));
-}
 
-TEST_F(CopyTest, LinkLoopInATreeIsNotFollowed) {
-    MakeDir("tree");
-    MakeDir("tree/inner");
-    Write("tree/inner/file", "x");
-    // A link to its own parent: following it would never end.
+    // Following a link to its own parent would never end; reading a FIFO
+    // would wait for a writer for ever.
     ASSERT_EQ(symlink("..", Path("tree/inner/up").c_str()), 0);
     ASSERT_EQ(symlink("loop", Path("tree/loop").c_str()), 0);
+    ASSERT_EQ(mkfifo(Path("tree/pipe").c_str(), 0600), 0);
+    ASSERT_EQ(chmod(Path("tree/pipe").c_str(), 0620), 0);
     EXPECT_EQ(Copy(Path("tree"), Path("copy")), 0);
     EXPECT_TRUE(S_ISLNK(Stat(Path("copy/inner/up")).st_mode));
     EXPECT_TRUE(S_ISLNK(Stat(Path("copy/loop")).st_mode));
     EXPECT_EQ(Read(Path("copy/inner/file")), "x");
-}
-
-TEST_F(CopyTest, FifoInATreeIsRecreatedNotRead) {
-    MakeDir("tree");
-    ASSERT_EQ(mkfifo(Path("tree/pipe").c_str(), 0600), 0);
-    ASSERT_EQ(chmod(Path("tree/pipe").c_str(), 0620), 0);
-    Write("tree/file", "f");
-    // Reading the FIFO would wait for a writer for ever.
-    EXPECT_EQ(Copy(Path("tree"), Path("copy")), 0);
-    struct stat pipe = Stat(Path("copy/pipe"));
-    EXPECT_TRUE(S_ISFIFO(pipe.st_mode));
-    EXPECT_EQ(pipe.st_mode & 07777, 0620u);
-    EXPECT_EQ(Read(Path("copy/file")), "f");
+    EXPECT_TRUE(S_ISFIFO(Stat(Path("copy/pipe")).st_mode));
+    EXPECT_EQ(Stat(Path("copy/pipe")).st_mode & 07777, 0620u);
+    EXPECT_EQ(Read(Path("copy/f")), "f");
 }
 
 TEST_F(CopyTest, DirectoryIntoItselfIsRefused) {
-    MakeDir("a");
-    MakeDir("a/b");
-    Write("a/b/f", "f");
-    ui.Keys("Enter");
-    ui.RecordScreens(true);
+    Files({"a/", "a/b/", "a/b/f=f"});
+    Answer("Enter");
     EXPECT_EQ(Copy(Path("a/b"), Path("a/b/sub")), -1);
-    ASSERT_FALSE(ui.Screens().empty());
-    EXPECT_TRUE(ui.Screens().back().Find("Directory cannot be copied into itself")) << ui.Screens().back().Dump();
+    EXPECT_TRUE(FirstShows("Directory cannot be copied into itself")) << FirstScreen();
     EXPECT_FALSE(Exists(Path("a/b/sub")));
     // Onto itself, and through a symbolic link that names the same directory.
     ASSERT_EQ(symlink(Path("a/b").c_str(), Path("alias").c_str()), 0);
@@ -115,12 +100,10 @@ TEST_F(CopyTest, DirectoryIntoItselfIsRefused) {
 
 TEST_F(CopyTest, FileCannotOverwriteItself) {
     std::string src = Write("same", "keep me");
-    ui.Keys("Enter");
+    ASSERT_EQ(link(src.c_str(), Path("hard").c_str()), 0);  // the same file under another name
+    ASSERT_EQ(symlink("same", Path("pointer").c_str()), 0);
+    ui.Keys("Enter Esc");
     EXPECT_EQ(Copy(src, src), EEXIST);
-    EXPECT_EQ(Read(src), "keep me");
-    // A hard link is the same file under another name.
-    ASSERT_EQ(link(src.c_str(), Path("hard").c_str()), 0);
-    ui.Keys("Esc");
     EXPECT_EQ(Copy(src, Path("hard")), -1);
     EXPECT_EQ(Read(src), "keep me");
     // With overwriting switched on the check still holds.
@@ -128,55 +111,43 @@ TEST_F(CopyTest, FileCannotOverwriteItself) {
     ui.Keys("Enter");
     EXPECT_EQ(Copy(src, Path("hard")), EEXIST);
     EXPECT_EQ(Read(src), "keep me");
-}
-
-TEST_F(CopyTest, OverwritingALinkToTheSourceReplacesTheLinkOnly) {
-    std::string src = Write("data", "precious");
-    ASSERT_EQ(symlink("data", Path("pointer").c_str()), 0);
-    overwrite_mode = OVERWRITE_ALWAYS;
+    // Overwriting a link to the source replaces the link only.
     EXPECT_EQ(Copy(src, Path("pointer")), 0);
-    EXPECT_EQ(Read(src), "precious");
+    EXPECT_EQ(Read(src), "keep me");
     EXPECT_FALSE(S_ISLNK(Stat(Path("pointer")).st_mode));
-    EXPECT_EQ(Read(Path("pointer")), "precious");
+    EXPECT_EQ(Read(Path("pointer")), "keep me");
 }
 
-// Each answer to "File already exists, Overwrite?".
-struct OverwriteCase {
-    const char* keys;
-    int result;
-    bool replaced;
-    int mode_after;
-};
-
-class OverwriteAnswerTest : public CopyTest, public ::testing::WithParamInterface<OverwriteCase> {};
-
-TEST_P(OverwriteAnswerTest, Answer) {
-    const OverwriteCase& c = GetParam();
-    std::string src = Write("new", "new data", 0644, 2000);
-    std::string dst = Write("old", "old", 0644, 1000);
-    ui.Keys(c.keys);
-    ui.RecordScreens(true);
-    EXPECT_EQ(Copy(src, dst), c.result);
-    ASSERT_FALSE(ui.Screens().empty());
-    EXPECT_TRUE(ui.Screens().front().Find("File already exists, Overwrite?")) << ui.Screens().front().Dump();
-    EXPECT_EQ(Read(dst), c.replaced ? "new data" : "old");
-    EXPECT_EQ(overwrite_mode, c.mode_after);
+TEST_F(CopyTest, EachOverwriteAnswer) {
+    const struct {
+        const char* keys;
+        int result;
+        bool replaced;
+        int mode_after;
+    } cases[] = {
+        {"y", 0, true, OVERWRITE_ASK},           {"s", RESULT_SKIPPED, false, OVERWRITE_ASK},
+        {"a", 0, true, OVERWRITE_ALWAYS},        {"e", RESULT_SKIPPED, false, OVERWRITE_NEVER},
+        {"d", 0, true, OVERWRITE_IF_OLDER},      {"Esc", -1, false, OVERWRITE_ASK},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        overwrite_mode = OVERWRITE_ASK;
+        std::string src = Write("new", "new data", 0644, 2000);
+        std::string dst = Write("old", "old", 0644, 1000);
+        Answer(c.keys);
+        EXPECT_EQ(Copy(src, dst), c.result);
+        EXPECT_TRUE(FirstShows("File already exists, Overwrite?")) << FirstScreen();
+        EXPECT_EQ(Read(dst), c.replaced ? "new data" : "old");
+        EXPECT_EQ(overwrite_mode, c.mode_after);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, OverwriteAnswerTest,
-                         ::testing::Values(OverwriteCase{"y", 0, true, OVERWRITE_ASK},
-                                           OverwriteCase{"s", RESULT_SKIPPED, false, OVERWRITE_ASK},
-                                           OverwriteCase{"a", 0, true, OVERWRITE_ALWAYS},
-                                           OverwriteCase{"e", RESULT_SKIPPED, false, OVERWRITE_NEVER},
-                                           OverwriteCase{"d", 0, true, OVERWRITE_IF_OLDER},
-                                           OverwriteCase{"Esc", -1, false, OVERWRITE_ASK}));
-
-TEST_F(CopyTest, AllOlderKeepsEqualAndNewerDestinations) {
+TEST_F(CopyTest, ModesThatNeedNoPrompt) {
     std::string src = Write("src", "source", 0644, 5000);
     std::string equal = Write("equal", "equal", 0644, 5000);
     std::string newer = Write("newer", "newer", 0644, 6000);
     std::string older = Write("older", "older", 0644, 4000);
-    // The stamps are compared to the nanosecond: give all the same fraction.
+    // The stamps are compared to the nanosecond: give both the same fraction.
     SetTime(src, 5000, 5000);
     SetTime(equal, 5000, 5000);
     overwrite_mode = OVERWRITE_IF_OLDER;
@@ -186,50 +157,32 @@ TEST_F(CopyTest, AllOlderKeepsEqualAndNewerDestinations) {
     EXPECT_EQ(Read(newer), "newer");
     EXPECT_EQ(Copy(src, older), 0);
     EXPECT_EQ(Read(older), "source");
-}
-
-TEST_F(CopyTest, AlwaysAndNeverNeedNoPrompt) {
-    std::string src = Write("src", "source");
-    std::string dst = Write("dst", "dest");
     overwrite_mode = OVERWRITE_NEVER;
-    EXPECT_EQ(Copy(src, dst), RESULT_SKIPPED);
-    EXPECT_EQ(Read(dst), "dest");
+    EXPECT_EQ(Copy(src, newer), RESULT_SKIPPED);
+    EXPECT_EQ(Read(newer), "newer");
     overwrite_mode = OVERWRITE_ALWAYS;
-    EXPECT_EQ(Copy(src, dst), 0);
-    EXPECT_EQ(Read(dst), "source");
-}
-
-TEST_F(CopyTest, ExistingDestinationDirectoryIsMerged) {
-    MakeDir("src");
-    Write("src/new", "n");
-    MakeDir("dst");
-    Write("dst/old", "o");
-    EXPECT_EQ(Copy(Path("src"), Path("dst")), 0);
-    EXPECT_EQ(Read(Path("dst/new")), "n");
-    EXPECT_EQ(Read(Path("dst/old")), "o");
+    EXPECT_EQ(Copy(src, newer), 0);
+    EXPECT_EQ(Read(newer), "source");
 }
 
 TEST_F(CopyTest, FileOpenForWritingAsksOnce) {
     std::string first = Write("first", "1");
     std::string second = Write("second", "2");
-    // A writer holding the file exclusively.
+    // A writer holding the files exclusively.
     int a = open(first.c_str(), O_RDWR), b = open(second.c_str(), O_RDWR);
     ASSERT_EQ(flock(a, LOCK_EX), 0);
     ASSERT_EQ(flock(b, LOCK_EX), 0);
-    ui.Keys("s");
-    ui.RecordScreens(true);
+    Answer("s y");
     EXPECT_EQ(Copy(first, Path("c1")), RESULT_SKIPPED);
-    EXPECT_TRUE(ui.Screens().front().Find("File is open for writing, copy anyway?")) << ui.Screens().front().Dump();
+    EXPECT_TRUE(FirstShows("File is open for writing, copy anyway?")) << FirstScreen();
     EXPECT_FALSE(Exists(Path("c1")));
-    ui.Keys("y");
     EXPECT_EQ(Copy(first, Path("c1")), 0);
     EXPECT_EQ(Read(Path("c1")), "1");
-    // All: this and every later such file without asking.
+    // All: this and every later such file without asking; None: skipped.
     ui.Keys("a");
     EXPECT_EQ(Copy(first, Path("c2")), 0);
     EXPECT_EQ(Copy(second, Path("c3")), 0);
     EXPECT_EQ(read_written_all, 1);
-    // None: skipped without asking from now on.
     read_written_all = 0;
     ui.Keys("e");
     EXPECT_EQ(Copy(first, Path("c4")), RESULT_SKIPPED);
@@ -240,41 +193,34 @@ TEST_F(CopyTest, FileOpenForWritingAsksOnce) {
 }
 
 TEST_F(CopyTest, WorkerWithoutConsoleOrStatus) {
-    // The tools and the benchmark copy without any user interface.
-    MakeDir("src");
+    Files({"src/", "src/b=b"});
     Write("src/a", Big(70000));
-    Write("src/b", "b");
     StdFile descriptions;
-    EXPECT_EQ(copyfile(W(Path("src")).c_str(), W(Path("dst")).c_str(), false, false, nullptr, descriptions, 0), 0);
+    auto copy = [&](const std::string& from, const std::string& to) {
+        return copyfile(W(Path(from)).c_str(), W(Path(to)).c_str(), false, false, nullptr, descriptions, 0);
+    };
+    EXPECT_EQ(copy("src", "dst"), 0);
     EXPECT_EQ(Read(Path("dst/a")), Big(70000));
-    EXPECT_EQ(copyfile(W(Path("src/b")).c_str(), W(Path("dst/b")).c_str(), false, false, nullptr, descriptions, 0),
-              EEXIST);
+    EXPECT_EQ(copy("src/b", "dst/b"), EEXIST);
     EXPECT_TRUE(last_copy_failure().destination);
-    EXPECT_EQ(copyfile(W(Path("missing")).c_str(), W(Path("x")).c_str(), false, false, nullptr, descriptions, 0),
-              ENOENT);
+    EXPECT_EQ(copy("missing", "x"), ENOENT);
     EXPECT_FALSE(last_copy_failure().destination);
 }
 
 TEST_F(CopyTest, CopyToADeviceKeepsTheDevice) {
-    std::string src = Write("src", "to nowhere", 0600);
     struct stat before = Stat("/dev/null");
     overwrite_mode = OVERWRITE_ALWAYS;
-    EXPECT_EQ(Copy(src, "/dev/null"), 0);
+    EXPECT_EQ(Copy(Write("src", "to nowhere", 0600), "/dev/null"), 0);
     struct stat after = Stat("/dev/null");
     EXPECT_TRUE(S_ISCHR(after.st_mode));
     EXPECT_EQ(after.st_mode, before.st_mode);  // never given the source's permissions
 }
 
-TEST_F(CopyTest, ProgressWindowShowsBothPaths) {
-    std::string src = Write("shown-source", "x");
-    std::string dst = Write("shown-target", "y");
-    ui.Keys("s");
-    ui.RecordScreens(true);
-    Copy(src, dst);
-    // The prompt is drawn over the progress window, whose rows stay visible.
-    const CUiTest::Screen& s = ui.Screens().front();
-    EXPECT_TRUE(s.Find("Copying")) << s.Dump();
-    EXPECT_TRUE(s.Find("shown-source")) << s.Dump();
+TEST_F(CopyTest, ProgressWindowShowsThePathsUnderThePrompt) {
+    Answer("s");
+    Copy(Write("shown-source", "x"), Write("shown-target", "y"));
+    EXPECT_TRUE(FirstShows("Copying")) << FirstScreen();
+    EXPECT_TRUE(FirstShows("shown-source")) << FirstScreen();
 }
 
 }  // namespace

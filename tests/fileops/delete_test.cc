@@ -10,6 +10,7 @@
 
 namespace {
 
+// The left panel lists tmp/p.
 class DeleteTest : public FileOpsTest {
 protected:
     void SetUp() override {
@@ -19,53 +20,40 @@ protected:
     }
     PANEL& panel() { return panel_base[0]; }
     void Show() { SetUpPanel(panel(), Path("p")); }
-    void Run(const std::function<void()>& body) { ui.RunVoid(body); }
+    // The Delete command on the entry under the cursor, or the tagged ones.
+    void Delete(const char* cursor = nullptr) {
+        if (cursor) Cursor(panel(), cursor);
+        ui.RunVoid([&] { file_delete(&panel()); });
+    }
 };
 
 TEST_F(DeleteTest, SingleFileConfirmedOrNot) {
-    Write("p/one", "1");
+    Files({"p/one", "p/two"});
     Show();
-    Cursor(panel(), "one");
-    ui.Keys("Esc");
-    ui.RecordScreens(true);
-    Run([&] { file_delete(&panel()); });
-    EXPECT_TRUE(ui.Screens().front().Find("Do you wish to delete")) << ui.Screens().front().Dump();
+    Answer("Esc");
+    Delete("one");
+    EXPECT_TRUE(FirstShows("Do you wish to delete")) << FirstScreen();
     EXPECT_TRUE(Exists(Path("p/one")));
     ui.Keys("Enter");
-    Run([&] { file_delete(&panel()); });
+    Delete("one");
     EXPECT_FALSE(Exists(Path("p/one")));
     EXPECT_EQ(break_status, 0);
-    // The panel was read again.
-    EXPECT_EQ(IndexOf(panel(), "one"), -1);
-}
-
-TEST_F(DeleteTest, ConfirmationSwitchedOff) {
-    Write("p/one", "1");
-    Show();
-    Cursor(panel(), "one");
+    EXPECT_EQ(IndexOf(panel(), "one"), -1);  // the panel was read again
+    // Switched off: no input needed; ".." is never deleted.
     config.Confirmations = CONFIRM_DELETE_FILE;
-    Run([&] { file_delete(&panel()); });  // no input needed
-    EXPECT_FALSE(Exists(Path("p/one")));
-}
-
-TEST_F(DeleteTest, ParentEntryIsNeverDeleted) {
-    Show();
-    Cursor(panel(), "..");
-    config.Confirmations = CONFIRM_DELETE_FILE;
-    Run([&] { file_delete(&panel()); });
+    Delete("two");
+    EXPECT_FALSE(Exists(Path("p/two")));
+    Delete("..");
     EXPECT_TRUE(Exists(tmp.path()));
 }
 
 TEST_F(DeleteTest, TaggedFilesWithBothBoxes) {
-    Write("p/a", "a");
-    Write("p/b", "b");
-    Write("p/c", "c");
+    Files({"p/a=a", "p/b=b", "p/c=c", "p/d=d"});
     Show();
     Tag(panel(), "a");
     Tag(panel(), "c");
-    ui.Keys("Enter Enter");
-    ui.RecordScreens(true);
-    Run([&] { file_delete(&panel()); });
+    Answer("Enter Enter");
+    Delete();
     ASSERT_EQ(ui.Screens().size(), 2u);
     EXPECT_TRUE(ui.Screens()[0].Find("You have selected 2 files")) << ui.Screens()[0].Dump();
     EXPECT_TRUE(ui.Screens()[0].Find("Delete Read Only:")) << ui.Screens()[0].Dump();
@@ -73,154 +61,114 @@ TEST_F(DeleteTest, TaggedFilesWithBothBoxes) {
     EXPECT_FALSE(Exists(Path("p/a")));
     EXPECT_TRUE(Exists(Path("p/b")));
     EXPECT_FALSE(Exists(Path("p/c")));
-}
-
-TEST_F(DeleteTest, SecondBoxCancelsOrIsSwitchedOff) {
-    Write("p/a", "a");
-    Show();
-    Tag(panel(), "a");
+    // The second box cancels, or is switched off.
+    Tag(panel(), "d");
     ui.Keys("Enter Esc");
-    Run([&] { file_delete(&panel()); });
-    EXPECT_TRUE(Exists(Path("p/a")));
+    Delete();
+    EXPECT_TRUE(Exists(Path("p/d")));
     config.Confirmations = CONFIRM_DELETE_TAGGED;
     ui.Keys("Enter");
-    Run([&] { file_delete(&panel()); });
-    EXPECT_FALSE(Exists(Path("p/a")));
+    Delete();
+    EXPECT_FALSE(Exists(Path("p/d")));
 }
 
 TEST_F(DeleteTest, NonEmptyDirectoryNeedsYes) {
-    MakeDir("p/dir");
-    MakeDir("p/dir/sub");
-    Write("p/dir/sub/f", "f");
+    Files({"p/dir/", "p/dir/sub/", "p/dir/sub/f=f", "p/quiet/", "p/quiet/f=f"});
     Show();
-    Cursor(panel(), "dir");
     // Lower case is refused.
     ui.Keys("Enter");
     ui.Type("yes");
     ui.Keys("Enter");
     ui.RecordScreens(true);
-    Run([&] { file_delete(&panel()); });
+    Delete("dir");
     EXPECT_TRUE(Shown("Type \"YES\"")) << LastScreen();
     EXPECT_TRUE(Shown("is not empty")) << LastScreen();
     EXPECT_TRUE(Exists(Path("p/dir/sub/f")));
-    Cursor(panel(), "dir");
     ui.Keys("Enter");
     ui.Type("YES");
     ui.Keys("Enter");
-    Run([&] { file_delete(&panel()); });
+    Delete("dir");
     EXPECT_FALSE(Exists(Path("p/dir")));
-}
-
-TEST_F(DeleteTest, NonEmptyDirectoryWithoutConfirmation) {
-    MakeDir("p/dir");
-    Write("p/dir/f", "f");
-    Show();
-    Cursor(panel(), "dir");
+    // Without the confirmation.
     config.Confirmations = CONFIRM_DELETE_FILE | CONFIRM_DELETE_DIR;
-    Run([&] { file_delete(&panel()); });
-    EXPECT_FALSE(Exists(Path("p/dir")));
+    Delete("quiet");
+    EXPECT_FALSE(Exists(Path("p/quiet")));
 }
 
 TEST_F(DeleteTest, ButtonsInsteadOfYes) {
-    MakeDir("p/d1");
-    Write("p/d1/f", "f");
-    MakeDir("p/d2");
-    Write("p/d2/f", "f");
-    MakeDir("p/d3");
-    Write("p/d3/f", "f");
+    Files({"p/d1/", "p/d1/f", "p/d2/", "p/d2/f", "p/d3/", "p/d3/f"});
     config.Confirmations = CONFIRM_DELETE_FILE | CONFIRM_TYPE_YES;
     Show();
-    // Enter presses the focused Cancel.
-    Cursor(panel(), "d1");
-    ui.Keys("Enter");
-    Run([&] { file_delete(&panel()); });
+    ui.Keys("Enter");  // presses the focused Cancel
+    Delete("d1");
     EXPECT_TRUE(Exists(Path("p/d1/f")));
     // All: this tree and the next without asking.
     Tag(panel(), "d1");
     Tag(panel(), "d2");
     ui.Keys("a");
     config.Confirmations |= CONFIRM_DELETE_TAGGED;
-    Run([&] { file_delete(&panel()); });
+    Delete();
     EXPECT_FALSE(Exists(Path("p/d1")));
     EXPECT_FALSE(Exists(Path("p/d2")));
-    Cursor(panel(), "d3");
     ui.Keys("y");
-    Run([&] { file_delete(&panel()); });
+    Delete("d3");
     EXPECT_FALSE(Exists(Path("p/d3")));
 }
 
 TEST_F(DeleteTest, TreeWithMaskKeepsTheRest) {
-    MakeDir("t");
-    MakeDir("t/keep");
-    MakeDir("t/empty");
-    MakeDir("t/only");
-    Write("t/a.tmp", "");
-    Write("t/b.txt", "");
-    Write("t/keep/c.tmp", "");
-    Write("t/keep/d.c", "");
-    Write("t/only/e.tmp", "");
+    Files({"t/", "t/keep/", "t/empty/", "t/only/", "t/a.tmp", "t/b.txt", "t/keep/c.tmp", "t/keep/d.c",
+           "t/only/e.tmp"});
     ASSERT_EQ(symlink("keep", Path("t/link.tmp").c_str()), 0);
-    int result = ui.Run([&] { return delete_tree2(W(Path("t")).c_str(), L"*.tmp"); });
-    EXPECT_EQ(result, 0);
-    EXPECT_FALSE(Exists(Path("t/a.tmp")));
-    EXPECT_FALSE(Exists(Path("t/keep/c.tmp")));
-    EXPECT_FALSE(Exists(Path("t/link.tmp")));  // the link, not what it points to
-    EXPECT_TRUE(Exists(Path("t/keep/d.c")));
-    EXPECT_TRUE(Exists(Path("t/b.txt")));
-    EXPECT_FALSE(Exists(Path("t/empty")));
-    EXPECT_FALSE(Exists(Path("t/only")));
-    EXPECT_TRUE(Exists(Path("t")));
+    EXPECT_EQ(ui.Run([&] { return delete_tree2(W(Path("t")).c_str(), L"*.tmp"); }), 0);
+    for (const char* gone : {"t/a.tmp", "t/keep/c.tmp", "t/link.tmp", "t/empty", "t/only"})
+        EXPECT_FALSE(Exists(Path(gone))) << gone;  // the link, not what it points to
+    for (const char* kept : {"t/keep/d.c", "t/b.txt", "t"}) EXPECT_TRUE(Exists(Path(kept))) << kept;
 }
 
 TEST_F(DeleteTest, ReadOnlyAnswers) {
     // Only an ordinary user meets read-only files: root may write anything.
     chmod(tmp.path().c_str(), 0777);
     MakeDir("ro", 0777);
-    for (const char* name : {"1", "2", "3", "4", "5", "6"}) Write(std::string("ro/") + name, "x", 0444);
+    for (const char* name : {"1", "2", "3", "4", "5"}) Write(std::string("ro/") + name, "x", 0444);
     auto run = [&](const char* keys, const std::vector<std::string>& names, int expected) {
         return RunAsNobody([&] {
-            ui.Keys(keys);
-            ui.RecordScreens(true);
+            Answer(keys);
             int total = 0;
             ui.Run([&] {
                 for (const std::string& name : names) total += delete_file(W(Path("ro/" + name)).c_str(), DELETE_BATCH);
                 return 0;
             });
             delete_file(nullptr, DELETE_END);
-            bool asked_once = ui.Screens().size() == 1 && ui.Screens()[0].Find("File is Read Only, Delete anyway?");
+            bool asked_once = ui.Screens().size() == 1 && FirstShows("File is Read Only, Delete anyway?");
             return total == expected && asked_once ? 0 : 1;
         });
     };
-    // None: skipped, and the next without asking.
+    // None: skipped, and the next without asking; All: deleted likewise.
     EXPECT_EQ(run("e", {"1", "2"}, 0), 0);
     EXPECT_TRUE(Exists(Path("ro/1")));
     EXPECT_TRUE(Exists(Path("ro/2")));
-    // All: deleted, and the next without asking.
     EXPECT_EQ(run("a", {"3", "4"}, 2), 0);
     EXPECT_FALSE(Exists(Path("ro/3")));
     EXPECT_FALSE(Exists(Path("ro/4")));
     // The dialog's choice "All" needs no question at all.
     int chosen = RunAsNobody([&] {
         del_all_RO = DEL_RO_ALL;
-        int r = ui.Run([&] { return delete_file(W(Path("ro/5")).c_str(), DELETE_SINGLE); });
-        return r == 1 ? 0 : 1;
+        return ui.Run([&] { return delete_file(W(Path("ro/5")).c_str(), DELETE_SINGLE); }) == 1 ? 0 : 1;
     });
     EXPECT_EQ(chosen, 0);
     EXPECT_FALSE(Exists(Path("ro/5")));
 }
 
 TEST_F(DeleteTest, DialogChoicesAreKept) {
-    Write("p/a", "a");
-    Write("p/b", "b");
+    Files({"p/a=a", "p/b=b"});
     Show();
     Tag(panel(), "a");
     Tag(panel(), "b");
     // DELDIR names the directory's start: "No Undelete" is offered.
     CEnvGuard deldir("DELDIR", tmp.path().substr(0, 3).c_str());
     config.Confirmations = CONFIRM_DELETE_TAGGED;
-    ui.Keys("Alt-e Alt-u Enter");  // read-only files: None; No Undelete on
-    ui.RecordScreens(true);
-    Run([&] { file_delete(&panel()); });
+    Answer("Alt-e Alt-u Enter");  // read-only files: None; No Undelete on
+    Delete();
     EXPECT_TRUE(Shown("No Undelete")) << LastScreen();
     EXPECT_EQ(del_all_RO, DEL_RO_NONE);
     EXPECT_EQ(del_force, 1);
@@ -230,26 +178,24 @@ TEST_F(DeleteTest, DialogChoicesAreKept) {
     Write("p/c", "c");
     Show();
     Tag(panel(), "c");
-    ui.Keys("Enter");
-    ui.RecordScreens(true);
-    Run([&] { file_delete(&panel()); });
+    Answer("Enter");
+    Delete();
     EXPECT_FALSE(Shown("No Undelete")) << LastScreen();
 }
 
-TEST_F(DeleteTest, MissingFileIsReported) {
-    ui.Keys("Enter");
-    ui.RecordScreens(true);
+TEST_F(DeleteTest, MissingFilesAndDirectories) {
+    Answer("Enter");
     EXPECT_EQ(ui.Run([&] { return delete_file(W(Path("gone")).c_str(), DELETE_SINGLE); }), 0);
-    EXPECT_TRUE(ui.Screens().front().Find("File not found")) << ui.Screens().front().Dump();
+    EXPECT_TRUE(FirstShows("File not found")) << FirstScreen();
     // Removing a partial copy: missing is fine and silent.
     EXPECT_EQ(ui.Run([&] { return delete_file(W(Path("gone")).c_str(), DELETE_SILENT_FORCE); }), 0);
+    Answer("Enter");
+    EXPECT_EQ(ui.Run([&] { return delete_dir(W(Path("absent")).c_str()); }), 0);
+    EXPECT_TRUE(FirstShows("Directory does not exist, cannot delete")) << FirstScreen();
 }
 
 TEST_F(DeleteTest, DeletionWindowGrowsAndKeepsItsSize) {
     std::string long_name = std::string(50, 'l');
-    Write("s", "");
-    Write(long_name, "");
-    Write("t", "");
     auto window_width = [&] {
         CUiTest::Screen s = ui.Current();
         int x = 0, y = 0;
@@ -258,15 +204,15 @@ TEST_F(DeleteTest, DeletionWindowGrowsAndKeepsItsSize) {
         while (right + 1 < s.columns && s.Char(right + 1, y) != 0x2557) right++;
         return right - x + 2;
     };
-    ui.RunVoid([&] { delete_file(W(Path("s")).c_str(), DELETE_BATCH); });
-    int first = window_width();
-    ui.RunVoid([&] { delete_file(W(Path(long_name)).c_str(), DELETE_BATCH); });
-    int second = window_width();
-    ui.RunVoid([&] { delete_file(W(Path("t")).c_str(), DELETE_BATCH); });
-    int third = window_width();
-    EXPECT_GT(first, 0);
-    EXPECT_GT(second, first);
-    EXPECT_EQ(third, second);
+    std::vector<int> widths;
+    for (const std::string& name : {std::string("s"), long_name, std::string("t")}) {
+        Write(name, "");
+        ui.RunVoid([&] { delete_file(W(Path(name)).c_str(), DELETE_BATCH); });
+        widths.push_back(window_width());
+    }
+    EXPECT_GT(widths[0], 0);
+    EXPECT_GT(widths[1], widths[0]);
+    EXPECT_EQ(widths[2], widths[1]);
     delete_file(nullptr, DELETE_END);
     EXPECT_EQ(window_width(), -1);
 }
@@ -277,20 +223,11 @@ TEST_F(DeleteTest, DeleteNamedFile) {
     ui.Type("nothing-here");
     ui.Keys("Enter Enter");  // "File not found", then the dialog again
     ui.Type("victim");       // the first key of a new dialog replaces the text
-    ui.Keys("Enter Enter");  // the name, then the confirmation
-    ui.RecordScreens(true);
-    Run([&] { file_delete_single(&panel()); });
-    EXPECT_TRUE(Shown("Delete the file:")) << LastScreen();
-    EXPECT_TRUE(Shown("File not found")) << LastScreen();
-    EXPECT_TRUE(Shown("Do you wish to delete")) << LastScreen();
+    Answer("Enter Enter");   // the name, then the confirmation
+    ui.RunVoid([&] { file_delete_single(&panel()); });
+    for (const char* text : {"Delete the file:", "File not found", "Do you wish to delete"})
+        EXPECT_TRUE(Shown(text)) << text << "\n" << LastScreen();
     EXPECT_FALSE(Exists(Path("p/victim")));
-}
-
-TEST_F(DeleteTest, DirectoryThatDoesNotExist) {
-    ui.Keys("Enter");
-    ui.RecordScreens(true);
-    EXPECT_EQ(ui.Run([&] { return delete_dir(W(Path("absent")).c_str()); }), 0);
-    EXPECT_TRUE(ui.Screens().front().Find("Directory does not exist, cannot delete"));
 }
 
 }  // namespace

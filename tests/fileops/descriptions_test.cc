@@ -14,31 +14,44 @@ class DescriptionsTest : public FileOpsTest {
 protected:
     std::string Desc(const std::string& dir) { return Read(Path(dir) + "/descript.ion"); }
     bool HasDesc(const std::string& dir) { return Exists(Path(dir) + "/descript.ion"); }
+    // Copies the line of from to to, opening from's file.
+    void CopyDesc(const std::string& from, const std::string& to) {
+        StdFile source;
+        ASSERT_EQ(open_desc(W(Path(from)).c_str(), nullptr, source, false, false), 0);
+        copy_desc(W(Path(from)).c_str(), W(Path(to)).c_str(), source);
+    }
+    // Moves with the descriptions of the source's directory.
+    int MoveWith(StdFile& descriptions, const std::string& from, const std::string& to, bool same_fs) {
+        copy_status status;
+        int result = ui.Run([&] {
+            return move_file(W(Path(from)).c_str(), W(Path(to)).c_str(), 1, 1, &status, descriptions, same_fs);
+        });
+        EndCopyProgress(&status);
+        return result;
+    }
 };
 
 TEST_F(DescriptionsTest, ParsesNames) {
-    Westring name;
-    const char* line = "  file.txt   some text";
-    EXPECT_STREQ(fname_from_desc(line, name), "   some text");
-    EXPECT_STREQ(name.ToUTF8().c_str(), "file.txt");
-    line = "\"with blank.txt\" text";
-    EXPECT_STREQ(fname_from_desc(line, name), " text");
-    EXPECT_STREQ(name.ToUTF8().c_str(), "with blank.txt");
-    EXPECT_STREQ(fname_from_desc("\"unterminated", name), "");
-    EXPECT_STREQ(name.ToUTF8().c_str(), "unterminated");
-    EXPECT_STREQ(fname_from_desc("", name), "");
-    EXPECT_TRUE(name.empty());
-    // Names far longer than any fixed buffer.
-    std::string long_name(5000, 'n');
-    std::string long_line = long_name + " d";
-    EXPECT_STREQ(fname_from_desc(long_line.c_str(), name), " d");
-    EXPECT_EQ(name.strlen(), 5000);
+    const struct {
+        std::string line;
+        const char* rest;
+        std::string name;
+    } cases[] = {
+        {"  file.txt   some text", "   some text", "file.txt"},
+        {"\"with blank.txt\" text", " text", "with blank.txt"},
+        {"\"unterminated", "", "unterminated"},
+        {"", "", ""},
+        {std::string(5000, 'n') + " d", " d", std::string(5000, 'n')},  // far longer than any fixed buffer
+    };
+    for (const auto& c : cases) {
+        Westring name;
+        EXPECT_STREQ(fname_from_desc(c.line.c_str(), name), c.rest) << c.line;
+        EXPECT_EQ(name.ToUTF8().c_str(), c.name);
+    }
 }
 
 TEST_F(DescriptionsTest, WriteReplaceAndDelete) {
-    MakeDir("d");
-    Write("d/a", "");
-    Write("d/b", "");
+    Files({"d/", "d/a", "d/b"});
     EXPECT_EQ(write_desc(W(Path("d/a")).c_str(), "first"), 0);
     EXPECT_EQ(write_desc(W(Path("d/b")).c_str(), "second"), 0);
     EXPECT_EQ(Desc("d"), "a first\r\nb second\r\n");
@@ -46,10 +59,9 @@ TEST_F(DescriptionsTest, WriteReplaceAndDelete) {
     EXPECT_EQ(Desc("d"), "b second\r\na changed\r\n");
     EXPECT_EQ(delete_desc(W(Path("d/b")).c_str(), nullptr), 0);
     EXPECT_EQ(Desc("d"), "a changed\r\n");
-    // The last line goes: the file goes too.
+    // The last line goes: the file goes too; nothing to delete from a missing file.
     EXPECT_EQ(delete_desc(W(Path("d/a")).c_str(), nullptr), 1);
     EXPECT_FALSE(HasDesc("d"));
-    // Nothing to delete from a missing file.
     EXPECT_EQ(delete_desc(W(Path("d/a")).c_str(), nullptr), 0);
 }
 
@@ -67,29 +79,20 @@ TEST_F(DescriptionsTest, LinesMovedUpKeepTheirText) {
     EXPECT_EQ(Desc("d"), "one 1\r\nnew n\r\n");
 }
 
-TEST_F(DescriptionsTest, NameWithBlanksIsQuotedAndFoundAgain) {
-    MakeDir("d");
+TEST_F(DescriptionsTest, NamesWithBlanksAndVeryLongLines) {
+    Files({"d/", "e/"});
     EXPECT_EQ(write_desc(W(Path("d/my file")).c_str(), "spaced"), 0);
     EXPECT_EQ(Desc("d"), "\"my file\" spaced\r\n");
-    MakeDir("e");
-    StdFile source;
-    ASSERT_EQ(open_desc(W(Path("d/my file")).c_str(), nullptr, source, false, false), 0);
-    copy_desc(W(Path("d/my file")).c_str(), W(Path("e/my file")).c_str(), source);
+    CopyDesc("d/my file", "e/my file");
     EXPECT_EQ(Desc("e"), "\"my file\" spaced\r\n");
     EXPECT_EQ(delete_desc(W(Path("d/my file")).c_str(), nullptr), 1);
-}
 
-TEST_F(DescriptionsTest, VeryLongLinesSurvive) {
-    MakeDir("d");
     std::string huge(1100000, 'x');  // past 1 MB, far past 4096
     tmp.Write("d/descript.ion", "first " + huge + "\r\nsecond s\r\n");
     EXPECT_EQ(delete_desc(W(Path("d/second")).c_str(), nullptr), 0);
     EXPECT_EQ(Desc("d"), "first " + huge + "\r\n");
-    MakeDir("e");
-    StdFile source;
-    ASSERT_EQ(open_desc(W(Path("d/first")).c_str(), nullptr, source, false, false), 0);
-    copy_desc(W(Path("d/first")).c_str(), W(Path("e/first")).c_str(), source);
-    EXPECT_EQ(Desc("e"), "first " + huge + "\r\n");
+    CopyDesc("d/first", "e/first");
+    EXPECT_EQ(Desc("e"), "\"my file\" spaced\r\nfirst " + huge + "\r\n");
 }
 
 TEST_F(DescriptionsTest, OpenNamesTheLastComponentAndTheCurrentDirectory) {
@@ -100,7 +103,6 @@ TEST_F(DescriptionsTest, OpenNamesTheLastComponentAndTheCurrentDirectory) {
     EXPECT_STREQ(name.ToUTF8().c_str(), "x");
     file.close();
     EXPECT_TRUE(HasDesc("d"));
-    // A read of a missing file fails with its error.
     EXPECT_EQ(open_desc(W(Path("nowhere/x")).c_str(), &name, file, false, false), ENOENT);
     // Without "/" the current directory's file is meant.
     char* cwd = getcwd(nullptr, 0);
@@ -114,8 +116,7 @@ TEST_F(DescriptionsTest, OpenNamesTheLastComponentAndTheCurrentDirectory) {
 
 TEST_F(DescriptionsTest, WriterWaitsForAnotherWriter) {
     MakeDir("d");
-    std::string desc = tmp.Write("d/descript.ion", "a 1\r\n");
-    int held = open(desc.c_str(), O_RDWR);
+    int held = open(tmp.Write("d/descript.ion", "a 1\r\n").c_str(), O_RDWR);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
     std::thread release([held] {
         usleep(200000);
@@ -130,52 +131,32 @@ TEST_F(DescriptionsTest, WriterWaitsForAnotherWriter) {
 // ---- descriptions following the file operations
 
 TEST_F(DescriptionsTest, CopyIntoADirectoryWithoutDescriptions) {
-    MakeDir("src");
-    MakeDir("dst");
-    Write("src/file", "f");
-    tmp.Write("src/descript.ion", "other o\r\nfile the file\r\n");
+    Files({"src/", "dst/", "src/file=f", "src/descript.ion=other o\r\nfile the file\r\n"});
     StdFile descriptions;
     ASSERT_EQ(open_dir_desc(W(Path("src")), descriptions), 0);
     copy_status status;
     EXPECT_EQ(ui.Run([&] {
         return copy_file(W(Path("src/file")).c_str(), W(Path("dst/file")).c_str(), 1, 1, &status, descriptions);
-    }),
-              0);
+    }), 0);
     EndCopyProgress(&status);
     EXPECT_EQ(Desc("dst"), "file the file\r\n");  // exactly one line
     EXPECT_EQ(Desc("src"), "other o\r\nfile the file\r\n");
 }
 
 TEST_F(DescriptionsTest, MoveCarriesTheLineAndRenameKeepsIt) {
-    MakeDir("src");
-    MakeDir("dst");
-    Write("src/file", "f");
-    Write("src/ghost.txt", "g");
-    tmp.Write("src/descript.ion", "file moved along\r\nstale line\r\n");
+    Files({"src/", "dst/", "src/file=f", "src/ghost.txt=g", "src/descript.ion=file moved along\r\nstale line\r\n"});
     StdFile descriptions;
     ASSERT_EQ(open_dir_desc(W(Path("src")), descriptions), 0);
-    copy_status status;
-    EXPECT_EQ(ui.Run([&] {
-        return move_file(W(Path("src/file")).c_str(), W(Path("src/renamed")).c_str(), 1, 1, &status, descriptions,
-                         true);
-    }),
-              0);
+    EXPECT_EQ(MoveWith(descriptions, "src/file", "src/renamed", true), 0);
     EXPECT_EQ(Desc("src"), "stale line\r\nrenamed moved along\r\n");
-    EXPECT_EQ(ui.Run([&] {
-        return move_file(W(Path("src/renamed")).c_str(), W(Path("dst/renamed")).c_str(), 1, 1, &status,
-                         descriptions, false);
-    }),
-              0);
-    EndCopyProgress(&status);
+    EXPECT_EQ(MoveWith(descriptions, "src/renamed", "dst/renamed", false), 0);
     // The stale line for a name that does not exist is left alone.
     EXPECT_EQ(Desc("src"), "stale line\r\n");
     EXPECT_EQ(Desc("dst"), "renamed moved along\r\n");
 }
 
 TEST_F(DescriptionsTest, DeletingTheOnlyDescribedFileDeletesTheDescriptions) {
-    MakeDir("d");
-    Write("d/only", "o");
-    tmp.Write("d/descript.ion", "only the one\r\n");
+    Files({"d/", "d/only=o", "d/descript.ion=only the one\r\n"});
     EXPECT_EQ(ui.Run([&] { return delete_file(W(Path("d/only")).c_str(), DELETE_SILENT); }), 1);
     EXPECT_FALSE(HasDesc("d"));
     // Deleting the description file itself when it is gone is no error.
@@ -183,21 +164,12 @@ TEST_F(DescriptionsTest, DeletingTheOnlyDescribedFileDeletesTheDescriptions) {
 }
 
 TEST_F(DescriptionsTest, TreesCarryTheirDescriptions) {
-    MakeDir("src");
-    MakeDir("src/sub");
-    Write("src/sub/f", "f");
-    tmp.Write("src/descript.ion", "sub the subdirectory\r\n");
-    tmp.Write("src/sub/descript.ion", "f a file\r\ngone nothing\r\n");
-    MakeDir("dst");
+    Files({"src/", "src/sub/", "src/sub/f=f", "src/descript.ion=sub the subdirectory\r\n",
+           "src/sub/descript.ion=f a file\r\ngone nothing\r\n", "dst/"});
     StdFile descriptions;
     ASSERT_EQ(open_dir_desc(W(Path("src")), descriptions), 0);
-    copy_status status;
     // Across devices (by copying): the stale line travels so nothing is lost.
-    EXPECT_EQ(ui.Run([&] {
-        return move_file(W(Path("src/sub")).c_str(), W(Path("dst/sub")).c_str(), 1, 1, &status, descriptions, false);
-    }),
-              0);
-    EndCopyProgress(&status);
+    EXPECT_EQ(MoveWith(descriptions, "src/sub", "dst/sub", false), 0);
     EXPECT_FALSE(Exists(Path("src/sub")));
     EXPECT_EQ(Desc("dst"), "sub the subdirectory\r\n");
     EXPECT_EQ(Desc("dst/sub"), "f a file\r\ngone nothing\r\n");

@@ -17,8 +17,7 @@ namespace {
 
 class FaultTest : public FileOpsTest {};
 
-// ---- seams: the byte loop meets an error after a number of good calls
-
+// Seams whose calls fail with fault_errno after good_calls good ones.
 std::atomic<int> good_calls{0};
 int fault_errno = 0;
 
@@ -37,8 +36,7 @@ int failing_close(int fd) {
     errno = EIO;
     return -1;
 }
-// EIO on the first two reads of every run of three, then real data: the
-// retries get past it.
+// EIO on the first two reads of every three: the retries get past it.
 std::atomic<int> flaky_count{0};
 ssize_t flaky_read(int fd, void* buffer, size_t size) {
     if (flaky_count++ % 3 < 2) {
@@ -53,10 +51,9 @@ TEST_F(FaultTest, FullDiskInjected) {
     good_calls = 2;
     fault_errno = ENOSPC;
     copy_seams.write = &failing_write;
-    ui.Keys("s");
-    ui.RecordScreens(true);
+    Answer("s");
     EXPECT_EQ(Copy(src, Path("dst")), ENOSPC);
-    EXPECT_TRUE(ui.Screens().front().Find("No room for")) << ui.Screens().front().Dump();
+    EXPECT_TRUE(FirstShows("No room for")) << FirstScreen();
     EXPECT_FALSE(Exists(Path("dst")));
     EXPECT_EQ(Read(src), Big(200000));
 }
@@ -68,56 +65,46 @@ TEST_F(FaultTest, FullDiskOnAMountedSmallFileSystem) {
     std::string src = Write("big", Big(1 << 20), 0644, 777);
     MakeDir("tree");
     Write("tree/big", Big(1 << 20));
-    // A plain copy: the prompt, then nothing left behind.
-    ui.Keys("s");
+    ui.Keys("s s s");
+    // A plain copy, then a move across devices: nothing left behind, the source whole.
     EXPECT_EQ(Copy(src, mount_point + "/big"), ENOSPC);
     EXPECT_FALSE(Exists(mount_point + "/big"));
-    // A move across devices: the source stays whole.
-    ui.Keys("s");
     EXPECT_EQ(Move(src, mount_point + "/moved", false), ENOSPC);
     EXPECT_FALSE(Exists(mount_point + "/moved"));
     EXPECT_EQ(Read(src), Big(1 << 20));
     // A directory move: the source directory and its file stay.
-    ui.Keys("s");
     EXPECT_EQ(Move(Path("tree"), mount_point + "/tree", true), RESULT_SKIPPED);
     EXPECT_EQ(Read(Path("tree/big")), Big(1 << 20));
     EXPECT_FALSE(Exists(mount_point + "/tree/big"));
     umount2(mount_point.c_str(), MNT_DETACH);
 }
 
-TEST_F(FaultTest, ReadErrorMidFileIsRetriedThenSkipped) {
+TEST_F(FaultTest, ReadErrors) {
     std::string src = Write("src", Big(200000));
     good_calls = 3;
     fault_errno = EIO;
     copy_seams.read = &failing_read;
-    ui.Keys("r s");  // Retry once (three more failures), then Skip
-    ui.RecordScreens(true);
+    Answer("r s");  // Retry once (three more failures), then Skip
     EXPECT_EQ(Copy(src, Path("dst")), EIO);
     ASSERT_EQ(ui.Screens().size(), 2u);
-    EXPECT_TRUE(ui.Screens().front().Find("Error reading disk")) << ui.Screens().front().Dump();
+    EXPECT_TRUE(FirstShows("Error reading disk")) << FirstScreen();
     EXPECT_FALSE(Exists(Path("dst")));
     EXPECT_EQ(Read(src), Big(200000));
-}
 
-TEST_F(FaultTest, PassingReadErrorsAreRetriedSilently) {
-    std::string src = Write("src", Big(100000));
-    flaky_count = 0;
-    copy_seams.read = &flaky_read;
-    EXPECT_EQ(Copy(src, Path("dst")), 0);
-    EXPECT_EQ(Read(Path("dst")), Big(100000));
-}
-
-TEST_F(FaultTest, OtherReadErrorIsAFailureNotTheEnd) {
-    // Taking a read error for the end of the file would leave a short copy
-    // that looks complete, and a move would then delete the source.
-    std::string src = Write("src", Big(200000));
+    // Taking another error for the end of the file would leave a short copy
+    // that looks complete, and the move would then delete the source.
     good_calls = 1;
     fault_errno = EINVAL;
-    copy_seams.read = &failing_read;
     ui.Keys("s");
     EXPECT_EQ(Move(src, Path("dst"), false), EINVAL);
     EXPECT_FALSE(Exists(Path("dst")));
     EXPECT_EQ(Read(src), Big(200000));
+
+    // Passing errors are retried silently.
+    flaky_count = 0;
+    copy_seams.read = &flaky_read;
+    EXPECT_EQ(Copy(src, Path("dst")), 0);
+    EXPECT_EQ(Read(Path("dst")), Big(200000));
 }
 
 TEST_F(FaultTest, FailingCloseRemovesTheCopyAndKeepsTheSource) {
@@ -129,29 +116,21 @@ TEST_F(FaultTest, FailingCloseRemovesTheCopyAndKeepsTheSource) {
     EXPECT_EQ(Read(src), "data");
 }
 
-TEST_F(FaultTest, EscDuringABigCopyRemovesThePartialFile) {
+TEST_F(FaultTest, EscAndBreakStopABigCopyOrMove) {
     std::string src = Write("src", Big(24 << 20));
+    Files({"tree/", "tree/b=b"});
+    Write("tree/a", Big(24 << 20));
     copy_seams.esc_pending = nullptr;  // the real poll of the console
     ui.Keys("Esc");
     EXPECT_EQ(Copy(src, Path("dst")), -1);
     EXPECT_FALSE(Exists(Path("dst")));
     EXPECT_EQ(ui.QueueLength(), 0);
-}
-
-TEST_F(FaultTest, EscDuringAMoveLeavesEverySource) {
-    MakeDir("tree");
-    Write("tree/a", Big(24 << 20));
-    Write("tree/b", "b");
-    copy_seams.esc_pending = nullptr;
     ui.Keys("Esc");
     EXPECT_EQ(Move(Path("tree"), Path("moved"), false), -1);
     EXPECT_EQ(Read(Path("tree/a")), Big(24 << 20));
     EXPECT_EQ(Read(Path("tree/b")), "b");
     EXPECT_FALSE(Exists(Path("moved/a")));
-}
 
-TEST_F(FaultTest, BreakStopsTheByteLoop) {
-    std::string src = Write("src", Big(24 << 20));
     copy_seams.esc_pending = [] {
         break_status = 2;  // the Break key, as the console's handler sets it
         return false;
@@ -165,25 +144,22 @@ TEST_F(FaultTest, PermissionDeniedSourceAndDestination) {
     std::string secret = Write("secret", "s", 0600);
     std::string open = Write("open", "o", 0644);
     std::string closed_dir = MakeDir("closed", 0555);
+    MakeDir("sticky", 0755);
+    std::string kept = Write("sticky/kept", "k", 0644);
     std::string dst = Path("dst");
     // As an ordinary user: the source cannot be read, the directory not written.
-    int source_result = RunAsNobody([&] {
-        StdFile d;
-        int r = copyfile(W(secret).c_str(), W(dst).c_str(), false, false, nullptr, d, 0);
-        return r == EACCES && !last_copy_failure().destination ? 0 : 1;
-    });
-    EXPECT_EQ(source_result, 0);
+    auto copy_fails = [&](const std::string& from, const std::string& to, bool at_destination) {
+        return RunAsNobody([&] {
+            StdFile d;
+            int r = copyfile(W(from).c_str(), W(to).c_str(), false, false, nullptr, d, 0);
+            return r == EACCES && last_copy_failure().destination == at_destination ? 0 : 1;
+        });
+    };
+    EXPECT_EQ(copy_fails(secret, dst, false), 0);
     EXPECT_FALSE(Exists(dst));
-    int target_result = RunAsNobody([&] {
-        StdFile d;
-        int r = copyfile(W(open).c_str(), W(closed_dir + "/x").c_str(), false, false, nullptr, d, 0);
-        return r == EACCES && last_copy_failure().destination ? 0 : 1;
-    });
-    EXPECT_EQ(target_result, 0);
+    EXPECT_EQ(copy_fails(open, closed_dir + "/x", true), 0);
     EXPECT_FALSE(Exists(closed_dir + "/x"));
     // A move whose source cannot be removed keeps it and says so.
-    std::string sticky_dir = MakeDir("sticky", 0755);
-    std::string kept = Write("sticky/kept", "k", 0644);
     int move_result = RunAsNobody([&] {
         StdFile d;
         copy_seams.esc_pending = [] { return false; };
@@ -193,43 +169,34 @@ TEST_F(FaultTest, PermissionDeniedSourceAndDestination) {
     });
     EXPECT_EQ(move_result, 0);
     EXPECT_EQ(Read(kept), "k");
-    (void)sticky_dir;
 }
 
 TEST_F(FaultTest, ErrorPromptMessages) {
-    struct Case {
+    const struct {
         int code;
         const char* text;
         const char* button;
-    };
-    const Case cases[] = {
-        {ENOENT, "File not found", "Cancel"},
-        {EIO, "Error reading disk", "Retry"},
-        {EACCES, "Access Denied", "Retry"},
-        {ENOTDIR, "Path not found", "Cancel"},
-        {ENOSPC, "No room for", "Retry"},
-        {EROFS, "Disk write protected, cannot write", "Retry"},
-        {ENAMETOOLONG, "Name too long", "Cancel"},
-        {RESULT_DRIVE_NOT_READY, "Drive not ready", "Retry"},
+    } cases[] = {
+        {ENOENT, "File not found", "Cancel"},       {EIO, "Error reading disk", "Retry"},
+        {EACCES, "Access Denied", "Retry"},         {ENOTDIR, "Path not found", "Cancel"},
+        {ENOSPC, "No room for", "Retry"},           {EROFS, "Disk write protected, cannot write", "Retry"},
+        {ENAMETOOLONG, "Name too long", "Cancel"},  {RESULT_DRIVE_NOT_READY, "Drive not ready", "Retry"},
         {EPERM, "(1)", "Retry"},
     };
-    for (const Case& c : cases) {
-        ui.Keys("Esc");
-        ui.RecordScreens(true);
+    for (const auto& c : cases) {
+        Answer("Esc");
         int code = c.code, done = 0;
         ui.Run([&] { return fs_error(code, done, L"/the/path", L"/second"); });
-        const CUiTest::Screen& s = ui.Screens().front();
-        EXPECT_TRUE(s.Find(c.text)) << c.text << "\n" << s.Dump();
-        EXPECT_TRUE(s.Find(c.button)) << s.Dump();
+        EXPECT_TRUE(FirstShows(c.text)) << c.text << "\n" << FirstScreen();
+        EXPECT_TRUE(FirstShows(c.button)) << FirstScreen();
         EXPECT_EQ(code, -1);
         EXPECT_EQ(done, 1);
     }
     // The name errors show the second path; Retry leaves the item undone.
-    ui.Keys("Enter");
-    ui.RecordScreens(true);
+    Answer("Enter");
     int code = ENOTDIR, done = 0;
     ui.Run([&] { return fs_error(code, done, L"/the/path", L"/second"); });
-    EXPECT_TRUE(ui.Screens().front().Find("/second")) << ui.Screens().front().Dump();
+    EXPECT_TRUE(FirstShows("/second")) << FirstScreen();
     EXPECT_EQ(code, ENOTDIR);
     ui.Keys("r");
     code = EIO;

@@ -1,7 +1,6 @@
-// Helpers for the copy, move, delete and make-directory tests: a headless
-// console, real files in a temporary directory, the two panels set up on
-// directories, and the program-wide answers, seams, hooks and settings put
-// back after every test.
+// The copy, move, delete and make-directory tests: the panel tests' files and
+// panels, a headless console, and the program-wide answers, seams and hooks
+// put back after every test.
 #pragma once
 
 #include <fcntl.h>
@@ -14,9 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
-#include <sstream>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -33,15 +31,13 @@
 #include "panels/panel.h"
 #include "shell/config.h"
 #include "tests/fileops/temp_dir.h"
+#include "tests/panels/panel_test_util.h"
 #include "tests/support/uitest.h"
 
-class FileOpsTest : public ::testing::Test {
+class FileOpsTest : public PanelTest {
 protected:
     void SetUp() override {
-        saved_config_ = config;
-        saved_panel_hooks_ = panel_hooks;
-        saved_side_ = currpanel;
-        config.Hidden = true;
+        PanelTest::SetUp();
         config.Confirmations = 0;
         set_default_colours();
         win_shadows = true;
@@ -59,23 +55,9 @@ protected:
         copy_seams = CopySeams();
         fileops_hooks = FileOpsHooks();
         ResetFileGlobals();
-        config = saved_config_;
-        panel_hooks = saved_panel_hooks_;
-        currpanel = saved_side_;
-        for (int side = 0; side < 2; side++) {
-            PANEL& p = panel_base[side];
-            p.FreeEntries();
-            p.visible = 0;
-            p.reread = 0;
-            p.type = PANEL_FILES;
-            p.detail = DETAIL_FULL;
-            p.archive = nullptr;
-            p.fs_type = Westring();
-            p.read_dir = Westring();
-        }
+        PanelTest::TearDown();
     }
 
-    // ---- files
     static Westring W(const std::string& path) { return DecodeFileName(path.c_str()); }
     std::string Path(const std::string& leaf) const { return tmp / leaf; }
 
@@ -97,16 +79,16 @@ protected:
         chmod(path.c_str(), mode);
         return path;
     }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+    // Makes "dir/" entries as directories and "file=content" entries as files.
+    void Files(std::initializer_list<std::string> specs) {
+        for (const std::string& spec : specs) {
+            size_t equals = spec.find('=');
+            if (spec.back() == '/') MakeDir(spec.substr(0, spec.size() - 1));
+            else Write(spec.substr(0, equals), equals == std::string::npos ? "" : spec.substr(equals + 1));
+        }
     }
-    static bool Exists(const std::string& path) {
-        struct stat status;
-        return lstat(path.c_str(), &status) == 0;
-    }
+    static std::string Read(const std::string& path) { return ReadFile(path); }
+    static bool Exists(const std::string& path) { return PathExists(path); }
     static struct stat Stat(const std::string& path) {
         struct stat status {};
         EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
@@ -118,7 +100,6 @@ protected:
         return data;
     }
 
-    // ---- single items through the prompting routines
     int Copy(const std::string& src, const std::string& dst) {
         StdFile descriptions;
         copy_status status;
@@ -135,8 +116,15 @@ protected:
         return result;
     }
 
-    // ---- screens recorded while the code under test asked for input
-    // Whether any recorded screen shows text.
+    // Queues the answers to the prompts to come and records them afresh.
+    void Answer(const std::string& keys) {
+        ui.Keys(keys);
+        ui.RecordScreens(true);
+    }
+    // Whether the first recorded prompt shows text.
+    bool FirstShows(const std::string& text) const { return !ui.Screens().empty() && ui.Screens().front().Find(text); }
+    std::string FirstScreen() const { return ui.Screens().empty() ? std::string() : ui.Screens().front().Dump(); }
+    // Whether any screen recorded while the code asked for input shows text.
     bool Shown(const std::string& text) const {
         for (const CUiTest::Screen& screen : ui.Screens())
             if (screen.Find(text)) return true;
@@ -144,23 +132,10 @@ protected:
     }
     std::string LastScreen() const { return ui.Screens().empty() ? std::string() : ui.Screens().back().Dump(); }
 
-    // ---- panels
+    // The panel set up on dir and read.
     static void SetUpPanel(PANEL& panel, const std::string& dir) {
-        panel.dir = W(dir);
-        panel.read_dir = Westring();
-        panel.visible = 1;
-        panel.type = PANEL_FILES;
-        panel.detail = DETAIL_FULL;
-        panel.sort = SORT_NAME;
-        panel.filter = L"*";
-        panel.page_size = 20;
-        panel.cur = panel.top = 0;
+        PanelTest::SetUpPanel(panel, dir);
         read_panel(&panel);
-    }
-    static int IndexOf(const PANEL& panel, const std::string& name) {
-        for (int i = 0; i < panel.num_files; i++)
-            if (EncodeFileName(panel.files[i]->name).c_str() == name) return i;
-        return -1;
     }
     static void Tag(PANEL& panel, const std::string& name) {
         int i = IndexOf(panel, name);
@@ -177,25 +152,5 @@ protected:
         panel.cur = i;
     }
 
-    // Runs body in a child process as the user nobody (who is refused what
-    // root is allowed); its result (0-255), or -1 when the child failed.
-    static int RunAsNobody(const std::function<int()>& body) {
-        std::fflush(nullptr);
-        pid_t pid = fork();
-        if (pid == 0) {
-            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(250);
-            _exit(body() & 0xFF);
-        }
-        int status = 0;
-        if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    CTempDir tmp;
     CUiTest ui{80, 25};
-
-private:
-    CONFIG saved_config_;
-    PanelHooks saved_panel_hooks_;
-    int saved_side_ = 0;
 };

@@ -16,44 +16,25 @@ Westring Wide(const std::string& bytes) { return DecodeFileName(bytes.c_str()); 
 
 TEST(LinkTargetTest, Targets) {
     CTempDir dir;
-    ASSERT_EQ(symlink("plain/target", (dir / "plain").c_str()), 0);
-    EXPECT_STREQ(GetLinkTarget(Wide(dir / "plain")).c_str(), L"plain/target");
-    ASSERT_EQ(symlink("caf\xc3\xa9", (dir / "utf8").c_str()), 0);
-    EXPECT_STREQ(GetLinkTarget(Wide(dir / "utf8")).c_str(), L"caf\u00e9");
-}
-
-TEST(LinkTargetTest, LongTargetIsNotCut) {
-    CTempDir dir;
     // Past the old 2047-byte limit, within what the system allows.
-    std::string target;
-    while (target.size() < 4000) target += "segment-" + std::to_string(target.size()) + "/";
-    ASSERT_EQ(symlink(target.c_str(), (dir / "long").c_str()), 0);
-    Westring got = GetLinkTarget(Wide(dir / "long"));
-    EXPECT_EQ(EncodeFileName(got).c_str(), target);
-}
-
-TEST(LinkTargetTest, InvalidUtf8TargetAndLinkName) {
-    CTempDir dir;
-    std::string raw_link = dir / "l\xff";
-    ASSERT_EQ(symlink("t\xe9\x80", raw_link.c_str()), 0);
-    Westring got = GetLinkTarget(Wide(raw_link));
-    EXPECT_STREQ(got.c_str(), L"t\xdce9\xdc80");
-    EXPECT_STREQ(EncodeFileName(got).c_str(), "t\xe9\x80");
+    std::string long_target;
+    while (long_target.size() < 4000) long_target += "segment-" + std::to_string(long_target.size()) + "/";
+    const std::pair<std::string, std::string> links[] = {
+        {"plain", "plain/target"}, {"utf8", "caf\xc3\xa9"}, {"long", long_target}, {"l\xff", "t\xe9\x80"}};
+    for (const auto& [name, target] : links) {
+        ASSERT_EQ(symlink(target.c_str(), (dir / name).c_str()), 0);
+        EXPECT_EQ(EncodeFileName(GetLinkTarget(Wide(dir / name))).c_str(), target) << name;
+    }
+    EXPECT_STREQ(GetLinkTarget(Wide(dir / "utf8")).c_str(), L"caf\u00e9");
+    EXPECT_STREQ(GetLinkTarget(Wide(dir / "l\xff")).c_str(), L"t\xdce9\xdc80");  // bytes that are not UTF-8
+    // Links the system makes up report size 0.
+    EXPECT_EQ(EncodeFileName(GetLinkTarget(L"/proc/self")).c_str(), std::to_string(getpid()));
 }
 
 TEST(LinkTargetTest, NotALink) {
     CTempDir dir;
-    std::string file = dir.Write("file", "x");
-    EXPECT_TRUE(GetLinkTarget(Wide(file)).empty());
-    EXPECT_TRUE(GetLinkTarget(Wide(dir.path())).empty());
-    EXPECT_TRUE(GetLinkTarget(Wide(dir / "missing")).empty());
-    EXPECT_TRUE(GetLinkTarget(L"").empty());
-}
-
-TEST(LinkTargetTest, SystemLinkWithoutSize) {
-    // Links the system makes up report size 0.
-    std::string expected = std::to_string(getpid());
-    EXPECT_STREQ(EncodeFileName(GetLinkTarget(L"/proc/self")).c_str(), expected.c_str());
+    for (const std::string& path : {dir.Write("file", "x"), dir.path(), dir / "missing", std::string()})
+        EXPECT_TRUE(GetLinkTarget(Wide(path)).empty()) << path;
 }
 
 }  // namespace

@@ -17,73 +17,62 @@ protected:
         SetUpPanel(panel_base[0], Path("p"));
         SetUpPanel(panel_base[1], Path("p"));
     }
-    void MakeDirCommand(const std::string& name) {
+    // The Make Directory command with name typed and the keys after it.
+    void MakeDirCommand(const std::string& name, const std::string& keys = "Enter") {
         ui.Type(name);
-        ui.Keys("Enter");
+        Answer(keys);
         ui.RunVoid([] { make_dir(0); });
     }
+    std::string CursorName() { return EncodeFileName(panel_base[0].CurrentEntry()->name).c_str(); }
 };
 
 TEST_F(MakeDirTest, WithIntermediateDirectories) {
     MakeDirCommand("a/b/c");
-    struct stat s = Stat(Path("p/a/b/c"));
-    EXPECT_TRUE(S_ISDIR(s.st_mode));
-    // The cursor is on the new directory in the panel.
+    EXPECT_TRUE(S_ISDIR(Stat(Path("p/a/b/c")).st_mode));
     ASSERT_NE(panel_base[0].CurrentEntry(), nullptr);
-    EXPECT_STREQ(EncodeFileName(panel_base[0].CurrentEntry()->name).c_str(), "a");
+    EXPECT_EQ(CursorName(), "a");  // the cursor is on the new directory
     MakeDirCommand("plain");
     EXPECT_TRUE(S_ISDIR(Stat(Path("p/plain")).st_mode));
-    EXPECT_STREQ(EncodeFileName(panel_base[0].CurrentEntry()->name).c_str(), "plain");
-}
-
-TEST_F(MakeDirTest, ExistingNames) {
-    MakeDir("p/there");
-    Write("p/file", "");
-    ui.RecordScreens(true);
-    ui.Type("there");
-    ui.Keys("Enter Enter");
-    ui.RunVoid([] { make_dir(0); });
-    EXPECT_TRUE(Shown("Directory already exists")) << LastScreen();
-    ui.RecordScreens(true);
-    ui.Type("file");
-    ui.Keys("Enter Enter");
-    ui.RunVoid([] { make_dir(0); });
-    EXPECT_TRUE(Shown("File already exists named")) << LastScreen();
-    // A file in the way of an intermediate directory is an error of its own.
-    ui.RecordScreens(true);
-    ui.Type("file/sub");
-    ui.Keys("Enter Enter");
-    ui.RunVoid([] { make_dir(0); });
-    EXPECT_TRUE(Shown("Path not found")) << LastScreen();
-}
-
-TEST_F(MakeDirTest, EmptyNameOrEscDoNothing) {
-    ui.Keys("Enter");
-    ui.RunVoid([] { make_dir(0); });
-    ui.Type("x");
-    ui.Keys("Esc");
-    ui.RunVoid([] { make_dir(0); });
+    EXPECT_EQ(CursorName(), "plain");
+    // An empty name or Esc do nothing.
+    MakeDirCommand("");
+    MakeDirCommand("x", "Esc");
     EXPECT_FALSE(Exists(Path("p/x")));
 }
 
-class LauncherTest : public FileOpsTest {};
+TEST_F(MakeDirTest, ExistingNames) {
+    Files({"p/there/", "p/file"});
+    const std::pair<const char*, const char*> cases[] = {
+        {"there", "Directory already exists"},
+        {"file", "File already exists named"},
+        {"file/sub", "Path not found"},  // a file in the way of an intermediate directory
+    };
+    for (const auto& [name, message] : cases) {
+        MakeDirCommand(name, "Enter Enter");
+        EXPECT_TRUE(Shown(message)) << LastScreen();
+    }
+}
+
+class LauncherTest : public FileOpsTest {
+protected:
+    void SetUp() override {
+        FileOpsTest::SetUp();
+        Files({"home/", "home/Desktop/", "p/"});
+    }
+    CEnvGuard home_{"HOME", Path("home").c_str()};
+};
 
 TEST_F(LauncherTest, FileContents) {
-    MakeDir("home");
-    MakeDir("home/Desktop");
-    CEnvGuard home("HOME", Path("home").c_str());
-    MakeDir("p");
     Write("p/tool", "#!/bin/sh\n", 0755);
     Write("p/my $doc.txt", "text", 0644);
     SetUpPanel(panel_base[0], Path("p"));
+    const std::string head = "#!/usr/bin/env xdg-open\n\n[Desktop Entry]\nVersion=1.0\nEncoding=UTF-8\n";
     EXPECT_EQ(create_object2(&panel_base[0], L"tool", L"My Tool", true), 0);
     EXPECT_EQ(Read(Path("home/Desktop/My Tool.desktop")),
-              "#!/usr/bin/env xdg-open\n\n[Desktop Entry]\nVersion=1.0\nEncoding=UTF-8\nName=My Tool\nExec=" +
-                  Path("p/tool") + "\nTerminal=true\nType=Application\n");
+              head + "Name=My Tool\nExec=" + Path("p/tool") + "\nTerminal=true\nType=Application\n");
     EXPECT_EQ(create_object2(&panel_base[0], L"my $doc.txt", L"a/b", false), 0);
     EXPECT_EQ(Read(Path("home/Desktop/a_b.desktop")),
-              "#!/usr/bin/env xdg-open\n\n[Desktop Entry]\nVersion=1.0\nEncoding=UTF-8\nName=a/b\nExec=xdg-open " +
-                  Path("p/my\\ \\$doc.txt") + "\nTerminal=false\nType=Application\n");
+              head + "Name=a/b\nExec=xdg-open " + Path("p/my\\ \\$doc.txt") + "\nTerminal=false\nType=Application\n");
     // A name with a line break would start lines of its own: refused.
     EXPECT_NE(create_object2(&panel_base[0], L"bad\nExec=evil", L"t", false), 0);
     EXPECT_FALSE(Exists(Path("home/Desktop/t.desktop")));
@@ -93,18 +82,13 @@ TEST_F(LauncherTest, FileContents) {
 }
 
 TEST_F(LauncherTest, DialogForOneEntry) {
-    MakeDir("home");
-    MakeDir("home/Desktop");
-    CEnvGuard home("HOME", Path("home").c_str());
-    MakeDir("p");
     Write("p/report.PDF", "");
     SetUpPanel(panel_base[0], Path("p"));
     Cursor(panel_base[0], "report.PDF");
-    ui.Keys("Enter");
-    ui.RecordScreens(true);
+    Answer("Enter");
     ui.RunVoid([] { create_object(&panel_base[0]); });
-    EXPECT_TRUE(ui.Screens().front().Find("Make an object for")) << ui.Screens().front().Dump();
-    EXPECT_TRUE(ui.Screens().front().Find("Report")) << ui.Screens().front().Dump();
+    EXPECT_TRUE(FirstShows("Make an object for")) << FirstScreen();
+    EXPECT_TRUE(FirstShows("Report")) << FirstScreen();
     EXPECT_TRUE(Exists(Path("home/Desktop/Report.desktop")));
 }
 

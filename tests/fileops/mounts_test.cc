@@ -31,9 +31,8 @@ protected:
         ASSERT_NE(real, nullptr);
         base_ = real;
         std::free(real);
-        for (const char* sub : {"usr", "usr/local", "usrx", "a b", "a b/inner", "back\\slash", "caf\xe9"}) {
+        for (const char* sub : {"usr", "usr/local", "usrx", "a b", "a b/inner", "back\\slash", "caf\xe9"})
             ASSERT_EQ(mkdir((base_ + "/" + sub).c_str(), 0755), 0) << sub;
-        }
     }
 
     std::string Table(const std::string& lines) { return dir_.Write("mounts", lines); }
@@ -104,14 +103,10 @@ TEST_F(MountTableTest, LongestMountPointHoldsThePath) {
     TMountPoint* record = list.Find(Wide(base_ + "/usr/local"));
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(W(record->device), L"dev1");
-}
 
-TEST_F(MountTableTest, LaterMountOverTheSamePlaceWins) {
-    std::string table = Table(
-        "first " + base_ + "/usr ext4 rw 0 0\n"
-        "second " + base_ + "/usr ext4 rw 0 0\n");
-    CMountPointList list;
-    ASSERT_TRUE(list.Load(0, true, table.c_str()));
+    // A later mount over the same place wins.
+    ASSERT_TRUE(list.Load(0, true, Table("first " + base_ + "/usr ext4 rw 0 0\nsecond " + base_ +
+                                         "/usr ext4 rw 0 0\n").c_str()));
     EXPECT_EQ(W(list.Find(Wide(base_ + "/usr/local"))->device), L"second");
 }
 
@@ -175,20 +170,18 @@ TEST_F(MountTableTest, PseudoFileSystemsOnlyWithAll) {
     EXPECT_EQ(real[1]->total_bytes, 0u);
 }
 
-TEST_F(MountTableTest, MissingTable) {
-    CMountPointList list;
-    EXPECT_FALSE(list.Load(0, true, (base_ + "/no-table").c_str()));
-    EXPECT_EQ(list.count(), 0);
-    EXPECT_FALSE(list.IsStale());
-    EXPECT_FALSE(list.Load(0, true, nullptr));
-}
-
 void SetTime(const std::string& path, time_t seconds) {
     struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
 TEST_F(MountTableTest, StaleWhenTheTableChanges) {
+    CMountPointList missing;
+    EXPECT_FALSE(missing.Load(0, true, (base_ + "/no-table").c_str()));
+    EXPECT_EQ(missing.count(), 0);
+    EXPECT_FALSE(missing.IsStale());
+    EXPECT_FALSE(missing.Load(0, true, nullptr));
+
     std::string table = Table("/dev/root / ext4 rw 0 0\n");
     SetTime(table, 1000000000);
     CMountPointList list;
@@ -207,14 +200,11 @@ TEST_F(MountTableTest, StaleWhenTheTableChanges) {
     EXPECT_FALSE(list.IsStale());
     ASSERT_EQ(unlink(table.c_str()), 0);
     EXPECT_FALSE(list.IsStale());
-}
 
-TEST_F(MountTableTest, GeneratedTableIsComparedByContent) {
     // A table that reports size 0 (as the system's generated ones do) says
     // nothing with its time: its text decides.
-    std::string table = Table("");
+    Table("");
     SetTime(table, 1000000000);
-    CMountPointList list;
     ASSERT_TRUE(list.Load(0, true, table.c_str()));
     EXPECT_FALSE(list.IsStale());
     Table("/dev/root / ext4 rw 0 0\n");
@@ -237,7 +227,7 @@ TEST(MountSystemTest, TheSystemTable) {
     EXPECT_FALSE(proc.IsStale());
 }
 
-TEST(MountSystemTest, FileSystemInfo) {
+TEST(MountSystemTest, FileSystemInfoAndDiskSpace) {
     Estring type;
     Westring mount;
     ASSERT_TRUE(GetUnixFSInfo(type, mount, L"/"));
@@ -246,9 +236,7 @@ TEST(MountSystemTest, FileSystemInfo) {
     ASSERT_TRUE(GetUnixFSInfo(type, mount, L"/proc/self"));
     EXPECT_STREQ(type.c_str(), "proc");
     EXPECT_EQ(W(mount), L"/proc");
-}
 
-TEST(MountSystemTest, DiskSpace) {
     long long total = -1, free = -1;
     unsigned long block = 0;
     ASSERT_EQ(dvGetDiskSpace(L"/", total, free, block), 0);

@@ -2,6 +2,8 @@
 // titles and the time format of the progress window.
 #include <unistd.h>
 
+#include <tuple>
+
 #include "fileops/copystatus.h"
 #include "fileops/editname.h"
 #include "fileops/launcher.h"
@@ -29,7 +31,7 @@ TEST(DosEditNameTest, Patterns) {
         {L"x", L"", ""},
         {L"", L"*.bak", ".bak"},
     };
-    for (const Case& c : cases) EXPECT_EQ(U(DosEditName(c.name, c.pattern)), c.result) << U(Westring(c.pattern));
+    for (const auto& c : cases) EXPECT_EQ(U(DosEditName(c.name, c.pattern)), c.result) << U(Westring(c.pattern));
     // The output is limited, however long the pattern.
     Westring long_pattern = String(L'z', 10000);
     EXPECT_EQ(DosEditName(L"a", long_pattern.c_str()).strlen(), 2048);
@@ -78,7 +80,7 @@ TEST(ResolvePathTest, Cases) {
         {L"//double//slash/", L"/", 0, "/double/slash"},
         {L"", L"/base", 0, "/base"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Westring path(c.path);
         EXPECT_EQ(ResolvePath(path, c.base), c.result) << U(Westring(c.path));
         if (c.result == 0) {
@@ -94,11 +96,11 @@ TEST(ResolvePathTest, Cases) {
 }
 
 TEST(ResolvePathTest, InsideTestComparesWholeComponents) {
-    EXPECT_TRUE(IsInsideOrSame(L"/a/b", L"/a/b"));
-    EXPECT_TRUE(IsInsideOrSame(L"/a/b", L"/a/b/c"));
-    EXPECT_FALSE(IsInsideOrSame(L"/a/b", L"/a/bc"));
-    EXPECT_FALSE(IsInsideOrSame(L"/a/b", L"/a"));
-    EXPECT_TRUE(IsInsideOrSame(L"/", L"/anything"));
+    const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
+        {L"/a/b", L"/a/b", true}, {L"/a/b", L"/a/b/c", true}, {L"/a/b", L"/a/bc", false},
+        {L"/a/b", L"/a", false},  {L"/", L"/anything", true},
+    };
+    for (const auto& [dir, path, inside] : cases) EXPECT_EQ(IsInsideOrSame(dir, path), inside) << U(path);
     EXPECT_EQ(U(dir_part(L"/f")), "/");
     EXPECT_EQ(U(dir_part(L"f")), "");
     EXPECT_EQ(U(dir_part(L"a\\b/c")), "a\\b");
@@ -118,12 +120,9 @@ TEST(MakeTitleTest, Titles) {
 }
 
 TEST(FormatSecondsTest, MinutesAndHours) {
-    EXPECT_EQ(U(FormatSeconds(0)), "0:00");
-    EXPECT_EQ(U(FormatSeconds(59)), "0:59");
-    EXPECT_EQ(U(FormatSeconds(61)), "1:01");
-    EXPECT_EQ(U(FormatSeconds(3599)), "59:59");
-    EXPECT_EQ(U(FormatSeconds(3600)), "1:00:00");
-    EXPECT_EQ(U(FormatSeconds(90061)), "25:01:01");
+    const std::pair<int, const char*> cases[] = {{0, "0:00"},       {59, "0:59"},       {61, "1:01"},
+                                                 {3599, "59:59"},   {3600, "1:00:00"}, {90061, "25:01:01"}};
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(U(FormatSeconds(seconds)), text);
 }
 
 }  // namespace

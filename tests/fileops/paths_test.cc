@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "lib/fsname.h"
@@ -30,29 +31,24 @@ protected:
 };
 
 TEST_F(SearchPathTest, EnvironmentThenSetting) {
-    CEnvGuard path("PATH", "/usr/bin::/bin:");
-    config.PathAppend = L"";
-    EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"/usr/bin", L"/bin"}));
-    config.PathAppend = L"/opt/tools:/home/x/bin";
-    EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"/usr/bin", L"/bin", L"/opt/tools", L"/home/x/bin"}));
-}
-
-TEST_F(SearchPathTest, NoPathOrOddDirectories) {
-    CEnvGuard path("PATH", nullptr);
-    config.PathAppend = L"";
-    EXPECT_TRUE(Paths().empty());
-    config.PathAppend = L"/only";
-    EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"/only"}));
-
-    CEnvGuard odd("PATH", "/a b:/caf\xe9");
-    config.PathAppend = L"";
-    std::vector<std::wstring> list = Paths();
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0], L"/a b");
-    EXPECT_EQ(list[1], L"/caf\xdce9");
-}
-
-TEST_F(SearchPathTest, AddsToWhatIsThere) {
+    using List = std::vector<std::wstring>;
+    const struct {
+        const char* path;
+        const wchar_t* append;
+        List list;
+    } cases[] = {
+        {"/usr/bin::/bin:", L"", {L"/usr/bin", L"/bin"}},
+        {"/usr/bin::/bin:", L"/opt/tools:/home/x/bin", {L"/usr/bin", L"/bin", L"/opt/tools", L"/home/x/bin"}},
+        {nullptr, L"", {}},
+        {nullptr, L"/only", {L"/only"}},
+        {"/a b:/caf\xe9", L"", {L"/a b", L"/caf\xdce9"}},
+    };
+    for (const auto& c : cases) {
+        CEnvGuard path("PATH", c.path);
+        config.PathAppend = c.append;
+        EXPECT_EQ(Paths(), c.list) << (c.path ? c.path : "(no PATH)");
+    }
+    // What is there already stays first.
     CEnvGuard path("PATH", "/bin");
     config.PathAppend = L"";
     WestringStore store;
@@ -63,21 +59,19 @@ TEST_F(SearchPathTest, AddsToWhatIsThere) {
 }
 
 TEST(PathHelpersTest, RootAndAbsolute) {
-    EXPECT_TRUE(IsRoot(L"/"));
-    EXPECT_FALSE(IsRoot(L"//"));
-    EXPECT_FALSE(IsRoot(L"/usr"));
-    EXPECT_FALSE(IsRoot(L""));
-    EXPECT_FALSE(IsRoot(static_cast<const wchar_t*>(nullptr)));
+    const std::tuple<const wchar_t*, bool, bool> cases[] = {
+        {L"/", true, true},       {L"//", false, true}, {L"/usr", false, true},
+        {L"usr/bin", false, false}, {L"", false, false}, {nullptr, false, false},
+    };
+    for (const auto& [path, root, absolute] : cases) {
+        EXPECT_EQ(IsRoot(path), root) << (path ? path : L"(null)");
+        EXPECT_EQ(IsAbsolute(path), absolute) << (path ? path : L"(null)");
+    }
     EXPECT_TRUE(IsRoot(Westring(L"/")));
-    EXPECT_TRUE(IsAbsolute(L"/usr"));
-    EXPECT_TRUE(IsAbsolute(L"/"));
-    EXPECT_FALSE(IsAbsolute(L"usr/bin"));
-    EXPECT_FALSE(IsAbsolute(L""));
-    EXPECT_FALSE(IsAbsolute(static_cast<const wchar_t*>(nullptr)));
 }
 
 TEST(PathHelpersTest, Below) {
-    struct Case {
+    struct {
         const wchar_t* dir;
         const wchar_t* path;
         bool below;
@@ -93,13 +87,13 @@ TEST(PathHelpersTest, Below) {
         {L"/", L"/", true},
         {L"/usr/local", L"/usr", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsBelow(c.dir, c.path), c.below) << c.dir << " " << c.path;
+    for (const auto& c : cases) EXPECT_EQ(IsBelow(c.dir, c.path), c.below) << c.dir << " " << c.path;
     EXPECT_TRUE(IsBelow(static_cast<const wchar_t*>(nullptr), L"/x"));
     EXPECT_FALSE(IsBelow(L"/x", static_cast<const wchar_t*>(nullptr)));
 }
 
 TEST(PathHelpersTest, RemoveBackslashInPlace) {
-    struct Case {
+    struct {
         const wchar_t* before;
         const wchar_t* after;
         bool removed;
@@ -107,7 +101,7 @@ TEST(PathHelpersTest, RemoveBackslashInPlace) {
         {L"/usr/", L"/usr", true}, {L"dir\\", L"dir", true}, {L"/usr//", L"/usr/", true},
         {L"/", L"", true},         {L"/usr", L"/usr", false}, {L"", L"", false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::wstring text = c.before;
         EXPECT_EQ(RemoveBackslash(text.data()), c.removed) << c.before;
         EXPECT_STREQ(text.c_str(), c.after);
@@ -123,9 +117,7 @@ TEST(PathHelpersTest, ValidDirectory) {
     EXPECT_TRUE(ValidDirectory(DecodeFileName((dir / "missing").c_str())));
     std::string file = dir.Write("file", "x");
     EXPECT_FALSE(ValidDirectory(DecodeFileName(file.c_str())));
-    std::string raw = dir / "d\xe9";
-    ASSERT_EQ(mkdir(raw.c_str(), 0755), 0);
-    EXPECT_TRUE(ValidDirectory(DecodeFileName(raw.c_str())));
+    EXPECT_TRUE(ValidDirectory(DecodeFileName(dir.MakeDir("d\xe9").c_str())));
     EXPECT_FALSE(ValidDirectory(DecodeFileName((dir / "file/below").c_str())));
 }
 

@@ -8,32 +8,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
-#include <new>
-#include <string>
+#include <memory>
 #include <vector>
+
+#include "panels/entry.h"
 
 namespace {
 
-// An entry with the given owner, group and mode (the name is not needed).
-class CTestEntry {
-public:
-    CTestEntry(uint32_t uid, uint32_t gid, uint16_t mode)
-        : block_(::operator new(sizeof(entry) + sizeof(wchar_t))) {
-        std::memset(block_, 0, sizeof(entry) + sizeof(wchar_t));
-        entry& e = get();
-        e.uid = uid;
-        e.gid = gid;
-        e.mode = mode;
-    }
-    ~CTestEntry() { ::operator delete(block_); }
-    CTestEntry(const CTestEntry&) = delete;
-    CTestEntry& operator=(const CTestEntry&) = delete;
-    entry& get() { return *static_cast<entry*>(block_); }
-
-private:
-    void* block_;
+struct EntryDeleter {
+    void operator()(entry* e) const { entry::Destroy(e); }
 };
+using EntryPtr = std::unique_ptr<entry, EntryDeleter>;
+
+// An entry with the given owner, group and mode.
+EntryPtr Entry(uint32_t uid, uint32_t gid, uint16_t mode) {
+    EntryPtr e(entry::Create(L""));
+    e->uid = uid;
+    e->gid = gid;
+    e->mode = mode;
+    return e;
+}
 
 TEST(ModeTextTest, Modes) {
     struct Case {
@@ -47,37 +41,33 @@ TEST(ModeTextTest, Modes) {
         {S_IFDIR | 0750, L"rwxr-x---"},  // the file type is no part of the text
         {0421, L"r---w---x"},
     };
-    for (const Case& c : cases) {
-        EXPECT_STREQ(UnixMode2Str(c.mode).c_str(), c.text) << std::oct << c.mode;
-    }
+    for (const Case& c : cases) EXPECT_STREQ(UnixMode2Str(c.mode).c_str(), c.text) << std::oct << c.mode;
 }
 
-// A group the process is not in.
-gid_t ForeignGroup() {
-    std::vector<gid_t> mine(static_cast<size_t>(std::max(getgroups(0, nullptr), 0)) + 1);
-    int n = getgroups(static_cast<int>(mine.size()), mine.data());
-    mine.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    mine.push_back(getegid());
-    gid_t g = 54321;
-    while (std::find(mine.begin(), mine.end(), g) != mine.end()) g++;
-    return g;
+// The process's groups.
+std::vector<gid_t> MyGroups() {
+    std::vector<gid_t> groups(static_cast<size_t>(std::max(getgroups(0, nullptr), 0)) + 1);
+    int n = getgroups(static_cast<int>(groups.size()), groups.data());
+    groups.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return groups;
 }
 
 TEST(PermissionsTest, OwnerGroupOthers) {
     uid_t me = geteuid();
     uid_t someone = me + 1000;
-    gid_t foreign = ForeignGroup();
+    std::vector<gid_t> mine = MyGroups();
+    mine.push_back(getegid());
+    gid_t foreign = 54321;  // a group the process is not in
+    while (std::find(mine.begin(), mine.end(), foreign) != mine.end()) foreign++;
 
-    CTestEntry mine(me, foreign, 0741);
-    EXPECT_EQ(MyPermissions(mine.get()), 7);
-    CTestEntry mine_no_rights(me, getegid(), 0077);  // owner bits win even when empty
-    EXPECT_EQ(MyPermissions(mine_no_rights.get()), 0);
+    EXPECT_EQ(MyPermissions(*Entry(me, foreign, 0741)), 7);
+    EXPECT_EQ(MyPermissions(*Entry(me, getegid(), 0077)), 0);  // owner bits win even when empty
+    EXPECT_EQ(MyPermissions(*Entry(someone, getegid(), 0750)), 5);
+    EXPECT_EQ(MyPermissions(*Entry(someone, foreign, 0764)), 4);
 
-    CTestEntry group_file(someone, getegid(), 0750);
-    EXPECT_EQ(MyPermissions(group_file.get()), 5);
-
-    CTestEntry others_file(someone, foreign, 0764);
-    EXPECT_EQ(MyPermissions(others_file.get()), 4);
+    EXPECT_TRUE(IsExecutable(Entry(me, 0, 0700).get()));
+    EXPECT_FALSE(IsExecutable(Entry(me, 0, 0677).get()));
+    EXPECT_FALSE(IsExecutable(nullptr));
 }
 
 TEST(PermissionsTest, SupplementaryGroupGivesGroupBits) {
@@ -90,28 +80,15 @@ TEST(PermissionsTest, SupplementaryGroupGivesGroupBits) {
             {
                 gid_t extra = 54321;
                 if (setgroups(1, &extra) != 0) _exit(2);
-                CTestEntry e(geteuid() + 1, extra, 0057);
-                _exit(MyPermissions(e.get()) == 5 ? 0 : 1);
+                _exit(MyPermissions(*Entry(geteuid() + 1, extra, 0057)) == 5 ? 0 : 1);
             },
             ::testing::ExitedWithCode(0), "");
         GTEST_FLAG_SET(death_test_style, style);
         return;
     }
-    std::vector<gid_t> groups(static_cast<size_t>(std::max(getgroups(0, nullptr), 0)));
-    int n = groups.empty() ? 0 : getgroups(static_cast<int>(groups.size()), groups.data());
-    if (n <= 0) GTEST_SKIP() << "the process has no supplementary groups";
-    for (int i = 0; i < n; i++) {
-        CTestEntry e(geteuid() + 1, groups[static_cast<size_t>(i)], 0070);
-        EXPECT_EQ(MyPermissions(e.get()), 7) << groups[static_cast<size_t>(i)];
-    }
-}
-
-TEST(PermissionsTest, Executable) {
-    CTestEntry script(geteuid(), 0, 0700);
-    EXPECT_TRUE(IsExecutable(&script.get()));
-    CTestEntry text(geteuid(), 0, 0677);
-    EXPECT_FALSE(IsExecutable(&text.get()));
-    EXPECT_FALSE(IsExecutable(nullptr));
+    std::vector<gid_t> groups = MyGroups();
+    if (groups.empty()) GTEST_SKIP() << "the process has no supplementary groups";
+    for (gid_t group : groups) EXPECT_EQ(MyPermissions(*Entry(geteuid() + 1, group, 0070)), 7) << group;
 }
 
 }  // namespace

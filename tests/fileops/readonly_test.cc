@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <string>
+#include <tuple>
 
 #include "lib/fsname.h"
 #include "tests/fileops/temp_dir.h"
@@ -15,76 +16,62 @@ namespace {
 
 int ModeOf(const std::string& path) {
     struct stat status;
-    if (stat(path.c_str(), &status) != 0) return -1;
-    return status.st_mode & 07777;
+    return stat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 07777) : -1;
 }
 
-TEST(ReadOnlyOverrideTest, OverrideAndRelease) {
-    CTempDir dir;
-    std::string file = dir.Write("ro", "x");
-    ASSERT_EQ(chmod(file.c_str(), 0444), 0);
-    CReadOnlyOverride override;
-    EXPECT_EQ(override.Override(DecodeFileName(file.c_str())), 0);
-    EXPECT_TRUE(override.active());
-    EXPECT_EQ(ModeOf(file), 0644);
-    EXPECT_EQ(override.Release(), 0);
-    EXPECT_FALSE(override.active());
-    EXPECT_EQ(ModeOf(file), 0444);
-    // A second release has nothing to do.
-    EXPECT_EQ(override.Release(), 0);
-    EXPECT_EQ(ModeOf(file), 0444);
+// A file with a mode, in its own directory.
+class ReadOnlyOverrideTest : public ::testing::Test {
+protected:
+    std::string File(const std::string& name, mode_t mode) {
+        std::string file = dir_.Write(name, "x");
+        EXPECT_EQ(chmod(file.c_str(), mode), 0);
+        return file;
+    }
+    static Westring W(const std::string& path) { return DecodeFileName(path.c_str()); }
+    CTempDir dir_;
+    CReadOnlyOverride override_;
+};
+
+TEST_F(ReadOnlyOverrideTest, OverrideAndRelease) {
+    // Also for a name that is not UTF-8.
+    for (const auto& [name, mode, writable] : {std::tuple("ro", 0444, 0644), std::tuple("r\xe9o", 0400, 0600)}) {
+        std::string file = File(name, mode);
+        EXPECT_EQ(override_.Override(W(file)), 0);
+        EXPECT_TRUE(override_.active());
+        EXPECT_EQ(ModeOf(file), writable);
+        EXPECT_EQ(override_.Release(), 0);
+        EXPECT_FALSE(override_.active());
+        EXPECT_EQ(ModeOf(file), mode);
+        EXPECT_EQ(override_.Release(), 0);  // a second release has nothing to do
+        EXPECT_EQ(ModeOf(file), mode);
+    }
 }
 
-TEST(ReadOnlyOverrideTest, SpecialBitsAreRestored) {
-    CTempDir dir;
-    std::string file = dir.Write("odd", "x");
-    ASSERT_EQ(chmod(file.c_str(), 02551), 0);
+TEST_F(ReadOnlyOverrideTest, SpecialBitsAreRestoredByTheDestructor) {
+    std::string file = File("odd", 02551);
     int before = ModeOf(file);
     {
         CReadOnlyOverride override;
-        ASSERT_EQ(override.Override(DecodeFileName(file.c_str())), 0);
+        ASSERT_EQ(override.Override(W(file)), 0);
         EXPECT_TRUE(ModeOf(file) & S_IWUSR);
-    }  // the destructor releases
+    }
     EXPECT_EQ(ModeOf(file), before);
 }
 
-TEST(ReadOnlyOverrideTest, AlreadyWritableIsAnotherProblem) {
-    CTempDir dir;
-    std::string file = dir.Write("rw", "x");
-    ASSERT_EQ(chmod(file.c_str(), 0644), 0);
-    CReadOnlyOverride override;
-    EXPECT_EQ(override.Override(DecodeFileName(file.c_str())), EACCES);
-    EXPECT_FALSE(override.active());
-    EXPECT_EQ(override.Release(), 0);
+TEST_F(ReadOnlyOverrideTest, WritableOrMissingFilesAreOtherProblems) {
+    std::string file = File("rw", 0644);
+    EXPECT_EQ(override_.Override(W(file)), EACCES);
+    EXPECT_FALSE(override_.active());
+    EXPECT_EQ(override_.Release(), 0);
     EXPECT_EQ(ModeOf(file), 0644);
+    EXPECT_EQ(override_.Override(W(dir_ / "missing")), ENOENT);
+    EXPECT_FALSE(override_.active());
 }
 
-TEST(ReadOnlyOverrideTest, MissingFile) {
-    CTempDir dir;
-    CReadOnlyOverride override;
-    EXPECT_EQ(override.Override(DecodeFileName((dir / "missing").c_str())), ENOENT);
-    EXPECT_FALSE(override.active());
-}
-
-TEST(ReadOnlyOverrideTest, NameThatIsNotUtf8) {
-    CTempDir dir;
-    std::string file = dir.Write("r\xe9o", "x");
-    ASSERT_EQ(chmod(file.c_str(), 0400), 0);
-    CReadOnlyOverride override;
-    ASSERT_EQ(override.Override(DecodeFileName(file.c_str())), 0);
-    EXPECT_EQ(ModeOf(file), 0600);
-    EXPECT_EQ(override.Release(), 0);
-    EXPECT_EQ(ModeOf(file), 0400);
-}
-
-TEST(ReadOnlyOverrideTest, NewOverrideReleasesTheOldOne) {
-    CTempDir dir;
-    std::string a = dir.Write("a", "x"), b = dir.Write("b", "x");
-    ASSERT_EQ(chmod(a.c_str(), 0444), 0);
-    ASSERT_EQ(chmod(b.c_str(), 0444), 0);
-    CReadOnlyOverride override;
-    ASSERT_EQ(override.Override(DecodeFileName(a.c_str())), 0);
-    ASSERT_EQ(override.Override(DecodeFileName(b.c_str())), 0);
+TEST_F(ReadOnlyOverrideTest, NewOverrideReleasesTheOldOne) {
+    std::string a = File("a", 0444), b = File("b", 0444);
+    ASSERT_EQ(override_.Override(W(a)), 0);
+    ASSERT_EQ(override_.Override(W(b)), 0);
     EXPECT_EQ(ModeOf(a), 0444);
     EXPECT_EQ(ModeOf(b), 0644);
 }

@@ -1,14 +1,35 @@
 // A fresh directory under $TMPDIR (or /tmp) for one test, removed with
-// everything in it.
+// everything in it, and the small file helpers the tests share.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+// The whole content of a file as bytes; empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+// Whether the path names anything, a dangling link included.
+inline bool PathExists(const std::string& path) {
+    struct stat status;
+    return lstat(path.c_str(), &status) == 0;
+}
 
 class CTempDir {
 public:
@@ -33,9 +54,14 @@ public:
     // Writes content to leaf (bytes as they are) and returns its path.
     std::string Write(const std::string& leaf, const std::string& content) const {
         std::string file = *this / leaf;
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out << content;
+        WriteFile(file, content);
         return file;
+    }
+    // Makes the directory leaf and returns its path.
+    std::string MakeDir(const std::string& leaf, mode_t mode = 0755) const {
+        std::string dir = *this / leaf;
+        EXPECT_EQ(mkdir(dir.c_str(), mode), 0) << dir;
+        return dir;
     }
 
 private:

@@ -4,7 +4,9 @@
 #include <iconv.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lib/codepage.h"
@@ -17,32 +19,31 @@ std::wstring W(const Westring& w) { return w.c_str(); }
 
 // ---- UTF-8 -------------------------------------------------------------------
 
+// A text of the given code points.
+Westring Text(const std::vector<uint32_t>& points) {
+    Westring text(static_cast<int>(points.size()));
+    for (size_t i = 0; i < points.size(); i++) text.data()[i] = static_cast<wchar_t>(points[i]);
+    text.set_length(static_cast<int>(points.size()));
+    return text;
+}
+
 TEST(Utf8Test, EveryCodePointRoundTrips) {
     // All of U+0001..U+10FFFF in one text (over 4 MB of UTF-8); surrogates are
     // not rejected, so they come back too.
-    const int last = 0x10FFFF;
-    Westring all(last);
-    for (int c = 1; c <= last; c++) all.data()[c - 1] = static_cast<wchar_t>(c);
-    all.set_length(last);
-    ASSERT_EQ(all.strlen(), last);
-
-    Estring utf8 = all.ToUTF8();
+    std::vector<uint32_t> points;
+    for (uint32_t c = 1; c <= 0x10FFFF; c++) points.push_back(c);
+    Westring all = Text(points);
     Westring back;
-    EXPECT_TRUE(back.FromUTF8(utf8.c_str()));
-    ASSERT_EQ(back.strlen(), last);
-    EXPECT_EQ(std::wmemcmp(back.c_str(), all.c_str(), last), 0);
+    EXPECT_TRUE(back.FromUTF8(all.ToUTF8().c_str()));
+    ASSERT_EQ(back.strlen(), 0x10FFFF);
+    EXPECT_EQ(std::wmemcmp(back.c_str(), all.c_str(), 0x10FFFF), 0);
 }
 
 TEST(Utf8Test, EncodingMatchesTheSystemConverter) {
     // Every scalar value (no surrogates), compared with iconv's UTF-8.
     std::vector<uint32_t> points;
-    for (uint32_t c = 1; c <= 0x10FFFF; c++) {
+    for (uint32_t c = 1; c <= 0x10FFFF; c++)
         if (c < 0xD800 || c > 0xDFFF) points.push_back(c);
-    }
-    Westring text(static_cast<int>(points.size()));
-    for (size_t i = 0; i < points.size(); i++) text.data()[i] = static_cast<wchar_t>(points[i]);
-    text.set_length(static_cast<int>(points.size()));
-
     iconv_t cd = iconv_open("UTF-8", "UCS-4LE");
     ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
     std::vector<char> expected(points.size() * 4);
@@ -53,60 +54,50 @@ TEST(Utf8Test, EncodingMatchesTheSystemConverter) {
     ASSERT_NE(iconv(cd, &in, &in_left, &out, &out_left), static_cast<size_t>(-1));
     iconv_close(cd);
     expected.resize(expected.size() - out_left);
-
-    Estring mine = text.ToUTF8();
+    Estring mine = Text(points).ToUTF8();
     ASSERT_EQ(static_cast<size_t>(mine.strlen()), expected.size());
     EXPECT_EQ(std::memcmp(mine.c_str(), expected.data(), expected.size()), 0);
-}
 
-TEST(Utf8Test, SequenceLengths) {
     struct Case {
         wchar_t c;
         int bytes;
-    } cases[] = {{0x7F, 1}, {0x80, 2}, {0x7FF, 2}, {0x800, 3}, {0xFFFF, 3}, {0x10000, 4}, {0x10FFFF, 4}};
-    for (const Case& k : cases) {
+    } lengths[] = {{0x7F, 1}, {0x80, 2}, {0x7FF, 2}, {0x800, 3}, {0xFFFF, 3}, {0x10000, 4}, {0x10FFFF, 4}};
+    for (const Case& k : lengths) {
         wchar_t text[2] = {k.c, 0};
         EXPECT_EQ(Westring(text).ToUTF8().strlen(), k.bytes) << std::hex << static_cast<int>(k.c);
     }
+    wchar_t unencodable[] = {L'a', static_cast<wchar_t>(0x7FFFFFFF), L'b', 0};  // the replacement character
+    EXPECT_EQ(S(Westring(unencodable).ToUTF8()), "a\xEF\xBF\xBD" "b");
 }
 
-TEST(Utf8Test, ValidInput) {
-    Westring w;
-    EXPECT_TRUE(w.FromUTF8("\xC3\xA9"));
-    EXPECT_EQ(W(w), L"\u00E9");
-    EXPECT_TRUE(w.FromUTF8("a\xE2\x82\xAC" "b\xF0\x9F\x98\x80"));
-    EXPECT_EQ(W(w), L"a\u20ACb\U0001F600");
-    EXPECT_TRUE(w.FromUTF8(""));
-    EXPECT_TRUE(w.empty());
-    EXPECT_TRUE(w.FromUTF8(nullptr));
-    EXPECT_TRUE(w.empty());
-    // Overlong forms other than 0 and surrogates are accepted as they decode.
-    EXPECT_TRUE(w.FromUTF8("\xC1\x81"));
-    EXPECT_EQ(W(w), L"A");
-    EXPECT_TRUE(w.FromUTF8("\xED\xA0\x80"));
-    EXPECT_EQ(w[0], static_cast<wchar_t>(0xD800));
-}
-
-TEST(Utf8Test, InvalidBytesBecomeLatin1) {
+TEST(Utf8Test, DecodingValidAndInvalidBytes) {
     struct Case {
         const char* bytes;
         std::wstring expected;
+        bool valid;
     } cases[] = {
-        {"\xE9", L"\u00E9"},                        // a lone lead byte
-        {"\x80", L"\u0080"},                        // a stray continuation byte
-        {"a\xBF" "b", L"a\u00BFb"},
-        {"\xE2\x82", L"\u00E2\u0082"},              // truncated three-byte sequence
-        {"\xE2\x82" "A", L"\u00E2\u0082A"},         // interrupted sequence
-        {"\xF0\x9F\x98", L"\u00F0\u009F\u0098"},    // truncated four-byte sequence
-        {"\xF8\x88\x80\x80\x80", L"\u00F8\u0088\u0080\u0080\u0080"},  // no five-byte forms
-        {"\xFF\xFE", L"\u00FF\u00FE"},
-        {"\xC3" "\xC3\xA9", L"\u00C3\u00E9"},       // the bad byte alone is replaced
+        {"\xC3\xA9", L"\u00E9", true}, {"a\xE2\x82\xAC" "b\xF0\x9F\x98\x80", L"a\u20ACb\U0001F600", true},
+        {"", L"", true},
+        {"\xC1\x81", L"A", true},  // overlong forms other than 0 are accepted as they decode
+        {"\xED\xA0\x80", std::wstring(1, static_cast<wchar_t>(0xD800)), true},  // and surrogates too
+        // Invalid bytes become Latin-1 characters.
+        {"\xE9", L"\u00E9", false},                // a lone lead byte
+        {"\x80", L"\u0080", false},                // a stray continuation byte
+        {"a\xBF" "b", L"a\u00BFb", false}, {"\xE2\x82", L"\u00E2\u0082", false},  // truncated
+        {"\xE2\x82" "A", L"\u00E2\u0082A", false},  // interrupted sequence
+        {"\xF0\x9F\x98", L"\u00F0\u009F\u0098", false},
+        {"\xF8\x88\x80\x80\x80", L"\u00F8\u0088\u0080\u0080\u0080", false},  // no five-byte forms
+        {"\xFF\xFE", L"\u00FF\u00FE", false},
+        {"\xC3" "\xC3\xA9", L"\u00C3\u00E9", false},  // the bad byte alone is replaced
     };
     for (const Case& k : cases) {
-        Westring w;
-        EXPECT_FALSE(w.FromUTF8(k.bytes)) << k.bytes;
+        Westring w(L"old");
+        EXPECT_EQ(w.FromUTF8(k.bytes), k.valid) << k.bytes;
         EXPECT_EQ(W(w), k.expected) << k.bytes;
     }
+    Westring w(L"old");
+    EXPECT_TRUE(w.FromUTF8(nullptr));
+    EXPECT_TRUE(w.empty());
 }
 
 TEST(Utf8Test, OverlongZeroIsStoredAsMinusOne) {
@@ -132,11 +123,6 @@ TEST(Utf8Test, LengthLimitedInputStopsAtZero) {
     EXPECT_EQ(W(w), L"\u00C3");
 }
 
-TEST(Utf8Test, UnencodableValuesGiveReplacementCharacter) {
-    wchar_t text[] = {L'a', static_cast<wchar_t>(0x7FFFFFFF), L'b', 0};
-    EXPECT_EQ(S(Westring(text).ToUTF8()), "a\xEF\xBF\xBD" "b");
-}
-
 TEST(Utf8Test, LongInvalidTextDoesNotOverflow) {
     // Every other byte invalid, far past the initial room of n / 2.
     std::string bytes;
@@ -150,15 +136,11 @@ TEST(Utf8Test, LongInvalidTextDoesNotOverflow) {
 
 // ---- code pages --------------------------------------------------------------
 
-TEST(CodePageTest, Names) {
-    EXPECT_EQ(S(CPName(819)), "ISO-8859-1");
-    EXPECT_EQ(S(CPName(878)), "KOI8-R");
-    EXPECT_EQ(S(CPName(20866)), "KOI8-R");
-    EXPECT_EQ(S(CPName(850)), "CP850");
-    EXPECT_EQ(S(CPName(1251)), "CP1251");
-}
+TEST(CodePageTest, NamesAndKnownCharacters) {
+    std::pair<int, std::string> names[] = {
+        {819, "ISO-8859-1"}, {878, "KOI8-R"}, {20866, "KOI8-R"}, {850, "CP850"}, {1251, "CP1251"}};
+    for (const auto& n : names) EXPECT_EQ(S(CPName(n.first)), n.second);
 
-TEST(CodePageTest, KnownCharacters) {
     struct Case {
         int cp;
         const char* bytes;
@@ -192,16 +174,13 @@ TEST(CodePageTest, EveryByteRoundTrips) {
     }
 }
 
-TEST(CodePageTest, UnknownCodePage) {
+TEST(CodePageTest, UnknownCodePageAndUnmappableBytes) {
     Westring w(L"old content");
     EXPECT_FALSE(w.FromCodePage("abc", 99999));
     EXPECT_TRUE(w.empty());
     EXPECT_EQ(S(Westring(L"abc").ToCodePage(99999)), "");
     EXPECT_TRUE(Westring("abc", 99999).empty());
-}
-
-TEST(CodePageTest, UnmappableByteGivesHouseSign) {
-    Westring w;
+    // A byte the code page leaves unassigned gives the house sign.
     EXPECT_FALSE(w.FromCodePage("a\x98" "b", 1251));
     EXPECT_EQ(W(w), L"a\u2302b");
     EXPECT_FALSE(w.FromCodePage("\x98\x98", 1251));
@@ -218,13 +197,8 @@ TEST(CodePageTest, LongTextWithBadBytesAcrossChunks) {
     Westring w;
     EXPECT_FALSE(w.FromCodePage(bytes.c_str(), bytes.size(), 1251));
     ASSERT_EQ(w.strlen(), n);
-    for (int i = 0; i < n; i += 1) {
-        wchar_t want = (i % 997 == 500) ? L'\u2302' : static_cast<wchar_t>(0x410 + i % 64);
-        if (w[i] != want) {
-            ADD_FAILURE() << "at " << i;
-            break;
-        }
-    }
+    for (int i = 0; i < n; i++)
+        ASSERT_EQ(w[i], (i % 997 == 500) ? L'\u2302' : static_cast<wchar_t>(0x410 + i % 64)) << "at " << i;
 }
 
 TEST(CodePageTest, ToCodePageStopsAtFirstUnrepresentable) {
@@ -232,9 +206,6 @@ TEST(CodePageTest, ToCodePageStopsAtFirstUnrepresentable) {
     EXPECT_EQ(S(Westring(L"\u20ACx").ToCodePage(819)), "");
     EXPECT_EQ(S(Westring(L"\u0416\u00E9").ToCodePage(1251)), "\xC6");
     EXPECT_EQ(S(Westring(L"").ToCodePage(850)), "");
-}
-
-TEST(CodePageTest, ToCodePageOfLongText) {
     Westring w(String(L'\u00E9', 300000));
     Estring e = w.ToCodePage(850);
     ASSERT_EQ(e.strlen(), 300000);

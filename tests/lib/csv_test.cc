@@ -8,62 +8,50 @@
 
 namespace {
 
-std::vector<std::string> fields(const char* line) {
-    std::vector<std::string> out;
+using Fields = std::vector<std::string>;
+
+Fields fields(const char* line) {
+    Fields out;
     const char* pos = line;
     while (*pos) out.push_back(ParseCSVField(pos).c_str());
     return out;
 }
 
-using Fields = std::vector<std::string>;
-
-TEST(CsvTest, QuotedFieldsKeepCommas) {
-    EXPECT_EQ(fields("x,\"y,z\",w"), (Fields{"x", "y,z", "w"}));
-    EXPECT_EQ(fields("a,b,c"), (Fields{"a", "b", "c"}));
-    EXPECT_EQ(fields("\"a\"\"b\""), (Fields{"a\"b"}));   // doubled quote inside quotes
-    EXPECT_EQ(fields("\"a\"\",b\",c"), (Fields{"a\",b", "c"}));
-    EXPECT_EQ(fields("\"\"\"a\""), (Fields{"\"a"}));
-    EXPECT_EQ(fields("\"\",x"), (Fields{"", "x"}));      // an empty quoted field
-    EXPECT_EQ(fields("pre\"mid,dle\"post,z"), (Fields{"premid,dlepost", "z"}));
-    EXPECT_EQ(fields("\"unclosed,still one"), (Fields{"unclosed,still one"}));
+TEST(CsvTest, Fields) {
+    struct Case {
+        const char* line;
+        Fields fields;
+    } cases[] = {
+        {"x,\"y,z\",w", {"x", "y,z", "w"}}, {"a,b,c", {"a", "b", "c"}},
+        {"\"a\"\"b\"", {"a\"b"}},  // doubled quote inside quotes
+        {"\"a\"\",b\",c", {"a\",b", "c"}}, {"\"\"\"a\"", {"\"a"}},
+        {"\"\",x", {"", "x"}},  // an empty quoted field
+        {"pre\"mid,dle\"post,z", {"premid,dlepost", "z"}}, {"\"unclosed,still one", {"unclosed,still one"}},
+        // Backslash escapes.
+        {"a\\,b,c", {"a,b", "c"}}, {"\\\"q\\\"", {"\"q\""}}, {"\\\\", {"\\"}},
+        {"\\65\\066\\0671", {"AB" "C1"}},  // at most three digits
+        {"\\9x", {"\tx"}}, {"\\233", {"\xE9"}},
+        {"\\44,x", {",", "x"}},  // an escaped comma does not end the field
+        {"a\\0b", {"ab"}},       // a 0 byte cannot be held and is left out
+        {"\\300", {","}},        // taken modulo 256
+        {"\"in \\\" quote\"", {"in \" quote"}},
+        // Line feeds are dropped; carriage returns kept.
+        {"a\nb,c\n", {"ab", "c"}}, {"\"x\ny\"", {"xy"}}, {"keep\r", {"keep\r"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(fields(c.line), c.fields) << c.line;
 }
 
-TEST(CsvTest, EmptyFields) {
+TEST(CsvTest, EmptyFieldsAndTrailingBackslash) {
     const char* line = ",a,,b,";
     const char* pos = line;
-    EXPECT_EQ(std::string(ParseCSVField(pos).c_str()), "");
-    EXPECT_EQ(std::string(ParseCSVField(pos).c_str()), "a");
-    EXPECT_EQ(std::string(ParseCSVField(pos).c_str()), "");
-    EXPECT_EQ(std::string(ParseCSVField(pos).c_str()), "b");
+    for (const char* want : {"", "a", "", "b"}) EXPECT_EQ(std::string(ParseCSVField(pos).c_str()), want);
     EXPECT_EQ(*pos, '\0');  // only one comma is passed over
     EXPECT_EQ(std::string(ParseCSVField(pos).c_str()), "");
     EXPECT_EQ(pos, line + 6);  // stays at the end
-}
-
-TEST(CsvTest, BackslashEscapes) {
-    EXPECT_EQ(fields("a\\,b,c"), (Fields{"a,b", "c"}));
-    EXPECT_EQ(fields("\\\"q\\\""), (Fields{"\"q\""}));
-    EXPECT_EQ(fields("\\\\"), (Fields{"\\"}));
-    EXPECT_EQ(fields("\\65\\066\\0671"), (Fields{"AB" "C1"}));  // at most three digits
-    EXPECT_EQ(fields("\\9x"), (Fields{"\tx"}));
-    EXPECT_EQ(fields("\\233"), (Fields{"\xE9"}));
-    EXPECT_EQ(fields("\\44,x"), (Fields{",", "x"}));  // an escaped comma does not end the field
-    EXPECT_EQ(fields("a\\0b"), (Fields{"ab"}));       // a 0 byte cannot be held and is left out
-    EXPECT_EQ(fields("\\300"), (Fields{","}));        // taken modulo 256
-    EXPECT_EQ(fields("\"in \\\" quote\""), (Fields{"in \" quote"}));
-}
-
-TEST(CsvTest, TrailingBackslashEndsTheField) {
-    const char* line = "abc\\";
-    const char* pos = line;
+    const char* slash = "abc\\";
+    pos = slash;
     EXPECT_EQ(std::string(ParseCSVField(pos).c_str()), "abc");
     EXPECT_EQ(*pos, '\0');
-}
-
-TEST(CsvTest, LineFeedsAreDropped) {
-    EXPECT_EQ(fields("a\nb,c\n"), (Fields{"ab", "c"}));
-    EXPECT_EQ(fields("\"x\ny\""), (Fields{"xy"}));
-    EXPECT_EQ(fields("keep\r"), (Fields{"keep\r"}));
 }
 
 TEST(CsvTest, EstringFormTakesTheFirstField) {

@@ -1,21 +1,19 @@
 // Exact conversion of file names between the system's bytes and wide text.
 #include "lib/fsname.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "lib/stdfile.h"
+#include "tests/fileops/temp_dir.h"
 
 namespace {
 
@@ -34,26 +32,23 @@ TEST(FileNameTest, InvalidSequencesBecomeRawBytes) {
         const char* bytes;
         std::wstring expected;
     } cases[] = {
-        {"plain", L"plain"},
-        {"caf\xc3\xa9", L"caf\u00e9"},
-        {"caf\xe9", L"caf\xdce9"},                               // Latin-1 byte
-        {"\x80x", L"\xdc80x"},                                   // stray continuation byte
-        {"\xc0\x80", L"\xdcc0\xdc80"},                           // overlong 0
-        {"\xc1\xbf", L"\xdcc1\xdcbf"},                           // overlong '?'
-        {"\xe0\x80\xaf", L"\xdce0\xdc80\xdcaf"},                 // overlong '/'
-        {"\xf0\x80\x80\xaf", L"\xdcf0\xdc80\xdc80\xdcaf"},       // overlong '/'
-        {"\xed\xa0\x80", L"\xdced\xdca0\xdc80"},                 // surrogate U+D800
-        {"\xed\xbf\xbf", L"\xdced\xdcbf\xdcbf"},                 // surrogate U+DFFF
-        {"\xed\x9f\xbf", L"\ud7ff"},                             // just below the surrogates
-        {"\xf4\x90\x80\x80", L"\xdcf4\xdc90\xdc80\xdc80"},       // U+110000
-        {"\xf4\x8f\xbf\xbf", L"\U0010ffff"},                     // the last code point
-        {"\xf5\x80\x80\x80", L"\xdcf5\xdc80\xdc80\xdc80"},       // impossible lead byte
-        {"\xff\xfe", L"\xdcff\xdcfe"},
-        {"\xe2\x82", L"\xdce2\xdc82"},                           // truncated at the end
-        {"\xe2\x82" "A", L"\xdce2\xdc82" L"A"},                  // truncated before ASCII
-        {"\xe2\xe2\x82\xac", L"\xdce2\u20ac"},                   // broken lead, then a valid one
-        {"\xf0\x9f\x98\x80", L"\U0001f600"},
-        {"\xf0\x9f\x98", L"\xdcf0\xdc9f\xdc98"},
+        {"plain", L"plain"}, {"caf\xc3\xa9", L"caf\u00e9"},
+        {"caf\xe9", L"caf\xdce9"},                          // Latin-1 byte
+        {"\x80x", L"\xdc80x"},                              // stray continuation byte
+        {"\xc0\x80", L"\xdcc0\xdc80"},                      // overlong 0
+        {"\xc1\xbf", L"\xdcc1\xdcbf"},                      // overlong '?'
+        {"\xe0\x80\xaf", L"\xdce0\xdc80\xdcaf"},            // overlong '/'
+        {"\xf0\x80\x80\xaf", L"\xdcf0\xdc80\xdc80\xdcaf"},  // overlong '/'
+        {"\xed\xa0\x80", L"\xdced\xdca0\xdc80"},            // surrogate U+D800
+        {"\xed\xbf\xbf", L"\xdced\xdcbf\xdcbf"},            // surrogate U+DFFF
+        {"\xed\x9f\xbf", L"\ud7ff"},                        // just below the surrogates
+        {"\xf4\x90\x80\x80", L"\xdcf4\xdc90\xdc80\xdc80"},  // U+110000
+        {"\xf4\x8f\xbf\xbf", L"\U0010ffff"},                // the last code point
+        {"\xf5\x80\x80\x80", L"\xdcf5\xdc80\xdc80\xdc80"},  // impossible lead byte
+        {"\xff\xfe", L"\xdcff\xdcfe"}, {"\xe2\x82", L"\xdce2\xdc82"},  // truncated at the end
+        {"\xe2\x82" "A", L"\xdce2\xdc82" L"A"},             // truncated before ASCII
+        {"\xe2\xe2\x82\xac", L"\xdce2\u20ac"},              // broken lead, then a valid one
+        {"\xf0\x9f\x98\x80", L"\U0001f600"}, {"\xf0\x9f\x98", L"\xdcf0\xdc9f\xdc98"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Wide(DecodeFileName(c.bytes)), c.expected) << c.bytes;
@@ -61,7 +56,7 @@ TEST(FileNameTest, InvalidSequencesBecomeRawBytes) {
     }
 }
 
-TEST(FileNameTest, EncodingWritesRawBytesBackAndEverythingElseAsUtf8) {
+TEST(FileNameTest, RawBytesGoBackEverythingElseAsUtf8AndZeroEnds) {
     EXPECT_EQ(Bytes(EncodeFileName(L"\xdc80\xdcff")), "\x80\xff");
     // Just outside the raw-byte range: ordinary characters.
     EXPECT_EQ(Bytes(EncodeFileName(L"\xdc7f")), "\xed\xb1\xbf");
@@ -72,9 +67,6 @@ TEST(FileNameTest, EncodingWritesRawBytesBackAndEverythingElseAsUtf8) {
     EXPECT_EQ(Bytes(EncodeFileName(beyond)), "\xef\xbf\xbd\xef\xbf\xbd");
     EXPECT_EQ(Bytes(EncodeFileName(static_cast<const wchar_t*>(nullptr))), "");
     EXPECT_EQ(Bytes(EncodeFileName(Westring())), "");
-}
-
-TEST(FileNameTest, NullEmptyAndEmbeddedZero) {
     EXPECT_TRUE(DecodeFileName(nullptr).empty());
     EXPECT_TRUE(DecodeFileName(nullptr, 5).empty());
     EXPECT_TRUE(DecodeFileName("", 0).empty());
@@ -84,7 +76,7 @@ TEST(FileNameTest, NullEmptyAndEmbeddedZero) {
     EXPECT_EQ(Wide(DecodeFileName("\xc3\xa9", 1)), L"\xdcc3");
 }
 
-TEST(FileNameTest, EveryOneAndTwoByteNameRoundTrips) {
+TEST(FileNameTest, EveryShortNameRoundTrips) {
     for (int a = 1; a < 256; a++) {
         ExpectRoundTrip(std::string(1, static_cast<char>(a)));
         for (int b = 1; b < 256; b++) {
@@ -92,9 +84,6 @@ TEST(FileNameTest, EveryOneAndTwoByteNameRoundTrips) {
             ExpectRoundTrip(std::string(pair, 2));
         }
     }
-}
-
-TEST(FileNameTest, BoundaryThreeAndFourByteNamesRoundTrip) {
     // Lead bytes around every rule of the decoder, with all second bytes and
     // the interesting third and fourth ones.
     const int leads[] = {0x7F, 0x80, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xEC, 0xED,
@@ -156,28 +145,11 @@ TEST(FileNameTest, VeryLongNamesRoundTrip) {
 
 class FileNameFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/dvfsnameXXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back(0);
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        dir_ = name.data();
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    std::string dir_;
+    CTempDir dir_;
 };
 
 TEST_F(FileNameFileTest, WideNameOfAnInvalidUtf8FileOpensThatFile) {
-    std::string raw = dir_ + "/caf\xe9-\xff.txt";
-    int fd = ::open(raw.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, "latin", 5), 5);
-    ::close(fd);
-
+    std::string raw = dir_.Write("caf\xe9-\xff.txt", "latin");
     Westring wide = DecodeFileName(raw.c_str());
     StdFile file(wide);
     ASSERT_TRUE(file.isopen()) << file.geterror();
@@ -192,18 +164,18 @@ TEST_F(FileNameFileTest, WideNameOfAnInvalidUtf8FileOpensThatFile) {
 }
 
 TEST_F(FileNameFileTest, FileCreatedByWideNameHasTheRawBytes) {
-    Westring wide = DecodeFileName(dir_.c_str()) + L"/n\xdce9w";
+    Westring wide = DecodeFileName(dir_.path().c_str()) + L"/n\xdce9w";
     {
         StdFile file(wide, StdFile::kWrite | StdFile::kCreate);
         ASSERT_TRUE(file.isopen());
     }
-    EXPECT_EQ(access((dir_ + "/n\xe9w").c_str(), F_OK), 0);
+    EXPECT_EQ(access((dir_ / "n\xe9w").c_str(), F_OK), 0);
     // Not the UTF-8 form of the character.
-    EXPECT_NE(access((dir_ + "/n\xed\xb3\xa9w").c_str(), F_OK), 0);
+    EXPECT_NE(access((dir_ / "n\xed\xb3\xa9w").c_str(), F_OK), 0);
 
     // A narrow name goes to the system as it is, and the name the file
     // reports goes back to the same bytes.
-    std::string raw = dir_ + "/x\x80y";
+    std::string raw = dir_ / "x\x80y";
     StdFile narrow(raw.c_str(), StdFile::kWrite | StdFile::kCreate);
     ASSERT_TRUE(narrow.isopen());
     EXPECT_EQ(access(raw.c_str(), F_OK), 0);

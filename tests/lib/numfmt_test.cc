@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "lib/numfmt.h"
 #include "tests/lib/locale_guard.h"
@@ -26,25 +27,20 @@ private:
 TEST(AddCommasTest, GroupsOfThree) {
     SeparatorGuard guard;
     thousand_separator = L',';
-    EXPECT_EQ(W(addCommas(L"1234567")), L"1,234,567");
-    EXPECT_EQ(W(addCommas(L"123")), L"123");
-    EXPECT_EQ(W(addCommas(L"1234")), L"1,234");
-    EXPECT_EQ(W(addCommas(L"123456")), L"123,456");
-    EXPECT_EQ(W(addCommas(L"0")), L"0");
-    EXPECT_EQ(W(addCommas(L"")), L"");
-    EXPECT_EQ(W(addCommas(nullptr)), L"");
-    EXPECT_EQ(W(addCommas(L"-123456")), L"-123,456");  // the sign is no digit
-    EXPECT_EQ(W(addCommas(L"-1234567")), L"-1,234,567");
-    thousand_separator = L'\u202F';
-    EXPECT_EQ(W(addCommas(L"9876543")), L"9\u202F876\u202F543");
-}
-
-TEST(AddCommasTest, VeryLongDigitStrings) {
-    std::wstring digits(30000, L'9');
+    const std::pair<const wchar_t*, std::wstring> cases[] = {
+        {L"1234567", L"1,234,567"}, {L"123", L"123"}, {L"1234", L"1,234"}, {L"123456", L"123,456"}, {L"0", L"0"},
+        {L"", L""}, {nullptr, L""},
+        {L"-123456", L"-123,456"},  // the sign is no digit
+        {L"-1234567", L"-1,234,567"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(W(addCommas(c.first)), c.second) << c.second;
+    std::wstring digits(30000, L'9');  // very long digit strings
     Westring grouped = addCommas(digits.c_str());
     EXPECT_EQ(grouped.strlen(), 30000 + 9999);
     EXPECT_EQ(grouped[1], L'9');
     EXPECT_EQ(grouped[3], L',');
+    thousand_separator = L'\u202F';
+    EXPECT_EQ(W(addCommas(L"9876543")), L"9\u202F876\u202F543");
 }
 
 TEST(ThousandSeparatorTest, CommaWhenTheLocaleHasNone) {
@@ -68,8 +64,9 @@ TEST(ThousandSeparatorTest, TakenFromTheLocale) {
     EXPECT_EQ(W(addCommas(L"1234567")), L"1.234.567");
 }
 
+template <class T>
 struct SizeCase {
-    uint32_t value;
+    T value;
     int width;
     const wchar_t* text;
 };
@@ -77,66 +74,43 @@ struct SizeCase {
 TEST(ItoaCommaTest, ThirtyTwoBit) {
     SeparatorGuard guard;
     thousand_separator = L',';
-    const SizeCase cases[] = {
-        {123456, 6, L"120K"},          // 5 digits fit; 123456 / 1024 = 120
-        {0, 6, L"0"},
-        {99999, 6, L"99,999"},
-        {100000, 6, L"97K"},           // six digits no longer fit in six columns
-        {999999, 7, L"999,999"},
-        {1000000, 7, L"976K"},
-        {10238976, 6, L"9,999K"},      // 9999 K still fits
+    const SizeCase<uint32_t> cases[] = {
+        {123456, 6, L"120K"},  // 5 digits fit; 123456 / 1024 = 120
+        {0, 6, L"0"}, {99999, 6, L"99,999"},
+        {100000, 6, L"97K"},  // six digits no longer fit in six columns
+        {999999, 7, L"999,999"}, {1000000, 7, L"976K"},
+        {10238976, 6, L"9,999K"},  // 9999 K still fits
         {10239999, 6, L"9,999K"},
-        {10240000, 6, L"9M"},          // 10000 K would not
+        {10240000, 6, L"9M"},  // 10000 K would not
         {4294967295u, 6, L"4,095M"},
         {4294967295u, 13, L"4,294,967,295"},  // ten digits: no limit
-        {4294967295u, 14, L"4,294,967,295"},
-        {4294967295u, 20, L"4,294,967,295"},
-        {1234, 4, L"1K"},              // 3 digits fit in 4 columns
-        {999, 4, L"999"},
+        {4294967295u, 14, L"4,294,967,295"}, {4294967295u, 20, L"4,294,967,295"},
+        {1234, 4, L"1K"},  // 3 digits fit in 4 columns
+        {999, 4, L"999"}, {5, 0, L"5"}, {5, -7, L"5"},  // odd widths are safe
     };
-    for (const SizeCase& k : cases) EXPECT_EQ(W(itoa_comma(k.value, k.width)), k.text) << k.value << " " << k.width;
+    for (const auto& k : cases) EXPECT_EQ(W(itoa_comma(k.value, k.width)), k.text) << k.value << " " << k.width;
 }
-
-struct Size64Case {
-    int64_t value;
-    int width;
-    const wchar_t* text;
-};
 
 TEST(ItoaCommaTest, SixtyFourBit) {
     SeparatorGuard guard;
     thousand_separator = L',';
     const int64_t K = 1024, M = K * K, G = M * K, T = G * K;
-    const Size64Case cases[] = {
-        {0, 6, L"0"},
-        {99999, 6, L"99,999"},
-        {123456, 6, L"120K"},
-        {100000, 6, L"97K"},
-        {9999 * K, 6, L"9,999K"},      // width 6 is no multiple of 4: 4 digits with K
+    const SizeCase<int64_t> cases[] = {
+        {0, 6, L"0"}, {99999, 6, L"99,999"}, {123456, 6, L"120K"}, {100000, 6, L"97K"},
+        {9999 * K, 6, L"9,999K"},  // width 6 is no multiple of 4: 4 digits with K
         {10000 * K, 6, L"9M"},
         {999999 * K, 8, L"999,999K"},  // width 8: the K fills the separator column
-        {1000000 * K, 8, L"976M"},
-        {5 * T, 6, L"5,120G"},
-        {5000 * T, 6, L"5,000T"},
-        {INT64_MAX, 6, L"8,388,607T"},  // T is the largest unit
+        {1000000 * K, 8, L"976M"}, {5 * T, 6, L"5,120G"}, {5000 * T, 6, L"5,000T"},
+        {INT64_MAX, 6, L"8,388,607T"},               // T is the largest unit
         {INT64_MAX, 24, L"9,007,199,254,740,991K"},  // at most 18 digits
-        {999999999999999999LL, 24, L"999,999,999,999,999,999"},
-        {1234567890123LL, 20, L"1,234,567,890,123"},
-        {-1234567, 6, L"-1,234,567"},   // negative values are never divided
+        {999999999999999999LL, 24, L"999,999,999,999,999,999"}, {1234567890123LL, 20, L"1,234,567,890,123"},
+        {-1234567, 6, L"-1,234,567"},  // negative values are never divided
         {3 * G, 8, L"3,072M"},
         {3 * G, 12, L"3,145,728K"},  // width 12 keeps 9 digits
-        {3 * G, 13, L"3,221,225,472"},
-        {3 * G, 7, L"3,072M"},
+        {3 * G, 13, L"3,221,225,472"}, {3 * G, 7, L"3,072M"},
+        {5, 0, L"5"}, {12345, -3, L"0M"}, {12345, 1000, L"12,345"},  // odd widths are safe
     };
-    for (const Size64Case& k : cases) EXPECT_EQ(W(itoa_comma(k.value, k.width)), k.text) << k.value << " " << k.width;
-}
-
-TEST(ItoaCommaTest, OddWidthsAreSafe) {
-    EXPECT_EQ(W(itoa_comma(uint32_t{5}, 0)), L"5");
-    EXPECT_EQ(W(itoa_comma(uint32_t{5}, -7)), L"5");
-    EXPECT_EQ(W(itoa_comma(int64_t{5}, 0)), L"5");
-    EXPECT_EQ(W(itoa_comma(int64_t{12345}, -3)), L"0M");
-    EXPECT_EQ(W(itoa_comma(int64_t{12345}, 1000)), L"12,345");
+    for (const auto& k : cases) EXPECT_EQ(W(itoa_comma(k.value, k.width)), k.text) << k.value << " " << k.width;
 }
 
 TEST(ItoaCommaTest, ResultFitsItsColumn) {

@@ -12,49 +12,22 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <functional>
 #include <iostream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/fileops/temp_dir.h"
+
 namespace {
 
-// A fresh directory under $TMPDIR (or /tmp), removed with everything in it.
 class StdFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/dvfileXXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back(0);
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        dir_ = name.data();
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
-    std::string Path(const std::string& leaf) const { return dir_ + "/" + leaf; }
-
-    void WriteRaw(const std::string& path, const std::string& content) {
-        std::ofstream out(path, std::ios::binary);
-        out << content;
-    }
-    std::string ReadRaw(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
-
-    std::string dir_;
+    std::string Path(const std::string& leaf) const { return dir_ / leaf; }
+    CTempDir dir_;
 };
 
 // Bytes that differ from their neighbours, so a misplaced block shows.
@@ -64,72 +37,46 @@ std::string Pattern(size_t n, unsigned seed = 0) {
     return s;
 }
 
-TEST_F(StdFileTest, GetsLastLineWithoutLineFeed) {
-    WriteRaw(Path("f"), "abc");
-    StdFile f(Path("f").c_str());
-    char line[100];
-    EXPECT_EQ(f.gets(line, sizeof line), 0);
-    EXPECT_STREQ(line, "abc");
-    EXPECT_EQ(f.gets(line, sizeof line), -1);
-    EXPECT_STREQ(line, "");
+// Every line gets returns with room bytes, up to the end of the file, which
+// leaves the destination empty.
+std::vector<std::string> Lines(const std::string& path, int room) {
+    StdFile f(path.c_str());
+    std::vector<char> line(room);
+    std::vector<std::string> got;
+    while (f.gets(line.data(), room) == 0) got.push_back(line.data());
+    EXPECT_STREQ(line.data(), "") << path;
+    return got;
+}
+
+// The exit status of body run in a forked child, or -1 when it did not exit.
+int RunInChild(const std::function<int()>& body) {
+    pid_t child = fork();
+    if (child == 0) _exit(body());
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }
 
 TEST_F(StdFileTest, GetsLines) {
     struct Case {
         std::string content;
-        std::vector<std::string> lines;  // then -1
+        int room;
+        std::vector<std::string> lines;
     };
     const Case cases[] = {
-        {"abc\r\n", {"abc"}},
-        {"abc\r\r\n", {"abc"}},
-        {"a\n\nb\n", {"a", "", "b"}},
-        {"\n", {""}},
-        {"", {}},
-        {"one\r\ntwo\nthree", {"one", "two", "three"}},
-        {std::string("x\0y\n", 4), {"x", "y"}},  // a 0 byte ends a line too
+        {"abc", 100, {"abc"}}, {"abc\r\n", 100, {"abc"}}, {"abc\r\r\n", 100, {"abc"}},
+        {"a\n\nb\n", 100, {"a", "", "b"}}, {"\n", 100, {""}}, {"", 100, {}},
+        {"one\r\ntwo\nthree", 100, {"one", "two", "three"}},
+        {std::string("x\0y\n", 4), 100, {"x", "y"}},  // a 0 byte ends a line too
+        {"abcdefgh\nxy\n", 4, {"abc", "def", "gh", "xy"}},  // long lines are cut, the rest follows
+        {"abcdef\nz", 4, {"abc", "def", "", "z"}},  // filling the room leaves the line feed
     };
-    for (const Case& c : cases) {
-        WriteRaw(Path("f"), c.content);
-        StdFile f(Path("f").c_str());
-        char line[100];
-        for (const std::string& expected : c.lines) {
-            EXPECT_EQ(f.gets(line, sizeof line), 0) << c.content;
-            EXPECT_EQ(line, expected) << c.content;
-        }
-        EXPECT_EQ(f.gets(line, sizeof line), -1) << c.content;
-    }
-}
-
-TEST_F(StdFileTest, GetsZeroByteEndsLine) {
-    WriteRaw(Path("f"), std::string("ab\0cd\n", 6));
-    StdFile f(Path("f").c_str());
-    char line[10];
-    EXPECT_EQ(f.gets(line, sizeof line), 0);
-    EXPECT_STREQ(line, "ab");
-    EXPECT_EQ(f.gets(line, sizeof line), 0);
-    EXPECT_STREQ(line, "cd");
-}
-
-TEST_F(StdFileTest, GetsCutsLongLinesAndKeepsTheRest) {
-    WriteRaw(Path("f"), "abcdefgh\nxy\n");
-    StdFile f(Path("f").c_str());
-    char line[4];
-    std::vector<std::string> got;
-    while (f.gets(line, sizeof line) == 0) got.push_back(line);
-    EXPECT_EQ(got, (std::vector<std::string>{"abc", "def", "gh", "xy"}));
-
-    // A line that fills the room exactly leaves its line feed for an empty line.
-    WriteRaw(Path("f"), "abcdef\nz");
-    StdFile g(Path("f").c_str());
-    got.clear();
-    while (g.gets(line, sizeof line) == 0) got.push_back(line);
-    EXPECT_EQ(got, (std::vector<std::string>{"abc", "def", "", "z"}));
+    for (const Case& c : cases) EXPECT_EQ(Lines(dir_.Write("f", c.content), c.room), c.lines) << c.content;
 }
 
 TEST_F(StdFileTest, GetsLineOfTwoMegabytes) {
     std::string big = Pattern(2 * 1024 * 1024 + 17);
-    WriteRaw(Path("f"), big + "\nend\n");
-    StdFile f(Path("f").c_str());
+    StdFile f(dir_.Write("f", big + "\nend\n").c_str());
     std::vector<char> line(5000);
     std::string joined;
     int pieces = 0;
@@ -145,8 +92,7 @@ TEST_F(StdFileTest, GetsLineOfTwoMegabytes) {
 }
 
 TEST_F(StdFileTest, GetsWithNoRoomWritesNothing) {
-    WriteRaw(Path("f"), "abc\n");
-    StdFile f(Path("f").c_str());
+    StdFile f(dir_.Write("f", "abc\n").c_str());
     char line[4] = {'X', 'X', 'X', 'X'};
     EXPECT_EQ(f.gets(line, 0), EINVAL);
     EXPECT_EQ(f.gets(line, -5), EINVAL);
@@ -162,14 +108,16 @@ TEST_F(StdFileTest, GetsWithNoRoomWritesNothing) {
 
 TEST_F(StdFileTest, ReadNearEnd) {
     std::string content = Pattern(100);
-    WriteRaw(Path("f"), content);
-    StdFile f(Path("f").c_str());
+    StdFile f(dir_.Write("f", content).c_str());
     ASSERT_EQ(f.setptr(96), 0);
     char buffer[10];
     size_t got = 99;
     EXPECT_EQ(f.read(buffer, 10, &got), 0);
     EXPECT_EQ(got, 4u);
     EXPECT_EQ(std::string(buffer, 4), content.substr(96));
+    got = 5;
+    EXPECT_EQ(f.read(nullptr, 0, &got), 0);  // reading nothing succeeds, even at the end
+    EXPECT_EQ(got, 0u);
     EXPECT_EQ(f.read(buffer, 10, &got), -1);
     EXPECT_EQ(got, 0u);
     EXPECT_EQ(f.geterror(), -1);
@@ -181,31 +129,38 @@ TEST_F(StdFileTest, ReadNearEnd) {
     EXPECT_EQ(buffer[0], content[99]);
 }
 
-TEST_F(StdFileTest, ReadOfNothingSucceeds) {
-    WriteRaw(Path("f"), "");
-    StdFile f(Path("f").c_str());
-    size_t got = 5;
-    EXPECT_EQ(f.read(nullptr, 0, &got), 0);
-    EXPECT_EQ(got, 0u);
-}
-
-TEST_F(StdFileTest, WriteAfterReadGoesToLogicalPosition) {
+TEST_F(StdFileTest, ReadingAndWritingShareOneLogicalPosition) {
+    const int mode = StdFile::kRead | StdFile::kWrite | StdFile::kAppend;
     std::string content = Pattern(10000);
-    WriteRaw(Path("f"), content);
-    StdFile f(Path("f").c_str(), StdFile::kRead | StdFile::kWrite | StdFile::kAppend);
+    StdFile f(dir_.Write("f", content).c_str(), mode);
     ASSERT_TRUE(f.isopen());
+    EXPECT_EQ(f.getptr(), 10000);  // appending starts at the end
     ASSERT_EQ(f.rewind(), 0);
     char buffer[100];
     ASSERT_EQ(f.read(buffer, 100), 0);
-    EXPECT_EQ(f.getptr(), 100);
-    ASSERT_EQ(f.write("XYZ", 3), 0);
+    ASSERT_EQ(f.write("XYZ", 3), 0);  // right after what was read
     EXPECT_EQ(f.getptr(), 103);
-    // Reading on continues right after the written bytes.
-    ASSERT_EQ(f.read(buffer, 2), 0);
+    ASSERT_EQ(f.read(buffer, 2), 0);  // and reading on after what was written
     EXPECT_EQ(std::string(buffer, 2), content.substr(103, 2));
     ASSERT_EQ(f.close(), 0);
-    content.replace(100, 3, "XYZ");
-    EXPECT_EQ(ReadRaw(Path("f")), content);
+    EXPECT_EQ(ReadFile(Path("f")), content.replace(100, 3, "XYZ"));
+
+    StdFile g(dir_.Write("g", "0123456789").c_str(), mode);  // append mode can still move back
+    EXPECT_EQ(g.write("AB", 2), 0);
+    EXPECT_EQ(g.setptr(2), 0);
+    EXPECT_EQ(g.write("cd", 2), 0);
+    EXPECT_EQ(g.close(), 0);
+    EXPECT_EQ(ReadFile(Path("g")), "01cd456789AB");
+
+    StdFile h(dir_.Write("h", "abc").c_str(), mode);  // the end of file refuses writes
+    ASSERT_EQ(h.rewind(), 0);
+    EXPECT_EQ(h.read(buffer, 3), 0);
+    EXPECT_EQ(h.read(buffer, 3), -1);
+    EXPECT_EQ(h.write("d", 1), -1);
+    EXPECT_EQ(h.flush(), 0);  // until the position is set again
+    EXPECT_EQ(h.write("d", 1), 0);
+    EXPECT_EQ(h.close(), 0);
+    EXPECT_EQ(ReadFile(Path("h")), "abcd");
 }
 
 TEST_F(StdFileTest, BufferBoundaries) {
@@ -214,20 +169,20 @@ TEST_F(StdFileTest, BufferBoundaries) {
     for (size_t size : sizes) {
         std::string content = Pattern(size, static_cast<unsigned>(size));
         for (size_t chunk : chunks) {
+            SCOPED_TRACE(testing::Message() << size << " " << chunk);
             StdFile out(Path("f").c_str(), StdFile::kWrite | StdFile::kCreate);
-            for (size_t at = 0; at < size; at += chunk) {
+            for (size_t at = 0; at < size; at += chunk)
                 ASSERT_EQ(out.write(content.data() + at, std::min(chunk, size - at)), 0);
-            }
             EXPECT_EQ(out.size(), static_cast<int64_t>(size));
             ASSERT_EQ(out.close(), 0);
-            ASSERT_EQ(ReadRaw(Path("f")), content) << size << " " << chunk;
+            ASSERT_EQ(ReadFile(Path("f")), content);
 
             StdFile in(Path("f").c_str());
             std::string back;
             std::vector<char> buffer(chunk);
             size_t got;
             while (in.read(buffer.data(), chunk, &got) == 0) back.append(buffer.data(), got);
-            EXPECT_EQ(back, content) << size << " " << chunk;
+            EXPECT_EQ(back, content);
             EXPECT_EQ(in.getptr(), static_cast<int64_t>(size));
         }
     }
@@ -240,53 +195,39 @@ TEST_F(StdFileTest, RandomOperationsMatchModel) {
         std::mt19937 random(seed);
         auto below = [&](size_t n) { return static_cast<size_t>(random() % n); };
         std::string model = Pattern(below(9000), seed);
-        WriteRaw(Path("f"), model);
-        StdFile f(Path("f").c_str(), StdFile::kRead | StdFile::kWrite | StdFile::kAppend);
+        StdFile f(dir_.Write("f", model).c_str(), StdFile::kRead | StdFile::kWrite | StdFile::kAppend);
         ASSERT_TRUE(f.isopen());
         size_t pos = model.size();
         bool at_end = false;  // the end-of-file state left by a read of nothing
         std::vector<char> buffer(10000);
 
         for (int step = 0; step < 400; step++) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " step " << step);
             int op = static_cast<int>(below(100));
-            if (getenv("DV_TRACE")) std::cout << step << " op " << op << " pos " << pos << " size " << model.size() << " eof " << at_end << "\n";
             if (op < 30) {
                 size_t n = below(6000) + (below(4) == 0 ? 0 : 1);
                 size_t got = 12345;
                 int result = f.read(buffer.data(), n, &got);
                 size_t expected = at_end || pos >= model.size() ? 0 : std::min(n, model.size() - pos);
-                ASSERT_EQ(got, expected) << "seed " << seed << " step " << step;
-                if (at_end) {
-                    ASSERT_EQ(result, -1);
-                } else if (n > 0 && expected == 0) {
-                    ASSERT_EQ(result, -1);
-                    at_end = true;
-                } else {
-                    ASSERT_EQ(result, 0);
-                }
+                ASSERT_EQ(got, expected);
+                if (!at_end && n > 0 && expected == 0) at_end = true;
+                ASSERT_EQ(result, at_end ? -1 : 0);
                 ASSERT_EQ(std::string(buffer.data(), got), model.substr(std::min(pos, model.size()), got));
                 pos += got;
             } else if (op < 60) {
                 size_t n = below(6000);
                 std::string data = Pattern(n, seed * 1000 + step);
-                int result = f.write(data.data(), n);
-                if (at_end) {
-                    ASSERT_EQ(result, -1);  // refused until the position is set again
-                    continue;
-                }
-                ASSERT_EQ(result, 0);
-                if (n == 0) continue;
+                ASSERT_EQ(f.write(data.data(), n), at_end ? -1 : 0);  // refused until repositioned
+                if (at_end || n == 0) continue;
                 if (pos + n > model.size()) model.resize(pos + n, 0);
                 model.replace(pos, n, data);
                 pos += n;
             } else if (op < 75) {
-                size_t target = below(model.size() + 20);
-                ASSERT_EQ(f.setptr(static_cast<int64_t>(target)), 0);
-                pos = target;
+                pos = below(model.size() + 20);
+                ASSERT_EQ(f.setptr(static_cast<int64_t>(pos)), 0);
                 at_end = false;
             } else if (op < 83) {
-                int64_t distance = static_cast<int64_t>(below(200)) - 100;
-                if (static_cast<int64_t>(pos) + distance < 0) distance = -static_cast<int64_t>(pos);
+                int64_t distance = std::max(static_cast<int64_t>(below(200)) - 100, -static_cast<int64_t>(pos));
                 ASSERT_EQ(f.seek(static_cast<int32_t>(distance)), 0);
                 pos = static_cast<size_t>(static_cast<int64_t>(pos) + distance);
                 at_end = false;
@@ -305,72 +246,51 @@ TEST_F(StdFileTest, RandomOperationsMatchModel) {
                 pos = 0;
                 at_end = false;
             }
-            ASSERT_EQ(f.getptr(), static_cast<int64_t>(pos)) << "seed " << seed << " step " << step;
+            ASSERT_EQ(f.getptr(), static_cast<int64_t>(pos));
         }
         ASSERT_EQ(f.close(), 0);
-        ASSERT_EQ(ReadRaw(Path("f")), model) << "seed " << seed;
+        ASSERT_EQ(ReadFile(Path("f")), model) << "seed " << seed;
     }
 }
 
-TEST_F(StdFileTest, WriteTruncatesUnlessAppending) {
-    WriteRaw(Path("f"), "abc");
+TEST_F(StdFileTest, OpenModes) {
+    dir_.Write("f", "abc");
     {
         StdFile f(Path("f").c_str(), StdFile::kWrite | StdFile::kAppend);
         EXPECT_EQ(f.getptr(), 3);
         EXPECT_EQ(f.write("def", 3), 0);
         EXPECT_EQ(f.close(), 0);
     }
-    EXPECT_EQ(ReadRaw(Path("f")), "abcdef");
+    EXPECT_EQ(ReadFile(Path("f")), "abcdef");
     {
-        StdFile f(Path("f").c_str(), StdFile::kWrite);
+        StdFile f(Path("f").c_str(), StdFile::kWrite);  // truncates
         EXPECT_EQ(f.write("x", 1), 0);
         EXPECT_EQ(f.close(), 0);
     }
-    EXPECT_EQ(ReadRaw(Path("f")), "x");
-    {
-        StdFile f(Path("f").c_str(), StdFile::kRead | StdFile::kWrite);
-        EXPECT_EQ(f.size(), 0);
+    EXPECT_EQ(ReadFile(Path("f")), "x");
+    EXPECT_EQ(StdFile(Path("f").c_str(), StdFile::kRead | StdFile::kWrite).size(), 0);  // truncates too
+    dir_.Write("f", "x");
+    for (int mode : {0, static_cast<int>(StdFile::kRead)}) {  // no bits: reading only
+        StdFile f(Path("f").c_str(), mode);
+        ASSERT_TRUE(f.isopen());
+        EXPECT_EQ(f.write("y", 1), 0);  // buffered
+        EXPECT_EQ(f.flush(), EBADF);
+        EXPECT_EQ(f.close(), EBADF);
+        EXPECT_FALSE(f.isopen());
     }
-    {
-        StdFile f(Path("f").c_str(), StdFile::kRead);
-        EXPECT_EQ(f.write("y", 1), 0);
-        EXPECT_EQ(f.close(), EBADF);  // opened for reading only
-    }
-}
+    EXPECT_EQ(ReadFile(Path("f")), "x");
 
-TEST_F(StdFileTest, AppendModeCanStillMoveBack) {
-    WriteRaw(Path("f"), "0123456789");
-    StdFile f(Path("f").c_str(), StdFile::kRead | StdFile::kWrite | StdFile::kAppend);
-    EXPECT_EQ(f.getptr(), 10);
-    EXPECT_EQ(f.write("AB", 2), 0);
-    EXPECT_EQ(f.setptr(2), 0);
-    EXPECT_EQ(f.write("cd", 2), 0);
-    EXPECT_EQ(f.close(), 0);
-    EXPECT_EQ(ReadRaw(Path("f")), "01cd456789AB");
-}
-
-TEST_F(StdFileTest, MissingFileWithoutCreate) {
-    StdFile f;
-    EXPECT_EQ(f.open(Path("missing").c_str(), StdFile::kWrite), ENOENT);
-    EXPECT_FALSE(f.isopen());
-    EXPECT_EQ(f.gethandle(), -1);
-    EXPECT_EQ(f.geterror(), ENOENT);
-    EXPECT_EQ(f.close(), 0);
-    EXPECT_FALSE(std::filesystem::exists(Path("missing")));
-    EXPECT_EQ(f.read(nullptr, 1), EBADF);
-    EXPECT_EQ(f.write("x", 1), EBADF);
-    EXPECT_EQ(f.size(), -1);
-}
-
-TEST_F(StdFileTest, ModeZeroReadsOnly) {
-    WriteRaw(Path("f"), "abc");
-    StdFile f(Path("f").c_str(), 0);
-    ASSERT_TRUE(f.isopen());
-    EXPECT_EQ(f.write("x", 1), 0);  // buffered
-    EXPECT_EQ(f.flush(), EBADF);
-    EXPECT_EQ(f.close(), EBADF);
-    EXPECT_FALSE(f.isopen());
-    EXPECT_EQ(ReadRaw(Path("f")), "abc");
+    StdFile missing;
+    EXPECT_EQ(missing.open(Path("missing").c_str(), StdFile::kWrite), ENOENT);
+    EXPECT_FALSE(missing.isopen());
+    EXPECT_EQ(missing.gethandle(), -1);
+    EXPECT_EQ(missing.geterror(), ENOENT);
+    EXPECT_EQ(missing.close(), 0);
+    EXPECT_FALSE(PathExists(Path("missing")));
+    EXPECT_EQ(missing.read(nullptr, 1), EBADF);
+    EXPECT_EQ(missing.write("x", 1), EBADF);
+    EXPECT_EQ(missing.size(), -1);
+    EXPECT_EQ(StdFile(static_cast<const char*>(nullptr)).geterror(), ENOENT);
 }
 
 TEST_F(StdFileTest, CreatePermissionsAndCloseOnExec) {
@@ -390,29 +310,24 @@ TEST_F(StdFileTest, CreatePermissionsAndCloseOnExec) {
 }
 
 TEST_F(StdFileTest, TextModePuts) {
-    {
-        StdFile f(Path("t").c_str(), StdFile::kWrite | StdFile::kCreate | StdFile::kText);
-        EXPECT_TRUE(f.textmode());
-        EXPECT_EQ(f.puts("a\nb\n\nc"), 0);
-        EXPECT_EQ(f.putln("d\ne"), 0);
-        EXPECT_EQ(f.puts(nullptr), 0);
-        EXPECT_EQ(f.close(), 0);
-    }
-    EXPECT_EQ(ReadRaw(Path("t")), "a\r\nb\r\n\r\ncd\r\ne\n");
-    {
-        StdFile f(Path("b").c_str(), StdFile::kWrite | StdFile::kCreate);
-        EXPECT_FALSE(f.textmode());
-        EXPECT_EQ(f.puts("a\nb"), 0);
-        EXPECT_EQ(f.putln("c"), 0);
-        EXPECT_EQ(f.close(), 0);
-    }
-    EXPECT_EQ(ReadRaw(Path("b")), "a\nbc\n");
+    StdFile t(Path("t").c_str(), StdFile::kWrite | StdFile::kCreate | StdFile::kText);
+    EXPECT_TRUE(t.textmode());
+    EXPECT_EQ(t.puts("a\nb\n\nc"), 0);
+    EXPECT_EQ(t.putln("d\ne"), 0);
+    EXPECT_EQ(t.puts(nullptr), 0);
+    EXPECT_EQ(t.close(), 0);
+    EXPECT_EQ(ReadFile(Path("t")), "a\r\nb\r\n\r\ncd\r\ne\n");
+    StdFile b(Path("b").c_str(), StdFile::kWrite | StdFile::kCreate);
+    EXPECT_FALSE(b.textmode());
+    EXPECT_EQ(b.puts("a\nb"), 0);
+    EXPECT_EQ(b.putln("c"), 0);
+    EXPECT_EQ(b.close(), 0);
+    EXPECT_EQ(ReadFile(Path("b")), "a\nbc\n");
 }
 
 TEST_F(StdFileTest, ChangeSize) {
     std::string content = Pattern(10000);
-    WriteRaw(Path("f"), content);
-    StdFile f(Path("f").c_str(), StdFile::kRead | StdFile::kWrite | StdFile::kAppend);
+    StdFile f(dir_.Write("f", content).c_str(), StdFile::kRead | StdFile::kWrite | StdFile::kAppend);
     ASSERT_EQ(f.setptr(10), 0);
     char buffer[20];
     ASSERT_EQ(f.read(buffer, 5), 0);  // the buffer now holds bytes up to 4106
@@ -431,44 +346,30 @@ TEST_F(StdFileTest, ChangeSize) {
     ASSERT_EQ(f.write("QQ", 2), 0);
     ASSERT_EQ(f.changesize(1), 0);
     EXPECT_EQ(f.close(), 0);
-    EXPECT_EQ(ReadRaw(Path("f")), "Q");
+    EXPECT_EQ(ReadFile(Path("f")), "Q");
     EXPECT_EQ(f.changesize(5), EBADF);
 }
 
 TEST_F(StdFileTest, SetptrInsideBufferKeepsDescriptorWhereItIs) {
     std::string content = Pattern(10000);
-    WriteRaw(Path("f"), content);
-    StdFile f(Path("f").c_str());
+    StdFile f(dir_.Write("f", content).c_str());
+    auto descriptor = [&] { return lseek(f.gethandle(), 0, SEEK_CUR); };
     char buffer[100];
     ASSERT_EQ(f.read(buffer, 100), 0);
-    ASSERT_EQ(lseek(f.gethandle(), 0, SEEK_CUR), 4096);
+    ASSERT_EQ(descriptor(), 4096);
     ASSERT_EQ(f.setptr(50), 0);
-    EXPECT_EQ(lseek(f.gethandle(), 0, SEEK_CUR), 4096);
+    EXPECT_EQ(descriptor(), 4096);
     ASSERT_EQ(f.read(buffer, 10), 0);
     EXPECT_EQ(std::string(buffer, 10), content.substr(50, 10));
     ASSERT_EQ(f.setptr(4096), 0);  // the end of the buffer is inside too
-    EXPECT_EQ(lseek(f.gethandle(), 0, SEEK_CUR), 4096);
+    EXPECT_EQ(descriptor(), 4096);
     ASSERT_EQ(f.setptr(7000), 0);
-    EXPECT_EQ(lseek(f.gethandle(), 0, SEEK_CUR), 7000);
+    EXPECT_EQ(descriptor(), 7000);
     ASSERT_EQ(f.read(buffer, 10), 0);
     EXPECT_EQ(std::string(buffer, 10), content.substr(7000, 10));
     EXPECT_EQ(f.setptr(-1), EINVAL);
     EXPECT_EQ(f.seek(-7000), 0);
     EXPECT_EQ(f.getptr(), 10);
-}
-
-TEST_F(StdFileTest, EndOfFileRefusesWritesUntilRepositioned) {
-    WriteRaw(Path("f"), "abc");
-    StdFile f(Path("f").c_str(), StdFile::kRead | StdFile::kWrite | StdFile::kAppend);
-    ASSERT_EQ(f.rewind(), 0);
-    char buffer[10];
-    EXPECT_EQ(f.read(buffer, 3), 0);
-    EXPECT_EQ(f.read(buffer, 3), -1);
-    EXPECT_EQ(f.write("d", 1), -1);
-    EXPECT_EQ(f.flush(), 0);
-    EXPECT_EQ(f.write("d", 1), 0);
-    EXPECT_EQ(f.close(), 0);
-    EXPECT_EQ(ReadRaw(Path("f")), "abcd");
 }
 
 TEST_F(StdFileTest, FullDeviceNeverClaimsSuccess) {
@@ -523,22 +424,13 @@ TEST_F(StdFileTest, FileRemovedWhileOpen) {
     EXPECT_FALSE(again.isopen());
 }
 
-TEST_F(StdFileTest, NamesGoToTheSystemAsUtf8) {
+TEST_F(StdFileTest, WideNamesGoToTheSystemAsUtf8) {
     Westring wide = Westring(Path("").c_str()) + L"Gr\u00fc\u00dfe \u4e2d.txt";
     StdFile f(wide, StdFile::kWrite | StdFile::kCreate);
     ASSERT_TRUE(f.isopen());
     EXPECT_TRUE(f.getname() == wide);
     EXPECT_EQ(f.close(), 0);
-    EXPECT_TRUE(std::filesystem::exists(Path("") + "Gr\xc3\xbc\xc3\x9f" "e \xe4\xb8\xad.txt"));
-
-    // A narrow name reaches the system byte for byte, even when it is not UTF-8.
-    std::string latin1 = Path("caf\xe9.txt");
-    StdFile g(latin1.c_str(), StdFile::kWrite | StdFile::kCreate);
-    ASSERT_TRUE(g.isopen());
-    EXPECT_EQ(g.close(), 0);
-    EXPECT_EQ(access(latin1.c_str(), F_OK), 0);
-
-    EXPECT_EQ(StdFile(static_cast<const char*>(nullptr)).geterror(), ENOENT);
+    EXPECT_TRUE(PathExists(Path("Gr\xc3\xbc\xc3\x9f" "e \xe4\xb8\xad.txt")));
 }
 
 TEST_F(StdFileTest, Timestamps) {
@@ -551,6 +443,24 @@ TEST_F(StdFileTest, Timestamps) {
     EXPECT_EQ(got.seconds, 1234567890);
     EXPECT_EQ(got.nanoseconds, 123456000u);  // to the microsecond
 
+    DOSDATE date = (30 << 9) | (3 << 5) | 1, got_date = 0;
+    DOSTIME time = (10 << 11) | (30 << 5) | 7, got_time = 0;
+    ASSERT_EQ(f.settimestamp(date, time), 0);
+    ASSERT_EQ(f.timestamp(got_date, got_time), 0);
+    EXPECT_EQ(got_date, date);
+    EXPECT_EQ(got_time, time);
+
+    for (int64_t seconds : {2223374400LL /* 2040-06-15 */, -2208988800LL /* 1900-01-01 */}) {
+        ASSERT_EQ(f.settimestamp(TimeStamp(seconds, 0u)), 0);
+        ASSERT_EQ(f.timestamp(got), 0);
+        if (got.seconds != seconds) {
+            // Some file systems cannot hold every year; that is theirs to decide.
+            std::cout << "file system keeps " << seconds << " as " << got.seconds << "\n";
+            continue;
+        }
+        EXPECT_EQ(got.nanoseconds, 0u);
+    }
+
     // Data written before is flushed first and leaves the time alone.
     ASSERT_EQ(f.write("data", 4), 0);
     ASSERT_EQ(f.settimestamp(set), 0);
@@ -561,94 +471,47 @@ TEST_F(StdFileTest, Timestamps) {
     EXPECT_EQ(status.st_size, 4);
 }
 
-TEST_F(StdFileTest, TimestampsFarFromNow) {
-    StdFile f(Path("f").c_str(), StdFile::kWrite | StdFile::kCreate);
-    const int64_t stamps[] = {2223374400LL /* 2040-06-15 */, -2208988800LL /* 1900-01-01 */};
-    for (int64_t seconds : stamps) {
-        ASSERT_EQ(f.settimestamp(TimeStamp(seconds, 0u)), 0);
-        TimeStamp got;
-        ASSERT_EQ(f.timestamp(got), 0);
-        if (got.seconds != seconds) {
-            // Some file systems cannot hold every year; that is theirs to decide.
-            std::cout << "file system keeps " << seconds << " as " << got.seconds << "\n";
-            continue;
-        }
-        EXPECT_EQ(got.nanoseconds, 0u);
-    }
-}
-
-TEST_F(StdFileTest, DosTimestamps) {
-    StdFile f(Path("f").c_str(), StdFile::kWrite | StdFile::kCreate);
-    DOSDATE date = (30 << 9) | (3 << 5) | 1;
-    DOSTIME time = (10 << 11) | (30 << 5) | 7;
-    ASSERT_EQ(f.settimestamp(date, time), 0);
-    DOSDATE got_date = 0;
-    DOSTIME got_time = 0;
-    ASSERT_EQ(f.timestamp(got_date, got_time), 0);
-    EXPECT_EQ(got_date, date);
-    EXPECT_EQ(got_time, time);
-}
-
-// Runs in a child with standard input closed: the file gets descriptor 0
-// and must still count as open.
-int WriteThroughDescriptorZero(const std::string& path) {
-    close(0);
-    StdFile f(path.c_str(), StdFile::kRead | StdFile::kWrite | StdFile::kCreate);
-    if (!f.isopen()) return 1;
-    if (f.gethandle() != 0) return 2;
-    if (f.write("zero", 4) != 0) return 3;
-    if (f.rewind() != 0) return 4;
-    char back[4];
-    if (f.read(back, 4) != 0 || std::memcmp(back, "zero", 4) != 0) return 5;
-    if (f.close() != 0) return 6;
-    if (f.isopen()) return 7;
-    return 0;
-}
-
+// With standard input closed the file gets descriptor 0 and must still count
+// as open.
 TEST_F(StdFileTest, DescriptorZeroIsAFile) {
     std::string path = Path("zero");
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) _exit(WriteThroughDescriptorZero(path));
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(ReadRaw(path), "zero");
+    EXPECT_EQ(RunInChild([&] {
+        close(0);
+        StdFile f(path.c_str(), StdFile::kRead | StdFile::kWrite | StdFile::kCreate);
+        if (!f.isopen()) return 1;
+        if (f.gethandle() != 0) return 2;
+        if (f.write("zero", 4) != 0) return 3;
+        if (f.rewind() != 0) return 4;
+        char back[4];
+        if (f.read(back, 4) != 0 || std::memcmp(back, "zero", 4) != 0) return 5;
+        if (f.close() != 0) return 6;
+        return f.isopen() ? 7 : 0;
+    }), 0);
+    EXPECT_EQ(ReadFile(path), "zero");
 }
 
-// Runs in a child under a file-size limit: the write that crosses the limit
-// is short, the retry fails with EFBIG, and the rest must stay buffered
-// until the limit is lifted.
-int WriteAcrossSizeLimit(const std::string& path, const std::string& data) {
-    signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit;
-    if (getrlimit(RLIMIT_FSIZE, &limit) != 0) return 1;
-    rlim_t old_soft = limit.rlim_cur;
-    limit.rlim_cur = 5000;
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
-    StdFile f(path.c_str(), StdFile::kWrite | StdFile::kCreate);
-    if (f.write(data.data(), data.size()) != 0) return 3;
-    if (f.flush() != EFBIG) return 4;
-    if (f.geterror() != EFBIG) return 5;
-    if (f.getptr() != static_cast<int64_t>(data.size())) return 6;
-    limit.rlim_cur = old_soft;
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 7;
-    if (f.close() != 0) return 8;
-    return 0;
-}
-
+// Under a file-size limit the write that crosses it is short, the retry fails
+// with EFBIG, and the rest must stay buffered until the limit is lifted.
 TEST_F(StdFileTest, ShortWriteKeepsTheRest) {
     std::string path = Path("limited");
     std::string data = Pattern(8192, 9);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) _exit(WriteAcrossSizeLimit(path, data));
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_TRUE(ReadRaw(path) == data);
+    EXPECT_EQ(RunInChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit;
+        if (getrlimit(RLIMIT_FSIZE, &limit) != 0) return 1;
+        rlim_t old_soft = limit.rlim_cur;
+        limit.rlim_cur = 5000;
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
+        StdFile f(path.c_str(), StdFile::kWrite | StdFile::kCreate);
+        if (f.write(data.data(), data.size()) != 0) return 3;
+        if (f.flush() != EFBIG) return 4;
+        if (f.geterror() != EFBIG) return 5;
+        if (f.getptr() != static_cast<int64_t>(data.size())) return 6;
+        limit.rlim_cur = old_soft;
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 7;
+        return f.close() != 0 ? 8 : 0;
+    }), 0);
+    EXPECT_TRUE(ReadFile(path) == data);
 }
 
 void IgnoreSignal(int) {}
@@ -668,7 +531,6 @@ TEST_F(StdFileTest, InterruptedPipeTransfersEverything) {
     std::string received;
     std::atomic<bool> done{false};
     int write_result = -2, close_result = -2, read_result = -2;
-
     std::thread writer([&] {
         StdFile out(fifo.c_str(), StdFile::kWrite);
         fcntl(out.gethandle(), F_SETPIPE_SZ, 4096);  // a small pipe blocks the writer often
@@ -685,11 +547,9 @@ TEST_F(StdFileTest, InterruptedPipeTransfersEverything) {
         while ((read_result = in.read(buffer, sizeof buffer, &got)) == 0) received.append(buffer, got);
         done = true;
     });
-    pthread_t writer_id = writer.native_handle();
-    pthread_t reader_id = reader.native_handle();
     while (!done) {
-        pthread_kill(writer_id, SIGUSR1);
-        pthread_kill(reader_id, SIGUSR1);
+        pthread_kill(writer.native_handle(), SIGUSR1);
+        pthread_kill(reader.native_handle(), SIGUSR1);
         usleep(50);
     }
     writer.join();

@@ -15,15 +15,21 @@
 
 namespace {
 
+// Starts a lambda on a thread of StartThread; body must outlive the thread.
+template <typename Body>
+ThreadHandle Start(Body& body) {
+    return StartThread([](void* argument) { (*static_cast<Body*>(argument))(); }, &body);
+}
+
 // Runs a lambda on a thread of StartThread and waits for it.
 template <typename Body>
 void RunOnThread(Body body) {
-    ThreadHandle thread = StartThread([](void* argument) { (*static_cast<Body*>(argument))(); }, &body);
+    ThreadHandle thread = Start(body);
     ASSERT_TRUE(thread.Valid());
     ASSERT_EQ(thread.Wait(), 0);
 }
 
-TEST(MutexSem, Recursion) {
+TEST(MutexSem, RecursionAndOwnership) {
     MutexSem mutex("test");
     EXPECT_FALSE(mutex.IsOwned());
     ASSERT_EQ(mutex.Request(), 0);
@@ -34,105 +40,69 @@ TEST(MutexSem, Recursion) {
     mutex.Release();
     mutex.Release();
     EXPECT_TRUE(mutex.IsOwned());
-    RunOnThread([&] { EXPECT_EQ(mutex.Request(0), EBUSY); });
+    RunOnThread([&] {
+        EXPECT_FALSE(mutex.IsOwnedByCaller());
+        EXPECT_EQ(mutex.Request(0), EBUSY);
+        EXPECT_EQ(mutex.Request(30), ETIMEDOUT);
+        EXPECT_EQ(mutex.Request(-7), ETIMEDOUT);  // a deadline already passed
+        mutex.Release();                           // not its own: no effect
+        mutex.Release();
+    });
+    EXPECT_TRUE(mutex.IsOwnedByCaller());
     mutex.Release();
     EXPECT_FALSE(mutex.IsOwned());
     RunOnThread([&] {
         EXPECT_EQ(mutex.Request(0), 0);
         mutex.Release();
     });
-    // A release too many is ignored.
-    mutex.Release();
+    mutex.Release();  // a release too many is ignored
     EXPECT_FALSE(mutex.IsOwned());
     EXPECT_EQ(mutex.Request(0), 0);
     mutex.Release();
-}
-
-TEST(MutexSem, ReleaseByOtherThreadHasNoEffect) {
-    MutexSem mutex;
-    ASSERT_EQ(mutex.Request(), 0);
-    RunOnThread([&] {
-        EXPECT_FALSE(mutex.IsOwnedByCaller());
-        mutex.Release();
-        mutex.Release();
-    });
-    EXPECT_TRUE(mutex.IsOwned());
-    EXPECT_TRUE(mutex.IsOwnedByCaller());
-    RunOnThread([&] { EXPECT_EQ(mutex.Request(0), EBUSY); });
-    mutex.Release();
-    EXPECT_FALSE(mutex.IsOwned());
-}
-
-TEST(MutexSem, TimedRequestTimesOut) {
-    MutexSem mutex;
-    ASSERT_EQ(mutex.Request(), 0);
-    RunOnThread([&] {
-        EXPECT_EQ(mutex.Request(30), ETIMEDOUT);
-        EXPECT_EQ(mutex.Request(-7), ETIMEDOUT);  // a deadline already passed
-    });
-    mutex.Release();
+    auto* owned = new MutexSem;
+    ASSERT_EQ(owned->Request(), 0);
+    delete owned;  // must not leave a locked mutex behind to destroy
 }
 
 TEST(MutexSem, WaitingRequestGetsTheMutexWhenReleased) {
     MutexSem mutex;
     EventSem waiting;
     std::atomic<bool> got{false};
+    int result = -1;
     ASSERT_EQ(mutex.Request(), 0);
-    struct Shared {
-        MutexSem* mutex;
-        EventSem* waiting;
-        std::atomic<bool>* got;
-        int result = -1;
-    } shared{&mutex, &waiting, &got};
-    ThreadHandle thread = StartThread(
-        [](void* argument) {
-            Shared* s = static_cast<Shared*>(argument);
-            s->waiting->Trigger();
-            s->result = s->mutex->Request(-1);
-            s->got->store(true);
-            s->mutex->Release();
-        },
-        &shared);
+    auto body = [&] {
+        waiting.Trigger();
+        result = mutex.Request(-1);
+        got = true;
+        mutex.Release();
+    };
+    ThreadHandle thread = Start(body);
     ASSERT_TRUE(thread.Valid());
     ASSERT_EQ(waiting.WaitFor(10000), 0);
     EXPECT_FALSE(got.load());
     mutex.Release();
     ASSERT_EQ(thread.Wait(), 0);
     EXPECT_TRUE(got.load());
-    EXPECT_EQ(shared.result, 0);
+    EXPECT_EQ(result, 0);
     EXPECT_FALSE(mutex.IsOwned());
 }
 
 TEST(MutexSem, GuardsACounter) {
     MutexSem mutex;
     int counter = 0;
-    struct Shared {
-        MutexSem* mutex;
-        int* counter;
-    } shared{&mutex, &counter};
+    auto body = [&] {
+        for (int k = 0; k < 10000; k++) {
+            mutex.Request();
+            mutex.Request();  // nested, as callers of callers do
+            ++counter;
+            mutex.Release();
+            mutex.Release();
+        }
+    };
     std::vector<ThreadHandle> threads;
-    for (int i = 0; i < 4; i++) {
-        threads.push_back(StartThread(
-            [](void* argument) {
-                Shared* s = static_cast<Shared*>(argument);
-                for (int k = 0; k < 10000; k++) {
-                    s->mutex->Request();
-                    s->mutex->Request();  // nested, as callers of callers do
-                    ++*s->counter;
-                    s->mutex->Release();
-                    s->mutex->Release();
-                }
-            },
-            &shared));
-    }
+    for (int i = 0; i < 4; i++) threads.push_back(Start(body));
     for (ThreadHandle& thread : threads) EXPECT_EQ(thread.Wait(), 0);
     EXPECT_EQ(counter, 40000);
-}
-
-TEST(MutexSem, DestructorReleasesOwnRequest) {
-    auto* mutex = new MutexSem;
-    ASSERT_EQ(mutex->Request(), 0);
-    delete mutex;  // must not leave a locked mutex behind to destroy
 }
 
 TEST(EventSem, WaitForZero) {
@@ -151,39 +121,23 @@ TEST(EventSem, WaitForZero) {
 
 TEST(EventSem, TriggerWakesWaiters) {
     for (int timeout : {-1, 60000}) {
-        EventSem event;
-        EventSem started;
-        struct Shared {
-            EventSem* event;
-            EventSem* started;
-            int timeout;
-            std::atomic<int> waiting{0};
-            std::atomic<int> woken{0};
-            std::atomic<int> failures{0};
-        } shared{&event, &started, timeout};
+        EventSem event, started;
+        std::atomic<int> waiting{0}, woken{0}, failures{0};
+        auto body = [&] {
+            waiting++;
+            started.Trigger();
+            (event.WaitFor(timeout) == 0 ? woken : failures)++;
+        };
         std::vector<ThreadHandle> threads;
-        for (int i = 0; i < 3; i++) {
-            threads.push_back(StartThread(
-                [](void* argument) {
-                    Shared* s = static_cast<Shared*>(argument);
-                    s->waiting++;
-                    s->started->Trigger();
-                    if (s->event->WaitFor(s->timeout) == 0) {
-                        s->woken++;
-                    } else {
-                        s->failures++;
-                    }
-                },
-                &shared));
-        }
+        for (int i = 0; i < 3; i++) threads.push_back(Start(body));
         ASSERT_EQ(started.WaitFor(10000), 0);
         // Give all three a chance to block before the one trigger.
-        while (shared.waiting.load() < 3) usleep(1000);
+        while (waiting.load() < 3) usleep(1000);
         usleep(20000);
         event.Trigger();
         for (ThreadHandle& thread : threads) EXPECT_EQ(thread.Wait(), 0);
-        EXPECT_EQ(shared.woken.load(), 3) << timeout;
-        EXPECT_EQ(shared.failures.load(), 0) << timeout;
+        EXPECT_EQ(woken.load(), 3) << timeout;
+        EXPECT_EQ(failures.load(), 0) << timeout;
     }
 }
 
@@ -192,27 +146,19 @@ TEST(Thread, StartAndWait) {
     ThreadHandle thread;
     EXPECT_FALSE(thread.Valid());
     EXPECT_EQ(thread.Wait(), 0);
-    thread = StartThread([](void* argument) { static_cast<std::atomic<int>*>(argument)->store(42); }, &value,
-                         65536);
+    thread = StartThread([](void* argument) { static_cast<std::atomic<int>*>(argument)->store(42); }, &value, 65536);
     EXPECT_TRUE(thread.Valid());
     EXPECT_EQ(thread.Wait(), 0);
     EXPECT_EQ(value.load(), 42);
     EXPECT_FALSE(thread.Valid());
     EXPECT_EQ(thread.Wait(), 0);
-}
-
-TEST(Thread, ManyThreadsLeaveNothingBehind) {
-    std::atomic<int> count{0};
+    // Many threads leave nothing behind (the sanitizer build checks).
+    auto count = [&] { ++value; };
     std::vector<ThreadHandle> threads;
-    for (int i = 0; i < 64; i++) {
-        threads.emplace_back(StartThread([](void* argument) { ++*static_cast<std::atomic<int>*>(argument); }, &count));
-    }
-    for (ThreadHandle& thread : threads) EXPECT_EQ(thread.Wait(), 0);
-    EXPECT_EQ(count.load(), 64);
-}
-
-TEST(Thread, PrioritiesAreNoOps) {
-    EXPECT_EQ(RaisePriority(), 0);
+    for (int i = 0; i < 64; i++) threads.push_back(Start(count));
+    for (ThreadHandle& t : threads) EXPECT_EQ(t.Wait(), 0);
+    EXPECT_EQ(value.load(), 42 + 64);
+    EXPECT_EQ(RaisePriority(), 0);  // priorities are not changed, and that is no error
     EXPECT_EQ(LowerPriority(), 0);
 }
 
@@ -220,40 +166,29 @@ TEST(OSError, Messages) {
     EXPECT_TRUE(GetOSErrorMessage(ENOENT) == L"No such file or directory");
     EXPECT_TRUE(GetOSErrorMsg(EACCES) == L"Permission denied");
     EXPECT_TRUE(GetOSErrorMessage(ENOSPC) == L"No space left on device");
-    Westring unknown = GetOSErrorMessage(99999);
-    EXPECT_FALSE(unknown.empty());
-    Westring negative = GetOSErrorMessage(-1);
-    EXPECT_FALSE(negative.empty());
-    for (int error : {0, ENOENT, EIO, 99999, -1}) {
+    for (int error : {0, ENOENT, EIO, 99999, -1}) {  // never empty, no trailing blank or line feed
         Westring text = GetOSErrorMessage(error);
         int n = text.strlen();
-        ASSERT_GT(n, 0);
+        ASSERT_GT(n, 0) << error;
         EXPECT_NE(text[n - 1], L' ');
         EXPECT_NE(text[n - 1], L'\n');
     }
 }
 
 TEST(OSError, SameTextOnManyThreads) {
-    struct Shared {
-        std::atomic<int> mismatches{0};
-    } shared;
+    std::atomic<int> mismatches{0};
+    auto body = [&] {
+        for (int k = 0; k < 500; k++) {
+            int error = (k % 2) ? ENOENT : 12345 + k;
+            Westring expected = (k % 2) ? Westring(L"No such file or directory")
+                                        : Westring(("Unknown error " + std::to_string(error)).c_str());
+            if (GetOSErrorMessage(error) != expected) mismatches++;
+        }
+    };
     std::vector<ThreadHandle> threads;
-    for (int i = 0; i < 8; i++) {
-        threads.push_back(StartThread(
-            [](void* argument) {
-                Shared* s = static_cast<Shared*>(argument);
-                for (int k = 0; k < 500; k++) {
-                    int error = (k % 2) ? ENOENT : 12345 + k;
-                    Westring text = GetOSErrorMessage(error);
-                    Westring expected = (k % 2) ? Westring(L"No such file or directory")
-                                                : Westring(("Unknown error " + std::to_string(error)).c_str());
-                    if (text != expected) s->mismatches++;
-                }
-            },
-            &shared));
-    }
+    for (int i = 0; i < 8; i++) threads.push_back(Start(body));
     for (ThreadHandle& thread : threads) EXPECT_EQ(thread.Wait(), 0);
-    EXPECT_EQ(shared.mismatches.load(), 0);
+    EXPECT_EQ(mismatches.load(), 0);
 }
 
 }  // namespace

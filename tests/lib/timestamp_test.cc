@@ -19,11 +19,7 @@ public:
         tzset();
     }
     ~ScopedTimeZone() {
-        if (had_old_) {
-            setenv("TZ", old_.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
+        had_old_ ? setenv("TZ", old_.c_str(), 1) : unsetenv("TZ");
         tzset();
     }
 
@@ -39,80 +35,55 @@ constexpr DOSTIME Time(int hour, int minute, int second) {
     return static_cast<DOSTIME>((hour << 11) | (minute << 5) | (second / 2));
 }
 
-TEST(TimeStamp, ToStringFraction) {
+TEST(TimeStamp, ToStringAndExpandRoundTrip) {
     ScopedTimeZone utc("UTC");
     struct Case {
+        int64_t seconds;
         uint32_t nanoseconds;
         const char* text;
     };
     const Case cases[] = {
-        {0, "2009-02-13 23:31:30"},
-        {500000000, "2009-02-13 23:31:30.5"},
-        {123000000, "2009-02-13 23:31:30.123"},
-        {1, "2009-02-13 23:31:30.000000001"},
-        {999999999, "2009-02-13 23:31:30.999999999"},
+        {1234567890, 0, "2009-02-13 23:31:30"}, {1234567890, 500000000, "2009-02-13 23:31:30.5"},
+        {1234567890, 123000000, "2009-02-13 23:31:30.123"}, {1234567890, 1, "2009-02-13 23:31:30.000000001"},
+        {1234567890, 999999999, "2009-02-13 23:31:30.999999999"},
+        {0, 0, "1970-01-01  0:00:00"},  // the hour is padded with a blank
+        {9 * 3600 + 5, 0, "1970-01-01  9:00:05"}, {2147483647LL, 0, "2038-01-19  3:14:07"},
+        {2147483748LL, 0, "2038-01-19  3:15:48"}, {4102444800LL, 0, "2100-01-01  0:00:00"},
+        {-1, 0, "1969-12-31 23:59:59"}, {-2208988800LL, 0, "1900-01-01  0:00:00"},
     };
     for (const Case& c : cases) {
-        EXPECT_STREQ(TimeStamp(1234567890, c.nanoseconds).ToString().c_str(), c.text);
-    }
-}
-
-TEST(TimeStamp, ToStringPadsHourWithSpace) {
-    ScopedTimeZone utc("UTC");
-    EXPECT_STREQ(TimeStamp(0, 0u).ToString().c_str(), "1970-01-01  0:00:00");
-    EXPECT_STREQ(TimeStamp(9 * 3600 + 5, 0u).ToString().c_str(), "1970-01-01  9:00:05");
-}
-
-TEST(TimeStamp, FarDates) {
-    ScopedTimeZone utc("UTC");
-    struct Case {
-        int64_t seconds;
-        const char* text;
-    };
-    const Case cases[] = {
-        {2147483647LL, "2038-01-19  3:14:07"},
-        {2147483748LL, "2038-01-19  3:15:48"},
-        {4102444800LL, "2100-01-01  0:00:00"},
-        {-1, "1969-12-31 23:59:59"},
-        {-2208988800LL, "1900-01-01  0:00:00"},
-    };
-    for (const Case& c : cases) {
-        TimeStamp stamp(c.seconds, 0u);
+        TimeStamp stamp(c.seconds, c.nanoseconds);
         EXPECT_STREQ(stamp.ToString().c_str(), c.text);
         TimeStamp::ExpandedTime e;
         stamp.Expand(e);
-        EXPECT_EQ(TimeStamp(e).seconds, c.seconds) << c.text;
+        EXPECT_EQ(TimeStamp(e), stamp) << c.text;
     }
 }
 
-TEST(TimeStamp, DosFormOfExample) {
-    ScopedTimeZone utc("UTC");
-    TimeStamp stamp(1267439415, 0u);  // 2010-03-01 10:30:15
-    DOSDATE date = 0;
-    DOSTIME time = 0;
-    stamp.ToDos(date, time);
-    EXPECT_EQ(date, (30 << 9) | (3 << 5) | 1);
-    EXPECT_EQ(time, (10 << 11) | (30 << 5) | 7);
-    // Back again: the odd second is lost to the halving.
-    EXPECT_EQ(TimeStamp(date, time).seconds, 1267439414);
-}
-
 TEST(TimeStamp, DosFormUsesLocalTime) {
+    {
+        ScopedTimeZone utc("UTC");
+        TimeStamp stamp(1267439415, 0u);  // 2010-03-01 10:30:15
+        DOSDATE date = 0;
+        DOSTIME time = 0;
+        stamp.ToDos(date, time);
+        EXPECT_EQ(date, (30 << 9) | (3 << 5) | 1);
+        EXPECT_EQ(time, (10 << 11) | (30 << 5) | 7);
+        EXPECT_EQ(TimeStamp(date, time).seconds, 1267439414);  // the odd second is lost to the halving
+    }
     ScopedTimeZone zone("EST5");  // five hours behind, no daylight saving
-    TimeStamp stamp(1267439415, 0u);
     DOSDATE date;
     DOSTIME time;
-    stamp.ToDos(date, time);
+    TimeStamp(1267439415, 0u).ToDos(date, time);
     EXPECT_EQ(date, Date(2010, 3, 1));
     EXPECT_EQ(time, Time(5, 30, 14));
 }
 
 TEST(TimeStamp, DosRoundTrip) {
-    const char* zones[] = {"UTC", "EST5", "JST-9"};
     const DOSDATE dates[] = {Date(1980, 1, 1), Date(1999, 12, 31), Date(2000, 2, 29),
                              Date(2038, 1, 19), Date(2040, 6, 15), Date(2107, 12, 31)};
     const DOSTIME times[] = {Time(0, 0, 0), Time(12, 34, 56), Time(23, 59, 58)};
-    for (const char* zone : zones) {
+    for (const char* zone : {"UTC", "EST5", "JST-9"}) {
         ScopedTimeZone scoped(zone);
         for (DOSDATE date : dates) {
             for (DOSTIME time : times) {
@@ -136,13 +107,13 @@ TEST(TimeStamp, DosFormClampsToItsRange) {
         DOSTIME time;
     };
     const Case cases[] = {
-        {0, kDosDateMin, kDosTimeMin},                                       // 1970
-        {-2208988800LL, kDosDateMin, kDosTimeMin},                           // 1900
-        {315532799, kDosDateMin, kDosTimeMin},                               // 1979-12-31 23:59:59
-        {315532800, Date(1980, 1, 1), Time(0, 0, 0)},                        // 1980-01-01
-        {4354819199LL, Date(2107, 12, 31), Time(23, 59, 58)},                // 2107-12-31 23:59:59
-        {4354819200LL, kDosDateMax, kDosTimeMax},                            // 2108-01-01
-        {7258118400LL, kDosDateMax, kDosTimeMax},                            // 2200-01-01
+        {0, kDosDateMin, kDosTimeMin},                         // 1970
+        {-2208988800LL, kDosDateMin, kDosTimeMin},             // 1900
+        {315532799, kDosDateMin, kDosTimeMin},                 // 1979-12-31 23:59:59
+        {315532800, Date(1980, 1, 1), Time(0, 0, 0)},          // 1980-01-01
+        {4354819199LL, Date(2107, 12, 31), Time(23, 59, 58)},  // 2107-12-31 23:59:59
+        {4354819200LL, kDosDateMax, kDosTimeMax},              // 2108-01-01
+        {7258118400LL, kDosDateMax, kDosTimeMax},              // 2200-01-01
     };
     for (const Case& c : cases) {
         DOSDATE date;
@@ -155,7 +126,7 @@ TEST(TimeStamp, DosFormClampsToItsRange) {
     EXPECT_EQ(kDosTimeMax, Time(23, 59, 58));
 }
 
-TEST(TimeStamp, ExpandedFields) {
+TEST(TimeStamp, ExpandedFieldsAndNormalising) {
     ScopedTimeZone utc("UTC");
     TimeStamp::ExpandedTime e;
     TimeStamp(1267439415, 250u).Expand(e);
@@ -166,35 +137,21 @@ TEST(TimeStamp, ExpandedFields) {
     EXPECT_EQ(e.minute, 30);
     EXPECT_EQ(e.second, 15);
     EXPECT_EQ(e.nanoseconds, 250);
-
-    TimeStamp back(e);
-    EXPECT_EQ(back.seconds, 1267439415);
-    EXPECT_EQ(back.nanoseconds, 250u);
-}
-
-TEST(TimeStamp, NanosecondsCarryIntoSeconds) {
-    ScopedTimeZone utc("UTC");
-    TimeStamp a(10, 2500000000u);
-    EXPECT_EQ(a.seconds, 12);
-    EXPECT_EQ(a.nanoseconds, 500000000u);
-
-    TimeStamp::ExpandedTime e = {1970, 1, 1, 0, 0, 10, 1500000000};
-    TimeStamp b(e);
-    EXPECT_EQ(b.seconds, 11);
-    EXPECT_EQ(b.nanoseconds, 500000000u);
-    e.nanoseconds = -1;
-    TimeStamp c(e);
-    EXPECT_EQ(c.seconds, 9);
-    EXPECT_EQ(c.nanoseconds, 999999999u);
+    EXPECT_EQ(TimeStamp(e), TimeStamp(1267439415, 250u));
+    // Nanoseconds carry into seconds, both ways.
+    EXPECT_EQ(TimeStamp(10, 2500000000u), TimeStamp(12, 500000000u));
+    TimeStamp::ExpandedTime carry = {1970, 1, 1, 0, 0, 10, 1500000000};
+    EXPECT_EQ(TimeStamp(carry), TimeStamp(11, 500000000u));
+    carry.nanoseconds = -1;
+    EXPECT_EQ(TimeStamp(carry), TimeStamp(9, 999999999u));
     // Fields out of range are normalised: 31 April is 1 May.
-    TimeStamp::ExpandedTime april = {2010, 4, 31, 0, 0, 0, 0};
-    TimeStamp::ExpandedTime may;
+    TimeStamp::ExpandedTime april = {2010, 4, 31, 0, 0, 0, 0}, may;
     TimeStamp(april).Expand(may);
     EXPECT_EQ(may.month, 5);
     EXPECT_EQ(may.day, 1);
 }
 
-TEST(TimeStamp, Ordering) {
+TEST(TimeStamp, OrderingAndDefault) {
     TimeStamp a(100, 5u), b(100, 6u), c(101, 0u), d(-5, 999999999u);
     EXPECT_LT(a, b);
     EXPECT_LT(b, c);
@@ -202,6 +159,9 @@ TEST(TimeStamp, Ordering) {
     EXPECT_EQ(a, TimeStamp(100, 5u));
     EXPECT_NE(a, b);
     EXPECT_GE(c, b);
+    TimeStamp epoch;
+    EXPECT_EQ(epoch.seconds, 0);
+    EXPECT_EQ(epoch.nanoseconds, 0u);
 }
 
 TEST(TimeStamp, NowIsToTheMicrosecond) {
@@ -213,12 +173,6 @@ TEST(TimeStamp, NowIsToTheMicrosecond) {
     double relative = TimeStamp::GetRelativeTime();
     EXPECT_NEAR(relative, static_cast<double>(now.seconds), 60.0);
     EXPECT_GE(TimeStamp::GetRelativeTime(), relative - 60.0);
-}
-
-TEST(TimeStamp, DefaultIsEpoch) {
-    TimeStamp stamp;
-    EXPECT_EQ(stamp.seconds, 0);
-    EXPECT_EQ(stamp.nanoseconds, 0u);
 }
 
 }  // namespace

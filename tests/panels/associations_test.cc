@@ -20,30 +20,31 @@ EntryPtr Make(const wchar_t* name, uint64_t size = 0, uint16_t attr = 0) {
     return e;
 }
 
-}  // namespace
-
 TEST(AssociationSetTest, FirstMatchWinsInOrder) {
     AssociationSet set;
     ASSERT_EQ(set.AddAssociation(L"*.tar.gz", L"tar tzf !"), 0);
     ASSERT_EQ(set.AddAssociation(L"*.gz", L"zcat !"), 0);
     ASSERT_EQ(set.AddAssociation(L"*.c|*.h", L"vi !"), 0);
-    Westring command;
-    EXPECT_TRUE(set.FindAssociation(Westring(L"a.tar.gz"), command));
-    EXPECT_TRUE(command == L"tar tzf !");
-    EXPECT_TRUE(set.FindAssociation(Westring(L"b.gz"), command));
-    EXPECT_TRUE(command == L"zcat !");
-    EXPECT_TRUE(set.FindAssociation(Westring(L"X.H"), command));  // masks ignore case
-    EXPECT_TRUE(command == L"vi !");
-}
-
-TEST(AssociationSetTest, NoMatchLeavesTheCommandAlone) {
-    AssociationSet set;
-    set.AddAssociation(L"*.c", L"cc !");
+    // Masks ignore case.
+    for (const auto& [name, expected] : {std::pair(L"a.tar.gz", L"tar tzf !"), std::pair(L"b.gz", L"zcat !"),
+                                         std::pair(L"X.H", L"vi !")}) {
+        Westring command;
+        EXPECT_TRUE(set.FindAssociation(Westring(name), command));
+        EXPECT_TRUE(command == expected) << command.ToUTF8().c_str();
+    }
+    // No match leaves the command alone.
     Westring command(L"before");
     EXPECT_FALSE(set.FindAssociation(Westring(L"a.txt"), command));
     EXPECT_TRUE(command == L"before");
-    AssociationSet empty;
-    EXPECT_FALSE(empty.FindAssociation(Westring(L"a.c"), command));
+    EXPECT_FALSE(AssociationSet().FindAssociation(Westring(L"a.c"), command));
+
+    // A broken mask matches nothing.
+    AssociationSet broken;
+    broken.AddAssociation(L"(*.c", L"broken");
+    broken.AddAssociation(L"*", L"any");
+    EXPECT_FALSE(broken[0]->IsMatch(Westring(L"a.c")));
+    EXPECT_TRUE(broken.FindAssociation(Westring(L"a.c"), command));
+    EXPECT_TRUE(command == L"any");
 }
 
 TEST(AssociationSetTest, EntriesAreMatchedWithTheirAttributes) {
@@ -61,16 +62,6 @@ TEST(AssociationSetTest, EntriesAreMatchedWithTheirAttributes) {
     EXPECT_FALSE(set.FindAssociation(static_cast<const entry*>(nullptr), colour));
 }
 
-TEST(AssociationSetTest, ABrokenMaskMatchesNothing) {
-    AssociationSet set;
-    set.AddAssociation(L"(*.c", L"broken");
-    set.AddAssociation(L"*", L"any");
-    EXPECT_FALSE(set[0]->IsMatch(Westring(L"a.c")));
-    Westring command;
-    EXPECT_TRUE(set.FindAssociation(Westring(L"a.c"), command));
-    EXPECT_TRUE(command == L"any");
-}
-
 TEST(AssociationSetTest, NarrowResultIsUtf8AndClearEmpties) {
     AssociationSet set;
     set.AddAssociation(L"*.txt", L"l\u00e9ser \u2192 !");
@@ -81,3 +72,5 @@ TEST(AssociationSetTest, NarrowResultIsUtf8AndClearEmpties) {
     EXPECT_EQ(set.count(), 0);
     EXPECT_FALSE(set.FindAssociation(Westring(L"a.txt"), command));
 }
+
+}  // namespace

@@ -64,12 +64,15 @@ TEST_F(PanelPaintTest, FullStyleRowsFrameAndStatus) {
     EXPECT_EQ(ui.Char(39, 0), L'╗');
 }
 
-TEST_F(PanelPaintTest, TwelveHourClockShowsNoonAndMidnightAsTwelve) {
-    config.TimeMode = 12;
+TEST_F(PanelPaintTest, TwelveHourClockAndLongNamesWithoutTheirExtension) {
+    config.TimeMode = 12;  // noon and midnight show as twelve
+    config.KeepExtVisible = false;
     ShowLeft(MakeFixedFiles());
     Rows times;
     for (int y = 0; y < 6; y++) times.push_back(ui.Text(33, y + 1, 6));
     EXPECT_EQ(times, (Rows{"12:00p", " 8:30a", "11:59p", " 1:05p", "12:00a", " 1:05p"}));
+    EXPECT_EQ(ui.Text(1, 3, 14), "a_very_long_►│");
+    EXPECT_EQ(ui.Text(1, 6, 14), "zlink » alp►@│");
 }
 
 TEST_F(PanelPaintTest, BriefStylesAndTheirLines) {
@@ -124,10 +127,9 @@ TEST_F(PanelPaintTest, WideAndUnixStyles) {
     EXPECT_EQ(Whole(kRows), "╟────────┴────┬────────┬────────┬──────╢");
 
     ASSERT_EQ(chmod(tmp.path().c_str(), 0750), 0);
-    ASSERT_EQ(chmod((list + "/gamma").c_str(), 0711), 0);
-    ASSERT_EQ(chmod((list + "/alpha.txt").c_str(), 0640), 0);
-    ASSERT_EQ(chmod((list + "/a_very_long_file_name.text").c_str(), 0644), 0);
-    ASSERT_EQ(chmod((list + "/beta.c").c_str(), 04755), 0);
+    const std::pair<const char*, mode_t> modes[] = {
+        {"gamma", 0711}, {"alpha.txt", 0640}, {"a_very_long_file_name.text", 0644}, {"beta.c", 04755}};
+    for (const auto& [name, mode] : modes) ASSERT_EQ(chmod((list + "/" + name).c_str(), mode), 0);
     ShowLeft(list, DETAIL_UNIX);
     const std::string ids = "│" + std::string(UID2Str(getuid()).pad(3).ToUTF8().c_str()) + "│" +
                             std::string(GID2Str(getgid()).pad(3).ToUTF8().c_str());
@@ -141,13 +143,6 @@ TEST_F(PanelPaintTest, WideAndUnixStyles) {
     EXPECT_EQ(Whole(kRows), "╟────────────┴┬──────┴─┬───────┴┬──┴───╢");
 }
 
-TEST_F(PanelPaintTest, LongNamesWithoutKeepingTheExtension) {
-    config.KeepExtVisible = false;
-    ShowLeft(MakeFixedFiles());
-    EXPECT_EQ(ui.Text(1, 3, 14), "a_very_long_►│");
-    EXPECT_EQ(ui.Text(1, 6, 14), "zlink » alp►@│");
-}
-
 TEST_F(PanelPaintTest, CompactName) {
     struct Case {
         const wchar_t* name;
@@ -155,15 +150,12 @@ TEST_F(PanelPaintTest, CompactName) {
         bool keep_extension;
         const char* want;
     } cases[] = {
-        {L"averylongname.txt", 12, true, "averylo►.txt"},
-        {L"averylongname.txt", 12, false, "averylongna►"},
-        {L"short.txt", 12, true, "short.txt"},
-        {L"exactly12.ab", 12, true, "exactly12.ab"},
+        {L"averylongname.txt", 12, true, "averylo►.txt"}, {L"averylongname.txt", 12, false, "averylongna►"},
+        {L"short.txt", 12, true, "short.txt"},            {L"exactly12.ab", 12, true, "exactly12.ab"},
         {L"noextensionatall", 12, true, "noextension►"},
         {L"name.verylongext", 12, true, "name.verylo►"},  // the extension takes more than half
         {L".hiddenrcfile_long", 8, true, ".hidden►"},     // a leading dot is no extension
-        {L"abc.def", 1, true, "►"},
-        {L"abc", 0, true, ""},
+        {L"abc.def", 1, true, "►"},                       {L"abc", 0, true, ""},
     };
     for (const Case& c : cases) {
         config.KeepExtVisible = c.keep_extension;
@@ -219,12 +211,10 @@ TEST_F(PanelPaintTest, DirectoryLabelsAndSizes) {
 }
 
 TEST_F(PanelPaintTest, TaggedDirectoryInSizeOrderKeepsItsLabelUnlessSizedByTheTree) {
-    const std::string list = MakeFixedFiles();
-    PANEL& panel = panel_base[0];
-    SetUpPanel(panel, list);
+    PANEL& panel = ShowLeft(MakeFixedFiles());
     panel.sort = SORT_SIZE;
     read_panel(&panel);
-    make_panel(&panel, 0);
+    paint_panel(&panel);
     tag(&panel, IndexOf(panel, "gamma"), 1);
     EXPECT_EQ(ui.Text(1, 1 + IndexOf(panel, "gamma"), 22), "gamma        │►SUBDIR◄");
     entry* gamma = Find(panel, "gamma");

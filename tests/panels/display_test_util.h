@@ -60,12 +60,11 @@ protected:
             PANEL& p = panel_base[side];
             p.window.reset();  // while the console still exists
             p.search = Westring();
-            p.detail = DETAIL_FULL;
             p.top = p.cur = 0;
             p.read_error = 0;
             p.name_shift = 0;
             p.filter = L"*";
-            p.dir = p.read_dir = Westring();
+            p.dir = Westring();
         }
         colourAssociations.Clear();
         colourDirAssociations.Clear();

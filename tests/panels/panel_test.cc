@@ -38,7 +38,7 @@ TEST_F(PanelRecordTest, GotoNameMovesTheCursorAndKeepsItOnThePage) {
     PANEL panel;
     Fill(panel, 100);
     panel.page_size = 10;
-    struct Case {
+    const struct {
         int top, cur;
         const wchar_t* name;
         int want_top, want_cur;
@@ -49,7 +49,7 @@ TEST_F(PanelRecordTest, GotoNameMovesTheCursorAndKeepsItOnThePage) {
         {20, 4, L"E24", 20, 4},  // the name must match exactly: nothing moves
         {0, 15, L"none", 6, 9},  // not found: the cursor is still kept on the page
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         panel.top = c.top;
         panel.cur = c.cur;
         goto_fname(&panel, c.name);
@@ -158,10 +158,8 @@ TEST_F(PanelRecordTest, RefreshReadsFileListsMarksHiddenOnesAndFollowsTheInforma
     EXPECT_TRUE(left.reread);
     EXPECT_TRUE(right.reread);
     EXPECT_EQ(right.num_files, 3);
-}
 
-TEST_F(PanelRecordTest, TreeStyleAsksForTheTreeInstead) {
-    Touch(tmp / "x");
+    // The tree style asks for the tree instead.
     static int tree_reads;
     tree_reads = 0;
     panel_hooks.read_tree = [](PANEL*) { tree_reads++; };
@@ -206,7 +204,7 @@ void install_archive_hooks() {
 
 }  // namespace
 
-TEST_F(PanelRecordTest, ArchivePanelListsTheArchive) {
+TEST_F(PanelRecordTest, ArchivePanelListsTheArchiveUnlessItIsStale) {
     install_archive_hooks();
     archive_valid = true;
     PANEL panel;
@@ -218,13 +216,10 @@ TEST_F(PanelRecordTest, ArchivePanelListsTheArchive) {
     EXPECT_STREQ(panel.GetWD().ToUTF8().c_str(), "/home/u");
     panel.archive = nullptr;
     EXPECT_STREQ(panel.GetWD().ToUTF8().c_str(), "/home/u/pack.zip:/");
-}
 
-TEST_F(PanelRecordTest, StaleArchiveIsLeftForTheDisk) {
-    install_archive_hooks();
+    // A stale archive is left for the disk.
     archive_valid = false;
     Touch(tmp / "ondisk");
-    PANEL panel;
     SetUpPanel(panel, tmp.path());
     panel.archive = kArchive;
     read_panel(&panel);
@@ -234,7 +229,7 @@ TEST_F(PanelRecordTest, StaleArchiveIsLeftForTheDisk) {
 
 // ---------------------------------------------------------------- positions, links, tree
 
-TEST(PositionStack, StoresOnePositionPerExactDirectory) {
+TEST_F(PanelRecordTest, PositionsAndLinkTargetsAreKept) {
     CPosStack stack;
     stack.Store(L"/usr", 5, L"lib");
     stack.Store(L"/USR", 1, L"X");
@@ -245,9 +240,8 @@ TEST(PositionStack, StoresOnePositionPerExactDirectory) {
     EXPECT_EQ(usr->top, 7);
     EXPECT_STREQ(usr->name.ToUTF8().c_str(), "share");
     EXPECT_EQ(stack.Find(L"/var"), nullptr);
-}
 
-TEST_F(PanelRecordTest, LinkTargetsAreReadOnceUntilTheNextRead) {
+    // Link targets are read once until the next read.
     ASSERT_EQ(symlink("first", (tmp / "link").c_str()), 0);
     CLinkTargetCache cache;
     Westring link = DecodeFileName((tmp / "link").c_str());
@@ -297,9 +291,7 @@ TEST(TreeHolder, FindsNodesByExactPath) {
     EXPECT_EQ(holder.Find(L"/usr/lib"), lib);
     EXPECT_EQ(holder.Find(L"/usr/lib/"), lib);
     EXPECT_EQ(holder.Find(L"/"), &root);
-    EXPECT_EQ(holder.Find(L"/USR/lib"), nullptr);
-    EXPECT_EQ(holder.Find(L"/usr/li"), nullptr);
-    EXPECT_EQ(holder.Find(L"relative"), nullptr);
+    for (const wchar_t* missing : {L"/USR/lib", L"/usr/li", L"relative"}) EXPECT_EQ(holder.Find(missing), nullptr);
     EXPECT_EQ(CTreeHolder::NodeSize(nullptr), TREENODE::kUnknownSize);
 }
 

@@ -4,12 +4,16 @@
 #pragma once
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,7 +42,9 @@ protected:
             p.visible = 0;
             p.reread = 0;
             p.type = PANEL_FILES;
+            p.detail = DETAIL_FULL;
             p.archive = nullptr;
+            p.fs_type = p.read_dir = Westring();
             p.tree.Detach();
         }
     }
@@ -91,6 +97,20 @@ protected:
     static std::string Cursor(const PANEL& panel) {
         entry* e = panel.CurrentEntry();
         return e ? std::string(EncodeFileName(e->name).c_str()) : std::string();
+    }
+
+    // Runs body in a child process as the user nobody (who is refused what
+    // root is allowed); its result (0-255), or -1 when the child failed.
+    static int RunAsNobody(const std::function<int()>& body) {
+        std::fflush(nullptr);
+        pid_t pid = fork();
+        if (pid == 0) {
+            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(250);
+            _exit(body() & 0xFF);
+        }
+        int status = 0;
+        if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     CTempDir tmp;

@@ -39,20 +39,13 @@ using Names = std::vector<std::wstring>;
 }  // namespace
 
 TEST_F(SortTest, NameOrderIgnoresCaseAndPutsUnderscoreFirst) {
-    Add(L"beta");
-    Add(L"Alpha");
-    Add(L"_private");
-    Add(L"alpha2");
-    Add(L"0zero");
+    for (const wchar_t* name : {L"beta", L"Alpha", L"_private", L"alpha2", L"0zero"}) Add(name);
     EXPECT_EQ(Sorted(SORT_NAME), (Names{L"_private", L"0zero", L"Alpha", L"alpha2", L"beta"}));
     EXPECT_EQ(Sorted(SORT_RNAME), (Names{L"beta", L"alpha2", L"Alpha", L"0zero", L"_private"}));
 }
 
 TEST_F(SortTest, EqualKeysFallBackToTheName) {
-    Add(L"b.c", 'C', 10, 100);
-    Add(L"a.c", 'C', 10, 100);
-    Add(L"c", 'C', 10, 100);
-    Add(L"d.a", 'C', 10, 100);
+    for (const wchar_t* name : {L"b.c", L"a.c", L"c", L"d.a"}) Add(name, 'C', 10, 100);
     EXPECT_EQ(Sorted(SORT_EXTENSION), (Names{L"c", L"d.a", L"a.c", L"b.c"}));
     EXPECT_EQ(Sorted(SORT_TIME), (Names{L"a.c", L"b.c", L"c", L"d.a"}));
     EXPECT_EQ(Sorted(SORT_SIZE), (Names{L"a.c", L"b.c", L"c", L"d.a"}));
@@ -60,9 +53,7 @@ TEST_F(SortTest, EqualKeysFallBackToTheName) {
 }
 
 TEST_F(SortTest, NamesDifferingOnlyInCaseHaveAFixedOrder) {
-    Add(L"readme");
-    Add(L"README");
-    Add(L"ReadMe");
+    for (const wchar_t* name : {L"readme", L"README", L"ReadMe"}) Add(name);
     Names first = Sorted(SORT_NAME);
     std::swap(entries_[0], entries_[2]);
     EXPECT_EQ(Sorted(SORT_NAME), first);
@@ -70,21 +61,18 @@ TEST_F(SortTest, NamesDifferingOnlyInCaseHaveAFixedOrder) {
 }
 
 TEST_F(SortTest, UnsortedAndTinyListsKeepTheirOrder) {
-    Add(L"c");
-    Add(L"a");
-    Add(L"b");
-    EXPECT_EQ(Sorted(SORT_UNSORTED), (Names{L"c", L"a", L"b"}));
-    EXPECT_EQ(Sorted(SORT_RUNSORTED), (Names{L"c", L"a", L"b"}));
-    EXPECT_EQ(Sorted(static_cast<sortby>(42)), (Names{L"c", L"a", L"b"}));
+    for (const wchar_t* name : {L"c", L"a", L"b"}) Add(name);
+    for (sortby sort : {SORT_UNSORTED, SORT_RUNSORTED, static_cast<sortby>(42)})
+        EXPECT_EQ(Sorted(sort), (Names{L"c", L"a", L"b"})) << sort;
     sort_panel(L"/", SORT_NAME, entries_.data(), 1);
     sort_panel(L"/", SORT_NAME, nullptr, 3);
     EXPECT_EQ(entries_[0]->name, std::wstring(L"c"));
 }
 
 TEST_F(SortTest, FarApartCharactersReverseWithoutOverflow) {
-    Add(L"\x10FFFF");
-    Add(L"\x01");
-    Add(std::wstring(1, static_cast<wchar_t>(0x7FFFFFFF)).c_str());
+    for (const std::wstring& name : {std::wstring(L"\x10FFFF"), std::wstring(L"\x01"),
+                                     std::wstring(1, static_cast<wchar_t>(0x7FFFFFFF))})
+        Add(name.c_str());
     Names forward = Sorted(SORT_NAME);
     Names reverse = Sorted(SORT_RNAME);
     EXPECT_EQ(forward, (Names{reverse[2], reverse[1], reverse[0]}));
@@ -92,18 +80,14 @@ TEST_F(SortTest, FarApartCharactersReverseWithoutOverflow) {
 
 TEST_F(SortTest, TagRestoreMatchesExactNamesAndRecounts) {
     PANEL panel;
-    const wchar_t* now[] = {L"..", L"a", L"B", L"b", L"c"};
-    for (const wchar_t* name : now) {
+    for (const wchar_t* name : {L"..", L"a", L"B", L"b", L"c"}) {
         entry* e = entry::Create(name);
         e->size = 100;
         panel.files[panel.num_files++] = e;
     }
-    entry* tagged_b = Add(L"b");
-    tagged_b->tagged = 1;
-    entry* done_c = Add(L"c");
-    done_c->done = 1;
-    entry* gone = Add(L"gone");
-    gone->tagged = 1;
+    Add(L"b")->tagged = 1;
+    Add(L"c")->done = 1;
+    Add(L"gone")->tagged = 1;
     restore_tags(&panel, entries_.data(), static_cast<int>(entries_.size()));
     EXPECT_FALSE(panel.files[2]->tagged);  // "B"
     EXPECT_TRUE(panel.files[3]->tagged);   // "b"

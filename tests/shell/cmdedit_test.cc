@@ -20,7 +20,7 @@ CCommandLine line_with(const wchar_t* text, int pos) {
     return line;
 }
 
-TEST(CommandLineEditor, InsertStopsAtTheLimit) {
+TEST(CommandLineEditor, InsertionsStopAtTheLimit) {
     CCommandLine line;
     for (int i = 0; i < CCommandLine::kMaxLength; i++) ASSERT_TRUE(line.Insert(L'x'));
     EXPECT_FALSE(line.Insert(L'y'));
@@ -29,17 +29,10 @@ TEST(CommandLineEditor, InsertStopsAtTheLimit) {
     line.BackSpace();
     EXPECT_TRUE(line.InsertText(L"z"));
     EXPECT_FALSE(line.Insert(0));
-}
-
-TEST(CommandLineEditor, SetCutsALongTextToTheLimit) {
-    CCommandLine line;
+    // A text too long is cut; inserted text is all or nothing.
     line.Set(String(L'a', 2 << 20));
     EXPECT_EQ(line.text().strlen(), CCommandLine::kMaxLength);
     EXPECT_EQ(line.pos(), CCommandLine::kMaxLength);
-}
-
-TEST(CommandLineEditor, InsertTextIsAllOrNothing) {
-    CCommandLine line;
     line.Set(String(L'a', 500));
     EXPECT_FALSE(line.InsertText(String(L'b', 12)));
     EXPECT_EQ(line.text().strlen(), 500);
@@ -95,13 +88,7 @@ TEST(CommandLineEditor, HistoryRecallKeepsTheTypedLine) {
     EXPECT_EQ(narrow(line.text()), "typing");
     EXPECT_EQ(line.pos(), 6);
     EXPECT_FALSE(line.Newer(history));
-}
-
-TEST(CommandLineEditor, HistoryThatShrankMeanwhileIsNoTrap) {
-    WestringStore history;
-    history.Add(L"a");
-    history.Add(L"b");
-    CCommandLine line;
+    // A history that shrank meanwhile is no trap.
     line.Older(history);
     line.Older(history);
     history.DestroyAll();
@@ -146,14 +133,10 @@ TEST(CommandLineEditor, DrawKeepsTheCursorOnTheScreen) {
     EXPECT_EQ(line.shift(), 0);
     EXPECT_EQ(x, 60);
     EXPECT_EQ(ui.Line(23), "/some/dir>" + std::string(50, 'b'));
-}
 
-TEST(CommandLineEditor, DrawWithAPromptWiderThanTheScreen) {
-    CUiTest ui(80, 25);
-    CCommandLine line;
+    // A prompt wider than the screen.
     line.Set(L"xyz");
-    int x = line.Draw(Westring(String(L'p', 100)), 23, 80, 0x07);
-    EXPECT_GE(x, 0);
+    EXPECT_GE(line.Draw(Westring(String(L'p', 100)), 23, 80, 0x07), 0);
     EXPECT_EQ(ui.Line(23), std::string(80, 'p'));
 }
 
@@ -183,6 +166,14 @@ TEST(CLPaste, QuotesDoublesTheCommandCharacterAndAddsABlank) {
         EXPECT_EQ(pos, c.expected_pos);
     }
     config.CmdChar = saved;
+    // A position outside the line is clamped.
+    Westring line = L"ab";
+    int pos = 99;
+    EXPECT_TRUE(CLPaste(line, L"c", pos));
+    EXPECT_EQ(narrow(line), "abc ");
+    pos = -5;
+    EXPECT_TRUE(CLPaste(line, L"d", pos));
+    EXPECT_EQ(narrow(line), "d abc ");
 }
 
 TEST(CLPaste, NothingWhenTheLineWouldPassTheLimit) {
@@ -196,16 +187,6 @@ TEST(CLPaste, NothingWhenTheLineWouldPassTheLimit) {
     EXPECT_EQ(line.strlen(), 508);
     Westring huge = String(L'z', 1 << 20);
     EXPECT_FALSE(CLPaste(line, huge, pos));
-}
-
-TEST(CLPaste, APositionOutsideTheLineIsClamped) {
-    Westring line = L"ab";
-    int pos = 99;
-    EXPECT_TRUE(CLPaste(line, L"c", pos));
-    EXPECT_EQ(narrow(line), "abc ");
-    pos = -5;
-    EXPECT_TRUE(CLPaste(line, L"d", pos));
-    EXPECT_EQ(narrow(line), "d abc ");
 }
 
 }  // namespace

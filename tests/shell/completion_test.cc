@@ -9,6 +9,7 @@
 
 #include "panels/panel.h"
 #include "shell/completion.h"
+#include "tests/fileops/env_guard.h"
 #include "tests/fileops/temp_dir.h"
 #include "tests/support/uitest.h"
 
@@ -54,60 +55,36 @@ TEST_F(CompletionTest, MatchesBeginWithThePrefixCaseSensitively) {
     EXPECT_EQ(narrow(completion.CommonPrefix()), "alp");
 }
 
-TEST_F(CompletionTest, TheCommonBeginningExtendsTheWord) {
+TEST_F(CompletionTest, TheWordBeforeTheCursorIsCompleted) {
     bool changed = false;
-    EXPECT_EQ(Complete("cat alph", &changed), "cat alpha");
+    EXPECT_EQ(Complete("cat alph", &changed), "cat alpha");  // the common beginning
     EXPECT_TRUE(changed);
     EXPECT_EQ(cursor_, 9);
-}
-
-TEST_F(CompletionTest, OneMatchIsCompleteWithABlankUnlessADirectory) {
-    EXPECT_EQ(Complete("cat bet"), "cat beta");    // extended: not yet complete
-    EXPECT_EQ(Complete("cat beta"), "cat beta ");  // the one match: complete
-    EXPECT_EQ(Complete("cd alpi"), "cd alpine/");
-    EXPECT_EQ(Complete("cd alpine/"), "cd alpine/inner.txt");  // an empty prefix inside it
-    EXPECT_EQ(Complete("cat alpine/in"), "cat alpine/inner.txt");
-}
-
-TEST_F(CompletionTest, ResultsAreQuotedForTheShell) {
-    EXPECT_EQ(Complete("cat wi"), "cat with\\ space.txt");
-    // An escaped blank belongs to the word.
-    EXPECT_EQ(Complete("cat with\\ sp"), "cat with\\ space.txt");
-}
-
-TEST_F(CompletionTest, WordsEndAtRedirections) {
-    EXPECT_EQ(Complete("sort <bet"), "sort <beta");
-    EXPECT_EQ(Complete("ls >bet"), "ls >beta");
-}
-
-TEST_F(CompletionTest, NothingForAnEmptyWordOrNoMatch) {
-    bool changed = true;
-    EXPECT_EQ(Complete("cat ", &changed), "cat ");
-    EXPECT_FALSE(changed);
-    EXPECT_EQ(Complete("cat zzz", &changed), "cat zzz");
-    EXPECT_FALSE(changed);
-    EXPECT_EQ(Complete("", &changed), "");
-    EXPECT_FALSE(changed);
-    EXPECT_EQ(Complete("cat x\\", &changed), "cat x\\");
-    EXPECT_FALSE(changed);
-    EXPECT_EQ(Complete("cat /no/such/dir/x", &changed), "cat /no/such/dir/x");
-    EXPECT_FALSE(changed);
-}
-
-TEST_F(CompletionTest, OnlyTheWordBeforeTheCursorChanges) {
     EXPECT_EQ(Complete("cat bet | wc", nullptr, 7), "cat beta | wc");
     EXPECT_EQ(cursor_, 8);
+    const std::pair<std::string, std::string> cases[] = {
+        {"cat bet", "cat beta"},    // extended: not yet complete
+        {"cat beta", "cat beta "},  // the one match: complete with a blank
+        {"cd alpi", "cd alpine/"},  // a directory: no blank
+        {"cd alpine/", "cd alpine/inner.txt"},  // an empty prefix inside it
+        {"cat alpine/in", "cat alpine/inner.txt"},
+        {"cat wi", "cat with\\ space.txt"},  // quoted for the shell
+        {"cat with\\ sp", "cat with\\ space.txt"},  // an escaped blank belongs to the word
+        {"sort <bet", "sort <beta"},  // words end at redirections
+        {"ls >bet", "ls >beta"},
+        {"cat " + dir_.path() + "/bet", "cat " + dir_.path() + "/beta"},
+    };
+    for (const auto& [line, completed] : cases) EXPECT_EQ(Complete(line), completed) << line;
 }
 
-TEST_F(CompletionTest, AbsolutePaths) {
-    EXPECT_EQ(Complete("cat " + dir_.path() + "/bet"), "cat " + dir_.path() + "/beta");
-}
-
-TEST_F(CompletionTest, ALineAtTheLimitIsNotMadeLonger) {
-    std::string line = "cat " + std::string(503, 'x') + " be";  // 510 characters
-    bool changed = true;
-    EXPECT_EQ(Complete(line, &changed), line);
-    EXPECT_FALSE(changed);
+TEST_F(CompletionTest, NothingForAnEmptyWordNoMatchOrAFullLine) {
+    const std::string full = "cat " + std::string(503, 'x') + " be";  // 510 characters
+    for (const std::string& line : {std::string("cat "), std::string("cat zzz"), std::string(),
+                                    std::string("cat x\\"), std::string("cat /no/such/dir/x"), full}) {
+        bool changed = true;
+        EXPECT_EQ(Complete(line, &changed), line);
+        EXPECT_FALSE(changed) << line;
+    }
 }
 
 TEST_F(CompletionTest, SeveralMatchesOpenAListToChooseFrom) {
@@ -137,9 +114,7 @@ TEST_F(CompletionTest, TheFirstWordIsAProgramFromTheSearchPath) {
     }
     bin1.Write("dvcomp_plain", "");  // not executable
     mkdir((bin1 / "dvcomp_dir").c_str(), 0755);
-    const char* path = std::getenv("PATH");
-    std::string saved = path ? path : "";
-    setenv("PATH", (bin1.path() + ":" + bin2.path()).c_str(), 1);
+    CEnvGuard path("PATH", (bin1.path() + ":" + bin2.path()).c_str());
 
     CFileNameCompletion completion(base_);
     Westring result;
@@ -150,7 +125,6 @@ TEST_F(CompletionTest, TheFirstWordIsAProgramFromTheSearchPath) {
     EXPECT_EQ(Complete("  dvcomp_tool"), "  dvcomp_tool ");
     // With a directory part it is a file name.
     EXPECT_EQ(Complete("./bet"), "./beta");
-    setenv("PATH", saved.c_str(), 1);
 }
 
 }  // namespace

@@ -53,35 +53,29 @@ TEST_F(ConfigDialogTest, Layout) {
     Locate(" Configuration ", tx, ty);
     Locate("Viewer:", x, y);
     EXPECT_EQ(y, ty + 2);  // row 1 inside the frame
-    struct {
-        const char* text;
-        int row;
-    } left[] = {{"Alternate Viewer:", 2},          {"Editor:", 3},
-                {"Alternate Editor:", 4},          {"Left Startup Directory:", 6},
-                {"Right Startup Directory:", 7},   {"Separate Session Prefix:", 9},
-                {"Tree Data Directory:", 10},      {"Case Filter File Systems:", 11},
-                {"Path Extension:", 12}};
-    for (const auto& row : left) {
+    const std::pair<const char*, int> left[] = {
+        {"Alternate Viewer:", 2},        {"Editor:", 3},                  {"Alternate Editor:", 4},
+        {"Left Startup Directory:", 6},  {"Right Startup Directory:", 7}, {"Separate Session Prefix:", 9},
+        {"Tree Data Directory:", 10},    {"Case Filter File Systems:", 11}, {"Path Extension:", 12}};
+    for (const auto& [text, row] : left) {
         int lx = 0, ly = 0;
-        Locate(row.text, lx, ly);
-        EXPECT_EQ(ly, y + row.row - 1) << row.text;
-        EXPECT_EQ(lx, x) << row.text;
+        Locate(text, lx, ly);
+        EXPECT_EQ(ly, y + row - 1) << text;
+        EXPECT_EQ(lx, x) << text;
     }
     int fx = 0, fy = 0;
     Locate("less", fx, fy);
     EXPECT_EQ(fy, y);
     EXPECT_EQ(fx, x + 27);  // fields at column 28, labels at column 1
-    struct {
-        const char* text;
-        int row;
-    } right[] = {{"Auto Save", 1}, {"Use X clipboard", 2}, {"ESC Panel Switch", 3}, {"Size Count Pause", 4},
-                 {"Lines", 6},     {"Columns", 7},         {"Scroll Delay", 8},      {"Time Mode", 10},
-                 {"12 HR", 10},    {"24 HR", 11},          {"132", 7}};
-    for (const auto& item : right) {
+    const std::pair<const char*, int> right[] = {
+        {"Auto Save", 1}, {"Use X clipboard", 2}, {"ESC Panel Switch", 3}, {"Size Count Pause", 4},
+        {"Lines", 6},     {"Columns", 7},         {"Scroll Delay", 8},      {"Time Mode", 10},
+        {"12 HR", 10},    {"24 HR", 11},          {"132", 7}};
+    for (const auto& [text, row] : right) {
         int rx = 0, ry = 0;
-        Locate(item.text, rx, ry);
-        EXPECT_EQ(ry, y + item.row - 1) << item.text;
-        EXPECT_GT(rx, fx + 20) << item.text;
+        Locate(text, rx, ry);
+        EXPECT_EQ(ry, y + row - 1) << text;
+        EXPECT_GT(rx, fx + 20) << text;
     }
     for (const char* button : {"OK", "Cancel", "Help"}) {
         int bx = 0, by = 0;
@@ -144,44 +138,40 @@ TEST_F(ConfigDialogTest, CancelPutsEverySettingBack) {
     EXPECT_EQ(config.TimeMode, 24);
 }
 
-TEST_F(ConfigDialogTest, HelpKeepsTheDialogOpen) {
+TEST_F(ConfigDialogTest, HelpKeepsTheDialogOpenAndNoConsoleNoDialog) {
     EXPECT_EQ(Edit("F1 F1 Esc"), 27);
     EXPECT_EQ(calls.help, 2);
     EXPECT_EQ(calls.topic, "Configuration");
     config_hooks.show_help = nullptr;  // no help viewer yet: nothing is shown
     EXPECT_EQ(Edit("F1 Esc"), 27);
     EXPECT_FALSE(ui.RanDry());
+    CConsole* saved = console;
+    console = nullptr;
+    EXPECT_EQ(edit_config(), 27);
+    console = saved;
 }
 
 TEST_F(ConfigDialogTest, ANewScreenSizeResizes) {
     EXPECT_EQ(Edit("Esc"), 27);
     int x = 0, y = 0;
     Locate("Lines", x, y);
-    ui.Click(x + 15, y);  // the Lines field
-    ui.Keys("End BackSpace BackSpace BackSpace");
-    ui.Type("30");
-    ui.Keys("Enter");
-    EXPECT_EQ(ui.Run([] { return edit_config(); }), 13);
+    auto set_lines = [&](const char* lines) {
+        ui.Click(x + 15, y);  // the Lines field
+        ui.Keys("End BackSpace BackSpace BackSpace");
+        ui.Type(lines);
+        ui.Keys("Enter");
+        return ui.Run([] { return edit_config(); });
+    };
+    EXPECT_EQ(set_lines("30"), 13);
     EXPECT_EQ(config.Lines, 30);
     EXPECT_EQ(config.screen_rows, 30);
     EXPECT_EQ(calls.change_lines, 1);
-
     // Without the main loop's hook the console itself is resized.
     config_hooks.change_lines = nullptr;
-    ui.Click(x + 15, y);
-    ui.Keys("End BackSpace BackSpace BackSpace");
-    ui.Type("28");
-    ui.Keys("Enter");
-    EXPECT_EQ(ui.Run([] { return edit_config(); }), 13);
+    EXPECT_EQ(set_lines("28"), 13);
     int columns = 0, rows = 0;
     console->GetSize(columns, rows);
     EXPECT_EQ(config.Lines, 28);
     EXPECT_EQ(rows, 28);
 }
 
-TEST_F(ConfigDialogTest, NoConsoleNoDialog) {
-    CConsole* saved = console;
-    console = nullptr;
-    EXPECT_EQ(edit_config(), 27);
-    console = saved;
-}

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -63,20 +62,12 @@ protected:
     }
     const std::vector<CUiTest::Screen>& Screens() const { return ui.Screens(); }
 
-    static void Write(const std::string& path, const std::string& content) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << content;
-    }
-    static std::string Contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream buffer;
-        buffer << in.rdbuf();
-        return buffer.str();
-    }
-    static bool Exists(const std::string& path) {
-        struct stat status;
-        return lstat(path.c_str(), &status) == 0;
-    }
+    static void Write(const std::string& path, const std::string& content) { WriteFile(path, content); }
+    static std::string Contents(const std::string& path) { return ReadFile(path); }
+    static bool Exists(const std::string& path) { return PathExists(path); }
+    // Whether screen n of the messages shows text.
+    bool Showed(size_t n, const std::string& text) const { return n < Screens().size() && Screens()[n].Find(text); }
+    std::string Dump(size_t n) const { return n < Screens().size() ? Screens()[n].Dump() : "(no screen)"; }
 
     // The key=value lines of one section of a saved file.
     static std::map<std::string, std::string> Section(const std::string& text, const std::string& header) {

@@ -2,6 +2,7 @@
 // pasting names and paths, completion, the clipboard.
 #include <sys/stat.h>
 
+#include "tests/fileops/env_guard.h"
 #include "tests/shell/mainloop_fixture.h"
 
 namespace {
@@ -20,73 +21,56 @@ protected:
         const CUiTest::Screen& screen = Screens().at(n);
         return screen.cursor_x - static_cast<int>(CommandLine(screen).find('>')) - 1;
     }
+    std::string Clipboard() { return ui.Headless().View().ClipText().ToUTF8().c_str(); }
 };
 
 TEST_F(CmdLineTest, TypingGoesIntoTheCommandLine) {
     ui.Type("ls -l");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    RunKeys();
     EXPECT_EQ(LastTyped(), "ls -l");
     EXPECT_EQ(Screens()[5].cursor_y, 23);
     EXPECT_EQ(CursorAt(5), 5);
 }
 
 TEST_F(CmdLineTest, EditingKeys) {
+    // "X" is typed after the keys.
     const struct {
         const char* typed;
         const char* keys;
+        bool x;
         const char* expected;
     } cases[] = {
-        {"abc", "BackSpace", "ab"},
-        {"abc", "Ctrl-Home Delete", "bc"},
-        {"abc", "Alt-Left Alt-Left BackSpace", "bc"},
-        {"one two three", "Ctrl-Left Ctrl-Left X", "one Xtwo three"},
-        {"one two three", "Ctrl-Home Ctrl-Right X", "oneX two three"},
-        {"one two three", "Ctrl-BackSpace X", "one two X"},
-        {"one two three", "Ctrl-Home Ctrl-Del", "two three"},
-        {"abc", "Ctrl-Home Ctrl-D X", "aXbc"},
-        {"abc", "Ctrl-S Ctrl-S Ctrl-End X", "abcX"},
-        {"abc", "Esc", ""},
+        {"abc", "BackSpace", false, "ab"},
+        {"abc", "Ctrl-Home Delete", false, "bc"},
+        {"abc", "Alt-Left Alt-Left BackSpace", false, "bc"},
+        {"one two three", "Ctrl-Left Ctrl-Left", true, "one Xtwo three"},
+        {"one two three", "Ctrl-Home Ctrl-Right", true, "oneX two three"},
+        {"one two three", "Ctrl-BackSpace", true, "one two X"},
+        {"one two three", "Ctrl-Home Ctrl-Del", false, "two three"},
+        {"abc", "Ctrl-Home Ctrl-D", true, "aXbc"},
+        {"abc", "Ctrl-S Ctrl-S Ctrl-End", true, "abcX"},
+        {"abc", "Esc", false, ""},
     };
     for (const auto& c : cases) {
         ui.Type(c.typed);
-        for (const std::string& key : {std::string(c.keys)}) {
-            // "X" is typed text, the rest keys.
-            size_t x = key.rfind(" X");
-            if (key == "X") {
-                ui.Type("X");
-            } else if (x != std::string::npos && x + 2 == key.size()) {
-                ui.Keys(key.substr(0, x));
-                ui.Type("X");
-            } else {
-                ui.Keys(key);
-            }
-        }
-        QueueQuit();
-        EXPECT_EQ(Run(), 0);
+        ui.Keys(c.keys);
+        if (c.x) ui.Type("X");
+        RunKeys();
         EXPECT_EQ(LastTyped(), c.expected) << c.typed << " + " << c.keys;
     }
 }
 
-TEST_F(CmdLineTest, TheLineHoldsAt511Characters) {
+TEST_F(CmdLineTest, TheLineHoldsAt511CharactersAndScrolls) {
     ui.Type(std::string(600, 'x'));
-    ui.Keys("Ctrl-Home");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    // At the start of the line the text shows from its first character; the
-    // line itself ends after 511 characters, so moving to the end shows the last 40.
+    RunKeys("Ctrl-Home");
+    // At the start of the line the text shows from its first character.
     EXPECT_EQ(LastTyped(), std::string(80 - left_.path().size() - 1, 'x'));
-    ui.Type(std::string(600, 'x'));
-    ui.Type("yz");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    ui.Type(std::string(600, 'x') + "yz");
+    RunKeys();
     EXPECT_EQ(LastTyped().find('y'), std::string::npos);
-}
-
-TEST_F(CmdLineTest, ALongLineScrollsToKeepTheCursorOnTheScreen) {
+    // A long line scrolls to keep the cursor on the screen.
     ui.Type(std::string(100, 'a') + "END");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    RunKeys();
     const std::string shown = LastTyped();
     EXPECT_EQ(shown.substr(shown.size() - 3), "END");
     EXPECT_EQ(Screens()[Screens().size() - 2].cursor_x, 79);
@@ -96,16 +80,10 @@ TEST_F(CmdLineTest, HistoryRecallWithCtrlEAndCtrlX) {
     history.Add(L"first");
     history.Add(L"second");
     ui.Type("typed");
-    ui.Keys("Ctrl-E Ctrl-E Ctrl-E Ctrl-X Ctrl-Down Ctrl-Down Ctrl-Up");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(Typed(6), "second");
-    EXPECT_EQ(Typed(7), "first");
-    EXPECT_EQ(Typed(8), "first");  // no older one
-    EXPECT_EQ(Typed(9), "second");
-    EXPECT_EQ(Typed(10), "typed");  // back to the line being typed
-    EXPECT_EQ(Typed(11), "typed");
-    EXPECT_EQ(Typed(12), "second");
+    RunKeys("Ctrl-E Ctrl-E Ctrl-E Ctrl-X Ctrl-Down Ctrl-Down Ctrl-Up");
+    // No older one than "first"; then back to the line being typed.
+    const char* expected[] = {"second", "first", "first", "second", "typed", "typed", "second"};
+    for (int i = 0; i < 7; i++) EXPECT_EQ(Typed(6 + i), expected[i]) << i;
 }
 
 TEST_F(CmdLineTest, CtrlJRecallsTheCommandsThatBeginLikeTheLine) {
@@ -113,12 +91,10 @@ TEST_F(CmdLineTest, CtrlJRecallsTheCommandsThatBeginLikeTheLine) {
     history.Add(L"ls -l");
     history.Add(L"make test");
     ui.Type("ma");
-    ui.Keys("Ctrl-Enter");       // make test, the cursor stays after "ma"
-    ui.Keys("Ctrl-J");           // make all
-    ui.Keys("Ctrl-Shift-Enter");  // newer again: make test (code 0x3001C)
+    // make test with the cursor after "ma", make all, then newer again (0x3001C).
+    ui.Keys("Ctrl-Enter Ctrl-J Ctrl-Shift-Enter");
     ui.Type("X");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    RunKeys();
     EXPECT_EQ(Typed(3), "make test");
     EXPECT_EQ(CursorAt(3), 2);
     EXPECT_EQ(Typed(4), "make all");
@@ -126,61 +102,38 @@ TEST_F(CmdLineTest, CtrlJRecallsTheCommandsThatBeginLikeTheLine) {
     EXPECT_EQ(LastTyped(), "maXke test");
 }
 
-TEST_F(CmdLineTest, CtrlJInsertsTheCursorEntrysNameQuoted) {
+TEST_F(CmdLineTest, NamesAndPathsGoIntoTheLineOrTheClipboard) {
     left_.Write("a b!c.txt", "");
     ui.Keys("Down");
     ui.Type("vi ");
-    ui.Keys("Ctrl-J");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    RunKeys("Ctrl-J");
     // Quoted for the shell, the command character doubled, a blank after it.
     EXPECT_EQ(LastTyped(), "vi a\\ b\\!!c.txt");
-}
 
-TEST_F(CmdLineTest, ShiftCtrlJAndShiftCtrlFCopyToTheClipboard) {
-    left_.Write("name.txt", "");
-    ui.Keys("Down Ctrl-Shift-J");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_STREQ(ui.Headless().View().ClipText().ToUTF8().c_str(), "name.txt");
-    EXPECT_EQ(LastTyped(), "");
-
-    ui.Keys("Down Ctrl-Shift-F");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_STREQ(ui.Headless().View().ClipText().ToUTF8().c_str(), (left_ / "name.txt").c_str());
-}
-
-TEST_F(CmdLineTest, CtrlFAndTheBracketsInsertPaths) {
-    left_.Write("name.txt", "");
-    ui.Keys("Down Ctrl-F");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(LastTyped(), left_ / "name.txt");
-
-    ui.Keys("Ctrl-[");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(LastTyped(), left_.path() + "/");
-
-    ui.Keys("Ctrl-]");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(LastTyped(), right_.path() + "/");
+    const struct {
+        const char* keys;
+        std::string line, clipboard;
+    } cases[] = {
+        {"Down Ctrl-Shift-J", "", "a b!c.txt"},
+        {"Down Ctrl-Shift-F", "", left_ / "a b!c.txt"},
+        {"Down Ctrl-F", left_ / "a\\ b\\!!c.txt", left_ / "a b!c.txt"},
+        {"Ctrl-[", left_.path() + "/", left_ / "a b!c.txt"},
+        {"Ctrl-]", right_.path() + "/", left_ / "a b!c.txt"},
+    };
+    for (const auto& c : cases) {
+        RunKeys(c.keys);
+        EXPECT_EQ(Clipboard(), c.clipboard) << c.keys;
+        EXPECT_EQ(LastTyped(), c.line) << c.keys;
+    }
 }
 
 TEST_F(CmdLineTest, CtrlInsertCopiesTheLineAndShiftInsertPastesItsFirstLine) {
     ui.Type("copy me");
-    ui.Keys("Ctrl-Insert Esc");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_STREQ(ui.Headless().View().ClipText().ToUTF8().c_str(), "copy me");
-
+    RunKeys("Ctrl-Insert Esc");
+    EXPECT_EQ(Clipboard(), "copy me");
     ui.Headless().View().SetClipText(L"pasted\nsecond line");
     ui.Type("x ");
-    ui.Keys("Shift-Insert");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    RunKeys("Shift-Insert");
     EXPECT_EQ(LastTyped(), "x pasted");
 }
 
@@ -190,67 +143,46 @@ TEST_F(CmdLineTest, CtrlTabCompletesAFileName) {
     left_.Write("report2", "");
     MakeDir(left_ / "folder");
     ui.Type("cat uni");
-    ui.Keys("Ctrl-Tab");
-    ui.Keys("Ctrl-Tab");  // already whole: a blank follows
+    ui.Keys("Ctrl-Tab Ctrl-Tab");  // already whole the second time: a blank follows
     ui.Type("rep");
-    ui.Keys("Ctrl-Tab");  // the common beginning
-    ui.Keys("Ctrl-Tab");  // several: a list
-    ui.Keys("Down Enter");
+    ui.Keys("Ctrl-Tab Ctrl-Tab Down Enter");  // the common beginning, then a list of several
     ui.Type("fo");
-    ui.Keys("Ctrl-Tab");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    RunKeys("Ctrl-Tab");
     EXPECT_EQ(Typed(8), "cat unique_name.txt") << Screens()[8].Dump();
     EXPECT_EQ(Typed(9), "cat unique_name.txt");
-    EXPECT_EQ(CursorAt(9), 20);  // after the blank the second Ctrl-Tab added
+    EXPECT_EQ(CursorAt(9), 20);
     EXPECT_EQ(Typed(13), "cat unique_name.txt report");
     bool listed = false;
     for (const CUiTest::Screen& screen : Screens()) listed = listed || (screen.Find("report1") && screen.Find("report2"));
     EXPECT_TRUE(listed);
     EXPECT_EQ(LastTyped(), "cat unique_name.txt report2 folder/");
+
+    // Escape in the list gives up.
+    ui.Type("x rep");
+    RunKeys("Ctrl-Tab Ctrl-Tab Esc");
+    EXPECT_EQ(LastTyped(), "x report");
 }
 
 TEST_F(CmdLineTest, CtrlTabCompletesTheFirstWordAsAProgram) {
     CTempDir bin;
-    const std::string program = bin.Write("dvprogram_x", "#!/bin/sh\n");
-    ASSERT_EQ(chmod(program.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(bin.Write("dvprogram_x", "#!/bin/sh\n").c_str(), 0755), 0);
     bin.Write("dvprogram_not_executable", "");
-    const char* path = std::getenv("PATH");
-    std::string saved = path ? path : "";
-    setenv("PATH", bin.path().c_str(), 1);
+    CEnvGuard path("PATH", bin.path().c_str());
     ui.Type("dvprog");
-    ui.Keys("Ctrl-Tab");
-    QueueQuit();
-    int status = Run();
-    setenv("PATH", saved.c_str(), 1);
-    EXPECT_EQ(status, 0);
+    RunKeys("Ctrl-Tab");
     EXPECT_EQ(LastTyped(), "dvprogram_x");
 }
 
-TEST_F(CmdLineTest, EscapeInTheCompletionListGivesUp) {
-    left_.Write("ab1", "");
-    left_.Write("ab2", "");
-    ui.Type("x ab");
-    ui.Keys("Ctrl-Tab Esc");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(LastTyped(), "x ab");
-}
-
-TEST_F(CmdLineTest, TheNameShiftScrollsTheCursorEntryOnAnEmptyLine) {
+TEST_F(CmdLineTest, TheNameShiftAndThePathPrompt) {
+    // On an empty line the name shift scrolls the cursor entry.
     left_.Write("a_very_long_file_name_that_does_not_fit.txt", "");
-    ui.Keys("Down Ctrl-D Ctrl-D Ctrl-D");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    RunKeys("Down Ctrl-D Ctrl-D Ctrl-D");
     EXPECT_EQ(panel_base[0].name_shift, 3);
     EXPECT_TRUE(Screens()[4].Find("ry_long")) << Screens()[4].Dump();
-}
 
-TEST_F(CmdLineTest, PathPromptOffLeavesOnlyTheMark) {
-    Ini("PathPrompt=off\r\n");
+    Ini("PathPrompt=off\r\n");  // only the mark is left
     ui.Type("x");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    RunKeys();
     EXPECT_EQ(CommandLine(Screens()[1]), ">x");
 }
 

@@ -8,8 +8,6 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -71,6 +69,13 @@ protected:
 
     // The keys of quitting with the confirmation.
     void QueueQuit() { ui.Keys("F10 Enter"); }
+    // Runs the program on keys (after any queued already), then quits; the
+    // run must end well.
+    void RunKeys(const std::string& keys = "") {
+        if (!keys.empty()) ui.Keys(keys);
+        QueueQuit();
+        EXPECT_EQ(Run(), 0);
+    }
 
     const std::vector<CUiTest::Screen>& Screens() const { return ui.Screens(); }
     // The screen at the last wait for a key.
@@ -91,16 +96,26 @@ protected:
         return row;
     }
 
-    static void Write(const std::string& path, const std::string& content) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << content;
+    static void Write(const std::string& path, const std::string& content) { WriteFile(path, content); }
+    static std::string Contents(const std::string& path) { return ReadFile(path); }
+    // Whether any screen recorded shows text.
+    bool Shown(const std::string& text) const {
+        for (const CUiTest::Screen& screen : ui.Screens())
+            if (screen.Find(text)) return true;
+        return false;
     }
-    static std::string Contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream buffer;
-        buffer << in.rdbuf();
-        return buffer.str();
+    // The names of a panel's list and of its cursor entry, after the run.
+    static std::vector<std::string> Names(int side) {
+        std::vector<std::string> names;
+        for (int i = 0; i < panel_base[side].num_files; i++)
+            names.push_back(Westring(panel_base[side].files[i]->name).ToUTF8().c_str());
+        return names;
     }
+    static std::string CursorName(int side) {
+        entry* e = panel_base[side].CurrentEntry();
+        return e ? std::string(Westring(e->name).ToUTF8().c_str()) : std::string();
+    }
+    static std::string Dir(int side) { return panel_base[side].dir.ToUTF8().c_str(); }
     static void MakeDir(const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path; }
 
     CTempDir home_, left_, right_;

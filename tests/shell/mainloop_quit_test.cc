@@ -2,9 +2,10 @@
 // configuration at exit, and the directory file of -x.
 #include <fcntl.h>
 
+#include <cstdio>
+
 #include "shell/shutdown.h"
 #include "tests/shell/mainloop_fixture.h"
-#include <cstdio>
 
 namespace {
 
@@ -12,11 +13,23 @@ constexpr const char* kQuestion = "Are you sure you want to exit DV/L ?";
 
 class QuitTest : public MainLoopTest {};
 
-TEST_F(QuitTest, F10AsksAndEnterQuits) {
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+TEST_F(QuitTest, F10AsksUnlessSwitchedOff) {
+    RunKeys();
     ASSERT_GE(Screens().size(), 2u);
     EXPECT_TRUE(Screens().back().Find(kQuestion)) << Screens().back().Dump();
+    // A click on slot 10 of the key bar (columns 72 to 79 of the last row) is F10.
+    ui.Click(75, 24);
+    ui.Keys("Enter");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_TRUE(Screens().back().Find(kQuestion));
+    // Other confirmation bits still ask.
+    Ini("Confirmations=7\r\n");
+    RunKeys();
+    EXPECT_TRUE(Screens().back().Find(kQuestion));
+    Ini("Confirmations=8\r\n");
+    ui.Keys("F10");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_FALSE(Shown(kQuestion));
 }
 
 TEST_F(QuitTest, EscapeKeepsTheProgramRunning) {
@@ -27,27 +40,10 @@ TEST_F(QuitTest, EscapeKeepsTheProgramRunning) {
     // The screen before the second F10 was read shows the typed text and no question.
     const CUiTest::Screen* before = nullptr;
     for (const CUiTest::Screen& screen : Screens()) {
-        if (CommandLine(screen).find("still here") != std::string::npos) {
-            before = &screen;
-            break;
-        }
+        if (!before && CommandLine(screen).find("still here") != std::string::npos) before = &screen;
     }
     ASSERT_NE(before, nullptr);
     EXPECT_FALSE(before->Find(kQuestion)) << before->Dump();
-}
-
-TEST_F(QuitTest, TheConfirmationCanBeSwitchedOff) {
-    Ini("Confirmations=8\r\n");
-    ui.Keys("F10");
-    EXPECT_EQ(Run(), 0);
-    for (const CUiTest::Screen& screen : Screens()) EXPECT_FALSE(screen.Find(kQuestion));
-}
-
-TEST_F(QuitTest, OtherConfirmationBitsStillAsk) {
-    Ini("Confirmations=7\r\n");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_TRUE(Screens().back().Find(kQuestion));
 }
 
 TEST_F(QuitTest, TheWindowGoingAwayQuitsWithoutAsking) {
@@ -55,60 +51,30 @@ TEST_F(QuitTest, TheWindowGoingAwayQuitsWithoutAsking) {
     quit.type = CConsole::TEvent::Quit;
     ui.Headless().Post(quit);
     EXPECT_EQ(Run(), 0);
-    for (const CUiTest::Screen& screen : Screens()) EXPECT_FALSE(screen.Find(kQuestion));
+    EXPECT_FALSE(Shown(kQuestion));
 }
 
-TEST_F(QuitTest, AClickOnTheKeyBarQuitsLikeF10) {
-    // Slot 10 of the key bar: columns 72 to 79 of the last row.
-    ui.Click(75, 24);
-    ui.Keys("Enter");
-    EXPECT_EQ(Run(), 0);
-    EXPECT_TRUE(Screens().back().Find(kQuestion));
-}
-
-TEST_F(QuitTest, AutoSaveWritesTheConfigurationAtExit) {
-    Ini("AutoSave=on\r\nLeftSort=name\r\n");
-    ui.Keys("Ctrl-F5");  // sort the left panel by time
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    std::string saved = Contents(ini_);
-    EXPECT_NE(saved.find("AutoSave=on\r\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("LeftSort=time\r\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("[General Options]"), std::string::npos) << saved;
-}
-
-TEST_F(QuitTest, WithoutAutoSaveTheFileStaysAsItWas) {
+TEST_F(QuitTest, TheConfigurationIsSavedAtExitOnlyWithAutoSave) {
     const std::string original = "LeftSort=name\r\n";
     Ini(original);
-    ui.Keys("Ctrl-F5");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    RunKeys("Ctrl-F5");  // sort the left panel by time
     EXPECT_EQ(Contents(ini_), original);
+
+    Ini("AutoSave=on\r\n" + original);
+    RunKeys("Ctrl-F5");
+    std::string saved = Contents(ini_);
+    for (const char* line : {"AutoSave=on\r\n", "LeftSort=time\r\n", "[General Options]"})
+        EXPECT_NE(saved.find(line), std::string::npos) << saved;
 }
 
 TEST_F(QuitTest, ShiftF9SavesThePanelsState) {
-    ui.Keys("Alt-Shift-F1");  // the left panel in the brief style
-    ui.Keys("Shift-F9");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    RunKeys("Alt-Shift-F1 Shift-F9");  // the left panel in the brief style
     std::string saved = Contents(ini_);
     EXPECT_NE(saved.find("LeftStyle=brief\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("RightStyle=full\r\n"), std::string::npos) << saved;
 }
 
 // ---- the directory file of -x
-
-TEST_F(QuitTest, TheDirectoryFileNamesTheCurrentPanelsDirectory) {
-    const std::string file = home_ / "cd.sh";
-    QueueQuit();
-    EXPECT_EQ(Run({"-x", file}), 0);
-    EXPECT_EQ(Contents(file), "cd -- '" + left_.path() + "'\n");
-
-    ui.Keys("Tab");
-    QueueQuit();
-    EXPECT_EQ(Run({"-x", file}), 0);
-    EXPECT_EQ(Contents(file), "cd -- '" + right_.path() + "'\n");
-}
 
 // The file, sourced by a POSIX shell, takes it to the directory. (The
 // file's own path holds no single quote.)
@@ -126,22 +92,27 @@ std::string ShellLandsIn(const std::string& file) {
     return out;
 }
 
-TEST_F(QuitTest, ADirectoryWithQuotesAndBlanksRoundTripsThroughTheShell) {
+TEST_F(QuitTest, TheDirectoryFileNamesTheCurrentPanelsDirectory) {
+    const std::string file = home_ / "cd.sh";
+    QueueQuit();
+    EXPECT_EQ(Run({"-x", file}), 0);
+    EXPECT_EQ(Contents(file), "cd -- '" + left_.path() + "'\n");
+    ui.Keys("Tab");
+    QueueQuit();
+    EXPECT_EQ(Run({"-x", file}), 0);
+    EXPECT_EQ(Contents(file), "cd -- '" + right_.path() + "'\n");
+
+    // Quotes, blanks and bytes that are not UTF-8 round-trip through the shell.
     for (const std::string name : {"it's a dir", "two '' quotes", "$HOME `x` \"y\" \\z", "-starts-with-dash"}) {
         const std::string dir = left_ / name;
         MakeDir(dir);
-        const std::string file = home_ / "cd.sh";
         QueueQuit();
         EXPECT_EQ(Run({"-x", file, "-l", dir}), 0);
         EXPECT_EQ(ShellLandsIn(file), dir) << Contents(file);
     }
-}
-
-TEST_F(QuitTest, ADirectoryNameThatIsNotUtf8RoundTripsByteForByte) {
-    const std::string dir = left_ / "bad\xff\xfe name";
+    const std::string dir = right_ / "bad\xff\xfe name";
     MakeDir(dir);
-    const std::string file = home_ / "cd.sh";
-    ui.Keys("Down Enter");  // into the only directory
+    ui.Keys("Tab Down Enter");  // into the right panel's only directory
     QueueQuit();
     EXPECT_EQ(Run({"-x", file}), 0);
     EXPECT_EQ(Contents(file), "cd -- '" + dir + "'\n");
@@ -149,10 +120,12 @@ TEST_F(QuitTest, ADirectoryNameThatIsNotUtf8RoundTripsByteForByte) {
 }
 
 TEST_F(QuitTest, AnUnwritableDirectoryFileIsReportedNotIgnored) {
-    QueueQuit();
-    EXPECT_EQ(Run({"-x", "/dev/full"}), 1);
-    QueueQuit();
-    EXPECT_EQ(Run({"-x", home_ / "no/such/dir/cd.sh"}), 1);
+    for (const std::string& file : {std::string("/dev/full"), home_ / "no/such/dir/cd.sh"}) {
+        QueueQuit();
+        EXPECT_EQ(Run({"-x", file}), 1) << file;
+    }
+    EXPECT_EQ(WriteDirFile(Westring(L"/dev/full"), Westring(L"/")), ENOSPC);
+    EXPECT_EQ(WriteDirFile(Westring(L"/no/such/dir/file"), Westring(L"/")), ENOENT);
 }
 
 TEST(DirFileLineTest, QuotesEverySingleQuote) {
@@ -160,22 +133,12 @@ TEST(DirFileLineTest, QuotesEverySingleQuote) {
     EXPECT_STREQ(DirFileLine(Westring(L"/it's")).c_str(), "cd -- '/it'\\''s'\n");
     EXPECT_STREQ(DirFileLine(Westring(L"/''")).c_str(), "cd -- '/'\\'''\\'''\n");
     EXPECT_STREQ(DirFileLine(Westring(L"/\x00e9t\x00e9")).c_str(), "cd -- '/\xc3\xa9t\xc3\xa9'\n");
-}
-
-TEST(DirFileLineTest, WriteReportsTheErrorNumber) {
-    EXPECT_EQ(WriteDirFile(Westring(L"/dev/full"), Westring(L"/")), ENOSPC);
-    EXPECT_EQ(WriteDirFile(Westring(L"/no/such/dir/file"), Westring(L"/")), ENOENT);
-}
-
-TEST(DirFileLineTest, AVeryLongDirectoryIsWrittenWhole) {
+    // A very long directory is written whole.
     std::string dir = "/";
     while (dir.size() < 2u << 20) dir += "abcdefghij/";
     CTempDir temp;
-    const std::string file = temp / "cd.sh";
-    ASSERT_EQ(WriteDirFile(Westring(file.c_str()), Westring(dir.c_str())), 0);
-    std::ifstream in(file, std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(content, "cd -- '" + dir + "'\n");
+    ASSERT_EQ(WriteDirFile(Westring((temp / "cd.sh").c_str()), Westring(dir.c_str())), 0);
+    EXPECT_EQ(ReadFile(temp / "cd.sh"), "cd -- '" + dir + "'\n");
 }
 
 }  // namespace

@@ -10,84 +10,22 @@ namespace {
 
 class StartTest : public MainLoopTest {};
 
-TEST_F(StartTest, PanelsShowTheirDirectories) {
+TEST_F(StartTest, PanelsShowTheirDirectoriesAndTheShutdownClearsUp) {
     left_.Write("alpha.txt", "a");
     left_.Write("beta.txt", "b");
     right_.Write("gamma.txt", "g");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    RunKeys();
     ASSERT_FALSE(Screens().empty());
     const CUiTest::Screen& first = Screens().front();
     EXPECT_GE(RowOf(first, "alpha.txt", 0), 1) << first.Dump();
     EXPECT_GE(RowOf(first, "beta.txt", 0), 1) << first.Dump();
     EXPECT_GE(RowOf(first, "gamma.txt", 1), 1) << first.Dump();
     EXPECT_EQ(RowOf(first, "gamma.txt", 0), -1) << first.Dump();
-    // The command line's prompt is the current (left) panel's directory.
+    // The prompt is the current (left) panel's directory; the key bar below.
     EXPECT_EQ(CommandLine(first), left_.path() + ">") << first.Dump();
-    // The key bar.
     EXPECT_EQ(first.Text(0, 24, 7), "1Help  ");
-}
-
-TEST_F(StartTest, SettingsChooseTheDirectoriesTheSwitchesDoNotName) {
-    CTempDir configured;
-    configured.Write("setting", "");
-    left_.Write("switched", "");
-    Ini("Left=" + configured.path() + "\r\nRight=" + configured.path() + "\r\n");
-    QueueQuit();
-    EXPECT_EQ(Run({"-l", left_.path()}, false), 0);
-    const CUiTest::Screen& first = Screens().front();
-    EXPECT_GE(RowOf(first, "switched", 0), 1) << first.Dump() << Contents(ini_);
-    EXPECT_GE(RowOf(first, "setting", 1), 1) << first.Dump();
-}
-
-TEST_F(StartTest, StartupSideRightMakesTheRightPanelCurrent) {
-    Ini("StartupSide=R\r\n");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(CommandLine(Screens().front()), right_.path() + ">");
-    EXPECT_EQ(currpanel, 1);
-}
-
-TEST_F(StartTest, ABadSwitchEndsTheRunBeforeTheScreenIsUsed) {
-    EXPECT_EQ(Run({"-q"}), 1);
-    EXPECT_TRUE(Screens().empty());
-    EXPECT_EQ(Run({"-v"}), 1);
-}
-
-TEST_F(StartTest, ViewAndEditSwitchesStartTheFileManager) {
-    left_.Write("file.txt", "x");
-    QueueQuit();
-    EXPECT_EQ(Run({"-v", left_ / "file.txt", "-e", left_ / "file.txt"}), 0);
-    EXPECT_GE(RowOf(Screens().front(), "file.txt", 0), 1);
-}
-
-TEST_F(StartTest, ASmallScreenGrowsTo80By25) {
-    ui.Console().SetSize(60, 20);
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(ui.Console().columns(), 80);
-    EXPECT_EQ(ui.Console().rows(), 25);
-    EXPECT_EQ(config.panel_rows, 19);
-}
-
-TEST_F(StartTest, ConfiguredLinesSetTheScreenSize) {
-    Ini("Lines=30\r\nColumns=100\r\nFullScreen=off\r\n");
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(ui.Console().columns(), 100);
-    EXPECT_EQ(ui.Console().rows(), 30);
-    EXPECT_EQ(config.panel_rows, 30 - (30 / 2 + 2));
-}
-
-TEST_F(StartTest, TheWindowTitleFollowsThePanelAndIsRestoredAtTheEnd) {
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
+    // Afterwards: the window title restored, the bottom rows blank, the cursor shown.
     EXPECT_STREQ(ui.Headless().View().Title().ToUTF8().c_str(), Westring(kProgramTitle).ToUTF8().c_str());
-}
-
-TEST_F(StartTest, TheShutdownLeavesTheBottomRowsBlankAndTheCursorShown) {
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
     EXPECT_EQ(ui.Line(23), "");
     EXPECT_EQ(ui.Line(24), "");
     int x = -1, y = -1;
@@ -95,46 +33,38 @@ TEST_F(StartTest, TheShutdownLeavesTheBottomRowsBlankAndTheCursorShown) {
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 24);
     EXPECT_GT(ui.Console().GetCursorType(), 0);
+    // Missing icon files are left out; the window gets only those that exist.
+    for (const Westring& icon : ui.Headless().View().Icons())
+        EXPECT_EQ(access(EncodeFileName(icon).c_str(), R_OK), 0) << icon.ToUTF8().c_str();
 }
 
-// ---- the start directory rules
+TEST_F(StartTest, SettingsChooseWhatTheSwitchesDoNotName) {
+    CTempDir configured;
+    configured.Write("setting", "");
+    left_.Write("switched", "");
+    Ini("Left=" + configured.path() + "\r\nRight=" + configured.path() + "\r\n");
+    QueueQuit();
+    EXPECT_EQ(Run({"-l", left_.path()}, false), 0);
+    EXPECT_GE(RowOf(Screens().front(), "switched", 0), 1) << Screens().front().Dump() << Contents(ini_);
+    EXPECT_GE(RowOf(Screens().front(), "setting", 1), 1) << Screens().front().Dump();
 
-class StartDirectoryTest : public MainLoopTest {};
-
-TEST_F(StartDirectoryTest, NamedDirectoryFirstThenTheSetting) {
-    EXPECT_STREQ(StartDirectory(Westring(left_.path().c_str()), Westring(right_.path().c_str())).ToUTF8().c_str(),
-                 left_.path().c_str());
-    EXPECT_STREQ(StartDirectory(Westring(), Westring(right_.path().c_str())).ToUTF8().c_str(), right_.path().c_str());
+    Ini("StartupSide=R\r\n");  // the right panel current
+    RunKeys();
+    EXPECT_EQ(CommandLine(Screens().front()), right_.path() + ">");
+    EXPECT_EQ(currpanel, 1);
 }
 
-TEST_F(StartDirectoryTest, ARelativeNameBecomesAbsolute) {
-    ASSERT_EQ(chdir(left_.path().c_str()), 0);
-    MakeDir(left_ / "inner");
-    EXPECT_STREQ(StartDirectory(Westring(L"inner"), Westring()).ToUTF8().c_str(), (left_ / "inner").c_str());
-}
-
-TEST_F(StartDirectoryTest, MissingDirectoriesFallBackToCurrentThenHomeThenRoot) {
-    ASSERT_EQ(chdir(left_.path().c_str()), 0);
-    EXPECT_STREQ(StartDirectory(Westring(L"/no/such/dir"), Westring()).ToUTF8().c_str(), left_.path().c_str());
-    EXPECT_STREQ(StartDirectory(Westring(), Westring()).ToUTF8().c_str(), left_.path().c_str());
-    // A file is no directory either.
-    left_.Write("plain", "");
-    EXPECT_STREQ(StartDirectory(Westring((left_ / "plain").c_str()), Westring()).ToUTF8().c_str(),
-                 left_.path().c_str());
-
-    // The current directory gone: HOME.
-    CTempDir doomed;
-    ASSERT_EQ(chdir(doomed.path().c_str()), 0);
-    ASSERT_EQ(rmdir(doomed.path().c_str()), 0);
-    EXPECT_STREQ(StartDirectory(Westring(L"/no/such/dir"), Westring()).ToUTF8().c_str(), home_.path().c_str());
-    // And HOME gone too: the root.
-    setenv("HOME", "/no/such/home", 1);
-    EXPECT_STREQ(StartDirectory(Westring(L"/no/such/dir"), Westring()).ToUTF8().c_str(), "/");
-    unsetenv("HOME");
-    EXPECT_STREQ(StartDirectory(Westring(L"/no/such/dir"), Westring()).ToUTF8().c_str(), "/");
-}
-
-TEST_F(StartDirectoryTest, AMissingSwitchDirectoryStartsTheRunInTheCurrentDirectory) {
+TEST_F(StartTest, SwitchesOnTheCommandLine) {
+    // A bad one ends the run before the screen is used.
+    EXPECT_EQ(Run({"-q"}), 1);
+    EXPECT_TRUE(Screens().empty());
+    EXPECT_EQ(Run({"-v"}), 1);
+    // View and edit start the file manager for now.
+    left_.Write("file.txt", "x");
+    QueueQuit();
+    EXPECT_EQ(Run({"-v", left_ / "file.txt", "-e", left_ / "file.txt"}), 0);
+    EXPECT_GE(RowOf(Screens().front(), "file.txt", 0), 1);
+    // A missing switch directory starts the run in the current directory.
     right_.Write("here.txt", "");
     ASSERT_EQ(chdir(right_.path().c_str()), 0);
     QueueQuit();
@@ -142,16 +72,51 @@ TEST_F(StartDirectoryTest, AMissingSwitchDirectoryStartsTheRunInTheCurrentDirect
     EXPECT_GE(RowOf(Screens().front(), "here.txt", 0), 1) << Screens().front().Dump();
 }
 
-TEST_F(StartDirectoryTest, IconsComeFromTheInstallationOrTheSystem) {
+TEST_F(StartTest, TheScreenSize) {
+    ui.Console().SetSize(60, 20);  // a small screen grows to 80 by 25
+    RunKeys();
+    EXPECT_EQ(ui.Console().columns(), 80);
+    EXPECT_EQ(ui.Console().rows(), 25);
+    EXPECT_EQ(config.panel_rows, 19);
+
+    Ini("Lines=30\r\nColumns=100\r\nFullScreen=off\r\n");
+    RunKeys();
+    EXPECT_EQ(ui.Console().columns(), 100);
+    EXPECT_EQ(ui.Console().rows(), 30);
+    EXPECT_EQ(config.panel_rows, 30 - (30 / 2 + 2));
+}
+
+// ---- the start directory rules
+
+std::string Start(const std::string& named, const std::string& setting) {
+    return StartDirectory(Westring(named.c_str()), Westring(setting.c_str())).ToUTF8().c_str();
+}
+
+TEST_F(StartTest, NamedDirectoryFirstThenTheSettingThenFallBacks) {
+    EXPECT_EQ(Start(left_.path(), right_.path()), left_.path());
+    EXPECT_EQ(Start("", right_.path()), right_.path());
+    ASSERT_EQ(chdir(left_.path().c_str()), 0);
+    MakeDir(left_ / "inner");
+    EXPECT_EQ(Start("inner", ""), left_ / "inner");  // a relative name becomes absolute
+    // Missing directories, or a file: the current directory, then HOME, then the root.
+    left_.Write("plain", "");
+    for (const std::string& named : {std::string("/no/such/dir"), std::string(), left_ / "plain"})
+        EXPECT_EQ(Start(named, ""), left_.path()) << named;
+    CTempDir doomed;
+    ASSERT_EQ(chdir(doomed.path().c_str()), 0);
+    ASSERT_EQ(rmdir(doomed.path().c_str()), 0);
+    EXPECT_EQ(Start("/no/such/dir", ""), home_.path());
+    setenv("HOME", "/no/such/home", 1);
+    EXPECT_EQ(Start("/no/such/dir", ""), "/");
+    unsetenv("HOME");
+    EXPECT_EQ(Start("/no/such/dir", ""), "/");
+}
+
+TEST_F(StartTest, IconsComeFromTheInstallationOrTheSystem) {
     const std::string png = IconFile(false).ToUTF8().c_str();
     const std::string svg = IconFile(true).ToUTF8().c_str();
     EXPECT_NE(png.find("/share/icons/hicolor/16x16/apps/dorvik.png"), std::string::npos) << png;
     EXPECT_NE(svg.find("/share/icons/hicolor/scalable/apps/dorvik.svg"), std::string::npos) << svg;
-    // Missing icon files are left out; the window gets only those that exist.
-    QueueQuit();
-    EXPECT_EQ(Run(), 0);
-    for (const Westring& icon : ui.Headless().View().Icons())
-        EXPECT_EQ(access(EncodeFileName(icon).c_str(), R_OK), 0) << icon.ToUTF8().c_str();
 }
 
 }  // namespace

@@ -2,9 +2,8 @@
 // the screen dump.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <tuple>
 
 #include "console/cells.h"
 #include "console/keys.h"
@@ -50,10 +49,9 @@ TEST(KeyBar, LabelsFillTenSlotsWithTheirNumbersInTheCommandLineColour) {
     delete_key_bar();
     EXPECT_EQ(FunctionKeyBar, nullptr);
     EXPECT_EQ(key_bar, -1);
-}
 
-TEST(KeyBar, AWideScreenGivesWiderSlots) {
-    CUiTest ui(132, 25);
+    // A wide screen gives wider slots.
+    ASSERT_TRUE(ui.Console().SetSize(132, 25));
     create_key_bar();
     draw_key_bar(0);
     EXPECT_EQ(ui.Text(13, 24, 5), "2Menu");
@@ -141,16 +139,17 @@ TEST(ScreenRules, AltF9Rows) {
     for (const auto& c : cases) EXPECT_EQ(ega_rows(c.rows, c.lines), c.result) << c.rows << " " << c.lines;
 }
 
-TEST(ScreenRules, ShiftAltF9Columns) {
-    EXPECT_EQ(switch_columns(80, 0), 132);
-    EXPECT_EQ(switch_columns(132, 0), 80);
-    EXPECT_EQ(switch_columns(132, 100), 100);
-    EXPECT_EQ(switch_columns(132, 132), 80);
-    EXPECT_EQ(switch_columns(132, 80), 80);
-    EXPECT_EQ(switch_columns(100, 160), 80);
+TEST(ScreenRules, ShiftAltF9ColumnsAndNextSort) {
+    const std::tuple<int, int, int> columns[] = {{80, 0, 132},   {132, 0, 80},  {132, 100, 100},
+                                                 {132, 132, 80}, {132, 80, 80}, {100, 160, 80}};
+    for (const auto& [now, setting, result] : columns) EXPECT_EQ(switch_columns(now, setting), result) << now;
+    const std::tuple<sortby, int, sortby> sorts[] = {
+        {SORT_SIZE, 0, SORT_NAME},     {SORT_NAME, 4, SORT_UNSORTED},      {SORT_TIME, 5, SORT_RTIME},
+        {SORT_RTIME, 5, SORT_TIME},    {SORT_UNSORTED, 5, SORT_RUNSORTED}, {SORT_RUNSORTED, 5, SORT_UNSORTED}};
+    for (const auto& [now, key, result] : sorts) EXPECT_EQ(next_sort(now, key), result) << now << " " << key;
 }
 
-TEST(ScreenRules, PanelRowsFollowFullScreen) {
+TEST(ScreenRules, PanelRowsFollowFullScreenAndTheTitleThePanel) {
     CUiTest ui(80, 25);
     CONFIG saved = config;
     config.FullScreen = true;
@@ -162,19 +161,6 @@ TEST(ScreenRules, PanelRowsFollowFullScreen) {
     get_screen_size();
     EXPECT_EQ(config.panel_rows, 25 - (25 / 2 + 2));
     config = saved;
-}
-
-TEST(ScreenRules, NextSort) {
-    EXPECT_EQ(next_sort(SORT_SIZE, 0), SORT_NAME);
-    EXPECT_EQ(next_sort(SORT_NAME, 4), SORT_UNSORTED);
-    EXPECT_EQ(next_sort(SORT_TIME, 5), SORT_RTIME);
-    EXPECT_EQ(next_sort(SORT_RTIME, 5), SORT_TIME);
-    EXPECT_EQ(next_sort(SORT_UNSORTED, 5), SORT_RUNSORTED);
-    EXPECT_EQ(next_sort(SORT_RUNSORTED, 5), SORT_UNSORTED);
-}
-
-TEST(ScreenRules, TheTitle) {
-    CUiTest ui(80, 25);
     set_title(L"/home/u");
     EXPECT_EQ(narrow(ui.Headless().View().Title()), "DV/L: /home/u");
     set_title(nullptr);
@@ -226,10 +212,7 @@ TEST(ScreenDump, WritesTheRowsAsText) {
     CTempDir dir;
     const std::string file = dir / "screen.txt";
     ASSERT_EQ(WriteScreenDump(file.c_str()), 0);
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    EXPECT_EQ(content.str(), std::string(20, ' ') + "\n" + "h\xc3\xa9llo" + std::string(15, ' ') + "\n" +
+    EXPECT_EQ(ReadFile(file), std::string(20, ' ') + "\n" + "h\xc3\xa9llo" + std::string(15, ' ') + "\n" +
                                  std::string(20, ' ') + "\n");
     EXPECT_NE(WriteScreenDump((dir / "no/such/dir/screen.txt").c_str()), 0);
     EXPECT_NE(WriteScreenDump(nullptr), 0);
