@@ -30,6 +30,18 @@ std::tuple<int, int, int> KeyOf(const TEvent& e) { return {e.type, e.key, e.shif
 std::tuple<int, int, int, int, int> MouseOf(const TEvent& e) { return {e.type, e.key, e.x, e.y, e.shift}; }
 using KeyFields = std::tuple<int, int, int>;
 using MouseFields = std::tuple<int, int, int, int, int>;
+// The key or mouse fields of every event, in order.
+template <class Fields, class Of>
+std::vector<Fields> FieldsOf(const std::vector<TEvent>& events, Of of) {
+    std::vector<Fields> out;
+    for (const TEvent& e : events) out.push_back(of(e));
+    return out;
+}
+std::vector<int> TypesOf(const std::vector<TEvent>& events) {
+    std::vector<int> out;
+    for (const TEvent& e : events) out.push_back(e.type);
+    return out;
+}
 
 class ConsoleInput : public ::testing::Test {
 protected:
@@ -59,11 +71,11 @@ TEST_F(ConsoleInput, KeyPressesQueueCodesAndRestartTheBlink) {
     hc.Press(keysym::F1, keystate::Shift | keystate::Control);
     hc.Press('X', keystate::Alt);
     auto e = events();
+    EXPECT_EQ(FieldsOf<KeyFields>(e, KeyOf),
+              (std::vector<KeyFields>{{TEvent::Key, 0x1003F, 0}, {TEvent::Key, 0x30054, TEvent::Shift},
+                                      {TEvent::Key, 0x3005E, TEvent::Shift | TEvent::Ctrl},
+                                      {TEvent::Key, 0x1002D, TEvent::Alt}}));
     ASSERT_EQ(e.size(), 4u);
-    EXPECT_EQ(KeyOf(e[0]), KeyFields(TEvent::Key, 0x1003F, 0));
-    EXPECT_EQ(KeyOf(e[1]), KeyFields(TEvent::Key, 0x30054, TEvent::Shift));
-    EXPECT_EQ(KeyOf(e[2]), KeyFields(TEvent::Key, 0x3005E, TEvent::Shift | TEvent::Ctrl));
-    EXPECT_EQ(KeyOf(e[3]), KeyFields(TEvent::Key, 0x1002D, TEvent::Alt));
     EXPECT_EQ(e[3].unicode, 'x');
     EXPECT_EQ(lastShiftState, TEvent::Alt);
 }
@@ -80,10 +92,9 @@ TEST_F(ConsoleInput, PlainCharactersAndMostReleasesQueueNothing) {
     EXPECT_EQ(lastShiftState, TEvent::Shift | TEvent::Ctrl);
     console->OnKey(keysym::Control_L, keystate::Shift | keystate::Control, 37, false);
     EXPECT_EQ(lastShiftState, TEvent::Shift);
-    auto e = hc.TakeEvents();
-    ASSERT_EQ(e.size(), 2u);
-    EXPECT_EQ(KeyOf(e[0]), KeyFields(TEvent::Key, KEY_SHIFTSTATE, TEvent::Shift | TEvent::Ctrl));
-    EXPECT_EQ(KeyOf(e[1]), KeyFields(TEvent::Key, KEY_SHIFTSTATE, TEvent::Shift));
+    EXPECT_EQ(FieldsOf<KeyFields>(hc.TakeEvents(), KeyOf),
+              (std::vector<KeyFields>{{TEvent::Key, KEY_SHIFTSTATE, TEvent::Shift | TEvent::Ctrl},
+                                      {TEvent::Key, KEY_SHIFTSTATE, TEvent::Shift}}));
 }
 
 TEST_F(ConsoleInput, EachModifierKeyFlipsItsOwnBit) {
@@ -96,23 +107,20 @@ TEST_F(ConsoleInput, EachModifierKeyFlipsItsOwnBit) {
     };
     for (const auto& c : cases) {
         hc.Press(c.keyval, keystate::Mod2);
-        auto down = events();
-        ASSERT_EQ(down.size(), 1u);
-        EXPECT_EQ(KeyOf(down[0]), KeyFields(TEvent::Key, KEY_SHIFTSTATE, c.shift | TEvent::Mod2));
+        EXPECT_EQ(FieldsOf<KeyFields>(events(), KeyOf),
+                  (std::vector<KeyFields>{{TEvent::Key, KEY_SHIFTSTATE, c.shift | TEvent::Mod2}}));
     }
 }
 
 TEST_F(ConsoleInput, CommittedTextBecomesCharacterEvents) {
     hc.Commit("\xc3\xa9");  // an accented letter
     auto e = events();
+    EXPECT_EQ(FieldsOf<KeyFields>(e, KeyOf), (std::vector<KeyFields>{{TEvent::Key, 0xE9, 0}}));
     ASSERT_EQ(e.size(), 1u);
-    EXPECT_EQ(KeyOf(e[0]), KeyFields(TEvent::Key, 0xE9, 0));
     EXPECT_EQ(e[0].unicode, 0xE9);
-
     hc.Commit("ab\xe2\x82\xac");
-    e = events();
-    ASSERT_EQ(e.size(), 3u);
-    EXPECT_EQ(e[2].key, 0x20AC);
+    EXPECT_EQ(FieldsOf<KeyFields>(events(), KeyOf),
+              (std::vector<KeyFields>{{TEvent::Key, 'a', 0}, {TEvent::Key, 'b', 0}, {TEvent::Key, 0x20AC, 0}}));
     hc.Commit("");
     hc.Commit(nullptr);
     EXPECT_TRUE(events().empty());
@@ -120,9 +128,7 @@ TEST_F(ConsoleInput, CommittedTextBecomesCharacterEvents) {
     events();
 
     EXPECT_FALSE(hc.Press('q'));  // the fixture's stand-in input method commits it
-    e = events();
-    ASSERT_EQ(e.size(), 1u);
-    EXPECT_EQ(e[0].key, 'q');
+    EXPECT_EQ(FieldsOf<KeyFields>(events(), KeyOf), (std::vector<KeyFields>{{TEvent::Key, 'q', 0}}));
 }
 
 TEST_F(ConsoleInput, AttachedTerminalReceivesKeysAndText) {
@@ -138,9 +144,7 @@ TEST_F(ConsoleInput, AttachedTerminalReceivesKeysAndText) {
     hc.DoubleClick(1, 1);
     hc.Drag(2, 2);
     hc.Wheel(1, 1, true);
-    auto e = events();
-    ASSERT_EQ(e.size(), 1u);
-    EXPECT_EQ(e[0].type, TEvent::Wheel);
+    EXPECT_EQ(TypesOf(events()), std::vector<int>{TEvent::Wheel});
 
     console->AttachTerminal(nullptr);
     EXPECT_EQ(console->Terminal(), nullptr);
@@ -150,9 +154,7 @@ TEST_F(ConsoleInput, AttachedTerminalReceivesKeysAndText) {
 
 TEST_F(ConsoleInput, CloseButtonQueuesF10) {
     hc.CloseWindow();
-    auto e = events();
-    ASSERT_EQ(e.size(), 1u);
-    EXPECT_EQ(KeyOf(e[0]), KeyFields(TEvent::Key, KEY_F10, 0));
+    EXPECT_EQ(FieldsOf<KeyFields>(events(), KeyOf), (std::vector<KeyFields>{{TEvent::Key, KEY_F10, 0}}));
     _MEVENT record;
     hc.CloseWindow();
     EXPECT_EQ(getkey(&record, 0), KEY_F10);
@@ -167,11 +169,9 @@ TEST_F(ConsoleInput, ButtonsBecomeCellEvents) {
         console->OnButtonRelease(79, 15, 3, 0);                       // (9, 0), right button
         console->OnButtonPress(0, 0, 2, 0, false);                    // middle button
     }
-    auto e = events();
-    ASSERT_EQ(e.size(), 3u);
-    EXPECT_EQ(MouseOf(e[0]), MouseFields(TEvent::ButtonPress, 1, 2, 2, TEvent::Ctrl));
-    EXPECT_EQ(MouseOf(e[1]), MouseFields(TEvent::ButtonRelease, 2, 9, 0, 0));
-    EXPECT_EQ(MouseOf(e[2]), MouseFields(TEvent::ButtonPress, 3, 0, 0, 0));
+    EXPECT_EQ(FieldsOf<MouseFields>(events(), MouseOf),
+              (std::vector<MouseFields>{{TEvent::ButtonPress, 1, 2, 2, TEvent::Ctrl}, {TEvent::ButtonRelease, 2, 9, 0, 0},
+                                        {TEvent::ButtonPress, 3, 0, 0, 0}}));
 }
 
 TEST_F(ConsoleInput, DoubleClickWheelAndMotion) {
@@ -182,24 +182,18 @@ TEST_F(ConsoleInput, DoubleClickWheelAndMotion) {
     hc.Drag(8, 9, keystate::Button1);
     hc.Drag(8, 9, keystate::Button3);
     hc.Drag(8, 9, 0);
-    auto e = events();
-    ASSERT_EQ(e.size(), 7u);
-    const MouseFields want[] = {
-        {TEvent::DoubleClick, 1, 4, 5, 0}, {TEvent::DoubleClick, 2, 4, 5, 0}, {TEvent::Wheel, 1, 6, 7, 0},
-        {TEvent::Wheel, -1, 6, 7, TEvent::Shift}, {TEvent::Motion, 1, 8, 9, 0}, {TEvent::Motion, 2, 8, 9, 0},
-        {TEvent::Motion, 0, 8, 9, 0},
-    };
-    for (int i = 0; i < 7; i++) EXPECT_EQ(MouseOf(e[i]), want[i]) << i;
-
+    EXPECT_EQ(FieldsOf<MouseFields>(events(), MouseOf),
+              (std::vector<MouseFields>{{TEvent::DoubleClick, 1, 4, 5, 0}, {TEvent::DoubleClick, 2, 4, 5, 0},
+                                        {TEvent::Wheel, 1, 6, 7, 0}, {TEvent::Wheel, -1, 6, 7, TEvent::Shift},
+                                        {TEvent::Motion, 1, 8, 9, 0}, {TEvent::Motion, 2, 8, 9, 0},
+                                        {TEvent::Motion, 0, 8, 9, 0}}));
     _MEVENT record;
     hc.DoubleClick(4, 5);
     EXPECT_EQ(getkey(&record, 0), KEY_MOUSE);
     EXPECT_EQ(record.kind, _MEVENT::LeftDouble);
     hc.Wheel(6, 7, false);
     EXPECT_EQ(getkey(&record, 0), KEY_MOUSE);
-    EXPECT_EQ(record.kind, _MEVENT::WheelMoved);
-    EXPECT_EQ(record.wheel, -1);
-    EXPECT_EQ(record.x, 6);
+    EXPECT_EQ(std::vector<int>({record.kind, record.wheel, record.x}), std::vector<int>({_MEVENT::WheelMoved, -1, 6}));
 }
 
 // ---------------------------------------------------------------- selection
@@ -222,9 +216,7 @@ TEST_F(ConsoleInput, ThreeRowSelectionCopiesThreeLines) {
     EXPECT_TRUE(hc.View().ClipText() == Westring(L"ab\ncd ef\n\n"));
     EXPECT_FALSE(console->SelectionShown());
     EXPECT_FALSE(hc.View().Shown(5, 4).selected);  // repainted plain
-    auto e = events();
-    ASSERT_EQ(e.size(), 1u);  // the release still goes to the program
-    EXPECT_EQ(e[0].type, TEvent::ButtonRelease);
+    EXPECT_EQ(TypesOf(events()), std::vector<int>{TEvent::ButtonRelease});  // the release still goes to the program
 }
 
 TEST_F(ConsoleInput, OneRowSelectionHasNoLineEnd) {
@@ -268,13 +260,9 @@ TEST_F(ConsoleInput, SelectionOnlyInsideTheZone) {
     console->GetSelectionZone(zone);
     EXPECT_EQ(EdgesOf(zone), Edges(10, 10, 14, 14));
     hc.ButtonDown(9, 10);  // outside
-    auto e = events();
-    ASSERT_EQ(e.size(), 1u);
-    EXPECT_EQ(e[0].type, TEvent::ButtonPress);
+    EXPECT_EQ(TypesOf(events()), std::vector<int>{TEvent::ButtonPress});
     hc.Drag(20, 20);  // outside: a motion event
-    e = events();
-    ASSERT_EQ(e.size(), 1u);
-    EXPECT_EQ(e[0].type, TEvent::Motion);
+    EXPECT_EQ(TypesOf(events()), std::vector<int>{TEvent::Motion});
 
     hc.ButtonDown(12, 12);
     hc.Drag(13, 13);
@@ -301,10 +289,10 @@ TEST_F(ConsoleInput, AResetZoneSelectsNothing) {
     hc.ButtonDown(0, 0);  // the top-left cell is an ordinary click
     hc.Drag(3, 0);
     hc.ButtonUp(3, 0);
-    auto e = events();
-    ASSERT_EQ(e.size(), 3u);
-    EXPECT_EQ(e[0].type, TEvent::ButtonPress);
-    EXPECT_EQ(e[1].type, TEvent::Motion);
+    auto types = TypesOf(events());
+    ASSERT_EQ(types.size(), 3u);
+    EXPECT_EQ(types[0], TEvent::ButtonPress);
+    EXPECT_EQ(types[1], TEvent::Motion);
     EXPECT_TRUE(hc.View().ClipText().empty());
 }
 

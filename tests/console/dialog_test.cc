@@ -4,6 +4,8 @@
 #include <cwchar>
 #include <limits>
 #include <thread>
+#include <tuple>
+#include <utility>
 
 #include "console/keys.h"
 #include "tests/console/ui_fixture.h"
@@ -52,8 +54,7 @@ TEST_F(DialogTest, PushButtonGroupLayout) {
     Dialog::ButtonDef buttons[] = {{1, "_One"}, {2, "T_wo"}, {0, nullptr}};
     d.AddPushButtonGroup(2, 3, 1, buttons);
     EXPECT_EQ(ui.Text(kLeft + 2, kTop + 3, 17), "[ One ]  [ Two ] ");
-    EXPECT_EQ(d.accelerator(2), L'o');
-    EXPECT_EQ(d.accelerator(3), L'w');
+    EXPECT_EQ(std::make_pair(d.accelerator(2), d.accelerator(3)), std::make_pair(L'o', L'w'));
     Dialog::ButtonDef none[] = {{0, nullptr}};
     EXPECT_EQ(d.AddPushButtonGroup(0, 0, 1, none), -1);
     EXPECT_EQ(d.AddPushButtonGroup(0, 0, 1, nullptr), -1);
@@ -65,19 +66,14 @@ TEST_F(DialogTest, ButtonColoursAndTheDefaultsBrackets) {
     d.AddPushButton(2, 1, 1, 13, "_OK");
     d.AddPushButton(10, 1, 0, 27, "Cancel");
     d.ChangeFocus(1);  // draws both buttons
-    // Cancel is focused: the focused-button colour.
-    EXPECT_EQ(ui.Attr(kLeft + 10, kTop + 1), 0x30);
-    EXPECT_EQ(ui.Attr(kLeft + 12, kTop + 1), 0x30);
-    // OK is the default and not focused: its brackets and its hot letter are highlighted.
     EXPECT_EQ(ui.Text(kLeft + 2, kTop + 1, 6), "[ OK ]");
-    EXPECT_EQ(ui.Attr(kLeft + 2, kTop + 1), hot_attr(0x70));
-    EXPECT_EQ(ui.Attr(kLeft + 7, kTop + 1), hot_attr(0x70));
-    EXPECT_EQ(ui.Attr(kLeft + 4, kTop + 1), hot_attr(0x70));  // O
-    EXPECT_EQ(ui.Attr(kLeft + 5, kTop + 1), 0x70);
+    // OK is the default and not focused: its brackets and its hot letter O are
+    // highlighted; Cancel is focused: the focused-button colour.
+    const int hot = hot_attr(0x70);
+    EXPECT_EQ(AttrsAt(ui, kTop + 1, {kLeft + 2, kLeft + 7, kLeft + 4, kLeft + 5, kLeft + 10, kLeft + 12}),
+              (std::vector<int>{hot, hot, hot, 0x70, 0x30, 0x30}));
     d.ChangeFocus(0);
-    EXPECT_EQ(ui.Attr(kLeft + 2, kTop + 1), 0x30);
-    EXPECT_EQ(ui.Attr(kLeft + 4, kTop + 1), hot_attr(0x30));
-    EXPECT_EQ(ui.Attr(kLeft + 10, kTop + 1), 0x70);
+    EXPECT_EQ(AttrsAt(ui, kTop + 1, {kLeft + 2, kLeft + 4, kLeft + 10}), (std::vector<int>{0x30, hot_attr(0x30), 0x70}));
 }
 
 TEST_F(DialogTest, SpaceHotKeysAndTheMousePressButtons) {
@@ -159,23 +155,15 @@ TEST_F(DialogTest, RadioGroupByKeysMouseAndAccelerator) {
         EXPECT_EQ(ui.Text(kLeft + 1, kTop + 4, 7), "(•) Two");
         EXPECT_EQ(ui.Text(kLeft + 1, kTop + 2, 8), "( ) Zero");
     }, &focus), 13);
-    EXPECT_EQ(choice, 1);
-    EXPECT_EQ(focus, 2);
+    EXPECT_EQ(std::make_pair(choice, focus), std::make_pair(1, 2));
     choice = 0;
     ui.Click(kLeft + 6, kTop + 3);  // on the label of One
-    ui.Keys("Enter");
-    ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
-        radios(d);
-        int r = d.Process();
-        EXPECT_EQ(ui.Text(kLeft + 1, kTop + 3, 3), "(•)");
-        EXPECT_EQ(ui.Text(kLeft + 1, kTop + 2, 3), "( )");
-        return r;
+    RunDialog("Enter", radios, nullptr, [&](Dialog&) {
+        EXPECT_EQ(TextsAt(ui, kLeft + 1, kTop + 2, 3, 2), (std::vector<std::string>{"( )", "(•)"}));
     });
     EXPECT_EQ(choice, 1);
     RunDialog("w Alt-w Enter", radios);  // w is typed into the field; Alt-w chooses Two
-    EXPECT_EQ(choice, 2);
-    EXPECT_EQ(text, Westring(L"w"));
+    EXPECT_EQ(std::make_pair(choice, std::string(text.ToUTF8().c_str())), std::make_pair(2, std::string("w")));
 }
 
 TEST_F(DialogTest, CheckBoxKeysLayoutMouseAndAccelerator) {
@@ -210,32 +198,21 @@ TEST_F(DialogTest, CheckBoxKeysLayoutMouseAndAccelerator) {
         d.AddCheckBox(2, 1, 1, a, "_First");
         d.AddCheckBox(2, 2, 1, b, "_Second");
     }, &focus);
-    EXPECT_TRUE(a);
-    EXPECT_TRUE(b);
-    EXPECT_EQ(focus, 1);
+    EXPECT_EQ(std::make_tuple(a, b, focus), std::make_tuple(true, true, 1));
 }
 
 TEST_F(DialogTest, ThreeStateCheckBoxCycles) {
     unsigned char state = 0;
     auto box = [&](Dialog& d) { d.AddCheckBox3S(2, 1, 1, state, "Mixed"); };
-    ui.Keys("Space Enter");
-    ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
+    auto shows = [&](const char* mark) {
+        return [this, mark](Dialog&) { EXPECT_EQ(ui.Text(kLeft + 2, kTop + 1, 3), mark); };
+    };
+    RunDialog("Space Enter", [&](Dialog& d) {
         box(d);
-        EXPECT_EQ(ui.Text(kLeft + 2, kTop + 1, 3), "[ ]");
-        int r = d.Process();
-        EXPECT_EQ(ui.Text(kLeft + 2, kTop + 1, 3), "[·]");
-        return r;
-    });
+        shows("[ ]")(d);
+    }, nullptr, shows("[·]"));
     EXPECT_EQ(state, 1);
-    ui.Keys("Ins Del Enter");
-    ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
-        box(d);
-        int r = d.Process();
-        EXPECT_EQ(ui.Text(kLeft + 2, kTop + 1, 3), "[X]");
-        return r;
-    });
+    RunDialog("Ins Del Enter", box, nullptr, shows("[X]"));
     EXPECT_EQ(state, 2);  // Ins advanced, Del did nothing
     ui.Click(kLeft + 3, kTop + 1);
     RunDialog("Enter", box);
@@ -249,22 +226,18 @@ TEST_F(DialogTest, AcceleratorLettersTypeIntoAFocusedFieldAltActivates) {
         d.AddStringField(1, 0, 1, text, 20);
         d.AddCheckBox(2, 1, 1, flag, "_Hidden");
     });
-    EXPECT_EQ(text, Westring(L"h"));
-    EXPECT_TRUE(flag);
+    EXPECT_EQ(std::make_pair(std::string(text.ToUTF8().c_str()), flag), std::make_pair(std::string("h"), true));
     // SetAccelerators gives letters by index.
     RunDialog("Alt-s Alt-w Enter", [&](Dialog& d) {
         d.AddStringField(1, 0, 1, text, 20);
         d.AddCheckBox(2, 1, 1, a, "Case Sensitive");
         d.AddCheckBox(2, 2, 1, b, "Whole Word");
         d.SetAccelerators("fsw", 3);
-        // Without an underscore the letter is found by the hot-letter rule,
-        // the upper-case form first.
-        EXPECT_EQ(ui.Attr(kLeft + 12, kTop + 1), hot_attr(kMessages));
-        EXPECT_EQ(ui.Attr(kLeft + 9, kTop + 1), kMessages);
+        // Without an underscore the letter is found by the hot-letter rule, the upper-case form first.
+        EXPECT_EQ(AttrsAt(ui, kTop + 1, {kLeft + 12, kLeft + 9}), (std::vector<int>{hot_attr(kMessages), kMessages}));
         EXPECT_EQ(ui.Attr(kLeft + 7, kTop + 2), hot_attr(kMessages));
     });
-    EXPECT_TRUE(a);
-    EXPECT_TRUE(b);
+    EXPECT_TRUE(a && b);
 }
 
 TEST_F(DialogTest, RightClickActsAsEnterClickOutsideAsEscape) {
@@ -347,9 +320,7 @@ TEST_F(DialogTest, DialogsRestoreTheScreenNestedInOrderAndHideTheCursor) {
         }
         return r;
     });
-    EXPECT_EQ(result, 13);
-    EXPECT_EQ(inner_result, 13);
-    EXPECT_TRUE(inner_flag);
+    EXPECT_EQ(std::make_tuple(result, inner_result, inner_flag), std::make_tuple(13, 13, true));
     EXPECT_EQ(ui.Snapshot(), before);
 }
 
@@ -370,17 +341,15 @@ TEST_F(DialogTest, OnFocusChangeCanRefuseAndPostFocusChangeFollows) {
         ui.Keys(refused == 1 ? "Tab Esc" : "Tab Tab Esc");
         ui.Run([&] {
             GuardedDialog d;
-            d.AddStringField(1, 0, 1, a, 10);
-            d.AddStringField(1, 1, 1, b, 10);
-            d.AddStringField(1, 2, 1, c, 10);
+            for (Westring* field : {&a, &b, &c}) d.AddStringField(1, d.count(), 1, *field, 10);
             d.refused = refused;
             int r = d.Process();
             focus = d.focus();
             changes = d.changes;
             return r;
         });
-        EXPECT_EQ(focus, refused == 1 ? 0 : 2);  // Tab asked for 1 and was refused
-        EXPECT_EQ(changes, refused == 1 ? 0 : 2);
+        // With 1 refused, Tab asked for 1 and stayed.
+        EXPECT_EQ(std::make_pair(focus, changes), refused == 1 ? std::make_pair(0, 0) : std::make_pair(2, 2));
     }
 }
 
@@ -457,18 +426,13 @@ TEST_F(DialogTest, SendMessageFromAnotherThreadUpdatesAListBox) {
         ui.RawKey(KEY_END);
         ui.RawKey(KEY_ENTER);
     });
-    int result = ui.Run([&] {
-        Dialog d(-1, -2, 40, 10, kMessages);
+    int result = RunDialog("", [&](Dialog& d) {
         d.AddListBox(1, 0, 1, 10, 6, items, 2, selected);
         EXPECT_EQ(d.SendMessage(7, Event()), 0);  // no such element
         dialog = &d;
-        int r = d.Process();
-        EXPECT_EQ(ui.Text(kLeft + 1, kTop + 4, 10), "five      ");
-        return r;
-    });
+    }, nullptr, [&](Dialog&) { EXPECT_EQ(ui.Text(kLeft + 1, kTop + 4, 10), "five      "); });
     worker.join();
-    EXPECT_EQ(result, 13);
-    EXPECT_EQ(selected, 4);
+    EXPECT_EQ(std::make_pair(result, selected), std::make_pair(13, 4));
 }
 
 TEST_F(DialogTest, ColourDialogLayout) {
@@ -478,22 +442,20 @@ TEST_F(DialogTest, ColourDialogLayout) {
     ASSERT_EQ(ui.Screens().size(), 1u);
     const CUiTest::Screen& screen = ui.Screens()[0];
     // 32 x 21, centred, a third of the way down: columns 24-55, rows 1-21.
-    auto cells = [&](int y, int x, int n) { return screen.Text(x, y, n); };
-    EXPECT_EQ(cells(1, 0, 24), std::string(24, ' '));
-    EXPECT_EQ(cells(1, 24, 32), "╔════════ DV/L Colours ════════╗");
-    EXPECT_EQ(cells(3, 26, 28), ">Panel" + std::string(21, ' ') + "<");
-    EXPECT_EQ(cells(4, 26, 28), " Highlight" + std::string(18, ' '));
-    EXPECT_EQ(cells(15, 26, 28), " Menu Bar" + std::string(19, ' '));
-    EXPECT_EQ(cells(16, 26, 28), std::string(28, ' '));
-    EXPECT_EQ(cells(17, 27, 25), "F=Foreground B=Background");
-    EXPECT_EQ(cells(18, 27, 26), "Shift-F/B=Change Backwards");
-    EXPECT_EQ(cells(20, 31, 18), "[ OK ]  [ Cancel ]");
-    EXPECT_EQ(cells(21, 24, 32), "╚══════════════════════════════╝");
+    struct {
+        int y, x, n;
+        std::string text;
+    } cells[] = {
+        {1, 0, 24, std::string(24, ' ')}, {1, 24, 32, "╔════════ DV/L Colours ════════╗"},
+        {3, 26, 28, ">Panel" + std::string(21, ' ') + "<"}, {4, 26, 28, " Highlight" + std::string(18, ' ')},
+        {15, 26, 28, " Menu Bar" + std::string(19, ' ')}, {16, 26, 28, std::string(28, ' ')},
+        {17, 27, 25, "F=Foreground B=Background"}, {18, 27, 26, "Shift-F/B=Change Backwards"},
+        {20, 31, 18, "[ OK ]  [ Cancel ]"}, {21, 24, 32, "╚══════════════════════════════╝"},
+    };
+    for (const auto& c : cells) EXPECT_EQ(screen.Text(c.x, c.y, c.n), c.text) << "row " << c.y;
     // Each name in its own colour item's attribute, the markers in the dialog's.
-    EXPECT_EQ(screen.Attr(27, 3), colours[CLR_PANEL]);
-    EXPECT_EQ(screen.Attr(27, 10), colours[CLR_MESSAGES]);
-    EXPECT_EQ(screen.Attr(27, 11), colours[CLR_ERRORS]);
-    EXPECT_EQ(screen.Attr(26, 3), colours[CLR_MESSAGES]);
+    EXPECT_EQ(std::vector<int>({screen.Attr(27, 3), screen.Attr(27, 10), screen.Attr(27, 11), screen.Attr(26, 3)}),
+              std::vector<int>({colours[CLR_PANEL], colours[CLR_MESSAGES], colours[CLR_ERRORS], colours[CLR_MESSAGES]}));
 }
 
 TEST_F(DialogTest, ColourDialogCancelRestoresConfirmKeeps) {
@@ -505,16 +467,15 @@ TEST_F(DialogTest, ColourDialogCancelRestoresConfirmKeeps) {
 
     ui.Keys("f f b Down B Enter");
     EXPECT_EQ(ui.Run([] { return change_colours(); }), 0);
-    EXPECT_EQ(colours[CLR_PANEL], 0x2D);      // 0x1B: foreground +2, background +1
-    EXPECT_EQ(colours[CLR_HIGHLIGHT], 0x20);  // 0x30: background -1
-    EXPECT_EQ(colours[CLR_MENU_QUICK_KEY], 0x0E);
+    // Panel 0x1B: foreground +2, background +1; Highlight 0x30: background -1.
+    EXPECT_EQ(std::vector<int>({colours[CLR_PANEL], colours[CLR_HIGHLIGHT], colours[CLR_MENU_QUICK_KEY]}),
+              std::vector<int>({0x2D, 0x20, 0x0E}));
     // Confirming clears the quick key's background; the steps wrap around.
     colours[CLR_MENU_QUICK_KEY] = 0x5E;
     colours[CLR_PANEL] = 0xF0;
     ui.Keys("F b Enter");  // foreground 0 -> 15, background 15 -> 0
     ui.Run([] { return change_colours(); });
-    EXPECT_EQ(colours[CLR_MENU_QUICK_KEY], 0x0E);
-    EXPECT_EQ(colours[CLR_PANEL], 0x0F);
+    EXPECT_EQ(std::vector<int>({colours[CLR_MENU_QUICK_KEY], colours[CLR_PANEL]}), std::vector<int>({0x0E, 0x0F}));
 }
 
 }  // namespace

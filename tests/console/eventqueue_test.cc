@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -147,24 +148,22 @@ TEST(Getkey, KeyEventsFillTheRecord) {
     // state change is reported first, without taking the event.
     int code = getkey(&record, 0);
     EXPECT_EQ(code, 0x1002D);  // lastShiftState was still 0 == alt_on
-    EXPECT_EQ(record.shift, TEvent::Alt);
-    EXPECT_EQ(record.ch, 'x');
-    EXPECT_EQ(un_alt(code, &record), 0x78);
-    EXPECT_EQ(alt_on, TEvent::Alt);
-    EXPECT_EQ(lastShiftState, TEvent::Alt);
+    EXPECT_EQ(std::vector<int>({record.shift, record.ch, un_alt(code, &record), alt_on, lastShiftState}),
+              std::vector<int>({TEvent::Alt, 'x', 0x78, TEvent::Alt, TEvent::Alt}));
 }
 
 TEST(Getkey, ReportsModifierChangesBeforeEvents) {
     CHeadlessConsole hc;
     hc.Press(keysym::Control_L, 0);  // Ctrl goes down
     _MEVENT record;
-    EXPECT_EQ(getkey(&record, 0), KEY_SHIFTSTATE);  // the state change itself
-    EXPECT_EQ(record.shift, TEvent::Ctrl);
-    EXPECT_EQ(getkey(&record, 0), KEY_SHIFTSTATE);  // then the queued modifier event
-    EXPECT_EQ(record.shift, TEvent::Ctrl);
-    hc.Release(keysym::Control_L, keystate::Control);  // and up again
-    EXPECT_EQ(getkey(&record, 0), KEY_SHIFTSTATE);
-    EXPECT_EQ(record.shift, 0);
+    auto next = [&] {
+        int code = getkey(&record, 0);
+        return std::make_pair(code, int(record.shift));
+    };
+    EXPECT_EQ(next(), std::make_pair(int(KEY_SHIFTSTATE), int(TEvent::Ctrl)));  // the state change itself
+    EXPECT_EQ(next(), std::make_pair(int(KEY_SHIFTSTATE), int(TEvent::Ctrl)));  // then the queued modifier event
+    hc.Release(keysym::Control_L, keystate::Control);                    // and up again
+    EXPECT_EQ(next(), std::make_pair(int(KEY_SHIFTSTATE), 0));
     EXPECT_EQ(getkey(&record, 0), KEY_SHIFTSTATE);
     EXPECT_EQ(getkey(&record, 0), 0);  // nothing more
 }
@@ -179,9 +178,7 @@ TEST(Getkey, QuitAndMouseEvents) {
     hc.Post(mouse_event(TEvent::ButtonPress, 1, 7, 3));
     _MEVENT record;
     EXPECT_EQ(getkey(&record, 0), KEY_MOUSE);
-    EXPECT_EQ(record.kind, _MEVENT::LeftDown);
-    EXPECT_EQ(record.x, 7);
-    EXPECT_EQ(record.y, 3);
+    EXPECT_EQ(std::vector<int>({record.kind, record.x, record.y}), std::vector<int>({_MEVENT::LeftDown, 7, 3}));
 
     hc.Post(mouse_event(TEvent::ButtonPress, 1, 7, 3));
     EXPECT_EQ(getkey(nullptr, 0), 0);  // a mouse event with nowhere to report it
@@ -228,15 +225,12 @@ TEST(ConvertMouseEvent, KindsForEachEventAndButton) {
     for (const auto& c : cases) {
         _MEVENT record;
         EXPECT_TRUE(ConvertMouseEvent(mouse_event(c.type, c.key, 4, 5, TEvent::Ctrl), &record));
-        EXPECT_EQ(record.kind, c.kind) << c.type << "/" << c.key;
-        EXPECT_EQ(record.x, 4);
-        EXPECT_EQ(record.y, 5);
-        EXPECT_EQ(record.shift, TEvent::Ctrl);
+        EXPECT_EQ(std::vector<int>({record.kind, record.x, record.y, record.shift}),
+                  std::vector<int>({c.kind, 4, 5, TEvent::Ctrl})) << c.type << "/" << c.key;
     }
     _MEVENT record;
     EXPECT_TRUE(ConvertMouseEvent(mouse_event(TEvent::Wheel, -1, 1, 2), &record));
-    EXPECT_EQ(record.kind, _MEVENT::WheelMoved);
-    EXPECT_EQ(record.wheel, -1);
+    EXPECT_EQ(std::make_pair(int(record.kind), int(record.wheel)), std::make_pair(int(_MEVENT::WheelMoved), -1));
     EXPECT_FALSE(ConvertMouseEvent(mouse_event(TEvent::Motion, 0, 1, 2), &record));  // no button held
     EXPECT_FALSE(ConvertMouseEvent(mouse_event(TEvent::ButtonPress, 3, 1, 2), &record));
     EXPECT_FALSE(ConvertMouseEvent(mouse_event(TEvent::ButtonPress, 1, 1, 2), nullptr));
@@ -269,12 +263,10 @@ TEST(CheckEsc, ConsumesWhateverWasWaiting) {
 
 TEST(UnAlt, OnlyCharactersOfTheBasicPlane) {
     _MEVENT record;
-    record.ch = 'x';
-    EXPECT_EQ(un_alt(0x1002D, &record), 'x');
-    record.ch = 0x10000;
-    EXPECT_EQ(un_alt(0, &record), 0);
-    record.ch = -5;
-    EXPECT_EQ(un_alt(0, &record), 0);
+    for (auto [code, ch, want] : {std::tuple(0x1002D, 'x', 'x'), {0, 0x10000, 0}, {0, -5, 0}}) {
+        record.ch = ch;
+        EXPECT_EQ(un_alt(code, &record), want) << ch;
+    }
     EXPECT_EQ(un_alt(0x1002D, nullptr), 0);
 }
 

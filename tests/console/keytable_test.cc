@@ -28,17 +28,7 @@ const unsigned kColumnStates[6] = {0, kShift, kCtrl, kAlt, kShift | kCtrl, kShif
 const std::vector<Row>& rows() {
     static const std::vector<Row> table = [] {
         std::vector<Row> r = {
-            // Function and cursor keys.
-            {"F1", F1, {0x1003B, 0x30054, 0x1005E, 0x10068, 0x3005E, 0x30068}},
-            {"F2", F2, {0x1003C, 0x30055, 0x1005F, 0x10069, 0x3005F, 0x30069}},
-            {"F3", F3, {0x1003D, 0x30056, 0x10060, 0x1006A, 0x30060, 0x3006A}},
-            {"F4", F4, {0x1003E, 0x30057, 0x10061, 0x1006B, 0x30061, 0x3006B}},
-            {"F5", F5, {0x1003F, 0x30058, 0x10062, 0x1006C, 0x30062, 0x3006C}},
-            {"F6", F6, {0x10040, 0x30059, 0x10063, 0x1006D, 0x30063, 0x3006D}},
-            {"F7", F7, {0x10041, 0x3005A, 0x10064, 0x1006E, 0x30064, 0x3006E}},
-            {"F8", F8, {0x10042, 0x3005B, 0x10065, 0x1006F, 0x30065, 0x3006F}},
-            {"F9", F9, {0x10043, 0x3005C, 0x10066, 0x10070, 0x30066, 0x30070}},
-            {"F10", F10, {0x10044, 0x3005D, 0x10067, 0x10071, 0x30067, 0x30071}},
+            // Function and cursor keys (F1-F10 follow below).
             {"F11", F11, {0x10085, 0x30087, 0x10089, 0x1008B, 0x30089, 0x3008B}},
             {"F12", F12, {0x10086, 0x30088, 0x1008A, 0x1008C, 0x3008A, 0x3008C}},
             {"Return", Return, {0x0D, 0x0D, 0x0A, 0x1001C, 0x3001C, 0}},
@@ -102,6 +92,11 @@ const std::vector<Row>& rows() {
             {"&", '&', {0, 0, 0, 0, 0, 0x3007E}}, {"(", '(', {0, 0, 0, 0, 0, 0x30080}},
             {")", ')', {0, 0, 0, 0, 0, 0x30081}}, {"~", '~', {0, 0, 0, 0, 0, 0x10029}},
         };
+        // F1-F10: each column counts up from F1's code.
+        static const char* f_names[] = {"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10"};
+        for (int i = 0; i < 10; i++)
+            r.push_back({f_names[i], F1 + i,
+                         {0x1003B + i, 0x30054 + i, 0x1005E + i, 0x10068 + i, 0x3005E + i, 0x30068 + i}});
         // Alt with the digits 1-9.
         static const char* digit_names[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
         for (int d = 1; d <= 9; d++) r.push_back({digit_names[d - 1], unsigned('0' + d), {0, 0, 0, 0x10077 + d, 0, 0}});
@@ -168,49 +163,40 @@ TEST(KeyTable, TranslateKeyGivesEveryCellOfTheTables) {
         for (unsigned state = 0; state < 16; state++) EXPECT_EQ(TranslateKey(key, state, 0, unicode), KEY_SHIFTSTATE);
 }
 
-TEST(KeyTable, UpperCaseLettersAndTopRowDigits) {
-    int unicode = 0;
-    EXPECT_EQ(TranslateKey('F', kShift | kCtrl, 0, unicode), 0x20006);
-    EXPECT_EQ(TranslateKey('X', kAlt, 0, unicode), 0x1002D);
-    EXPECT_EQ(unicode, 'x');  // the lowered symbol's character
-    EXPECT_EQ(TranslateKey('M', kShift | kCtrl, 0, unicode), 0x30103);
+// Codes and Alt characters outside the rows: upper-case symbols, Ctrl with
+// the top-row digits (by hardware key code, 1 is 10 ... 0 is 19), Alt characters.
+TEST(KeyTable, UpperCaseTopRowDigitsAndAltCharacters) {
+    struct {
+        unsigned keyval, state;
+        int hardware, code, unicode;
+    } cases[] = {
+        {'F', kShift | kCtrl, 0, 0x20006, 0}, {'X', kAlt, 0, 0x1002D, 'x'},  // the lowered symbol's character
+        {'M', kShift | kCtrl, 0, 0x30103, 0},
+        {'!', kCtrl | kShift, 10, '!', 0},  // whatever the symbol is
+        {'1', kCtrl, 0, 0, 0}, {'1', kCtrl, 20, 0, 0},  // not the top row: no code
+        {'1', kAlt, 10, 0x10078, '1'},                   // needs Ctrl
+        {'1', kCtrl | kAlt, 10, '1', '1'}, {'q', 0, 0, 0, 0},
+        {'q', kAlt, 0, 0x10010, 'q'}, {0xE9, kAlt, 0, 0, 0xE9},  // Latin-1 symbol
+        {0x1000451, kAlt, 0, 0, 0x451},                           // a symbol carrying its code point
+        {KP_0 + 7, kAlt, 0, 0, '7'}, {F1, kAlt, 0, 0x10068, 0},
+    };
+    for (const auto& c : cases) {
+        int unicode = -1;
+        EXPECT_EQ(TranslateKey(c.keyval, c.state, c.hardware, unicode), c.code) << std::hex << c.keyval << " " << c.state;
+        EXPECT_EQ(unicode, c.unicode) << std::hex << c.keyval << " " << c.state;
+    }
     for (int d = 0; d <= 9; d++) {
-        int hardware = d == 0 ? 19 : 9 + d;  // 1 is key code 10 ... 0 is 19
-        EXPECT_EQ(TranslateKey('0' + d, kCtrl, hardware, unicode), '0' + d);
+        int unicode = -1;
+        EXPECT_EQ(TranslateKey('0' + d, kCtrl, d == 0 ? 19 : 9 + d, unicode), '0' + d);
         EXPECT_EQ(unicode, 0);
     }
-    EXPECT_EQ(TranslateKey('!', kCtrl | kShift, 10, unicode), '!');  // whatever the symbol is
-    EXPECT_EQ(TranslateKey('1', kCtrl, 0, unicode), 0);              // not the top row: no code
-    EXPECT_EQ(TranslateKey('1', kCtrl, 20, unicode), 0);
-    EXPECT_EQ(TranslateKey('1', kAlt, 10, unicode), 0x10078);         // needs Ctrl
-    EXPECT_EQ(TranslateKey('1', kCtrl | kAlt, 10, unicode), '1');
-    EXPECT_EQ(unicode, '1');
 }
 
-TEST(KeyTable, UnicodeOnlyWithAltAndTheKeyHelpers) {
-    int unicode = -1;
-    TranslateKey('q', 0, 0, unicode);
-    EXPECT_EQ(unicode, 0);
-    TranslateKey('q', kAlt, 0, unicode);
-    EXPECT_EQ(unicode, 'q');
-    TranslateKey(0xE9, kAlt, 0, unicode);  // Latin-1 symbol
-    EXPECT_EQ(unicode, 0xE9);
-    TranslateKey(0x1000451, kAlt, 0, unicode);  // a symbol carrying its code point
-    EXPECT_EQ(unicode, 0x451);
-    TranslateKey(KP_0 + 7, kAlt, 0, unicode);
-    EXPECT_EQ(unicode, '7');
-    TranslateKey(F1, kAlt, 0, unicode);
-    EXPECT_EQ(unicode, 0);
-
-    EXPECT_EQ(ctrl_key('a'), 0x01);
-    EXPECT_EQ(ctrl_key('H'), 0x08);
-    EXPECT_EQ(ctrl_key('i'), 0x10102);
-    EXPECT_EQ(ctrl_key('m'), 0x10103);
-    EXPECT_EQ(ctrl_key('z'), 0x1A);
-    EXPECT_EQ(alt_key('x'), 0x1002D);
-    EXPECT_EQ(alt_key('0'), 0x10081);
-    EXPECT_EQ(alt_key('9'), 0x10080);
-    EXPECT_EQ(ctrl_key('\x80'), 0);
+TEST(KeyTable, KeyHelpers) {
+    const std::pair<int, int> cases[] = {{ctrl_key('a'), 0x01},      {ctrl_key('H'), 0x08},      {ctrl_key('i'), 0x10102},
+                                         {ctrl_key('m'), 0x10103},   {ctrl_key('z'), 0x1A},      {alt_key('x'), 0x1002D},
+                                         {alt_key('0'), 0x10081},    {alt_key('9'), 0x10080},    {ctrl_key('\x80'), 0}};
+    for (size_t i = 0; i < std::size(cases); i++) EXPECT_EQ(cases[i].first, cases[i].second) << i;
 }
 
 // The same cells through the console's key handler, which queues them.

@@ -67,9 +67,7 @@ TEST_F(ListBoxTest, CursorKeysAndPages) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.keys << " from " << c.start << " of " << c.count);
         Outcome o = Run(kTen, c.count, c.keys, c.start);
-        EXPECT_EQ(o.selected, c.selected);
-        EXPECT_EQ(o.top, c.top);
-        EXPECT_EQ(o.result, 13);
+        EXPECT_EQ(std::vector<int>({o.selected, o.top, o.result}), std::vector<int>({c.selected, c.top, 13}));
     }
     EXPECT_EQ(Run(nullptr, 5, "Down Enter").selected, 0);
 }
@@ -84,13 +82,13 @@ TEST_F(ListBoxTest, DrawingColoursAndBlankLines) {
     });
     ASSERT_EQ(ui.Screens().size(), 3u);
     const CUiTest::Screen& focused = ui.Screens()[1];
-    EXPECT_EQ(focused.Text(kBoxX, kBoxY, 12), "short       ");
-    EXPECT_EQ(focused.Text(kBoxX, kBoxY + 1, 12), "a rather lon");  // cut to the width
-    EXPECT_EQ(focused.Text(kBoxX, kBoxY + 2, 12), std::string(12, ' '));  // past the last item: blank
-    EXPECT_EQ(focused.Attr(kBoxX, kBoxY), colours[CLR_MENU]);
-    EXPECT_EQ(focused.Attr(kBoxX, kBoxY + 1), colours[CLR_MENU_HIGHLIGHT]);
-    EXPECT_EQ(focused.Attr(kBoxX, kBoxY + 3), colours[CLR_MENU]);
-    EXPECT_EQ(ui.Screens()[2].Attr(kBoxX, kBoxY + 1), colours[CLR_MENU]);  // unfocused
+    // Cut to the width; past the last item: blank.
+    EXPECT_EQ(TextsAt(focused, kBoxX, kBoxY, 12, 3),
+              (std::vector<std::string>{"short       ", "a rather lon", std::string(12, ' ')}));
+    const int menu = colours[CLR_MENU];
+    EXPECT_EQ(std::vector<int>({focused.Attr(kBoxX, kBoxY), focused.Attr(kBoxX, kBoxY + 1), focused.Attr(kBoxX, kBoxY + 3),
+                                ui.Screens()[2].Attr(kBoxX, kBoxY + 1)}),  // the last unfocused
+              std::vector<int>({menu, colours[CLR_MENU_HIGHLIGHT], menu, menu}));
 }
 
 TEST_F(ListBoxTest, EnterGivesTheOwnResultOrTheDefault) {
@@ -115,8 +113,7 @@ TEST_F(ListBoxTest, AMenuEndsOnAnyKeyItDoesNotHandle) {
     };
     for (auto c : cases) {
         Outcome o = Run(kTen, 10, c.keys, 0, -1);
-        EXPECT_EQ(o.result, c.result) << c.keys;
-        EXPECT_EQ(o.selected, c.selected) << c.keys;
+        EXPECT_EQ(std::make_pair(o.result, o.selected), std::make_pair(c.result, c.selected)) << c.keys;
     }
 }
 
@@ -171,13 +168,11 @@ TEST_F(ListBoxTest, MouseClicksAndDoubleClicks) {
     EXPECT_EQ(Run(kTen, 2, "Enter", 1).selected, 1);
     ui.DoubleClick(kBoxX, kBoxY + 1);
     Outcome o = Run(kTen, 10, "", 0, 77);
-    EXPECT_EQ(o.result, 77);
-    EXPECT_EQ(o.selected, 1);
+    EXPECT_EQ(std::make_pair(o.result, o.selected), std::make_pair(77, 1));
     ui.ClearQueue();  // the double click's last release
     ui.Click(kBoxX + 11, kBoxY + 3);  // a menu ends when the button comes up on an item
     o = Run(kTen, 10, "", 0, -1);
-    EXPECT_EQ(o.result, 13);
-    EXPECT_EQ(o.selected, 3);
+    EXPECT_EQ(std::make_pair(o.result, o.selected), std::make_pair(13, 3));
     // A click focuses the list box.
     Westring text;
     int selected = 0;
@@ -186,8 +181,7 @@ TEST_F(ListBoxTest, MouseClicksAndDoubleClicks) {
         d.AddStringField(1, 0, 1, text, 10);
         d.AddListBox(1, 1, 1, 12, 4, kTen, 10, selected);
     });
-    EXPECT_EQ(selected, 3);
-    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(std::make_pair(selected, text.empty()), std::make_pair(3, true));
 }
 
 TEST_F(ListBoxTest, HoldingTheButtonNextToTheBoxScrolls) {
@@ -203,8 +197,8 @@ TEST_F(ListBoxTest, HoldingTheButtonNextToTheBoxScrolls) {
         ui.ButtonDown(c.x, c.y);
         ui.ButtonUp(c.x, c.y);
         Outcome o = Run(kTen, 10, "Enter", c.start);
-        EXPECT_EQ(o.selected, c.selected) << c.x << "," << c.y << " from " << c.start;
-        EXPECT_EQ(o.top, c.top) << c.x << "," << c.y << " from " << c.start;
+        EXPECT_EQ(std::make_pair(o.selected, o.top), std::make_pair(c.selected, c.top))
+            << c.x << "," << c.y << " from " << c.start;
     }
     // Held with nothing else queued, it scrolls to the end.
     ui.ButtonDown(kBoxX + 2, kBoxY + 4);
@@ -232,8 +226,7 @@ TEST_F(ListBoxTest, CountAndRedrawMessages) {
         message.key = 3;
         EXPECT_EQ(d.SendMessage(index, message), 1);
         EXPECT_EQ(selected, 2);  // clamped to the new count; the view still starts at 1
-        EXPECT_EQ(ui.Text(kBoxX, kBoxY + 1, 6), "item 2");
-        EXPECT_EQ(ui.Text(kBoxX, kBoxY + 2, 6), "      ");
+        EXPECT_EQ(TextsAt(ui, kBoxX, kBoxY + 1, 6, 2), (std::vector<std::string>{"item 2", "      "}));
         console->PutStringAt(kBoxX, kBoxY, L"garbage", 0x07);
         message.type = Event::Redraw;
         EXPECT_EQ(d.SendMessage(index, message), 1);
@@ -258,8 +251,7 @@ TEST_F(ListBoxTest, StoresOfNarrowAndWideStrings) {
         EXPECT_EQ(ui.Text(kBoxX, kBoxY, 4), "één ");
         EXPECT_EQ(ui.Text(kLeft + 20, kBoxY + 2, 4), "drei");
     });
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 2);
+    EXPECT_EQ(std::make_pair(a, b), std::make_pair(1, 2));
 }
 
 TEST_F(ListBoxTest, ColourSelectorStepsColoursAndMarksTheCurrentLine) {
@@ -268,17 +260,13 @@ TEST_F(ListBoxTest, ColourSelectorStepsColoursAndMarksTheCurrentLine) {
     int selected = 0;
     ui.RecordScreens(true);
     RunDialog("f Down B B s Esc", [&](Dialog& d) { d.AddColourSelector(1, 1, 1, 12, 4, names, attrs, 3, selected, 0); });
-    EXPECT_EQ(attrs[0], 0x1C);
-    EXPECT_EQ(attrs[1], 0x10);
-    EXPECT_EQ(attrs[2], 0x07);
+    EXPECT_EQ(std::vector<int>(attrs, attrs + 3), std::vector<int>({0x1C, 0x10, 0x07}));
     EXPECT_EQ(selected, 1);  // s found Second, the current line
     const CUiTest::Screen& last = ui.Screens().back();
-    EXPECT_EQ(last.Text(kBoxX, kBoxY, 12), " First      ");
-    EXPECT_EQ(last.Text(kBoxX, kBoxY + 1, 12), ">Second    <");
-    EXPECT_EQ(last.Attr(kBoxX + 1, kBoxY), 0x1C);
-    EXPECT_EQ(last.Attr(kBoxX + 1, kBoxY + 1), 0x10);
-    EXPECT_EQ(last.Attr(kBoxX, kBoxY + 1), kMessages);
-    EXPECT_EQ(last.Text(kBoxX, kBoxY + 3, 12), "            ");
+    EXPECT_EQ(TextsAt(last, kBoxX, kBoxY, 12, 4),
+              (std::vector<std::string>{" First      ", ">Second    <", " Third      ", "            "}));
+    EXPECT_EQ(std::vector<int>({last.Attr(kBoxX + 1, kBoxY), last.Attr(kBoxX + 1, kBoxY + 1), last.Attr(kBoxX, kBoxY + 1)}),
+              std::vector<int>({0x1C, 0x10, kMessages}));
 }
 
 }  // namespace

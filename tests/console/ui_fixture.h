@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "console/cliplines.h"
 #include "console/dialog.h"
@@ -36,15 +38,33 @@ protected:
 
     // Queues keys, then runs that centred 40 x 10 dialog as build fills it;
     // gives what Process gave and, when asked, the focus it ended with.
-    int RunDialog(const std::string& keys, const std::function<void(Dialog&)>& build, int* focus = nullptr) {
+    // after looks at the dialog once Process has returned.
+    int RunDialog(const std::string& keys, const std::function<void(Dialog&)>& build, int* focus = nullptr,
+                  const std::function<void(Dialog&)>& after = nullptr) {
         if (!keys.empty()) ui.Keys(keys);
         return ui.Run([&] {
             Dialog d(-1, -2, 40, 10, kMessages);
             build(d);
             int result = d.Process();
             if (focus) *focus = d.focus();
+            if (after) after(d);
             return result;
         });
+    }
+
+    // The attributes of cells xs of row y, on the screen or a recorded one.
+    template <class S>
+    static std::vector<int> AttrsAt(const S& screen, int y, std::initializer_list<int> xs) {
+        std::vector<int> out;
+        for (int x : xs) out.push_back(screen.Attr(x, y));
+        return out;
+    }
+    // n cells from column x of rows y, y + 1, ... (count rows).
+    template <class S>
+    static std::vector<std::string> TextsAt(const S& screen, int x, int y, int n, int count) {
+        std::vector<std::string> out;
+        for (int i = 0; i < count; i++) out.push_back(screen.Text(x, y + i, n));
+        return out;
     }
 
     CUiTest ui{80, 25};

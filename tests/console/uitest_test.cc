@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <gtest/gtest-spi.h>
 
+#include <utility>
+#include <vector>
+
 #include "console/dialog.h"
 #include "console/keys.h"
 
@@ -76,12 +79,11 @@ TEST(UiTestRun, InputRunningDryFailsInsteadOfHanging) {
 TEST(UiTestRun, IdleWaitsCanBeAllowed) {
     CUiTest ui;
     ui.AllowIdle(true);
-    int result = ui.Run([] {
+    EXPECT_EQ(ui.Run([] {
         Dialog d(-1, -2, 30, 5, colours[CLR_MESSAGES]);
         d.AddOkCancel(-1, 1, 1);
         return d.Process(10);
-    });
-    EXPECT_EQ(result, 0);
+    }), 0);
     EXPECT_FALSE(ui.RanDry());
 }
 
@@ -109,15 +111,12 @@ TEST(UiTestScreen, FindsTextAndReadsCells) {
     console->PutStringAt(5, 3, L"Hello wörld", 0x1E);
     int x = -1, y = -1;
     ASSERT_TRUE(ui.Find("wörld", &x, &y));
-    EXPECT_EQ(x, 11);
-    EXPECT_EQ(y, 3);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(11, 3));
     EXPECT_FALSE(ui.Contains("absent"));
-    EXPECT_EQ(ui.Text(5, 3, 5), "Hello");
-    EXPECT_EQ(ui.Line(3), "     Hello wörld");
-    EXPECT_EQ(ui.Char(11, 3), L'w');
-    EXPECT_EQ(ui.Attr(11, 3), 0x1E);
-    EXPECT_EQ(ui.Attrs(3)[5], 0x1E);
-    EXPECT_EQ(ui.Text(38, 3, 10), "  ");  // cut at the row's end
+    // Text is cut at the row's end.
+    EXPECT_EQ(std::vector<std::string>({ui.Text(5, 3, 5), ui.Line(3), ui.Text(38, 3, 10)}),
+              std::vector<std::string>({"Hello", "     Hello wörld", "  "}));
+    EXPECT_EQ(std::vector<int>({ui.Char(11, 3), ui.Attr(11, 3), ui.Attrs(3)[5]}), std::vector<int>({L'w', 0x1E, 0x1E}));
     EXPECT_NE(ui.Dump().find(" 3|     Hello wörld"), std::string::npos);
 }
 

@@ -6,7 +6,18 @@
 
 namespace {
 
-using WinTest = UiFixture;
+using Texts = std::vector<std::string>;
+using Ints = std::vector<int>;
+
+class WinTest : public UiFixture {
+protected:
+    // ui.Line of rows from .. from + count - 1.
+    Texts Lines(int from, int count) {
+        Texts out;
+        for (int y = from; y < from + count; y++) out.push_back(ui.Line(y));
+        return out;
+    }
+};
 
 struct Placement {
     int left, top, right, bottom;
@@ -28,10 +39,8 @@ TEST_F(WinTest, PlacementCentringAndShadowRules) {
     for (const Placement& c : cases) {
         Win w(c.left, c.top, c.right, c.bottom, kMessages, kMessages);
         SCOPED_TRACE(testing::Message() << c.left << "," << c.top << "," << c.right << "," << c.bottom);
-        EXPECT_EQ(w.left(), c.want_left);
-        EXPECT_EQ(w.top(), c.want_top);
-        EXPECT_EQ(w.right(), c.want_right);
-        EXPECT_EQ(w.bottom(), c.want_bottom);
+        EXPECT_EQ(Ints({w.left(), w.top(), w.right(), w.bottom()}),
+                  Ints({c.want_left, c.want_top, c.want_right, c.want_bottom}));
         EXPECT_EQ(w.shadowed(), c.want_shadow);
     }
 }
@@ -47,17 +56,11 @@ TEST_F(WinTest, NoShadowWhenSwitchedOffUnframedOrRefused) {
 
 TEST_F(WinTest, FrameIsADoubleLineAndMovesTheOriginInside) {
     Win w(10, 3, 19, 6, 0x1F, 0x1E);
-    EXPECT_EQ(ui.Text(10, 3, 10), "╔════════╗");
-    EXPECT_EQ(ui.Text(10, 4, 10), "║        ║");
-    EXPECT_EQ(ui.Text(10, 5, 10), "║        ║");
-    EXPECT_EQ(ui.Text(10, 6, 10), "╚════════╝");
+    EXPECT_EQ(TextsAt(ui, 10, 3, 10, 4), (Texts{"╔════════╗", "║        ║", "║        ║", "╚════════╝"}));
     EXPECT_EQ(ui.Attr(10, 3), 0x1E);
     EXPECT_EQ(ui.Attr(11, 4), 0x1F);  // the inside in the window's attribute
     EXPECT_TRUE(w.framed());
-    EXPECT_EQ(w.origin_x(), 11);
-    EXPECT_EQ(w.origin_y(), 4);
-    EXPECT_EQ(w.inner_width(), 8);
-    EXPECT_EQ(w.inner_height(), 2);
+    EXPECT_EQ(Ints({w.origin_x(), w.origin_y(), w.inner_width(), w.inner_height()}), Ints({11, 4, 8, 2}));
     w.puts_at(0, 0, "ab");
     EXPECT_EQ(ui.Text(11, 4, 2), "ab");
 }
@@ -79,14 +82,11 @@ TEST_F(WinTest, ShadowDarkensTheStripsBelowAndRight) {
     {
         Win w(10, 5, 29, 9, kMessages, kMessages);
         ASSERT_TRUE(w.shadowed());
-        EXPECT_EQ(ui.Attr(12, 10), 0x08);  // black on cyan becomes dark grey on black
-        EXPECT_EQ(ui.Attr(31, 10), 0x08);  // the bottom strip reaches right + 2
-        EXPECT_EQ(ui.Attr(32, 10), 0x30);
-        EXPECT_EQ(ui.Attr(11, 10), 0x30);  // the first two columns below stay lit
-        EXPECT_EQ(ui.Attr(30, 6), 0x06);   // bright yellow on blue becomes yellow on black
-        EXPECT_EQ(ui.Attr(31, 9), 0x06);
-        EXPECT_EQ(ui.Attr(30, 5), 0x1E);   // not beside the top row
-        EXPECT_EQ(ui.Attr(32, 6), 0x1E);
+        // Below: black on cyan becomes dark grey on black from left + 2 to
+        // right + 2; the first two columns stay lit.
+        EXPECT_EQ(AttrsAt(ui, 10, {12, 31, 32, 11}), Ints({0x08, 0x08, 0x30, 0x30}));
+        // Right: bright yellow on blue becomes yellow on black, not beside the top row.
+        EXPECT_EQ(Ints({ui.Attr(30, 6), ui.Attr(31, 9), ui.Attr(30, 5), ui.Attr(32, 6)}), Ints({0x06, 0x06, 0x1E, 0x1E}));
     }
     EXPECT_EQ(ui.Attr(12, 10), 0x30);
     EXPECT_EQ(ui.Attr(30, 6), 0x1E);
@@ -173,16 +173,14 @@ TEST_F(WinTest, TextMovesTheWritePositionAndIsClippedToTheScreen) {
 
 TEST_F(WinTest, GotoPlacesTheConsoleCursor) {
     Win w(10, 5, 30, 9, kMessages, kMessages);
-    w.Goto(3, 2);
     int x = 0, y = 0;
+    w.Goto(3, 2);
     ui.CursorPos(x, y);
-    EXPECT_EQ(x, 14);
-    EXPECT_EQ(y, 8);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(14, 8));
     w.SetOrigin(0, 0);
     w.Goto(0, 0);
     ui.CursorPos(x, y);
-    EXPECT_EQ(x, 10);
-    EXPECT_EQ(y, 5);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(10, 5));
 }
 
 TEST_F(WinTest, CellsKeepTheirOwnAttributes) {
@@ -190,28 +188,21 @@ TEST_F(WinTest, CellsKeepTheirOwnAttributes) {
     CellString cells(L"red", 0x4F);
     cells += ScreenCell(L'!', 0x2A);
     w.putcs_at(1, 1, cells);
-    EXPECT_EQ(ui.Text(1, 1, 4), "red!");
-    EXPECT_EQ(ui.Attr(1, 1), 0x4F);
-    EXPECT_EQ(ui.Attr(4, 1), 0x2A);
     EXPECT_EQ(w.cursor_x(), 5);
     ScreenCell raw[3] = {{L'o', 0x11}, {L'k', 0x22}, {0, 0}};
     w.putcs(raw);
-    EXPECT_EQ(ui.Text(5, 1, 2), "ok");
-    EXPECT_EQ(ui.Attr(6, 1), 0x22);
+    EXPECT_EQ(ui.Text(1, 1, 6), "red!ok");
+    EXPECT_EQ(AttrsAt(ui, 1, {1, 4, 6}), Ints({0x4F, 0x2A, 0x22}));
 }
 
 TEST_F(WinTest, PutRectCopiesRowsAndToleratesShortCellStrings) {
     Win w(0, 0, 30, 6, kMessages, -1);
     CellString cells(L"abcdefghi", 0x1E);
     w.PutRect(2, 1, 3, 3, cells);
-    EXPECT_EQ(ui.Text(2, 1, 3), "abc");
-    EXPECT_EQ(ui.Text(2, 2, 3), "def");
-    EXPECT_EQ(ui.Text(2, 3, 3), "ghi");
+    EXPECT_EQ(TextsAt(ui, 2, 1, 3, 3), (Texts{"abc", "def", "ghi"}));
     CellString short_cells(L"xyzw", 0x1E);
     w.PutRect(10, 1, 3, 3, short_cells);  // only 4 of 9 cells: the rows it has
-    EXPECT_EQ(ui.Text(10, 1, 3), "xyz");
-    EXPECT_EQ(ui.Text(10, 2, 3), "w  ");
-    EXPECT_EQ(ui.Text(10, 3, 3), "   ");
+    EXPECT_EQ(TextsAt(ui, 10, 1, 3, 3), (Texts{"xyz", "w  ", "   "}));
 }
 
 TEST_F(WinTest, PutCentreUsesTheInnerWidth) {
@@ -229,20 +220,16 @@ TEST_F(WinTest, PutCentreUsesTheInnerWidth) {
 
 TEST_F(WinTest, PutHotHighlightsTheFirstOccurrenceUpperCaseFirst) {
     Win w(0, 0, 40, 5, 0x70, -1);
-    w.PutHot(0, 0, "Cancel", "c");
-    EXPECT_EQ(ui.Attr(0, 0), 0x79);  // the C, on a light background: bright blue
-    EXPECT_EQ(ui.Attr(3, 0), 0x70);
-    w.PutHot(0, 1, "Case Sensitive", "s");
-    EXPECT_EQ(ui.Attr(5, 1), 0x79);  // the upper-case S, not the first s
-    EXPECT_EQ(ui.Attr(2, 1), 0x70);
-    w.PutHot(0, 2, "skip", "S");
-    EXPECT_EQ(ui.Attr(0, 2), 0x79);  // no upper-case S: the lower-case one
+    w.PutHot(0, 0, "Cancel", "c");          // the C, on a light background: bright blue
+    w.PutHot(0, 1, "Case Sensitive", "s");  // the upper-case S, not the first s
+    w.PutHot(0, 2, "skip", "S");            // no upper-case S: the lower-case one
     w.PutHot(0, 3, "two hot", "ot");
-    EXPECT_EQ(ui.Attr(0, 3), 0x79);
-    EXPECT_EQ(ui.Attr(2, 3), 0x79);
-    EXPECT_EQ(ui.Attr(1, 3), 0x70);
     w.PutHot(0, 4, "none", "z");
-    for (int x = 0; x < 4; x++) EXPECT_EQ(ui.Attr(x, 4), 0x70);
+    EXPECT_EQ(AttrsAt(ui, 0, {0, 1, 2, 3}), Ints({0x79, 0x70, 0x70, 0x70}));
+    EXPECT_EQ(AttrsAt(ui, 1, {0, 2, 5}), Ints({0x70, 0x70, 0x79}));
+    EXPECT_EQ(AttrsAt(ui, 2, {0, 1}), Ints({0x79, 0x70}));
+    EXPECT_EQ(AttrsAt(ui, 3, {0, 1, 2}), Ints({0x79, 0x70, 0x79}));
+    EXPECT_EQ(AttrsAt(ui, 4, {0, 1, 2, 3}), Ints({0x70, 0x70, 0x70, 0x70}));
 }
 
 TEST_F(WinTest, HotLetterColours) {
@@ -260,20 +247,14 @@ TEST_F(WinTest, HotLetterColours) {
 
 TEST_F(WinTest, PutParagraphWraps) {
     Win w(0, 0, 11, 8, kMessages, kMessages);  // inner width 10: 9 characters a row
-    int next = w.PutParagraph(0, 0, "the quick brown fox jumps");
-    EXPECT_EQ(ui.Line(1), "║the quick ║");
-    EXPECT_EQ(ui.Line(2), "║brown fox ║");
-    EXPECT_EQ(ui.Line(3), "║jumps     ║");
-    EXPECT_EQ(next, 3);
+    EXPECT_EQ(w.PutParagraph(0, 0, "the quick brown fox jumps"), 3);
+    EXPECT_EQ(Lines(1, 3), (Texts{"║the quick ║", "║brown fox ║", "║jumps     ║"}));
     w.Clear();
     w.PutParagraph(2, 0, "abcdefghijklmnopqrstu");  // a word longer than the width; the first row has 7 columns
-    EXPECT_EQ(ui.Line(1), "║  abcdefg ║");
-    EXPECT_EQ(ui.Line(2), "║hijklmnop ║");
-    EXPECT_EQ(ui.Line(3), "║qrstu     ║");
+    EXPECT_EQ(Lines(1, 3), (Texts{"║  abcdefg ║", "║hijklmnop ║", "║qrstu     ║"}));
     w.Clear();
     w.PutParagraph(0, 0, "größe über");  // UTF-8
-    EXPECT_EQ(ui.Line(1), "║größe     ║");
-    EXPECT_EQ(ui.Line(2), "║über      ║");
+    EXPECT_EQ(Lines(1, 2), (Texts{"║größe     ║", "║über      ║"}));
     Win tiny(20, 0, 21, 3, kMessages, kMessages);  // no inner width at all
     int rows = tiny.PutParagraph(0, 0, L"abc");
     EXPECT_EQ(rows, 3);  // one character a row, never stuck
@@ -303,32 +284,22 @@ TEST_F(WinTest, ClearKeepsTheFrameAndTheRowsAskedFor) {
     Win w(0, 0, 9, 6, 0x1F, 0x1F);
     for (int y = 0; y < 5; y++) w.puts_at(0, y, "########");
     w.Clear(1, 2);
-    EXPECT_EQ(ui.Line(1), "║########║");
-    EXPECT_EQ(ui.Line(2), "║        ║");
-    EXPECT_EQ(ui.Line(3), "║        ║");
-    EXPECT_EQ(ui.Line(4), "║########║");
-    EXPECT_EQ(ui.Line(5), "║########║");
+    const std::string full = "║########║", empty = "║        ║";
+    EXPECT_EQ(Lines(1, 5), (Texts{full, empty, empty, full, full}));
     w.Clear();
-    for (int y = 1; y <= 5; y++) EXPECT_EQ(ui.Line(y), "║        ║") << y;
-    EXPECT_EQ(ui.Line(6), "╚════════╝");
+    EXPECT_EQ(Lines(1, 6), (Texts{empty, empty, empty, empty, empty, "╚════════╝"}));
     w.Clear(10, 10);  // more rows kept than there are: nothing happens
 }
 
 TEST_F(WinTest, ScrollMovesAWindowRectangle) {
     Win w(0, 0, 9, 4, 0x1F, -1);
-    w.puts_at(0, 0, "row0");
-    w.puts_at(0, 1, "row1");
-    w.puts_at(0, 2, "row2");
+    for (int y = 0; y < 3; y++) w.puts_at(0, y, ("row" + std::to_string(y)).c_str());
     w.Scroll(0, 0, 10, 3, 1);
-    EXPECT_EQ(ui.Text(0, 0, 4), "row1");
-    EXPECT_EQ(ui.Text(0, 1, 4), "row2");
-    EXPECT_EQ(ui.Text(0, 2, 4), "    ");
+    EXPECT_EQ(TextsAt(ui, 0, 0, 4, 3), (Texts{"row1", "row2", "    "}));
     EXPECT_EQ(ui.Attr(0, 2), 0x1F);
     w.Scroll(0, 0, 10, 3, -2);
-    EXPECT_EQ(ui.Text(0, 0, 4), "    ");
-    EXPECT_EQ(ui.Text(0, 2, 4), "row1");
     w.Scroll(0, 0, 10, 3, 0);  // nothing
-    EXPECT_EQ(ui.Text(0, 2, 4), "row1");
+    EXPECT_EQ(TextsAt(ui, 0, 0, 4, 3), (Texts{"    ", "    ", "row1"}));
 }
 
 TEST_F(WinTest, ClickInWinMakesTheEventRelative) {
@@ -344,8 +315,7 @@ TEST_F(WinTest, ClickInWinMakesTheEventRelative) {
         e.x = c.x;
         e.y = c.y;
         EXPECT_EQ(w.click_in_win(e), c.inside) << c.x << "," << c.y;
-        EXPECT_EQ(e.x, c.x - 11);
-        EXPECT_EQ(e.y, c.y - 6);
+        EXPECT_EQ(std::make_pair(e.x, e.y), std::make_pair(c.x - 11, c.y - 6));
     }
 }
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "console/cliplines.h"
 #include "console/wordedit.h"
@@ -40,15 +42,14 @@ TEST(WordMoves, WordRightInBothStyles) {
         {L"...", 3, 3},
         {L"über alles", 5, 4},
     };
-    for (auto c : cases) {
-        EXPECT_EQ(WordRight(c.text, false), c.to_start) << c.text;
-        EXPECT_EQ(WordRight(c.text, true), c.to_end) << c.text;
-    }
+    for (auto c : cases)
+        EXPECT_EQ(std::make_pair(WordRight(c.text, false), WordRight(c.text, true)), std::make_pair(c.to_start, c.to_end))
+            << c.text;
     EXPECT_EQ(WordRight(nullptr, true), 0);
-    brief_word_right = false;
-    EXPECT_EQ(WordRight(L"one two"), 4);
-    brief_word_right = true;
-    EXPECT_EQ(WordRight(L"one two"), 3);
+    for (bool brief : {false, true}) {
+        brief_word_right = brief;
+        EXPECT_EQ(WordRight(L"one two"), brief ? 3 : 4);
+    }
 }
 
 TEST(WordMoves, PreviousAndNextWordStart) {
@@ -56,20 +57,17 @@ TEST(WordMoves, PreviousAndNextWordStart) {
     struct {
         int pos, prev, next;
     } cases[] = {{0, 0, 5}, {3, 0, 5}, {5, 0, 9}, {6, 5, 9}, {8, 5, 14}, {9, 5, 14}, {14, 9, 14}, {-4, 0, 5}, {99, 9, 14}};
-    for (auto c : cases) {
-        EXPECT_EQ(PrevWordStart(text, c.pos), c.prev) << c.pos;
-        EXPECT_EQ(NextWordStart(text, c.pos), c.next) << c.pos;
-    }
+    for (auto c : cases)
+        EXPECT_EQ(std::make_pair(PrevWordStart(text, c.pos), NextWordStart(text, c.pos)), std::make_pair(c.prev, c.next))
+            << c.pos;
 }
 
 TEST(WordMoves, DeletionsAndAVeryLongWord) {
     Westring text = L"one two three";
-    EXPECT_EQ(DeleteWordLeft(text, 13), 8);
-    EXPECT_EQ(text, Westring(L"one two "));
-    EXPECT_EQ(DeleteWordLeft(text, 8), 4);
-    EXPECT_EQ(text, Westring(L"one "));
-    EXPECT_EQ(DeleteWordLeft(text, 0), 0);
-    EXPECT_EQ(text, Westring(L"one "));
+    for (auto [from, to, left] : {std::tuple(13, 8, "one two "), {8, 4, "one "}, {0, 0, "one "}}) {
+        EXPECT_EQ(DeleteWordLeft(text, from), to);
+        EXPECT_STREQ(text.ToUTF8().c_str(), left);
+    }
     text = L"one two three";
     DeleteWordRight(text, 0);
     EXPECT_EQ(text, Westring(L"two three"));

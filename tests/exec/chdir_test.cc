@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "exec/chdir.h"
 #include "exec/histories.h"
@@ -62,24 +64,21 @@ protected:
 
 TEST_F(ChdirTest, IntoASubdirectoryAndBackUpOntoIt) {
     Change(L"sub");
-    EXPECT_EQ(narrow(panel_->dir), dir_ / "sub");
+    EXPECT_EQ(std::vector<std::string>({narrow(panel_->dir), Cwd(), narrow(panel_->prev_dir)}),
+              std::vector<std::string>({dir_ / "sub", dir_ / "sub", dir_.path()}));
     EXPECT_EQ(panel_->top + panel_->cur, 0);
-    EXPECT_EQ(narrow(panel_->prev_dir), dir_.path());
-    EXPECT_EQ(Cwd(), dir_ / "sub");
     ASSERT_EQ(DirectoryHistory.count(), 1);
     EXPECT_EQ(narrow(*DirectoryHistory[0]), dir_.path());
 
     Change(L"..");
-    EXPECT_EQ(narrow(panel_->dir), dir_.path());
-    EXPECT_EQ(CursorName(), "sub");
-    EXPECT_EQ(Cwd(), dir_.path());
+    EXPECT_EQ(std::vector<std::string>({narrow(panel_->dir), Cwd(), CursorName()}),
+              std::vector<std::string>({dir_.path(), dir_.path(), "sub"}));
 
     // up_dir puts the directory left on the page.
     Change(L"zz_last");
     up_dir(panel_);
     EXPECT_EQ(CursorName(), "zz_last");
-    EXPECT_GE(panel_->cur, 0);
-    EXPECT_LT(panel_->cur, panel_->page_size);
+    EXPECT_TRUE(panel_->cur >= 0 && panel_->cur < panel_->page_size) << panel_->cur;
 }
 
 TEST_F(ChdirTest, GoingUpRestoresTheRememberedTop) {
@@ -89,14 +88,12 @@ TEST_F(ChdirTest, GoingUpRestoresTheRememberedTop) {
     ASSERT_EQ(CursorName(), "zz_last");
     Change(L"zz_last");
     Change(L"..");
-    EXPECT_EQ(panel_->top, 2);
-    EXPECT_EQ(CursorName(), "zz_last");
+    EXPECT_EQ(std::make_pair(panel_->top, CursorName()), std::make_pair(2, std::string("zz_last")));
 }
 
 TEST_F(ChdirTest, UpFromTheRootDoesNothingAndTopAndCursorCanBeGiven) {
     Change(L"", 5, 3);  // a re-read with a position
-    EXPECT_EQ(panel_->top, 5);
-    EXPECT_EQ(panel_->cur, 3);
+    EXPECT_EQ(std::make_pair(panel_->top, panel_->cur), std::make_pair(5, 3));
     Change(L"", 1000, 3);  // past the end: the top
     EXPECT_EQ(panel_->top, 0);
 
@@ -117,25 +114,22 @@ TEST_F(ChdirTest, GotoDirectoryChecksTheDirectoryFirst) {
     EXPECT_EQ(DirectoryHistory.count(), 0);
 
     EXPECT_EQ(goto_directory(panel_, Westring((dir_ / "sub/").c_str()), L"inner"), 0);
-    EXPECT_EQ(narrow(panel_->dir), dir_ / "sub");
-    EXPECT_EQ(CursorName(), "inner");
+    EXPECT_EQ(std::make_pair(narrow(panel_->dir), CursorName()), std::make_pair(dir_ / "sub", std::string("inner")));
     EXPECT_EQ(goto_directory(panel_, L"/"), 0);
-    EXPECT_EQ(narrow(panel_->dir), "/");
-    EXPECT_EQ(narrow(panel_->prev_dir), dir_ / "sub");
+    EXPECT_EQ(std::make_pair(narrow(panel_->dir), narrow(panel_->prev_dir)),
+              std::make_pair(std::string("/"), dir_ / "sub"));
 }
 
 TEST(DirectoryHistory, NewestLastEachOnceAtMost100) {
     DirectoryHistory.DestroyAll();
     for (const wchar_t* dir : {L"/a", L"/b", L"/a", L""}) AddDirectoryHistory(dir);
     ASSERT_EQ(DirectoryHistory.count(), 2);
-    EXPECT_EQ(narrow(*DirectoryHistory[0]), "/b");
-    EXPECT_EQ(narrow(*DirectoryHistory[1]), "/a");
+    EXPECT_EQ(narrow(*DirectoryHistory[0]) + " " + narrow(*DirectoryHistory[1]), "/b /a");
     AddDirectoryHistory(L"/A");  // case matters for file names
     EXPECT_EQ(DirectoryHistory.count(), 3);
     for (int i = 0; i < 150; i++) AddDirectoryHistory(Westring(("/d" + std::to_string(i)).c_str()));
-    EXPECT_EQ(DirectoryHistory.count(), kMaxDirectoryHistory);
-    EXPECT_EQ(narrow(*DirectoryHistory[0]), "/d50");
-    EXPECT_EQ(narrow(*DirectoryHistory[99]), "/d149");
+    ASSERT_EQ(DirectoryHistory.count(), kMaxDirectoryHistory);
+    EXPECT_EQ(narrow(*DirectoryHistory[0]) + " " + narrow(*DirectoryHistory[99]), "/d50 /d149");
     DirectoryHistory.DestroyAll();
 }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "shell/config.h"
 #include "tests/fileops/env_guard.h"
@@ -53,7 +54,7 @@ TEST_F(EnvironmentTest, SetGetAndRemoveIgnoreCase) {
     ASSERT_NE(env.Get("EDITOR"), nullptr);
     EXPECT_STREQ(env.Get("editor"), "vi");
     env.Set("EDITOR", "emacs");  // the same variable
-    EXPECT_EQ(env.count(), 1);
+    ASSERT_EQ(env.count(), 1);
     EXPECT_STREQ(env.Get("Editor"), "emacs");
     EXPECT_STREQ(env.At(0)->key.c_str(), "Editor");  // the first spelling stays
     env.Set("editor", nullptr);
@@ -72,9 +73,8 @@ TEST_F(EnvironmentTest, LookupsGoThroughTheChain) {
     root.Set("B", "root");
     middle.Set("b", "middle");
     top.Set("C", "top");
-    EXPECT_STREQ(top.Get("a"), "root");
-    EXPECT_STREQ(top.Get("B"), "middle");
-    EXPECT_STREQ(top.Get("C"), "top");
+    for (auto [name, value] : {std::pair("a", "root"), {"B", "middle"}, {"C", "top"}})
+        EXPECT_STREQ(top.Get(name), value) << name;
     EXPECT_EQ(middle.Get("C"), nullptr);  // never downwards
     middle.Set("B", nullptr);               // the parent's value shows through again
     EXPECT_STREQ(top.Get("B"), "root");
@@ -91,11 +91,7 @@ TEST_F(EnvironmentTest, BlockFlattensNearestFirstAndDropsEmptyValues) {
     root.Set("GONE", "x");
     top.Set("shared", "top");
     top.Set("GONE", "");  // an empty value hides the variable from new processes
-    std::map<std::string, std::string> entries = Entries(top.Block());
-    EXPECT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries["SHARED"], "top");
-    EXPECT_EQ(entries["ONLYROOT"], "1");
-    EXPECT_EQ(entries.count("GONE"), 0u);
+    EXPECT_EQ(Entries(top.Block()), (std::map<std::string, std::string>{{"SHARED", "top"}, {"ONLYROOT", "1"}}));
 
     // A change anywhere in the chain shows in the next block.
     root.Set("LATER", "yes");
@@ -149,22 +145,14 @@ TEST_F(EnvironmentTest, SubstEnvVars) {
         const wchar_t* in;
         const char* out;
     } cases[] = {
-        {L"~/bin", "/home/u/bin"},
-        {L"~", "~"},                      // only "~/" at the very start
-        {L"a~/b", "a~/b"},
-        {L"$DIR/lib", "/opt/x/lib"},
-        {L"$dir/lib", "/opt/x/lib"},      // names ignore case
+        {L"~/bin", "/home/u/bin"}, {L"~", "~"}, {L"a~/b", "a~/b"},  // only "~/" at the very start
+        {L"$DIR/lib", "/opt/x/lib"}, {L"$dir/lib", "/opt/x/lib"},   // names ignore case
         {L"$DIR$lib", "/opt/xlib"},       // a "$" ending a known name goes with it
         {L"$UNKNOWN_1/x", "/x"},          // unknown names give nothing
         {L"[$EMPTY$]", "[$]"},            // an empty value leaves the closing "$"
         {L"$DIR_X", ""},                  // "_" belongs to the name
-        {L"cost $ 5", "cost $ 5"},        // "$" without a name stays
-        {L"$", "$"},
-        {L"$$", "$$"},
-        {L"$-x", "$-x"},
-        {L"$WIDE!", "caf\xc3\xa9!"},
-        {L"~/$DIR", "/home/u//opt/x"},
-        {L"", ""},
+        {L"cost $ 5", "cost $ 5"}, {L"$", "$"}, {L"$$", "$$"}, {L"$-x", "$-x"},  // "$" without a name stays
+        {L"$WIDE!", "caf\xc3\xa9!"}, {L"~/$DIR", "/home/u//opt/x"}, {L"", ""},
         {L"$A", "$B"},                    // substituted values are not expanded again
     };
     for (const auto& c : cases) EXPECT_EQ(Subst(c.in), c.out) << Westring(c.in).ToUTF8().c_str();

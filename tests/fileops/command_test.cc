@@ -1,8 +1,6 @@
 // The Copy and Move/Rename commands on panels: the destination dialog with
 // its rename keys and overwrite choices, tagged files, rename patterns,
 // restoring the selection, and the size count.
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "fileops/copycommand.h"
 #include "fileops/selection.h"
@@ -59,8 +57,7 @@ TEST_F(CommandTest, RenameKeysToggleNameAndPath) {
     ui.Type("b.txt");
     ui.Keys("Enter");
     CopyCommand(COPY_MOVE);
-    EXPECT_FALSE(Exists(Path("left/a.txt")));
-    EXPECT_EQ(Read(Path("left/b.txt")), "a");
+    Expect({"!left/a.txt", "left/b.txt=a"});
     ASSERT_NE(left().CurrentEntry(), nullptr);  // the cursor follows the new name
     EXPECT_STREQ(EncodeFileName(left().CurrentEntry()->name).c_str(), "b.txt");
     // Alt-D twice: the name, then the other panel's path again.
@@ -95,9 +92,7 @@ TEST_F(CommandTest, HistoryAndTreeButtonsUseTheirHooks) {
 }
 
 TEST_F(CommandTest, OverwriteChoicesOfTheDialog) {
-    Write("left/a", "new a", 0644, 2000);
-    Write("left/b", "new b", 0644, 2000);
-    Write("left/c", "new c", 0644, 2000);
+    for (const char* name : {"a", "b", "c"}) Write(std::string("left/") + name, std::string("new ") + name, 0644, 2000);
     Write("right/a", "old a", 0644, 1000);
     Write("right/b", "old b", 0644, 3000);
     Show({"a", "b", "c"});
@@ -105,9 +100,7 @@ TEST_F(CommandTest, OverwriteChoicesOfTheDialog) {
     Answer("Alt-l Enter");
     CopyCommand(0);
     EXPECT_TRUE(FirstShows("Copy 3 files to")) << FirstScreen();
-    EXPECT_EQ(Read(Path("right/a")), "new a");
-    EXPECT_EQ(Read(Path("right/b")), "old b");
-    EXPECT_EQ(Read(Path("right/c")), "new c");
+    Expect({"right/a=new a", "right/b=old b", "right/c=new c"});
     EXPECT_EQ(left().num_tagged, 0);
 
     Files({"left/n=newer", "right/n=older"});
@@ -126,21 +119,18 @@ TEST_F(CommandTest, AnswersToThePromptApplyToTheRestOfTheCommand) {
     Show({"a", "b"});
     ui.Keys("Enter Esc");  // Esc stops the command
     CopyCommand(0);
-    EXPECT_EQ(Read(Path("right/a")), "old a");
-    EXPECT_EQ(Read(Path("right/b")), "old b");
+    Expect({"right/a=old a", "right/b=old b"});
     EXPECT_EQ(left().num_tagged, 2);
     ui.Keys("Enter a");  // the dialog, then "All" once
     CopyCommand(0);
-    EXPECT_EQ(Read(Path("right/a")), "new a");
-    EXPECT_EQ(Read(Path("right/b")), "new b");
+    Expect({"right/a=new a", "right/b=new b"});
 }
 
 TEST_F(CommandTest, RenamePatternOnTaggedFiles) {
     Files({"left/one.txt=1", "left/two.txt=2"});
     Show({"one.txt", "two.txt"});
     CopyCommand(0, W(Path("right") + "/*.bak").c_str());
-    EXPECT_EQ(Read(Path("right/one.bak")), "1");
-    EXPECT_EQ(Read(Path("right/two.bak")), "2");
+    Expect({"right/one.bak=1", "right/two.bak=2"});
 }
 
 TEST_F(CommandTest, InvalidDestinations) {
@@ -164,9 +154,7 @@ TEST_F(CommandTest, MoveTaggedDirectoryAndRestoreSelection) {
     Show({"dir", "g"});
     ui.Keys("Enter");
     CopyCommand(COPY_MOVE);
-    EXPECT_EQ(Read(Path("right/dir/f")), "f");
-    EXPECT_EQ(Read(Path("right/g")), "g");
-    EXPECT_FALSE(Exists(Path("left/g")));
+    Expect({"right/dir/f=f", "right/g=g", "!left/g"});
     // Copy one back, then the last selection can be restored.
     SetUpPanel(left(), Path("right"));
     SetUpPanel(right(), Path("left"));

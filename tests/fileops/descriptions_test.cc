@@ -1,9 +1,6 @@
 // Description files: lines carried along with copies, moves, renames and
 // deletions, and lines of any length.
 #include <sys/file.h>
-#include <unistd.h>
-
-#include <thread>
 
 #include "fileops/descriptions.h"
 #include "tests/fileops/fileops_fixture.h"
@@ -19,15 +16,6 @@ protected:
         StdFile source;
         ASSERT_EQ(open_desc(W(Path(from)).c_str(), nullptr, source, false, false), 0);
         copy_desc(W(Path(from)).c_str(), W(Path(to)).c_str(), source);
-    }
-    // Moves with the descriptions of the source's directory.
-    int MoveWith(StdFile& descriptions, const std::string& from, const std::string& to, bool same_fs) {
-        copy_status status;
-        int result = ui.Run([&] {
-            return move_file(W(Path(from)).c_str(), W(Path(to)).c_str(), 1, 1, &status, descriptions, same_fs);
-        });
-        EndCopyProgress(&status);
-        return result;
     }
 };
 
@@ -134,25 +122,20 @@ TEST_F(DescriptionsTest, CopyIntoADirectoryWithoutDescriptions) {
     Files({"src/", "dst/", "src/file=f", "src/descript.ion=other o\r\nfile the file\r\n"});
     StdFile descriptions;
     ASSERT_EQ(open_dir_desc(W(Path("src")), descriptions), 0);
-    copy_status status;
-    EXPECT_EQ(ui.Run([&] {
-        return copy_file(W(Path("src/file")).c_str(), W(Path("dst/file")).c_str(), 1, 1, &status, descriptions);
-    }), 0);
-    EndCopyProgress(&status);
-    EXPECT_EQ(Desc("dst"), "file the file\r\n");  // exactly one line
-    EXPECT_EQ(Desc("src"), "other o\r\nfile the file\r\n");
+    EXPECT_EQ(Copy(Path("src/file"), Path("dst/file"), &descriptions), 0);
+    // Exactly one line.
+    Expect({"dst/descript.ion=file the file\r\n", "src/descript.ion=other o\r\nfile the file\r\n"});
 }
 
 TEST_F(DescriptionsTest, MoveCarriesTheLineAndRenameKeepsIt) {
     Files({"src/", "dst/", "src/file=f", "src/ghost.txt=g", "src/descript.ion=file moved along\r\nstale line\r\n"});
     StdFile descriptions;
     ASSERT_EQ(open_dir_desc(W(Path("src")), descriptions), 0);
-    EXPECT_EQ(MoveWith(descriptions, "src/file", "src/renamed", true), 0);
+    EXPECT_EQ(Move(Path("src/file"), Path("src/renamed"), true, &descriptions), 0);
     EXPECT_EQ(Desc("src"), "stale line\r\nrenamed moved along\r\n");
-    EXPECT_EQ(MoveWith(descriptions, "src/renamed", "dst/renamed", false), 0);
+    EXPECT_EQ(Move(Path("src/renamed"), Path("dst/renamed"), false, &descriptions), 0);
     // The stale line for a name that does not exist is left alone.
-    EXPECT_EQ(Desc("src"), "stale line\r\n");
-    EXPECT_EQ(Desc("dst"), "renamed moved along\r\n");
+    Expect({"src/descript.ion=stale line\r\n", "dst/descript.ion=renamed moved along\r\n"});
 }
 
 TEST_F(DescriptionsTest, DeletingTheOnlyDescribedFileDeletesTheDescriptions) {
@@ -169,11 +152,9 @@ TEST_F(DescriptionsTest, TreesCarryTheirDescriptions) {
     StdFile descriptions;
     ASSERT_EQ(open_dir_desc(W(Path("src")), descriptions), 0);
     // Across devices (by copying): the stale line travels so nothing is lost.
-    EXPECT_EQ(MoveWith(descriptions, "src/sub", "dst/sub", false), 0);
-    EXPECT_FALSE(Exists(Path("src/sub")));
-    EXPECT_EQ(Desc("dst"), "sub the subdirectory\r\n");
-    EXPECT_EQ(Desc("dst/sub"), "f a file\r\ngone nothing\r\n");
-    EXPECT_FALSE(HasDesc("src"));
+    EXPECT_EQ(Move(Path("src/sub"), Path("dst/sub"), false, &descriptions), 0);
+    Expect({"!src/sub", "!src/descript.ion", "dst/descript.ion=sub the subdirectory\r\n",
+            "dst/sub/descript.ion=f a file\r\ngone nothing\r\n"});
 }
 
 }  // namespace

@@ -80,11 +80,11 @@ protected:
         return path;
     }
     // Makes "dir/" entries as directories and "file=content" entries as files.
-    void Files(std::initializer_list<std::string> specs) {
-        for (const std::string& spec : specs) {
-            size_t equals = spec.find('=');
-            if (spec.back() == '/') MakeDir(spec.substr(0, spec.size() - 1));
-            else Write(spec.substr(0, equals), equals == std::string::npos ? "" : spec.substr(equals + 1));
+    void Files(std::initializer_list<std::string> items) {
+        for (const std::string& item : items) {
+            size_t equals = item.find('=');
+            if (item.back() == '/') MakeDir(item.substr(0, item.size() - 1));
+            else Write(item.substr(0, equals), equals == std::string::npos ? "" : item.substr(equals + 1));
         }
     }
     static std::string Read(const std::string& path) { return ReadFile(path); }
@@ -94,24 +94,31 @@ protected:
         EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
         return status;
     }
+    // Checks paths below the temporary directory, as ExpectPaths does.
+    void Expect(const std::vector<std::string>& checks) const { ExpectPaths(checks, tmp.path() + "/"); }
+    static unsigned Mode(const std::string& path) { return Stat(path).st_mode & 07777; }
     static std::string Big(size_t size) {
         std::string data(size, 0);
         for (size_t i = 0; i < size; i++) data[i] = static_cast<char>((i * 7 + i / 4096) & 0xFF);
         return data;
     }
 
-    int Copy(const std::string& src, const std::string& dst) {
-        StdFile descriptions;
-        copy_status status;
-        int result = ui.Run([&] { return copy_file(W(src).c_str(), W(dst).c_str(), 1, 1, &status, descriptions); });
-        EndCopyProgress(&status);
-        return result;
+    // Copies or moves (same_fs: whether a rename may do it) with the
+    // descriptions of the source's directory, when given.
+    int Copy(const std::string& src, const std::string& dst, StdFile* descriptions = nullptr) {
+        return Transfer(src, dst, false, false, descriptions);
     }
-    int Move(const std::string& src, const std::string& dst, bool same_fs) {
-        StdFile descriptions;
+    int Move(const std::string& src, const std::string& dst, bool same_fs, StdFile* descriptions = nullptr) {
+        return Transfer(src, dst, true, same_fs, descriptions);
+    }
+    int Transfer(const std::string& src, const std::string& dst, bool move, bool same_fs, StdFile* descriptions) {
+        StdFile none;
+        StdFile& d = descriptions ? *descriptions : none;
         copy_status status;
-        int result = ui.Run(
-            [&] { return move_file(W(src).c_str(), W(dst).c_str(), 1, 1, &status, descriptions, same_fs); });
+        int result = ui.Run([&] {
+            return move ? move_file(W(src).c_str(), W(dst).c_str(), 1, 1, &status, d, same_fs)
+                        : copy_file(W(src).c_str(), W(dst).c_str(), 1, 1, &status, d);
+        });
         EndCopyProgress(&status);
         return result;
     }

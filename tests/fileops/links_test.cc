@@ -3,10 +3,6 @@
 
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "lib/fsname.h"
 #include "tests/fileops/temp_dir.h"
 

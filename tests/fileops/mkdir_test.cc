@@ -1,6 +1,4 @@
 // Making directories and desktop launchers.
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "fileops/launcher.h"
 #include "fileops/mkdir.h"

@@ -2,16 +2,10 @@
 #include "fileops/query/mounts.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "console/msgbox.h"
 #include "lib/fsname.h"
@@ -48,7 +42,7 @@ protected:
     std::string base_;
 };
 
-TEST_F(MountTableTest, FieldsAndEscapes) {
+TEST_F(MountTableTest, FieldsEscapesAndTheLongestMountPointHoldingAPath) {
     std::string table = Table(
         "/dev/sda1 / ext4 rw,relatime 0 0\n"
         "server:/export\\040share " + base_ + "/a\\040b nfs rw 0 0\n"
@@ -56,10 +50,11 @@ TEST_F(MountTableTest, FieldsAndEscapes) {
         "dev3 " + base_ + "/caf\\351 vfat rw 0 0\n"
         "\n"
         "tabbed\t" + base_ + "/with blank\txfs\trw\n"
-        "odd\\x " + base_ + "/keep\\9 ext4 rw 0 0\n");
+        "odd\\x " + base_ + "/keep\\9 ext4 rw 0 0\n"
+        "dev1 " + base_ + "/usr ext4 rw 0 0\n");
     CMountPointList list;
     ASSERT_TRUE(list.Load(0, true, table.c_str()));
-    ASSERT_EQ(list.count(), 6);  // the empty line is no file system
+    ASSERT_EQ(list.count(), 7);  // the empty line is no file system
     EXPECT_EQ(W(list[0]->device), L"/dev/sda1");
     EXPECT_EQ(W(list[0]->mount_point), L"/");
     EXPECT_EQ(W(list[0]->fs_type), L"ext4");
@@ -77,29 +72,15 @@ TEST_F(MountTableTest, FieldsAndEscapes) {
     EXPECT_EQ(W(list[5]->device), L"odd\\x");
     EXPECT_EQ(W(list[5]->mount_point), W(Wide(base_ + "/keep\\9")));
     EXPECT_EQ(list[0]->total_bytes, 0u);  // no sizes asked for
-}
 
-TEST_F(MountTableTest, LongestMountPointHoldsThePath) {
-    std::string table = Table(
-        "rootfs / ext4 rw 0 0\n"
-        "dev1 " + base_ + "/usr ext4 rw 0 0\n"
-        "dev2 " + base_ + "/a\\040b tmpfs rw 0 0\n"
-        "dev3 " + base_ + "/back\\134slash ext4 rw 0 0\n"
-        "dev4 " + base_ + "/caf\\351 ext4 rw 0 0\n");
-    CMountPointList list;
-    ASSERT_TRUE(list.Load(0, true, table.c_str()));
-    EXPECT_EQ(MountOf(list, base_ + "/usr/local"), base_ + "/usr");
-    EXPECT_EQ(MountOf(list, base_ + "/usr"), base_ + "/usr");
-    EXPECT_EQ(MountOf(list, base_ + "/usr/"), base_ + "/usr");
-    EXPECT_EQ(MountOf(list, base_ + "/usrx"), "/");  // a longer name, not below /usr
-    EXPECT_EQ(MountOf(list, base_ + "/a b/inner"), base_ + "/a b");
-    EXPECT_EQ(MountOf(list, base_ + "/back\\slash"), base_ + "/back\\slash");
-    EXPECT_EQ(MountOf(list, base_ + "/caf\xe9"), base_ + "/caf\xe9");
-    EXPECT_EQ(MountOf(list, base_), "/");
-    EXPECT_EQ(MountOf(list, "/"), "/");
     // Symbolic links are followed first.
     ASSERT_EQ(symlink((base_ + "/usr/local").c_str(), (base_ + "/link").c_str()), 0);
-    EXPECT_EQ(MountOf(list, base_ + "/link"), base_ + "/usr");
+    const std::pair<std::string, std::string> held[] = {
+        {"/usr/local", "/usr"}, {"/usr", "/usr"}, {"/usr/", "/usr"}, {"/a b/inner", "/a b"},
+        {"/back\\slash", "/back\\slash"}, {"/caf\xe9", "/caf\xe9"}, {"/link", "/usr"}};
+    for (const auto& [path, mount] : held) EXPECT_EQ(MountOf(list, base_ + path), base_ + mount) << path;
+    for (const std::string& path : {base_ + "/usrx", base_, std::string("/")})  // "/usrx" is not below "/usr"
+        EXPECT_EQ(MountOf(list, path), "/") << path;
     TMountPoint* record = list.Find(Wide(base_ + "/usr/local"));
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(W(record->device), L"dev1");

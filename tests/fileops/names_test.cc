@@ -1,6 +1,5 @@
 // Names and paths: rename patterns, targets, path resolution, launcher
 // titles and the time format of the progress window.
-#include <unistd.h>
 
 #include <tuple>
 

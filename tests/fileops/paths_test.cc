@@ -1,13 +1,7 @@
 // Path tests and the program search path.
 #include "fileops/query/paths.h"
 
-#include <sys/stat.h>
-
-#include <gtest/gtest.h>
-
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "lib/fsname.h"
 #include "shell/config.h"

@@ -1,12 +1,7 @@
 // The temporary write permission for saving over a read-only file.
 #include "fileops/query/readonly.h"
 
-#include <sys/stat.h>
-
-#include <gtest/gtest.h>
-
 #include <cerrno>
-#include <string>
 #include <tuple>
 
 #include "lib/fsname.h"
@@ -22,11 +17,7 @@ int ModeOf(const std::string& path) {
 // A file with a mode, in its own directory.
 class ReadOnlyOverrideTest : public ::testing::Test {
 protected:
-    std::string File(const std::string& name, mode_t mode) {
-        std::string file = dir_.Write(name, "x");
-        EXPECT_EQ(chmod(file.c_str(), mode), 0);
-        return file;
-    }
+    std::string File(const std::string& name, mode_t mode) { return dir_.Write(name, "x", mode); }
     static Westring W(const std::string& path) { return DecodeFileName(path.c_str()); }
     CTempDir dir_;
     CReadOnlyOverride override_;

@@ -1,13 +1,9 @@
 // Opening the desktop's file manager.
 #include "fileops/query/shellwindow.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <string>
 #include <thread>
 
 #include "lib/fsname.h"
@@ -27,12 +23,11 @@ protected:
     std::string InstallFake() {
         std::string bin = dir_.MakeDir("bin");
         std::string out = dir_.path();
-        std::string script = dir_.Write("bin/xdg-open",
-            "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" + out + "/args.tmp'\n"
-            "/usr/bin/readlink /proc/$$/fd/0 > '" + out + "/stdin'\n"
-            "/usr/bin/cut -d' ' -f6 /proc/$$/stat > '" + out + "/session'\n"
-            "exec 3> '" + out + "/args.done'\n");
-        EXPECT_EQ(chmod(script.c_str(), 0755), 0);
+        dir_.Write("bin/xdg-open",
+                   "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" + out + "/args.tmp'\n"
+                   "/usr/bin/readlink /proc/$$/fd/0 > '" + out + "/stdin'\n"
+                   "/usr/bin/cut -d' ' -f6 /proc/$$/stat > '" + out + "/session'\n"
+                   "exec 3> '" + out + "/args.done'\n", 0755);
         return bin;
     }
     // The arguments the fake noted, once it is done (a generous wait).

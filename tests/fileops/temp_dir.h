@@ -31,6 +31,17 @@ inline bool PathExists(const std::string& path) {
     return lstat(path.c_str(), &status) == 0;
 }
 
+// Checks paths, each after prefix: "path=content" must hold content, "path"
+// must exist, "!path" must not.
+inline void ExpectPaths(const std::vector<std::string>& checks, const std::string& prefix = "") {
+    for (const std::string& check : checks) {
+        size_t equals = check.find('=');
+        if (check[0] == '!') EXPECT_FALSE(PathExists(prefix + check.substr(1))) << check;
+        else if (equals == std::string::npos) EXPECT_TRUE(PathExists(prefix + check)) << check;
+        else EXPECT_EQ(ReadFile(prefix + check.substr(0, equals)), check.substr(equals + 1)) << check;
+    }
+}
+
 class CTempDir {
 public:
     CTempDir() {
@@ -51,10 +62,12 @@ public:
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& leaf) const { return path_ + "/" + leaf; }
 
-    // Writes content to leaf (bytes as they are) and returns its path.
-    std::string Write(const std::string& leaf, const std::string& content) const {
+    // Writes content to leaf (bytes as they are), with mode when not 0, and
+    // returns its path.
+    std::string Write(const std::string& leaf, const std::string& content, mode_t mode = 0) const {
         std::string file = *this / leaf;
         WriteFile(file, content);
+        if (mode && chmod(file.c_str(), mode) != 0) ADD_FAILURE() << "cannot chmod " << file;
         return file;
     }
     // Makes the directory leaf and returns its path.

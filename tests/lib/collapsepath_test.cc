@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "lib/collapsepath.h"
 
 namespace {
@@ -12,19 +14,16 @@ std::wstring collapsed(const wchar_t* path, int max) {
 
 }  // namespace
 
-TEST(CollapsePath, KeepsTheFirstComponentAndTheEnd) {
-    EXPECT_EQ(collapsed(L"/usr/local", 10), L"/usr/local");
-    EXPECT_EQ(collapsed(L"", 0), L"");
-    EXPECT_EQ(collapsed(L"/usr/local/share/doc/readme", 20), L"/usr/...e/doc/readme");
-    EXPECT_EQ(collapsed(L"/usr/local/share/doc/readme", 20).size(), 20u);
-    EXPECT_EQ(collapsed(L"home/user/projects/dorvik", 16), L"home/...s/dorvik");
-}
-
-TEST(CollapsePath, CutsWhenTheFirstComponentIsTooLong) {
-    std::wstring out = collapsed(L"/averyveryverylongname/x", 10);
-    EXPECT_EQ(out.size(), 10u);
-    EXPECT_EQ(out.substr(0, 9), L"/averyver");
-    EXPECT_EQ(out[9], L'\x25BA');
-    EXPECT_EQ(collapsed(L"/abc", 0), L"");
-    EXPECT_EQ(collapsed(L"/abc", -5), L"");
+TEST(CollapsePath, KeepsTheFirstComponentAndTheEndOrCuts) {
+    const struct {
+        const wchar_t* path;
+        int max;
+        std::wstring want;
+    } cases[] = {
+        {L"/usr/local", 10, L"/usr/local"}, {L"", 0, L""}, {L"/usr/local/share/doc/readme", 20, L"/usr/...e/doc/readme"},
+        {L"home/user/projects/dorvik", 16, L"home/...s/dorvik"},
+        {L"/averyveryverylongname/x", 10, L"/averyver\x25BA"},  // the first component is too long
+        {L"/abc", 0, L""}, {L"/abc", -5, L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(collapsed(c.path, c.max), c.want) << c.path << " " << c.max;
 }

@@ -135,19 +135,15 @@ TEST_F(TrackedTest, EmptyContainers) {
     EXPECT_EQ(store.GetFirst(), nullptr);
     EXPECT_EQ(store.GetLast(), nullptr);
     EXPECT_EQ(store.current(), -1);
-    EXPECT_EQ(store.GetNext(), nullptr);
-    EXPECT_EQ(store.GetPrevious(), nullptr);
-    EXPECT_EQ(store.GetCurrent(), nullptr);
-    EXPECT_EQ(store.RemoveCurrent(), nullptr);
+    // Braced lists run their calls in order.
+    for (Tracked* t : {store.GetNext(), store.GetPrevious(), store.GetCurrent(), store.RemoveCurrent()})
+        EXPECT_EQ(t, nullptr);
     store.DestroyCurrent();
     EXPECT_EQ(store.count(), 0);
     TrackedCollection c;
     int key = 1;
-    EXPECT_EQ(c.FindItem(&key), nullptr);
-    EXPECT_EQ(c.FindGreaterEqual(&key), nullptr);
-    EXPECT_EQ(c.FindLessEqual(&key), nullptr);
-    EXPECT_EQ(c.FindFirst(), nullptr);
-    EXPECT_EQ(c.FindNext(), nullptr);
+    for (Tracked* t : {c.FindItem(&key), c.FindGreaterEqual(&key), c.FindLessEqual(&key), c.FindFirst(), c.FindNext()})
+        EXPECT_EQ(t, nullptr);
     c.DestroyCurrent();
     EXPECT_EQ(c.RemoveCurrent(), nullptr);
 }
@@ -157,22 +153,13 @@ TEST_F(TrackedTest, CursorStopsOneBeyondEitherEnd) {
     for (int i = 0; i < 3; i++) store.AddObject(new Tracked(i));
     EXPECT_EQ(store.current(), 2);  // AddObject makes the new element current
     EXPECT_EQ(Id(store.GetCurrent()), 2);
-    std::vector<int> seen;
-    for (Tracked* t = store.GetLast(); t; t = store.GetPrevious()) seen.push_back(t->id);
-    EXPECT_EQ(seen, (std::vector<int>{2, 1, 0}));
-    EXPECT_EQ(store.current(), -1);
-    EXPECT_EQ(store.GetPrevious(), nullptr);
-    EXPECT_EQ(store.current(), -1);
-    EXPECT_EQ(Id(store.GetNext()), 0);
-
-    EXPECT_EQ(Id(store.GetFirst()), 0);
-    EXPECT_EQ(Id(store.GetNext()), 1);
-    EXPECT_EQ(Id(store.GetNext()), 2);
-    EXPECT_EQ(store.GetNext(), nullptr);
-    EXPECT_EQ(store.current(), 3);
-    EXPECT_EQ(store.GetNext(), nullptr);
-    EXPECT_EQ(store.current(), 3);
-    EXPECT_EQ(Id(store.GetPrevious()), 2);
+    using V = std::vector<int>;
+    EXPECT_EQ((V{Id(store.GetLast()), Id(store.GetPrevious()), Id(store.GetPrevious()), Id(store.GetPrevious()),
+                 store.current(), Id(store.GetPrevious()), store.current(), Id(store.GetNext())}),
+              (V{2, 1, 0, -1, -1, -1, -1, 0}));
+    EXPECT_EQ((V{Id(store.GetFirst()), Id(store.GetNext()), Id(store.GetNext()), Id(store.GetNext()), store.current(),
+                 Id(store.GetNext()), store.current(), Id(store.GetPrevious())}),
+              (V{0, 1, 2, -1, 3, -1, 3, 2}));
 }
 
 TEST_F(TrackedTest, IndexOutOfRangeIsNull) {
@@ -181,9 +168,7 @@ TEST_F(TrackedTest, IndexOutOfRangeIsNull) {
     store.AddObject(new Tracked(1));
     const TrackedStore& constant = store;
     store.GetFirst();
-    EXPECT_EQ(constant[-1], nullptr);
-    EXPECT_EQ(constant[2], nullptr);
-    EXPECT_EQ(constant[INT_MAX], nullptr);
+    for (int i : {-1, 2, INT_MAX}) EXPECT_EQ(constant[i], nullptr) << i;
     EXPECT_EQ(Id(constant[1]), 1);
     EXPECT_EQ(store.current(), 0);  // the constant form leaves the cursor alone
     EXPECT_EQ(Id(store[1]), 1);
@@ -577,27 +562,72 @@ TEST(StringCollection, LongCSVLine) {
 
 TEST(FnStringCollection, ComparesThroughCaseFold) {
     FnStringCollection c;
-    EXPECT_EQ(c.AddString(L"Readme"), 1);
-    EXPECT_EQ(c.AddString(L"README"), 0);
-    EXPECT_EQ(c.AddString(L"\u00c4rger"), 1);  // Ä
-    EXPECT_EQ(c.AddString(L"\u00e4RGER"), 0);  // ä folds onto Ä
-    EXPECT_EQ(c.AddString(L"\u0434\u043e\u043c"), 1);
-    EXPECT_EQ(c.AddString(L"\u0414\u041e\u041c"), 0);
-    EXPECT_EQ(c.AddString(L"a"), 1);
-    ASSERT_EQ(c.count(), 4);
+    WestringCollection w;  // the same comparison as file names
+    const std::pair<const wchar_t*, int> added[] = {
+        {L"Readme", 1}, {L"README", 0}, {L"\u00c4rger", 1}, {L"\u00e4RGER", 0},  // ä folds onto Ä
+        {L"\u0434\u043e\u043c", 1}, {L"\u0414\u041e\u041c", 0}, {L"a", 1}, {L"\u00e9t\u00e9", 1}, {L"\u00c9T\u00c9", 0},
+    };
+    for (const auto& [text, result] : added) {
+        EXPECT_EQ(c.AddString(text), result) << Westring(text).ToUTF8().c_str();
+        EXPECT_EQ(w.AddString(text), result) << Westring(text).ToUTF8().c_str();
+    }
+    EXPECT_EQ(w.AddString(L"b"), 1);
+    ASSERT_EQ(c.count(), 5);
     EXPECT_TRUE(*c.At(0) == L"a");
     EXPECT_TRUE(*c.At(1) == L"readme");
+    EXPECT_TRUE(*w.At(4) == L"\u00e9t\u00e9");  // a b readme ärger été дом
     Westring key(L"README");
     EXPECT_NE(c.FindItem(&key), nullptr);
+}
 
-    WestringCollection w;  // the same comparison as file names
-    EXPECT_EQ(w.AddString(L"\u00e9t\u00e9"), 1);
-    EXPECT_EQ(w.AddString(L"\u00c9T\u00c9"), 0);
-    EXPECT_EQ(w.AddString(L"b"), 1);
-    EXPECT_EQ(w.AddString(L"A"), 1);
-    ASSERT_EQ(w.count(), 3);
-    EXPECT_TRUE(*w.At(0) == L"a");
-    EXPECT_TRUE(*w.At(2) == L"\u00e9t\u00e9");
+// --- exchanging contents --------------------------------------------------
+
+std::vector<std::string> Items(FnStringCollection& c) {
+    std::vector<std::string> out;
+    for (int i = 0; i < c.count(); i++) out.push_back(c.At(i)->ToUTF8().c_str());
+    return out;
+}
+
+TEST(SortedCollectionSwap, ExchangesItemsCursorsAndFlags) {
+    FnStringCollection a, b;
+    for (const wchar_t* name : {L"delta", L"alpha", L"charlie"}) a.AddString(name);
+    // More items than the first array holds, so the capacities differ too.
+    for (int i = 0; i < 150; i++) b.AddString(Westring(("n" + std::to_string(1000 + i)).c_str()));
+    b.duplicates = true;
+    a.unsorted = false;
+    (void)a[1];   // cursor of a on "charlie"
+    (void)b[42];  // cursor of b on item 42
+    const int capacity_a = a.capacity(), capacity_b = b.capacity();
+    ASSERT_NE(capacity_a, capacity_b);
+
+    a.Swap(b);
+    EXPECT_EQ(a.count(), 150);
+    EXPECT_EQ(b.count(), 3);
+    EXPECT_EQ(a.capacity(), capacity_b);
+    EXPECT_EQ(b.capacity(), capacity_a);
+    EXPECT_EQ(a.current(), 42);
+    EXPECT_EQ(b.current(), 1);
+    EXPECT_TRUE(a.duplicates);
+    EXPECT_FALSE(b.duplicates);
+    EXPECT_EQ(Items(b), (std::vector<std::string>{"alpha", "charlie", "delta"}));
+
+    // Both still search and grow after the exchange.
+    Westring key(L"N1100");
+    ASSERT_NE(a.FindItem(&key), nullptr);
+    EXPECT_EQ(b.AddString(L"bravo"), 1);
+    EXPECT_EQ(Items(b), (std::vector<std::string>{"alpha", "bravo", "charlie", "delta"}));
+    for (int i = 0; i < 200; i++) b.AddString(Westring(("x" + std::to_string(i)).c_str()));
+    EXPECT_EQ(b.count(), 204);
+    // With itself nothing changes; with an empty one, everything moves.
+    b.Swap(b);
+    EXPECT_EQ(b.count(), 204);
+    FnStringCollection empty;
+    b.Swap(empty);
+    EXPECT_EQ(b.count(), 0);
+    EXPECT_EQ(b.At(0), nullptr);
+    EXPECT_EQ(empty.count(), 204);
+    EXPECT_STREQ(empty.At(0)->ToUTF8().c_str(), "alpha");
+    // Each collection frees the items it holds now (checked by the sanitizer build).
 }
 
 // --- CPathParts -------------------------------------------------------------

@@ -27,20 +27,9 @@ Westring Text(const std::vector<uint32_t>& points) {
     return text;
 }
 
-TEST(Utf8Test, EveryCodePointRoundTrips) {
-    // All of U+0001..U+10FFFF in one text (over 4 MB of UTF-8); surrogates are
-    // not rejected, so they come back too.
-    std::vector<uint32_t> points;
-    for (uint32_t c = 1; c <= 0x10FFFF; c++) points.push_back(c);
-    Westring all = Text(points);
-    Westring back;
-    EXPECT_TRUE(back.FromUTF8(all.ToUTF8().c_str()));
-    ASSERT_EQ(back.strlen(), 0x10FFFF);
-    EXPECT_EQ(std::wmemcmp(back.c_str(), all.c_str(), 0x10FFFF), 0);
-}
-
-TEST(Utf8Test, EncodingMatchesTheSystemConverter) {
-    // Every scalar value (no surrogates), compared with iconv's UTF-8.
+TEST(Utf8Test, EveryCodePointMatchesTheSystemConverterAndRoundTrips) {
+    // Every scalar value (no surrogates; over 4 MB of UTF-8), compared with
+    // iconv's UTF-8 and decoded back.
     std::vector<uint32_t> points;
     for (uint32_t c = 1; c <= 0x10FFFF; c++)
         if (c < 0xD800 || c > 0xDFFF) points.push_back(c);
@@ -57,6 +46,10 @@ TEST(Utf8Test, EncodingMatchesTheSystemConverter) {
     Estring mine = Text(points).ToUTF8();
     ASSERT_EQ(static_cast<size_t>(mine.strlen()), expected.size());
     EXPECT_EQ(std::memcmp(mine.c_str(), expected.data(), expected.size()), 0);
+    Westring back;
+    EXPECT_TRUE(back.FromUTF8(mine.c_str()));
+    ASSERT_EQ(back.strlen(), static_cast<int>(points.size()));
+    for (size_t i = 0; i < points.size(); i++) ASSERT_EQ(static_cast<uint32_t>(back[i]), points[i]);
 
     struct Case {
         wchar_t c;
@@ -68,9 +61,11 @@ TEST(Utf8Test, EncodingMatchesTheSystemConverter) {
     }
     wchar_t unencodable[] = {L'a', static_cast<wchar_t>(0x7FFFFFFF), L'b', 0};  // the replacement character
     EXPECT_EQ(S(Westring(unencodable).ToUTF8()), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(S(Westring(L"\xD800").ToUTF8()), "\xED\xA0\x80");  // surrogates are written as they are
 }
 
 TEST(Utf8Test, DecodingValidAndInvalidBytes) {
+    const std::wstring kZero(1, static_cast<wchar_t>(-1));
     struct Case {
         const char* bytes;
         std::wstring expected;
@@ -89,38 +84,28 @@ TEST(Utf8Test, DecodingValidAndInvalidBytes) {
         {"\xF8\x88\x80\x80\x80", L"\u00F8\u0088\u0080\u0080\u0080", false},  // no five-byte forms
         {"\xFF\xFE", L"\u00FF\u00FE", false},
         {"\xC3" "\xC3\xA9", L"\u00C3\u00E9", false},  // the bad byte alone is replaced
+        // An overlong zero is stored as -1.
+        {"\xC0\x80", kZero, false}, {"\xE0\x80\x80", kZero, false}, {"\xF0\x80\x80\x80", kZero, false},
     };
     for (const Case& k : cases) {
         Westring w(L"old");
         EXPECT_EQ(w.FromUTF8(k.bytes), k.valid) << k.bytes;
         EXPECT_EQ(W(w), k.expected) << k.bytes;
     }
+    // ...and written back as the two-byte form it most likely came from.
+    Westring zero;
+    zero.FromUTF8("a\xC0\x80z");
+    EXPECT_EQ(S(zero.ToUTF8()), "a\xC0\x80z");
+    // Counted input stops at a zero byte and at the count.
+    EXPECT_TRUE(zero.FromUTF8("ab\0cd", 5));
+    EXPECT_EQ(W(zero), L"ab");
+    EXPECT_TRUE(zero.FromUTF8("\xC3\xA9xyz", 2));
+    EXPECT_EQ(W(zero), L"\u00E9");
+    EXPECT_FALSE(zero.FromUTF8("\xC3\xA9", 1));  // cut inside the sequence
+    EXPECT_EQ(W(zero), L"\u00C3");
     Westring w(L"old");
     EXPECT_TRUE(w.FromUTF8(nullptr));
     EXPECT_TRUE(w.empty());
-}
-
-TEST(Utf8Test, OverlongZeroIsStoredAsMinusOne) {
-    for (const char* zero : {"\xC0\x80", "\xE0\x80\x80", "\xF0\x80\x80\x80"}) {
-        Westring w;
-        EXPECT_FALSE(w.FromUTF8(zero));
-        ASSERT_EQ(w.strlen(), 1);
-        EXPECT_EQ(w[0], static_cast<wchar_t>(-1));
-    }
-    // ...and written back as the two-byte form it most likely came from.
-    Westring w;
-    w.FromUTF8("a\xC0\x80z");
-    EXPECT_EQ(S(w.ToUTF8()), "a\xC0\x80z");
-}
-
-TEST(Utf8Test, LengthLimitedInputStopsAtZero) {
-    Westring w;
-    EXPECT_TRUE(w.FromUTF8("ab\0cd", 5));
-    EXPECT_EQ(W(w), L"ab");
-    EXPECT_TRUE(w.FromUTF8("\xC3\xA9xyz", 2));
-    EXPECT_EQ(W(w), L"\u00E9");
-    EXPECT_FALSE(w.FromUTF8("\xC3\xA9", 1));  // cut inside the sequence
-    EXPECT_EQ(W(w), L"\u00C3");
 }
 
 TEST(Utf8Test, LongInvalidTextDoesNotOverflow) {

@@ -20,16 +20,17 @@ TEST(NlsTest, NarrowTablesFollowTheLocale) {
     EXPECT_STREQ(nls_strupr(text), "HELLO, W\xE9RLD_1");
     EXPECT_STREQ(nls_strlwr(text), "hello, w\xE9rld_1");
     EXPECT_EQ(nls_strupr(static_cast<char*>(nullptr)), nullptr);
-    EXPECT_EQ(nls_stricmp("Readme.TXT", "README.txt"), 0);
-    EXPECT_LT(nls_stricmp("abc", "ABD"), 0);
+    const struct {
+        const char *a, *b;
+        int n, sign;  // n < 0: the whole texts
+    } cases[] = {
+        {"Readme.TXT", "README.txt", -1, 0}, {"abc", "ABD", -1, -1}, {"abc", "ab", -1, 1}, {"", "", -1, 0},
+        {"\xE9", "z", -1, 1},  // bytes compare as unsigned
+        {"abcX", "ABCy", 3, 0}, {"abcX", "ABCy", 4, -1}, {"a", "b", 0, 0}, {"ab", "AB", 10, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(sign(c.n < 0 ? nls_stricmp(c.a, c.b) : nls_strnicmp(c.a, c.b, c.n)), c.sign) << c.a << " " << c.n;
     EXPECT_EQ(nls_stricmp("abc", "abd"), 'C' - 'D');
-    EXPECT_GT(nls_stricmp("abc", "ab"), 0);
-    EXPECT_EQ(nls_stricmp("", ""), 0);
-    EXPECT_GT(nls_stricmp("\xE9", "z"), 0);  // bytes compare as unsigned
-    EXPECT_EQ(nls_strnicmp("abcX", "ABCy", 3), 0);
-    EXPECT_NE(nls_strnicmp("abcX", "ABCy", 4), 0);
-    EXPECT_EQ(nls_strnicmp("a", "b", 0), 0);
-    EXPECT_EQ(nls_strnicmp("ab", "AB", 10), 0);
 }
 
 TEST(NlsTest, WideCaseAndComparison) {
@@ -56,14 +57,15 @@ TEST(NlsTest, WideCaseAndComparison) {
 }
 
 TEST(NlsTest, ExactFileNameComparison) {
-    EXPECT_EQ(fncompare(L"File", L"File"), 0);
-    EXPECT_NE(fncompare(L"File", L"file"), 0);
-    EXPECT_LT(fncompare(L"File", L"file"), 0);
-    EXPECT_LT(fncompare(L"ab", L"abc"), 0);
-    EXPECT_EQ(fncomparen(L"abcX", L"abcY", 3), 0);
-    EXPECT_NE(fncomparen(L"abcX", L"abcY", 4), 0);
-    EXPECT_EQ(fncomparen(L"x", L"y", 0), 0);
-    EXPECT_EQ(fncompare(nullptr, L""), 0);
+    const struct {
+        const wchar_t *a, *b;
+        int n, sign;  // n < 0: the whole names
+    } cases[] = {
+        {L"File", L"File", -1, 0}, {L"File", L"file", -1, -1}, {L"ab", L"abc", -1, -1}, {nullptr, L"", -1, 0},
+        {L"abcX", L"abcY", 3, 0}, {L"abcX", L"abcY", 4, -1}, {L"x", L"y", 0, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(sign(c.n < 0 ? fncompare(c.a, c.b) : fncomparen(c.a, c.b, c.n)), c.sign) << c.a << " " << c.n;
 }
 
 TEST(FileNameOrderTest, EdgeCases) {

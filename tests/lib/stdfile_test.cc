@@ -254,25 +254,19 @@ TEST_F(StdFileTest, RandomOperationsMatchModel) {
 }
 
 TEST_F(StdFileTest, OpenModes) {
-    dir_.Write("f", "abc");
-    {
-        StdFile f(Path("f").c_str(), StdFile::kWrite | StdFile::kAppend);
-        EXPECT_EQ(f.getptr(), 3);
-        EXPECT_EQ(f.write("def", 3), 0);
-        EXPECT_EQ(f.close(), 0);
-    }
+    StdFile f(dir_.Write("f", "abc").c_str(), StdFile::kWrite | StdFile::kAppend);
+    EXPECT_EQ(f.getptr(), 3);
+    EXPECT_EQ(f.write("def", 3), 0);
+    EXPECT_EQ(f.close(), 0);
     EXPECT_EQ(ReadFile(Path("f")), "abcdef");
-    {
-        StdFile f(Path("f").c_str(), StdFile::kWrite);  // truncates
-        EXPECT_EQ(f.write("x", 1), 0);
-        EXPECT_EQ(f.close(), 0);
-    }
+    EXPECT_EQ(f.open(Path("f").c_str(), StdFile::kWrite), 0);  // truncates
+    EXPECT_EQ(f.write("x", 1), 0);
+    EXPECT_EQ(f.close(), 0);
     EXPECT_EQ(ReadFile(Path("f")), "x");
     EXPECT_EQ(StdFile(Path("f").c_str(), StdFile::kRead | StdFile::kWrite).size(), 0);  // truncates too
     dir_.Write("f", "x");
     for (int mode : {0, static_cast<int>(StdFile::kRead)}) {  // no bits: reading only
-        StdFile f(Path("f").c_str(), mode);
-        ASSERT_TRUE(f.isopen());
+        ASSERT_EQ(f.open(Path("f").c_str(), mode), 0);
         EXPECT_EQ(f.write("y", 1), 0);  // buffered
         EXPECT_EQ(f.flush(), EBADF);
         EXPECT_EQ(f.close(), EBADF);
@@ -310,19 +304,15 @@ TEST_F(StdFileTest, CreatePermissionsAndCloseOnExec) {
 }
 
 TEST_F(StdFileTest, TextModePuts) {
-    StdFile t(Path("t").c_str(), StdFile::kWrite | StdFile::kCreate | StdFile::kText);
-    EXPECT_TRUE(t.textmode());
-    EXPECT_EQ(t.puts("a\nb\n\nc"), 0);
-    EXPECT_EQ(t.putln("d\ne"), 0);
-    EXPECT_EQ(t.puts(nullptr), 0);
-    EXPECT_EQ(t.close(), 0);
-    EXPECT_EQ(ReadFile(Path("t")), "a\r\nb\r\n\r\ncd\r\ne\n");
-    StdFile b(Path("b").c_str(), StdFile::kWrite | StdFile::kCreate);
-    EXPECT_FALSE(b.textmode());
-    EXPECT_EQ(b.puts("a\nb"), 0);
-    EXPECT_EQ(b.putln("c"), 0);
-    EXPECT_EQ(b.close(), 0);
-    EXPECT_EQ(ReadFile(Path("b")), "a\nbc\n");
+    for (bool text : {true, false}) {
+        StdFile t(Path("t").c_str(), StdFile::kWrite | StdFile::kCreate | (text ? StdFile::kText : 0));
+        EXPECT_EQ(t.textmode(), text);
+        EXPECT_EQ(t.puts("a\nb\n\nc"), 0);
+        EXPECT_EQ(t.putln("d\ne"), 0);
+        EXPECT_EQ(t.puts(nullptr), 0);
+        EXPECT_EQ(t.close(), 0);
+        EXPECT_EQ(ReadFile(Path("t")), text ? "a\r\nb\r\n\r\ncd\r\ne\n" : "a\nb\n\ncd\ne\n");
+    }
 }
 
 TEST_F(StdFileTest, ChangeSize) {
@@ -374,38 +364,33 @@ TEST_F(StdFileTest, SetptrInsideBufferKeepsDescriptorWhereItIs) {
 
 TEST_F(StdFileTest, FullDeviceNeverClaimsSuccess) {
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-    {
-        StdFile f("/dev/full", StdFile::kWrite);
-        ASSERT_TRUE(f.isopen());
-        EXPECT_EQ(f.write("abc", 3), 0);  // still in the buffer
-        EXPECT_EQ(f.flush(), ENOSPC);
-        EXPECT_EQ(f.geterror(), ENOSPC);
-        EXPECT_EQ(f.write("d", 1), ENOSPC);  // sticky
-        EXPECT_EQ(f.close(), ENOSPC);
-        EXPECT_FALSE(f.isopen());
-    }
-    {
-        StdFile f("/dev/full", StdFile::kWrite);
-        std::string big = Pattern(10000);
-        EXPECT_EQ(f.write(big.data(), big.size()), ENOSPC);
-        EXPECT_EQ(f.close(), ENOSPC);
-    }
-    {
-        // Moving elsewhere cannot quietly drop what is waiting to be written.
-        StdFile f("/dev/full", StdFile::kWrite);
-        EXPECT_EQ(f.write("abc", 3), 0);
-        EXPECT_EQ(f.setptr(0), ENOSPC);
-        EXPECT_EQ(f.settimestamp(TimeStamp(1000000000, 0u)), ENOSPC);
-        EXPECT_EQ(f.read(nullptr, 0), ENOSPC);
-        EXPECT_EQ(f.close(), ENOSPC);
-    }
-    {
-        // Nor can opening another file on the same object.
-        StdFile f("/dev/full", StdFile::kWrite);
-        EXPECT_EQ(f.write("abc", 3), 0);
-        EXPECT_EQ(f.open(Path("next").c_str(), StdFile::kWrite | StdFile::kCreate), ENOSPC);
-        EXPECT_EQ(f.close(), 0);
-    }
+    StdFile f("/dev/full", StdFile::kWrite);
+    ASSERT_TRUE(f.isopen());
+    EXPECT_EQ(f.write("abc", 3), 0);  // still in the buffer
+    EXPECT_EQ(f.flush(), ENOSPC);
+    EXPECT_EQ(f.geterror(), ENOSPC);
+    EXPECT_EQ(f.write("d", 1), ENOSPC);  // sticky
+    EXPECT_EQ(f.close(), ENOSPC);
+    EXPECT_FALSE(f.isopen());
+
+    std::string big = Pattern(10000);
+    ASSERT_EQ(f.open("/dev/full", StdFile::kWrite), 0);
+    EXPECT_EQ(f.write(big.data(), big.size()), ENOSPC);
+    EXPECT_EQ(f.close(), ENOSPC);
+
+    // Moving elsewhere cannot quietly drop what is waiting to be written.
+    ASSERT_EQ(f.open("/dev/full", StdFile::kWrite), 0);
+    EXPECT_EQ(f.write("abc", 3), 0);
+    EXPECT_EQ(f.setptr(0), ENOSPC);
+    EXPECT_EQ(f.settimestamp(TimeStamp(1000000000, 0u)), ENOSPC);
+    EXPECT_EQ(f.read(nullptr, 0), ENOSPC);
+    EXPECT_EQ(f.close(), ENOSPC);
+
+    // Nor can opening another file on the same object.
+    ASSERT_EQ(f.open("/dev/full", StdFile::kWrite), 0);
+    EXPECT_EQ(f.write("abc", 3), 0);
+    EXPECT_EQ(f.open(Path("next").c_str(), StdFile::kWrite | StdFile::kCreate), ENOSPC);
+    EXPECT_EQ(f.close(), 0);
 }
 
 TEST_F(StdFileTest, FileRemovedWhileOpen) {

@@ -110,13 +110,10 @@ TEST(EventSem, WaitForZero) {
     EXPECT_FALSE(event.IsSet());
     EXPECT_EQ(event.WaitFor(0), ETIMEDOUT);
     event.Trigger();
-    EXPECT_EQ(event.WaitFor(0), 0);
-    EXPECT_EQ(event.WaitFor(0), 0);  // manual reset: still set
-    EXPECT_EQ(event.WaitFor(-1), 0);
+    for (int timeout : {0, 0, -1}) EXPECT_EQ(event.WaitFor(timeout), 0) << timeout;  // manual reset: still set
     EXPECT_TRUE(event.IsSet());
     event.Reset();
-    EXPECT_EQ(event.WaitFor(0), ETIMEDOUT);
-    EXPECT_EQ(event.WaitFor(20), ETIMEDOUT);
+    for (int timeout : {0, 20}) EXPECT_EQ(event.WaitFor(timeout), ETIMEDOUT) << timeout;
 }
 
 TEST(EventSem, TriggerWakesWaiters) {

@@ -53,12 +53,11 @@ TEST(AssociationSetTest, EntriesAreMatchedWithTheirAttributes) {
     set.AddAssociation(L"*.log&%size>1k", L"red");
     set.AddAssociation(L"*.log", L"green");
     Westring colour;
-    EXPECT_TRUE(set.FindAssociation(Make(L"src", 0, FA_DIREC).get(), colour));
-    EXPECT_TRUE(colour == L"bright white");
-    EXPECT_TRUE(set.FindAssociation(Make(L"big.log", 5000).get(), colour));
-    EXPECT_TRUE(colour == L"red");
-    EXPECT_TRUE(set.FindAssociation(Make(L"small.log", 10).get(), colour));
-    EXPECT_TRUE(colour == L"green");
+    for (const auto& [e, want] : {std::pair(Make(L"src", 0, FA_DIREC), L"bright white"),
+                                  std::pair(Make(L"big.log", 5000), L"red"), std::pair(Make(L"small.log", 10), L"green")}) {
+        EXPECT_TRUE(set.FindAssociation(e.get(), colour));
+        EXPECT_TRUE(colour == want) << colour.ToUTF8().c_str();
+    }
     EXPECT_FALSE(set.FindAssociation(static_cast<const entry*>(nullptr), colour));
 }
 

@@ -144,16 +144,21 @@ TEST_F(DirectoryTest, SymbolicLinksShowTheirTargetOrThemselvesWhenBroken) {
     ASSERT_EQ(symlink("nowhere", (tmp / "broken").c_str()), 0);
     ASSERT_EQ(symlink("loop", (tmp / "loop").c_str()), 0);
 
-    auto file = Lookup(tmp.path(), "to_file");
-    EXPECT_EQ(file->attr, FA_LINK);
-    EXPECT_EQ(file->size, 777u);
-    auto dir = Lookup(tmp.path(), "to_dir");
-    EXPECT_EQ(dir->attr, FA_LINK | FA_DIREC);
-    EXPECT_EQ(dir->size, 0u);
-    auto broken = Lookup(tmp.path(), "broken");
-    EXPECT_EQ(broken->attr, FA_LINK | FA_BROKEN);
-    EXPECT_EQ(broken->size, 7u);  // the link's own size: the length of "nowhere"
-    EXPECT_EQ(Lookup(tmp.path(), "loop")->attr, FA_LINK | FA_BROKEN);
+    const struct {
+        const char* name;
+        int attr;
+        uint64_t size;
+    } links[] = {
+        {"to_file", FA_LINK, 777}, {"to_dir", FA_LINK | FA_DIREC, 0},
+        {"broken", FA_LINK | FA_BROKEN, 7},  // the link's own size: the length of "nowhere"
+        {"loop", FA_LINK | FA_BROKEN, 4},
+    };
+    for (const auto& l : links) {
+        auto e = Lookup(tmp.path(), l.name);
+        ASSERT_TRUE(e) << l.name;
+        EXPECT_EQ(e->attr, l.attr) << l.name;
+        EXPECT_EQ(e->size, l.size) << l.name;
+    }
     // Directories only: the link to a directory counts as one.
     EXPECT_EQ(List(tmp.path(), L"*", FIND_DIRS_ONLY), (std::set<std::string>{"..", "targetdir", "to_dir"}));
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "console/headlessview.h"
 #include "tests/panels/display_test_util.h"
@@ -20,6 +21,8 @@ protected:
     // The name at the start of window row y.
     std::string NameAt(int y, int x = 0) const { return ui.Text(1 + x, 1 + y, 3); }
     static int Index(const PANEL& panel) { return panel.top + panel.cur; }
+    // The first entry on the page and the cursor's row.
+    static std::pair<int, int> Place(const PANEL& panel) { return {panel.top, panel.cur}; }
     // The screen after a full repaint of the panel, to compare line
     // scrolling with.
     std::vector<ScreenCell> Repainted(PANEL& panel) {
@@ -42,16 +45,13 @@ protected:
 TEST_F(PanelCursorTest, EdgesOfTheListAndScrollingByOneLine) {
     PANEL& panel = Many();
     move_cursor(&panel, -1);  // Up at the top
-    EXPECT_EQ(panel.top, 0);
-    EXPECT_EQ(panel.cur, 0);
+    EXPECT_EQ(Place(panel), std::make_pair(0, 0));
 
     move_cursor(&panel, kRows - 1);  // to the last row of the page: no scrolling
-    EXPECT_EQ(panel.top, 0);
-    EXPECT_EQ(panel.cur, kRows - 1);
+    EXPECT_EQ(Place(panel), std::make_pair(0, kRows - 1));
 
     move_cursor(&panel, 1);  // one past the page scrolls by one line
-    EXPECT_EQ(panel.top, 1);
-    EXPECT_EQ(panel.cur, kRows - 1);
+    EXPECT_EQ(Place(panel), std::make_pair(1, kRows - 1));
     EXPECT_EQ(NameAt(0), "f00");
     EXPECT_EQ(NameAt(kRows - 1), "f18");
     Repainted(panel);
@@ -66,14 +66,12 @@ TEST_F(PanelCursorTest, EdgesOfTheListAndScrollingByOneLine) {
 
     move_cursor(&panel, -(kRows - 1));
     move_cursor(&panel, -1);  // one above the page scrolls down by one line
-    EXPECT_EQ(panel.top, 61 - kRows - 1);
-    EXPECT_EQ(panel.cur, 0);
+    EXPECT_EQ(Place(panel), std::make_pair(61 - kRows - 1, 0));
     EXPECT_EQ(NameAt(0), "f40");
     Repainted(panel);
 
     move_cursor(&panel, -1000);
-    EXPECT_EQ(panel.top, 0);
-    EXPECT_EQ(panel.cur, 0);
+    EXPECT_EQ(Place(panel), std::make_pair(0, 0));
     EXPECT_EQ(NameAt(0), ".. ");
 }
 
@@ -81,8 +79,7 @@ TEST_F(PanelCursorTest, PagesMoveByAPage) {
     PANEL& panel = Many();
     move_cursor(&panel, kRows - 1);
     move_cursor(&panel, panel.page_size);  // a page down from the last row repaints
-    EXPECT_EQ(panel.top, kRows);
-    EXPECT_EQ(panel.cur, kRows - 1);
+    EXPECT_EQ(Place(panel), std::make_pair(kRows, kRows - 1));
     EXPECT_EQ(NameAt(0), "f18");
     move_cursor(&panel, -panel.page_size);
     EXPECT_EQ(Index(panel), kRows - 1);
@@ -90,10 +87,10 @@ TEST_F(PanelCursorTest, PagesMoveByAPage) {
     Repainted(panel);
     // Empty lists keep the cursor at the start.
     panel.FreeEntries();
-    move_cursor(&panel, 5);
-    EXPECT_EQ(panel.cur, 0);
-    move_cursor(&panel, -5);
-    EXPECT_EQ(panel.cur, 0);
+    for (int step : {5, -5}) {
+        move_cursor(&panel, step);
+        EXPECT_EQ(panel.cur, 0);
+    }
 }
 
 TEST_F(PanelCursorTest, ScrollLockKeepsTheCursorInTheMiddle) {
@@ -101,21 +98,16 @@ TEST_F(PanelCursorTest, ScrollLockKeepsTheCursorInTheMiddle) {
     scroll_lock = true;
     const int middle = kRows / 2;
     move_cursor(&panel, 5);  // at the start of the list the page stays
-    EXPECT_EQ(panel.top, 0);
-    EXPECT_EQ(panel.cur, 5);
+    EXPECT_EQ(Place(panel), std::make_pair(0, 5));
     move_cursor(&panel, middle + 1 - 5);
-    EXPECT_EQ(panel.top, 1);
-    EXPECT_EQ(panel.cur, middle);
+    EXPECT_EQ(Place(panel), std::make_pair(1, middle));
     Repainted(panel);
     move_cursor(&panel, 3);
-    EXPECT_EQ(panel.top, 4);
-    EXPECT_EQ(panel.cur, middle);
+    EXPECT_EQ(Place(panel), std::make_pair(4, middle));
     move_cursor(&panel, 1000);  // at the end the cursor goes down to the last entry
-    EXPECT_EQ(panel.top, 61 - kRows);
-    EXPECT_EQ(panel.cur, kRows - 1);
+    EXPECT_EQ(Place(panel), std::make_pair(61 - kRows, kRows - 1));
     move_cursor(&panel, -1);
-    EXPECT_EQ(panel.top, 61 - kRows);
-    EXPECT_EQ(panel.cur, kRows - 2);
+    EXPECT_EQ(Place(panel), std::make_pair(61 - kRows, kRows - 2));
     move_cursor(&panel, -10);
     EXPECT_EQ(panel.cur, middle);
     EXPECT_EQ(Index(panel), 60 - 11);
@@ -140,11 +132,9 @@ TEST_F(PanelCursorTest, LeftAndRightMoveByAColumnInTheBriefStyle) {
     move_cursor(&panel, -kRows);  // Left
     EXPECT_EQ(Index(panel), 2 * kRows);
     move_cursor(&panel, -(2 * kRows - 1));
-    EXPECT_EQ(panel.top, 1);
-    EXPECT_EQ(panel.cur, 0);
+    EXPECT_EQ(Place(panel), std::make_pair(1, 0));
     move_cursor(&panel, -1);  // above the page: every column moves down a row
-    EXPECT_EQ(panel.top, 0);
-    EXPECT_EQ(panel.cur, 0);
+    EXPECT_EQ(Place(panel), std::make_pair(0, 0));
     Repainted(panel);
 }
 

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <thread>
 
@@ -16,19 +15,6 @@ protected:
     void TearDown() override {
         mount_chooser_table = nullptr;
         DisplayTest::TearDown();
-    }
-    // Polls (generously) until the screen shows text; not a timing test.
-    bool WaitForScreen(const std::string& text) {
-        for (int i = 0; i < 2000; i++) {
-            if (ui.Find(text)) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    }
-    bool AnyScreenShows(const std::string& text) const {
-        for (const CUiTest::Screen& s : ui.Screens())
-            if (s.Find(text)) return true;
-        return false;
     }
     // A mount table of the directories m1 and m2 in tmp, with a file in m2.
     std::string FakeMounts() {
@@ -62,7 +48,7 @@ TEST_F(PanelDialogTest, FilterDialogRefusesABadExpressionAndKeepsItsText) {
     EXPECT_EQ(y, 6);  // row 0 of a dialog at row 5
     EXPECT_EQ(x, 4);  // inside a 76-column dialog centred on 80
     EXPECT_EQ(first.Attr(x, y), colours[CLR_MESSAGES]);
-    EXPECT_TRUE(AnyScreenShows("Syntax error in expression"));
+    EXPECT_TRUE(AnyScreenShows(ui, "Syntax error in expression"));
     EXPECT_FALSE(ui.Contains("Filter for"));
 
     // Esc leaves the filter alone; so does an empty expression refused.
@@ -130,10 +116,10 @@ TEST_F(PanelDialogTest, MountChooserReloadsOnCtrlR) {
     ui.AllowIdle(true);
     bool saw_first = false, saw_reloaded = false;
     std::thread user([&] {
-        saw_first = WaitForScreen("/dev/fake2");
+        saw_first = WaitForScreen(ui, "/dev/fake2");
         tmp.Write("mounts", "/dev/other " + tmp / "m1" + " xfs rw 0 0\n");
         ui.Headless().PostKey(18);  // Ctrl-R
-        saw_reloaded = WaitForScreen("/dev/other");
+        saw_reloaded = WaitForScreen(ui, "/dev/other");
         ui.Headless().PostKey(27);
     });
     ui.RunVoid([&] { ChooseMountPoint(&left, false); });
@@ -152,7 +138,7 @@ TEST_F(PanelDialogTest, EjectFailureIsReportedAndKeepsTheDialogOpen) {
     ui.AllowIdle(true);
     ui.Keys("Alt-e Enter Esc");
     ui.RunVoid([&] { ChooseMountPoint(&left, true); });
-    EXPECT_TRUE(AnyScreenShows("Error ejecting"));
+    EXPECT_TRUE(AnyScreenShows(ui, "Error ejecting"));
     EXPECT_STREQ(EncodeFileName(left.dir).c_str(), (tmp / "list").c_str());
     EXPECT_EQ(ui.QueueLength(), 0);
 }

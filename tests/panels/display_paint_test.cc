@@ -358,12 +358,12 @@ TEST_F(PanelPaintTest, StatusLineTexts) {
     EXPECT_EQ(Inner(kRows + 1), "Search: " + std::string(27, 'q') + "END");
     panel.search = Westring();
 
-    panel.read_error = DIR_NO_DISK;
-    print_status(&panel);
-    EXPECT_EQ(Status(), " No disk in drive");
-    panel.read_error = 5;
-    print_status(&panel);
-    EXPECT_EQ(Status(), " Error reading drive");
+    for (const auto& [error, text] : {std::pair(unsigned(DIR_NO_DISK), " No disk in drive"),
+                                      std::pair(5u, " Error reading drive")}) {
+        panel.read_error = error;
+        print_status(&panel);
+        EXPECT_EQ(Status(), text);
+    }
     panel.read_error = 0;
 
     panel.FreeEntries();
@@ -377,13 +377,7 @@ TEST_F(PanelPaintTest, ColumnWidthsFillTheInnerWidth) {
         for (int c = 0; c < 5 && col_width[style][c][COL_MIN] >= 0; c++) w.push_back(col_width[style][c][COL_CUR]);
         return w;
     };
-    resize_columns();
-    EXPECT_EQ(widths(DETAIL_FULL), (std::vector<int>{13, 8, 8, 6}));
-    EXPECT_EQ(widths(DETAIL_BRIEF), (std::vector<int>{12, 12, 12}));
-    EXPECT_EQ(widths(DETAIL_WIDE), (std::vector<int>{8, 29}));
-    EXPECT_EQ(widths(DETAIL_BRIEFWIDE), (std::vector<int>{19, 18}));
-    EXPECT_EQ(widths(DETAIL_UNIX), (std::vector<int>{12, 7, 9, 3, 3}));
-
+    // The widths on 80 columns show in the rows of each style above.
     ASSERT_TRUE(ui.Console().SetSize(132, 25));
     resize_columns();
     EXPECT_EQ(widths(DETAIL_FULL), (std::vector<int>{37, 10, 8, 6}));
@@ -435,42 +429,6 @@ TEST_F(PanelPaintTest, ColumnPlacesAndLines) {
     EXPECT_EQ(Utf8(line), "--------+-----------------------------|-");
 }
 
-TEST_F(PanelPaintTest, TreeRows) {
-    TREENODE root(L"/");
-    TREENODE* usr = new TREENODE(L"usr");
-    usr->parent = &root;
-    root.child = usr;
-    TREENODE* lib = new TREENODE(L"lib");
-    lib->parent = usr;
-    lib->expanded = 0;
-    lib->child = new TREENODE(L"x");
-    lib->child->parent = lib;
-    usr->child = lib;
-    EXPECT_STREQ(tree_node_path(lib).ToUTF8().c_str(), "/usr/lib");
-    EXPECT_STREQ(tree_node_path(&root).ToUTF8().c_str(), "/");
-
-    entry* e = entry::Create(L"lib");
-    e->size_known = 2;
-    e->size = 0x2;  // the level above goes on below, the entry is its parent's last
-    set_entry_tree_node(e, lib);
-    EXPECT_EQ(entry_tree_node(e), lib);
-    CellString row;
-    print_tree_row(row, e, 12, 0x1A, 0x1B);
-    EXPECT_EQ(Utf8(row), "│ └+lib     ");
-    EXPECT_EQ(row[0].attr, 0x1B);
-    EXPECT_EQ(row[4].attr, 0x1A);
-    e->size = 0x4;  // a sibling follows; the folded node is open now
-    lib->expanded = 1;
-    print_tree_row(row, e, 6, 0x1A, 0x1B);
-    EXPECT_EQ(Utf8(row), "  ├─li");
-    entry* top = entry::Create(L"/");
-    EXPECT_EQ(entry_tree_node(top), nullptr);  // desc is all ones
-    print_tree_row(row, top, 4, 0x1A, 0x1B);
-    EXPECT_EQ(Utf8(row), "/   ");
-    entry::Destroy(e);
-    entry::Destroy(top);
-}
-
 TEST_F(PanelPaintTest, TreeStyleArchiveTitlesUnknownTimesAndTheInformationPanel) {
     PANEL& panel = ShowLeft(MakeFixedFiles());
     // An unknown time stamp leaves the date and time blank.
@@ -493,12 +451,32 @@ TEST_F(PanelPaintTest, TreeStyleArchiveTitlesUnknownTimesAndTheInformationPanel)
 
     // The tree style: its rows, " TREE " for a title, the full path below.
     TREENODE root(L"/");
-    TREENODE* usr = new TREENODE(L"usr");
-    usr->parent = &root;
-    root.child = usr;
+    TREENODE* lib = Chain(&root, "/usr/lib/x")->parent;
+    TREENODE* usr = lib->parent;
+    lib->expanded = 0;
+    EXPECT_STREQ(tree_node_path(lib).ToUTF8().c_str(), "/usr/lib");
+    EXPECT_STREQ(tree_node_path(&root).ToUTF8().c_str(), "/");
+    entry* e = entry::Create(L"lib");
+    e->size_known = 2;
+    e->size = 0x2;  // the level above goes on below, the entry is its parent's last
+    set_entry_tree_node(e, lib);
+    EXPECT_EQ(entry_tree_node(e), lib);
+    CellString row;
+    print_tree_row(row, e, 12, 0x1A, 0x1B);
+    EXPECT_EQ(Utf8(row), "│ └+lib     ");
+    EXPECT_EQ(row[0].attr, 0x1B);
+    EXPECT_EQ(row[4].attr, 0x1A);
+    e->size = 0x4;  // a sibling follows; the folded node is open now
+    lib->expanded = 1;
+    print_tree_row(row, e, 6, 0x1A, 0x1B);
+    EXPECT_EQ(Utf8(row), "  ├─li");
+    entry::Destroy(e);
     panel.FreeEntries();
     entry* top = entry::Create(L"/");
     top->size_known = 0;
+    EXPECT_EQ(entry_tree_node(top), nullptr);  // desc is all ones
+    print_tree_row(row, top, 4, 0x1A, 0x1B);
+    EXPECT_EQ(Utf8(row), "/   ");
     set_entry_tree_node(top, &root);
     entry* child = entry::Create(L"usr");
     child->size_known = 1;

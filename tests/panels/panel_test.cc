@@ -254,33 +254,6 @@ TEST_F(PanelRecordTest, PositionsAndLinkTargetsAreKept) {
     EXPECT_STREQ(cache.GetLinkTarget(link).ToUTF8().c_str(), "second");
 }
 
-namespace {
-
-// The nodes of a path below root, made where missing; returns the last.
-TREENODE* Chain(TREENODE* root, const std::string& path) {
-    TREENODE* node = root;
-    size_t start = 1;
-    while (start < path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string::npos) end = path.size();
-        Westring name(path.substr(start, end - start).c_str());
-        TREENODE* child = node->child;
-        while (child && fncompare(child->name.c_str(), name.c_str()) != 0) child = child->next;
-        if (!child) {
-            child = new TREENODE(name);
-            child->parent = node;
-            child->depth = static_cast<int8_t>(node->depth + 1);
-            child->next = node->child;
-            node->child = child;
-        }
-        node = child;
-        start = end + 1;
-    }
-    return node;
-}
-
-}  // namespace
-
 TEST(TreeHolder, FindsNodesByExactPath) {
     TREENODE root(Westring(L"/"));
     TREENODE* lib = Chain(&root, "/usr/lib");

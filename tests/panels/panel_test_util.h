@@ -12,15 +12,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "lib/fsname.h"
+#include "lib/nls.h"
 #include "panels/panel.h"
+#include "panels/treeholder.h"
 #include "shell/config.h"
 #include "tests/fileops/temp_dir.h"
+#include "tests/support/uitest.h"
 
 // Keeps the configuration record, the panel hooks and the current side of
 // the test, and puts them back afterwards.
@@ -84,6 +89,13 @@ protected:
         for (int i = 0; i < panel.num_files; i++) names.push_back(EncodeFileName(panel.files[i]->name).c_str());
         return names;
     }
+    // The names of the tagged entries in order.
+    static std::vector<std::string> Tagged(const PANEL& panel) {
+        std::vector<std::string> names;
+        for (int i = 0; i < panel.num_files; i++)
+            if (panel.files[i]->tagged) names.push_back(EncodeFileName(panel.files[i]->name).c_str());
+        return names;
+    }
     static int IndexOf(const PANEL& panel, const std::string& name) {
         for (int i = 0; i < panel.num_files; i++) {
             if (EncodeFileName(panel.files[i]->name).c_str() == name) return i;
@@ -120,3 +132,41 @@ private:
     PanelHooks saved_hooks_;
     int saved_side_ = 0;
 };
+
+// The nodes of a path below root, made where missing; returns the last.
+inline TREENODE* Chain(TREENODE* root, const std::string& path) {
+    TREENODE* node = root;
+    size_t start = 1;
+    while (start < path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        Westring name(path.substr(start, end - start).c_str());
+        TREENODE* child = node->child;
+        while (child && fncompare(child->name.c_str(), name.c_str()) != 0) child = child->next;
+        if (!child) {
+            child = new TREENODE(name);
+            child->parent = node;
+            child->depth = static_cast<int8_t>(node->depth + 1);
+            child->next = node->child;
+            node->child = child;
+        }
+        node = child;
+        start = end + 1;
+    }
+    return node;
+}
+
+// Polls (generously) until the screen shows text; not a timing test.
+inline bool WaitForScreen(const CUiTest& ui, const std::string& text) {
+    for (int i = 0; i < 2000; i++) {
+        if (ui.Find(text)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+// Whether any recorded screen showed text.
+inline bool AnyScreenShows(const CUiTest& ui, const std::string& text) {
+    for (const CUiTest::Screen& s : ui.Screens())
+        if (s.Find(text)) return true;
+    return false;
+}

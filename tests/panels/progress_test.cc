@@ -49,15 +49,6 @@ private:
     int updates_ = 0;
 };
 
-// Polls until the screen shows text (a generous time-out, not a timing test).
-bool WaitForScreen(const CUiTest& ui, const std::string& text) {
-    for (int i = 0; i < 2000; i++) {
-        if (ui.Find(text)) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
 }  // namespace
 
 TEST(ProgressIndicatorThread, QuickWorkShowsNothing) {

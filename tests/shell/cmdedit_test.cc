@@ -157,23 +157,17 @@ TEST(CLPaste, QuotesDoublesTheCommandCharacterAndAddsABlank) {
         {L"cd ", 3, L"/tmp/dir/", "cd /tmp/dir/", 12},
         {L"x", 0, L"wow!", "wow\\!! x", 7},
         {L"", 0, L"$HOME;`rm`", "\\$HOME\\;\\`rm\\` ", 15},
+        {L"ab", 99, L"c", "abc ", 4},  // positions outside the line are clamped
+        {L"abc ", -5, L"d", "d abc ", 2},
     };
     for (const auto& c : cases) {
         Westring line = c.line;
         int pos = c.pos;
         EXPECT_TRUE(CLPaste(line, c.text, pos));
         EXPECT_EQ(narrow(line), c.expected);
-        EXPECT_EQ(pos, c.expected_pos);
+        EXPECT_EQ(pos, c.expected_pos) << c.expected;
     }
     config.CmdChar = saved;
-    // A position outside the line is clamped.
-    Westring line = L"ab";
-    int pos = 99;
-    EXPECT_TRUE(CLPaste(line, L"c", pos));
-    EXPECT_EQ(narrow(line), "abc ");
-    pos = -5;
-    EXPECT_TRUE(CLPaste(line, L"d", pos));
-    EXPECT_EQ(narrow(line), "d abc ");
 }
 
 TEST(CLPaste, NothingWhenTheLineWouldPassTheLimit) {

@@ -1,13 +1,10 @@
 // The command line of the program: its switches, the configuration file
 // argument, where the program's files are, and the real program's exit.
-#include <gtest/gtest.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <string>
 
 #include "shell/cmdline.h"
 #include "shell/progfiles.h"

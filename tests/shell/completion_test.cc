@@ -1,11 +1,6 @@
 // File-name completion against real directories.
-#include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <string>
 
 #include "panels/panel.h"
 #include "shell/completion.h"
@@ -88,30 +83,22 @@ TEST_F(CompletionTest, NothingForAnEmptyWordNoMatchOrAFullLine) {
 }
 
 TEST_F(CompletionTest, SeveralMatchesOpenAListToChooseFrom) {
-    ui.Keys("Down Enter");
-    std::string result;
-    ui.RecordScreens(true);
-    ui.RunVoid([&] { result = Complete("cat alpha"); });
-    EXPECT_EQ(result, "cat alphabet.c ");
-    ASSERT_FALSE(ui.Screens().empty());
-    EXPECT_TRUE(ui.Screens()[0].Find("alpha.txt"));
-    EXPECT_TRUE(ui.Screens()[0].Find("alphabet.c"));
-
-    ui.Keys("Esc");
-    ui.RunVoid([&] { result = Complete("cat alpha"); });
-    EXPECT_EQ(result, "cat alpha");
-
-    ui.Keys("Ctrl-Enter");
-    ui.RunVoid([&] { result = Complete("cat alpha"); });
-    EXPECT_EQ(result, "cat alpha.txt ");
+    // Escape gives up; Ctrl-Enter takes the first.
+    for (const auto& [keys, expected] : {std::pair("Down Enter", "cat alphabet.c "), std::pair("Esc", "cat alpha"),
+                                         std::pair("Ctrl-Enter", "cat alpha.txt ")}) {
+        ui.Keys(keys);
+        ui.RecordScreens(true);
+        std::string result;
+        ui.RunVoid([&] { result = Complete("cat alpha"); });
+        EXPECT_EQ(result, expected) << keys;
+        ASSERT_FALSE(ui.Screens().empty());
+        EXPECT_TRUE(ui.Screens()[0].Find("alpha.txt") && ui.Screens()[0].Find("alphabet.c")) << ui.Screens()[0].Dump();
+    }
 }
 
 TEST_F(CompletionTest, TheFirstWordIsAProgramFromTheSearchPath) {
     CTempDir bin1, bin2;
-    for (CTempDir* bin : {&bin1, &bin2}) {
-        std::string program = bin->Write("dvcomp_tool", "#!/bin/sh\n");
-        ASSERT_EQ(chmod(program.c_str(), 0755), 0);
-    }
+    for (CTempDir* bin : {&bin1, &bin2}) bin->Write("dvcomp_tool", "#!/bin/sh\n", 0755);
     bin1.Write("dvcomp_plain", "");  // not executable
     mkdir((bin1 / "dvcomp_dir").c_str(), 0755);
     CEnvGuard path("PATH", (bin1.path() + ":" + bin2.path()).c_str());

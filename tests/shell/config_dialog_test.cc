@@ -1,8 +1,5 @@
 // The options dialog: its layout, editing in place, Cancel putting every
 // setting back, and the steps after OK.
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "console/cliplines.h"
 #include "console/dialog.h"
@@ -102,21 +99,17 @@ TEST_F(ConfigDialogTest, CancelPutsEverySettingBack) {
     config.AutoSave = false;
     clip_use_desktop = true;
     config.TimeMode = 12;
-    // Once to find where the controls are.
+    // Once to find where the controls are: a check box or button is left of its label.
     EXPECT_EQ(Edit("Esc"), 27);
-    int x = 0, y = 0;
-    Locate("Auto Save", x, y);
-    int ax = x - 4, ay = y;
-    Locate("Use X clipboard", x, y);
-    int cx = x - 4, cy = y;
-    Locate("24 HR", x, y);
-    int rx = x - 4, ry = y;
-
+    std::vector<std::pair<int, int>> boxes;
+    for (const char* label : {"Auto Save", "Use X clipboard", "24 HR"}) {
+        int x = 0, y = 0;
+        Locate(label, x, y);
+        boxes.emplace_back(x - 4, y);
+    }
     auto change_everything = [&] {
         ui.Keys("End x");  // the Viewer field has the focus
-        ui.Click(ax, ay);
-        ui.Click(cx, cy);
-        ui.Click(rx, ry);
+        for (const auto& [x, y] : boxes) ui.Click(x, y);
     };
     change_everything();
     ui.Keys("Esc");

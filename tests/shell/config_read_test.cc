@@ -1,10 +1,9 @@
 // Reading the configuration file: sections, value types, hot directories,
 // edge cases and hostile input.
-#include <gtest/gtest.h>
 
 #include <climits>
 #include <random>
-#include <string>
+#include <tuple>
 
 #include "console/cells.h"
 #include "console/cliplines.h"
@@ -105,16 +104,16 @@ TEST_F(ConfigReadTest, FullFileFillsEverySection) {
     SessionEnv.Set("DV_ROOT", "/work");
     Load(kFullFile);
 
-    Westring command;
     ASSERT_EQ(execAssociations.count(), 3);  // two from [Associations], one from the general section
-    EXPECT_TRUE(execAssociations.FindAssociation(Westring(L"x.h"), command) && command == L"vi !");
     EXPECT_TRUE(execAssociations[1]->mask == L"*.tar.gz");
-    EXPECT_TRUE(execAssociations.FindAssociation(Westring(L"README.md"), command) && command == L"glow !");
-    EXPECT_TRUE(viewAssociations.FindAssociation(Westring(L"a.pdf"), command) && command == L"evince !");
-    EXPECT_TRUE(editAssociations.FindAssociation(Westring(L"a.txt"), command) && command == L"nano !");
-    EXPECT_TRUE(colourAssociations.FindAssociation(Westring(L"a.o"), command) && command == L"bright black");
-    EXPECT_TRUE(colourDirAssociations.FindAssociation(Westring(L".git"), command) &&
-                command == L"yellow on blue");
+    const std::tuple<decltype(&execAssociations), const wchar_t*, const wchar_t*> found[] = {
+        {&execAssociations, L"x.h", L"vi !"},           {&execAssociations, L"README.md", L"glow !"},
+        {&viewAssociations, L"a.pdf", L"evince !"},     {&editAssociations, L"a.txt", L"nano !"},
+        {&colourAssociations, L"a.o", L"bright black"}, {&colourDirAssociations, L".git", L"yellow on blue"}};
+    for (const auto& [store, name, expected] : found) {
+        Westring command;
+        EXPECT_TRUE(store->FindAssociation(Westring(name), command) && command == expected) << Narrow(name);
+    }
 
     EXPECT_STREQ(ConfEnv.Get("DV_PROJECT"), "/work/src");  // substituted
     EXPECT_STREQ(ConfEnv.Get("dv_java"), "/opt/jdk");      // trimmed
@@ -197,14 +196,6 @@ TEST_F(ConfigReadTest, WordTypesIncludingUnknownWords) {
     for (int d = DETAIL_BRIEF; d <= DETAIL_UNIX; d++) EXPECT_EQ(det_type(det_word(static_cast<paneldetail>(d))), d);
     EXPECT_STREQ(det_word(DETAIL_TREE), "full");
     EXPECT_STREQ(panel_word(PANEL_INFO), "info");
-
-    Load("LeftSort=rtime\nRightSort=garbage\nLeftStyle=wide\nRightStyle=tree\nLeftType=info\nRightType=x\n");
-    EXPECT_EQ(config.LeftSort, SORT_RTIME);
-    EXPECT_EQ(config.RightSort, SORT_NAME);
-    EXPECT_EQ(config.LeftStyle, DETAIL_WIDE);
-    EXPECT_EQ(config.RightStyle, DETAIL_FULL);
-    EXPECT_EQ(config.LeftType, PANEL_INFO);
-    EXPECT_EQ(config.RightType, PANEL_FILES);
 }
 
 TEST_F(ConfigReadTest, IntegersReadLikeAtoiWithoutOverflow) {
@@ -221,13 +212,13 @@ TEST_F(ConfigReadTest, IntegersReadLikeAtoiWithoutOverflow) {
 }
 
 TEST_F(ConfigReadTest, OneCharacterSettings) {
-    Load("CmdChar=%\nStartupSide=Right\n");
-    EXPECT_EQ(config.CmdChar, '%');
-    EXPECT_EQ(config.StartupSide, 'R');
     // Nothing, or a character a byte cannot hold, keeps the setting.
-    Load("CmdChar=\nStartupSide=\xc3\xa9\n");
-    EXPECT_EQ(config.CmdChar, '!');
-    EXPECT_EQ(config.StartupSide, 'L');
+    for (const auto& [text, cmd_char, side] : {std::tuple("CmdChar=%\nStartupSide=Right\n", '%', 'R'),
+                                               std::tuple("CmdChar=\nStartupSide=\xc3\xa9\n", '!', 'L')}) {
+        Load(text);
+        EXPECT_EQ(config.CmdChar, cmd_char) << text;
+        EXPECT_EQ(config.StartupSide, side) << text;
+    }
 }
 
 TEST_F(ConfigReadTest, ColoursTakeAtMostNineteenNumbers) {
@@ -266,42 +257,34 @@ TEST_F(ConfigReadTest, RangeRulesAfterReading) {
 }
 
 TEST_F(ConfigReadTest, ScreenSizeAndFontResizeTheConsole) {
-    Load("Lines=30\nColumns=100\n");
     int columns = 0, rows = 0;
-    console->GetSize(columns, rows);
+    auto load = [&](const std::string& text) {
+        Load(text);
+        console->GetSize(columns, rows);
+        EXPECT_EQ(config.screen_columns, columns) << text;  // also when the console refused a size
+        EXPECT_EQ(config.screen_rows, rows) << text;
+    };
+    load("Lines=30\nColumns=100\n");
     EXPECT_EQ(columns, 100);
     EXPECT_EQ(rows, 30);
-    EXPECT_EQ(config.screen_rows, 30);
-    EXPECT_EQ(config.screen_columns, 100);
-
-    Load("Lines=0\nFontSize=15\nFontFamily=Courier\n");
-    console->GetSize(columns, rows);
+    load("Lines=0\nFontSize=15\nFontFamily=Courier\n");
     EXPECT_EQ(rows, 30);  // 0 keeps the window's size
     EXPECT_EQ(console->font_size(), 15);
     EXPECT_STREQ(console->font_name().c_str(), "Courier");
-
-    Load("Lines=300\n");
-    console->GetSize(columns, rows);
+    load("Lines=300\n");
     EXPECT_EQ(rows, 25);
-    EXPECT_EQ(config.screen_rows, 25);
-
-    // A size the console refuses leaves the record with what the console has.
-    Load("Columns=100000\n");
-    console->GetSize(columns, rows);
-    EXPECT_EQ(config.screen_columns, columns);
+    load("Columns=100000\n");
 }
 
-TEST_F(ConfigReadTest, NumLockHookRunsOnlyWhenOn) {
+TEST_F(ConfigReadTest, HotDirectoriesBadDirectivesAndTheNumLockHook) {
     static int calls;
     calls = 0;
-    config_hooks.numlock_on = [] { calls++; };
+    config_hooks.numlock_on = [] { calls++; };  // runs only when on
     Load("NumLock=off\n");
     EXPECT_EQ(calls, 0);
     Load("NumLock=on\n");
     EXPECT_EQ(calls, 1);
-}
 
-TEST_F(ConfigReadTest, HotDirectoriesAndBadDirectives) {
     Load("[General Options]\nd3=/srv/a\nD7=/srv/b\ndx=/nowhere\nd10=/nowhere\n", 2);
     EXPECT_TRUE(dirstore[3] == L"/srv/a");
     EXPECT_TRUE(dirstore[7] == L"/srv/b");  // keys ignore case

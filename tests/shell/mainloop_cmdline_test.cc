@@ -1,8 +1,5 @@
 // The command line in the running program: typing, editing, history recall,
 // pasting names and paths, completion, the clipboard.
-#include <sys/stat.h>
-
-#include "tests/fileops/env_guard.h"
 #include "tests/shell/mainloop_fixture.h"
 
 namespace {
@@ -161,16 +158,6 @@ TEST_F(CmdLineTest, CtrlTabCompletesAFileName) {
     ui.Type("x rep");
     RunKeys("Ctrl-Tab Ctrl-Tab Esc");
     EXPECT_EQ(LastTyped(), "x report");
-}
-
-TEST_F(CmdLineTest, CtrlTabCompletesTheFirstWordAsAProgram) {
-    CTempDir bin;
-    ASSERT_EQ(chmod(bin.Write("dvprogram_x", "#!/bin/sh\n").c_str(), 0755), 0);
-    bin.Write("dvprogram_not_executable", "");
-    CEnvGuard path("PATH", bin.path().c_str());
-    ui.Type("dvprog");
-    RunKeys("Ctrl-Tab");
-    EXPECT_EQ(LastTyped(), "dvprogram_x");
 }
 
 TEST_F(CmdLineTest, TheNameShiftAndThePathPrompt) {

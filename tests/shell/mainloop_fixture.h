@@ -18,6 +18,7 @@
 #include "shell/cmdline.h"
 #include "shell/config.h"
 #include "shell/startup.h"
+#include "tests/fileops/env_guard.h"
 #include "tests/fileops/temp_dir.h"
 #include "tests/support/uitest.h"
 
@@ -26,19 +27,13 @@ protected:
     void SetUp() override {
         char buffer[4096];
         if (getcwd(buffer, sizeof buffer)) saved_cwd_ = buffer;
-        const char* home = std::getenv("HOME");
-        had_home_ = home != nullptr;
-        if (home) saved_home_ = home;
         saved_locale_ = std::setlocale(LC_ALL, nullptr);
-        setenv("HOME", home_.path().c_str(), 1);
         ini_ = home_ / "dv.ini";
         history.DestroyAll();
         DirectoryHistory.DestroyAll();
     }
     void TearDown() override {
         if (!saved_cwd_.empty() && chdir(saved_cwd_.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << saved_cwd_;
-        if (had_home_) setenv("HOME", saved_home_.c_str(), 1);
-        else unsetenv("HOME");
         std::setlocale(LC_ALL, saved_locale_.c_str());
         history.DestroyAll();
         DirectoryHistory.DestroyAll();
@@ -123,6 +118,6 @@ protected:
     CUiTest ui{80, 25};
 
 private:
-    std::string saved_cwd_, saved_home_, saved_locale_;
-    bool had_home_ = false;
+    CEnvGuard home_guard_{"HOME", home_.path().c_str()};
+    std::string saved_cwd_, saved_locale_;
 };

@@ -116,9 +116,7 @@ TEST_F(PanelKeysTest, CtrlOHidesThePanelsWhileUpAndDownRecallCommands) {
     RunKeys("Ctrl-O Up Up Down Ctrl-O Ctrl-P Ctrl-O Ctrl-O");
     EXPECT_EQ(RowOf(Screens()[1], "a.txt", 0), -1) << Screens()[1].Dump();
     EXPECT_EQ(Screens()[1].Char(0, 0), L' ');
-    EXPECT_EQ(CommandLine(Screens()[2]), left_.path() + ">newer");
-    EXPECT_EQ(CommandLine(Screens()[3]), left_.path() + ">older");
-    EXPECT_EQ(CommandLine(Screens()[4]), left_.path() + ">newer");
+    for (size_t i : {2, 3, 4}) EXPECT_EQ(CommandLine(Screens()[i]), left_.path() + (i == 3 ? ">older" : ">newer"));
     EXPECT_GE(RowOf(Screens()[5], "a.txt", 0), 1) << Screens()[5].Dump();
     EXPECT_TRUE(panel_base[0].visible);
     EXPECT_FALSE(panel_base[1].visible);
@@ -146,8 +144,7 @@ TEST_F(PanelKeysTest, ShowingHidingAndSwappingPanels) {
     left_.Write("l.txt", "");
     right_.Write("r.txt", "");
     RunKeys("Down Ctrl-U");
-    EXPECT_EQ(Dir(0), right_.path());
-    EXPECT_EQ(Dir(1), left_.path());
+    EXPECT_EQ(std::pair(Dir(0), Dir(1)), std::pair(right_.path(), left_.path()));
     EXPECT_EQ(currpanel, 1);
     EXPECT_EQ(CursorName(1), "l.txt");
 }
@@ -204,11 +201,9 @@ TEST_F(PanelKeysTest, TheBriefStyleShowsThreeColumnsAndLeftRightMoveByAColumn) {
     for (int i = 0; i < 30; i++) left_.Write("f" + std::to_string(100 + i), "");
     // Right: entry 19; again: 38 does not exist, so the last (30); Left: 19 back.
     RunKeys("Alt-Shift-F1 Right Right Left");
-    const CUiTest::Screen& brief = Screens()[1];
     // Column by column: ".." and f100 ... f117 in the first, f118 on in the second.
-    EXPECT_EQ(RowOf(brief, "f100", 0), 2) << brief.Dump();
-    EXPECT_EQ(RowOf(brief, "f118", 0), 1) << brief.Dump();
-    EXPECT_EQ(RowOf(brief, "f119", 0), 2) << brief.Dump();
+    for (const auto& [name, row] : {std::pair("f100", 2), std::pair("f118", 1), std::pair("f119", 2)})
+        EXPECT_EQ(RowOf(Screens()[1], name, 0), row) << name << "\n" << Screens()[1].Dump();
     EXPECT_EQ(CursorName(0), "f110");
 }
 
@@ -380,10 +375,9 @@ TEST_F(PanelKeysTest, TheKeyBarChangesWithTheModifiers) {
     ui.Headless().Press(keysym::Control_L);
     ui.Headless().Release(keysym::Control_L, keystate::Control);
     RunKeys();
-    EXPECT_EQ(Screens()[0].Text(0, 24, 5), "1Help");
-    EXPECT_EQ(Screens()[1].Text(0, 24, 5), "1Left");
-    EXPECT_EQ(Screens()[1].Text(16, 24, 5), "3Name");
-    EXPECT_EQ(Screens()[2].Text(0, 24, 5), "1Help");
+    EXPECT_EQ(Screens()[0].Text(0, 24, 5) + Screens()[1].Text(0, 24, 5) + Screens()[1].Text(16, 24, 5) +
+                  Screens()[2].Text(0, 24, 5),
+              "1Help1Left3Name1Help");
 }
 
 }  // namespace

@@ -17,21 +17,18 @@ TEST_F(StartTest, PanelsShowTheirDirectoriesAndTheShutdownClearsUp) {
     RunKeys();
     ASSERT_FALSE(Screens().empty());
     const CUiTest::Screen& first = Screens().front();
-    EXPECT_GE(RowOf(first, "alpha.txt", 0), 1) << first.Dump();
-    EXPECT_GE(RowOf(first, "beta.txt", 0), 1) << first.Dump();
-    EXPECT_GE(RowOf(first, "gamma.txt", 1), 1) << first.Dump();
+    for (const auto& [name, side] : {std::pair("alpha.txt", 0), std::pair("beta.txt", 0), std::pair("gamma.txt", 1)})
+        EXPECT_GE(RowOf(first, name, side), 1) << name << "\n" << first.Dump();
     EXPECT_EQ(RowOf(first, "gamma.txt", 0), -1) << first.Dump();
     // The prompt is the current (left) panel's directory; the key bar below.
     EXPECT_EQ(CommandLine(first), left_.path() + ">") << first.Dump();
     EXPECT_EQ(first.Text(0, 24, 7), "1Help  ");
     // Afterwards: the window title restored, the bottom rows blank, the cursor shown.
     EXPECT_STREQ(ui.Headless().View().Title().ToUTF8().c_str(), Westring(kProgramTitle).ToUTF8().c_str());
-    EXPECT_EQ(ui.Line(23), "");
-    EXPECT_EQ(ui.Line(24), "");
+    EXPECT_EQ(ui.Line(23) + ui.Line(24), "");
     int x = -1, y = -1;
     ui.CursorPos(x, y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 24);
+    EXPECT_EQ(std::pair(x, y), std::pair(0, 24));
     EXPECT_GT(ui.Console().GetCursorType(), 0);
     // Missing icon files are left out; the window gets only those that exist.
     for (const Westring& icon : ui.Headless().View().Icons())

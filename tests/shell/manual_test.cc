@@ -1,11 +1,8 @@
 // Shift-F1: the manual opens in the first web browser found on the search path.
-#include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <string>
 #include <thread>
 
 #include "shell/manual.h"
@@ -18,10 +15,8 @@ class ManualTest : public ::testing::Test {
 protected:
     // A stand-in browser that writes its arguments to out.
     std::string Browser(const std::string& name, const std::string& out) {
-        std::string file = bin_.Write(name, "#!/bin/sh\necho \"$@\" > '" + out + ".tmp' && /bin/mv '" + out + ".tmp' '" +
-                                                out + "'\n");
-        EXPECT_EQ(chmod(file.c_str(), 0755), 0);
-        return file;
+        return bin_.Write(name, "#!/bin/sh\necho \"$@\" > '" + out + ".tmp' && /bin/mv '" + out + ".tmp' '" + out + "'\n",
+                          0755);
     }
 
     CTempDir bin_, out_;

@@ -1,8 +1,6 @@
 // The key bar, the clock, the screen-size rules, the scroll-back store and
 // the screen dump.
-#include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
 
 #include "console/cells.h"
@@ -27,12 +25,10 @@ TEST(KeyBar, LabelsFillTenSlotsWithTheirNumbersInTheCommandLineColour) {
     create_key_bar();
     draw_key_bar(0);
     EXPECT_EQ(ui.Line(24), "1Help   2Menu   3View   4Edit   5Copy   6RenMov 7Mkdir  8Delete 9PullDn 10Quit");
-    EXPECT_EQ(ui.Attr(0, 24), colours[CLR_COMMAND_LINE]);   // "1"
-    EXPECT_EQ(ui.Attr(1, 24), colours[CLR_MENU_BAR]);       // "Help"
-    EXPECT_EQ(ui.Attr(7, 24), colours[CLR_COMMAND_LINE]);   // the cell before "2"
-    EXPECT_EQ(ui.Attr(72, 24), colours[CLR_COMMAND_LINE]);  // "10"
-    EXPECT_EQ(ui.Attr(73, 24), colours[CLR_COMMAND_LINE]);
-    EXPECT_EQ(ui.Attr(74, 24), colours[CLR_MENU_BAR]);
+    // "1", "Help", the cell before "2", "10" and its label.
+    for (const auto& [x, item] : {std::pair(0, CLR_COMMAND_LINE), {1, CLR_MENU_BAR}, {7, CLR_COMMAND_LINE},
+                                  {72, CLR_COMMAND_LINE}, {73, CLR_COMMAND_LINE}, {74, CLR_MENU_BAR}})
+        EXPECT_EQ(ui.Attr(x, 24), colours[item]) << x;
     EXPECT_EQ(key_bar, 0);
 
     const struct {
@@ -152,14 +148,13 @@ TEST(ScreenRules, ShiftAltF9ColumnsAndNextSort) {
 TEST(ScreenRules, PanelRowsFollowFullScreenAndTheTitleThePanel) {
     CUiTest ui(80, 25);
     CONFIG saved = config;
-    config.FullScreen = true;
-    get_screen_size();
-    EXPECT_EQ(config.screen_columns, 80);
-    EXPECT_EQ(config.screen_rows, 25);
-    EXPECT_EQ(config.panel_rows, 19);
-    config.FullScreen = false;
-    get_screen_size();
-    EXPECT_EQ(config.panel_rows, 25 - (25 / 2 + 2));
+    for (const auto& [full, rows] : {std::pair(true, 19), std::pair(false, 25 - (25 / 2 + 2))}) {
+        config.FullScreen = full;
+        get_screen_size();
+        EXPECT_EQ(config.screen_columns, 80);
+        EXPECT_EQ(config.screen_rows, 25);
+        EXPECT_EQ(config.panel_rows, rows) << full;
+    }
     config = saved;
     set_title(L"/home/u");
     EXPECT_EQ(narrow(ui.Headless().View().Title()), "DV/L: /home/u");
