@@ -114,6 +114,21 @@ bool ask_after_failure(int& result, const wchar_t* fallback_path) {
     return !done;
 }
 
+// A failure the overwrite rules did not settle: a source open for writing
+// asks whether to copy it anyway, a skip stays a skip, anything else gets
+// the error prompt. True to try the item again; otherwise result is what
+// the item ends with.
+bool retry_after_failure(int& result, const wchar_t* src, bool& force_open) {
+    if (result == RESULT_OPEN_FOR_WRITE) {
+        int answer = open_for_write_answer(src, force_open);
+        if (answer == 0) return true;
+        result = answer < 0 ? -1 : RESULT_SKIPPED;
+        return false;
+    }
+    if (result == RESULT_SKIPPED) return false;
+    return ask_after_failure(result, src);
+}
+
 // Deletes a destination the user agreed to replace. 1 deleted, else the
 // result the item ends with.
 int delete_replaced(const wchar_t* dst, copy_status* status) {
@@ -224,14 +239,7 @@ int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
             if (result == kTryAgain) continue;
             break;
         }
-        if (result == RESULT_OPEN_FOR_WRITE) {
-            int answer = open_for_write_answer(src, force_open);
-            if (answer == 0) continue;
-            result = answer < 0 ? -1 : RESULT_SKIPPED;
-            break;
-        }
-        if (result == RESULT_SKIPPED) break;
-        if (ask_after_failure(result, src)) continue;
+        if (retry_after_failure(result, src, force_open)) continue;
         break;
     }
     return result;
@@ -309,14 +317,7 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
             if (result == kTryAgain) continue;
             break;
         }
-        if (result == RESULT_OPEN_FOR_WRITE) {
-            int answer = open_for_write_answer(src, force_open);
-            if (answer == 0) continue;
-            result = answer < 0 ? -1 : RESULT_SKIPPED;
-            break;
-        }
-        if (result == RESULT_SKIPPED) break;
-        if (ask_after_failure(result, src)) continue;
+        if (retry_after_failure(result, src, force_open)) continue;
         break;
     }
     return result;
