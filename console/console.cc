@@ -26,6 +26,21 @@ void clip(int start, int count, int limit, int& first, int& end) {
     end = static_cast<int>(std::max(static_cast<long long>(first), b));
 }
 
+// Stores a cell; true when it changed.
+bool store_cell(ScreenCell& target, ScreenCell cell) {
+    if (target == cell) return false;
+    target = cell;
+    return true;
+}
+
+// The characters of a string up to the row's end, from column x.
+template <class Char, class More>
+int run_length(int x, int columns, const Char* text, More more) {
+    int count = 0;
+    while (x + count < columns && more(text[count])) count++;
+    return count;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- lifecycle
@@ -146,71 +161,51 @@ void CConsole::PutStringAt(int x, int y, const char* text, unsigned char attr) {
     PutStringAt(x, y, wide.c_str(), attr);
 }
 
-void CConsole::PutStringAt(int x, int y, const wchar_t* text, unsigned char attr) {
-    if (!text) return;
-    CToolkitLock lock;
+template <class Change>
+void CConsole::ChangeRow(int x, int y, int count, Change change) {
     if (y < 0 || y >= rows_) return;
+    int begin, end;
+    clip(x, count, columns_, begin, end);
     int first = -1, last = -1;
-    for (int col = x; *text && col < columns_; col++, text++) {
-        if (col < 0) continue;
-        ScreenCell c(DisplayMap(*text), attr);
-        ScreenCell& target = row_ptr(y)[col];
-        if (target == c) continue;
-        target = c;
+    for (int col = begin; col < end; col++) {
+        if (!change(col - x, row_ptr(y)[col])) continue;
         if (first < 0) first = col;
         last = col;
     }
     if (first >= 0) RequestPaint(first, y, last + 1, y + 1);
+}
+
+void CConsole::PutStringAt(int x, int y, const wchar_t* text, unsigned char attr) {
+    if (!text) return;
+    CToolkitLock lock;
+    int count = run_length(x, columns_, text, [](const wchar_t& c) { return c != 0; });
+    ChangeRow(x, y, count, [&](int i, ScreenCell& target) {
+        return store_cell(target, ScreenCell(DisplayMap(text[i]), attr));
+    });
 }
 
 void CConsole::PutStringAt(int x, int y, const ScreenCell* cells) {
     if (!cells) return;
     CToolkitLock lock;
-    if (y < 0 || y >= rows_) return;
-    int first = -1, last = -1;
-    for (int col = x; cells->ch && col < columns_; col++, cells++) {
-        if (col < 0) continue;
-        ScreenCell c(DisplayMap(cells->ch), cells->attr);
-        ScreenCell& target = row_ptr(y)[col];
-        if (target == c) continue;
-        target = c;
-        if (first < 0) first = col;
-        last = col;
-    }
-    if (first >= 0) RequestPaint(first, y, last + 1, y + 1);
+    int count = run_length(x, columns_, cells, [](const ScreenCell& c) { return c.ch != 0; });
+    ChangeRow(x, y, count, [&](int i, ScreenCell& target) {
+        return store_cell(target, ScreenCell(DisplayMap(cells[i].ch), cells[i].attr));
+    });
 }
 
 void CConsole::FillCell(int x, int y, int count, ScreenCell cell) {
     CToolkitLock lock;
-    if (y < 0 || y >= rows_) return;
     cell.ch = DisplayMap(cell.ch);
-    int first = -1, last = -1;
-    int begin, end;
-    clip(x, count, columns_, begin, end);
-    for (int col = begin; col < end; col++) {
-        ScreenCell& target = row_ptr(y)[col];
-        if (target == cell) continue;
-        target = cell;
-        if (first < 0) first = col;
-        last = col;
-    }
-    if (first >= 0) RequestPaint(first, y, last + 1, y + 1);
+    ChangeRow(x, y, count, [&](int, ScreenCell& target) { return store_cell(target, cell); });
 }
 
 void CConsole::FillAttr(int x, int y, int count, unsigned char attr) {
     CToolkitLock lock;
-    if (y < 0 || y >= rows_) return;
-    int first = -1, last = -1;
-    int begin, end;
-    clip(x, count, columns_, begin, end);
-    for (int col = begin; col < end; col++) {
-        ScreenCell& target = row_ptr(y)[col];
-        if (target.attr == attr) continue;
+    ChangeRow(x, y, count, [&](int, ScreenCell& target) {
+        if (target.attr == attr) return false;
         target.attr = attr;
-        if (first < 0) first = col;
-        last = col;
-    }
-    if (first >= 0) RequestPaint(first, y, last + 1, y + 1);
+        return true;
+    });
 }
 
 void CConsole::Clear(int x, int y, int width, int height, unsigned char attr) {

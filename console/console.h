@@ -156,6 +156,10 @@ public:
 private:
     void AllocateScreen();
     void RequestPaint(int left, int top, int right, int bottom);  // right, bottom exclusive
+    // Calls change(i, cell) for the cells x+i (i from 0 to count-1) of row y
+    // that are on the screen and repaints the span of those it reports changed.
+    template <class Change>
+    void ChangeRow(int x, int y, int count, Change change);
     void PaintNow(int left, int top, int right, int bottom);
     void RepaintCursorCell();
     void Scroll(int x, int y, int width, int height, int lines, unsigned char attr, bool up);

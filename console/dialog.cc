@@ -324,36 +324,31 @@ void Dialog::ChangeFocus(int index) {
     PostFocusChange();
 }
 
+int Dialog::NextFocusable(int step, bool same_group) const {
+    int leader = elements_[focus_]->group_leader;
+    for (int n = 1; n < count_; n++) {
+        int i = ((focus_ + n * step) % count_ + count_) % count_;
+        const DialogElement* e = elements_[i].get();
+        if (e->focusable && (e->group_leader == leader) == same_group) return i;
+    }
+    return -1;
+}
+
 void Dialog::MoveIntraGroup(int direction) {
     if (count_ == 0) return;
-    int step = direction < 0 ? -1 : 1;
-    int leader = elements_[focus_]->group_leader;
-    int i = focus_;
-    for (int n = 0; n < count_; n++) {
-        i = (i + step + count_) % count_;
-        if (i == focus_) return;
-        if (elements_[i]->group_leader == leader && elements_[i]->focusable) {
-            ChangeFocus(i);
-            return;
-        }
-    }
+    int i = NextFocusable(direction < 0 ? -1 : 1, true);
+    if (i >= 0) ChangeFocus(i);
 }
 
 void Dialog::MoveInterGroup(int direction) {
     if (count_ == 0) return;
     int step = direction < 0 ? -1 : 1;
-    int leader = elements_[focus_]->group_leader;
-    int i = focus_;
-    for (int n = 0; n < count_; n++) {
-        i = (i + step + count_) % count_;
-        if (i == focus_) return;
-        DialogElement* e = elements_[i].get();
-        if (e->group_leader == leader || !e->focusable) continue;
-        DialogElement* group = elements_[e->group_leader].get();
-        ChangeFocus(group->leader_takes_focus ? e->group_leader : group->group_current);
-        if (!elements_[focus_]->focusable) MoveIntraGroup(step);
-        return;
-    }
+    int i = NextFocusable(step, false);
+    if (i < 0) return;
+    int leader = elements_[i]->group_leader;
+    const DialogElement* group = elements_[leader].get();
+    ChangeFocus(group->leader_takes_focus ? leader : group->group_current);
+    if (!elements_[focus_]->focusable) MoveIntraGroup(step);
 }
 
 void Dialog::SaveToHistory() {

@@ -204,6 +204,9 @@ public:
     void PlaceCursor(int x, int y);
 
 private:
+    // The next focusable element from the focus, step by step round the
+    // dialog, inside the focused group or outside it; -1 when there is none.
+    int NextFocusable(int step, bool same_group) const;
     int add(DialogElement* element, int group);
     void fix_focus();
     void draw_focused();
