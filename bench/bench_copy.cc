@@ -51,12 +51,8 @@ std::string base_directory() {
 // The source tree, removed with every copy when the benchmark ends.
 class CBenchTree {
 public:
-    CBenchTree() {
-        std::string pattern = base_directory() + "/dvcopyXXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back(0);
-        if (!mkdtemp(name.data())) return;
-        root_ = name.data();
+    CBenchTree() : root_("dvcopy", base_directory()) {
+        if (root_.path().empty()) return;
         std::vector<char> data(1 << 20);
         for (size_t i = 0; i < data.size(); i++) data[i] = static_cast<char>((i * 131 + i / 977) & 0xFF);
         std::string src = source();
@@ -73,16 +69,12 @@ public:
         total_ += kLargeFile;
         ok_ = true;
     }
-    ~CBenchTree() {
-        std::error_code ignored;
-        if (!root_.empty()) std::filesystem::remove_all(root_, ignored);
-    }
     CBenchTree(const CBenchTree&) = delete;
     CBenchTree& operator=(const CBenchTree&) = delete;
 
     bool ok() const { return ok_; }
-    std::string source() const { return root_ + "/source"; }
-    std::string target() const { return root_ + "/copy"; }
+    std::string source() const { return root_.path() + "/source"; }
+    std::string target() const { return root_.path() + "/copy"; }
     size_t total() const { return total_; }
     void RemoveCopy() const {
         std::error_code ignored;
@@ -91,7 +83,7 @@ public:
     }
 
 private:
-    std::string root_;
+    CBenchScratch root_;
     size_t total_ = 0;
     bool ok_ = false;
 };

@@ -28,17 +28,12 @@ constexpr int kTagged = 50000;
 // removed when the benchmark ends.
 class CBenchDir {
 public:
-    CBenchDir() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/dvbenchXXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back(0);
-        if (!mkdtemp(name.data())) return;
-        path_ = name.data();
+    CBenchDir() : dir_("dvbench") {
+        if (dir_.path().empty()) return;
         static const char* stems[] = {"report", "Makefile", "image", "backup", "notes", "README", "data", "photo"};
         static const char* extensions[] = {"", ".txt", ".c", ".h", ".jpg", ".tar.gz", ".md", ".PNG"};
         for (int i = 0; i < kFiles; i++) {
-            std::string file = path_ + "/" + stems[i % 8] + "_" + std::to_string(i) + extensions[(i / 8) % 8];
+            std::string file = dir_.path() + "/" + stems[i % 8] + "_" + std::to_string(i) + extensions[(i / 8) % 8];
             int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
             if (fd < 0) {
                 std::perror(file.c_str());
@@ -47,17 +42,10 @@ public:
             close(fd);
         }
     }
-    ~CBenchDir() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    CBenchDir(const CBenchDir&) = delete;
-    CBenchDir& operator=(const CBenchDir&) = delete;
-
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return dir_.path(); }
 
 private:
-    std::string path_;
+    CBenchScratch dir_;
 };
 
 // A visible full-style file list of the directory, sorted by name, all files shown.

@@ -44,28 +44,6 @@ constexpr int kStartTimeoutMs = 60000;
 
 using Clock = std::chrono::steady_clock;
 
-// A scratch directory removed at the end.
-class CScratch {
-public:
-    CScratch() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/dvstartXXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back(0);
-        if (mkdtemp(name.data())) path_ = name.data();
-    }
-    ~CScratch() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    CScratch(const CScratch&) = delete;
-    CScratch& operator=(const CScratch&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 // The full path of a program on PATH, or empty.
 std::string find_program(const std::string& name) {
     const char* path = std::getenv("PATH");
@@ -191,7 +169,7 @@ int startup_comparison(int argc, char** argv) {
         stop(server);
         return 1;
     }
-    CScratch scratch;
+    CBenchScratch scratch("dvstart");
     const std::string dir = scratch.path();
     for (const char* sub : {"/home", "/left", "/right"}) mkdir((dir + sub).c_str(), 0755);
     std::ofstream(dir + "/left/left.txt") << "x";
@@ -249,7 +227,7 @@ int startup_comparison(int argc, char** argv) {
 // ---- entering a directory of 100,000 files
 
 int enter_dir_comparison(int argc, char** argv) {
-    CScratch scratch;
+    CBenchScratch scratch("dvstart");
     const std::string big = scratch.path() + "/big";
     mkdir(big.c_str(), 0755);
     for (int i = 0; i < kFiles; i++) {

@@ -3,8 +3,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 #include <map>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,4 +51,20 @@ double TimeCommand(const std::string& command) {
     auto end = std::chrono::steady_clock::now();
     if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
     return std::chrono::duration<double>(end - start).count();
+}
+
+CBenchScratch::CBenchScratch(const std::string& prefix, std::string base) {
+    if (base.empty()) {
+        const char* tmp = std::getenv("TMPDIR");
+        base = tmp && *tmp ? tmp : "/tmp";
+    }
+    std::string pattern = base + "/" + prefix + "XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back(0);
+    if (mkdtemp(name.data())) path_ = name.data();
+}
+
+CBenchScratch::~CBenchScratch() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
 }

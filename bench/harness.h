@@ -20,6 +20,21 @@ struct Comparison {
 // Returns the process exit status.
 int RunComparison(int argc, char** argv, const Comparison& comparison);
 
+// A fresh directory named prefix plus a unique tail inside base (TMPDIR or
+// /tmp when base is empty), removed with everything in it at the end.
+// path() is empty when it could not be made.
+class CBenchScratch {
+public:
+    explicit CBenchScratch(const std::string& prefix, std::string base = std::string());
+    ~CBenchScratch();
+    CBenchScratch(const CBenchScratch&) = delete;
+    CBenchScratch& operator=(const CBenchScratch&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 // Seconds of wall time taken by a shell command (its output discarded by the
 // command itself); negative when it fails.
 double TimeCommand(const std::string& command);

@@ -51,16 +51,8 @@ protected:
             ASSERT_FALSE(FindProgram(tool).empty())
                 << tool << " is not installed; scripts/deps installs the packages the end-to-end tests need";
 
-        const char* chosen = std::getenv("DV_E2E_DISPLAY");
-        std::string display;
-        if (chosen && *chosen) {
-            display = chosen;
-        } else {
-            std::string error;
-            ASSERT_TRUE(xserver_.Start(error)) << error;
-            display = xserver_.Display();
-        }
-        setenv("DISPLAY", display.c_str(), 1);
+        std::string error;
+        ASSERT_TRUE(UseTestDisplay(xserver_, error)) << error;
         ASSERT_EQ(0, RunCapture({DV_BIND_KEYSYMS_PATH, "eacute", "agrave"}, kToolMs))
             << "cannot give the accented letters keycodes";
         // Sanitizer builds: the desktop libraries keep memory until exit.

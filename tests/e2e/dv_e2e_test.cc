@@ -21,47 +21,13 @@
 #include <vector>
 
 #include "tests/e2e/xsession.h"
+#include "tests/fileops/temp_dir.h"
 
 namespace {
 
 constexpr int kStartMs = 120000;
 constexpr int kEventMs = 30000;
 constexpr int kToolMs = 30000;
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-void WriteFile(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-}
-
-// A fresh directory, removed with everything in it.
-class CScratch {
-public:
-    CScratch() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/dve2eXXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back(0);
-        if (mkdtemp(name.data())) path_ = name.data();
-    }
-    ~CScratch() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    CScratch(const CScratch&) = delete;
-    CScratch& operator=(const CScratch&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& leaf) const { return path_ + "/" + leaf; }
-
-private:
-    std::string path_;
-};
 
 class DvE2E : public ::testing::Test {
 protected:
@@ -70,16 +36,8 @@ protected:
             ASSERT_FALSE(FindProgram(tool).empty())
                 << tool << " is not installed; scripts/deps installs the packages the end-to-end tests need";
         ASSERT_FALSE(scratch_.path().empty());
-        const char* chosen = std::getenv("DV_E2E_DISPLAY");
-        std::string display;
-        if (chosen && *chosen) {
-            display = chosen;
-        } else {
-            std::string error;
-            ASSERT_TRUE(xserver_.Start(error)) << error;
-            display = xserver_.Display();
-        }
-        setenv("DISPLAY", display.c_str(), 1);
+        std::string error;
+        ASSERT_TRUE(UseTestDisplay(xserver_, error)) << error;
         setenv("LSAN_OPTIONS", "suppressions=" DV_LSAN_SUPPRESSIONS ":print_suppressions=0", 0);
 
         home_ = scratch_ / "home";
@@ -110,11 +68,11 @@ protected:
     bool WaitForScreen(const std::function<bool(const std::string&)>& wanted, int timeout_ms, std::string* screen) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
         do {
-            *screen = Contents(dump_);
+            *screen = ReadFile(dump_);
             if (wanted(*screen)) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         } while (std::chrono::steady_clock::now() < deadline && dv_.Running());
-        *screen = Contents(dump_);
+        *screen = ReadFile(dump_);
         return wanted(*screen);
     }
     bool WaitForText(const std::string& text, std::string* screen, int timeout_ms = kEventMs) {
@@ -160,7 +118,7 @@ protected:
     }
 
     CXServer xserver_;  // declared first: it goes last, after the program
-    CScratch scratch_;
+    CTempDir scratch_;
     CChildProcess dv_;
     std::string home_, left_, right_, ini_, dump_, dir_file_, window_;
 };
@@ -193,10 +151,10 @@ TEST_F(DvE2E, PanelsKeysQuitAndWhatTheRunLeavesBehind) {
     ASSERT_TRUE(Xdo({"key", "Return"}));
     EXPECT_EQ(dv_.Wait(kEventMs), 0);
 
-    const std::string saved = Contents(ini_);
+    const std::string saved = ReadFile(ini_);
     EXPECT_NE(saved.find("AutoSave=on\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("StartupSide=R\r\n"), std::string::npos) << saved;
-    EXPECT_EQ(Contents(dir_file_), "cd -- '" + right_ + "'\n");
+    EXPECT_EQ(ReadFile(dir_file_), "cd -- '" + right_ + "'\n");
 }
 
 TEST_F(DvE2E, TheWindowsCloseButtonAsksBeforeQuitting) {
@@ -214,7 +172,7 @@ TEST_F(DvE2E, TheWindowsCloseButtonAsksBeforeQuitting) {
     EXPECT_TRUE(WaitForText("Are you sure you want to exit DV/L ?", &screen)) << screen;
     ASSERT_TRUE(Xdo({"key", "Return"}));
     EXPECT_EQ(dv_.Wait(kEventMs), 0);
-    EXPECT_EQ(Contents(dir_file_), "cd -- '" + left_ + "'\n");
+    EXPECT_EQ(ReadFile(dir_file_), "cd -- '" + left_ + "'\n");
 }
 
 // Polls until a file-system condition holds (the program acts asynchronously).
@@ -239,7 +197,7 @@ TEST_F(DvE2E, CopyMakeDirectoryAndDeleteChangeTheDisk) {
     ASSERT_TRUE(Xdo({"key", "Down", "F5"}));
     EXPECT_TRUE(WaitForText("Copy \"left_one.txt\" to", &screen)) << screen;
     ASSERT_TRUE(Xdo({"key", "Return"}));
-    EXPECT_TRUE(Eventually([&] { return Contents(right_ + "/left_one.txt") == "1"; }, kEventMs));
+    EXPECT_TRUE(Eventually([&] { return ReadFile(right_ + "/left_one.txt") == "1"; }, kEventMs));
     EXPECT_TRUE(WaitForScreen([](const std::string& s) { return s.find("Copy \"") == std::string::npos; }, kEventMs,
                               &screen))
         << screen;
@@ -258,7 +216,7 @@ TEST_F(DvE2E, CopyMakeDirectoryAndDeleteChangeTheDisk) {
     ASSERT_TRUE(Xdo({"key", "F8"}));
     EXPECT_TRUE(WaitForText("Do you wish to delete", &screen)) << screen;
     ASSERT_TRUE(Xdo({"key", "Return"}));
-    EXPECT_TRUE(Eventually([&] { return !PathExists(left_ + "/made by dv"); }, kEventMs)) << Contents(dump_);
+    EXPECT_TRUE(Eventually([&] { return !PathExists(left_ + "/made by dv"); }, kEventMs)) << ReadFile(dump_);
     EXPECT_TRUE(PathExists(left_ + "/left_one.txt"));
 
     ASSERT_TRUE(Xdo({"key", "F10"}));

@@ -293,3 +293,16 @@ bool TakeScreenshot(Screenshot& shot, std::string& error) {
     shot.rgb.assign(data.begin() + pos, data.begin() + pos + size);
     return true;
 }
+
+bool UseTestDisplay(CXServer& server, std::string& error) {
+    const char* chosen = std::getenv("DV_E2E_DISPLAY");
+    std::string display;
+    if (chosen && *chosen) {
+        display = chosen;
+    } else {
+        if (!server.Start(error)) return false;
+        display = server.Display();
+    }
+    setenv("DISPLAY", display.c_str(), 1);
+    return true;
+}

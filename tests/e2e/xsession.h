@@ -74,6 +74,10 @@ private:
     std::string display_;
 };
 
+// Points DISPLAY at the display the tests run on: DV_E2E_DISPLAY when set,
+// else a new server of our own started in server.
+bool UseTestDisplay(CXServer& server, std::string& error);
+
 // A binary PPM screenshot of the whole screen.
 struct Screenshot {
     int width = 0, height = 0;
