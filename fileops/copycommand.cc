@@ -69,6 +69,18 @@ private:
         grafted_ = true;
     }
 
+    // Trims the typed destination and makes it a full path from the source
+    // panel's directory; false (after saying why, when it is not empty) if
+    // there is nothing to copy to.
+    bool resolve_destination(Westring& typed, Westring& resolved) const {
+        typed = typed.trim();
+        if (typed.empty()) return false;
+        resolved = typed;
+        if (ResolvePath(resolved, source_->dir.c_str()) == 0) return true;
+        error(L"Invalid path", typed, MB_OK);
+        return false;
+    }
+
     PANEL* source_;
     PANEL* other_;
     bool move_;
@@ -95,13 +107,8 @@ void CCopyCommand::Single(const Westring& default_destination, const wchar_t* de
         if (dialog.Run() != 13) return;
         if (directory) overwrite_mode = dialog.overwrite;
     }
-    typed = typed.trim();
-    if (typed.empty()) return;
-    Westring target = typed;
-    if (ResolvePath(target, source_->dir.c_str()) != 0) {
-        error(L"Invalid path", typed, MB_OK);
-        return;
-    }
+    Westring target;
+    if (!resolve_destination(typed, target)) return;
     if (names_directory(typed)) {
         target = join_path(target, name);
     } else {
@@ -135,13 +142,8 @@ void CCopyCommand::Tagged(const Westring& default_destination, const wchar_t* de
         if (dialog.Run() != 13) return;
         overwrite_mode = dialog.overwrite;
     }
-    typed = typed.trim();
-    if (typed.empty()) return;
-    Westring resolved = typed;
-    if (ResolvePath(resolved, source_->dir.c_str()) != 0) {
-        error(L"Invalid path", typed, MB_OK);
-        return;
-    }
+    Westring resolved;
+    if (!resolve_destination(typed, resolved)) return;
     const bool device = IsDevice(resolved.c_str());
     Westring target_dir = resolved;
     Westring pattern;
