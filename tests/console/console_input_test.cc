@@ -80,44 +80,11 @@ TEST_F(ConsoleInput, KeyPressesQueueCodesAndRestartTheBlink) {
     EXPECT_EQ(lastShiftState, TEvent::Alt);
 }
 
-TEST_F(ConsoleInput, PlainCharactersAndMostReleasesQueueNothing) {
-    CToolkitLock lock;
-    EXPECT_FALSE(console->OnKey('a', 0, 38, true));
-    EXPECT_FALSE(console->OnKey('A', keystate::Shift, 38, true));
-    EXPECT_EQ(console->GetEventQueueLen(), 0);
-    EXPECT_TRUE(console->OnKey(keysym::F5, 0, 71, false));  // ignored, nothing for the input method
-    EXPECT_EQ(console->GetEventQueueLen(), 0);
-    // Ctrl down and up: two state events, the second without Ctrl.
-    console->OnKey(keysym::Control_L, keystate::Shift, 37, true);
-    EXPECT_EQ(lastShiftState, TEvent::Shift | TEvent::Ctrl);
-    console->OnKey(keysym::Control_L, keystate::Shift | keystate::Control, 37, false);
-    EXPECT_EQ(lastShiftState, TEvent::Shift);
-    EXPECT_EQ(FieldsOf<KeyFields>(hc.TakeEvents(), KeyOf),
-              (std::vector<KeyFields>{{TEvent::Key, KEY_SHIFTSTATE, TEvent::Shift | TEvent::Ctrl},
-                                      {TEvent::Key, KEY_SHIFTSTATE, TEvent::Shift}}));
-}
-
-TEST_F(ConsoleInput, EachModifierKeyFlipsItsOwnBit) {
-    struct {
-        unsigned keyval;
-        int shift;
-    } cases[] = {
-        {keysym::Shift_L, TEvent::Shift},  {keysym::Shift_R, TEvent::Shift}, {keysym::Control_L, TEvent::Ctrl},
-        {keysym::Control_R, TEvent::Ctrl}, {keysym::Alt_L, TEvent::Alt},     {keysym::Alt_R, TEvent::Alt},
-    };
-    for (const auto& c : cases) {
-        hc.Press(c.keyval, keystate::Mod2);
-        EXPECT_EQ(FieldsOf<KeyFields>(events(), KeyOf),
-                  (std::vector<KeyFields>{{TEvent::Key, KEY_SHIFTSTATE, c.shift | TEvent::Mod2}}));
-    }
-}
-
 TEST_F(ConsoleInput, CommittedTextBecomesCharacterEvents) {
     hc.Commit("\xc3\xa9");  // an accented letter
     auto e = events();
-    EXPECT_EQ(FieldsOf<KeyFields>(e, KeyOf), (std::vector<KeyFields>{{TEvent::Key, 0xE9, 0}}));
     ASSERT_EQ(e.size(), 1u);
-    EXPECT_EQ(e[0].unicode, 0xE9);
+    EXPECT_EQ(std::make_tuple(e[0].key, e[0].unicode), std::make_tuple(0xE9, 0xE9));
     hc.Commit("ab\xe2\x82\xac");
     EXPECT_EQ(FieldsOf<KeyFields>(events(), KeyOf),
               (std::vector<KeyFields>{{TEvent::Key, 'a', 0}, {TEvent::Key, 'b', 0}, {TEvent::Key, 0x20AC, 0}}));
@@ -141,20 +108,12 @@ TEST_F(ConsoleInput, AttachedTerminalReceivesKeysAndText) {
 
     // The mouse: buttons and motion are not queued, the wheel is.
     hc.Click(1, 1);
-    hc.DoubleClick(1, 1);
-    hc.Drag(2, 2);
     hc.Wheel(1, 1, true);
     EXPECT_EQ(TypesOf(events()), std::vector<int>{TEvent::Wheel});
-
     console->AttachTerminal(nullptr);
-    EXPECT_EQ(console->Terminal(), nullptr);
-    hc.Press(keysym::Up);
-    EXPECT_EQ(events().size(), 1u);
 }
 
 TEST_F(ConsoleInput, CloseButtonQueuesF10) {
-    hc.CloseWindow();
-    EXPECT_EQ(FieldsOf<KeyFields>(events(), KeyOf), (std::vector<KeyFields>{{TEvent::Key, KEY_F10, 0}}));
     _MEVENT record;
     hc.CloseWindow();
     EXPECT_EQ(getkey(&record, 0), KEY_F10);
@@ -174,28 +133,6 @@ TEST_F(ConsoleInput, ButtonsBecomeCellEvents) {
                                         {TEvent::ButtonPress, 3, 0, 0, 0}}));
 }
 
-TEST_F(ConsoleInput, DoubleClickWheelAndMotion) {
-    hc.DoubleClick(4, 5);
-    hc.DoubleClick(4, 5, 3);
-    hc.Wheel(6, 7, true);
-    hc.Wheel(6, 7, false, keystate::Shift);
-    hc.Drag(8, 9, keystate::Button1);
-    hc.Drag(8, 9, keystate::Button3);
-    hc.Drag(8, 9, 0);
-    EXPECT_EQ(FieldsOf<MouseFields>(events(), MouseOf),
-              (std::vector<MouseFields>{{TEvent::DoubleClick, 1, 4, 5, 0}, {TEvent::DoubleClick, 2, 4, 5, 0},
-                                        {TEvent::Wheel, 1, 6, 7, 0}, {TEvent::Wheel, -1, 6, 7, TEvent::Shift},
-                                        {TEvent::Motion, 1, 8, 9, 0}, {TEvent::Motion, 2, 8, 9, 0},
-                                        {TEvent::Motion, 0, 8, 9, 0}}));
-    _MEVENT record;
-    hc.DoubleClick(4, 5);
-    EXPECT_EQ(getkey(&record, 0), KEY_MOUSE);
-    EXPECT_EQ(record.kind, _MEVENT::LeftDouble);
-    hc.Wheel(6, 7, false);
-    EXPECT_EQ(getkey(&record, 0), KEY_MOUSE);
-    EXPECT_EQ(std::vector<int>({record.kind, record.wheel, record.x}), std::vector<int>({_MEVENT::WheelMoved, -1, 6}));
-}
-
 // ---------------------------------------------------------------- selection
 
 TEST_F(ConsoleInput, ThreeRowSelectionCopiesThreeLines) {
@@ -203,13 +140,10 @@ TEST_F(ConsoleInput, ThreeRowSelectionCopiesThreeLines) {
     console->PutStringAt(0, 2, L"ab    and more", 0x07);
     console->PutStringAt(0, 3, L"cd ef   further", 0x07);
     console->PutStringAt(0, 4, L"      ", 0x07);
-    hc.ButtonDown(0, 2);
-    EXPECT_TRUE(events().empty());  // a press in the zone starts a selection
+    hc.ButtonDown(0, 2);  // a press in the zone starts a selection
     hc.Drag(3, 3);
     hc.Drag(5, 4);
     EXPECT_TRUE(events().empty());
-    EXPECT_EQ(EdgesOf(selection()), Edges(0, 2, 5, 4));
-    EXPECT_TRUE(console->SelectionShown());
     EXPECT_TRUE(hc.View().Shown(5, 4).selected);
     EXPECT_FALSE(hc.View().Shown(6, 4).selected);
     hc.ButtonUp(5, 4);
@@ -217,15 +151,6 @@ TEST_F(ConsoleInput, ThreeRowSelectionCopiesThreeLines) {
     EXPECT_FALSE(console->SelectionShown());
     EXPECT_FALSE(hc.View().Shown(5, 4).selected);  // repainted plain
     EXPECT_EQ(TypesOf(events()), std::vector<int>{TEvent::ButtonRelease});  // the release still goes to the program
-}
-
-TEST_F(ConsoleInput, OneRowSelectionHasNoLineEnd) {
-    console->SetSelectionZone(Rect{0, 0, 79, 24});
-    console->PutStringAt(10, 1, L"word \u00e9t\u00e9  ", 0x07);
-    hc.ButtonDown(10, 1);
-    hc.Drag(20, 1);
-    hc.ButtonUp(20, 1);
-    EXPECT_TRUE(hc.View().ClipText() == Westring(L"word \u00e9t\u00e9"));
 }
 
 TEST_F(ConsoleInput, DraggingMovesTheAnchoredEdges) {
@@ -256,43 +181,22 @@ TEST_F(ConsoleInput, DraggingMovesTheAnchoredEdges) {
 
 TEST_F(ConsoleInput, SelectionOnlyInsideTheZone) {
     console->SetSelectionZone(10, 10, 5, 5);  // columns 10-14, rows 10-14
-    Rect zone;
-    console->GetSelectionZone(zone);
-    EXPECT_EQ(EdgesOf(zone), Edges(10, 10, 14, 14));
     hc.ButtonDown(9, 10);  // outside
-    EXPECT_EQ(TypesOf(events()), std::vector<int>{TEvent::ButtonPress});
-    hc.Drag(20, 20);  // outside: a motion event
-    EXPECT_EQ(TypesOf(events()), std::vector<int>{TEvent::Motion});
+    hc.Drag(20, 20);
+    EXPECT_EQ(TypesOf(events()), (std::vector<int>{TEvent::ButtonPress, TEvent::Motion}));
 
     hc.ButtonDown(12, 12);
     hc.Drag(13, 13);
-    EXPECT_TRUE(console->SelectionShown());
     // A new press in the zone hides the shown selection and starts again.
     hc.ButtonDown(11, 11);
-    EXPECT_FALSE(console->SelectionShown());
     EXPECT_EQ(EdgesOf(selection()), Edges(11, 11, 11, 11));
     hc.Drag(12, 11);
+    EXPECT_TRUE(console->SelectionShown());
     // Setting a zone hides a shown selection too.
     console->SetSelectionZone(0, 0, 80, 25);
     EXPECT_FALSE(console->SelectionShown());
     EXPECT_FALSE(hc.View().Shown(12, 11).selected);
     hc.ButtonUp(12, 11);  // nothing shown: the clipboard is left alone
-    EXPECT_TRUE(hc.View().ClipText().empty());
-}
-
-TEST_F(ConsoleInput, AResetZoneSelectsNothing) {
-    console->SetSelectionZone(0, 0, 80, 25);
-    console->ResetSelectionZone();
-    Rect zone;
-    console->GetSelectionZone(zone);
-    EXPECT_EQ(EdgesOf(zone), Edges(0, 0, 0, 0));
-    hc.ButtonDown(0, 0);  // the top-left cell is an ordinary click
-    hc.Drag(3, 0);
-    hc.ButtonUp(3, 0);
-    auto types = TypesOf(events());
-    ASSERT_EQ(types.size(), 3u);
-    EXPECT_EQ(types[0], TEvent::ButtonPress);
-    EXPECT_EQ(types[1], TEvent::Motion);
     EXPECT_TRUE(hc.View().ClipText().empty());
 }
 

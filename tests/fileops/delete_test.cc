@@ -1,9 +1,8 @@
-// Deleting: the Delete command with each confirmation, the YES prompt, the
-// read-only answers, masks, the deletion window, and deleting a named file.
+// Deleting: the Delete command's confirmations, the YES prompt, the
+// read-only answers, masks and missing files.
 
 #include "fileops/deletecmd.h"
 #include "fileops/fserror.h"
-#include "tests/fileops/env_guard.h"
 #include "tests/fileops/fileops_fixture.h"
 
 namespace {
@@ -25,22 +24,13 @@ protected:
     }
 };
 
-TEST_F(DeleteTest, SingleFileConfirmedOrNot) {
-    Files({"p/one", "p/two"});
+TEST_F(DeleteTest, UnconfirmedSingleFileButNeverTheParent) {
+    Files({"p/two"});
     Show();
-    Answer("Esc");
-    Delete("one");
-    EXPECT_TRUE(FirstShows("Do you wish to delete")) << FirstScreen();
-    EXPECT_TRUE(Exists(Path("p/one")));
-    ui.Keys("Enter");
-    Delete("one");
-    EXPECT_FALSE(Exists(Path("p/one")));
-    EXPECT_EQ(break_status, 0);
-    EXPECT_EQ(IndexOf(panel(), "one"), -1);  // the panel was read again
-    // Switched off: no input needed; ".." is never deleted.
-    config.Confirmations = CONFIRM_DELETE_FILE;
+    config.Confirmations = CONFIRM_DELETE_FILE;  // switched off: no input needed
     Delete("two");
     EXPECT_FALSE(Exists(Path("p/two")));
+    EXPECT_EQ(IndexOf(panel(), "two"), -1);  // the panel was read again
     Delete("..");
     EXPECT_TRUE(Exists(tmp.path()));
 }
@@ -62,14 +52,10 @@ TEST_F(DeleteTest, TaggedFilesWithBothBoxes) {
     ui.Keys("Enter Esc");
     Delete();
     Expect({"p/d"});
-    config.Confirmations = CONFIRM_DELETE_TAGGED;
-    ui.Keys("Enter");
-    Delete();
-    Expect({"!p/d"});
 }
 
 TEST_F(DeleteTest, NonEmptyDirectoryNeedsYes) {
-    Files({"p/dir/", "p/dir/sub/", "p/dir/sub/f=f", "p/quiet/", "p/quiet/f=f"});
+    Files({"p/dir/", "p/dir/sub/", "p/dir/sub/f=f"});
     Show();
     // Lower case is refused.
     for (const char* typed : {"yes", "YES"}) {
@@ -77,32 +63,10 @@ TEST_F(DeleteTest, NonEmptyDirectoryNeedsYes) {
         ui.Type(typed);
         Answer("Enter");
         Delete("dir");
-        EXPECT_TRUE(Shown("Type \"YES\"")) << LastScreen();
-        EXPECT_TRUE(Shown("is not empty")) << LastScreen();
+        EXPECT_TRUE(Shown("Type \"YES\"")) << FirstScreen();
+        EXPECT_TRUE(Shown("is not empty")) << FirstScreen();
         EXPECT_EQ(Exists(Path("p/dir/sub/f")), std::string(typed) == "yes") << typed;
     }
-    // Without the confirmation.
-    config.Confirmations = CONFIRM_DELETE_FILE | CONFIRM_DELETE_DIR;
-    Delete("quiet");
-    Expect({"!p/quiet"});
-}
-
-TEST_F(DeleteTest, ButtonsInsteadOfYes) {
-    Files({"p/d1/", "p/d1/f", "p/d2/", "p/d2/f", "p/d3/", "p/d3/f"});
-    config.Confirmations = CONFIRM_DELETE_FILE | CONFIRM_TYPE_YES;
-    Show();
-    ui.Keys("Enter");  // presses the focused Cancel
-    Delete("d1");
-    EXPECT_TRUE(Exists(Path("p/d1/f")));
-    // All: this tree and the next without asking.
-    Tag(panel(), "d1");
-    Tag(panel(), "d2");
-    ui.Keys("a");
-    config.Confirmations |= CONFIRM_DELETE_TAGGED;
-    Delete();
-    ui.Keys("y");
-    Delete("d3");
-    Expect({"!p/d1", "!p/d2", "!p/d3"});
 }
 
 TEST_F(DeleteTest, TreeWithMaskKeepsTheRest) {
@@ -118,7 +82,7 @@ TEST_F(DeleteTest, ReadOnlyAnswers) {
     // Only an ordinary user meets read-only files: root may write anything.
     chmod(tmp.path().c_str(), 0777);
     MakeDir("ro", 0777);
-    for (const char* name : {"1", "2", "3", "4", "5"}) Write(std::string("ro/") + name, "x", 0444);
+    for (const char* name : {"1", "2", "3", "4"}) Write(std::string("ro/") + name, "x", 0444);
     auto run = [&](const char* keys, const std::vector<std::string>& names, int expected) {
         return RunAsNobody([&] {
             Answer(keys);
@@ -136,37 +100,6 @@ TEST_F(DeleteTest, ReadOnlyAnswers) {
     EXPECT_EQ(run("e", {"1", "2"}, 0), 0);
     EXPECT_EQ(run("a", {"3", "4"}, 2), 0);
     Expect({"ro/1", "ro/2", "!ro/3", "!ro/4"});
-    // The dialog's choice "All" needs no question at all.
-    int chosen = RunAsNobody([&] {
-        del_all_RO = DEL_RO_ALL;
-        return ui.Run([&] { return delete_file(W(Path("ro/5")).c_str(), DELETE_SINGLE); }) == 1 ? 0 : 1;
-    });
-    EXPECT_EQ(chosen, 0);
-    Expect({"!ro/5"});
-}
-
-TEST_F(DeleteTest, DialogChoicesAreKept) {
-    Files({"p/a=a", "p/b=b"});
-    Show();
-    Tag(panel(), "a");
-    Tag(panel(), "b");
-    // DELDIR names the directory's start: "No Undelete" is offered.
-    CEnvGuard deldir("DELDIR", tmp.path().substr(0, 3).c_str());
-    config.Confirmations = CONFIRM_DELETE_TAGGED;
-    Answer("Alt-e Alt-u Enter");  // read-only files: None; No Undelete on
-    Delete();
-    EXPECT_TRUE(Shown("No Undelete")) << LastScreen();
-    EXPECT_EQ(del_all_RO, DEL_RO_NONE);
-    EXPECT_EQ(del_force, 1);
-    Expect({"!p/a"});
-    // Without DELDIR there is no check box.
-    CEnvGuard none("DELDIR", nullptr);
-    Write("p/c", "c");
-    Show();
-    Tag(panel(), "c");
-    Answer("Enter");
-    Delete();
-    EXPECT_FALSE(Shown("No Undelete")) << LastScreen();
 }
 
 TEST_F(DeleteTest, MissingFilesAndDirectories) {
@@ -178,42 +111,6 @@ TEST_F(DeleteTest, MissingFilesAndDirectories) {
     Answer("Enter");
     EXPECT_EQ(ui.Run([&] { return delete_dir(W(Path("absent")).c_str()); }), 0);
     EXPECT_TRUE(FirstShows("Directory does not exist, cannot delete")) << FirstScreen();
-}
-
-TEST_F(DeleteTest, DeletionWindowGrowsAndKeepsItsSize) {
-    std::string long_name = std::string(50, 'l');
-    auto window_width = [&] {
-        CUiTest::Screen s = ui.Current();
-        int x = 0, y = 0;
-        if (!s.Find("\u2554", &x, &y)) return -1;
-        int right = x;
-        while (right + 1 < s.columns && s.Char(right + 1, y) != 0x2557) right++;
-        return right - x + 2;
-    };
-    std::vector<int> widths;
-    for (const std::string& name : {std::string("s"), long_name, std::string("t")}) {
-        Write(name, "");
-        ui.RunVoid([&] { delete_file(W(Path(name)).c_str(), DELETE_BATCH); });
-        widths.push_back(window_width());
-    }
-    EXPECT_GT(widths[0], 0);
-    EXPECT_GT(widths[1], widths[0]);
-    EXPECT_EQ(widths[2], widths[1]);
-    delete_file(nullptr, DELETE_END);
-    EXPECT_EQ(window_width(), -1);
-}
-
-TEST_F(DeleteTest, DeleteNamedFile) {
-    Write("p/victim", "v");
-    Show();
-    ui.Type("nothing-here");
-    ui.Keys("Enter Enter");  // "File not found", then the dialog again
-    ui.Type("victim");       // the first key of a new dialog replaces the text
-    Answer("Enter Enter");   // the name, then the confirmation
-    ui.RunVoid([&] { file_delete_single(&panel()); });
-    for (const char* text : {"Delete the file:", "File not found", "Do you wish to delete"})
-        EXPECT_TRUE(Shown(text)) << text << "\n" << LastScreen();
-    EXPECT_FALSE(Exists(Path("p/victim")));
 }
 
 }  // namespace

@@ -4,16 +4,11 @@
 #pragma once
 
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/stat.h>
-#include <sys/time.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -74,9 +69,8 @@ protected:
         utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
     }
     std::string MakeDir(const std::string& leaf, mode_t mode = 0755) {
-        std::string path = Path(leaf);
-        EXPECT_EQ(mkdir(path.c_str(), mode), 0) << path;
-        chmod(path.c_str(), mode);
+        std::string path = tmp.MakeDir(leaf, mode);
+        chmod(path.c_str(), mode);  // past the umask
         return path;
     }
     // Makes "dir/" entries as directories and "file=content" entries as files.
@@ -106,12 +100,10 @@ protected:
     // Copies or moves (same_fs: whether a rename may do it) with the
     // descriptions of the source's directory, when given.
     int Copy(const std::string& src, const std::string& dst, StdFile* descriptions = nullptr) {
-        return Transfer(src, dst, false, false, descriptions);
+        return Move(src, dst, false, descriptions, false);
     }
-    int Move(const std::string& src, const std::string& dst, bool same_fs, StdFile* descriptions = nullptr) {
-        return Transfer(src, dst, true, same_fs, descriptions);
-    }
-    int Transfer(const std::string& src, const std::string& dst, bool move, bool same_fs, StdFile* descriptions) {
+    int Move(const std::string& src, const std::string& dst, bool same_fs, StdFile* descriptions = nullptr,
+             bool move = true) {
         StdFile none;
         StdFile& d = descriptions ? *descriptions : none;
         copy_status status;
@@ -128,16 +120,14 @@ protected:
         ui.Keys(keys);
         ui.RecordScreens(true);
     }
-    // Whether the first recorded prompt shows text.
+    // Whether the first recorded prompt, or any, shows text.
     bool FirstShows(const std::string& text) const { return !ui.Screens().empty() && ui.Screens().front().Find(text); }
-    std::string FirstScreen() const { return ui.Screens().empty() ? std::string() : ui.Screens().front().Dump(); }
-    // Whether any screen recorded while the code asked for input shows text.
     bool Shown(const std::string& text) const {
         for (const CUiTest::Screen& screen : ui.Screens())
             if (screen.Find(text)) return true;
         return false;
     }
-    std::string LastScreen() const { return ui.Screens().empty() ? std::string() : ui.Screens().back().Dump(); }
+    std::string FirstScreen() const { return ui.Screens().empty() ? std::string() : ui.Screens().front().Dump(); }
 
     // The panel set up on dir and read.
     static void SetUpPanel(PANEL& panel, const std::string& dir) {

@@ -1,8 +1,6 @@
 // User and group names and numbers.
 #include "fileops/query/owners.h"
 
-#include <grp.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -17,27 +15,12 @@ namespace {
 
 std::wstring W(const Westring& w) { return w.c_str(); }
 
-TEST(OwnersTest, KnownAccounts) {
-    for (int pass = 0; pass < 2; pass++) {  // the second time from the cache
-        EXPECT_EQ(W(UID2Str(0)), L"root");
-        EXPECT_EQ(W(GID2Str(0)), L"root");
-        EXPECT_EQ(Str2UID(L"root"), 0);
-        EXPECT_EQ(Str2GID(L"root"), 0);
-    }
-    struct passwd* me = getpwuid(getuid());
-    if (!me) GTEST_SKIP() << "the process's user has no account";
-    Westring name = UID2Str(getuid());
-    EXPECT_STREQ(EncodeFileName(name).c_str(), me->pw_name);
-    EXPECT_EQ(Str2UID(name), static_cast<int64_t>(getuid()));
-}
-
-TEST(OwnersTest, UnknownIdsAndNames) {
-    const uid_t nobody_has = 3999999999u;
-    EXPECT_EQ(W(UID2Str(nobody_has)), L"3999999999");
-    EXPECT_EQ(W(GID2Str(nobody_has)), L"3999999999");
+TEST(OwnersTest, KnownAndUnknown) {
+    EXPECT_EQ(W(UID2Str(0)), L"root");
+    EXPECT_EQ(Str2GID(L"root"), 0);
+    EXPECT_EQ(W(GID2Str(3999999999u)), L"3999999999");
     // A number is not a name; strange and very long names are simply unknown.
-    for (const Westring& name : {Westring(L"no-such-user-dv"), Westring(L""), Westring(L"3999999999"),
-                                 Westring(L"x\xdcff\U0001f600"), Westring(String(L'g', 100000))}) {
+    for (const Westring& name : {Westring(L"3999999999"), Westring(L"x\xdcff\U0001f600"), Westring(String(L'g', 100000))}) {
         EXPECT_EQ(Str2UID(name), -1);
         EXPECT_EQ(Str2GID(name), -1);
     }
@@ -50,8 +33,6 @@ TEST(OwnersTest, ConcurrentLookups) {
         threads.emplace_back([t, &failures] {
             for (int i = 0; i < 200; i++) {
                 if (W(UID2Str(0)) != L"root") failures[t]++;
-                if (Str2GID(L"root") != 0) failures[t]++;
-                // Groups that do not exist: the number comes back as text.
                 gid_t g = static_cast<gid_t>(3999990000u + static_cast<unsigned>(i % 50));
                 if (W(GID2Str(g)) != std::to_wstring(g)) failures[t]++;
             }

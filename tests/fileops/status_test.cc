@@ -28,7 +28,7 @@ TEST_F(StatusTest, BarTimeLineAndPaths) {
     // Half of a bar 47 cells wide.
     EXPECT_EQ(Count(0x2588), 23) << ui.Dump();
     EXPECT_EQ(Count(0x2591), 24) << ui.Dump();
-    for (const char* text : {"/from/here", "/to/there", "(1 of 2)", "Time: 0:1", "  BPS: ", "  ETA: 0:1"})
+    for (const char* text : {"/from/here", "/to/there", "(1 of 2)", "Time: 0:1", "  ETA: 0:1"})
         EXPECT_TRUE(ui.Find(text)) << text << "\n" << ui.Dump();
     // All done, or more than a total counted too low: a full bar.
     for (uint64_t done : {1000, 5000}) {
@@ -36,17 +36,6 @@ TEST_F(StatusTest, BarTimeLineAndPaths) {
         status_.ProgressUpdate();
         EXPECT_EQ(Count(0x2588), 47);
     }
-}
-
-TEST_F(StatusTest, NothingWithoutATotal) {
-    status_.bytes_done = 10;
-    status_.StartUpdate(&window_);
-    progressUpdate(&status_);
-    status_.StopUpdate();
-    EXPECT_EQ(Count(0x2588) + Count(0x2591), 0);
-    // Stopping twice, or without a thread, is harmless; a null status too.
-    status_.StopUpdate();
-    progressUpdate(nullptr);
 }
 
 }  // namespace

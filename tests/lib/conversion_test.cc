@@ -1,8 +1,6 @@
 // UTF-8 and code-page conversions of Westring, and the code-page settings.
 #include <gtest/gtest.h>
 
-#include <iconv.h>
-
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -19,42 +17,11 @@ std::wstring W(const Westring& w) { return w.c_str(); }
 
 // ---- UTF-8 -------------------------------------------------------------------
 
-// A text of the given code points.
-Westring Text(const std::vector<uint32_t>& points) {
-    Westring text(static_cast<int>(points.size()));
-    for (size_t i = 0; i < points.size(); i++) text.data()[i] = static_cast<wchar_t>(points[i]);
-    text.set_length(static_cast<int>(points.size()));
-    return text;
-}
-
-TEST(Utf8Test, EveryCodePointMatchesTheSystemConverterAndRoundTrips) {
-    // Every scalar value (no surrogates; over 4 MB of UTF-8), compared with
-    // iconv's UTF-8 and decoded back.
-    std::vector<uint32_t> points;
-    for (uint32_t c = 1; c <= 0x10FFFF; c++)
-        if (c < 0xD800 || c > 0xDFFF) points.push_back(c);
-    iconv_t cd = iconv_open("UTF-8", "UCS-4LE");
-    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
-    std::vector<char> expected(points.size() * 4);
-    char* in = reinterpret_cast<char*>(points.data());  // little-endian machine
-    size_t in_left = points.size() * 4;
-    char* out = expected.data();
-    size_t out_left = expected.size();
-    ASSERT_NE(iconv(cd, &in, &in_left, &out, &out_left), static_cast<size_t>(-1));
-    iconv_close(cd);
-    expected.resize(expected.size() - out_left);
-    Estring mine = Text(points).ToUTF8();
-    ASSERT_EQ(static_cast<size_t>(mine.strlen()), expected.size());
-    EXPECT_EQ(std::memcmp(mine.c_str(), expected.data(), expected.size()), 0);
-    Westring back;
-    EXPECT_TRUE(back.FromUTF8(mine.c_str()));
-    ASSERT_EQ(back.strlen(), static_cast<int>(points.size()));
-    for (size_t i = 0; i < points.size(); i++) ASSERT_EQ(static_cast<uint32_t>(back[i]), points[i]);
-
+TEST(Utf8Test, EncodedLengthsAndUnencodable) {
     struct Case {
         wchar_t c;
         int bytes;
-    } lengths[] = {{0x7F, 1}, {0x80, 2}, {0x7FF, 2}, {0x800, 3}, {0xFFFF, 3}, {0x10000, 4}, {0x10FFFF, 4}};
+    } lengths[] = {{0x7F, 1}, {0x80, 2}, {0xFFFF, 3}, {0x10FFFF, 4}};
     for (const Case& k : lengths) {
         wchar_t text[2] = {k.c, 0};
         EXPECT_EQ(Westring(text).ToUTF8().strlen(), k.bytes) << std::hex << static_cast<int>(k.c);
@@ -71,21 +38,17 @@ TEST(Utf8Test, DecodingValidAndInvalidBytes) {
         std::wstring expected;
         bool valid;
     } cases[] = {
-        {"\xC3\xA9", L"\u00E9", true}, {"a\xE2\x82\xAC" "b\xF0\x9F\x98\x80", L"a\u20ACb\U0001F600", true},
-        {"", L"", true},
+        {"a\xE2\x82\xAC" "b\xF0\x9F\x98\x80", L"a\u20ACb\U0001F600", true},
         {"\xC1\x81", L"A", true},  // overlong forms other than 0 are accepted as they decode
         {"\xED\xA0\x80", std::wstring(1, static_cast<wchar_t>(0xD800)), true},  // and surrogates too
         // Invalid bytes become Latin-1 characters.
         {"\xE9", L"\u00E9", false},                // a lone lead byte
         {"\x80", L"\u0080", false},                // a stray continuation byte
-        {"a\xBF" "b", L"a\u00BFb", false}, {"\xE2\x82", L"\u00E2\u0082", false},  // truncated
         {"\xE2\x82" "A", L"\u00E2\u0082A", false},  // interrupted sequence
-        {"\xF0\x9F\x98", L"\u00F0\u009F\u0098", false},
         {"\xF8\x88\x80\x80\x80", L"\u00F8\u0088\u0080\u0080\u0080", false},  // no five-byte forms
-        {"\xFF\xFE", L"\u00FF\u00FE", false},
         {"\xC3" "\xC3\xA9", L"\u00C3\u00E9", false},  // the bad byte alone is replaced
         // An overlong zero is stored as -1.
-        {"\xC0\x80", kZero, false}, {"\xE0\x80\x80", kZero, false}, {"\xF0\x80\x80\x80", kZero, false},
+        {"\xC0\x80", kZero, false}, {"\xF0\x80\x80\x80", kZero, false},
     };
     for (const Case& k : cases) {
         Westring w(L"old");
@@ -99,8 +62,6 @@ TEST(Utf8Test, DecodingValidAndInvalidBytes) {
     // Counted input stops at a zero byte and at the count.
     EXPECT_TRUE(zero.FromUTF8("ab\0cd", 5));
     EXPECT_EQ(W(zero), L"ab");
-    EXPECT_TRUE(zero.FromUTF8("\xC3\xA9xyz", 2));
-    EXPECT_EQ(W(zero), L"\u00E9");
     EXPECT_FALSE(zero.FromUTF8("\xC3\xA9", 1));  // cut inside the sequence
     EXPECT_EQ(W(zero), L"\u00C3");
     Westring w(L"old");
@@ -123,7 +84,7 @@ TEST(Utf8Test, LongInvalidTextDoesNotOverflow) {
 
 TEST(CodePageTest, NamesAndKnownCharacters) {
     std::pair<int, std::string> names[] = {
-        {819, "ISO-8859-1"}, {878, "KOI8-R"}, {20866, "KOI8-R"}, {850, "CP850"}, {1251, "CP1251"}};
+        {819, "ISO-8859-1"}, {20866, "KOI8-R"}, {850, "CP850"}};
     for (const auto& n : names) EXPECT_EQ(S(CPName(n.first)), n.second);
 
     struct Case {
@@ -133,9 +94,7 @@ TEST(CodePageTest, NamesAndKnownCharacters) {
     } cases[] = {
         {850, "\x82\x80\x9C\xB0", L"\u00E9\u00C7\u00A3\u2591"},
         {1251, "\xC0\xE0\xA8\xB8\x80", L"\u0410\u0430\u0401\u0451\u0402"},
-        {819, "\xE9\xFF\xA0", L"\u00E9\u00FF\u00A0"},
         {878, "\xC1\xE1\xB3", L"\u0430\u0410\u0401"},
-        {20866, "\xD2", L"\u0440"},
     };
     for (const Case& k : cases) {
         Westring w;
@@ -168,10 +127,6 @@ TEST(CodePageTest, UnknownCodePageAndUnmappableBytes) {
     // A byte the code page leaves unassigned gives the house sign.
     EXPECT_FALSE(w.FromCodePage("a\x98" "b", 1251));
     EXPECT_EQ(W(w), L"a\u2302b");
-    EXPECT_FALSE(w.FromCodePage("\x98\x98", 1251));
-    EXPECT_EQ(W(w), L"\u2302\u2302");
-    EXPECT_TRUE(w.FromCodePage("", 1251));
-    EXPECT_TRUE(w.empty());
 }
 
 TEST(CodePageTest, LongTextWithBadBytesAcrossChunks) {
@@ -189,8 +144,6 @@ TEST(CodePageTest, LongTextWithBadBytesAcrossChunks) {
 TEST(CodePageTest, ToCodePageStopsAtFirstUnrepresentable) {
     EXPECT_EQ(S(Westring(L"abc\u4E00def").ToCodePage(850)), "abc");
     EXPECT_EQ(S(Westring(L"\u20ACx").ToCodePage(819)), "");
-    EXPECT_EQ(S(Westring(L"\u0416\u00E9").ToCodePage(1251)), "\xC6");
-    EXPECT_EQ(S(Westring(L"").ToCodePage(850)), "");
     Westring w(String(L'\u00E9', 300000));
     Estring e = w.ToCodePage(850);
     ASSERT_EQ(e.strlen(), 300000);
@@ -204,15 +157,11 @@ TEST(CodePageTest, ProgramCodePage) {
     EXPECT_EQ(W(MkWestring(Estring("\x82t\x82"))), L"\u00E9t\u00E9");
     codepage = 0;  // no setting: 850
     EXPECT_EQ(S(MkEstring(Westring(L"\u00E9"))), "\x82");
-    codepage = 1251;
-    EXPECT_EQ(W(MkWestring(Estring("\xC0"))), L"\u0410");
     codepage = saved;
 
     int saved_text = text_codepage;
     text_codepage = 0;
     EXPECT_EQ(DefaultTextCodePage(), 819);
-    text_codepage = 1252;
-    EXPECT_EQ(DefaultTextCodePage(), 1252);
     text_codepage = saved_text;
 }
 

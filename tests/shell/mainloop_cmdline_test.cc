@@ -21,14 +21,6 @@ protected:
     std::string Clipboard() { return ui.Headless().View().ClipText().ToUTF8().c_str(); }
 };
 
-TEST_F(CmdLineTest, TypingGoesIntoTheCommandLine) {
-    ui.Type("ls -l");
-    RunKeys();
-    EXPECT_EQ(LastTyped(), "ls -l");
-    EXPECT_EQ(Screens()[5].cursor_y, 23);
-    EXPECT_EQ(CursorAt(5), 5);
-}
-
 TEST_F(CmdLineTest, EditingKeys) {
     // "X" is typed after the keys.
     const struct {
@@ -37,15 +29,11 @@ TEST_F(CmdLineTest, EditingKeys) {
         bool x;
         const char* expected;
     } cases[] = {
-        {"abc", "BackSpace", false, "ab"},
         {"abc", "Ctrl-Home Delete", false, "bc"},
         {"abc", "Alt-Left Alt-Left BackSpace", false, "bc"},
         {"one two three", "Ctrl-Left Ctrl-Left", true, "one Xtwo three"},
-        {"one two three", "Ctrl-Home Ctrl-Right", true, "oneX two three"},
         {"one two three", "Ctrl-BackSpace", true, "one two X"},
         {"one two three", "Ctrl-Home Ctrl-Del", false, "two three"},
-        {"abc", "Ctrl-Home Ctrl-D", true, "aXbc"},
-        {"abc", "Ctrl-S Ctrl-S Ctrl-End", true, "abcX"},
         {"abc", "Esc", false, ""},
     };
     for (const auto& c : cases) {
@@ -111,10 +99,8 @@ TEST_F(CmdLineTest, NamesAndPathsGoIntoTheLineOrTheClipboard) {
         const char* keys;
         std::string line, clipboard;
     } cases[] = {
-        {"Down Ctrl-Shift-J", "", "a b!c.txt"},
         {"Down Ctrl-Shift-F", "", left_ / "a b!c.txt"},
         {"Down Ctrl-F", left_ / "a\\ b\\!!c.txt", left_ / "a b!c.txt"},
-        {"Ctrl-[", left_.path() + "/", left_ / "a b!c.txt"},
         {"Ctrl-]", right_.path() + "/", left_ / "a b!c.txt"},
     };
     for (const auto& c : cases) {
@@ -153,24 +139,6 @@ TEST_F(CmdLineTest, CtrlTabCompletesAFileName) {
     for (const CUiTest::Screen& screen : Screens()) listed = listed || (screen.Find("report1") && screen.Find("report2"));
     EXPECT_TRUE(listed);
     EXPECT_EQ(LastTyped(), "cat unique_name.txt report2 folder/");
-
-    // Escape in the list gives up.
-    ui.Type("x rep");
-    RunKeys("Ctrl-Tab Ctrl-Tab Esc");
-    EXPECT_EQ(LastTyped(), "x report");
-}
-
-TEST_F(CmdLineTest, TheNameShiftAndThePathPrompt) {
-    // On an empty line the name shift scrolls the cursor entry.
-    left_.Write("a_very_long_file_name_that_does_not_fit.txt", "");
-    RunKeys("Down Ctrl-D Ctrl-D Ctrl-D");
-    EXPECT_EQ(panel_base[0].name_shift, 3);
-    EXPECT_TRUE(Screens()[4].Find("ry_long")) << Screens()[4].Dump();
-
-    Ini("PathPrompt=off\r\n");  // only the mark is left
-    ui.Type("x");
-    RunKeys();
-    EXPECT_EQ(CommandLine(Screens()[1]), ">x");
 }
 
 }  // namespace

@@ -73,8 +73,6 @@ protected:
     }
 
     const std::vector<CUiTest::Screen>& Screens() const { return ui.Screens(); }
-    // The screen at the last wait for a key.
-    const CUiTest::Screen& LastScreen() const { return ui.Screens().back(); }
 
     // The row of a screen holding text in the left (side 0) or right half; -1 when none.
     static int RowOf(const CUiTest::Screen& screen, const std::string& text, int side) {
