@@ -27,13 +27,13 @@
 #include <vector>
 
 #include "bench/harness.h"
+#include "config/config.h"
 #include "console/console.h"
 #include "console/headlessview.h"
 #include "exec/chdir.h"
 #include "lib/fsname.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
-#include "shell/config.h"
 #include "shell/screen.h"
 
 namespace {

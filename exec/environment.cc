@@ -4,8 +4,8 @@
 #include <cstring>
 #include <strings.h>
 
+#include "config/config.h"
 #include "lib/fsname.h"
-#include "shell/config.h"
 
 extern char** environ;
 

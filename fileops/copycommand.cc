@@ -1,5 +1,6 @@
 #include "fileops/copycommand.h"
 
+#include "config/config.h"
 #include "console/console.h"
 #include "console/msgbox.h"
 #include "fileops/copydialog.h"
@@ -18,7 +19,6 @@
 #include "lib/timestamp.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
-#include "shell/config.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "config/config.h"
 #include "console/console.h"
 #include "console/dialog.h"
 #include "console/msgbox.h"
@@ -26,7 +27,6 @@
 #include "lib/nls.h"
 #include "panels/directory.h"
 #include "panels/mask.h"
-#include "shell/config.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "config/config.h"
 #include "console/console.h"
 #include "console/msgbox.h"
 #include "fileops/copyseams.h"
@@ -15,7 +16,6 @@
 #include "lib/collapsepath.h"
 #include "lib/fsname.h"
 #include "panels/panel.h"
-#include "shell/config.h"
 
 namespace {
 

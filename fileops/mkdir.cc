@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <sys/stat.h>
 
+#include "config/config.h"
 #include "console/dialog.h"
 #include "console/msgbox.h"
 #include "fileops/dosops.h"
@@ -12,7 +13,6 @@
 #include "lib/fsname.h"
 #include "lib/nls.h"
 #include "panels/panel.h"
-#include "shell/config.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "config/config.h"
 #include "lib/numfmt.h"
 #include "panels/locale_dates.h"
 #include "panels/paneldisplay.h"

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "config/config.h"
 #include "console/console.h"
 #include "console/msgbox.h"
 #include "fileops/query/mounts.h"

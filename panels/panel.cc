@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "config/config.h"
 #include "console/console.h"
 #include "lib/nls.h"
 

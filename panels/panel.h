@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "config/panelenums.h"
 #include "console/win.h"
 #include "lib/strcoll.h"
 #include "lib/westring.h"
@@ -13,7 +14,6 @@
 #include "panels/linkcache.h"
 #include "panels/posstack.h"
 #include "panels/treeholder.h"
-#include "shell/config.h"
 
 class Archive;
 

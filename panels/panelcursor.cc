@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "config/config.h"
 #include "console/console.h"
 #include "console/dialog.h"
 #include "console/keys.h"

@@ -9,12 +9,12 @@
 
 #include <cstdint>
 
+#include "config/panelenums.h"
 #include "console/cells.h"
 #include "console/console.h"
 #include "lib/estring.h"
 #include "lib/timestamp.h"
 #include "lib/westring.h"
-#include "shell/config.h"
 
 struct PANEL;
 struct TREENODE;

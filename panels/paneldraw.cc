@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "console/console.h"
 #include "console/win.h"

@@ -3,6 +3,7 @@
 // date, time, mode and owner columns of the detailed styles.
 #include <cstring>
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "fileops/query/owners.h"
 #include "fileops/query/permissions.h"

@@ -2,8 +2,8 @@
 // colours and the row formatted for any style.
 #pragma once
 
+#include "config/panelenums.h"
 #include "console/cells.h"
-#include "shell/config.h"
 
 struct PANEL;
 struct entry;

@@ -3,9 +3,9 @@
 // can be drawn now.
 #pragma once
 
+#include "config/config.h"
 #include "console/console.h"
 #include "panels/panel.h"
-#include "shell/config.h"
 
 // R: the entry rows of a panel (at least 1).
 inline int panel_rows() { return config.panel_rows > 0 ? config.panel_rows : 1; }

@@ -1,6 +1,7 @@
 // Tagging panel entries one at a time, all at once and by a mask.
 #include <cstdio>
 
+#include "config/config.h"
 #include "console/dialog.h"
 #include "console/keys.h"
 #include "console/msgbox.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "config/config.h"
 #include "console/keys.h"
 #include "lib/nls.h"
 #include "panels/panel.h"

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
+#include "config/panelenums.h"
 #include "panels/entry.h"
-#include "shell/config.h"
 
 struct PANEL;
 

@@ -2,9 +2,9 @@
 
 #include <ctime>
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "lib/estring.h"
-#include "shell/config.h"
 
 Win* clock_win = nullptr;
 

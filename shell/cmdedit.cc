@@ -2,13 +2,13 @@
 
 #include <string>
 
+#include "config/config.h"
 #include "console/console.h"
 #include "console/wordedit.h"
-#include "lib/quote.h"
 #include "lib/collapsepath.h"
 #include "lib/nls.h"
+#include "lib/quote.h"
 #include "panels/panel.h"
-#include "shell/config.h"
 
 namespace {
 

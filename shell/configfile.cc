@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "console/cliplines.h"
 #include "console/console.h"

@@ -1,6 +1,6 @@
 // The configuration file: reading it at start-up and on request, writing it
 // back, and the options dialog. The settings themselves live in the
-// configuration record (shell/config.h) and in the few console and library
+// configuration record (config/config.h) and in the few console and library
 // variables it names; the archiver commands, the association sets and the
 // configured environment live beside them.
 //
@@ -11,11 +11,11 @@
 // mask: command lines, which are command associations).
 #pragma once
 
+#include "config/config.h"
 #include "lib/estring.h"
 #include "lib/stdfile.h"
 #include "lib/westring.h"
 #include "panels/associations.h"
-#include "shell/config.h"
 
 // ---- archivers
 

@@ -6,6 +6,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "console/cliplines.h"
 #include "console/dialog.h"
@@ -21,7 +22,6 @@
 #include "panels/paneldisplay.h"
 #include "shell/clock.h"
 #include "shell/completion.h"
-#include "shell/config.h"
 #include "shell/configfile.h"
 #include "shell/filecommands.h"
 #include "shell/keybar.h"

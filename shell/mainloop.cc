@@ -1,11 +1,11 @@
 #include "shell/mainloop.h"
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "lib/collapsepath.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
 #include "shell/clock.h"
-#include "shell/config.h"
 #include "shell/keybar.h"
 #include "shell/screen.h"
 

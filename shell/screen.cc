@@ -1,5 +1,6 @@
 #include "shell/screen.h"
 
+#include "config/config.h"
 #include "console/console.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"

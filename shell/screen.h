@@ -2,8 +2,8 @@
 // shown or hidden, their style and sort order, and the window title.
 #pragma once
 
+#include "config/config.h"
 #include "lib/westring.h"
-#include "shell/config.h"
 
 struct PANEL;
 

@@ -8,13 +8,13 @@
 #include <cstring>
 #include <string>
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "console/console.h"
 #include "lib/fsname.h"
 #include "panels/panel.h"
 #include "shell/clock.h"
 #include "shell/cmdline.h"
-#include "shell/config.h"
 #include "shell/configfile.h"
 #include "shell/keybar.h"
 #include "shell/screen.h"

@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "config/config.h"
 #include "console/console.h"
 #include "console/consoleview.h"
 #include "fileops/hooks.h"

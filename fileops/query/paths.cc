@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "config/config.h"
 #include "lib/fsname.h"
-#include "shell/config.h"
 
 void GetPaths(WestringStore& out) {
     Westring search = DecodeFileName(std::getenv("PATH"));

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "config/config.h"
 #include "exec/chdir.h"
 #include "exec/histories.h"
 #include "panels/panel.h"

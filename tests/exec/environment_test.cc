@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "shell/config.h"
+#include "config/config.h"
 #include "tests/fileops/env_guard.h"
 
 extern char** environ;

@@ -1,6 +1,7 @@
 // Deleting: the Delete command's confirmations, the YES prompt, the
 // read-only answers, masks and missing files.
 
+#include "config/config.h"
 #include "fileops/deletecmd.h"
 #include "fileops/fserror.h"
 #include "tests/fileops/fileops_fixture.h"

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "console/dialog.h"
 #include "console/win.h"
@@ -24,7 +25,6 @@
 #include "fileops/hooks.h"
 #include "lib/fsname.h"
 #include "panels/panel.h"
-#include "shell/config.h"
 #include "tests/fileops/temp_dir.h"
 #include "tests/panels/panel_test_util.h"
 #include "tests/support/uitest.h"

@@ -3,8 +3,8 @@
 
 #include <tuple>
 
+#include "config/config.h"
 #include "lib/fsname.h"
-#include "shell/config.h"
 #include "tests/fileops/env_guard.h"
 #include "tests/fileops/temp_dir.h"
 

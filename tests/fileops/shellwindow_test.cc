@@ -6,8 +6,8 @@
 #include <chrono>
 #include <thread>
 
+#include "config/config.h"
 #include "lib/fsname.h"
-#include "shell/config.h"
 #include "tests/fileops/env_guard.h"
 #include "tests/fileops/temp_dir.h"
 

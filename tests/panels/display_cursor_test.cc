@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "config/config.h"
 #include "console/headlessview.h"
 #include "tests/panels/display_test_util.h"
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config.h"
 #include "fileops/query/owners.h"
 #include "panels/directory.h"
 #include "panels/treeholder.h"

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "config/config.h"
 #include "console/keys.h"
 #include "tests/panels/display_test_util.h"
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config.h"
 #include "tests/panels/display_test_util.h"
 
 namespace {

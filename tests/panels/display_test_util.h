@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "console/dialog.h"
 #include "console/win.h"

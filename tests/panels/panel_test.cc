@@ -1,5 +1,6 @@
 // The panel record and its helpers: the cursor, the pair of panels, the
 // hooks other modules plug in and the directory tree.
+#include "config/config.h"
 #include "panels/panel.h"
 
 #include <unistd.h>

@@ -19,11 +19,11 @@
 #include <thread>
 #include <vector>
 
+#include "config/config.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"
 #include "panels/panel.h"
 #include "panels/treeholder.h"
-#include "shell/config.h"
 #include "tests/fileops/temp_dir.h"
 #include "tests/support/uitest.h"
 

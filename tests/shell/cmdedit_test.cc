@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "config/config.h"
 #include "lib/stringstore.h"
 #include "shell/cmdedit.h"
-#include "shell/config.h"
 #include "tests/support/uitest.h"
 
 namespace {

@@ -1,6 +1,7 @@
 // The options dialog: its layout, editing in place, Cancel putting every
 // setting back, and the steps after OK.
 
+#include "config/config.h"
 #include "console/cliplines.h"
 #include "console/dialog.h"
 #include "tests/shell/config_fixture.h"

@@ -5,6 +5,7 @@
 #include <random>
 #include <tuple>
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "lib/fsname.h"
 #include "tests/shell/config_fixture.h"

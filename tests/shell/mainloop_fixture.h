@@ -13,10 +13,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "config/config.h"
 #include "exec/histories.h"
 #include "panels/panel.h"
 #include "shell/cmdline.h"
-#include "shell/config.h"
 #include "shell/startup.h"
 #include "tests/fileops/env_guard.h"
 #include "tests/fileops/temp_dir.h"

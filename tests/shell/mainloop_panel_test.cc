@@ -2,8 +2,8 @@
 // changing directories, hiding the panels, sorting and styles.
 #include <sys/time.h>
 
+#include "config/config.h"
 #include "panels/paneldisplay.h"
-#include "shell/config.h"
 #include "tests/shell/mainloop_fixture.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // the screen is at least 80 by 25, a bad command line ends the run at once.
 #include <errno.h>
 
+#include "config/config.h"
 #include "shell/screen.h"
 #include "tests/shell/mainloop_fixture.h"
 

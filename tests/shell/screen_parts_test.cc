@@ -3,10 +3,10 @@
 
 #include <tuple>
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "console/keys.h"
 #include "shell/clock.h"
-#include "shell/config.h"
 #include "shell/keybar.h"
 #include "shell/screen.h"
 #include "shell/screendump.h"

@@ -1,4 +1,4 @@
-#include "shell/config.h"
+#include "config/config.h"
 
 CONFIG config;
 Westring dirstore[10];
