@@ -2,6 +2,7 @@
 #include "console/dialog.h"
 
 #include <cwctype>
+#include <mutex>
 
 #include "console/keys.h"
 
@@ -287,10 +288,8 @@ void Dialog::PlaceCursor(int x, int y) {
 int Dialog::SendMessage(int index, Event event) {
     DialogElement* e = element(index);
     if (!e) return 0;
-    lock_.Request();
-    int handled = e->ProcessEvent(event);
-    lock_.Release();
-    return handled;
+    std::lock_guard hold(lock_);
+    return e->ProcessEvent(event);
 }
 
 void Dialog::SetSeekValue(int index, const Westring& text) {
@@ -379,10 +378,11 @@ int Dialog::Process(int timeout_ms) {
     if (count_ == 0) AddExitKey(27);
     last_outside_type_ = Event::None;
     while (result_ == 0) {
-        lock_.Request();
-        fix_focus();
-        draw_focused();
-        lock_.Release();
+        {
+            std::lock_guard hold(lock_);
+            fix_focus();
+            draw_focused();
+        }
         Event event;
         event.GetEvent(timeout_ms);
         if (event.type == Event::Timeout) return 0;
@@ -392,9 +392,10 @@ int Dialog::Process(int timeout_ms) {
             event.x = event.mevent.x;
             event.y = event.mevent.y;
         }
-        lock_.Request();
-        handle(event, inside);
-        lock_.Release();
+        {
+            std::lock_guard hold(lock_);
+            handle(event, inside);
+        }
     }
     return result_;
 }

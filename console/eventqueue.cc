@@ -1,17 +1,19 @@
 // The queue of events between the toolkit thread and the program.
 #include "console/console.h"
 
+#include <mutex>
+
 CConsole::CEventQueue::~CEventQueue() {
-    mutex_.Request(-1);
+    std::lock_guard hold(mutex_);
     DestroyAll();
-    mutex_.Release();
 }
 
 void CConsole::CEventQueue::Add(TEvent* event) {
     if (!event) return;
-    mutex_.Request(-1);
-    if (AddObject(event) != 0) delete event;  // cannot happen short of INT_MAX events
-    mutex_.Release();
+    {
+        std::lock_guard hold(mutex_);
+        if (AddObject(event) != 0) delete event;  // cannot happen short of INT_MAX events
+    }
     arrival_.Trigger();
 }
 
@@ -26,21 +28,20 @@ CConsole::TEvent* CConsole::CEventQueue::Get(int timeout_ms) {
                 arrival_.Reset();
             } while (Length() == 0);
         }
-        mutex_.Request(-1);
         TEvent* event = nullptr;
-        if (count() > 0) {
-            GetFirst();
-            event = RemoveCurrent();
+        {
+            std::lock_guard hold(mutex_);
+            if (count() > 0) {
+                GetFirst();
+                event = RemoveCurrent();
+            }
         }
-        mutex_.Release();
         if (event) return event;
         // Another reader took it first: wait again.
     }
 }
 
 int CConsole::CEventQueue::Length() {
-    mutex_.Request(-1);
-    int n = count();
-    mutex_.Release();
-    return n;
+    std::lock_guard hold(mutex_);
+    return count();
 }

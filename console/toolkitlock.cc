@@ -2,6 +2,6 @@
 
 MutexSem GdkMutex("GdkMutex");
 
-void gdkLock() { GdkMutex.Request(-1); }
+void gdkLock() { GdkMutex.lock(); }
 
 void gdkUnlock() { GdkMutex.Release(); }

@@ -1,6 +1,9 @@
 #include "lib/mutexsem.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 MutexSem::MutexSem(const char*) : owner_(pthread_t()), count_(0) {
@@ -43,6 +46,14 @@ int MutexSem::Request(int timeout_ms) {
     owner_.store(pthread_self());
     count_.fetch_add(1);
     return 0;
+}
+
+void MutexSem::lock() {
+    int result = Request(-1);
+    if (result != 0) {
+        std::fprintf(stderr, "MutexSem: cannot lock: %s\n", std::strerror(result));
+        std::abort();
+    }
 }
 
 void MutexSem::Release() {

@@ -18,9 +18,17 @@ public:
     // other value waits until that long from now. 0 or the error number
     // (EBUSY, ETIMEDOUT, ...). The same thread may request it again; each
     // request needs its own Release.
-    int Request(int timeout_ms = -1);
+    [[nodiscard]] int Request(int timeout_ms = -1);
     // Undoes one request; does nothing unless the calling thread owns the mutex.
     void Release();
+
+    // The standard lockable interface, so that std::lock_guard and
+    // std::unique_lock hold the mutex for a scope. lock() waits without limit;
+    // a recursive mutex fails there only on a broken program (a corrupt mutex
+    // or a recursion count overflow), which aborts rather than run unlocked.
+    void lock();
+    void unlock() { Release(); }
+    [[nodiscard]] bool try_lock() { return Request(0) == 0; }
     // Whether some thread holds the mutex.
     bool IsOwned() const { return count_.load() > 0; }
     // Whether the calling thread holds the mutex.

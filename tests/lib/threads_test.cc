@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -56,11 +57,9 @@ TEST(MutexSem, GuardsACounter) {
     int counter = 0;
     auto body = [&] {
         for (int k = 0; k < 10000; k++) {
-            mutex.Request();
-            mutex.Request();  // nested, as callers of callers do
+            std::lock_guard outer(mutex);
+            std::lock_guard inner(mutex);  // nested, as callers of callers do
             ++counter;
-            mutex.Release();
-            mutex.Release();
         }
     };
     std::vector<ThreadHandle> threads;
