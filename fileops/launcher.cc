@@ -32,7 +32,9 @@ bool has_control_character(const Westring& text) {
     return false;
 }
 
-bool is_program(const entry* e) { return e && !e->is_dir() && IsExecutable(e); }
+bool is_program(const entry* e) {
+    return e && !e->is_dir() && (MyPermissions(e->mode, e->uid, e->gid) & PERM_EXECUTE) != 0;
+}
 
 }  // namespace
 

@@ -271,7 +271,7 @@ private:
             right = Str2GID(value);
         } else if (keyword == L"%perm") {
             right = letter_mask(value, "rwx", perm_bits);
-            left = MyPermissions(entry_) & right;
+            left = MyPermissions(entry_.mode, entry_.uid, entry_.gid) & right;
         } else {
             return false;
         }

@@ -193,7 +193,7 @@ bool eject_medium(const Westring& mount_point) {
 bool choose(PANEL* panel, bool all, Westring& target) {
     CMountPointList list;
     load(list, all);
-    int selected = std::max(0, list.FindPos(panel->dir, false));
+    int selected = std::max(0, list.FindPos(panel->dir));
 
     int columns = 80, rows = 25;
     console->GetSize(columns, rows);

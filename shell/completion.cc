@@ -6,12 +6,13 @@
 
 #include <algorithm>
 
+#include "config/config.h"
 #include "console/cells.h"
 #include "console/dialog.h"
-#include "lib/quote.h"
 #include "fileops/query/paths.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"
+#include "lib/quote.h"
 #include "panels/panel.h"
 #include "shell/cmdedit.h"
 
@@ -116,7 +117,7 @@ bool CFileNameCompletion::CompleteProgramName(const Westring& word, Westring& re
     matches_.clear();
     seen_.clear();
     WestringStore paths;
-    GetPaths(paths);
+    GetPaths(paths, config.PathAppend);
     for (int i = 0; i < paths.count(); i++) CheckDirectory(*paths[i], word, true);
     return Finish(word, result, complete);
 }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "config/config.h"
 #include "fileops/query/paths.h"
 #include "lib/fsname.h"
 #include "lib/stringstore.h"
@@ -15,7 +16,7 @@ const char* const kManualIndex = "/usr/share/doc/dorvik/manual/index.html";
 Westring FindBrowser() {
     static const wchar_t* const kBrowsers[] = {L"x-www-browser", L"firefox", L"mozilla-firefox", L"epiphany"};
     WestringStore paths;
-    GetPaths(paths);
+    GetPaths(paths, config.PathAppend);
     for (const wchar_t* browser : kBrowsers) {
         for (int i = 0; i < paths.count(); i++) {
             Westring full = paths[i]->AppendBackslash() + browser;

@@ -10,7 +10,6 @@
 #include <cwchar>
 #include <string>
 
-#include "console/msgbox.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"
 #include "lib/oserror.h"
@@ -168,12 +167,12 @@ bool CMountPointList::IsStale() const {
     return (generated_ || is_generated(status)) && hash_text(content) != table_hash_;
 }
 
-int CMountPointList::FindPos(const Westring& path, bool report) const {
+int CMountPointList::FindPos(const Westring& path, int* failure) const {
+    if (failure) *failure = 0;
     Estring system_path = EncodeFileName(path);
     char* resolved_bytes = realpath(system_path.c_str(), nullptr);
     if (!resolved_bytes) {
-        int failure = errno;
-        if (report) error(Westring(L"error resolving path: ") + GetOSErrorMessage(failure), path, MB_OK);
+        if (failure) *failure = errno;
         return -1;
     }
     Westring resolved = DecodeFileName(resolved_bytes);
@@ -199,16 +198,15 @@ int CMountPointList::FindPos(const Westring& path, bool report) const {
     return best;
 }
 
-TMountPoint* CMountPointList::Find(const Westring& path, bool report) {
-    int position = FindPos(path, report);
+TMountPoint* CMountPointList::Find(const Westring& path, int* failure) {
+    int position = FindPos(path, failure);
     return position < 0 ? nullptr : (*this)[position];
 }
 
 bool GetUnixFSInfo(Estring& type, Westring& mountPoint, const Westring& path) {
     CMountPointList list;
     if (!list.Load(0, true)) return false;
-    // A quiet query: callers decide whether a missing path is worth a message.
-    TMountPoint* record = list.Find(path, false);
+    TMountPoint* record = list.Find(path);
     if (!record) return false;
     type = record->fs_type.ToAscii();
     mountPoint = record->mount_point;

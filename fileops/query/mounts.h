@@ -36,11 +36,11 @@ public:
 
     // Index of the file system that holds path (symbolic links followed):
     // the longest mount point that path lies in. -1 when there is none, or
-    // when path cannot be resolved, which is reported to the user unless
-    // report is false.
-    int FindPos(const Westring& path, bool report = true) const;
+    // when path cannot be resolved; then failure, when given, receives the
+    // error number (0 when the path resolved but no mount point holds it).
+    int FindPos(const Westring& path, int* failure = nullptr) const;
     // The record of FindPos, or null.
-    TMountPoint* Find(const Westring& path, bool report = true);
+    TMountPoint* Find(const Westring& path, int* failure = nullptr);
 
     // The table the list was loaded from and its modification time then.
     const Estring& table() const { return table_; }

@@ -6,14 +6,13 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "config/config.h"
 #include "lib/fsname.h"
 
-void GetPaths(WestringStore& out) {
+void GetPaths(WestringStore& out, const Westring& append) {
     Westring search = DecodeFileName(std::getenv("PATH"));
-    if (!config.PathAppend.empty()) {
+    if (!append.empty()) {
         search += L':';
-        search += config.PathAppend;
+        search += append;
     }
     const wchar_t* p = search.c_str();
     while (*p) {

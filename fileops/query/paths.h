@@ -5,8 +5,9 @@
 #include "lib/westring.h"
 
 // Appends the directories of the program search path in order: PATH from
-// the environment, then the PathAppend setting; empty elements are left out.
-void GetPaths(WestringStore& out);
+// the environment, then append (the user's extra directories, colon
+// separated); empty elements are left out.
+void GetPaths(WestringStore& out, const Westring& append);
 
 // The path is exactly "/".
 bool IsRoot(const wchar_t* path);

@@ -28,14 +28,12 @@ const std::vector<gid_t>& my_groups() {
 
 }  // namespace
 
-int MyPermissions(const entry& e) {
-    if (e.uid == geteuid()) return (e.mode >> 6) & 7;
+int MyPermissions(int mode, uid_t owner, gid_t group) {
+    if (owner == geteuid()) return (mode >> 6) & 7;
     const std::vector<gid_t>& groups = my_groups();
-    if (std::binary_search(groups.begin(), groups.end(), static_cast<gid_t>(e.gid))) return (e.mode >> 3) & 7;
-    return e.mode & 7;
+    if (std::binary_search(groups.begin(), groups.end(), group)) return (mode >> 3) & 7;
+    return mode & 7;
 }
-
-bool IsExecutable(const entry* e) { return e && (MyPermissions(*e) & PERM_EXECUTE) != 0; }
 
 Westring UnixMode2Str(int mode) {
     wchar_t text[10];

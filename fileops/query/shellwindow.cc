@@ -14,11 +14,12 @@
 
 namespace {
 
-// The full path of program in the first directory of the search path that
+// The full path of program in the first directory of the search path (then
+// path_append) that
 // holds it as an executable file; empty when none does.
-Estring find_program(const char* program) {
+Estring find_program(const char* program, const Westring& path_append) {
     WestringStore directories;
-    GetPaths(directories);
+    GetPaths(directories, path_append);
     for (int i = 0; i < directories.count(); i++) {
         Estring candidate = EncodeFileName(*directories[i]).AppendBackslash() + program;
         struct stat status;
@@ -56,8 +57,8 @@ Estring find_program(const char* program) {
 
 }  // namespace
 
-bool OpenShellWindow(const Westring& dir) {
-    Estring program = find_program("xdg-open");
+bool OpenShellWindow(const Westring& dir, const Westring& path_append) {
+    Estring program = find_program("xdg-open", path_append);
     if (program.empty()) return false;
     Estring target = EncodeFileName(dir);
     // A name starting with "-" would be taken for an option.

@@ -5,5 +5,6 @@
 
 // Starts "xdg-open dir", found along the program search path, detached from
 // the program (its own session, no terminal, standard streams on
-// /dev/null). False when xdg-open cannot be found or cannot be started.
-bool OpenShellWindow(const Westring& dir);
+// /dev/null). path_append names directories searched after PATH. False when
+// xdg-open cannot be found or cannot be started.
+bool OpenShellWindow(const Westring& dir, const Westring& path_append = Westring());

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "tests/e2e/xsession.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "exec/chdir.h"
 #include "exec/histories.h"
 #include "panels/panel.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "config/config.h"
-#include "tests/fileops/env_guard.h"
+#include "tests/support/env_guard.h"
 
 extern char** environ;
 

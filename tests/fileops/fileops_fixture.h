@@ -25,8 +25,8 @@
 #include "fileops/hooks.h"
 #include "lib/fsname.h"
 #include "panels/panel.h"
-#include "tests/fileops/temp_dir.h"
 #include "tests/panels/panel_test_util.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/uitest.h"
 
 class FileOpsTest : public PanelTest {

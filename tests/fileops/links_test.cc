@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "lib/fsname.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

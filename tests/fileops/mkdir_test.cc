@@ -2,8 +2,8 @@
 
 #include "fileops/launcher.h"
 #include "fileops/mkdir.h"
-#include "tests/fileops/env_guard.h"
 #include "tests/fileops/fileops_fixture.h"
+#include "tests/support/env_guard.h"
 
 namespace {
 

@@ -3,20 +3,13 @@
 
 #include <tuple>
 
-#include "config/config.h"
 #include "lib/fsname.h"
-#include "tests/fileops/env_guard.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/env_guard.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
-class SearchPathTest : public ::testing::Test {
-protected:
-    void TearDown() override { config.PathAppend = saved_append_; }
-    Westring saved_append_ = config.PathAppend;
-};
-
-TEST_F(SearchPathTest, EnvironmentThenSetting) {
+TEST(SearchPathTest, EnvironmentThenAppended) {
     using List = std::vector<std::wstring>;
     const std::tuple<const char*, const wchar_t*, List> cases[] = {
         {"/usr/bin::/bin:", L"/opt/tools", {L"/usr/bin", L"/bin", L"/opt/tools"}},
@@ -25,9 +18,8 @@ TEST_F(SearchPathTest, EnvironmentThenSetting) {
     };
     for (const auto& [env, append, expected] : cases) {
         CEnvGuard path("PATH", env);
-        config.PathAppend = append;
         WestringStore store;
-        GetPaths(store);
+        GetPaths(store, append);
         List list;
         for (int i = 0; i < store.count(); i++) list.push_back(store[i]->c_str());
         EXPECT_EQ(list, expected) << (env ? env : "(no PATH)");

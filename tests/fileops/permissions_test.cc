@@ -8,26 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
-#include "panels/entry.h"
-
 namespace {
-
-struct EntryDeleter {
-    void operator()(entry* e) const { entry::Destroy(e); }
-};
-using EntryPtr = std::unique_ptr<entry, EntryDeleter>;
-
-// An entry with the given owner, group and mode.
-EntryPtr Entry(uint32_t uid, uint32_t gid, uint16_t mode) {
-    EntryPtr e(entry::Create(L""));
-    e->uid = uid;
-    e->gid = gid;
-    e->mode = mode;
-    return e;
-}
 
 TEST(ModeTextTest, Modes) {
     const std::pair<int, const wchar_t*> cases[] = {
@@ -53,12 +36,10 @@ TEST(PermissionsTest, OwnerGroupOthers) {
     gid_t foreign = 54321;  // a group the process is not in
     while (std::find(mine.begin(), mine.end(), foreign) != mine.end()) foreign++;
 
-    EXPECT_EQ(MyPermissions(*Entry(me, foreign, 0741)), 7);
-    EXPECT_EQ(MyPermissions(*Entry(me, getegid(), 0077)), 0);  // owner bits win even when empty
-    EXPECT_EQ(MyPermissions(*Entry(someone, getegid(), 0750)), 5);
-    EXPECT_EQ(MyPermissions(*Entry(someone, foreign, 0764)), 4);
-    EXPECT_FALSE(IsExecutable(Entry(me, 0, 0677).get()));
-    EXPECT_FALSE(IsExecutable(nullptr));
+    EXPECT_EQ(MyPermissions(0741, me, foreign), 7);
+    EXPECT_EQ(MyPermissions(0077, me, getegid()), 0);  // owner bits win even when empty
+    EXPECT_EQ(MyPermissions(0750, someone, getegid()), 5);
+    EXPECT_EQ(MyPermissions(0764, someone, foreign), 4);
 }
 
 TEST(PermissionsTest, SupplementaryGroupGivesGroupBits) {
@@ -71,7 +52,7 @@ TEST(PermissionsTest, SupplementaryGroupGivesGroupBits) {
             {
                 gid_t extra = 54321;
                 if (setgroups(1, &extra) != 0) _exit(2);
-                _exit(MyPermissions(*Entry(geteuid() + 1, extra, 0057)) == 5 ? 0 : 1);
+                _exit(MyPermissions(0057, geteuid() + 1, extra) == 5 ? 0 : 1);
             },
             ::testing::ExitedWithCode(0), "");
         GTEST_FLAG_SET(death_test_style, style);
@@ -79,7 +60,7 @@ TEST(PermissionsTest, SupplementaryGroupGivesGroupBits) {
     }
     std::vector<gid_t> groups = MyGroups();
     if (groups.empty()) GTEST_SKIP() << "the process has no supplementary groups";
-    for (gid_t group : groups) EXPECT_EQ(MyPermissions(*Entry(geteuid() + 1, group, 0070)), 7) << group;
+    for (gid_t group : groups) EXPECT_EQ(MyPermissions(0070, geteuid() + 1, group), 7) << group;
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 
 #include "config/config.h"
 #include "lib/fsname.h"
-#include "tests/fileops/env_guard.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/env_guard.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "lib/stdfile.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

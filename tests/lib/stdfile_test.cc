@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

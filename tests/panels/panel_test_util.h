@@ -24,7 +24,7 @@
 #include "lib/nls.h"
 #include "panels/panel.h"
 #include "panels/treeholder.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/uitest.h"
 
 // Keeps the configuration record, the panel hooks and the current side of

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "shell/cmdline.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "panels/panel.h"
 #include "shell/completion.h"
-#include "tests/fileops/env_guard.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/env_guard.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "exec/environment.h"
 #include "shell/cmdline.h"
 #include "shell/configfile.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/uitest.h"
 
 class ConfigFileTest : public ::testing::Test {

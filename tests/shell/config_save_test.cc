@@ -8,8 +8,8 @@
 
 #include "console/cells.h"
 #include "shell/progfiles.h"
-#include "tests/fileops/env_guard.h"
 #include "tests/shell/config_fixture.h"
+#include "tests/support/env_guard.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include "panels/panel.h"
 #include "shell/cmdline.h"
 #include "shell/startup.h"
-#include "tests/fileops/env_guard.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/env_guard.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/uitest.h"
 
 class MainLoopTest : public ::testing::Test {

@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "shell/manual.h"
-#include "tests/fileops/env_guard.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/env_guard.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "shell/screen.h"
 #include "shell/screendump.h"
 #include "shell/scrollback.h"
-#include "tests/fileops/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/uitest.h"
 
 namespace {
