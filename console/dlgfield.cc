@@ -10,10 +10,6 @@
 namespace {
 
 enum : int {
-    KEY_CTRL_C = 0x03,
-    KEY_CTRL_Q = 0x11,
-    KEY_CTRL_V = 0x16,
-    KEY_CTRL_X = 0x18,
     KEY_CTRL_SHIFT_LEFT = 0x30073,
     KEY_CTRL_SHIFT_RIGHT = 0x30074,
 };

@@ -44,6 +44,33 @@ enum : int {
     KEY_GREY_PLUS = 0x40002B, KEY_GREY_MINUS = 0x40002D, KEY_GREY_STAR = 0x40002A,
 };
 
+// Combinations the console's key table gives codes of their own.
+enum : int {
+    // Ctrl with a letter is its control code, except for I and M (which
+    // would be Tab and Enter) and J (which is Ctrl-Enter).
+    KEY_CTRL_A = 0x01, KEY_CTRL_B = 0x02, KEY_CTRL_C = 0x03, KEY_CTRL_D = 0x04, KEY_CTRL_E = 0x05,
+    KEY_CTRL_F = 0x06, KEY_CTRL_G = 0x07, KEY_CTRL_H = 0x08, KEY_CTRL_I = 0x10102, KEY_CTRL_J = 0x0A,
+    KEY_CTRL_K = 0x0B, KEY_CTRL_L = 0x0C, KEY_CTRL_M = 0x10103, KEY_CTRL_N = 0x0E, KEY_CTRL_O = 0x0F,
+    KEY_CTRL_P = 0x10, KEY_CTRL_Q = 0x11, KEY_CTRL_R = 0x12, KEY_CTRL_S = 0x13, KEY_CTRL_T = 0x14,
+    KEY_CTRL_U = 0x15, KEY_CTRL_V = 0x16, KEY_CTRL_W = 0x17, KEY_CTRL_X = 0x18, KEY_CTRL_Y = 0x19,
+    KEY_CTRL_Z = 0x1A,
+    KEY_CTRL_BACKSLASH = 0x1C, KEY_CTRL_RBRACKET = 0x1D, KEY_CTRL_MINUS = 0x1F,
+
+    KEY_SHIFT_CTRL_F = 0x20006, KEY_SHIFT_CTRL_J = 0x2000A, KEY_SHIFT_CTRL_M = 0x30103,
+    KEY_SHIFT_CTRL_T = 0x20014, KEY_SHIFT_CTRL_Y = 0x20019,
+    KEY_SHIFT_CTRL_BACKSLASH = 0x2001C, KEY_SHIFT_CTRL_ENTER = 0x3001C,
+
+    KEY_ALT_HOME = 0x10097,
+
+    KEY_SHIFT_ALT_F1 = 0x30068, KEY_SHIFT_ALT_F2 = 0x30069, KEY_SHIFT_ALT_F3 = 0x3006A,
+    KEY_SHIFT_ALT_F4 = 0x3006B, KEY_SHIFT_ALT_F5 = 0x3006C, KEY_SHIFT_ALT_F6 = 0x3006D,
+    KEY_SHIFT_ALT_F7 = 0x3006E, KEY_SHIFT_ALT_F8 = 0x3006F, KEY_SHIFT_ALT_F9 = 0x30070,
+    KEY_SHIFT_ALT_F10 = 0x30071, KEY_SHIFT_ALT_F11 = 0x3008B, KEY_SHIFT_ALT_F12 = 0x3008C,
+
+    KEY_CTRL_GREY_PLUS = 0x10090, KEY_SHIFT_CTRL_GREY_PLUS = 0x30090, KEY_ALT_GREY_PLUS = 0x1004E,
+    KEY_CTRL_GREY_MINUS = 0x1008E, KEY_SHIFT_CTRL_GREY_MINUS = 0x3008E, KEY_ALT_GREY_MINUS = 0x1004A,
+};
+
 // The key code of Ctrl with a letter a-z (as the key table gives it).
 int ctrl_key(char letter);
 // The key code of Alt with a letter a-z or a digit.

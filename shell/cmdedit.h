@@ -27,9 +27,9 @@ public:
     void SetPos(int pos);
 
     // A character at the cursor; false when the line is full.
-    bool Insert(wchar_t ch);
+    [[nodiscard]] bool Insert(wchar_t ch);
     // Text at the cursor, only when the line stays within the limit.
-    bool InsertText(const Westring& text);
+    [[nodiscard]] bool InsertText(const Westring& text);
     void BackSpace();
     void Delete();
     void Left();
@@ -73,4 +73,4 @@ Westring CommandPrompt(const PANEL* panels, int side, int columns);
 // needed, with a blank after it unless it ends with '/', and every command
 // character doubled so that substitution leaves it alone. Only when the line
 // stays within the limit; pos then moves past it. Whether it was inserted.
-bool CLPaste(Westring& cmdline, const Westring& text, int& pos);
+[[nodiscard]] bool CLPaste(Westring& cmdline, const Westring& text, int& pos);

@@ -20,6 +20,6 @@ extern PROGRAM_ARGS program_args;
 
 // Examines the arguments (argv[1] on). Returns 0 when they are good, or 1
 // with the text to print on standard output in message.
-int ParseArguments(int argc, const char* const* argv, PROGRAM_ARGS& args, Estring& message);
+[[nodiscard]] int ParseArguments(int argc, const char* const* argv, PROGRAM_ARGS& args, Estring& message);
 
 extern const char* const kUsageText;

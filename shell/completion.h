@@ -50,4 +50,4 @@ private:
 // directory. The result is quoted for the shell; a complete name that is not
 // a directory gets a blank after it. True when the line changed; pos is then
 // at the end of the completed word.
-bool FileCompletion(Westring& cmdline, int& pos, const PANEL* panel);
+[[nodiscard]] bool FileCompletion(Westring& cmdline, int& pos, const PANEL* panel);

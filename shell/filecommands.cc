@@ -9,10 +9,9 @@
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
 #include "shell/mainloop.h"
+#include "shell/panelaccess.h"
 
 namespace {
-
-PANEL* current_panel() { return panel_base + currpanel; }
 
 // File commands work on a visible panel that lists files, outside archives.
 bool usable(const PANEL* panel) { return panel->visible && panel->type == PANEL_FILES && !panel->archive; }
@@ -24,7 +23,7 @@ void after_command(CMainLoop& loop) {
 
 }  // namespace
 
-void key_copy_move(CMainLoop& loop, int key, _MEVENT&) {
+void copy_or_move_files(CMainLoop& loop, int key, _MEVENT&) {
     PANEL* panel = current_panel();
     if (!usable(panel) || panel->num_files == 0) return;
     char flags = 0;
@@ -35,14 +34,14 @@ void key_copy_move(CMainLoop& loop, int key, _MEVENT&) {
     after_command(loop);
 }
 
-void key_make_dir(CMainLoop& loop, int, _MEVENT&) {
+void make_new_directory(CMainLoop& loop, int, _MEVENT&) {
     PANEL* panel = current_panel();
     if (!panel->visible || panel->archive) return;
     make_dir(static_cast<char>(currpanel));
     after_command(loop);
 }
 
-void key_delete_files(CMainLoop& loop, int key, _MEVENT&) {
+void delete_files(CMainLoop& loop, int key, _MEVENT&) {
     PANEL* panel = current_panel();
     if (!panel->visible || panel->type != PANEL_FILES) return;
     if (key == KEY_SHIFT_F8) file_delete_single(panel);
@@ -50,14 +49,14 @@ void key_delete_files(CMainLoop& loop, int key, _MEVENT&) {
     after_command(loop);
 }
 
-void key_make_objects(CMainLoop& loop, int, _MEVENT&) {
+void make_launcher_objects(CMainLoop& loop, int, _MEVENT&) {
     PANEL* panel = current_panel();
     if (!usable(panel)) return;
     create_object(panel);
     after_command(loop);
 }
 
-void key_restore_selection(CMainLoop& loop, int, _MEVENT&) {
+void restore_last_selection(CMainLoop& loop, int, _MEVENT&) {
     PANEL* panel = current_panel();
     if (!panel->visible) return;
     restore_selection(panel);  // each changed entry is redrawn as it is tagged

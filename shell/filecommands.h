@@ -7,11 +7,11 @@
 class CMainLoop;
 
 // Each acts on the current panel (key is the code that was pressed).
-void key_copy_move(CMainLoop& loop, int key, _MEVENT& event);
-void key_make_dir(CMainLoop& loop, int key, _MEVENT& event);
-void key_delete_files(CMainLoop& loop, int key, _MEVENT& event);
-void key_make_objects(CMainLoop& loop, int key, _MEVENT& event);
-void key_restore_selection(CMainLoop& loop, int key, _MEVENT& event);
+void copy_or_move_files(CMainLoop& loop, int key, _MEVENT& event);
+void make_new_directory(CMainLoop& loop, int key, _MEVENT& event);
+void delete_files(CMainLoop& loop, int key, _MEVENT& event);
+void make_launcher_objects(CMainLoop& loop, int key, _MEVENT& event);
+void restore_last_selection(CMainLoop& loop, int key, _MEVENT& event);
 
 // The session environment for the file operations (HOME, DELDIR).
 const char* session_getenv(const char* name);

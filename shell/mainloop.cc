@@ -6,7 +6,9 @@
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
 #include "shell/clock.h"
+#include "shell/dispatch.h"
 #include "shell/keybar.h"
+#include "shell/mouse.h"
 #include "shell/screen.h"
 
 namespace {

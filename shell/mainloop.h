@@ -53,15 +53,3 @@ private:
 
 // Runs the main loop until the user quits.
 void MainLoop();
-
-// Dispatching (dispatch.cc).
-// Whether a key leaves the cursor entry's highlight alone.
-bool IsCursorNeutralKey(int key);
-// Acts on a key after the main loop's own steps.
-void DispatchKey(CMainLoop& loop, int key, _MEVENT& event);
-// Turns a mouse event into an action; a click on the key bar gives the
-// function key to dispatch (else 0).
-int DispatchMouse(CMainLoop& loop, _MEVENT& event);
-// Enter on an empty command line: acts on the cursor entry of the current
-// panel (enters a directory).
-void EnterCursorEntry(CMainLoop& loop);

@@ -11,4 +11,4 @@ extern const char* const kManualIndex;
 Westring FindBrowser();
 // Starts the browser with the manual's index page in the background; false
 // when no browser was found or it could not be started.
-bool open_manual();
+[[nodiscard]] bool open_manual();

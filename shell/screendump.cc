@@ -55,5 +55,7 @@ int WriteScreenDump(const char* file) {
 
 void DumpScreenIfAsked() {
     Estring file = ScreenDumpFile();
-    if (!file.empty()) WriteScreenDump(file.c_str());
+    // The dump is for whoever watches the screen from outside; a dump that
+    // could not be written must not disturb the program.
+    if (!file.empty()) static_cast<void>(WriteScreenDump(file.c_str()));
 }

@@ -10,6 +10,6 @@
 Estring ScreenDumpFile();
 // Writes the screen's rows to file through a temporary file beside it, so
 // that a reader never sees half a screen. 0 or the error number.
-int WriteScreenDump(const char* file);
+[[nodiscard]] int WriteScreenDump(const char* file);
 // Writes the dump when one is asked for.
 void DumpScreenIfAsked();

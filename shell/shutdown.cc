@@ -15,7 +15,7 @@
 #include "panels/panel.h"
 #include "shell/clock.h"
 #include "shell/cmdline.h"
-#include "shell/configfile.h"
+#include "shell/configsave.h"
 #include "shell/keybar.h"
 #include "shell/screen.h"
 #include "shell/startup.h"
@@ -34,7 +34,7 @@ void close_archives(PANEL* panel) {
     }
 }
 
-int write_all(int fd, const char* data, size_t size) {
+[[nodiscard]] int write_all(int fd, const char* data, size_t size) {
     while (size > 0) {
         ssize_t written = write(fd, data, size);
         if (written < 0) {
@@ -72,7 +72,9 @@ int WriteDirFile(const Westring& file, const Westring& dir) {
 
 int ShutDown() {
     int status = 0;
-    if (config.AutoSave) save_config();
+    // On the way out a failed save has been shown to the user and nothing
+    // more can be done about it.
+    if (config.AutoSave) static_cast<void>(save_config());
     for (int side = 0; side < 2; side++) close_archives(panel_base + side);
 
     for (int side = 0; side < 2; side++) panel_base[side].window.reset();

@@ -11,11 +11,11 @@ extern void (*remove_temporary_files)();
 
 // The shutdown after the main loop. The exit status: 0, or 1 when the
 // directory file of -x could not be written (reported on stderr).
-int ShutDown();
+[[nodiscard]] int ShutDown();
 
 // The line the directory file holds for a POSIX shell to source:
 //   cd -- '<dir>'
 // with the directory's bytes in single quotes ("'" written as "'\''").
 Estring DirFileLine(const Westring& dir);
 // Writes that line to file. 0 or the error number.
-int WriteDirFile(const Westring& file, const Westring& dir);
+[[nodiscard]] int WriteDirFile(const Westring& file, const Westring& dir);

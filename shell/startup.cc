@@ -23,6 +23,7 @@
 #include "shell/clock.h"
 #include "shell/cmdline.h"
 #include "shell/configfile.h"
+#include "shell/configread.h"
 #include "shell/filecommands.h"
 #include "shell/keybar.h"
 #include "shell/mainloop.h"

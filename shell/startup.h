@@ -11,7 +11,7 @@ class CConsoleView;
 // made on view (or, when view is null, the existing program-wide console is
 // used and kept), then start-up, the main loop and the shutdown. The exit
 // status: 0 after a normal run.
-int RunProgram(int argc, char** argv, CConsoleView* view);
+[[nodiscard]] int RunProgram(int argc, char** argv, CConsoleView* view);
 
 // Start-up on the existing console with the arguments already examined
 // (program_args): icons, hooks, locale, configuration, screen size, key bar

@@ -13,7 +13,13 @@
 
 #include "exec/environment.h"
 #include "shell/cmdline.h"
+#include "config/archivers.h"
+#include "shell/configdialog.h"
+#include "shell/configdirectives.h"
 #include "shell/configfile.h"
+#include "shell/configread.h"
+#include "shell/configsave.h"
+#include "shell/inifile.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/uitest.h"
 

@@ -1,0 +1,16 @@
+// The main loop's dispatch of keys: the steps before the key table (the grey
+// keypad operators, hot directories, sort keys, typed characters and menu
+// commands), the table itself, and the quick search for the keys left over.
+#pragma once
+
+#include "console/console.h"
+
+class CMainLoop;
+
+// Whether a key leaves the cursor entry's highlight alone.
+bool IsCursorNeutralKey(int key);
+// Acts on a key after the main loop's own steps.
+void DispatchKey(CMainLoop& loop, int key, _MEVENT& event);
+// Enter on an empty command line: acts on the cursor entry of the current
+// panel (enters a directory).
+void EnterCursorEntry(CMainLoop& loop);

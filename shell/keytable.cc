@@ -1,0 +1,116 @@
+#include "shell/keytable.h"
+
+#include "console/keys.h"
+#include "shell/cmdlinekeys.h"
+#include "shell/dirkeys.h"
+#include "shell/filecommands.h"
+#include "shell/panelkeys.h"
+#include "shell/screenkeys.h"
+
+const KeyBinding key_bindings[] = {
+    // Moving through the file list.
+    {KEY_ENTER, open_cursor_entry, "enter the cursor directory"},
+    {KEY_TAB, switch_panel, "the other panel"},
+    {KEY_SHIFT_TAB, switch_panel, "the other panel"},
+    {KEY_UP, move_line, "entry up (history with the panels hidden)"},
+    {KEY_DOWN, move_line, "entry down (history with the panels hidden)"},
+    {KEY_PGUP, page_up, "page up"},
+    {KEY_PGDN, page_down, "page down"},
+    {KEY_HOME, move_first_last, "first entry"},
+    {KEY_END, move_first_last, "last entry"},
+    {KEY_LEFT, move_column, "column left"},
+    {KEY_RIGHT, move_column, "column right"},
+    {KEY_ALT_LEFT, shift_name_left, "long name left"},
+    {KEY_CTRL_S, shift_name_left, "long name left"},
+    {KEY_ALT_RIGHT, complete_search_or_shift_name, "complete the quick search, or long name right"},
+    {KEY_CTRL_D, shift_name_right, "long name right"},
+    {KEY_ALT_UP, next_tagged, "previous tagged entry or search match"},
+    {KEY_ALT_DOWN, next_tagged, "next tagged entry or search match"},
+
+    // Tagging.
+    {KEY_INS, tag_and_move_down, "tag the cursor entry"},
+    {KEY_ALT_BACKSPACE, shorten_search, "drop the quick search's last character"},
+    {KEY_CTRL_T, tag_matching, "tag by mask"},
+    {KEY_SHIFT_CTRL_T, tag_matching, "tag by mask"},
+    {KEY_CTRL_Y, tag_matching, "untag by mask"},
+    {KEY_SHIFT_CTRL_Y, tag_matching, "untag by mask"},
+    {KEY_CTRL_GREY_PLUS, tag_every_entry, "tag all"},
+    {KEY_SHIFT_CTRL_GREY_PLUS, tag_every_entry, "tag all"},
+    {KEY_CTRL_GREY_MINUS, tag_every_entry, "untag all"},
+    {KEY_SHIFT_CTRL_GREY_MINUS, tag_every_entry, "untag all"},
+
+    // Directories.
+    {KEY_CTRL_PGDN, enter_directory, "enter the cursor directory"},
+    {KEY_CTRL_PGUP, parent_directory, "parent directory"},
+    {KEY_CTRL_BACKSLASH, root_or_other_directory, "root directory"},
+    {KEY_SHIFT_CTRL_BACKSLASH, root_or_other_directory, "the other panel's directory"},
+    {KEY_CTRL_MINUS, previous_directory, "previous directory"},
+    {KEY_ALT_HOME, home_directory, "home directory"},
+    {KEY_CTRL_G, follow_link, "go to the link's target"},
+    {KEY_CTRL_R, reread_or_choose_mount, "read the panel again"},
+    {KEY_CTRL_H, toggle_hidden_files, "show or hide hidden files"},
+
+    // The command line.
+    {KEY_ESC, clear_line, "clear the command line"},
+    {KEY_CTRL_RBRACKET, insert_right_directory, "insert the right panel's directory"},
+    {KEY_CTRL_ENTER, insert_name_or_search_history, "insert the name, or search the history"},
+    {KEY_SHIFT_CTRL_ENTER, insert_name_or_search_history, "copy the name, or search the history back"},
+    {KEY_SHIFT_CTRL_J, insert_name_or_search_history, "copy the name to the clipboard"},
+    {KEY_CTRL_F, insert_path, "insert the full path"},
+    {KEY_SHIFT_CTRL_F, insert_path, "copy the full path to the clipboard"},
+    {KEY_CTRL_TAB, complete_file_name, "complete the file name"},
+    {KEY_CTRL_INS, copy_line, "copy the command line"},
+    {KEY_SHIFT_INS, paste_clipboard, "paste"},
+    {KEY_BACKSPACE, delete_left, "delete left"},
+    {KEY_CTRL_BACKSPACE, delete_word_left, "delete the word left"},
+    {KEY_DEL, delete_right, "delete right"},
+    {KEY_CTRL_DEL, delete_word_right, "delete the word right"},
+    {KEY_CTRL_LEFT, word_left, "word left"},
+    {KEY_CTRL_RIGHT, word_right, "word right"},
+    {KEY_CTRL_HOME, line_start, "start of the line"},
+    {KEY_CTRL_END, line_end, "end of the line"},
+    {KEY_CTRL_E, older_command, "previous command"},
+    {KEY_CTRL_UP, older_command, "previous command"},
+    {KEY_CTRL_X, newer_command, "next command"},
+    {KEY_CTRL_DOWN, newer_command, "next command"},
+
+    // The screen.
+    {KEY_CTRL_O, toggle_panels, "hide or show the panels"},
+    {KEY_CTRL_U, swap_sides, "swap the panels"},
+    {KEY_CTRL_P, toggle_other_panel, "hide or show the other panel"},
+    {KEY_CTRL_F1, toggle_side_panel, "hide or show the left panel"},
+    {KEY_CTRL_F2, toggle_side_panel, "hide or show the right panel"},
+    {KEY_ALT_F1, choose_side_mount, "mount point for the left panel"},
+    {KEY_ALT_F2, choose_side_mount, "mount point for the right panel"},
+    {KEY_CTRL_M, choose_mount, "mount point"},
+    {KEY_SHIFT_CTRL_M, choose_mount, "mount point, from all of them"},
+    {KEY_SHIFT_F1, show_manual, "the manual"},
+    {KEY_SHIFT_F9, save_settings, "save the settings"},
+    {KEY_F10, quit, "quit"},
+    {KEY_ALT_F9, change_rows, "switch the number of rows"},
+    {KEY_SHIFT_ALT_F9, change_width, "switch the number of columns"},
+    {KEY_SHIFT_ALT_F1, choose_style, "brief style"},
+    {KEY_SHIFT_ALT_F2, choose_style, "full style"},
+    {KEY_SHIFT_ALT_F3, choose_style, "wide style"},
+    {KEY_SHIFT_ALT_F4, choose_style, "brief wide style"},
+    {KEY_SHIFT_ALT_F5, choose_style, "unix style"},
+
+    // File operations.
+    {KEY_F5, copy_or_move_files, "copy"},
+    {KEY_F6, copy_or_move_files, "move"},
+    {KEY_SHIFT_F5, copy_or_move_files, "copy, offering the entry's own name"},
+    {KEY_SHIFT_F6, copy_or_move_files, "move or rename, offering the entry's own name"},
+    {KEY_F7, make_new_directory, "make a directory"},
+    {KEY_F8, delete_files, "delete"},
+    {KEY_SHIFT_F8, delete_files, "delete one file, asking its name"},
+    {KEY_ALT_F6, make_launcher_objects, "make launcher objects"},
+    {KEY_ALT_GREY_PLUS, restore_last_selection, "restore the last selection"},
+};
+
+const int key_binding_count = sizeof key_bindings / sizeof key_bindings[0];
+
+KeyHandler FindKeyHandler(int key) {
+    for (const KeyBinding& binding : key_bindings)
+        if (binding.key == key) return binding.handler;
+    return nullptr;
+}
