@@ -46,8 +46,8 @@ enum : int {
 
 // Combinations the console's key table gives codes of their own.
 enum : int {
-    // Ctrl with a letter is its control code, except for I and M (which
-    // would be Tab and Enter) and J (which is Ctrl-Enter).
+    // Ctrl with a letter is its control code, except for I and M, whose
+    // control codes are Tab and Enter; Ctrl-J is the code of Ctrl-Enter.
     KEY_CTRL_A = 0x01, KEY_CTRL_B = 0x02, KEY_CTRL_C = 0x03, KEY_CTRL_D = 0x04, KEY_CTRL_E = 0x05,
     KEY_CTRL_F = 0x06, KEY_CTRL_G = 0x07, KEY_CTRL_H = 0x08, KEY_CTRL_I = 0x10102, KEY_CTRL_J = 0x0A,
     KEY_CTRL_K = 0x0B, KEY_CTRL_L = 0x0C, KEY_CTRL_M = 0x10103, KEY_CTRL_N = 0x0E, KEY_CTRL_O = 0x0F,

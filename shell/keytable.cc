@@ -9,7 +9,7 @@
 
 const KeyBinding key_bindings[] = {
     // Moving through the file list.
-    {KEY_ENTER, open_cursor_entry, "enter the cursor directory"},
+    {KEY_ENTER, open_cursor_entry, "on an empty line: enter the cursor directory"},
     {KEY_TAB, switch_panel, "the other panel"},
     {KEY_SHIFT_TAB, switch_panel, "the other panel"},
     {KEY_UP, move_line, "entry up (history with the panels hidden)"},
