@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "lib/objectstore.h"
-#include "lib/pathparts.h"
 #include "lib/sortedcollection.h"
 #include "lib/strcoll.h"
 #include "lib/stringstore.h"
@@ -205,23 +204,6 @@ TEST(StringCollection, OrderAndDuplicatesIgnoreCase) {
     EXPECT_STREQ(c.ToCSV().c_str(), ",A2,alpha,b");
 }
 
-TEST(StringCollection, AddCSVAndToCSV) {
-    struct Case { const char* line; int added; const char* csv; } cases[] = {
-        {"x,y,x", 2, "x,y"}, {"", 0, ""}, {"x,", 1, "x"}, {"b,a,B", 2, "a,b"},
-        {"\"y,z\",x", 2, "x,y,z"},  // the quoted comma comes back unquoted
-    };
-    for (const Case& t : cases) {
-        StringCollection c;
-        EXPECT_EQ(c.AddCSV(t.line), t.added) << t.line;
-        EXPECT_STREQ(c.ToCSV().c_str(), t.csv) << t.line;
-    }
-    StringCollection c;  // only new fields count
-    EXPECT_EQ(c.AddCSV("a,b"), 2);
-    EXPECT_EQ(c.AddCSV("b,c,A"), 1);
-    EXPECT_STREQ(c.ToCSV().c_str(), "a,b,c");
-    EXPECT_EQ(c.AddCSV(nullptr), 0);
-}
-
 TEST(FnStringCollection, ComparesThroughCaseFold) {
     FnStringCollection c;
     const std::pair<const wchar_t*, int> added[] = {
@@ -252,20 +234,6 @@ TEST(SortedCollectionSwap, ExchangesItemsCursorsAndFlags) {
     for (int i = 0; i < 200; i++) b.AddString(Westring(("x" + std::to_string(i)).c_str()));
     b.Swap(b);  // with itself nothing changes
     EXPECT_EQ(b.count(), 203);
-}
-
-TEST(CPathParts, Splitting) {
-    struct Case { const wchar_t* path; std::vector<std::wstring> parts; const wchar_t* joined; } cases[] = {
-        {L"/usr/bin", {L"", L"usr", L"bin"}, L"/usr/bin"}, {L"a//b/", {L"a", L"b"}, L"a/b"},
-        {L"/", {L""}, L"/"}, {L"", {}, L""}, {L"///", {L""}, L"/"}, {L"a/ b /c", {L"a", L" b ", L"c"}, L"a/ b /c"},
-    };
-    for (const Case& t : cases) {
-        CPathParts p(t.path);
-        std::vector<std::wstring> parts;
-        for (int i = 0; i < p.count(); i++) parts.push_back(p[i]->c_str());
-        EXPECT_EQ(parts, t.parts) << t.path;
-        EXPECT_EQ(std::wstring(p.Path().c_str()), t.joined) << t.path;
-    }
 }
 
 }  // namespace

@@ -106,7 +106,6 @@ TEST(Thread, StartAndWait) {
 
 TEST(OSError, MessagesAlsoOnManyThreads) {
     EXPECT_TRUE(GetOSErrorMessage(ENOENT) == L"No such file or directory");
-    EXPECT_TRUE(GetOSErrorMsg(EACCES) == L"Permission denied");
     for (int error : {0, 99999, -1}) {  // never empty, no trailing blank or line feed
         Westring text = GetOSErrorMessage(error);
         int n = text.strlen();

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <utility>
 #include <vector>
 
 #include "tests/support/env_guard.h"
@@ -18,13 +17,6 @@ struct ScopedTimeZone {
     CEnvGuard tz;
     explicit ScopedTimeZone(const char* zone) : tz("TZ", zone) { tzset(); }
 };
-
-constexpr DOSDATE Date(int year, int month, int day) {
-    return static_cast<DOSDATE>(((year - 1980) << 9) | (month << 5) | day);
-}
-constexpr DOSTIME Time(int hour, int minute, int second) {
-    return static_cast<DOSTIME>((hour << 11) | (minute << 5) | (second / 2));
-}
 
 TEST(TimeStamp, ToStringAndExpandRoundTrip) {
     ScopedTimeZone utc("UTC");
@@ -42,26 +34,6 @@ TEST(TimeStamp, ToStringAndExpandRoundTrip) {
         stamp.Expand(e);
         EXPECT_EQ(TimeStamp(e), stamp) << c.text;
     }
-}
-
-TEST(TimeStamp, DosFormUsesLocalTimeAndClampsToItsRange) {
-    // 2010-03-01 10:30:15 UTC; EST5 is five hours behind, with no daylight saving.
-    for (const auto& [zone, hour] : {std::pair("UTC", 10), std::pair("EST5", 5)}) {
-        ScopedTimeZone scoped(zone);
-        DOSDATE date = 0;
-        DOSTIME time = 0;
-        TimeStamp(1267439415, 0u).ToDos(date, time);
-        EXPECT_EQ(date, (30 << 9) | (3 << 5) | 1) << zone;
-        EXPECT_EQ(time, Time(hour, 30, 14)) << zone;
-        EXPECT_EQ(TimeStamp(date, time).seconds, 1267439414) << zone;  // the odd second is lost to the halving
-    }
-    ScopedTimeZone utc("UTC");
-    DOSDATE date;
-    DOSTIME time;
-    TimeStamp(315532799, 0u).ToDos(date, time);  // 1979-12-31 23:59:59
-    EXPECT_EQ(std::make_pair(date, time), std::make_pair(kDosDateMin, kDosTimeMin));
-    TimeStamp(4354819200LL, 0u).ToDos(date, time);  // 2108-01-01
-    EXPECT_EQ(std::make_pair(date, time), std::make_pair(Date(2107, 12, 31), Time(23, 59, 58)));
 }
 
 TEST(TimeStamp, ExpandedFieldsAndNormalising) {
