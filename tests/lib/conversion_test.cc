@@ -4,8 +4,6 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "lib/codepage.h"
 #include "lib/westring.h"

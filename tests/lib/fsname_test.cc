@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "lib/stdfile.h"
 #include "tests/support/temp_dir.h"

@@ -1,7 +1,6 @@
 // Case tables, case-insensitive comparison and the order of file names.
 #include <gtest/gtest.h>
 
-#include <string>
 
 #include "lib/nls.h"
 

@@ -3,7 +3,6 @@
 
 #include <climits>
 #include <cstring>
-#include <cwchar>
 #include <string>
 #include <utility>
 #include <vector>
