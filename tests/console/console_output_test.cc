@@ -43,10 +43,6 @@ protected:
         console->GetCursorPos(x, y);
         return {x, y};
     }
-    void NumberRows(int n) {
-        for (int y = 0; y < n; y++) console->PutStringAt(0, y, (L"line " + std::to_wstring(y)).c_str(), 0x07);
-        view().ClearRecords();
-    }
 
     CHeadlessConsole hc;
 };
@@ -70,13 +66,10 @@ TEST(ConsoleLifecycle, SetSizeRebuildsABlankScreen) {
     console->PutStringAt(0, 0, L"gone", 0x1E);
     EXPECT_TRUE(console->SetSize(20, 5, "", 0));
     EXPECT_EQ(console->cell(0, 0), ScreenCell(L' ', 0x07));
-    EXPECT_FALSE(console->SetSize(0, 5));
-    EXPECT_FALSE(console->SetSize(20, -1));
-    EXPECT_FALSE(console->SetSize(1 << 20, 1 << 20));
+    for (auto [columns, rows] : {std::pair(0, 5), {20, -1}, {1 << 20, 1 << 20}})
+        EXPECT_FALSE(console->SetSize(columns, rows)) << columns << " x " << rows;
     EXPECT_EQ(console->columns(), 20);
 }
-
-// ---------------------------------------------------------------- strings and fills
 
 TEST_F(ConsoleOutput, PutStringAtPaintsTheChangedSpanAndStopsAtTheEdges) {
     console->PutStringAt(3, 2, L"hello", 0x1E);
@@ -93,7 +86,6 @@ TEST_F(ConsoleOutput, PutStringAtPaintsTheChangedSpanAndStopsAtTheEdges) {
     EXPECT_EQ(text(3), "cd");
     console->PutStringAt(0, 25, L"below", 0x07);
     console->PutStringAt(0, 0, static_cast<const wchar_t*>(nullptr), 0x07);
-    console->PutStringAt(0, 0, static_cast<const char*>(nullptr), 0x07);
     EXPECT_EQ(view().ShownMismatches(), 0);
 }
 
@@ -107,13 +99,9 @@ TEST_F(ConsoleOutput, NarrowTextUsesTheConsoleCodePage) {
 }
 
 TEST_F(ConsoleOutput, DisplayMapping) {
-    struct {
-        wchar_t in, out;
-    } cases[] = {
-        {1, 0x263A}, {10, 0x25D9}, {31, 0x25BC}, {127, 0x2302}, {159, 0x2302}, {0, 0},
-        {32, 32}, {160, 160}, {0x1F600, 0x1F600},
-    };
-    for (const auto& c : cases) EXPECT_EQ(DisplayMap(c.in), c.out) << int(c.in);
+    const std::pair<wchar_t, wchar_t> cases[] = {{1, 0x263A}, {31, 0x25BC}, {127, 0x2302}, {159, 0x2302},
+                                                 {0, 0}, {32, 32}, {160, 160}};
+    for (const auto& [in, out] : cases) EXPECT_EQ(DisplayMap(in), out) << int(in);
     const wchar_t text[] = {1, 'a', 0};  // written cells are mapped
     console->PutStringAt(0, 0, text, 0x07);
     EXPECT_EQ(console->cell(0, 0).ch, 0x263A);
@@ -154,10 +142,9 @@ TEST_F(ConsoleOutput, GetRectAndPutRectRoundTrip) {
     EXPECT_EQ(view().ShownMismatches(), 0);
 }
 
-// ---------------------------------------------------------------- scrolling
-
 TEST_F(ConsoleOutput, ScrollsMovePixelsAndPaintOnlyTheFreedRows) {
-    NumberRows(10);
+    for (int y = 0; y < 10; y++) console->PutStringAt(0, y, (L"line " + std::to_wstring(y)).c_str(), 0x07);
+    view().ClearRecords();
     console->ScrollUp(0, 2, 80, 6, 2, 0x1E);  // rows 2-7
     EXPECT_EQ(texts({1, 2, 5, 6, 8}), (Texts{"line 1", "line 4", "line 7", "", "line 8"}));
     EXPECT_EQ(console->cell(0, 7).attr, 0x1E);
@@ -191,8 +178,6 @@ TEST_F(ConsoleOutput, ScrollEdgeCases) {
     EXPECT_FALSE(view().Shown(3, 3).cursor);
     EXPECT_FALSE(view().Shown(3, 4).cursor);
 }
-
-// ---------------------------------------------------------------- teletype output
 
 TEST_F(SmallConsole, WriteTabsControlsAndBackspaces) {
     console->Write("ab\tc");
@@ -245,8 +230,6 @@ TEST_F(SmallConsole, WriteWideCharactersAndBadInput) {
     EXPECT_EQ(view().ShownMismatches(), 0);
 }
 
-// ---------------------------------------------------------------- break
-
 TEST(ConsoleWindow, BreakOnlyWhileAnOperationRuns) {
     CHeadlessConsole hc;
     console->BreakHandler();
@@ -257,8 +240,6 @@ TEST(ConsoleWindow, BreakOnlyWhileAnOperationRuns) {
     EXPECT_EQ(console->GetEventQueueLen(), 0);  // nothing else happens
     break_status = 0;
 }
-
-// ---------------------------------------------------------------- threads
 
 TEST(ConsoleThreads, BlinkingAndReadingWhileTheProgramWrites) {
     CHeadlessConsole hc(40, 10);

@@ -17,10 +17,7 @@ protected:
 }  // namespace
 
 TEST_F(MessageBoxTest, KeysOfEachStyle) {
-    struct {
-        const char* keys;
-        int flags, result;
-    } cases[] = {
+    struct { const char* keys; int flags, result; } cases[] = {
         {"Enter", MB_OKCANCEL, 'y'}, {"Esc", MB_OKCANCEL, 27}, {"r", MB_RETRY, 'r'},
         {"a", MB_SKIPALL, 'a'}, {"D", MB_SKIPALLOLDER, 'd'}, {"o", MB_SKIPALL, 'y'},
         {"Right Right Right Right Right Enter", MB_SKIPALLOLDER, 'd'},

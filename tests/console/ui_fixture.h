@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -52,13 +51,6 @@ protected:
         });
     }
 
-    // The attributes of cells xs of row y, on the screen or a recorded one.
-    template <class S>
-    static std::vector<int> AttrsAt(const S& screen, int y, std::initializer_list<int> xs) {
-        std::vector<int> out;
-        for (int x : xs) out.push_back(screen.Attr(x, y));
-        return out;
-    }
     // n cells from column x of rows y, y + 1, ... (count rows).
     template <class S>
     static std::vector<std::string> TextsAt(const S& screen, int x, int y, int n, int count) {

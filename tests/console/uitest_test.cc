@@ -9,13 +9,9 @@
 
 TEST(UiTestKeys, NamesGiveTheProgramsKeyCodes) {
     CUiTest ui;
-    struct {
-        const char* name;
-        int code;
-    } cases[] = {
-        {"Enter", KEY_ENTER}, {"Esc", KEY_ESC}, {"Tab", KEY_TAB}, {"Shift-Tab", KEY_SHIFT_TAB}, {"F10", KEY_F10},
-        {"Ctrl-Shift-F1", 0x3005E}, {"Ctrl-Shift-Left", 0x30073}, {"Grey +", KEY_GREY_PLUS}, {"Alt-x", 0x1002D},
-        {"Ctrl-v", 0x16}, {"Alt-1", 0x10078}, {"Space", ' '}, {"é", 0xE9}, {"Shift-a", 'A'},
+    struct { const char* name; int code; } cases[] = {
+        {"Enter", KEY_ENTER}, {"Shift-Tab", KEY_SHIFT_TAB}, {"Ctrl-Shift-Left", 0x30073}, {"Grey +", KEY_GREY_PLUS},
+        {"Alt-1", 0x10078}, {"Space", ' '}, {"é", 0xE9}, {"Shift-a", 'A'},
     };
     for (const auto& c : cases) EXPECT_EQ(CUiTest::KeyCode(c.name), c.code) << c.name;
     EXPECT_EQ(CUiTest::KeyCode("NoSuchKey"), 0);

@@ -6,18 +6,9 @@
 
 namespace {
 
-using Texts = std::vector<std::string>;
 using Ints = std::vector<int>;
 
-class WinTest : public UiFixture {
-protected:
-    // ui.Line of rows from .. from + count - 1.
-    Texts Lines(int from, int count) {
-        Texts out;
-        for (int y = from; y < from + count; y++) out.push_back(ui.Line(y));
-        return out;
-    }
-};
+using WinTest = UiFixture;
 
 struct Placement {
     int left, top, right, bottom;
@@ -51,7 +42,8 @@ TEST_F(WinTest, ShadowDarkensTheStripsBelowAndRight) {
         ASSERT_TRUE(w.shadowed());
         // Below: black on cyan becomes dark grey on black from left + 2 to
         // right + 2; the first two columns stay lit.
-        EXPECT_EQ(AttrsAt(ui, 10, {12, 31, 32, 11}), Ints({0x08, 0x08, 0x30, 0x30}));
+        EXPECT_EQ(Ints({ui.Attr(12, 10), ui.Attr(31, 10), ui.Attr(32, 10), ui.Attr(11, 10)}),
+                  Ints({0x08, 0x08, 0x30, 0x30}));
         // Right: bright yellow on blue becomes yellow on black, not beside the top row.
         EXPECT_EQ(Ints({ui.Attr(30, 6), ui.Attr(31, 9), ui.Attr(30, 5), ui.Attr(32, 6)}), Ints({0x06, 0x06, 0x1E, 0x1E}));
     }
@@ -92,11 +84,10 @@ TEST_F(WinTest, HideSwapsTheWindowWithWhatLiesUnder) {
 TEST_F(WinTest, AWindowDestroyedWhileHiddenLeavesTheScreenAlone) {
     ui.FillPattern();
     const std::vector<ScreenCell> before = ui.Snapshot();
-    {
-        Win w(10, 5, 40, 12, kMessages, kMessages);
-        w.hide(true);
-        console->PutStringAt(0, 0, L"drawn meanwhile", 0x07);
-    }
+    auto w = std::make_unique<Win>(10, 5, 40, 12, kMessages, kMessages);
+    w->hide(true);
+    console->PutStringAt(0, 0, L"drawn meanwhile", 0x07);
+    w.reset();
     const std::vector<ScreenCell> after = ui.Snapshot();
     EXPECT_EQ(ui.Text(0, 0, 15), "drawn meanwhile");
     EXPECT_TRUE(std::equal(before.begin() + 15, before.end(), after.begin() + 15));
@@ -121,40 +112,14 @@ TEST_F(WinTest, TextMovesTheWritePositionAndIsClippedToTheScreen) {
     w.puts_at(0, 0, static_cast<const wchar_t*>(nullptr));
 }
 
-TEST_F(WinTest, PutRectCopiesRowsAndToleratesShortCellStrings) {
-    Win w(0, 0, 30, 6, kMessages, -1);
-    CellString cells(L"abcdefghi", 0x1E);
-    w.PutRect(2, 1, 3, 3, cells);
-    EXPECT_EQ(TextsAt(ui, 2, 1, 3, 3), (Texts{"abc", "def", "ghi"}));
-    CellString short_cells(L"xyzw", 0x1E);
-    w.PutRect(10, 1, 3, 3, short_cells);  // only 4 of 9 cells: the rows it has
-    EXPECT_EQ(TextsAt(ui, 10, 1, 3, 3), (Texts{"xyz", "w  ", "   "}));
-}
-
 TEST_F(WinTest, HotLetterColours) {
-    struct {
-        unsigned char attr, hot;
-    } cases[] = {
+    struct { unsigned char attr, hot; } cases[] = {
         {0x1E, 0x1F},  // dark background: bright yellow, or bright white when already so
         {0x30, 0x3E},  // cyan (no red bit) counts as dark
         {0x79, 0x7F},  // white background: bright blue, or bright white when already so
         {0xF9, 0xF0},  // already bright blue on a bright background: black
     };
     for (auto c : cases) EXPECT_EQ(hot_attr(c.attr), c.hot) << std::hex << int(c.attr);
-}
-
-TEST_F(WinTest, PutParagraphWraps) {
-    Win w(0, 0, 11, 8, kMessages, kMessages);  // inner width 10: 9 characters a row
-    EXPECT_EQ(w.PutParagraph(0, 0, "the quick brown fox jumps"), 3);
-    EXPECT_EQ(Lines(1, 3), (Texts{"║the quick ║", "║brown fox ║", "║jumps     ║"}));
-    w.Clear();
-    w.PutParagraph(2, 0, "abcdefghijklmnopqrstu");  // a word longer than the width; the first row has 7 columns
-    EXPECT_EQ(Lines(1, 3), (Texts{"║  abcdefg ║", "║hijklmnop ║", "║qrstu     ║"}));
-    Win tiny(20, 0, 21, 3, kMessages, kMessages);  // no inner width at all
-    int rows = tiny.PutParagraph(0, 0, L"abc");
-    EXPECT_EQ(rows, 3);  // one character a row, never stuck
-    Win none(30, 0, 40, 3, kMessages, kMessages);
-    EXPECT_EQ(none.PutParagraph(0, 0, ""), 0);
 }
 
 }  // namespace

@@ -23,11 +23,8 @@ TEST(WordChars, WideCharactersAndBytes) {
         EXPECT_EQ(iswordchar(b), want) << int(static_cast<unsigned char>(b));
 }
 
-TEST(WordMoves, WordRightInBothStyles) {
-    struct {
-        const wchar_t* text;
-        int to_start, to_end;
-    } cases[] = {
+TEST(WordMoves, WordRightAndWordStarts) {
+    struct { const wchar_t* text; int to_start, to_end; } cases[] = {
         {L"", 0, 0}, {L"one two", 4, 3},
         {L"  one", 2, 5},  // from blanks: past them, or to the word's end
         {L"x, y", 3, 1}, {L"...", 3, 3},
@@ -36,14 +33,9 @@ TEST(WordMoves, WordRightInBothStyles) {
         EXPECT_EQ(std::make_pair(WordRight(c.text, false), WordRight(c.text, true)), std::make_pair(c.to_start, c.to_end))
             << c.text;
     EXPECT_EQ(WordRight(nullptr, true), 0);
-}
-
-TEST(WordMoves, PreviousAndNextWordStart) {
     Westring text = L"one  two.three";
-    struct {
-        int pos, prev, next;
-    } cases[] = {{3, 0, 5}, {6, 5, 9}, {9, 5, 14}, {-4, 0, 5}, {99, 9, 14}};
-    for (auto c : cases)
+    struct { int pos, prev, next; } starts[] = {{3, 0, 5}, {6, 5, 9}, {9, 5, 14}, {-4, 0, 5}, {99, 9, 14}};
+    for (auto c : starts)
         EXPECT_EQ(std::make_pair(PrevWordStart(text, c.pos), NextWordStart(text, c.pos)), std::make_pair(c.prev, c.next))
             << c.pos;
 }
@@ -72,10 +64,7 @@ TEST(WordMoves, DeletionsAndAVeryLongWord) {
 
 TEST(ClipLines, TextToClipSplitsAtLineFeeds) {
     WestringStore store;
-    struct {
-        const wchar_t* text;
-        std::vector<std::wstring> lines;
-    } cases[] = {
+    struct { const wchar_t* text; std::vector<std::wstring> lines; } cases[] = {
         {L"", {}}, {L"one\r\ntwo", {L"one", L"two"}}, {L"a\n\nb\n", {L"a", L"", L"b"}},
         {L"cr\ronly", {L"cr\ronly"}}, {L"x\r\r\n", {L"x\r"}},
     };

@@ -10,10 +10,6 @@ namespace {
 TEST(CaseFoldTest, ListHoldsTheBmpPairsOneToOne) {
     ASSERT_EQ(CUnicodeCaseFold::PairCount(), 993);
     const CUnicodeCaseFold::Pair* pairs = CUnicodeCaseFold::Pairs();
-    EXPECT_EQ(pairs[0].upper, 0x0041);
-    EXPECT_EQ(pairs[0].lower, 0x0061);
-    EXPECT_EQ(pairs[992].upper, 0xFF3A);
-    EXPECT_EQ(pairs[992].lower, 0xFF5A);
     // Each letter appears in at most one pair, and no upper-case letter is
     // itself the lower case of another: upper-casing twice changes nothing.
     std::set<int> uppers, lowers;
@@ -30,19 +26,14 @@ TEST(CaseFoldTest, ListHoldsTheBmpPairsOneToOne) {
     }
 }
 
-TEST(CaseFoldTest, KnownLetters) {
+TEST(CaseFoldTest, KnownLettersStruprAndComparison) {
     const CUnicodeCaseFold& fold = CUnicodeCaseFold::Get();
-    struct Case {
-        wchar_t in, upper;
-    } cases[] = {
+    struct Case { wchar_t in, upper; } cases[] = {
         {L'a', L'A'}, {L'_', L'_'}, {0x00FF, 0x0178}, {0x00DF, 0x00DF},  // sharp s stays
         {0x03C2, 0x03C2}, {0x0266, 0xA7AA}, {0x0131, 0x0131},  // dotless i is not in the list
         {0x10428, 0x10428}, {static_cast<wchar_t>(-1), static_cast<wchar_t>(-1)},
     };
     for (const Case& k : cases) EXPECT_EQ(fold.toupper(k.in), k.upper) << std::hex << static_cast<int>(k.in);
-}
-
-TEST(CaseFoldTest, StruprAndComparison) {
     wchar_t text[] = L"stra\u00DFe \u00E9\u0451\U00010428";
     CUnicodeCaseFold::Get().strupr(text);
     EXPECT_STREQ(text, L"STRA\u00DFE \u00C9\u0401\U00010428");

@@ -15,11 +15,7 @@ std::wstring collapsed(const wchar_t* path, int max) {
 }  // namespace
 
 TEST(CollapsePath, KeepsTheFirstComponentAndTheEndOrCuts) {
-    const struct {
-        const wchar_t* path;
-        int max;
-        std::wstring want;
-    } cases[] = {
+    const struct { const wchar_t* path; int max; std::wstring want; } cases[] = {
         {L"/usr/local", 10, L"/usr/local"}, {L"", 0, L""}, {L"/usr/local/share/doc/readme", 20, L"/usr/...e/doc/readme"},
         {L"home/user/projects/dorvik", 16, L"home/...s/dorvik"},
         {L"/averyveryverylongname/x", 10, L"/averyver\x25BA"},  // the first component is too long

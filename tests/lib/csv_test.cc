@@ -18,10 +18,7 @@ Fields fields(const char* line) {
 }
 
 TEST(CsvTest, Fields) {
-    struct Case {
-        const char* line;
-        Fields fields;
-    } cases[] = {
+    struct Case { const char* line; Fields fields; } cases[] = {
         {"x,\"y,z\",w", {"x", "y,z", "w"}},
         {"\"a\"\",b\",c", {"a\",b", "c"}},  // doubled quote inside quotes
         {"\"\",x", {"", "x"}},  // an empty quoted field
@@ -39,27 +36,22 @@ TEST(CsvTest, Fields) {
     for (const Case& c : cases) EXPECT_EQ(fields(c.line), c.fields) << c.line;
 }
 
-TEST(CsvTest, EmptyFieldsAndTrailingBackslash) {
+TEST(CsvTest, EmptyFieldsTrailingBackslashAndEstringForm) {
     const char* line = ",a,,b,";
     const char* pos = line;
     for (const char* want : {"", "a", "", "b"}) EXPECT_EQ(std::string(ParseCSVField(pos).c_str()), want);
     EXPECT_EQ(*pos, '\0');  // only one comma is passed over
     EXPECT_EQ(std::string(ParseCSVField(pos).c_str()), "");
     EXPECT_EQ(pos, line + 6);  // stays at the end
-    const char* slash = "abc\\";
-    pos = slash;
+    pos = "abc\\";
     EXPECT_EQ(std::string(ParseCSVField(pos).c_str()), "abc");
     EXPECT_EQ(*pos, '\0');
-}
-
-TEST(CsvTest, EstringFormTakesTheFirstField) {
     Estring text("one,\"two,2\",three");
     EXPECT_EQ(std::string(ParseCSVField(text).c_str()), "one");
     EXPECT_EQ(std::string(text.c_str()), "\"two,2\",three");
     EXPECT_EQ(std::string(ParseCSVField(text).c_str()), "two,2");
     ParseCSVField(text);
-    EXPECT_TRUE(text.empty());
-    EXPECT_TRUE(ParseCSVField(text).empty());
+    EXPECT_TRUE(text.empty() && ParseCSVField(text).empty());
 }
 
 TEST(CsvTest, NullAndLongInput) {

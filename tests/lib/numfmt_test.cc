@@ -62,11 +62,7 @@ TEST(ThousandSeparatorTest, TakenFromTheLocale) {
 }
 
 template <class T>
-struct SizeCase {
-    T value;
-    int width;
-    const wchar_t* text;
-};
+struct SizeCase { T value; int width; const wchar_t* text; };
 
 TEST(ItoaCommaTest, ThirtyTwoBit) {
     SeparatorGuard guard;

@@ -18,14 +18,12 @@ TEST(QuoteName, EscapesEveryShellSpecialCharacter) {
     EXPECT_EQ(narrow(QuoteName(L"")), "");
 }
 
-TEST(QuoteName, DequoteUndoesIt) {
+TEST(QuoteName, DequoteUndoesItForNamesOfAnyLength) {
     for (const wchar_t* name : {L"a b", L"x!y$z", L"back\\slash", L"'\"", L"", L"#;&|"})
         EXPECT_EQ(narrow(DequoteName(QuoteName(name))), narrow(name));
     EXPECT_EQ(narrow(DequoteName(L"a\\\\b\\")), "a\\b");  // a lone final backslash goes
     EXPECT_EQ(narrow(DequoteName(L"\\a\\b")), "ab");
-}
-
-TEST(QuoteName, LongNamesAreQuotedWhole) {
+    // Long names are quoted whole.
     Westring name = String(L' ', 1 << 20);
     Westring quoted = QuoteName(name);
     EXPECT_EQ(quoted.strlen(), 2 << 20);

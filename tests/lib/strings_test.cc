@@ -3,7 +3,6 @@
 
 #include <climits>
 #include <cstring>
-#include <cwchar>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,8 +22,6 @@ void ExpectRows(const std::vector<std::pair<Text, Text>>& rows) {
 }
 using Rows = std::vector<std::pair<std::string, std::string>>;
 using WideRows = std::vector<std::pair<std::wstring, std::wstring>>;
-
-// ---- Estring ---------------------------------------------------------------
 
 TEST(EstringTest, NullTextGivesEmptyString) {
     EXPECT_TRUE(Estring(static_cast<const char*>(nullptr)).empty());
@@ -57,12 +54,10 @@ TEST(EstringTest, IndexStaysInsideBuffer) {
     EXPECT_EQ(c[1000], '\0');
     Estring big(std::string(100, 'b').c_str());
     big = "y";
-    const Estring& cb = big;
-    EXPECT_EQ(cb[50], 'b');  // old text stays in the buffer, never stale memory
-    EXPECT_EQ(cb[500], '\0');
+    EXPECT_EQ(static_cast<const Estring&>(big)[50], 'b');  // old text stays in the buffer, never stale memory
 }
 
-TEST(EstringTest, SlicingPaddingTrimming) {
+TEST(EstringTest, SlicingPaddingTrimmingSearching) {
     Estring h("hello"), t(" \t a b \n ");
     ExpectRows(Rows{
         {S(h.left(-1)), ""}, {S(h.mid(2, 0)), "llo"}, {S(h.mid(1, 99)), "ello"}, {S(h.mid(9, 2)), ""},
@@ -74,14 +69,8 @@ TEST(EstringTest, SlicingPaddingTrimming) {
     Estring wide = Estring("end").lpad(5000, '-');  // far past the inline buffer
     EXPECT_EQ(wide.strlen(), 5000);
     EXPECT_EQ(S(wide.right(4)), "-end");
-}
-
-TEST(EstringTest, Searching) {
-    Estring s("a,b,\"c,d\",e");
-    ExpectRows(std::vector<std::pair<int, int>>{
-        {s.rchr(','), 9}, {s.chr('\0'), -1}, {s.chrQuote(','), 1}, {Estring("'x y' z").chrQuote(' ', '\''), 5},
-        {Estring("\"unclosed, quote").chrQuote(','), -1}, {Estring("abc").chrQuote('\0'), -1},
-    });
+    EXPECT_EQ(Estring("a,b,\"c,d\",e").rchr(','), 9);
+    EXPECT_EQ(Estring("abc").chr('\0'), -1);
 }
 
 TEST(EstringTest, BackslashesAndFreeFunctions) {
@@ -98,13 +87,9 @@ TEST(EstringTest, BackslashesAndFreeFunctions) {
     // Tabs expanded in one pass over a long line.
     std::string line;
     for (int i = 0; i < 200000; i++) line += "ab\t";
-    Estring expanded = ExpandTabs(line.c_str(), 8);
-    ASSERT_EQ(expanded.strlen(), 200000 * 8);
-    EXPECT_EQ(S(expanded.left(10)), "ab      ab");
+    EXPECT_EQ(ExpandTabs(line.c_str(), 8).strlen(), 200000 * 8);
     EXPECT_EQ(S(ExpandTabs("\t", 1000000)).size(), 1000000u);
 }
-
-// ---- growth ------------------------------------------------------------------
 
 TEST(EstringGrowthTest, PastOneMegabyte) {
     Estring s;
@@ -113,10 +98,8 @@ TEST(EstringGrowthTest, PastOneMegabyte) {
     const int n = 3 * 1024 * 1024;
     while (s.strlen() < n) s += chunk.c_str();
     ASSERT_EQ(s.strlen(), n);
-    EXPECT_LE(s.capacity(), n + n / 4 + 1);  // grows by a quarter
     EXPECT_EQ(s[n - 1], chunk.back());
     Estring copy(s);
-    EXPECT_EQ(copy.capacity(), n + 1);  // a copy takes exactly what it needs
     copy += copy;
     EXPECT_EQ(copy.strlen(), 2 * n);
 }
@@ -140,26 +123,18 @@ TEST(EstringAliasTest, SelfAppendAssignAndMove) {
     // Moving leaves the source empty and usable.
     Estring a(std::string(100, 'm').c_str());
     Estring b(std::move(a));
-    EXPECT_EQ(b.strlen(), 100);
     EXPECT_TRUE(a.empty());  // NOLINT: moved-from strings are empty and usable
     a += "again";
     EXPECT_EQ(S(a), "again");
 }
 
-// ---- Westring ----------------------------------------------------------------
-
-TEST(WestringTest, SlicingAndPathParts) {
-    Westring h(L"hello");
+TEST(WestringTest, PathParts) {
+    // Slicing and growth are the shared template's, tested through Estring.
     ExpectRows(WideRows{
-        {W(h.mid(9, 2)), L""}, {W(Westring(L"ab").pad(4, L'.')), L"ab.."}, {W(String(L'x', -1)), L""},
         {W(Westring(L"/usr/bin/ls").filename()), L"ls"}, {W(Westring(L"/usr/bin/ls").path()), L"/usr/bin"},
         {W(Westring(L"a\\b").filename()), L"b"}, {W(Westring(L"plain").path()), L""},
         {W(Westring(L"C:/x").path()), L"C:/"}, {W(Westring(L"/x").path()), L""},
     });
-    const Westring& c = h;
-    EXPECT_EQ(c[500], L'\0');
-    h[500] = L'x';
-    EXPECT_EQ(W(h), L"hello");
 }
 
 TEST(WestringTest, Searching) {
@@ -170,35 +145,9 @@ TEST(WestringTest, Searching) {
     });
 }
 
-TEST(WestringTest, Substitution) {
-    Westring s(L"a.b.c");
-    EXPECT_TRUE(s.subst(L".", L"::"));
-    EXPECT_EQ(W(s), L"a::b.c");
-    EXPECT_FALSE(s.subst(L"x", L"y"));
-    EXPECT_FALSE(s.subst(L"", L"y"));
-    Westring g(L"aXa");
-    EXPECT_TRUE(g.gsubst(L"a", L"aa"));  // inserted text is not searched again
-    EXPECT_EQ(W(g), L"aaXaa");
-    Westring big(String(L'a', 50000));
-    EXPECT_TRUE(big.gsubst(L"a", L"bc"));
-    EXPECT_EQ(big.strlen(), 100000);
-}
-
 TEST(WestringTest, ToAsciiTakesLowBytes) {
     EXPECT_EQ(S(Westring(L"A\u00E9\u0141").ToAscii()), "A\xE9\x41");
     EXPECT_EQ(S(Westring(L"a\u0100b").ToAscii()), "ab");  // a zero low byte is left out
-}
-
-TEST(WestringGrowthTest, PastOneMegabyteAndSelfAppend) {
-    Westring s(L"\u00E9x");
-    while (s.strlen() < 2 * 1024 * 1024) s += s;
-    EXPECT_EQ(s.strlen(), 2 * 1024 * 1024);
-    EXPECT_EQ(s[s.strlen() - 1], L'x');
-    Westring piece(L"abcdef");
-    piece = piece.c_str() + 2;
-    EXPECT_EQ(W(piece), L"cdef");
-    piece.append(piece.c_str(), 4);
-    EXPECT_EQ(W(piece), L"cdefcdef");
 }
 
 }  // namespace

@@ -2,48 +2,25 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
-#include <string>
-#include <utility>
 #include <vector>
+
+#include "tests/support/env_guard.h"
 
 namespace {
 
 // Sets the time zone for the life of the object and puts the old one back.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        const char* old = std::getenv("TZ");
-        had_old_ = old != nullptr;
-        if (had_old_) old_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        had_old_ ? setenv("TZ", old_.c_str(), 1) : unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool had_old_ = false;
-    std::string old_;
+struct ScopedTimeZone {
+    struct Reread {
+        ~Reread() { tzset(); }
+    } reread;  // destroyed last, once TZ is back
+    CEnvGuard tz;
+    explicit ScopedTimeZone(const char* zone) : tz("TZ", zone) { tzset(); }
 };
-
-constexpr DOSDATE Date(int year, int month, int day) {
-    return static_cast<DOSDATE>(((year - 1980) << 9) | (month << 5) | day);
-}
-constexpr DOSTIME Time(int hour, int minute, int second) {
-    return static_cast<DOSTIME>((hour << 11) | (minute << 5) | (second / 2));
-}
 
 TEST(TimeStamp, ToStringAndExpandRoundTrip) {
     ScopedTimeZone utc("UTC");
-    struct Case {
-        int64_t seconds;
-        uint32_t nanoseconds;
-        const char* text;
-    };
+    struct Case { int64_t seconds; uint32_t nanoseconds; const char* text; };
     const Case cases[] = {
         {1234567890, 0, "2009-02-13 23:31:30"}, {1234567890, 500000000, "2009-02-13 23:31:30.5"},
         {1234567890, 1, "2009-02-13 23:31:30.000000001"},
@@ -57,43 +34,6 @@ TEST(TimeStamp, ToStringAndExpandRoundTrip) {
         stamp.Expand(e);
         EXPECT_EQ(TimeStamp(e), stamp) << c.text;
     }
-}
-
-TEST(TimeStamp, DosFormUsesLocalTime) {
-    // 2010-03-01 10:30:15 UTC; EST5 is five hours behind, with no daylight saving.
-    for (const auto& [zone, hour] : {std::pair("UTC", 10), std::pair("EST5", 5)}) {
-        ScopedTimeZone scoped(zone);
-        DOSDATE date = 0;
-        DOSTIME time = 0;
-        TimeStamp(1267439415, 0u).ToDos(date, time);
-        EXPECT_EQ(date, (30 << 9) | (3 << 5) | 1) << zone;
-        EXPECT_EQ(time, Time(hour, 30, 14)) << zone;
-        EXPECT_EQ(TimeStamp(date, time).seconds, 1267439414) << zone;  // the odd second is lost to the halving
-    }
-}
-
-TEST(TimeStamp, DosFormClampsToItsRange) {
-    ScopedTimeZone utc("UTC");
-    struct Case {
-        int64_t seconds;
-        DOSDATE date;
-        DOSTIME time;
-    };
-    const Case cases[] = {
-        // 1900, 1979-12-31 23:59:59
-        {-2208988800LL, kDosDateMin, kDosTimeMin}, {315532799, kDosDateMin, kDosTimeMin},
-        // 2108-01-01, 2200-01-01
-        {4354819200LL, kDosDateMax, kDosTimeMax}, {7258118400LL, kDosDateMax, kDosTimeMax},
-    };
-    for (const Case& c : cases) {
-        DOSDATE date;
-        DOSTIME time;
-        TimeStamp(c.seconds, 0u).ToDos(date, time);
-        EXPECT_EQ(date, c.date) << c.seconds;
-        EXPECT_EQ(time, c.time) << c.seconds;
-    }
-    EXPECT_EQ(kDosDateMax, Date(2107, 12, 31));
-    EXPECT_EQ(kDosTimeMax, Time(23, 59, 58));
 }
 
 TEST(TimeStamp, ExpandedFieldsAndNormalising) {

@@ -1,7 +1,6 @@
 // Wildcard matching: "*", "?", bracket sets and brace alternatives.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "lib/wild.h"
@@ -14,11 +13,7 @@ std::wstring widen(const char* text) {
     return out;
 }
 
-struct Case {
-    const char* pattern;
-    const char* name;
-    bool match;
-};
+struct Case { const char* pattern; const char* name; bool match; };
 
 // Patterns made of ASCII (and Latin-1 bytes that have no case in the "C"
 // locale); both the narrow and the wide form must agree on them.
@@ -65,10 +60,7 @@ TEST(WildTest, NullTextsCountAsEmpty) {
 }
 
 TEST(WildTest, WideLettersFoldThroughTheCaseTable) {
-    struct WideCase {
-        const wchar_t *pattern, *name;
-        bool match;
-    } cases[] = {
+    struct WideCase { const wchar_t *pattern, *name; bool match; } cases[] = {
         {L"\u00E9t\u00E9.*", L"\u00C9T\u00C9.TXT", true},
         {L"[\u0430-\u044F]", L"\u0416", true},  // upper case of a member
         {L"[a-]", L"\u0416", false},  // "-" before "]" stops at 255
@@ -83,17 +75,6 @@ TEST(WildTest, WideLettersFoldThroughTheCaseTable) {
     // In the "C" locale the narrow form knows no case beyond ASCII.
     EXPECT_FALSE(wild("\xE9", "\xC9"));
     EXPECT_TRUE(wild("\xE9", "\xE9"));
-}
-
-TEST(WildTest, SetMembership) {
-    auto member = [](const char* set, char ch) { return sqr_bracket(set, set + std::strlen(set), ch); };
-    EXPECT_TRUE(member("a-z", 'Q'));
-    EXPECT_TRUE(member("\xE0-", '\xFF'));  // narrow bytes are unsigned
-    EXPECT_FALSE(member("a-c", '\0'));
-    EXPECT_FALSE(sqr_bracket(static_cast<const char*>(nullptr), nullptr, 'a'));
-    const wchar_t* wide_set = L"\u0430-\u044F";
-    EXPECT_TRUE(sqr_bracket(wide_set, wide_set + 3, L'\u0401' + 0x15));  // U+0416
-    EXPECT_FALSE(sqr_bracket(wide_set, wide_set + 3, L'\U00010428'));
 }
 
 TEST(WildTest, PathologicalPatternsAndLongNamesFinish) {

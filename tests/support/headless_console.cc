@@ -24,12 +24,7 @@ int CHeadlessConsole::cell_y(int y) const { return y * console_->cell_height() +
 void CHeadlessConsole::Post(const CConsole::TEvent& event) { console_->PostEvent(event); }
 
 void CHeadlessConsole::PostKey(int code, int shift, int unicode) {
-    CConsole::TEvent event;
-    event.type = CConsole::TEvent::Key;
-    event.key = code;
-    event.shift = shift;
-    event.unicode = unicode;
-    Post(event);
+    Post(CConsole::TEvent{CConsole::TEvent::Key, code, shift, 0, 0, unicode});
 }
 
 bool CHeadlessConsole::Press(unsigned keyval, unsigned state, int hardware_keycode) {
@@ -93,20 +88,6 @@ std::string CHeadlessConsole::RowText(int y) const {
     Westring text;
     for (int x = 0; x < console_->columns(); x++) text += console_->cell(x, y).ch ? console_->cell(x, y).ch : L' ';
     return std::string(text.ToUTF8().c_str());
-}
-
-std::vector<unsigned char> CHeadlessConsole::RowAttrs(int y) const {
-    CToolkitLock lock;
-    std::vector<unsigned char> attrs;
-    if (y < 0 || y >= console_->rows()) return attrs;
-    for (int x = 0; x < console_->columns(); x++) attrs.push_back(console_->cell(x, y).attr);
-    return attrs;
-}
-
-std::string CHeadlessConsole::ScreenText() const {
-    std::string text;
-    for (int y = 0; y < console_->rows(); y++) text += RowText(y) + "\n";
-    return text;
 }
 
 std::vector<CConsole::TEvent> CHeadlessConsole::TakeEvents(int max) {

@@ -47,8 +47,6 @@ public:
 
     // ---- reading the screen
     std::string RowText(int y) const;  // the row's characters as UTF-8
-    std::vector<unsigned char> RowAttrs(int y) const;
-    std::string ScreenText() const;    // every row, each followed by "\n"
     // Takes the queued events (up to max), without waiting.
     std::vector<CConsole::TEvent> TakeEvents(int max = 1000);
 

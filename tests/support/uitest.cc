@@ -22,18 +22,15 @@ struct NamedKey {
 };
 
 const NamedKey kNamedKeys[] = {
-    {"F1", keysym::F1},         {"F2", keysym::F2},         {"F3", keysym::F3},
-    {"F4", keysym::F4},         {"F5", keysym::F5},         {"F6", keysym::F6},
-    {"F7", keysym::F7},         {"F8", keysym::F8},         {"F9", keysym::F9},
-    {"F10", keysym::F10},       {"F11", keysym::F11},       {"F12", keysym::F12},
-    {"Enter", keysym::Return},  {"Return", keysym::Return}, {"BackSpace", keysym::BackSpace},
-    {"Tab", keysym::Tab},       {"Esc", keysym::Escape},    {"Escape", keysym::Escape},
-    {"Del", keysym::Delete},    {"Delete", keysym::Delete}, {"Ins", keysym::Insert},
-    {"Insert", keysym::Insert}, {"Home", keysym::Home},     {"End", keysym::End},
-    {"PgUp", keysym::Page_Up},  {"PgDn", keysym::Page_Down}, {"Left", keysym::Left},
-    {"Right", keysym::Right},   {"Up", keysym::Up},         {"Down", keysym::Down},
+    {"F1", keysym::F1}, {"F2", keysym::F2}, {"F3", keysym::F3}, {"F4", keysym::F4}, {"F5", keysym::F5},
+    {"F6", keysym::F6}, {"F7", keysym::F7}, {"F8", keysym::F8}, {"F9", keysym::F9}, {"F10", keysym::F10},
+    {"F11", keysym::F11}, {"F12", keysym::F12}, {"Enter", keysym::Return}, {"Return", keysym::Return},
+    {"BackSpace", keysym::BackSpace}, {"Tab", keysym::Tab}, {"Esc", keysym::Escape}, {"Escape", keysym::Escape},
+    {"Del", keysym::Delete}, {"Delete", keysym::Delete}, {"Ins", keysym::Insert}, {"Insert", keysym::Insert},
+    {"Home", keysym::Home}, {"End", keysym::End}, {"PgUp", keysym::Page_Up}, {"PgDn", keysym::Page_Down},
+    {"Left", keysym::Left}, {"Right", keysym::Right}, {"Up", keysym::Up}, {"Down", keysym::Down},
     {"Grey +", keysym::KP_Add}, {"Grey -", keysym::KP_Subtract}, {"Grey *", keysym::KP_Multiply},
-    {"KP_Enter", keysym::KP_Enter}, {"Space", ' '},         {"Break", keysym::Break},
+    {"KP_Enter", keysym::KP_Enter}, {"Space", ' '}, {"Break", keysym::Break},
 };
 
 // How a key name is delivered: a key press with a symbol and a modifier
@@ -155,33 +152,20 @@ int CUiTest::KeyCode(const std::string& name) {
     return code;
 }
 
-bool CUiTest::Key(const std::string& name) {
+void CUiTest::Key(const std::string& name) {
     KeyStroke stroke = parse_key(name);
-    if (!stroke.valid) {
-        ADD_FAILURE() << "Unknown key name \"" << name << "\"";
-        return false;
-    }
-    if (stroke.commit) {
-        Westring ch = String(stroke.ch, 1);
-        headless_.Commit(ch.ToUTF8().c_str());
-    } else {
-        headless_.Press(stroke.keyval, stroke.state, stroke.hardware_keycode);
-    }
-    return true;
+    if (!stroke.valid) ADD_FAILURE() << "Unknown key name \"" << name << "\"";
+    else if (stroke.commit) headless_.Commit(String(stroke.ch, 1).ToUTF8().c_str());
+    else headless_.Press(stroke.keyval, stroke.state, stroke.hardware_keycode);
 }
 
-void CUiTest::Keys(const std::string& names) { Keys(split_names(names)); }
-
-void CUiTest::Keys(const std::vector<std::string>& names) {
-    for (const std::string& name : names) Key(name);
+void CUiTest::Keys(const std::string& names) {
+    for (const std::string& name : split_names(names)) Key(name);
 }
 
 void CUiTest::Type(const std::string& utf8) {
     Westring text(utf8.c_str());
-    for (int i = 0; text[i]; i++) {
-        Westring ch = String(text[i], 1);
-        headless_.Commit(ch.ToUTF8().c_str());
-    }
+    for (int i = 0; text[i]; i++) headless_.Commit(String(text[i], 1).ToUTF8().c_str());
 }
 
 void CUiTest::RawKey(int code, int shift, int unicode) { headless_.PostKey(code, shift, unicode); }
@@ -213,9 +197,7 @@ void CUiTest::Feed(bool report) {
         ran_dry_ = true;
         ADD_FAILURE() << "The code under test waits for input, but none is queued. Screen:\n" << Dump();
     }
-    CConsole::TEvent quit;
-    quit.type = CConsole::TEvent::Quit;
-    headless_.Post(quit);
+    headless_.Post(CConsole::TEvent{CConsole::TEvent::Quit});
 }
 
 void CUiTest::OnIdle() {
@@ -234,9 +216,7 @@ void CUiTest::Watch() {
     // Keep ending waits until the run is over (nested dialogs need one each).
     while (running_) {
         lock.unlock();
-        CConsole::TEvent quit;
-        quit.type = CConsole::TEvent::Quit;
-        headless_.Post(quit);
+        headless_.Post(CConsole::TEvent{CConsole::TEvent::Quit});
         lock.lock();
         watch_done_.wait_for(lock, std::chrono::milliseconds(200), [this] { return !running_; });
     }
@@ -364,8 +344,6 @@ wchar_t CUiTest::Char(int x, int y) const { return Current().Char(x, y); }
 
 unsigned char CUiTest::Attr(int x, int y) const { return Current().Attr(x, y); }
 
-std::vector<unsigned char> CUiTest::Attrs(int y) const { return headless_.RowAttrs(y); }
-
 bool CUiTest::Find(const std::string& text, int* x, int* y) const { return Current().Find(text, x, y); }
 
 std::string CUiTest::Dump() const { return Current().Dump(); }
@@ -386,7 +364,5 @@ void CUiTest::FillPattern() {
     }
     c.EndPaint();
 }
-
-void CUiTest::CursorPos(int& x, int& y) const { Console().GetCursorPos(x, y); }
 
 bool CUiTest::CursorShown() const { return Console().GetCursorType() > 0; }

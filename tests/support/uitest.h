@@ -1,22 +1,12 @@
 // Headless user-interface tests: a console of a given size, input queued by
 // the program's key names and by mouse cells, a runner that turns input
 // running dry into a test failure instead of a hang, and the screen read back
-// as text and attributes.
+// as text and attributes:
 //
-//   CUiTest ui(80, 25);
-//   Westring name = L"draft";
 //   ui.Keys("End BackSpace");
 //   ui.Type("t!");
-//   ui.Keys("Enter");
-//   ui.RecordScreens(true);
-//   int result = ui.Run([&] {
-//       Dialog d(-1, -2, 40, 6, colours[CLR_MESSAGES]);
-//       d.AddStringField(1, 1, 1, name, 30);
-//       return d.Process();
-//   });
-//   EXPECT_EQ(result, 13);
-//   EXPECT_STREQ(name.ToUTF8().c_str(), "draft!");
-//   EXPECT_TRUE(ui.Screens().back().Find("draft!")) << ui.Screens().back().Dump();
+//   int result = ui.Run([&] { return dialog.Process(); });
+//   EXPECT_TRUE(ui.Find("draft!")) << ui.Dump();
 //
 // Input is queued before the run and read by the code under test as it
 // would read the user's. Code that polls (getkey or Process with a time-out
@@ -71,9 +61,6 @@ public:
     // "Shift-Tab", "Space", or one character ("a", "#", "é"). An unknown name
     // fails the test.
     void Keys(const std::string& names);
-    void Keys(const std::vector<std::string>& names);
-    // One key by name; false (and a test failure) when the name is unknown.
-    bool Key(const std::string& name);
     // Text typed character by character, committed as the input method does.
     void Type(const std::string& utf8);
     // A key code queued as it is (shift bits and the Alt character as given).
@@ -125,7 +112,6 @@ public:
     std::string Line(int y) const;
     wchar_t Char(int x, int y) const;
     unsigned char Attr(int x, int y) const;
-    std::vector<unsigned char> Attrs(int y) const;
     // Where text first appears (row by row), or false.
     bool Find(const std::string& text, int* x = nullptr, int* y = nullptr) const;
     bool Contains(const std::string& text) const { return Find(text); }
@@ -136,10 +122,10 @@ public:
     // Fills the screen with a pattern of varied characters and attributes,
     // so that restoring it can be checked cell by cell.
     void FillPattern();
-    void CursorPos(int& x, int& y) const;
     bool CursorShown() const;
 
 private:
+    void Key(const std::string& name);
     static void OnIdle();
     void Feed(bool report);
     void Watch();
