@@ -1,7 +1,7 @@
 // A console in a real desktop window for the end-to-end tests: writes known
 // text, then reports every event getkey returns, one line each, on stdout.
 //
-// Usage: console_probe [--seconds N] [--measure-paint]
+// Usage: console_probe [--seconds N]
 // Prints "ready title=<title> cell=<w>x<h> screen=<columns>x<rows>" once the
 // screen is written; ends on KEY_QUIT, SIGTERM or after N seconds (120).
 // Some keys also act, after their line is printed:
@@ -20,7 +20,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "console/console.h"
 #include "console/dialog.h"
@@ -40,24 +39,6 @@ void WriteScreen() {
     console->PutStringAt(0, 4, L"  second", 0x1B);
     console->PutStringAt(0, 5, L"third   line", 0x4F);
     console->PutStringAt(20, 5, L"outside", 0x07);
-}
-
-// Repaints the whole screen a number of times and reports the mean time.
-void MeasurePaint() {
-    int columns, rows;
-    console->GetSize(columns, rows);
-    std::vector<ScreenCell> screen(columns * rows);
-    const int kRounds = 50;
-    auto start = std::chrono::steady_clock::now();
-    for (int round = 0; round < kRounds; round++) {
-        for (int i = 0; i < columns * rows; i++)
-            screen[i] = ScreenCell(static_cast<wchar_t>('A' + (i + round) % 26),
-                                   static_cast<unsigned char>((i / 7 + round) & 0x7F));
-        console->PutRect(0, 0, columns, rows, screen.data());
-    }
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    std::printf("paint_ms=%.2f\n", ms / kRounds);
-    console->Clear(0, 0, columns, rows, 0x07);
 }
 
 // What the probe does for a key besides reporting it.
@@ -102,14 +83,12 @@ void Act(int key) {
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int seconds = 120;
-    bool measure = false;
     if (!InitToolkit(argc, argv)) {
         std::fprintf(stderr, "console_probe: cannot open the display\n");
         return 2;
     }
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) seconds = std::atoi(argv[++i]);
-        else if (std::strcmp(argv[i], "--measure-paint") == 0) measure = true;
     }
     signal(SIGTERM, OnTerminate);
     signal(SIGINT, OnTerminate);
@@ -119,7 +98,6 @@ int main(int argc, char** argv) {
     console->SetTitle(title.c_str());
     int columns, rows;
     console->GetSize(columns, rows);
-    if (measure) MeasurePaint();
     console->SetSelectionZone(0, 0, columns, rows);
     WriteScreen();
     std::printf("ready title=%s cell=%dx%d screen=%dx%d\n", title.c_str(), console->cell_width(),

@@ -1,7 +1,6 @@
 // Deleting: the Delete command's confirmations, the YES prompt, the
 // read-only answers, masks and missing files.
 
-#include "config/config.h"
 #include "fileops/deletecmd.h"
 #include "fileops/fserror.h"
 #include "tests/fileops/fileops_fixture.h"
@@ -30,10 +29,10 @@ TEST_F(DeleteTest, UnconfirmedSingleFileButNeverTheParent) {
     Show();
     config.Confirmations = CONFIRM_DELETE_FILE;  // switched off: no input needed
     Delete("two");
-    EXPECT_FALSE(Exists(Path("p/two")));
+    EXPECT_FALSE(PathExists(Path("p/two")));
     EXPECT_EQ(IndexOf(panel(), "two"), -1);  // the panel was read again
     Delete("..");
-    EXPECT_TRUE(Exists(tmp.path()));
+    EXPECT_TRUE(PathExists(tmp.path()));
 }
 
 TEST_F(DeleteTest, TaggedFilesWithBothBoxes) {
@@ -66,7 +65,7 @@ TEST_F(DeleteTest, NonEmptyDirectoryNeedsYes) {
         Delete("dir");
         EXPECT_TRUE(Shown("Type \"YES\"")) << FirstScreen();
         EXPECT_TRUE(Shown("is not empty")) << FirstScreen();
-        EXPECT_EQ(Exists(Path("p/dir/sub/f")), std::string(typed) == "yes") << typed;
+        EXPECT_EQ(PathExists(Path("p/dir/sub/f")), std::string(typed) == "yes") << typed;
     }
 }
 

@@ -50,14 +50,14 @@ TEST_F(LauncherTest, FileContents) {
     SetUpPanel(panel_base[0], Path("p"));
     const std::string head = "#!/usr/bin/env xdg-open\n\n[Desktop Entry]\nVersion=1.0\nEncoding=UTF-8\n";
     EXPECT_EQ(create_object2(&panel_base[0], L"tool", L"My Tool", true), 0);
-    EXPECT_EQ(Read(Path("home/Desktop/My Tool.desktop")),
+    EXPECT_EQ(ReadFile(Path("home/Desktop/My Tool.desktop")),
               head + "Name=My Tool\nExec=" + Path("p/tool") + "\nTerminal=true\nType=Application\n");
     EXPECT_EQ(create_object2(&panel_base[0], L"my $doc.txt", L"a/b", false), 0);
-    EXPECT_EQ(Read(Path("home/Desktop/a_b.desktop")),
+    EXPECT_EQ(ReadFile(Path("home/Desktop/a_b.desktop")),
               head + "Name=a/b\nExec=xdg-open " + Path("p/my\\ \\$doc.txt") + "\nTerminal=false\nType=Application\n");
     // A name with a line break would start lines of its own: refused.
     EXPECT_NE(create_object2(&panel_base[0], L"bad\nExec=evil", L"t", false), 0);
-    EXPECT_FALSE(Exists(Path("home/Desktop/t.desktop")));
+    EXPECT_FALSE(PathExists(Path("home/Desktop/t.desktop")));
     // Without a Desktop directory nothing is written.
     std::filesystem::remove_all(Path("home/Desktop"));
     EXPECT_NE(create_object2(&panel_base[0], L"tool", L"x", false), 0);
@@ -71,7 +71,7 @@ TEST_F(LauncherTest, DialogForOneEntry) {
     ui.RunVoid([] { create_object(&panel_base[0]); });
     EXPECT_TRUE(FirstShows("Make an object for")) << FirstScreen();
     EXPECT_TRUE(FirstShows("Report")) << FirstScreen();  // the title proposed from the name
-    EXPECT_TRUE(Exists(Path("home/Desktop/Report.desktop")));
+    EXPECT_TRUE(PathExists(Path("home/Desktop/Report.desktop")));
 }
 
 }  // namespace

@@ -1,9 +1,4 @@
 // The panel dialogs: the filter of a panel and the mount-point chooser.
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "tests/panels/display_test_util.h"
 

@@ -1,18 +1,9 @@
 // Drawing a panel: the rows of each style, the frame and separator lines,
 // the title, the scroll bar, the status line, the colours and the column
 // layout.
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "config/config.h"
 #include "fileops/query/owners.h"
 #include "panels/directory.h"
-#include "panels/treeholder.h"
 #include "tests/panels/display_test_util.h"
 
 namespace {
@@ -54,11 +45,9 @@ TEST_F(PanelPaintTest, FullStyleRowsFrameAndStatus) {
     ASSERT_TRUE(ui.Find(title, &x, &y)) << ui.Dump();
     EXPECT_EQ(y, 0);
     EXPECT_EQ(x, (40 - static_cast<int>(title.size())) / 2);
-}
 
-TEST_F(PanelPaintTest, TwelveHourClock) {
     config.TimeMode = 12;  // noon and midnight show as twelve
-    ShowLeft(MakeFixedFiles());
+    paint_panel(&panel_base[0]);
     Rows times;
     for (int y = 0; y < 6; y++) times.push_back(ui.Text(33, y + 1, 6));
     EXPECT_EQ(times, (Rows{"12:00p", " 8:30a", "11:59p", " 1:05p", "12:00a", " 1:05p"}));
@@ -182,10 +171,8 @@ TEST_F(PanelPaintTest, ScrollBarFollowsThePage) {
 
 TEST_F(PanelPaintTest, TitleMarksAFilter) {
     const std::string list = MakeFixedFiles();
-    PANEL& left = panel_base[0];
-    SetUpPanel(left, list);
+    PANEL& left = ShowLeft(list);
     left.filter = L"*.c";
-    read_panel(&left);
     make_panel(&left, 0);
     int x = -1, y = -1;
     ASSERT_TRUE(ui.Find(" " + list + "/? ", &x, &y)) << ui.Dump();

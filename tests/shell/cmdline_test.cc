@@ -63,10 +63,6 @@ TEST(CommandLine, BadSwitchesGiveTheUsage) {
         EXPECT_EQ(p.result, 1);
         EXPECT_EQ(p.message, kUsageText);
     }
-    EXPECT_EQ(std::string(kUsageText),
-              "Usage:\tdv [ini_file] [-v|-e file_name] [-l|-r directory]\n\t-v: invoke internal viewer\n"
-              "\t-e: invoke internal editor\n\t-l: specify left panel's directory\n"
-              "\t-r: specify right panel's directory\n");
     for (const char* sw : {"-e", "\\V"}) {  // view or edit without a file
         Parsed p = parse({sw});
         EXPECT_EQ(p.result, 1);
