@@ -11,7 +11,6 @@
 //   F8  shows a half-cell cursor at (30,10) ("cursor")
 //   F7  makes the screen 100x30 and writes it again
 //       ("resized cell=<w>x<h> screen=<columns>x<rows>")
-//   F9  runs a dialog with one text field ("dialog=<result> text=[text]")
 #include <signal.h>
 #include <unistd.h>
 
@@ -22,7 +21,6 @@
 #include <string>
 
 #include "console/console.h"
-#include "console/dialog.h"
 #include "console/gtkstartup.h"
 
 namespace {
@@ -59,15 +57,6 @@ void Act(int key) {
         console->SetCursorPos(30, 10);
         console->SetCursorType(50);
         std::printf("cursor\n");
-    } else if (key == KEY_F9) {
-        Westring text;
-        Dialog dialog(-1, -2, 40, 6, colours[CLR_MESSAGES]);
-        dialog.AddStaticText(1, 0, L"Name:");
-        dialog.AddStringField(1, 1, 1, text, 34);
-        dialog.AddOkCancel(-1, 3, 1);
-        std::printf("dialog shown\n");
-        int result = dialog.Process();
-        std::printf("dialog=%d text=[%s]\n", result, text.ToUTF8().c_str());
     } else if (key == KEY_F7) {
         console->SetSize(100, 30);
         console->GetSize(columns, rows);

@@ -184,10 +184,6 @@ TEST_F(PanelPaintTest, StatusLineTexts) {
     tag(&panel, IndexOf(panel, "alpha.txt"), 1);
     print_status(&panel);
     EXPECT_EQ(Status(), "    1,234 bytes in 1 selected file");
-    tag(&panel, IndexOf(panel, "beta.c"), 1);
-    tag(&panel, IndexOf(panel, "a_very_long_file_name.text"), 1);
-    print_status(&panel);
-    EXPECT_EQ(Status(), "   1,239 bytes in 3 selected files");
 
     // A search text longer than the line shows its end.
     panel.search = Westring(std::string(60, 'q').c_str()) + L"END";

