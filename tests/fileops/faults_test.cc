@@ -1,6 +1,7 @@
 // Failures in the middle of a copy or move: a full disk, read errors, a
-// failing close, permission denied, the user's Esc. Whatever happens, no
-// source is lost and no partial file stays under the destination name.
+// failing close, a rename across devices, permission denied, the user's Esc.
+// Whatever happens, no source is lost and no partial file stays under the
+// destination name.
 #include <errno.h>
 
 #include "fileops/copyfile.h"

@@ -103,13 +103,9 @@ TEST_F(QuitTest, AnUnwritableDirectoryFileIsReportedNotIgnored) {
         QueueQuit();
         EXPECT_EQ(Run({"-x", file}), 1) << file;
     }
-    EXPECT_EQ(WriteDirFile(Westring(L"/dev/full"), Westring(L"/")), ENOSPC);
-    EXPECT_EQ(WriteDirFile(Westring(L"/no/such/dir/file"), Westring(L"/")), ENOENT);
 }
 
-TEST(DirFileLineTest, QuotesEverySingleQuote) {
-    EXPECT_STREQ(DirFileLine(Westring(L"/it's")).c_str(), "cd -- '/it'\\''s'\n");
-    // A very long directory is written whole.
+TEST(DirFileLineTest, AVeryLongDirectoryIsWrittenWhole) {
     std::string dir = "/";
     while (dir.size() < 2u << 20) dir += "abcdefghij/";
     CTempDir temp;
