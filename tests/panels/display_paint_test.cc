@@ -45,6 +45,11 @@ TEST_F(PanelPaintTest, FullStyleRowsFrameAndStatus) {
     ASSERT_TRUE(ui.Find(title, &x, &y)) << ui.Dump();
     EXPECT_EQ(y, 0);
     EXPECT_EQ(x, (40 - static_cast<int>(title.size())) / 2);
+    // A filter is marked in the title, in the current panel's colour.
+    panel_base[0].filter = L"*.c";
+    make_panel(&panel_base[0], 0);
+    ASSERT_TRUE(ui.Find(" " + tmp / "list" + "/? ", &x, &y)) << ui.Dump();
+    EXPECT_EQ(ui.Attr(x + 1, 0), colours[CLR_HIGHLIGHT]);
 
     config.TimeMode = 12;  // noon and midnight show as twelve
     paint_panel(&panel_base[0]);
@@ -167,16 +172,6 @@ TEST_F(PanelPaintTest, ScrollBarFollowsThePage) {
     panel.cur = 0;
     paint_panel(&panel);
     EXPECT_EQ(bar(), "║║║║║║║║║║║║║▲││││▼");
-}
-
-TEST_F(PanelPaintTest, TitleMarksAFilter) {
-    const std::string list = MakeFixedFiles();
-    PANEL& left = ShowLeft(list);
-    left.filter = L"*.c";
-    make_panel(&left, 0);
-    int x = -1, y = -1;
-    ASSERT_TRUE(ui.Find(" " + list + "/? ", &x, &y)) << ui.Dump();
-    EXPECT_EQ(ui.Attr(x + 1, 0), colours[CLR_HIGHLIGHT]);  // the current panel
 }
 
 TEST_F(PanelPaintTest, StatusLineTexts) {

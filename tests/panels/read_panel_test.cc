@@ -169,14 +169,12 @@ TEST_F(ReadPanelTest, EscEndsALongRead) {
     EXPECT_EQ(break_status.load(), 0);
 }
 
-TEST_F(ReadPanelTest, NotADirectoryIsReportedAndThePanelGoesUp) {
+TEST_F(ReadPanelTest, NotADirectoryOrTooLongNameCostsOneMessageAndEndsOnTheNearestParent) {
     Touch(tmp / "plain");
     EXPECT_TRUE(ReadShowing(tmp / "plain", "Not a directory"));
     EXPECT_EQ(EncodeFileName(panel.dir).c_str(), tmp.path());
     EXPECT_EQ(ListNames(panel), (Names{"..", "plain"}));
-}
 
-TEST_F(ReadPanelTest, TooLongNamesCostOneMessageAndEndOnTheNearestReadableParent) {
     MakeDir(tmp / "keep");
     // One name too long: its parent exists and is shown.
     EXPECT_TRUE(ReadShowing(tmp / "keep" + "/" + std::string(300, 'n'), "too long"));

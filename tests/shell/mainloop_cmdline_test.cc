@@ -105,9 +105,7 @@ TEST_F(CmdLineTest, NamesAndPathsGoIntoTheLineOrTheClipboard) {
         EXPECT_EQ(Clipboard(), c.clipboard) << c.keys;
         EXPECT_EQ(LastTyped(), c.line) << c.keys;
     }
-}
-
-TEST_F(CmdLineTest, CtrlInsertCopiesTheLineAndShiftInsertPastesItsFirstLine) {
+    // Ctrl-Insert copies the line, Shift-Insert pastes the clipboard's first line.
     ui.Type("copy me");
     RunKeys("Ctrl-Insert Esc");
     EXPECT_EQ(Clipboard(), "copy me");

@@ -13,7 +13,7 @@ constexpr const char* kQuestion = "Are you sure you want to exit DV/L ?";
 
 class QuitTest : public MainLoopTest {};
 
-TEST_F(QuitTest, F10AsksUnlessSwitchedOffAndEscapeKeepsRunning) {
+TEST_F(QuitTest, F10AsksUnlessSwitchedOffAndEscapeKeepsRunningButAClosedWindowQuits) {
     // Esc answers no: the typed text goes to the command line, with no question.
     ui.Keys("F10 Esc");
     ui.Type("x");
@@ -26,16 +26,14 @@ TEST_F(QuitTest, F10AsksUnlessSwitchedOffAndEscapeKeepsRunning) {
     ui.Keys("y");
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(Screens().back().Find(kQuestion));
-    Ini("Confirmations=8\r\n");
-    ui.Keys("F10");
-    EXPECT_EQ(Run(), 0);
-    EXPECT_FALSE(Shown(kQuestion));
-}
-
-TEST_F(QuitTest, TheWindowGoingAwayQuitsWithoutAsking) {
+    // The window going away quits without asking.
     CConsole::TEvent quit;
     quit.type = CConsole::TEvent::Quit;
     ui.Headless().Post(quit);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_FALSE(Shown(kQuestion));
+    Ini("Confirmations=8\r\n");
+    ui.Keys("F10");
     EXPECT_EQ(Run(), 0);
     EXPECT_FALSE(Shown(kQuestion));
 }

@@ -9,10 +9,13 @@ namespace {
 
 class StartTest : public MainLoopTest {};
 
-TEST_F(StartTest, PanelsShowTheirDirectoriesAndTheShutdownClearsUp) {
+TEST_F(StartTest, PanelsShowTheirDirectoriesOnAGrownScreenAndTheShutdownClearsUp) {
     left_.Write("alpha.txt", "a");
     right_.Write("gamma.txt", "g");
+    ui.Console().SetSize(60, 20);  // a small screen grows to 80 by 25
     RunKeys();
+    EXPECT_EQ(std::pair(ui.Console().columns(), ui.Console().rows()), std::pair(80, 25));
+    EXPECT_EQ(config.panel_rows, 19);
     ASSERT_FALSE(Screens().empty());
     const CUiTest::Screen& first = Screens().front();
     for (const auto& [name, side] : {std::pair("alpha.txt", 0), std::pair("gamma.txt", 1)})
@@ -41,14 +44,6 @@ TEST_F(StartTest, SettingsChooseWhatTheSwitchesDoNotName) {
     RunKeys();
     EXPECT_EQ(CommandLine(Screens().front()), right_.path() + ">");
     EXPECT_EQ(currpanel, 1);
-}
-
-TEST_F(StartTest, ASmallScreenGrows) {
-    ui.Console().SetSize(60, 20);  // a small screen grows to 80 by 25
-    RunKeys();
-    EXPECT_EQ(ui.Console().columns(), 80);
-    EXPECT_EQ(ui.Console().rows(), 25);
-    EXPECT_EQ(config.panel_rows, 19);
 }
 
 // ---- the start directory rules
