@@ -1,7 +1,7 @@
 // A console in a real desktop window for the end-to-end tests: writes known
 // text, then reports every event getkey returns, one line each, on stdout.
 //
-// Usage: console_probe [--seconds N] [--measure-paint]
+// Usage: console_probe [--seconds N]
 // Prints "ready title=<title> cell=<w>x<h> screen=<columns>x<rows>" once the
 // screen is written; ends on KEY_QUIT, SIGTERM or after N seconds (120).
 // Some keys also act, after their line is printed:
@@ -11,7 +11,6 @@
 //   F8  shows a half-cell cursor at (30,10) ("cursor")
 //   F7  makes the screen 100x30 and writes it again
 //       ("resized cell=<w>x<h> screen=<columns>x<rows>")
-//   F9  runs a dialog with one text field ("dialog=<result> text=[text]")
 #include <signal.h>
 #include <unistd.h>
 
@@ -20,10 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "console/console.h"
-#include "console/dialog.h"
 #include "console/gtkstartup.h"
 
 namespace {
@@ -40,24 +37,6 @@ void WriteScreen() {
     console->PutStringAt(0, 4, L"  second", 0x1B);
     console->PutStringAt(0, 5, L"third   line", 0x4F);
     console->PutStringAt(20, 5, L"outside", 0x07);
-}
-
-// Repaints the whole screen a number of times and reports the mean time.
-void MeasurePaint() {
-    int columns, rows;
-    console->GetSize(columns, rows);
-    std::vector<ScreenCell> screen(columns * rows);
-    const int kRounds = 50;
-    auto start = std::chrono::steady_clock::now();
-    for (int round = 0; round < kRounds; round++) {
-        for (int i = 0; i < columns * rows; i++)
-            screen[i] = ScreenCell(static_cast<wchar_t>('A' + (i + round) % 26),
-                                   static_cast<unsigned char>((i / 7 + round) & 0x7F));
-        console->PutRect(0, 0, columns, rows, screen.data());
-    }
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    std::printf("paint_ms=%.2f\n", ms / kRounds);
-    console->Clear(0, 0, columns, rows, 0x07);
 }
 
 // What the probe does for a key besides reporting it.
@@ -78,15 +57,6 @@ void Act(int key) {
         console->SetCursorPos(30, 10);
         console->SetCursorType(50);
         std::printf("cursor\n");
-    } else if (key == KEY_F9) {
-        Westring text;
-        Dialog dialog(-1, -2, 40, 6, colours[CLR_MESSAGES]);
-        dialog.AddStaticText(1, 0, L"Name:");
-        dialog.AddStringField(1, 1, 1, text, 34);
-        dialog.AddOkCancel(-1, 3, 1);
-        std::printf("dialog shown\n");
-        int result = dialog.Process();
-        std::printf("dialog=%d text=[%s]\n", result, text.ToUTF8().c_str());
     } else if (key == KEY_F7) {
         console->SetSize(100, 30);
         console->GetSize(columns, rows);
@@ -102,14 +72,12 @@ void Act(int key) {
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int seconds = 120;
-    bool measure = false;
     if (!InitToolkit(argc, argv)) {
         std::fprintf(stderr, "console_probe: cannot open the display\n");
         return 2;
     }
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) seconds = std::atoi(argv[++i]);
-        else if (std::strcmp(argv[i], "--measure-paint") == 0) measure = true;
     }
     signal(SIGTERM, OnTerminate);
     signal(SIGINT, OnTerminate);
@@ -119,7 +87,6 @@ int main(int argc, char** argv) {
     console->SetTitle(title.c_str());
     int columns, rows;
     console->GetSize(columns, rows);
-    if (measure) MeasurePaint();
     console->SetSelectionZone(0, 0, columns, rows);
     WriteScreen();
     std::printf("ready title=%s cell=%dx%d screen=%dx%d\n", title.c_str(), console->cell_width(),

@@ -6,8 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -151,8 +151,6 @@ bool CChildProcess::WaitForLine(const std::function<bool(const std::string&)>& m
     }
 }
 
-// ---- running tools
-
 std::string CChildProcess::ReadAll(int timeout_ms) {
     auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     while (MsLeft(deadline) > 0 && ReadMore(MsLeft(deadline) > 200 ? 200 : MsLeft(deadline))) {
@@ -183,6 +181,28 @@ int RunCapture(const std::vector<std::string>& argv, int timeout_ms, std::string
     auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     if (out) *out = child.ReadAll(timeout_ms);
     return child.Wait(MsLeft(deadline));
+}
+
+bool Eventually(const std::function<bool()>& condition, int timeout_ms) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (!condition()) {
+        if (MsLeft(deadline) == 0) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+bool Xdo(std::vector<std::string> args) {
+    args.insert(args.begin(), "xdotool");
+    return RunCapture(args, 30000) == 0;
+}
+
+std::string FindWindow(const std::string& pattern, int timeout_ms) {
+    std::string ids;
+    Eventually([&] { return RunCapture({"xdotool", "search", "--onlyvisible", "--name", pattern}, 30000, &ids) == 0 &&
+                            !ids.empty(); },
+               timeout_ms);
+    return ids.substr(0, ids.find('\n'));
 }
 
 // ---- CXServer
@@ -229,30 +249,15 @@ bool CXServer::Start(std::string& error) {
 
 // ---- screenshots
 
-namespace {
-
-// Reads one header field of a binary PPM, skipping blanks and comments.
-bool PpmField(const std::string& data, size_t& pos, int& value) {
-    for (;;) {
-        while (pos < data.size() && std::isspace(static_cast<unsigned char>(data[pos]))) pos++;
-        if (pos < data.size() && data[pos] == '#') {
-            while (pos < data.size() && data[pos] != '\n') pos++;
-            continue;
-        }
-        break;
-    }
-    size_t start = pos;
-    value = 0;
-    while (pos < data.size() && std::isdigit(static_cast<unsigned char>(data[pos])))
-        value = value * 10 + (data[pos++] - '0');
-    return pos > start;
-}
-
-}  // namespace
-
 bool TakeScreenshot(Screenshot& shot, std::string& error) {
     if (FindProgram("import").empty()) {
         error = "ImageMagick's import is not installed (scripts/deps installs the package imagemagick)";
+        return false;
+    }
+    std::string size;
+    if (RunCapture({"xdotool", "getdisplaygeometry"}, 30000, &size) != 0 ||
+        std::sscanf(size.c_str(), "%d %d", &shot.width, &shot.height) != 2) {
+        error = "cannot read the screen's size: " + size;
         return false;
     }
     char name[] = "/tmp/dv-e2e-shot-XXXXXX";
@@ -262,35 +267,21 @@ bool TakeScreenshot(Screenshot& shot, std::string& error) {
         return false;
     }
     close(fd);
-    std::string path = std::string(name) + ".ppm";
-    int status = RunCapture({"import", "-window", "root", "-depth", "8", path}, 60000);
-    unlink(name);
+    // Raw 8-bit RGB: no header to read.
+    int status = RunCapture({"import", "-window", "root", "-depth", "8", std::string("rgb:") + name}, 60000);
     std::string data;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    if (FILE* f = std::fopen(name, "rb")) {
         char buffer[65536];
         size_t n;
         while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
         std::fclose(f);
     }
-    unlink(path.c_str());
-    if (status != 0 || data.size() < 2 || data.compare(0, 2, "P6") != 0) {
-        error = "import did not produce a PPM screenshot (status " + std::to_string(status) + ")";
+    unlink(name);
+    if (status != 0 || data.size() != static_cast<size_t>(shot.width) * shot.height * 3) {
+        error = "import did not take a " + size + " screenshot (status " + std::to_string(status) + ")";
         return false;
     }
-    size_t pos = 2;
-    int max_value = 0;
-    if (!PpmField(data, pos, shot.width) || !PpmField(data, pos, shot.height) || !PpmField(data, pos, max_value) ||
-        max_value != 255 || shot.width <= 0 || shot.height <= 0) {
-        error = "unexpected PPM header";
-        return false;
-    }
-    pos++;  // the single blank after the header
-    size_t size = static_cast<size_t>(shot.width) * shot.height * 3;
-    if (data.size() - pos < size) {
-        error = "short PPM screenshot";
-        return false;
-    }
-    shot.rgb.assign(data.begin() + pos, data.begin() + pos + size);
+    shot.rgb.assign(data.begin(), data.end());
     return true;
 }
 

@@ -16,6 +16,16 @@ std::string FindProgram(const std::string& name);
 // be started, was killed or did not finish in time.
 int RunCapture(const std::vector<std::string>& argv, int timeout_ms, std::string* out = nullptr);
 
+// Polls condition every 50 ms until it holds or timeout_ms passes; its last value.
+bool Eventually(const std::function<bool()>& condition, int timeout_ms);
+
+// Runs xdotool with args (30 seconds at most); whether it succeeded.
+bool Xdo(std::vector<std::string> args);
+
+// The id of the first visible window whose name matches the pattern, looked
+// for until timeout_ms passes (a title may come just after its window); empty when none.
+std::string FindWindow(const std::string& pattern, int timeout_ms);
+
 // A started program that is ended (SIGTERM, then SIGKILL) when the object
 // goes, whatever happened meanwhile.
 class CChildProcess {
@@ -29,7 +39,6 @@ public:
     // line by line. extra_fd, when not -1, is passed on to the child under
     // the same number. False when the program could not be started.
     bool Start(const std::vector<std::string>& argv, bool capture_stdout, int extra_fd = -1);
-    pid_t Pid() const { return pid_; }
     bool Running();
 
     // The next line of output that matches (lines before it are skipped),
@@ -78,7 +87,7 @@ private:
 // else a new server of our own started in server.
 bool UseTestDisplay(CXServer& server, std::string& error);
 
-// A binary PPM screenshot of the whole screen.
+// An RGB screenshot of the whole screen.
 struct Screenshot {
     int width = 0, height = 0;
     std::vector<unsigned char> rgb;  // width * height * 3

@@ -1,18 +1,10 @@
 // Changing a panel's directory: into a subdirectory, up with the cursor on
 // the directory left, straight to a directory, and the histories it keeps.
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
-#include <string>
-#include <utility>
-#include <vector>
-
-#include "config/config.h"
 #include "exec/chdir.h"
 #include "exec/histories.h"
-#include "panels/panel.h"
-#include "tests/support/temp_dir.h"
+#include "tests/panels/panel_test_util.h"
 
 namespace {
 
@@ -23,43 +15,33 @@ std::string Cwd() {
     return getcwd(buffer, sizeof buffer) ? buffer : "";
 }
 
-// The left panel on a directory of ".." , sub, zz_last and file100 to file129.
-class ChdirTest : public ::testing::Test {
+// The left panel on a directory of "..", sub, zz_last and file100 to file129,
+// ten entries to a page; the working directory put back afterwards.
+class ChdirTest : public PanelTest {
 protected:
     void SetUp() override {
+        PanelTest::SetUp();
         saved_cwd_ = Cwd();
-        saved_config_ = config;
-        config.Hidden = true;
         DirectoryHistory.DestroyAll();
         for (int i = 0; i < 30; i++) dir_.Write("file" + std::to_string(100 + i), "");
         dir_.MakeDir("sub");
         dir_.MakeDir("zz_last");
         dir_.Write("sub/inner", "");
-        panel_->dir = Westring(dir_.path().c_str());
-        panel_->visible = 1;
-        panel_->type = PANEL_FILES;
-        panel_->detail = DETAIL_FULL;
+        SetUpPanel(*panel_, dir_.path());
         panel_->page_size = 10;
-        panel_->top = panel_->cur = 0;
         read_panel(panel_);
     }
     void TearDown() override {
         if (!saved_cwd_.empty() && chdir(saved_cwd_.c_str()) != 0) ADD_FAILURE();
-        config = saved_config_;
-        panel_->FreeEntries();
-        panel_->visible = 0;
         panel_->prev_dir = Westring();
         DirectoryHistory.DestroyAll();
+        PanelTest::TearDown();
     }
-    std::string CursorName() const {
-        entry* e = panel_->CurrentEntry();
-        return e ? narrow(e->name) : std::string();
-    }
+    std::string CursorName() const { return Cursor(*panel_); }
     void Change(const wchar_t* name) { change_dir(panel_base, 0, name, 0, -1, -1); }
 
-    CTempDir dir_;
+    CTempDir& dir_ = tmp;
     PANEL* panel_ = panel_base;
-    CONFIG saved_config_;
     std::string saved_cwd_;
 };
 

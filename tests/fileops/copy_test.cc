@@ -1,5 +1,5 @@
-// Copying files and trees: contents, times, permissions, links, special
-// files, the overwrite answers and the refusals that protect data.
+// Copying and moving files and trees: contents, times, permissions, links,
+// special files, merges, the overwrite answers and the refusals that protect data.
 #include <errno.h>
 #include <sys/file.h>
 
@@ -27,7 +27,7 @@ TEST_F(CopyTest, TreeKeepsContentTimesAndModes) {
     const std::tuple<const char*, unsigned, long> attributes[] = {
         {"dst/big", 0640, 1000000000}, {"dst/sub", 02700, 7000}, {"dst/sub/empty", 0444, 4000}};
     for (const auto& [leaf, mode, mtime] : attributes) {
-        EXPECT_EQ(Mode(Path(leaf)), mode) << leaf;
+        EXPECT_EQ(Stat(Path(leaf)).st_mode & 07777, mode) << leaf;
         EXPECT_EQ(Stat(Path(leaf)).st_mtim.tv_sec, mtime) << leaf;
     }
 }
@@ -69,7 +69,7 @@ TEST_F(CopyTest, FileCannotOverwriteItself) {
     ui.Keys("Enter Enter");
     EXPECT_EQ(Copy(src, src), EEXIST);
     EXPECT_EQ(Copy(src, Path("hard")), EEXIST);
-    EXPECT_EQ(Read(src), "keep me");
+    EXPECT_EQ(ReadFile(src), "keep me");
     // Overwriting a link to the source replaces the link only.
     EXPECT_EQ(Copy(src, Path("pointer")), 0);
     EXPECT_FALSE(S_ISLNK(Stat(Path("pointer")).st_mode));
@@ -96,7 +96,7 @@ TEST_F(CopyTest, OverwriteAnswers) {
         EXPECT_EQ(Copy(src, dst), c.result);
         for (const char* text : {"File already exists, Overwrite?", "shown-source"})
             EXPECT_TRUE(FirstShows(text)) << text << "\n" << FirstScreen();
-        EXPECT_EQ(Read(dst), c.replaced ? "new data" : "old");
+        EXPECT_EQ(ReadFile(dst), c.replaced ? "new data" : "old");
         EXPECT_EQ(overwrite_mode, c.mode_after);
     }
 }
@@ -119,6 +119,27 @@ TEST_F(CopyTest, CopyToADeviceKeepsTheDevice) {
     overwrite_mode = OVERWRITE_ALWAYS;
     EXPECT_EQ(Copy(Write("src", "to nowhere", 0600), "/dev/null"), 0);
     EXPECT_EQ(Stat("/dev/null").st_mode, before.st_mode);  // never given the source's permissions
+}
+
+TEST_F(CopyTest, MoveMergesIntoAnExistingDirectoryOnOneFileSystem) {
+    Files({"src/", "src/deep/", "src/a=new a", "src/deep/b=b", "dst/", "dst/deep/", "dst/keep=k", "dst/a=old a"});
+    ui.Keys("y");  // overwrite dst/a
+    EXPECT_EQ(Move(Path("src"), Path("dst"), true), 0);
+    Expect({"!src", "dst/a=new a", "dst/deep/b=b", "dst/keep=k"});
+    // A skipped file keeps its source directory.
+    Files({"src/", "src/a=new", "src/c=c"});
+    ui.Keys("s");
+    EXPECT_EQ(Move(Path("src"), Path("dst"), true), RESULT_SKIPPED);
+    Expect({"src/a=new", "dst/a=new a", "dst/c=c"});
+}
+
+TEST_F(CopyTest, MoveIntoItselfIsRefused) {
+    Files({"a/", "a/f=f"});
+    Answer("Enter Enter");
+    EXPECT_EQ(Move(Path("a"), Path("a/inner"), true), -1);
+    EXPECT_TRUE(FirstShows("Directory cannot be copied into itself")) << FirstScreen();
+    EXPECT_EQ(Move(Path("a/f"), Path("a/f"), true), EEXIST);
+    Expect({"a/f=f"});
 }
 
 }  // namespace

@@ -1,14 +1,16 @@
-// Deleting: the Delete command's confirmations, the YES prompt, the
-// read-only answers, masks and missing files.
-
-#include "config/config.h"
+// Deleting and making directories: the Delete command's confirmations, the
+// YES prompt, the read-only answers, masks and missing files; names Make
+// Directory refuses; desktop launchers.
 #include "fileops/deletecmd.h"
 #include "fileops/fserror.h"
+#include "fileops/launcher.h"
+#include "fileops/mkdir.h"
 #include "tests/fileops/fileops_fixture.h"
+#include "tests/support/env_guard.h"
 
 namespace {
 
-// The left panel lists tmp/p.
+// Both panels list tmp/p once shown.
 class DeleteTest : public FileOpsTest {
 protected:
     void SetUp() override {
@@ -30,10 +32,10 @@ TEST_F(DeleteTest, UnconfirmedSingleFileButNeverTheParent) {
     Show();
     config.Confirmations = CONFIRM_DELETE_FILE;  // switched off: no input needed
     Delete("two");
-    EXPECT_FALSE(Exists(Path("p/two")));
+    EXPECT_FALSE(PathExists(Path("p/two")));
     EXPECT_EQ(IndexOf(panel(), "two"), -1);  // the panel was read again
     Delete("..");
-    EXPECT_TRUE(Exists(tmp.path()));
+    EXPECT_TRUE(PathExists(tmp.path()));
 }
 
 TEST_F(DeleteTest, TaggedFilesWithBothBoxes) {
@@ -66,7 +68,7 @@ TEST_F(DeleteTest, NonEmptyDirectoryNeedsYes) {
         Delete("dir");
         EXPECT_TRUE(Shown("Type \"YES\"")) << FirstScreen();
         EXPECT_TRUE(Shown("is not empty")) << FirstScreen();
-        EXPECT_EQ(Exists(Path("p/dir/sub/f")), std::string(typed) == "yes") << typed;
+        EXPECT_EQ(PathExists(Path("p/dir/sub/f")), std::string(typed) == "yes") << typed;
     }
 }
 
@@ -112,6 +114,60 @@ TEST_F(DeleteTest, MissingFilesAndDirectories) {
     Answer("Enter");
     EXPECT_EQ(ui.Run([&] { return delete_dir(W(Path("absent")).c_str()); }), 0);
     EXPECT_TRUE(FirstShows("Directory does not exist, cannot delete")) << FirstScreen();
+}
+
+TEST_F(DeleteTest, MakeDirectoryRefusesExistingNames) {
+    Files({"p/there/", "p/file"});
+    Show();
+    const std::pair<const char*, const char*> cases[] = {
+        {"there", "Directory already exists"},
+        {"file/sub", "Path not found"},  // a file in the way of an intermediate directory
+    };
+    for (const auto& [name, message] : cases) {
+        ui.Type(name);
+        Answer("Enter Enter");
+        ui.RunVoid([] { make_dir(0); });
+        EXPECT_TRUE(Shown(message)) << FirstScreen();
+    }
+}
+
+class LauncherTest : public FileOpsTest {
+protected:
+    void SetUp() override {
+        FileOpsTest::SetUp();
+        Files({"home/", "home/Desktop/", "p/"});
+    }
+    CEnvGuard home_{"HOME", Path("home").c_str()};
+};
+
+TEST_F(LauncherTest, FileContents) {
+    Write("p/tool", "#!/bin/sh\n", 0755);
+    Write("p/my $doc.txt", "text", 0644);
+    SetUpPanel(panel_base[0], Path("p"));
+    const std::string head = "#!/usr/bin/env xdg-open\n\n[Desktop Entry]\nVersion=1.0\nEncoding=UTF-8\n";
+    EXPECT_EQ(create_object2(&panel_base[0], L"tool", L"My Tool", true), 0);
+    EXPECT_EQ(ReadFile(Path("home/Desktop/My Tool.desktop")),
+              head + "Name=My Tool\nExec=" + Path("p/tool") + "\nTerminal=true\nType=Application\n");
+    EXPECT_EQ(create_object2(&panel_base[0], L"my $doc.txt", L"a/b", false), 0);
+    EXPECT_EQ(ReadFile(Path("home/Desktop/a_b.desktop")),
+              head + "Name=a/b\nExec=xdg-open " + Path("p/my\\ \\$doc.txt") + "\nTerminal=false\nType=Application\n");
+    // A name with a line break would start lines of its own: refused.
+    EXPECT_NE(create_object2(&panel_base[0], L"bad\nExec=evil", L"t", false), 0);
+    EXPECT_FALSE(PathExists(Path("home/Desktop/t.desktop")));
+    // Without a Desktop directory nothing is written.
+    std::filesystem::remove_all(Path("home/Desktop"));
+    EXPECT_NE(create_object2(&panel_base[0], L"tool", L"x", false), 0);
+}
+
+TEST_F(LauncherTest, DialogForOneEntry) {
+    Write("p/report.PDF", "");
+    SetUpPanel(panel_base[0], Path("p"));
+    Cursor(panel_base[0], "report.PDF");
+    Answer("Enter");
+    ui.RunVoid([] { create_object(&panel_base[0]); });
+    EXPECT_TRUE(FirstShows("Make an object for")) << FirstScreen();
+    EXPECT_TRUE(FirstShows("Report")) << FirstScreen();  // the title proposed from the name
+    EXPECT_TRUE(PathExists(Path("home/Desktop/Report.desktop")));
 }
 
 }  // namespace

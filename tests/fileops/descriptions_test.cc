@@ -2,7 +2,6 @@
 // deletions, and lines of any length.
 #include <sys/file.h>
 
-#include <thread>
 #include <tuple>
 
 #include "fileops/descriptions.h"
@@ -12,8 +11,8 @@ namespace {
 
 class DescriptionsTest : public FileOpsTest {
 protected:
-    std::string Desc(const std::string& dir) { return Read(Path(dir) + "/descript.ion"); }
-    bool HasDesc(const std::string& dir) { return Exists(Path(dir) + "/descript.ion"); }
+    std::string Desc(const std::string& dir) { return ReadFile(Path(dir) + "/descript.ion"); }
+    bool HasDesc(const std::string& dir) { return PathExists(Path(dir) + "/descript.ion"); }
     // Copies the line of from to to, opening from's file.
     void CopyDesc(const std::string& from, const std::string& to) {
         StdFile source;

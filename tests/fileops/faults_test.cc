@@ -1,6 +1,7 @@
 // Failures in the middle of a copy or move: a full disk, read errors, a
-// failing close, permission denied, the user's Esc. Whatever happens, no
-// source is lost and no partial file stays under the destination name.
+// failing close, a rename across devices, permission denied, the user's Esc.
+// Whatever happens, no source is lost and no partial file stays under the
+// destination name.
 #include <errno.h>
 
 #include "fileops/copyfile.h"
@@ -17,15 +18,8 @@ int fault_errno = 0;
 bool Fails() { return good_calls-- <= 0 ? (errno = fault_errno, true) : false; }
 ssize_t failing_read(int fd, void* buffer, size_t size) { return Fails() ? -1 : read(fd, buffer, size); }
 ssize_t failing_write(int fd, const void* buffer, size_t size) { return Fails() ? -1 : write(fd, buffer, size); }
-int fake_exdev(const char*, const char*) {
-    errno = EXDEV;
-    return -1;
-}
-int failing_close(int fd) {
-    close(fd);
-    errno = EIO;
-    return -1;
-}
+int fake_exdev(const char*, const char*) { errno = EXDEV; return -1; }
+int failing_close(int fd) { close(fd); errno = EIO; return -1; }
 // EIO on the first two reads of every three: the retries get past it.
 std::atomic<int> flaky_count{0};
 ssize_t flaky_read(int fd, void* buffer, size_t size) {
@@ -36,7 +30,7 @@ ssize_t flaky_read(int fd, void* buffer, size_t size) {
     return read(fd, buffer, size);
 }
 
-TEST_F(FaultTest, FullDiskKeepsTheSources) {
+TEST_F(FaultTest, FullDiskAndFailingCloseKeepTheSources) {
     std::string src = Write("src", Big(200000));
     Files({"tree/", "tree/f=f"});
     fault_errno = ENOSPC;
@@ -50,6 +44,21 @@ TEST_F(FaultTest, FullDiskKeepsTheSources) {
     good_calls = 0;
     EXPECT_EQ(Move(Path("tree"), Path("moved"), true), RESULT_SKIPPED);
     Expect({"!dst", "src=" + Big(200000), "tree/f=f", "!moved/f"});
+    // A failing close: the copy goes, the source stays.
+    copy_seams.write = nullptr;
+    copy_seams.close = &failing_close;
+    ui.Keys("s");
+    EXPECT_EQ(Move(src, Path("dst"), false), EIO);
+    Expect({"!dst", "src=" + Big(200000)});
+}
+
+TEST_F(FaultTest, InjectedCrossDeviceRenameFallsBackToCopy) {
+    copy_seams.rename = &fake_exdev;
+    MakeDir("tree");
+    Write("tree/f", "f", 0600, 1234);
+    EXPECT_EQ(Move(Path("tree"), Path("moved"), true), 0);
+    Expect({"!tree", "moved/f=f"});
+    EXPECT_EQ(Stat(Path("moved/f")).st_mtim.tv_sec, 1234);
 }
 
 TEST_F(FaultTest, ReadErrors) {
@@ -75,15 +84,7 @@ TEST_F(FaultTest, ReadErrors) {
     flaky_count = 0;
     copy_seams.read = &flaky_read;
     EXPECT_EQ(Copy(src, Path("dst")), 0);
-    EXPECT_EQ(Read(Path("dst")), Big(200000));
-}
-
-TEST_F(FaultTest, FailingCloseRemovesTheCopyAndKeepsTheSource) {
-    std::string src = Write("src", "data");
-    copy_seams.close = &failing_close;
-    ui.Keys("s");
-    EXPECT_EQ(Move(src, Path("dst"), false), EIO);
-    Expect({"!dst", "src=data"});
+    EXPECT_EQ(ReadFile(Path("dst")), Big(200000));
 }
 
 TEST_F(FaultTest, EscAndBreakStopABigCopyOrMove) {
@@ -134,7 +135,7 @@ TEST_F(FaultTest, PermissionDeniedSourceAndDestination) {
         return r > 0 ? 0 : 1;
     });
     EXPECT_EQ(move_result, 0);
-    EXPECT_EQ(Read(kept), "k");
+    EXPECT_EQ(ReadFile(kept), "k");
 }
 
 TEST_F(FaultTest, ErrorPromptMessages) {

@@ -81,8 +81,6 @@ protected:
             else Write(item.substr(0, equals), equals == std::string::npos ? "" : item.substr(equals + 1));
         }
     }
-    static std::string Read(const std::string& path) { return ReadFile(path); }
-    static bool Exists(const std::string& path) { return PathExists(path); }
     static struct stat Stat(const std::string& path) {
         struct stat status {};
         EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
@@ -90,7 +88,6 @@ protected:
     }
     // Checks paths below the temporary directory, as ExpectPaths does.
     void Expect(const std::vector<std::string>& checks) const { ExpectPaths(checks, tmp.path() + "/"); }
-    static unsigned Mode(const std::string& path) { return Stat(path).st_mode & 07777; }
     static std::string Big(size_t size) {
         std::string data(size, 0);
         for (size_t i = 0; i < size; i++) data[i] = static_cast<char>((i * 7 + i / 4096) & 0xFF);
@@ -122,11 +119,7 @@ protected:
     }
     // Whether the first recorded prompt, or any, shows text.
     bool FirstShows(const std::string& text) const { return !ui.Screens().empty() && ui.Screens().front().Find(text); }
-    bool Shown(const std::string& text) const {
-        for (const CUiTest::Screen& screen : ui.Screens())
-            if (screen.Find(text)) return true;
-        return false;
-    }
+    bool Shown(const std::string& text) const { return AnyScreenShows(ui, text); }
     std::string FirstScreen() const { return ui.Screens().empty() ? std::string() : ui.Screens().front().Dump(); }
 
     // The panel set up on dir and read.

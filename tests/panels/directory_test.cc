@@ -2,13 +2,9 @@
 #include "panels/directory.h"
 
 #include <errno.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
-#include <string>
 
 #include "tests/panels/panel_test_util.h"
 
@@ -76,24 +72,6 @@ TEST_F(DirectoryTest, SymbolicLinksShowTheirTargetOrThemselvesWhenBroken) {
         ASSERT_TRUE(e) << l.name;
         EXPECT_EQ(e->attr, l.attr) << l.name;
         EXPECT_EQ(e->size, l.size) << l.name;
-    }
-}
-
-TEST_F(DirectoryTest, FirstStepReportsTheSystemsError) {
-    Touch(tmp / "file");
-    entry* e = nullptr;
-    struct Case {
-        std::string dir;
-        int code;
-    } cases[] = {
-        {tmp / "missing", ENOENT},
-        {tmp / "file", ENOTDIR},
-        {tmp / std::string(300, 'x'), ENAMETOOLONG},
-    };
-    for (const Case& c : cases) {
-        Directory d(DecodeFileName(c.dir.c_str()));
-        EXPECT_EQ(d.FindFirst(L"*", 0x10037, &e), c.code) << c.dir;
-        EXPECT_EQ(d.FindNext(&e), DIR_NO_MORE_FILES);  // nothing open
     }
 }
 

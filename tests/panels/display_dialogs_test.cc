@@ -1,9 +1,4 @@
 // The panel dialogs: the filter of a panel and the mount-point chooser.
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "tests/panels/display_test_util.h"
 
@@ -15,15 +10,10 @@ protected:
         mount_chooser_table = nullptr;
         DisplayTest::TearDown();
     }
-    // A mount table of the directories m1 and m2 in tmp, with a file in m2.
-    std::string FakeMounts() {
-        MakeDir(tmp / "m1");
-        MakeDir(tmp / "m2");
-        Touch(tmp / "m2/inside");
-        table_ = tmp.Write("mounts", "/dev/fake1 " + tmp / "m1" + " ext4 rw 0 0\n" + "/dev/fake2 " + tmp / "m2" +
-                                         " vfat rw 0 0\n");
+    // The mount chooser reads a table of these lines.
+    void FakeMounts(const std::string& lines) {
+        table_ = tmp.Write("mounts", lines);
         mount_chooser_table = table_.c_str();
-        return table_;
     }
     std::string table_;
 };
@@ -58,7 +48,11 @@ TEST_F(PanelDialogTest, FilterDialogRefusesABadExpressionAndKeepsItsText) {
 }
 
 TEST_F(PanelDialogTest, MountChooserListsTheTableAndEntersTheChosenMountPoint) {
-    FakeMounts();
+    // The directories m1 and m2, with a file in m2.
+    MakeDir(tmp / "m1");
+    MakeDir(tmp / "m2");
+    Touch(tmp / "m2/inside");
+    FakeMounts("/dev/fake1 " + tmp / "m1" + " ext4 rw 0 0\n/dev/fake2 " + tmp / "m2" + " vfat rw 0 0\n");
     PANEL& left = ShowLeft(MakeFixedFiles());
     left.cur = 3;
     ui.RecordScreens(true);
@@ -84,8 +78,7 @@ TEST_F(PanelDialogTest, MountChooserListsTheTableAndEntersTheChosenMountPoint) {
 
 TEST_F(PanelDialogTest, EjectFailureIsReportedAndKeepsTheDialogOpen) {
     // A mount point that does not exist: the mount service has no mount for it.
-    table_ = tmp.Write("mounts", "/dev/gone /nonexistent/dv-test-mount ext4 rw 0 0\n");
-    mount_chooser_table = table_.c_str();
+    FakeMounts("/dev/gone /nonexistent/dv-test-mount ext4 rw 0 0\n");
     PANEL& left = ShowLeft(MakeFixedFiles());
     ui.RecordScreens(true);
     ui.AllowIdle(true);

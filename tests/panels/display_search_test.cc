@@ -1,10 +1,5 @@
 // Quick search: narrowing by typed characters, searching again, completing
 // the text, and the search that stays open with StickyAlt.
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "config/config.h"
 #include "console/keys.h"
 #include "tests/panels/display_test_util.h"
 

@@ -1,10 +1,5 @@
 // Tagging: one entry, all entries, and by a mask through the select dialog.
-#include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "config/config.h"
 #include "tests/panels/display_test_util.h"
 
 namespace {

@@ -1,16 +1,5 @@
 // The panel record and its helpers: the cursor, the pair of panels, the
 // hooks other modules plug in and the directory tree.
-#include "config/config.h"
-#include "panels/panel.h"
-
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "lib/nls.h"
 #include "panels/directory.h"
 #include "tests/panels/panel_test_util.h"
 

@@ -2,29 +2,7 @@
 // their own thread and taken away afterwards.
 #include "panels/progress.h"
 
-#include <gtest/gtest.h>
-
-#include <atomic>
-
-#include "console/cells.h"
-#include "panels/panel.h"
 #include "tests/panels/panel_test_util.h"
-#include "tests/support/uitest.h"
-
-TEST(DirReadProgress, ShowsTheCountAndRestoresTheScreen) {
-    CUiTest ui;
-    ui.FillPattern();
-    std::vector<ScreenCell> before = ui.Snapshot();
-    std::atomic<int> count{1234567};
-    {
-        DirReadProgress progress(count, 1, 1);
-        ASSERT_TRUE(WaitForScreen(ui, "Files:    1,234,567")) << ui.Dump();
-        EXPECT_TRUE(ui.Find("Reading directory:")) << ui.Dump();
-        count = 2000;
-        ASSERT_TRUE(WaitForScreen(ui, "Files:        2,000")) << ui.Dump();
-    }
-    EXPECT_EQ(ui.Snapshot(), before);
-}
 
 // A bar of full blocks followed by light shade, as UTF-8.
 std::string Bar(int full, int light) {

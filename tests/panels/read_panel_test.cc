@@ -1,22 +1,12 @@
 // Reading directories into panels: what is listed, in which order, and what
-// survives a re-read.
+// survives a re-read; and the order of names alone, on lists built in memory.
 #include <errno.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
-#include "console/console.h"
-#include "lib/nls.h"
 #include "panels/directory.h"
-#include "panels/panel.h"
+#include "panels/sortpanel.h"
 #include "tests/panels/panel_test_util.h"
-#include "tests/support/uitest.h"
 
 namespace {
 
@@ -28,8 +18,33 @@ protected:
         SetUpPanel(panel, dir);
         read_panel(&panel);
     }
+    // Reads dir expecting one message, dismissed with Enter; whether it showed text.
+    bool ReadShowing(const std::string& dir, const std::string& text) {
+        CUiTest ui;
+        ui.Keys("Enter");
+        ui.RecordScreens(true);
+        ui.RunVoid([&] { Read(dir); });
+        EXPECT_EQ(ui.Screens().size(), 1u);
+        return ui.Screens().size() == 1 && ui.Screens()[0].Find(text);
+    }
     PANEL panel;
 };
+
+// The names sorted, as entries of files.
+std::vector<std::wstring> SortedNames(const std::vector<std::wstring>& names, sortby sort) {
+    std::vector<entry*> list;
+    for (const std::wstring& name : names) {
+        list.push_back(entry::Create(name.c_str()));
+        list.back()->sort_class = 'C';
+    }
+    sort_panel(L"/", sort, list.data(), static_cast<int>(list.size()));
+    std::vector<std::wstring> out;
+    for (entry* e : list) {
+        out.push_back(e->name);
+        entry::Destroy(e);
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -51,23 +66,19 @@ TEST_F(ReadPanelTest, EveryDirectoryButTheRootShowsParentFirst) {
 }
 
 TEST_F(ReadPanelTest, FiltersHideFilesButNeverDirectories) {
-    for (const char* name : {"main.c", "main.h", "main.o", "notes.txt"}) Touch(tmp / name);
-    MakeDir(tmp / "docs.old");
-    const Names all = {"..", "docs.old", "main.c", "main.h", "main.o", "notes.txt"};
-    struct Case {
-        const wchar_t* filter;
-        Names names;
-    } cases[] = {
-        {L"*", all},
-        {L"!*.o", {"..", "docs.old", "main.c", "main.h", "notes.txt"}},
-        // Not a valid expression: nothing is hidden.
-        {L"(*.c", all},
+    for (const char* name : {"main.c", "main.o", "notes.txt"}) Touch(tmp / name);
+    MakeDir(tmp / "build.o");
+    // An invalid expression hides nothing.
+    const std::pair<const wchar_t*, Names> cases[] = {
+        {L"*", {"..", "build.o", "main.c", "main.o", "notes.txt"}},
+        {L"!*.o", {"..", "build.o", "main.c", "notes.txt"}},
+        {L"(*.c", {"..", "build.o", "main.c", "main.o", "notes.txt"}},
     };
-    for (const Case& c : cases) {
-        Read(tmp.path());
-        panel.filter = c.filter;
+    for (const auto& [filter, names] : cases) {
+        SetUpPanel(panel, tmp.path());
+        panel.filter = filter;
         read_panel(&panel);
-        EXPECT_EQ(ListNames(panel), c.names) << Westring(c.filter).ToUTF8().c_str();
+        EXPECT_EQ(ListNames(panel), names) << Westring(filter).ToUTF8().c_str();
     }
 }
 
@@ -158,44 +169,27 @@ TEST_F(ReadPanelTest, EscEndsALongRead) {
     EXPECT_EQ(break_status.load(), 0);
 }
 
-TEST_F(ReadPanelTest, NotADirectoryIsReportedAndThePanelGoesUp) {
-    CUiTest ui;
+TEST_F(ReadPanelTest, NotADirectoryOrTooLongNameCostsOneMessageAndEndsOnTheNearestParent) {
     Touch(tmp / "plain");
-    ui.Keys("Enter");
-    ui.RecordScreens(true);
-    ui.RunVoid([&] { Read(tmp / "plain"); });
-    ASSERT_EQ(ui.Screens().size(), 1u);
-    EXPECT_TRUE(ui.Screens()[0].Find("Not a directory")) << ui.Screens()[0].Dump();
+    EXPECT_TRUE(ReadShowing(tmp / "plain", "Not a directory"));
     EXPECT_EQ(EncodeFileName(panel.dir).c_str(), tmp.path());
     EXPECT_EQ(ListNames(panel), (Names{"..", "plain"}));
-}
 
-TEST_F(ReadPanelTest, TooLongNamesCostOneMessageAndEndOnTheNearestReadableParent) {
-    CUiTest ui;
     MakeDir(tmp / "keep");
-    // One name too long, and a path of more than a megabyte below it.
-    std::string deep = tmp / "keep" + "/" + std::string(300, 'n');
+    // One name too long: its parent exists and is shown.
+    EXPECT_TRUE(ReadShowing(tmp / "keep" + "/" + std::string(300, 'n'), "too long"));
+    EXPECT_EQ(ListNames(panel), (Names{".."}));
+    EXPECT_EQ(EncodeFileName(panel.dir).c_str(), tmp / "keep");
+    // From a path of more than a megabyte the panel goes straight to its
+    // longest parent the system takes; that one does not exist, so it lists only "..".
     std::string huge = tmp / "keep";
     while (huge.size() < (1u << 20) + 100) huge += "/abcdefghij";
-    for (const std::string& dir : {deep, huge}) {
-        ui.Keys("Enter");
-        ui.RecordScreens(true);
-        ui.RunVoid([&] { Read(dir); });
-        ASSERT_EQ(ui.Screens().size(), 1u);
-        EXPECT_TRUE(ui.Screens()[0].Find("too long")) << ui.Screens()[0].Dump();
-        ui.RecordScreens(false);
-        EXPECT_EQ(ListNames(panel), (Names{".."}));
-        std::string now = EncodeFileName(panel.dir).c_str();
-        if (dir == deep) {
-            EXPECT_EQ(now, tmp / "keep");  // the long name's parent exists and is shown
-            continue;
-        }
-        // From the huge path the panel goes straight to its longest parent the
-        // system takes; that one does not exist, so it lists only "..".
-        EXPECT_LT(now.size(), 4096u);
-        EXPECT_EQ(now.compare(0, (tmp / "keep").size(), tmp / "keep"), 0);
-        EXPECT_EQ(huge.compare(0, now.size() + 1, now + "/"), 0);
-    }
+    EXPECT_TRUE(ReadShowing(huge, "too long"));
+    EXPECT_EQ(ListNames(panel), (Names{".."}));
+    std::string now = EncodeFileName(panel.dir).c_str();
+    EXPECT_LT(now.size(), 4096u);
+    EXPECT_EQ(now.compare(0, (tmp / "keep").size(), tmp / "keep"), 0);
+    EXPECT_EQ(huge.compare(0, now.size() + 1, now + "/"), 0);
 }
 
 TEST_F(ReadPanelTest, UnreadableDirectoryAsAnOrdinaryUser) {
@@ -205,13 +199,20 @@ TEST_F(ReadPanelTest, UnreadableDirectoryAsAnOrdinaryUser) {
     MakeDir(tmp / "locked");
     ASSERT_EQ(chmod((tmp / "locked").c_str(), 0), 0);
     int failures = RunAsNobody([&] {
-        CUiTest ui;
-        ui.Keys("Enter");
-        ui.RecordScreens(true);
-        SetUpPanel(panel, tmp / "locked");
-        ui.RunVoid([&] { read_panel(&panel); });
-        return (ui.Screens().size() != 1 || !ui.Screens()[0].Find("Permission denied") ? 1 : 0) |
+        return (ReadShowing(tmp / "locked", "Permission denied") ? 0 : 1) |
                (EncodeFileName(panel.dir).c_str() != tmp.path() ? 2 : 0) | (IndexOf(panel, "locked") < 0 ? 4 : 0);
     });
     EXPECT_EQ(failures, 0) << "1: no message, 2: panel not on the parent, 4: parent not listed";
+}
+
+TEST(SortPanelTest, NamesIgnoreCaseAndPutUnderscoreFirstAndFarApartCharactersReverse) {
+    using Wide = std::vector<std::wstring>;
+    const Wide names = {L"beta", L"Alpha", L"_private", L"alpha2", L"0zero"};
+    EXPECT_EQ(SortedNames(names, SORT_NAME), (Wide{L"_private", L"0zero", L"Alpha", L"alpha2", L"beta"}));
+    EXPECT_EQ(SortedNames(names, SORT_RNAME), (Wide{L"beta", L"alpha2", L"Alpha", L"0zero", L"_private"}));
+    EXPECT_EQ(SortedNames({L"c", L"a", L"b"}, SORT_UNSORTED), (Wide{L"c", L"a", L"b"}));
+    // Characters far apart compare without overflow either way.
+    const Wide far = {L"\x10FFFF", L"\x01", std::wstring(1, static_cast<wchar_t>(0x7FFFFFFF))};
+    Wide reverse = SortedNames(far, SORT_RNAME);
+    EXPECT_EQ(SortedNames(far, SORT_NAME), Wide(reverse.rbegin(), reverse.rend()));
 }

@@ -48,7 +48,7 @@ protected:
     // Writes content to the file and reads it; each of the messages expected
     // is dismissed with Enter and its screen kept in Screens().
     void Load(const std::string& content, int messages = 0) {
-        Write(ini_, content);
+        WriteFile(ini_, content);
         Read(false, messages);
     }
     void Read(bool reload, int messages = 0) {
@@ -68,9 +68,6 @@ protected:
     }
     const std::vector<CUiTest::Screen>& Screens() const { return ui.Screens(); }
 
-    static void Write(const std::string& path, const std::string& content) { WriteFile(path, content); }
-    static std::string Contents(const std::string& path) { return ReadFile(path); }
-    static bool Exists(const std::string& path) { return PathExists(path); }
     // Whether screen n of the messages shows text.
     bool Showed(size_t n, const std::string& text) const { return n < Screens().size() && Screens()[n].Find(text); }
     std::string Dump(size_t n) const { return n < Screens().size() ? Screens()[n].Dump() : "(no screen)"; }

@@ -6,7 +6,6 @@
 #include <tuple>
 
 #include "config/config.h"
-#include "console/cells.h"
 #include "lib/fsname.h"
 #include "tests/shell/config_fixture.h"
 
@@ -208,7 +207,7 @@ TEST_F(ConfigReadTest, AtMostTenMessagesPerReadAndJunkNeverCrashes) {
     std::mt19937 random(20240601);
     std::string junk;
     for (int i = 0; i < 200000; i++) junk += static_cast<char>(random() & 0xFF);
-    Write(ini_, junk + "\n[General Options]\nAutoSave=on\n");
+    WriteFile(ini_, junk + "\n[General Options]\nAutoSave=on\n");
     for (int i = 0; i < 10; i++) ui.Keys("Enter");
     ui.RunVoid([] { configure(false); });
     EXPECT_FALSE(ui.RanDry()) << "more than ten messages for one file";
@@ -230,7 +229,7 @@ TEST_F(ConfigReadTest, FilesThatCannotBeReadAreReportedAndTheDefaultsStay) {
 
 TEST_F(ConfigReadTest, ReloadReadsOnlyAssociationsEnvironmentAndArchivers) {
     Load("Hidden=on\n[Associations]\n*.c: cc\n[Environment]\nDV_A=1\n");
-    Write(ini_, "Hidden=off\n[Associations]\n*.h: vi\n[Environment]\nDV_B=2\n[Archiver:ZIP]\nDelete=zip -dd\n");
+    WriteFile(ini_, "Hidden=off\n[Associations]\n*.h: vi\n[Environment]\nDV_B=2\n[Archiver:ZIP]\nDelete=zip -dd\n");
     Read(true);
     EXPECT_TRUE(config.Hidden);  // the general section is left alone
     ASSERT_EQ(execAssociations.count(), 1);  // replaced, not added to
@@ -247,7 +246,7 @@ TEST_F(ConfigReadTest, TheFileNamedOnTheCommandLineOrTheDefault) {
     // the named one is written.
     EXPECT_TRUE(decide_ini_file(1) == Westring((dir_ / "alt.ini").c_str()));
     EXPECT_TRUE(decide_ini_file(6) == Westring(named.c_str()));
-    Write(named, "Hidden=on\n");
+    WriteFile(named, "Hidden=on\n");
     EXPECT_TRUE(decide_ini_file(1) == Westring(named.c_str()));
     Reset();
     EXPECT_TRUE(config.Hidden);

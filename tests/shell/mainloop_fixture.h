@@ -41,7 +41,7 @@ protected:
     }
 
     // Writes the configuration file the runs use.
-    void Ini(const std::string& content) { Write(ini_, content); }
+    void Ini(const std::string& content) { WriteFile(ini_, content); }
 
     // Runs the program with the configuration file, -l left_, -r right_ and
     // the extra arguments; the keys must already be queued (ending with a
@@ -89,8 +89,6 @@ protected:
         return row;
     }
 
-    static void Write(const std::string& path, const std::string& content) { WriteFile(path, content); }
-    static std::string Contents(const std::string& path) { return ReadFile(path); }
     // Whether any screen recorded shows text.
     bool Shown(const std::string& text) const {
         for (const CUiTest::Screen& screen : ui.Screens())

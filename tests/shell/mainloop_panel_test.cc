@@ -2,7 +2,6 @@
 // changing directories, hiding the panels, sorting and styles.
 #include <sys/time.h>
 
-#include "config/config.h"
 #include "panels/paneldisplay.h"
 #include "tests/shell/mainloop_fixture.h"
 
@@ -19,25 +18,7 @@ protected:
     void Files(CTempDir& dir, std::initializer_list<const char*> names) {
         for (const char* name : names) dir.Write(name, "");
     }
-    // The status line of a side on a screen.
-    static std::string Status(const CUiTest::Screen& screen, int side) {
-        std::string text = screen.Text(side == 0 ? 1 : screen.columns / 2 + 1, config.panel_rows + 2,
-                                       screen.columns / 2 - 2);
-        while (!text.empty() && text.back() == ' ') text.pop_back();
-        size_t start = text.find_first_not_of(' ');
-        return start == std::string::npos ? std::string() : text.substr(start);
-    }
 };
-
-TEST_F(PanelKeysTest, InsertTagsAndMovesOnButNeverTagsTheParent) {
-    left_.Write("a.txt", "12345");
-    left_.Write("b.txt", "");
-    RunKeys("Insert Insert");
-    ASSERT_GE(Screens().size(), 3u);
-    EXPECT_EQ(Status(Screens()[2], 0), "5 bytes in 1 selected file") << Screens()[2].Dump();
-    EXPECT_EQ(panel_base[0].num_tagged, 1);
-    EXPECT_EQ(CursorName(0), "b.txt");
-}
 
 TEST_F(PanelKeysTest, TabSwitchesThePanelAndThePrompt) {
     right_.Write("r.txt", "");
@@ -48,24 +29,15 @@ TEST_F(PanelKeysTest, TabSwitchesThePanelAndThePrompt) {
     EXPECT_EQ(CursorName(1), "r.txt");
 }
 
-TEST_F(PanelKeysTest, EnterGoesIntoADirectoryAndDotDotComesBackToIt) {
+TEST_F(PanelKeysTest, DirectoryKeysGoInUpToTheRootBackAndHome) {
     left_.Write("a.txt", "");
     MakeDir(left_ / "sub");
-    left_.Write("sub/inner.txt", "");
-    RunKeys("Down Enter Enter");  // on "sub", then on ".."
-    EXPECT_EQ(CommandLine(Screens()[2]), left_ / "sub>");
-    EXPECT_GE(RowOf(Screens()[2], "inner.txt", 0), 1);
-    EXPECT_EQ(CommandLine(Screens()[3]), left_.path() + ">");
-    EXPECT_EQ(CursorName(0), "sub");
-}
-
-TEST_F(PanelKeysTest, DirectoryKeysGoUpToTheRootBackAndHome) {
-    MakeDir(left_ / "sub");
-    // Into sub, back up, the root, back where it was, HOME.
-    RunKeys("Down Ctrl-PgDn Ctrl-PgUp Ctrl-\\ Ctrl-- Alt-Home");
-    const std::string expected[] = {left_ / "sub>", left_.path() + ">", "/>", left_.path() + ">", home_.path() + ">"};
-    for (int i = 0; i < 5; i++) EXPECT_EQ(CommandLine(Screens()[i + 2]), expected[i]);
-
+    // Enter into sub and on ".." back, Ctrl-PgDn into it
+    // and Ctrl-PgUp out, the root, back where it was, HOME.
+    RunKeys("Down Enter Enter Ctrl-PgDn Ctrl-PgUp Ctrl-\\ Ctrl-- Alt-Home");
+    const std::string expected[] = {left_ / "sub>", left_.path() + ">", left_ / "sub>", left_.path() + ">", "/>",
+                                    left_.path() + ">", home_.path() + ">"};
+    for (int i = 0; i < 7; i++) EXPECT_EQ(CommandLine(Screens()[i + 2]), expected[i]) << i;
 }
 
 TEST_F(PanelKeysTest, KeysThatFollowLinksOrTheOtherPanel) {
@@ -88,14 +60,18 @@ TEST_F(PanelKeysTest, CtrlOAndCtrlPHideThePanels) {
     EXPECT_FALSE(panel_base[1].visible);
 }
 
-TEST_F(PanelKeysTest, CtrlUSwapsThePanels) {
-    // Ctrl-U swaps the panels, and the current side goes along.
+TEST_F(PanelKeysTest, CtrlUSwapsThePanelsWithTheirStateAndTheCurrentSide) {
     left_.Write("l.txt", "");
     right_.Write("r.txt", "");
-    RunKeys("Down Ctrl-U");
+    RunKeys("Down Insert Ctrl-U");  // l.txt tagged, the last entry: the cursor stays
     EXPECT_EQ(std::pair(Dir(0), Dir(1)), std::pair(right_.path(), left_.path()));
     EXPECT_EQ(currpanel, 1);
     EXPECT_EQ(CursorName(1), "l.txt");
+    EXPECT_EQ(panel_base[1].num_tagged, 1);
+    // A hidden panel stays hidden, on the other side.
+    RunKeys("Ctrl-P Ctrl-U");
+    EXPECT_FALSE(panel_base[0].visible);
+    EXPECT_TRUE(panel_base[1].visible);
 }
 
 TEST_F(PanelKeysTest, CtrlF3ToF8SortTheCurrentPanel) {
@@ -117,16 +93,20 @@ TEST_F(PanelKeysTest, CtrlF3ToF8SortTheCurrentPanel) {
 
 TEST_F(PanelKeysTest, PageDownAndUpFollowThePageRules) {
     for (int i = 0; i < 50; i++) left_.Write("f" + std::to_string(100 + i), "");
-    const int page = 19;  // entry rows of an 80 by 25 screen
-    const PANEL& panel = panel_base[0];
-    RunKeys("PgDn");
-    EXPECT_EQ(panel.top, page);
-    EXPECT_EQ(panel.cur, 0);
-    RunKeys("PgDn PgDn");  // the page would run past the end: it ends at the last entry
-    EXPECT_EQ(panel.top, 51 - page);
-    EXPECT_EQ(panel.cur, 0);
-    RunKeys("PgDn PgDn PgDn");  // at the end: the cursor goes to the last entry
-    EXPECT_EQ(CursorName(0), "f149");
+    const struct {
+        const char* keys;
+        int top, cur;
+    } cases[] = {
+        {"PgDn", 19, 0},  // 19 entry rows on an 80 by 25 screen
+        {"PgDn PgDn", 51 - 19, 0},  // the page would run past the end: it ends at the last entry
+        {"PgDn PgDn PgDn", 51 - 19, 18},  // at the end: the cursor goes to the last entry
+        {"PgDn PgDn PgDn PgUp", 51 - 38, 18},  // a page back on the same row
+        {"Down Down PgUp", 0, 0},  // on the first page: to the first entry
+    };
+    for (const auto& c : cases) {
+        RunKeys(c.keys);
+        EXPECT_EQ(std::pair(panel_base[0].top, panel_base[0].cur), std::pair(c.top, c.cur)) << c.keys;
+    }
 }
 
 TEST_F(PanelKeysTest, AltLetterStartsTheQuickSearch) {

@@ -47,17 +47,20 @@ TEST(KeyBar, LabelsFillTenSlotsWithTheirNumbersInTheCommandLineColour) {
 }
 
 TEST(KeyBar, ClicksGiveTheFunctionKeyOfTheSlotAndModifiers) {
-    CUiTest ui(80, 25);
-    _MEVENT event;
-    event.kind = _MEVENT::LeftUp;
-    event.y = 24;
+    constexpr int kAlt = CConsole::TEvent::Alt, kShift = CConsole::TEvent::Shift, kCtrl = CConsole::TEvent::Ctrl;
     const struct {
         int x, kind, shift, key;
     } cases[] = {
         {7, _MEVENT::LeftUp, 0, KEY_F2},  // (x + 1) / 8
         {40, _MEVENT::RightUp, 0, KEY_ALT_F6},
+        {0, _MEVENT::LeftUp, kShift, KEY_SHIFT_F1},
+        {79, _MEVENT::LeftUp, kCtrl, KEY_CTRL_F10},
+        {16, _MEVENT::LeftUp, kAlt | kShift, KEY_ALT_F3},  // Alt before Shift
+        {24, _MEVENT::LeftUp, kShift | kCtrl, KEY_SHIFT_F4},  // Shift before Ctrl
     };
     for (const auto& c : cases) {
+        _MEVENT event;
+        event.y = 24;
         event.x = c.x;
         event.kind = c.kind;
         event.shift = c.shift;
@@ -98,14 +101,6 @@ TEST(ScreenRules, ShiftAltF9ColumnsAndNextSort) {
     const std::tuple<sortby, int, sortby> sorts[] = {
         {SORT_SIZE, 0, SORT_NAME}, {SORT_RTIME, 5, SORT_TIME}, {SORT_RUNSORTED, 5, SORT_UNSORTED}};
     for (const auto& [now, key, result] : sorts) EXPECT_EQ(next_sort(now, key), result) << now << " " << key;
-}
-
-TEST(ScreenRules, TheTitleNamesThePanelsDirectory) {
-    CUiTest ui(80, 25);
-    set_title(L"/home/u");
-    EXPECT_EQ(narrow(ui.Headless().View().Title()), "DV/L: /home/u");
-    set_title(nullptr);
-    EXPECT_EQ(narrow(ui.Headless().View().Title()), narrow(kProgramTitle));
 }
 
 // ---- scroll-back store
