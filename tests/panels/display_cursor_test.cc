@@ -61,19 +61,6 @@ TEST_F(PanelCursorTest, EdgesOfTheListAndScrollingByOneLine) {
     Repainted(panel);
 }
 
-TEST_F(PanelCursorTest, ScrollLockKeepsTheCursorInTheMiddle) {
-    PANEL& panel = Many();
-    scroll_lock = true;
-    const int middle = kRows / 2;
-    move_cursor(&panel, 5);  // at the start of the list the page stays
-    EXPECT_EQ(Place(panel), std::make_pair(0, 5));
-    move_cursor(&panel, middle + 1 - 5);
-    EXPECT_EQ(Place(panel), std::make_pair(1, middle));
-    Repainted(panel);
-    move_cursor(&panel, 1000);  // at the end the cursor goes down to the last entry
-    EXPECT_EQ(Place(panel), std::make_pair(61 - kRows, kRows - 1));
-}
-
 TEST_F(PanelCursorTest, MakeCurrentMovesTheTitlesAndTheWorkingDirectory) {
     const std::string list = MakeFixedFiles();
     const std::string many = MakeManyFiles(3);
