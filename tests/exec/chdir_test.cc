@@ -23,7 +23,7 @@ protected:
         PanelTest::SetUp();
         saved_cwd_ = Cwd();
         DirectoryHistory.DestroyAll();
-        for (int i = 0; i < 30; i++) dir_.Write("file" + std::to_string(100 + i), "");
+        for (int i = 0; i < 30; i++) dir_.Write(NumberedName("file", 100 + i), "");
         dir_.MakeDir("sub");
         dir_.MakeDir("zz_last");
         dir_.Write("sub/inner", "");
@@ -83,7 +83,7 @@ TEST(DirectoryHistory, NewestLastEachOnceAtMost100) {
     for (const wchar_t* dir : {L"/a", L"/b", L"/a", L""}) AddDirectoryHistory(dir);
     ASSERT_EQ(DirectoryHistory.count(), 2);
     EXPECT_EQ(narrow(*DirectoryHistory[0]) + " " + narrow(*DirectoryHistory[1]), "/b /a");
-    for (int i = 0; i < 150; i++) AddDirectoryHistory(Westring(("/d" + std::to_string(i)).c_str()));
+    for (int i = 0; i < 150; i++) AddDirectoryHistory(Westring(NumberedName("/d", i).c_str()));
     ASSERT_EQ(DirectoryHistory.count(), kMaxDirectoryHistory);
     EXPECT_EQ(narrow(*DirectoryHistory[0]) + " " + narrow(*DirectoryHistory[99]), "/d50 /d149");
     DirectoryHistory.DestroyAll();

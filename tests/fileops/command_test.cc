@@ -81,7 +81,7 @@ TEST_F(CommandTest, SizeCountOfTaggedDirectories) {
     EXPECT_EQ(left().tagged_size, 1248u);
     // Esc stops a count.
     copy_seams.esc_pending = [] { return true; };
-    for (int i = 0; i < 300; i++) Write("left/d/many" + std::to_string(i), "");
+    for (int i = 0; i < 300; i++) Write(NumberedName("left/d/many", i), "");
     EXPECT_EQ(du_selection(&left()), -1);
 }
 

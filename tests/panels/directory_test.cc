@@ -76,12 +76,12 @@ TEST_F(DirectoryTest, SymbolicLinksShowTheirTargetOrThemselvesWhenBroken) {
 }
 
 TEST_F(DirectoryTest, EntryRemovedWhileListingIsPassedOver) {
-    for (int i = 0; i < 50; i++) Touch(tmp / ("f" + std::to_string(i)));
+    for (int i = 0; i < 50; i++) Touch(tmp / NumberedName("f", i));
     Directory d(DecodeFileName(tmp.path().c_str()));
     entry* e = nullptr;
     ASSERT_EQ(d.FindFirst(L"f*", FIND_ALLOCATE, &e), 0);
     entry::Destroy(e);
-    for (int i = 0; i < 50; i++) unlink((tmp / ("f" + std::to_string(i))).c_str());
+    for (int i = 0; i < 50; i++) unlink((tmp / NumberedName("f", i)).c_str());
     int more = 0;
     while (d.FindNext(&e) == 0) {
         entry::Destroy(e);

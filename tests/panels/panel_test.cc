@@ -16,7 +16,7 @@ protected:
             if (panel.num_files == panel.max_files) {
                 ASSERT_TRUE(IncreaseMaxFiles(&panel));
             }
-            panel.files[panel.num_files++] = entry::Create(Westring(("e" + std::to_string(i)).c_str()).c_str());
+            panel.files[panel.num_files++] = entry::Create(Westring(NumberedName("e", i).c_str()).c_str());
         }
     }
 };

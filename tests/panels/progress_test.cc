@@ -32,7 +32,7 @@ class ReadProgressTest : public PanelTest {};
 
 TEST_F(ReadProgressTest, SlowReadShowsTheWindowAndTakesItAwayAfterwards) {
     CUiTest ui;
-    for (int i = 0; i < 20; i++) Touch(tmp / ("f" + std::to_string(i)));
+    for (int i = 0; i < 20; i++) Touch(tmp / NumberedName("f", i));
     ui.FillPattern();
     std::vector<ScreenCell> before = ui.Snapshot();
     static CUiTest* active;

@@ -129,7 +129,7 @@ TEST_F(ReadPanelTest, CursorAndTagsSurviveAReRead) {
 }
 
 TEST_F(ReadPanelTest, TenThousandEntriesAreReadWhole) {
-    for (int i = 0; i < 10000; i++) Touch(tmp / ("file" + std::to_string(i)));
+    for (int i = 0; i < 10000; i++) Touch(tmp / NumberedName("file", i));
     Read(tmp.path());
     EXPECT_EQ(panel.num_files, 10001);
     // Re-reading with everything tagged keeps every tag.
@@ -160,7 +160,7 @@ TEST_F(ReadPanelTest, NamesThatAreNotTextComeBackAsTheSameBytes) {
 TEST_F(ReadPanelTest, EscEndsALongRead) {
     CUiTest ui;
     // Esc is looked for every few thousand entries.
-    for (int i = 0; i < 2500; i++) Touch(tmp / ("f" + std::to_string(i)));
+    for (int i = 0; i < 2500; i++) Touch(tmp / NumberedName("f", i));
     ui.Keys("Esc");
     Read(tmp.path());
     EXPECT_GT(panel.num_files, 1);

@@ -92,7 +92,7 @@ TEST_F(PanelKeysTest, CtrlF3ToF8SortTheCurrentPanel) {
 }
 
 TEST_F(PanelKeysTest, PageDownAndUpFollowThePageRules) {
-    for (int i = 0; i < 50; i++) left_.Write("f" + std::to_string(100 + i), "");
+    for (int i = 0; i < 50; i++) left_.Write(NumberedName("f", 100 + i), "");
     const struct {
         const char* keys;
         int top, cur;

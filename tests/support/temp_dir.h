@@ -25,6 +25,13 @@ inline void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 
+// prefix followed by the number, such as "f12". Built by appending, because
+// GCC 12 at -O3 warns falsely (-Wrestrict) about "literal" + std::to_string().
+inline std::string NumberedName(std::string prefix, long number) {
+    prefix += std::to_string(number);
+    return prefix;
+}
+
 // Whether the path names anything, a dangling link included.
 inline bool PathExists(const std::string& path) {
     struct stat status;
