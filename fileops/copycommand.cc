@@ -1,6 +1,5 @@
 #include "fileops/copycommand.h"
 
-#include "config/config.h"
 #include "console/console.h"
 #include "console/msgbox.h"
 #include "fileops/copydialog.h"
@@ -35,10 +34,6 @@ Westring panel_directory(PANEL* panel) {
 bool names_directory(const Westring& destination) {
     int length = destination.strlen();
     return fncompare(destination.c_str(), L"..") == 0 || (length > 0 && destination[length - 1] == L'/');
-}
-
-bool case_filtered(const PANEL* panel) {
-    return !panel->fs_type.empty() && config.CaseFilter.instri(panel->fs_type) >= 0;
 }
 
 // One command run: the status, the description file of the source

@@ -3,7 +3,6 @@
 #include <errno.h>
 #include <sys/stat.h>
 
-#include "config/config.h"
 #include "console/dialog.h"
 #include "console/msgbox.h"
 #include "fileops/dosops.h"
@@ -85,7 +84,7 @@ void make_dir(char panelIndex) {
 
     Westring cursor = entry_below(base, path);
     PANEL* target = panel->type == PANEL_INFO ? other_panel(panel) : panel;
-    if (target && !target->fs_type.empty() && config.CaseFilter.instri(target->fs_type) >= 0) cursor.upcase();
+    if (target && case_filtered(target)) cursor.upcase();
     panel_refresh();
     if (target && !cursor.empty()) {
         goto_fname(target, cursor.c_str());

@@ -115,6 +115,10 @@ extern int currpanel;
 // The other panel of the pair, or null for a panel outside panel_base.
 PANEL* other_panel(const PANEL* panel);
 
+// Whether names on the panel's file system are case-filtered: its type is
+// one of those the configuration's case filter lists (compared ignoring case).
+bool case_filtered(const PANEL* panel);
+
 // Reads the panel's directory again. A read of the directory the list was
 // read for keeps the cursor on the same name and the tags of the entries
 // still present. A hidden panel, or one that shows information, is only

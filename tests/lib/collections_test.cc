@@ -390,6 +390,16 @@ TEST(CPathParts, Common) {
     }
 }
 
+TEST(ParentDirectory, TrailingSlashesAndRelativePaths) {
+    const struct {
+        const wchar_t *path, *parent;
+    } cases[] = {
+        {L"/", L"/"}, {L"", L"/"}, {L"//", L"/"}, {L"/a", L"/"}, {L"/a/", L"/"}, {L"/a/b", L"/a"},
+        {L"/a/b/", L"/a"}, {L"/a//b//", L"/a"}, {L"a", L"."}, {L"a/", L"."}, {L"a/b/", L"a"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(std::wstring(ParentDirectory(c.path).c_str()), c.parent) << c.path;
+}
+
 // --- TSmartPtr --------------------------------------------------------------
 
 TEST_F(TrackedTest, SmartPtrDeletesItsPointerUnlessReleased) {
