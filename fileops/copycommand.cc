@@ -48,7 +48,7 @@ public:
         panel_refresh();
         if (!cursor_name_.empty()) {
             goto_fname(source_, cursor_name_.c_str());
-            if (panel_hooks.paint) panel_hooks.paint(source_);
+            paint_panel(source_);
         }
     }
     CCopyCommand(const CCopyCommand&) = delete;

@@ -12,6 +12,7 @@
 #include "lib/fsname.h"
 #include "lib/nls.h"
 #include "panels/panel.h"
+#include "panels/paneldisplay.h"
 
 namespace {
 
@@ -88,6 +89,6 @@ void make_dir(char panelIndex) {
     panel_refresh();
     if (target && !cursor.empty()) {
         goto_fname(target, cursor.c_str());
-        if (panel_hooks.paint) panel_hooks.paint(target);
+        paint_panel(target);
     }
 }
