@@ -176,7 +176,15 @@ int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* statu
     }
     own_descriptions.close();
     if (failures) return RESULT_SKIPPED;
-    carry_desc_leftovers(Westring(src), Westring(dst));
+    // Descriptions of names that never existed travel along; when they
+    // cannot, that error is the one to report (src is then not empty).
+    for (;;) {
+        int code = carry_desc_leftovers(Westring(src), Westring(dst));
+        if (code == 0) break;
+        int done = 0;
+        fs_error(code, done, src);
+        if (done) return code;
+    }
     for (;;) {
         if (rmdir(EncodeFileName(src).c_str()) == 0) {
             delete_desc(src, &descriptions);

@@ -2,6 +2,8 @@
 // copy-and-delete across devices, and sources that stay when a move fails.
 #include <errno.h>
 
+#include <cstring>
+
 #include "fileops/copyfile.h"
 #include "fileops/fserror.h"
 #include "tests/fileops/fileops_fixture.h"
@@ -25,6 +27,17 @@ TEST_F(MoveTest, MergeIntoExistingDirectoryOnOneFileSystem) {
     ui.Keys("s");
     EXPECT_EQ(Move(Path("src"), Path("dst"), true), RESULT_SKIPPED);
     Expect({"src/a=new", "dst/a=new a", "dst/c=c"});
+}
+
+TEST_F(MoveTest, MergeReportsWhyLeftoverDescriptionsCouldNotFollow) {
+    // A directory where the destination's description file belongs makes
+    // carrying the leftover descriptions fail, even for root.
+    Files({"src/", "src/a=a", "src/descript.ion=ghost gone\r\n", "dst/", "dst/descript.ion/"});
+    Answer("Esc");
+    EXPECT_EQ(Move(Path("src"), Path("dst"), true), -1);
+    EXPECT_TRUE(FirstShows(strerror(EISDIR))) << FirstScreen();
+    EXPECT_FALSE(Shown(strerror(ENOTEMPTY)));
+    Expect({"src/descript.ion=ghost gone\r\n", "dst/a=a"});
 }
 
 TEST_F(MoveTest, InjectedCrossDeviceRenameFallsBackToCopy) {
