@@ -56,7 +56,9 @@ void place_cursor(PANEL* panel, int index, int top) {
 
 void finish(PANEL* panel) {
     paint_panel(panel);
-    chdir_to_panel(panel);
+    // A directory that cannot be entered leaves the working directory where
+    // it was; the panel shows the new one all the same.
+    (void)chdir_to_panel(panel);
 }
 
 }  // namespace

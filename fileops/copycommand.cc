@@ -42,7 +42,8 @@ class CCopyCommand {
 public:
     CCopyCommand(PANEL* source, PANEL* other, char flags) : source_(source), other_(other), move_(flags & COPY_MOVE) {}
     ~CCopyCommand() {
-        if (grafted_) source_->WriteTree();
+        // WriteTree cannot fail while the tree lives in memory only.
+        if (grafted_) (void)source_->WriteTree();
         descriptions_.close();
         EndCopyProgress(&status_);
         panel_refresh();
@@ -116,7 +117,8 @@ void CCopyCommand::Single(const Westring& default_destination, const wchar_t* de
     if (!(move_ && same_fs) && du_selection(source_) < 0) return;
     status_.total_bytes = static_cast<int64_t>(current->size);
     status_.start_time = TimeStamp::GetRelativeTime();
-    open_dir_desc(dir_part(src), descriptions_);
+    // Without a readable description file the copy goes on without descriptions.
+    (void)open_dir_desc(dir_part(src), descriptions_);
 
     if (move_) {
         int result = move_file(src.c_str(), target.c_str(), 1, 1, &status_, descriptions_, same_fs);
@@ -124,7 +126,8 @@ void CCopyCommand::Single(const Westring& default_destination, const wchar_t* de
         if (result == 0 && fncompare(dir_part(target).c_str(), dir_part(src).c_str()) == 0)
             cursor_name_ = last_component(target);
     } else {
-        copy_file(src.c_str(), target.c_str(), 1, 1, &status_, descriptions_);
+        // A failure has been reported to the user, and nothing else follows.
+        (void)copy_file(src.c_str(), target.c_str(), 1, 1, &status_, descriptions_);
     }
 }
 
@@ -164,7 +167,8 @@ void CCopyCommand::Tagged(const Westring& default_destination, const wchar_t* de
     if (!(move_ && same_fs) && du_selection(source_) < 0) return;
     status_.total_bytes = static_cast<int64_t>(source_->tagged_size);
     status_.start_time = TimeStamp::GetRelativeTime();
-    open_dir_desc(source_->dir, descriptions_);
+    // Without a readable description file the copy goes on without descriptions.
+    (void)open_dir_desc(source_->dir, descriptions_);
     break_status = 1;
     for (int i = 0; i < source_->num_files; i++) source_->files[i]->done = 0;
 

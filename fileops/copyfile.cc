@@ -283,7 +283,8 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
     if (listed != 0) return fail(src, false, listed);
 
     StdFile own_descriptions;
-    open_dir_desc(Westring(src), own_descriptions);
+    // Without a readable description file the entries go without descriptions.
+    (void)open_dir_desc(Westring(src), own_descriptions);
     int result = 0;
     int failures = 0;
     for (const Westring& name : names) {

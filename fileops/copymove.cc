@@ -155,7 +155,8 @@ int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* statu
         return listed < 0 ? -1 : RESULT_SKIPPED;
     }
     StdFile own_descriptions;
-    open_dir_desc(Westring(src), own_descriptions);
+    // Without a readable description file the entries go without descriptions.
+    (void)open_dir_desc(Westring(src), own_descriptions);
     int failures = 0;
     for (const Westring& name : names) {
         Westring from = join_path(Westring(src), name);

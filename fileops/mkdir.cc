@@ -70,7 +70,8 @@ void make_dir(char panelIndex) {
         int code = MakeDirectories(path.c_str());
         if (code == 0) {
             if (fileops_hooks.tree_add) fileops_hooks.tree_add(panel, path);
-            panel->WriteTree();
+            // WriteTree cannot fail while the tree lives in memory only.
+            (void)panel->WriteTree();
             break;
         }
         struct stat status;

@@ -69,7 +69,7 @@ struct PANEL {
     // tree changed. WriteTree: false when saving failed.
     bool LoadTree();
     bool CheckTree();
-    bool WriteTree();
+    [[nodiscard]] bool WriteTree();
 
     // The entry under the cursor, or null when the list is empty.
     entry* CurrentEntry() const;
@@ -129,7 +129,7 @@ void read_panel(PANEL* panel);
 // Makes the parent of the panel's directory the panel's directory and reads it.
 void read_parent_dir(PANEL* panel);
 // Doubles the capacity of the list; false when it cannot grow.
-bool IncreaseMaxFiles(PANEL* panel);
+[[nodiscard]] bool IncreaseMaxFiles(PANEL* panel);
 // Puts the cursor on the entry named exactly name (when there is one) and
 // keeps the cursor inside the page.
 void goto_fname(PANEL* panel, const wchar_t* name);

@@ -151,4 +151,4 @@ void scroll_panel(PANEL* panel, int direction, int tagging);
 void ChooseMountPoint(PANEL* panel, bool all);
 // The filter dialog for the left (0) or right (1) panel; true when the
 // panel got a new filter (the caller re-reads it).
-bool edit_filter(int side);
+[[nodiscard]] bool edit_filter(int side);
