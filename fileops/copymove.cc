@@ -144,7 +144,8 @@ ItemEnd overwrite_existing(const wchar_t* dst, int answer, bool& granted, copy_s
 }
 
 // Moves every entry of the directory src into the existing directory dst,
-// then removes src. 0, -1, or RESULT_SKIPPED when something stayed behind.
+// then removes src. 0, -1, RESULT_SKIPPED when something stayed behind, or
+// the error number (already reported) of the step that left src in place.
 int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* status, StdFile& descriptions,
                       bool sameFileSystem) {
     std::vector<Westring> names;
