@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
             tree.RemoveCopy();
             state.ResumeTiming();
             StdFile descriptions;
-            if (copyfile(source.c_str(), target.c_str(), false, false, nullptr, descriptions, 0) != 0)
+            if (copyfile(source.c_str(), target.c_str(), false, false, nullptr, descriptions, 0).code != 0)
                 state.SkipWithError("the copy failed");
         }
     };

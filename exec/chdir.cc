@@ -8,6 +8,7 @@
 #include "fileops/query/paths.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"
+#include "lib/pathparts.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
 
@@ -53,15 +54,11 @@ void place_cursor(PANEL* panel, int index, int top) {
     panel->cur = index - top;
 }
 
-Westring parent_of(const Westring& dir) {
-    Westring path = dir.RemoveBackslash();
-    int slash = path.rchr(L'/');
-    return slash <= 0 ? Westring(L"/") : path.left(slash);
-}
-
 void finish(PANEL* panel) {
     paint_panel(panel);
-    chdir_to_panel(panel);
+    // A directory that cannot be entered leaves the working directory where
+    // it was; the panel shows the new one all the same.
+    (void)chdir_to_panel(panel);
 }
 
 }  // namespace
@@ -76,7 +73,7 @@ void up_dir(PANEL* panel) {
     if (IsRoot(panel->dir) || panel->dir.empty()) return;
     Westring left_dir = panel->dir.RemoveBackslash();
     Westring left_name = left_dir.mid(left_dir.rchr(L'/') + 1);
-    panel->dir = parent_of(left_dir);
+    panel->dir = ParentDirectory(left_dir);
     panel->num_tagged = 0;
     read_panel(panel);
     TPanelPosition* stored = panel->positions.Find(panel->dir);

@@ -21,7 +21,7 @@ void up_dir(PANEL* panel);
 // subdirectory, and puts the cursor on cursor_name when given. 0, or the
 // error number when dir is not a directory that exists (the panel is then
 // unchanged).
-int goto_directory(PANEL* panel, const Westring& dir, const wchar_t* cursor_name = nullptr);
+[[nodiscard]] int goto_directory(PANEL* panel, const Westring& dir, const wchar_t* cursor_name = nullptr);
 
 // The process's working directory follows the panel's (GetWD). 0 or the error number.
-int chdir_to_panel(const PANEL* panel);
+[[nodiscard]] int chdir_to_panel(const PANEL* panel);

@@ -1,6 +1,5 @@
 #include "fileops/copycommand.h"
 
-#include "config/config.h"
 #include "console/console.h"
 #include "console/msgbox.h"
 #include "fileops/copydialog.h"
@@ -37,23 +36,20 @@ bool names_directory(const Westring& destination) {
     return fncompare(destination.c_str(), L"..") == 0 || (length > 0 && destination[length - 1] == L'/');
 }
 
-bool case_filtered(const PANEL* panel) {
-    return !panel->fs_type.empty() && config.CaseFilter.instri(panel->fs_type) >= 0;
-}
-
 // One command run: the status, the description file of the source
 // directory, and what is left to do at the end whatever happened.
 class CCopyCommand {
 public:
     CCopyCommand(PANEL* source, PANEL* other, char flags) : source_(source), other_(other), move_(flags & COPY_MOVE) {}
     ~CCopyCommand() {
-        if (grafted_) source_->WriteTree();
+        // WriteTree cannot fail while the tree lives in memory only.
+        if (grafted_) (void)source_->WriteTree();
         descriptions_.close();
         EndCopyProgress(&status_);
         panel_refresh();
         if (!cursor_name_.empty()) {
             goto_fname(source_, cursor_name_.c_str());
-            if (panel_hooks.paint) panel_hooks.paint(source_);
+            paint_panel(source_);
         }
     }
     CCopyCommand(const CCopyCommand&) = delete;
@@ -121,7 +117,8 @@ void CCopyCommand::Single(const Westring& default_destination, const wchar_t* de
     if (!(move_ && same_fs) && du_selection(source_) < 0) return;
     status_.total_bytes = static_cast<int64_t>(current->size);
     status_.start_time = TimeStamp::GetRelativeTime();
-    open_dir_desc(dir_part(src), descriptions_);
+    // Without a readable description file the copy goes on without descriptions.
+    (void)open_dir_desc(dir_part(src), descriptions_);
 
     if (move_) {
         int result = move_file(src.c_str(), target.c_str(), 1, 1, &status_, descriptions_, same_fs);
@@ -129,7 +126,8 @@ void CCopyCommand::Single(const Westring& default_destination, const wchar_t* de
         if (result == 0 && fncompare(dir_part(target).c_str(), dir_part(src).c_str()) == 0)
             cursor_name_ = last_component(target);
     } else {
-        copy_file(src.c_str(), target.c_str(), 1, 1, &status_, descriptions_);
+        // A failure has been reported to the user, and nothing else follows.
+        (void)copy_file(src.c_str(), target.c_str(), 1, 1, &status_, descriptions_);
     }
 }
 
@@ -169,7 +167,8 @@ void CCopyCommand::Tagged(const Westring& default_destination, const wchar_t* de
     if (!(move_ && same_fs) && du_selection(source_) < 0) return;
     status_.total_bytes = static_cast<int64_t>(source_->tagged_size);
     status_.start_time = TimeStamp::GetRelativeTime();
-    open_dir_desc(source_->dir, descriptions_);
+    // Without a readable description file the copy goes on without descriptions.
+    (void)open_dir_desc(source_->dir, descriptions_);
     break_status = 1;
     for (int i = 0; i < source_->num_files; i++) source_->files[i]->done = 0;
 

@@ -33,13 +33,11 @@ constexpr size_t kBufferSize = 32768;               // the read and write loop
 constexpr size_t kKernelChunk = 8u * 1024 * 1024;  // one in-kernel copy step between two looks for Esc
 constexpr int kEioRetries = 3;
 
-CopyFailure failure;
-
-int fail(const wchar_t* path, bool destination, int code) {
-    failure.path = path;
-    failure.destination = destination;
-    return code;
+CopyResult fail(const wchar_t* path, bool destination, int code) {
+    return CopyResult::Failed(code, path, destination);
 }
+
+CopyResult aborted() { return CopyResult{-1, Westring(), false}; }
 
 bool stop_requested() { return break_status == 2 || fileops_esc_pending(); }
 
@@ -96,9 +94,10 @@ int write_all(int fd, const char* data, size_t size) {
     return 0;
 }
 
-// The byte loop: copies in from out, counting into status. 0, -1 (stopped
-// by the user), EIO (skipped after a read error) or an error number.
-int copy_bytes(int in, int out, const wchar_t* src, const wchar_t* dst, bool kernel_copy, off_t expected,
+// The byte loop: copies in from out, counting into status. Done, -1
+// (stopped by the user or cancelled at the read error prompt), EIO (skipped
+// after a read error) or an error number.
+CopyResult copy_bytes(int in, int out, const wchar_t* src, const wchar_t* dst, bool kernel_copy, off_t expected,
                copy_status* status, int64_t& copied) {
     // The kernel copies between the files itself where it can; any failure
     // hands over to the plain loop, which then meets the real error (if any)
@@ -109,14 +108,14 @@ int copy_bytes(int in, int out, const wchar_t* src, const wchar_t* dst, bool ker
             ssize_t n = copy_file_range(in, nullptr, out, nullptr, kKernelChunk, 0);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0 || (n == 0 && first && expected > 0)) break;
-            if (n == 0) return 0;
+            if (n == 0) return CopyResult::Done();
             first = false;
             copied += n;
             if (status) {
                 status->bytes_done += n;
                 progressUpdate(status);
             }
-            if (stop_requested()) return -1;
+            if (stop_requested()) return aborted();
         }
     }
 
@@ -137,10 +136,10 @@ int copy_bytes(int in, int out, const wchar_t* src, const wchar_t* dst, bool ker
                 if (status) status->StartUpdate(fwin);
                 continue;
             }
-            return code == -1 ? -1 : fail(src, false, EIO);
+            return code == -1 ? aborted() : fail(src, false, EIO);
         }
         eio_count = 0;
-        if (n == 0) return 0;
+        if (n == 0) return CopyResult::Done();
         int written = write_all(out, buffer.get(), static_cast<size_t>(n));
         if (written != 0) return fail(dst, true, written);
         copied += n;
@@ -148,7 +147,7 @@ int copy_bytes(int in, int out, const wchar_t* src, const wchar_t* dst, bool ker
             status->bytes_done += n;
             progressUpdate(status);
         }
-        if (stop_requested()) return -1;
+        if (stop_requested()) return aborted();
     }
 }
 
@@ -184,7 +183,7 @@ bool mode_survived_umask(mode_t mode) {
 // Opens the destination of a regular file. A new file is made with the
 // source's permission bits (created); an existing device or FIFO is written
 // as it is (device); an existing file only when overwrite is set, and never
-// when it is the source itself. The descriptor, or minus the error number.
+// when it is the source itself. The descriptor, or -1 with errno set.
 int open_destination(const Estring& to, const struct stat& source, bool overwrite, bool& created, bool& device) {
     const mode_t mode = source.st_mode & 0777;
     int out;
@@ -196,33 +195,35 @@ int open_destination(const Estring& to, const struct stat& source, bool overwrit
             created = true;
             return out;
         }
-        if (errno != EEXIST) return -errno;
+        if (errno != EEXIST) return -1;
     }
     struct stat existing;
     bool exists = stat(to.c_str(), &existing) == 0;
     // Writing would destroy the very data being read.
-    if (exists && existing.st_dev == source.st_dev && existing.st_ino == source.st_ino) return -EEXIST;
     device = exists && is_special(existing.st_mode);
-    if (!device && !overwrite) return -EEXIST;
+    if ((exists && existing.st_dev == source.st_dev && existing.st_ino == source.st_ino) || (!device && !overwrite)) {
+        errno = EEXIST;
+        return -1;
+    }
     do {
         if (device) out = open(to.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         else out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     } while (out < 0 && errno == EINTR);
-    if (out < 0) return -errno;
+    if (out < 0) return -1;
     if (device) fcntl(out, F_SETFL, fcntl(out, F_GETFL) & ~O_NONBLOCK);
     created = !exists;
     return out;
 }
 
 // Removes a source that has been copied, keeping its description when it
-// stays. 0, RESULT_SKIPPED (the user kept it) or -1.
-int remove_moved_source(const wchar_t* src, copy_status* status) {
+// stays. Done, RESULT_SKIPPED (the user kept it) or -1.
+CopyResult remove_moved_source(const wchar_t* src, copy_status* status) {
     int deleted = delete_file(src, DELETE_SILENT, status);
-    if (deleted < 0) return -1;
-    return deleted > 0 ? 0 : fail(src, false, RESULT_SKIPPED);
+    if (deleted < 0) return aborted();
+    return deleted > 0 ? CopyResult::Done() : fail(src, false, RESULT_SKIPPED);
 }
 
-int copy_link(const wchar_t* src, const wchar_t* dst, const Estring& from, const struct stat& status_of_src,
+CopyResult copy_link(const wchar_t* src, const wchar_t* dst, const Estring& from, const struct stat& status_of_src,
               bool move, StdFile& descriptions, copy_status* status) {
     std::vector<char> target(static_cast<size_t>(status_of_src.st_size > 0 ? status_of_src.st_size : 255) + 1);
     ssize_t length;
@@ -238,10 +239,10 @@ int copy_link(const wchar_t* src, const wchar_t* dst, const Estring& from, const
     if (symlink(target.data(), to.c_str()) != 0) return fail(dst, true, errno);
     keep_path_metadata(to, status_of_src, true);
     copy_desc(src, dst, descriptions);
-    return move ? remove_moved_source(src, status) : 0;
+    return move ? remove_moved_source(src, status) : CopyResult::Done();
 }
 
-int copy_special(const wchar_t* src, const wchar_t* dst, const struct stat& status_of_src, bool move,
+CopyResult copy_special(const wchar_t* src, const wchar_t* dst, const struct stat& status_of_src, bool move,
                  StdFile& descriptions, copy_status* status) {
     Estring to = EncodeFileName(dst);
     int made = S_ISFIFO(status_of_src.st_mode) ? mkfifo(to.c_str(), status_of_src.st_mode & 07777)
@@ -249,21 +250,21 @@ int copy_special(const wchar_t* src, const wchar_t* dst, const struct stat& stat
     if (made != 0) return fail(dst, true, errno);
     keep_path_metadata(to, status_of_src, false);
     copy_desc(src, dst, descriptions);
-    return move ? remove_moved_source(src, status) : 0;
+    return move ? remove_moved_source(src, status) : CopyResult::Done();
 }
 
-int copy_directory(const wchar_t* src, const wchar_t* dst, const struct stat& status_of_src, bool move,
+CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct stat& status_of_src, bool move,
                    copy_status* status, StdFile& descriptions) {
     Westring real_src, real_dst;
     if (!RealLocation(Westring(src), real_src) || !RealLocation(Westring(dst), real_dst)) {
         if (status) status->StopUpdate();
         error(L"Invalid Path", Westring(src), MB_OK);
-        return -1;
+        return aborted();
     }
     if (IsInsideOrSame(real_src, real_dst)) {
         if (status) status->StopUpdate();
         error(L"Directory cannot be copied into itself", Westring(dst), MB_OK);
-        return -1;
+        return aborted();
     }
 
     Estring to = EncodeFileName(dst);
@@ -282,7 +283,8 @@ int copy_directory(const wchar_t* src, const wchar_t* dst, const struct stat& st
     if (listed != 0) return fail(src, false, listed);
 
     StdFile own_descriptions;
-    open_dir_desc(Westring(src), own_descriptions);
+    // Without a readable description file the entries go without descriptions.
+    (void)open_dir_desc(Westring(src), own_descriptions);
     int result = 0;
     int failures = 0;
     for (const Westring& name : names) {
@@ -307,7 +309,7 @@ int copy_directory(const wchar_t* src, const wchar_t* dst, const struct stat& st
         }
     }
     own_descriptions.close();
-    if (result < 0) return -1;
+    if (result < 0) return aborted();
 
     if (move && failures == 0) {
         // Only an emptied source directory goes; descriptions of names that
@@ -318,10 +320,11 @@ int copy_directory(const wchar_t* src, const wchar_t* dst, const struct stat& st
         delete_desc(src, &descriptions);
     }
     keep_path_metadata(to, status_of_src, false);
-    return failures ? RESULT_SKIPPED : 0;
+    // Each item that failed was reported already; the directory stays.
+    return failures ? fail(src, false, RESULT_SKIPPED) : CopyResult::Done();
 }
 
-int copy_regular(const wchar_t* src, const wchar_t* dst, const Estring& from, bool overwrite, bool move,
+CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const Estring& from, bool overwrite, bool move,
                  copy_status* status, StdFile& descriptions, int flags) {
     int in;
     do {
@@ -345,47 +348,42 @@ int copy_regular(const wchar_t* src, const wchar_t* dst, const Estring& from, bo
     bool created = false, device = false;
     int out = open_destination(to, source, overwrite, created, device);
     if (out < 0) {
-        int error_code = -out;
+        int error_code = errno;
         close(in);
         return fail(dst, true, error_code);
     }
 
     int64_t copied = 0;
-    int result = copy_bytes(in, out, src, dst, !device, source.st_size, status, copied);
+    CopyResult result = copy_bytes(in, out, src, dst, !device, source.st_size, status, copied);
     close(in);
-    if (result == 0 && !device) {
+    if (result.code == 0 && !device) {
         // A moved file must be on the disk before its source goes.
         if (move && fsync(out) != 0) result = fail(dst, true, errno);
         keep_owner(out, source);
         // A new file was made with the source's permission bits; only what
         // the umask took away (or the special bits) needs setting again.
         if (!created || !mode_survived_umask(source.st_mode)) {
-            if (fchmod(out, source.st_mode & 07777) != 0 && result == 0) result = fail(dst, true, errno);
+            if (fchmod(out, source.st_mode & 07777) != 0 && result.code == 0) result = fail(dst, true, errno);
         }
         keep_times(out, source);
     }
-    if (do_close(out) != 0 && result == 0) result = fail(dst, true, errno);
+    if (do_close(out) != 0 && result.code == 0) result = fail(dst, true, errno);
 
-    if (result != 0) {
+    if (result.code != 0) {
         if (status) status->bytes_done -= copied;
         if (!device) unlink(to.c_str());
         return result;
     }
     copy_desc(src, dst, descriptions);
-    return move ? remove_moved_source(src, status) : 0;
+    return move ? remove_moved_source(src, status) : CopyResult::Done();
 }
 
 }  // namespace
 
-const CopyFailure& last_copy_failure() { return failure; }
-
-void note_copy_failure(const wchar_t* path, bool destination) { fail(path, destination, 0); }
-
-int copyfile(const wchar_t* src, const wchar_t* dst, bool overwrite, bool move, copy_status* status,
+CopyResult copyfile(const wchar_t* src, const wchar_t* dst, bool overwrite, bool move, copy_status* status,
              StdFile& descriptions, int flags) {
     CBreakScope running;
     progressUpdate(status);
-    failure = CopyFailure();
     Estring from = EncodeFileName(src);
     struct stat source;
     if (lstat(from.c_str(), &source) != 0) return fail(src, false, errno);

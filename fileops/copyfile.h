@@ -2,9 +2,9 @@
 // tree copied (or moved by copying and deleting), without asking anything
 // except what to do about a failing read.
 //
-// Results: 0 done; -1 abort the command; -2 a break in the byte loop; a
-// positive error number for a failure of this item; RESULT_SKIPPED and
-// RESULT_OPEN_FOR_WRITE (fileops/fserror.h).
+// Result codes: 0 done; -1 abort the command (Esc or Break while copying,
+// or a refusal already reported); a positive error number for a failure of
+// this item; RESULT_SKIPPED and RESULT_OPEN_FOR_WRITE (fileops/fserror.h).
 #pragma once
 
 #include "lib/stdfile.h"
@@ -15,14 +15,18 @@ class copy_status;
 // Bits of copyfile's flags.
 enum { COPY_OPEN_WRITTEN = 1 };  // copy a source that another process writes
 
-// Which path the last failing copyfile step was about.
-struct CopyFailure {
+// What a copy step came to: its result code and, for a failure, the path
+// the failing step was about.
+struct [[nodiscard]] CopyResult {
+    int code = 0;
     Westring path;
-    bool destination = false;  // the destination (could not be created or written)
+    bool destination = false;  // path is the destination (it could not be made or written)
+
+    static CopyResult Done() { return CopyResult(); }
+    static CopyResult Failed(int code, const wchar_t* path, bool destination) {
+        return CopyResult{code, Westring(path), destination};
+    }
 };
-const CopyFailure& last_copy_failure();
-// Records the path of a failed step taken outside copyfile (a rename).
-void note_copy_failure(const wchar_t* path, bool destination);
 
 // Copies src to dst. overwrite: an existing destination file is replaced
 // (otherwise its existence is the failure EEXIST). move: the source is
@@ -35,5 +39,5 @@ void note_copy_failure(const wchar_t* path, bool destination);
 // move_file and refused when the destination lies inside the source. Times,
 // permission bits and (for root) the owner are kept. A failed copy never
 // leaves a partial file under the destination name.
-int copyfile(const wchar_t* src, const wchar_t* dst, bool overwrite, bool move, copy_status* status,
-             StdFile& descriptions, int flags);
+CopyResult copyfile(const wchar_t* src, const wchar_t* dst, bool overwrite, bool move, copy_status* status,
+                    StdFile& descriptions, int flags);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "console/console.h"
@@ -88,72 +89,63 @@ OlderTest older_test(const wchar_t* src, const wchar_t* dst, bool existed, int d
     return destination_time < source_time ? OlderTest::Replace : OlderTest::Keep;
 }
 
-// The prompt for a file open for writing. 0 copy it now, 1 skip, -1 abort.
-int open_for_write_answer(const wchar_t* src, bool& force) {
-    if (read_written_all < 0) return 1;
+// What a prompt after a failed attempt decided: empty to try the item
+// again, else the result code the item ends with.
+using ItemEnd = std::optional<int>;
+const ItemEnd kTryAgain;
+
+// The prompt for a file open for writing: try again (copying it anyway),
+// or end with RESULT_SKIPPED or -1.
+ItemEnd open_for_write_answer(const wchar_t* src, bool& force) {
+    if (read_written_all < 0) return RESULT_SKIPPED;
     for (;;) {
         switch (error(L"File is open for writing, copy anyway?", Westring(src), MB_SKIPALL)) {
-            case 'y': force = true; return 0;
-            case 'a': read_written_all = 1; return 0;
-            case 'e': read_written_all = -1; return 1;
-            case 's': return 1;
+            case 'y': force = true; return kTryAgain;
+            case 'a': read_written_all = 1; return kTryAgain;
+            case 'e': read_written_all = -1; return RESULT_SKIPPED;
+            case 's': return RESULT_SKIPPED;
             case 27: return -1;
             default: break;
         }
     }
 }
 
-// The error prompt for a failed item: true to try again; otherwise result
-// is what the item ends with.
-bool ask_after_failure(int& result, const wchar_t* fallback_path) {
-    const CopyFailure& failure = last_copy_failure();
-    const wchar_t* path = failure.path.empty() ? fallback_path : failure.path.c_str();
-    Westring shown(path);
-    int done = 0;
-    fs_error(result, done, shown.c_str());
-    return !done;
+// The error prompt for a failed attempt, showing the path it was about
+// (fallback_path when it names none): Retry tries again, anything else
+// ends the item with the code (-1 for Cancel).
+ItemEnd ask_after_failure(const CopyResult& failure, const wchar_t* fallback_path) {
+    Westring shown = failure.path.empty() ? Westring(fallback_path) : failure.path;
+    int code = failure.code, done = 0;
+    fs_error(code, done, shown.c_str());
+    return done ? ItemEnd(code) : kTryAgain;
 }
 
 // A failure the overwrite rules did not settle: a source open for writing
 // asks whether to copy it anyway, a skip stays a skip, anything else gets
-// the error prompt. True to try the item again; otherwise result is what
-// the item ends with.
-bool retry_after_failure(int& result, const wchar_t* src, bool& force_open) {
-    if (result == RESULT_OPEN_FOR_WRITE) {
-        int answer = open_for_write_answer(src, force_open);
-        if (answer == 0) return true;
-        result = answer < 0 ? -1 : RESULT_SKIPPED;
-        return false;
-    }
-    if (result == RESULT_SKIPPED) return false;
-    return ask_after_failure(result, src);
-}
-
-// Deletes a destination the user agreed to replace. 1 deleted, else the
-// result the item ends with.
-int delete_replaced(const wchar_t* dst, copy_status* status) {
-    int deleted = delete_file(dst, DELETE_SILENT, status);
-    if (deleted == 1) return 1;
-    return deleted < 0 ? -1 : RESULT_SKIPPED;
+// the error prompt.
+ItemEnd settle_failure(const CopyResult& failure, const wchar_t* src, bool& force_open) {
+    if (failure.code == RESULT_OPEN_FOR_WRITE) return open_for_write_answer(src, force_open);
+    if (failure.code == RESULT_SKIPPED) return RESULT_SKIPPED;
+    return ask_after_failure(failure, src);
 }
 
 // Acts on the answer to "File already exists, Overwrite?": Cancel aborts,
 // None and All change the operation-wide mode, anything but OK and All
-// skips; an overwrite deletes the destination first. kTryAgain when the
-// destination is gone and the item should be tried again, else the result.
-constexpr int kTryAgain = -100;
-int overwrite_existing(const wchar_t* dst, int answer, bool& granted, copy_status* status) {
+// skips; an overwrite deletes the destination first and then tries again.
+ItemEnd overwrite_existing(const wchar_t* dst, int answer, bool& granted, copy_status* status) {
     if (answer == 27) return -1;
     if (answer == 'e') overwrite_mode = OVERWRITE_NEVER;
     if (answer == 'a') overwrite_mode = OVERWRITE_ALWAYS;
     if (answer != 'y' && answer != 'a') return RESULT_SKIPPED;
     granted = true;
-    int deleted = delete_replaced(dst, status);
-    return deleted == 1 ? kTryAgain : deleted;
+    int deleted = delete_file(dst, DELETE_SILENT, status);
+    if (deleted == 1) return kTryAgain;
+    return deleted < 0 ? -1 : RESULT_SKIPPED;
 }
 
 // Moves every entry of the directory src into the existing directory dst,
-// then removes src. 0, -1, or RESULT_SKIPPED when something stayed behind.
+// then removes src. 0, -1, RESULT_SKIPPED when something stayed behind, or
+// the error number (already reported) of the step that left src in place.
 int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* status, StdFile& descriptions,
                       bool sameFileSystem) {
     std::vector<Westring> names;
@@ -164,7 +156,8 @@ int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* statu
         return listed < 0 ? -1 : RESULT_SKIPPED;
     }
     StdFile own_descriptions;
-    open_dir_desc(Westring(src), own_descriptions);
+    // Without a readable description file the entries go without descriptions.
+    (void)open_dir_desc(Westring(src), own_descriptions);
     int failures = 0;
     for (const Westring& name : names) {
         Westring from = join_path(Westring(src), name);
@@ -176,7 +169,15 @@ int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* statu
     }
     own_descriptions.close();
     if (failures) return RESULT_SKIPPED;
-    carry_desc_leftovers(Westring(src), Westring(dst));
+    // Descriptions of names that never existed travel along; when they
+    // cannot, that error is the one to report (src is then not empty).
+    for (;;) {
+        int code = carry_desc_leftovers(Westring(src), Westring(dst));
+        if (code == 0) break;
+        int done = 0;
+        fs_error(code, done, src);
+        if (done) return code;
+    }
     for (;;) {
         if (rmdir(EncodeFileName(src).c_str()) == 0) {
             delete_desc(src, &descriptions);
@@ -199,50 +200,41 @@ int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
     int dst_attr = 0;
     const bool existed = GetFileAttr(dst, dst_attr) == 0;
     bool granted = false, force_open = false;
-    int result = 0;
     for (;;) {
         OlderTest older = older_test(src, dst, existed, dst_attr, granted);
-        if (older == OlderTest::Keep) {
-            result = 0;
-            break;
-        }
+        if (older == OlderTest::Keep) return 0;
         if (older == OlderTest::Replace) granted = true;
 
         if (status) status->StartUpdate(fwin);
         int flags = read_written_all == 1 || force_open ? COPY_OPEN_WRITTEN : 0;
-        result = copyfile(src, dst, granted || overwrite_mode == OVERWRITE_ALWAYS, false, status, descriptions, flags);
-        if (result != 0 && status) status->StopUpdate();
-        if (result == -1 || result == -2) {
-            result = -1;
-            break;
-        }
-        if (result == 0 || result == EIO) break;
+        CopyResult attempt =
+            copyfile(src, dst, granted || overwrite_mode == OVERWRITE_ALWAYS, false, status, descriptions, flags);
+        if (attempt.code != 0 && status) status->StopUpdate();
+        // A read error the user skipped has been reported already.
+        if (attempt.code == 0 || attempt.code == -1 || attempt.code == EIO) return attempt.code;
 
-        if ((result == EACCES || result == EEXIST) && last_copy_failure().destination) {
-            if (same_item(src, dst)) {
-                if (error(L"File cannot overwrite itself", Westring(dst), MB_OKCANCEL) == 27) result = -1;
-                break;
-            }
+        ItemEnd end;
+        if ((attempt.code == EACCES || attempt.code == EEXIST) && attempt.destination) {
+            if (same_item(src, dst))
+                return error(L"File cannot overwrite itself", Westring(dst), MB_OKCANCEL) == 27 ? -1 : attempt.code;
             if (!existed || (dst_attr & FA_DIREC)) {
-                if (ask_after_failure(result, dst)) continue;
-                break;
+                end = ask_after_failure(attempt, dst);
+            } else {
+                int answer = overwrite_mode == OVERWRITE_ALWAYS  ? 'y'
+                             : overwrite_mode == OVERWRITE_NEVER ? 's'
+                                                                 : error(L"File already exists, Overwrite?",
+                                                                         Westring(dst), MB_SKIPALLOLDER);
+                if (answer == 'd') {
+                    overwrite_mode = OVERWRITE_IF_OLDER;
+                    continue;
+                }
+                end = overwrite_existing(dst, answer, granted, status);
             }
-            int answer = overwrite_mode == OVERWRITE_ALWAYS  ? 'y'
-                         : overwrite_mode == OVERWRITE_NEVER ? 's'
-                                                             : error(L"File already exists, Overwrite?", Westring(dst),
-                                                                     MB_SKIPALLOLDER);
-            if (answer == 'd') {
-                overwrite_mode = OVERWRITE_IF_OLDER;
-                continue;
-            }
-            result = overwrite_existing(dst, answer, granted, status);
-            if (result == kTryAgain) continue;
-            break;
+        } else {
+            end = settle_failure(attempt, src, force_open);
         }
-        if (retry_after_failure(result, src, force_open)) continue;
-        break;
+        if (end) return *end;
     }
-    return result;
 }
 
 int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy_status* status,
@@ -258,69 +250,56 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
     const bool existed = GetFileAttr(dst, dst_attr) == 0;
     bool rename_method = sameFileSystem;
     bool granted = false, force_open = false;
-    int result = 0;
     for (;;) {
         OlderTest older = older_test(src, dst, existed, dst_attr, granted);
-        if (older == OlderTest::Keep) {
-            // The source stays where it is, so it is not done: it stays
-            // tagged, and a directory being moved keeps it.
-            result = RESULT_SKIPPED;
-            break;
-        }
+        // The source stays where it is, so it is not done: it stays tagged,
+        // and a directory being moved keeps it.
+        if (older == OlderTest::Keep) return RESULT_SKIPPED;
         if (older == OlderTest::Replace) granted = true;
 
-        bool destination_side;
+        CopyResult attempt;
         if (rename_method) {
             if (status && fwin) status->ShowPathIn(fwin);
-            result = DosMove(src, dst);
-            if (break_status == 2) result = -2;
-            if (result == 0) move_desc(src, dst, descriptions);
-            destination_side = result == EEXIST;
-            note_copy_failure(destination_side ? dst : src, destination_side);
+            int moved = DosMove(src, dst);
+            if (break_status == 2) moved = -1;
+            if (moved == 0) move_desc(src, dst, descriptions);
+            const bool destination_side = moved == EEXIST;
+            attempt = CopyResult{moved, Westring(destination_side ? dst : src), destination_side};
         } else {
             if (status) status->StartUpdate(fwin);
             int flags = read_written_all == 1 || force_open ? COPY_OPEN_WRITTEN : 0;
-            result = copyfile(src, dst, granted || overwrite_mode == OVERWRITE_ALWAYS, true, status, descriptions,
-                              flags);
-            if (result != 0 && status) status->StopUpdate();
-            destination_side = last_copy_failure().destination;
+            attempt =
+                copyfile(src, dst, granted || overwrite_mode == OVERWRITE_ALWAYS, true, status, descriptions, flags);
+            if (attempt.code != 0 && status) status->StopUpdate();
         }
-        if (result == -1 || result == -2) {
-            result = -1;
-            break;
-        }
-        if (result == 0 || result == EIO) break;
-        if (result == EXDEV && rename_method) {
+        if (attempt.code == 0 || attempt.code == -1 || attempt.code == EIO) return attempt.code;
+        if (attempt.code == EXDEV && rename_method) {
             rename_method = false;
             continue;
         }
-        if ((result == EACCES || result == EEXIST) && destination_side) {
-            if (same_item(src, dst)) {
-                if (error(L"File cannot overwrite itself", Westring(dst), MB_OKCANCEL) == 27) result = -1;
-                break;
-            }
+
+        ItemEnd end;
+        if ((attempt.code == EACCES || attempt.code == EEXIST) && attempt.destination) {
+            if (same_item(src, dst))
+                return error(L"File cannot overwrite itself", Westring(dst), MB_OKCANCEL) == 27 ? -1 : attempt.code;
             if (!existed) {
-                if (ask_after_failure(result, dst)) continue;
-                break;
+                end = ask_after_failure(attempt, dst);
+            } else {
+                int src_attr = 0;
+                if (GetFileAttr(src, src_attr) == 0 && (src_attr & FA_DIREC) && !(src_attr & FA_LINK) &&
+                    (dst_attr & FA_DIREC))
+                    return merge_directories(src, dst, status, descriptions, rename_method);
+                int answer = granted || overwrite_mode == OVERWRITE_ALWAYS ? 'y'
+                             : overwrite_mode == OVERWRITE_NEVER          ? 's'
+                                                                          : error(L"File already exists, Overwrite?",
+                                                                                  Westring(dst), MB_SKIPALL);
+                end = overwrite_existing(dst, answer, granted, status);
             }
-            int src_attr = 0;
-            if (GetFileAttr(src, src_attr) == 0 && (src_attr & FA_DIREC) && !(src_attr & FA_LINK) &&
-                (dst_attr & FA_DIREC)) {
-                result = merge_directories(src, dst, status, descriptions, rename_method);
-                break;
-            }
-            int answer = granted || overwrite_mode == OVERWRITE_ALWAYS ? 'y'
-                         : overwrite_mode == OVERWRITE_NEVER          ? 's'
-                                                             : error(L"File already exists, Overwrite?", Westring(dst),
-                                                                     MB_SKIPALL);
-            result = overwrite_existing(dst, answer, granted, status);
-            if (result == kTryAgain) continue;
-            break;
+        } else {
+            end = settle_failure(attempt, src, force_open);
         }
-        if (retry_after_failure(result, src, force_open)) continue;
-        break;
+        if (end) return *end;
     }
-    return result;
 }
 
 void EndCopyProgress(copy_status* status) {

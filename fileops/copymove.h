@@ -12,13 +12,13 @@ class copy_status;
 // progress window (fwin) is made or widened as needed; the caller ends it
 // with EndCopyProgress. 0 done, -1 abort the command, or a positive code
 // for an item that failed or was skipped (already reported).
-int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy_status* status,
+[[nodiscard]] int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy_status* status,
               StdFile& descriptions);
 // Moves src to dst: by renaming when sameFileSystem says both lie on one
 // file system (falling back to copying when the rename crosses devices),
 // else by copying and deleting. An existing destination directory is
 // merged entry by entry.
-int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy_status* status,
+[[nodiscard]] int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy_status* status,
               StdFile& descriptions, bool sameFileSystem);
 
 // Stops the status updates and removes the progress window.

@@ -131,12 +131,13 @@ bool confirm_tree(const wchar_t* path) {
 
 }  // namespace
 
+void end_delete_batch() {
+    deletion_window.reset();
+    deletion_width = kMinWindowWidth;
+}
+
 int delete_file(const wchar_t* path, char mode, copy_status*) {
-    if (mode == DELETE_END || !path) {
-        deletion_window.reset();
-        deletion_width = kMinWindowWidth;
-        return 0;
-    }
+    if (!path) return 0;
     // Removing a partial copy: read-only or not, and without changing the
     // answer the user gave for the other files of the command.
     const bool force = mode == DELETE_SILENT_FORCE;
@@ -266,7 +267,7 @@ int delete_tree(const wchar_t* path, const wchar_t* mask) {
     if (!(config.Confirmations & CONFIRM_DELETE_DIR) && !del_all_trees && !confirm_tree(path)) return -1;
     CTreeDepth running;
     int result = delete_tree2(path, mask) ? -1 : 1;
-    delete_file(nullptr, DELETE_END);
+    end_delete_batch();
     return result;
 }
 
@@ -301,6 +302,5 @@ int delete_tree2(const wchar_t* path, const wchar_t* mask) {
     }
     for (entry* e : entries) entry::Destroy(e);
     if (abort) return abort;
-    delete_dir(path, mask);
-    return 0;
+    return delete_dir(path, mask) < 0 ? 1 : 0;
 }

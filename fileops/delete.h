@@ -11,21 +11,22 @@ class copy_status;
 enum {
     DELETE_SINGLE = 0,        // one file, with its window (removed afterwards)
     DELETE_BATCH = 1,         // one file of a batch (the window stays)
-    DELETE_END = 2,           // the batch is over: remove the window
     DELETE_SILENT = 3,        // no window
     DELETE_SILENT_FORCE = 4,  // no window, and read-only files without asking
 };
 
+// Ends a batch of DELETE_BATCH deletions: removes their window.
+void end_delete_batch();
 // Deletes one file (or symbolic link) and its description line. 1 deleted,
 // 0 not deleted (skipped, missing, error accepted), -1 abort.
-int delete_file(const wchar_t* path, char mode, copy_status* status = nullptr);
+[[nodiscard]] int delete_file(const wchar_t* path, char mode, copy_status* status = nullptr);
 // Removes a directory; a non-empty one goes to delete_tree with mask (null:
 // "*"). 1 when the directory is gone, 0 when it stays, -1 abort.
-int delete_dir(const wchar_t* path, const wchar_t* mask = nullptr, copy_status* status = nullptr);
+[[nodiscard]] int delete_dir(const wchar_t* path, const wchar_t* mask = nullptr, copy_status* status = nullptr);
 // Confirms (unless switched off) and deletes a directory tree. 1 done, 0
 // nothing done because a tree deletion already runs, -1 refused or aborted.
-int delete_tree(const wchar_t* path, const wchar_t* mask);
+[[nodiscard]] int delete_tree(const wchar_t* path, const wchar_t* mask);
 // Deletes the files matching mask below path (every subdirectory is
 // entered, symbolic links are not followed) and then each directory that
 // became empty. Non-zero on abort.
-int delete_tree2(const wchar_t* path, const wchar_t* mask);
+[[nodiscard]] int delete_tree2(const wchar_t* path, const wchar_t* mask);

@@ -62,7 +62,8 @@ bool offer_no_undelete(const PANEL* panel) {
 
 void save_tree(PANEL* panel) {
     PANEL* owner = panel->detail == DETAIL_TREE ? other_panel(panel) : panel;
-    if (owner) owner->WriteTree();
+    // WriteTree cannot fail while the tree lives in memory only.
+    if (owner) (void)owner->WriteTree();
 }
 
 // "You are deleting %d selected files from" and the directory: true for OK.
@@ -182,18 +183,19 @@ void file_delete_selected(PANEL* panel) {
                 tree_changed = true;
             }
         }
-        delete_file(nullptr, DELETE_END);
+        end_delete_batch();
         if (tree_changed) save_tree(panel);
         return;
     }
     entry* e = panel->CurrentEntry();
     if (!e || e->is_parent()) return;
     Westring path = current_path(panel, e);
+    // A failure has been reported to the user, and nothing else follows.
     if (e->is_dir() && !(e->attr & FA_LINK)) {
-        delete_dir(path.c_str(), L"*");
+        (void)delete_dir(path.c_str(), L"*");
         save_tree(panel);
     } else {
-        delete_file(path.c_str(), DELETE_SINGLE);
+        (void)delete_file(path.c_str(), DELETE_SINGLE);
     }
 }
 
@@ -227,11 +229,12 @@ void file_delete_single(PANEL* panel) {
     }
     if (!(config.Confirmations & CONFIRM_DELETE_FILE) && !confirm_single(path)) return;
     break_status = 1;
+    // A failure has been reported to the user, and nothing else follows.
     if (is_real_directory(path)) {
-        delete_dir(path.c_str(), L"*");
+        (void)delete_dir(path.c_str(), L"*");
         save_tree(panel);
     } else {
-        delete_file(path.c_str(), DELETE_SINGLE);
+        (void)delete_file(path.c_str(), DELETE_SINGLE);
     }
     break_status = 0;
     panel_refresh();

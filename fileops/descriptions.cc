@@ -189,7 +189,8 @@ int write_desc(const wchar_t* path, const char* text) {
     line += "\r\n";
     if (file.setptr(size) == 0) file.write(line.data(), line.size());
     result = file.close();
-    if (result == 0) SetFileAttr(desc_file_of(Westring(path)).c_str(), 0x02);
+    // Hiding the description file is a courtesy; the description is written.
+    if (result == 0) (void)SetFileAttr(desc_file_of(Westring(path)).c_str(), 0x02);
     return result;
 }
 
@@ -203,7 +204,8 @@ void copy_desc(const wchar_t* src, const wchar_t* dst, StdFile& sourceDescriptio
         if (!names_match(line_name(text, line, &after), name)) continue;
         size_t pos = line.start + after;
         while (pos < line.end && is_blank(text[pos])) pos++;
-        write_desc(dst, text.substr(pos, line.end - pos).c_str());
+        // A copy stands without its description when that cannot be written.
+        (void)write_desc(dst, text.substr(pos, line.end - pos).c_str());
         return;
     }
 }

@@ -22,13 +22,13 @@ bool IsDescFileName(const wchar_t* name);
 // for reading and writing (creating the file when create is set); a writer
 // holds an exclusive lock and waits up to about five seconds for another
 // writer's. 0 or the open error.
-int open_desc(const wchar_t* path, Westring* name, StdFile& file, bool write, bool create);
+[[nodiscard]] int open_desc(const wchar_t* path, Westring* name, StdFile& file, bool write, bool create);
 // The description file inside dir itself, read only. 0 or the open error.
-int open_dir_desc(const Westring& dir, StdFile& file);
+[[nodiscard]] int open_dir_desc(const Westring& dir, StdFile& file);
 
 // Replaces the description of path by text (bytes written as they are).
 // 0 or the error number.
-int write_desc(const wchar_t* path, const char* text);
+[[nodiscard]] int write_desc(const wchar_t* path, const char* text);
 // Removes the description line of path. 1 when the description file became
 // empty and was deleted (after closing alsoClose, another handle on it),
 // else 0.
@@ -47,4 +47,4 @@ const char* fname_from_desc(const char* line, Westring& name);
 // file (for names that never arrived in dst_dir's description file) are
 // appended there, and the source's description file is deleted. 0 when no
 // description file is left in src_dir, else the error number.
-int carry_desc_leftovers(const Westring& src_dir, const Westring& dst_dir);
+[[nodiscard]] int carry_desc_leftovers(const Westring& src_dir, const Westring& dst_dir);

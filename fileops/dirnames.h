@@ -7,4 +7,4 @@
 
 // Appends the names in dir except "." and ".." (and the description file
 // when skip_descriptions is set). 0 or the error number of the listing.
-int ListNames(const wchar_t* dir, std::vector<Westring>& names, bool skip_descriptions);
+[[nodiscard]] int ListNames(const wchar_t* dir, std::vector<Westring>& names, bool skip_descriptions);

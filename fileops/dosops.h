@@ -6,16 +6,16 @@
 
 // Renames src to dst; EEXIST when something (even a dangling symbolic link)
 // already has the name dst.
-int DosMove(const wchar_t* src, const wchar_t* dst);
+[[nodiscard]] int DosMove(const wchar_t* src, const wchar_t* dst);
 // Removes a file. A file the user may not write is left alone and the
 // failing write test's error (EACCES, EROFS) is returned; the caller asks
 // about read-only files.
-int DosDelete(const wchar_t* path);
+[[nodiscard]] int DosDelete(const wchar_t* path);
 // Unlinks without the write test (after the user agreed to delete a
 // read-only file).
-int DosUnlink(const wchar_t* path);
+[[nodiscard]] int DosUnlink(const wchar_t* path);
 // One directory, mode 0777 less the umask; missing parents are not made.
-int MakeDirectory(const wchar_t* path);
+[[nodiscard]] int MakeDirectory(const wchar_t* path);
 // The directory and every missing directory above it. EEXIST when the
 // directory itself already exists (as a directory or as something else).
-int MakeDirectories(const wchar_t* path);
+[[nodiscard]] int MakeDirectories(const wchar_t* path);

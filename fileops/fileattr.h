@@ -8,12 +8,12 @@
 // The attribute word of a path (FA_RDONLY, FA_DIREC, FA_LINK of
 // panels/entry.h). A symbolic link is described by its target when that
 // exists (with FA_LINK added), else by itself. 0 or the error number.
-int GetFileAttr(const wchar_t* path, int& attr);
+[[nodiscard]] int GetFileAttr(const wchar_t* path, int& attr);
 // The modification time of a path (symbolic links followed). 0 or the error number.
-int GetFileTime(const wchar_t* path, TimeStamp& time);
+[[nodiscard]] int GetFileTime(const wchar_t* path, TimeStamp& time);
 // Attributes other than the directory bit cannot be changed on this system:
 // succeeds without doing anything.
-int SetFileAttr(const wchar_t* path, int attr);
+[[nodiscard]] int SetFileAttr(const wchar_t* path, int attr);
 
 // True for character devices, block devices, FIFOs and sockets.
 bool IsDevice(const wchar_t* path);

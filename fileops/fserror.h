@@ -5,7 +5,7 @@
 #include "lib/westring.h"
 
 // The private result codes of the file operations, besides 0 (done), -1
-// (abort the command), -2 (break in the byte loop) and errno numbers.
+// (abort the command) and errno numbers.
 enum : int {
     RESULT_SKIPPED = 0x10000,       // the user skipped the item (already reported)
     RESULT_OPEN_FOR_WRITE = 0x10001,  // the source is open for writing elsewhere

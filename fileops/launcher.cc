@@ -9,11 +9,13 @@
 
 #include "console/console.h"
 #include "console/dialog.h"
+#include "console/msgbox.h"
 #include "fileops/hooks.h"
 #include "fileops/query/permissions.h"
 #include "fileops/resolvepath.h"
 #include "lib/collapsepath.h"
 #include "lib/fsname.h"
+#include "lib/oserror.h"
 #include "lib/quote.h"
 #include "lib/stdfile.h"
 #include "panels/panel.h"
@@ -83,6 +85,16 @@ int create_object2(PANEL* panel, const wchar_t* file, const wchar_t* title, bool
     return out.close();
 }
 
+namespace {
+
+// Makes the launcher for file, and tells the user why when it cannot.
+void make_reported(PANEL* panel, const wchar_t* file, const Westring& title) {
+    int code = create_object2(panel, file, title.c_str(), launcher_terminal);
+    if (code != 0) error(GetOSErrorMessage(code), Westring(file), MB_OK);
+}
+
+}  // namespace
+
 void create_object(PANEL* panel) {
     if (!panel || panel->num_files == 0) return;
     entry* current = panel->CurrentEntry();
@@ -123,7 +135,7 @@ void create_object(PANEL* panel) {
     }
 
     if (!tagged) {
-        create_object2(panel, current->name, title.c_str(), launcher_terminal);
+        make_reported(panel, current->name, title);
         return;
     }
     for (int i = 0; i < panel->num_files; i++) {
@@ -131,7 +143,7 @@ void create_object(PANEL* panel) {
         if (!e->tagged) continue;
         Westring name;
         maketitle(e->name, name);
-        create_object2(panel, e->name, name.c_str(), launcher_terminal);
+        make_reported(panel, e->name, name);
         tag(panel, i, -1);
     }
 }

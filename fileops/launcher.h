@@ -13,7 +13,7 @@ void create_object(PANEL* panel);
 // Writes $HOME/Desktop/<title>.desktop for file (a name in the panel's
 // directory). A "/" in the title becomes "_" in the file name. 0, or the
 // error number when the file could not be written (nothing is written then).
-int create_object2(PANEL* panel, const wchar_t* file, const wchar_t* title, bool terminal);
+[[nodiscard]] int create_object2(PANEL* panel, const wchar_t* file, const wchar_t* title, bool terminal);
 // The name up to its last ".", lower-cased, with its first character upper-cased.
 void maketitle(const wchar_t* name, Westring& title);
 

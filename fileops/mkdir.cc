@@ -3,7 +3,6 @@
 #include <errno.h>
 #include <sys/stat.h>
 
-#include "config/config.h"
 #include "console/dialog.h"
 #include "console/msgbox.h"
 #include "fileops/dosops.h"
@@ -13,6 +12,7 @@
 #include "lib/fsname.h"
 #include "lib/nls.h"
 #include "panels/panel.h"
+#include "panels/paneldisplay.h"
 
 namespace {
 
@@ -70,7 +70,8 @@ void make_dir(char panelIndex) {
         int code = MakeDirectories(path.c_str());
         if (code == 0) {
             if (fileops_hooks.tree_add) fileops_hooks.tree_add(panel, path);
-            panel->WriteTree();
+            // WriteTree cannot fail while the tree lives in memory only.
+            (void)panel->WriteTree();
             break;
         }
         struct stat status;
@@ -85,10 +86,10 @@ void make_dir(char panelIndex) {
 
     Westring cursor = entry_below(base, path);
     PANEL* target = panel->type == PANEL_INFO ? other_panel(panel) : panel;
-    if (target && !target->fs_type.empty() && config.CaseFilter.instri(target->fs_type) >= 0) cursor.upcase();
+    if (target && case_filtered(target)) cursor.upcase();
     panel_refresh();
     if (target && !cursor.empty()) {
         goto_fname(target, cursor.c_str());
-        if (panel_hooks.paint) panel_hooks.paint(target);
+        paint_panel(target);
     }
 }

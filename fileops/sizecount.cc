@@ -64,7 +64,8 @@ public:
         }
         count_.directories++;
         std::vector<Westring> names;
-        ListNames(path.c_str(), names, false);
+        // A directory that cannot be listed counts as empty.
+        (void)ListNames(path.c_str(), names, false);
         for (const Westring& name : names) {
             if (!Add(join_path(path, name))) return false;
         }

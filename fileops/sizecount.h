@@ -19,7 +19,7 @@ struct SizeCount {
 // Adds what lies at path: a file's size, or everything below a directory
 // (symbolic links are counted as themselves, never followed). False when
 // the user stopped the count (Esc or Break).
-bool CountPath(const Westring& path, SizeCount& count);
+[[nodiscard]] bool CountPath(const Westring& path, SizeCount& count);
 
 // Counts the tagged entries of the panel, or the entry under the cursor
 // when nothing is tagged. Each counted directory's entry gets its size (and

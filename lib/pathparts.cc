@@ -52,3 +52,22 @@ Westring CPathParts::Path() const {
     path.set_length(static_cast<int>(total));
     return path;
 }
+
+namespace {
+
+// The length of text[0, length) without its trailing "/", keeping one
+// character so that "/" stays the root.
+int without_trailing_slashes(const wchar_t* text, int length) {
+    while (length > 1 && text[length - 1] == L'/') length--;
+    return length;
+}
+
+}  // namespace
+
+Westring ParentDirectory(const Westring& path) {
+    const wchar_t* text = path.c_str();
+    int length = without_trailing_slashes(text, path.strlen());
+    while (length > 0 && text[length - 1] != L'/') length--;
+    if (length == 0) return Westring(path.empty() || text[0] == L'/' ? L"/" : L".");
+    return Westring(text, without_trailing_slashes(text, length));
+}

@@ -15,3 +15,9 @@ public:
     // The components joined with "/"; the root alone gives "/".
     Westring Path() const;
 };
+
+// The directory that holds path. Trailing "/" are ignored and the result
+// has none except the root: "/a/b/" and "/a/b" give "/a", "/a" and "/a/"
+// give "/", and "/" (or "") stays "/". A relative path keeps its form:
+// "a/b" gives "a", and a single name "a" gives "." (the working directory).
+Westring ParentDirectory(const Westring& path);

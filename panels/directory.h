@@ -48,10 +48,10 @@ public:
     // otherwise *result must be a record from NewRecord, which is filled.
     // 0, DIR_NO_MORE_FILES, or the system's error number (EACCES, ENOTDIR,
     // ENOENT, ENAMETOOLONG, ...).
-    int FindFirst(const Westring& pattern, unsigned mask, entry** result);
+    [[nodiscard]] int FindFirst(const Westring& pattern, unsigned mask, entry** result);
     // The next entry, with the results of FindFirst. An entry that vanishes
     // between listing and inspection is passed over.
-    int FindNext(entry** result);
+    [[nodiscard]] int FindNext(entry** result);
     // Closes the listing; FindFirst may start another.
     void FindEnd();
     // Whether anything matches pattern and mask.

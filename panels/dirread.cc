@@ -17,6 +17,7 @@
 #include "fileops/query/paths.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"
+#include "lib/pathparts.h"
 #include "lib/oserror.h"
 #include "panels/directory.h"
 #include "panels/mask.h"
@@ -38,20 +39,11 @@ void report(int code, const Westring& dir) {
     if (console) error(GetOSErrorMessage(code), dir, MB_OK);
 }
 
-Westring parent_of(const Westring& dir) {
-    Westring path = dir;
-    int length = path.strlen();
-    while (length > 1 && path[length - 1] == L'/') length--;
-    path = path.left(length);
-    int slash = path.rchr(L'/');
-    return slash <= 0 ? Westring(L"/") : path.left(slash);
-}
-
 // The nearest parent of dir whose name is short enough for the system; for
 // a path far too long this is one step instead of one per level.
 Westring parent_within_limit(const Westring& dir) {
     Estring bytes = EncodeFileName(dir);
-    if (bytes.strlen() < PATH_MAX) return parent_of(dir);
+    if (bytes.strlen() < PATH_MAX) return ParentDirectory(dir);
     // A '/' byte is never part of a longer character, so the bytes can be cut there.
     int cut = PATH_MAX - 1;
     while (cut > 0 && bytes[cut] != '/') cut--;
@@ -234,7 +226,7 @@ ReadOutcome read_once(PANEL* panel, bool report_unreadable, int& failure) {
 
     const bool at_root = IsRoot(panel->dir);
     config.CaseFilter.upcase();
-    const bool fold_case = !panel->archive && !panel->fs_type.empty() && config.CaseFilter.instri(panel->fs_type) >= 0;
+    const bool fold_case = !panel->archive && case_filtered(panel);
     // Every file shows under "*"; an empty filter is no valid expression,
     // and an invalid one hides nothing.
     const bool show_all_files = panel->filter.empty() || (panel->filter[0] == L'*' && panel->filter[1] == 0);
@@ -325,12 +317,12 @@ void read_panel(PANEL* panel) {
     bool report_unreadable = true;
     int failure = 0;
     while (read_once(panel, report_unreadable, failure) == ReadOutcome::GoUp) {
-        panel->dir = failure == ENAMETOOLONG ? parent_within_limit(panel->dir) : parent_of(panel->dir);
+        panel->dir = failure == ENAMETOOLONG ? parent_within_limit(panel->dir) : ParentDirectory(panel->dir);
         report_unreadable = false;
     }
 }
 
 void read_parent_dir(PANEL* panel) {
-    panel->dir = parent_of(panel->dir);
+    panel->dir = ParentDirectory(panel->dir);
     read_panel(panel);
 }

@@ -16,6 +16,7 @@
 #include "fileops/query/paths.h"
 #include "lib/fsname.h"
 #include "lib/numfmt.h"
+#include "lib/pathparts.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
 #include "panels/panelgeometry.h"
@@ -69,11 +70,6 @@ private:
 bool load(CMountPointList& list, bool all) {
     list.DestroyAll();
     return mount_chooser_table ? list.Load(1, all, mount_chooser_table) : list.Load(1, all);
-}
-
-Westring parent_of(const Westring& path) {
-    int slash = path.rchr(L'/');
-    return slash <= 0 ? Westring(L"/") : path.left(slash);
 }
 
 // Takes the panel to a directory with the cursor on its first entry.
@@ -168,7 +164,7 @@ Westring working_directory() {
 // working directory leaves it first and comes back when the eject fails.
 bool eject_medium(const Westring& mount_point) {
     const Westring old_directory = working_directory();
-    const Westring above = parent_of(mount_point);
+    const Westring above = ParentDirectory(mount_point);
     bool moved = false;
     if (!old_directory.empty() && IsBelow(mount_point, old_directory))
         moved = chdir(EncodeFileName(above).c_str()) == 0;
@@ -238,7 +234,7 @@ bool choose(PANEL* panel, bool all, Westring& target) {
         const TMountPoint* chosen = static_cast<const CMountPointList&>(list)[selected];
         if (result == alt_key('e')) {
             if (chosen && eject_medium(chosen->mount_point)) {
-                target = parent_of(chosen->mount_point);
+                target = ParentDirectory(chosen->mount_point);
                 return true;
             }
             reload();

@@ -108,6 +108,10 @@ void paint(PANEL* panel) {
 
 }  // namespace
 
+bool case_filtered(const PANEL* panel) {
+    return !panel->fs_type.empty() && config.CaseFilter.instri(panel->fs_type) >= 0;
+}
+
 void panel_refresh() {
     PANEL* left = panel_base;
     PANEL* right = panel_base + 1;

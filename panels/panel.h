@@ -69,7 +69,7 @@ struct PANEL {
     // tree changed. WriteTree: false when saving failed.
     bool LoadTree();
     bool CheckTree();
-    bool WriteTree();
+    [[nodiscard]] bool WriteTree();
 
     // The entry under the cursor, or null when the list is empty.
     entry* CurrentEntry() const;
@@ -115,6 +115,10 @@ extern int currpanel;
 // The other panel of the pair, or null for a panel outside panel_base.
 PANEL* other_panel(const PANEL* panel);
 
+// Whether names on the panel's file system are case-filtered: its type is
+// one of those the configuration's case filter lists (compared ignoring case).
+bool case_filtered(const PANEL* panel);
+
 // Reads the panel's directory again. A read of the directory the list was
 // read for keeps the cursor on the same name and the tags of the entries
 // still present. A hidden panel, or one that shows information, is only
@@ -125,7 +129,7 @@ void read_panel(PANEL* panel);
 // Makes the parent of the panel's directory the panel's directory and reads it.
 void read_parent_dir(PANEL* panel);
 // Doubles the capacity of the list; false when it cannot grow.
-bool IncreaseMaxFiles(PANEL* panel);
+[[nodiscard]] bool IncreaseMaxFiles(PANEL* panel);
 // Puts the cursor on the entry named exactly name (when there is one) and
 // keeps the cursor inside the page.
 void goto_fname(PANEL* panel, const wchar_t* name);

@@ -53,6 +53,10 @@ void ColInfo(int& x, int& y, int& width, paneldetail detail, int k);
 void make_line(paneldetail detail, CellString& line, wchar_t fill, wchar_t sep, wchar_t left, wchar_t right);
 
 // ---- showing and painting
+// Installs make_panel and paint_panel as panel_hooks.show and .paint where
+// no other is set, so that panel reading shows and paints through them.
+// Start-up calls it.
+void install_panel_drawing();
 // Makes the panel's window on its side (0 left, 1 right), reads the panel
 // when it is marked for reading, and paints it. Installed as panel_hooks.show.
 void make_panel(PANEL* panel, int side);
@@ -147,4 +151,4 @@ void scroll_panel(PANEL* panel, int direction, int tagging);
 void ChooseMountPoint(PANEL* panel, bool all);
 // The filter dialog for the left (0) or right (1) panel; true when the
 // panel got a new filter (the caller re-reads it).
-bool edit_filter(int side);
+[[nodiscard]] bool edit_filter(int side);

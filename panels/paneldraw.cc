@@ -42,14 +42,6 @@ constexpr wchar_t kJoinRight = 0x2562;     // ╢
 constexpr wchar_t kThumbTop = 0x25B2;      // ▲
 constexpr wchar_t kThumbBottom = 0x25BC;   // ▼
 
-// Every panel window is painted by this code, so it installs itself where
-// panel reading looks for the painter.
-const bool hooks_installed = [] {
-    panel_hooks.show = make_panel;
-    panel_hooks.paint = paint_panel;
-    return true;
-}();
-
 CellString blank_cells(int width, unsigned char attr) {
     CellString cells;
     cells.set_default_attr(attr);
@@ -129,7 +121,6 @@ void set_panel_title(const PANEL* panel) {
 }
 
 void make_panel(PANEL* panel, int side) {
-    (void)hooks_installed;
     resize_columns();
     panel->visible = 1;
     panel->page_size = page_size_of(panel->detail);
@@ -156,6 +147,11 @@ void remove_panel(PANEL* panel) {
     if (side_of(panel) == 1 && panel_clock_hook) panel_clock_hook();
     if (console && panel->window) panel->window->hide(true);
     panel->visible = 0;
+}
+
+void install_panel_drawing() {
+    if (!panel_hooks.show) panel_hooks.show = make_panel;
+    if (!panel_hooks.paint) panel_hooks.paint = paint_panel;
 }
 
 void paint_panel(PANEL* panel) {

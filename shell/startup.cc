@@ -86,8 +86,7 @@ void install_hooks() {
     config_hooks.change_lines = change_lines;
 
     saved_panel_hooks = panel_hooks;
-    if (!panel_hooks.show) panel_hooks.show = make_panel;
-    if (!panel_hooks.paint) panel_hooks.paint = paint_panel;
+    install_panel_drawing();
     saved_panel_clock_hook = panel_clock_hook;
     panel_clock_hook = hide_clock;
 

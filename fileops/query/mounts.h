@@ -24,9 +24,9 @@ public:
     // that opens. detail 1 fills in the sizes; unless all is set, pseudo file
     // systems (no blocks at all, or "tmpfs") are left out. False when no
     // table can be opened (the list is then empty).
-    bool Load(int detail, bool all);
+    [[nodiscard]] bool Load(int detail, bool all);
     // The same from the named mount table only.
-    bool Load(int detail, bool all, const char* table);
+    [[nodiscard]] bool Load(int detail, bool all, const char* table);
 
     // True when the table changed since Load: its modification time is
     // later, or, for a table the system generates on reading (such as
@@ -55,8 +55,8 @@ private:
 
 // The type name (plain ASCII) and the mount point of the file system that
 // holds path; false when it cannot be found.
-bool GetUnixFSInfo(Estring& type, Westring& mountPoint, const Westring& path);
+[[nodiscard]] bool GetUnixFSInfo(Estring& type, Westring& mountPoint, const Westring& path);
 
 // Size and space free for ordinary users of the file system holding path,
 // and its block size. 0 or the error number.
-int dvGetDiskSpace(Westring path, long long& total, long long& free, unsigned long& blockSize);
+[[nodiscard]] int dvGetDiskSpace(Westring path, long long& total, long long& free, unsigned long& blockSize);

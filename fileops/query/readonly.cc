@@ -7,7 +7,9 @@
 #include "lib/fsname.h"
 
 int CReadOnlyOverride::Override(const Westring& path) {
-    Release();
+    // The earlier file keeps its override when its mode cannot be put
+    // back; that does not stop this one.
+    (void)Release();
     path_ = path;
     Estring system_path = EncodeFileName(path);
     struct stat status;

@@ -9,7 +9,8 @@ class CReadOnlyOverride {
 public:
     CReadOnlyOverride() = default;
     // Puts the file's mode back if the override is still active.
-    ~CReadOnlyOverride() { Release(); }
+    // A mode that cannot be put back here has no one left to tell.
+    ~CReadOnlyOverride() { (void)Release(); }
     CReadOnlyOverride(const CReadOnlyOverride&) = delete;
     CReadOnlyOverride& operator=(const CReadOnlyOverride&) = delete;
 
@@ -17,10 +18,10 @@ public:
     // the owner may already write (so the failure has another cause); the
     // error number of a failing stat or chmod. A previous override is
     // released first.
-    int Override(const Westring& path);
+    [[nodiscard]] int Override(const Westring& path);
     // Restores the mode the file had before Override. 0 or the error number
     // of chmod; 0 when nothing is overridden.
-    int Release();
+    [[nodiscard]] int Release();
 
     bool active() const { return active_; }
 

@@ -7,4 +7,4 @@
 // the program (its own session, no terminal, standard streams on
 // /dev/null). path_append names directories searched after PATH. False when
 // xdg-open cannot be found or cannot be started.
-bool OpenShellWindow(const Westring& dir, const Westring& path_append = Westring());
+[[nodiscard]] bool OpenShellWindow(const Westring& dir, const Westring& path_append = Westring());

@@ -3,6 +3,8 @@
 #include <errno.h>
 #include <sys/file.h>
 
+#include <cstring>
+
 #include "fileops/copyfile.h"
 #include "fileops/fserror.h"
 #include "tests/fileops/fileops_fixture.h"
@@ -131,6 +133,17 @@ TEST_F(CopyTest, MoveMergesIntoAnExistingDirectoryOnOneFileSystem) {
     ui.Keys("s");
     EXPECT_EQ(Move(Path("src"), Path("dst"), true), RESULT_SKIPPED);
     Expect({"src/a=new", "dst/a=new a", "dst/c=c"});
+}
+
+TEST_F(CopyTest, MergeReportsWhyLeftoverDescriptionsCouldNotFollow) {
+    // A directory where the destination's description file belongs makes
+    // carrying the leftover descriptions fail, even for root.
+    Files({"src/", "src/a=a", "src/descript.ion=ghost gone\r\n", "dst/", "dst/descript.ion/"});
+    Answer("Esc");
+    EXPECT_EQ(Move(Path("src"), Path("dst"), true), -1);
+    EXPECT_TRUE(FirstShows(strerror(EISDIR))) << FirstScreen();
+    EXPECT_FALSE(Shown(strerror(ENOTEMPTY)));
+    Expect({"src/descript.ion=ghost gone\r\n", "dst/a=a"});
 }
 
 TEST_F(CopyTest, MoveIntoItselfIsRefused) {

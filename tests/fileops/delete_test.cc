@@ -94,7 +94,7 @@ TEST_F(DeleteTest, ReadOnlyAnswers) {
                 for (const std::string& name : names) total += delete_file(W(Path("ro/" + name)).c_str(), DELETE_BATCH);
                 return 0;
             });
-            delete_file(nullptr, DELETE_END);
+            end_delete_batch();
             bool asked_once = ui.Screens().size() == 1 && FirstShows("File is Read Only, Delete anyway?");
             return total == expected && asked_once ? 0 : 1;
         });

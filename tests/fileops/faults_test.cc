@@ -119,8 +119,8 @@ TEST_F(FaultTest, PermissionDeniedSourceAndDestination) {
     auto copy_fails = [&](const std::string& from, const std::string& to, bool at_destination) {
         return RunAsNobody([&] {
             StdFile d;
-            int r = copyfile(W(from).c_str(), W(to).c_str(), false, false, nullptr, d, 0);
-            return r == EACCES && last_copy_failure().destination == at_destination ? 0 : 1;
+            CopyResult r = copyfile(W(from).c_str(), W(to).c_str(), false, false, nullptr, d, 0);
+            return r.code == EACCES && r.destination == at_destination ? 0 : 1;
         });
     };
     EXPECT_EQ(copy_fails(secret, dst, false), 0);

@@ -46,7 +46,7 @@ protected:
     }
     void TearDown() override {
         EndCopyProgress(nullptr);
-        delete_file(nullptr, DELETE_END);
+        end_delete_batch();
         copy_seams = CopySeams();
         fileops_hooks = FileOpsHooks();
         ResetFileGlobals();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lib/objectstore.h"
+#include "lib/pathparts.h"
 #include "lib/sortedcollection.h"
 #include "lib/strcoll.h"
 #include "lib/stringstore.h"
@@ -234,6 +235,16 @@ TEST(SortedCollectionSwap, ExchangesItemsCursorsAndFlags) {
     for (int i = 0; i < 200; i++) b.AddString(Westring(("x" + std::to_string(i)).c_str()));
     b.Swap(b);  // with itself nothing changes
     EXPECT_EQ(b.count(), 203);
+}
+
+TEST(ParentDirectory, TrailingSlashesAndRelativePaths) {
+    const struct {
+        const wchar_t *path, *parent;
+    } cases[] = {
+        {L"/", L"/"}, {L"", L"/"}, {L"//", L"/"}, {L"/a", L"/"}, {L"/a/", L"/"}, {L"/a/b", L"/a"},
+        {L"/a/b/", L"/a"}, {L"/a//b//", L"/a"}, {L"a", L"."}, {L"a/", L"."}, {L"a/b/", L"a"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(std::wstring(ParentDirectory(c.path).c_str()), c.parent) << c.path;
 }
 
 }  // namespace
