@@ -63,7 +63,7 @@ public:
 
     // ---- size and code page
     bool GetSize(int& columns, int& rows) const;
-    bool SetSize(int columns, int rows, const char* font_name = nullptr, int font_size = 0);
+    [[nodiscard]] bool SetSize(int columns, int rows, const char* font_name = nullptr, int font_size = 0);
     void SetCodePage(int code_page);
 
     // ---- output
@@ -92,7 +92,7 @@ public:
     int GetCursorType() const { return cursor_type_; }
 
     // ---- events
-    bool GetEvent(TEvent& event, int timeout_ms);
+    [[nodiscard]] bool GetEvent(TEvent& event, int timeout_ms);
     int GetEventQueueLen();
     // Queues a copy of an event as if it came from the window (remote input, tests).
     void PostEvent(const TEvent& event);
@@ -101,7 +101,7 @@ public:
     void PutClipText(const char* text);
     void PutClipText(const wchar_t* text);
     void PutClipTextNoLock(const wchar_t* text);
-    bool GetClipText(Westring& text);
+    [[nodiscard]] bool GetClipText(Westring& text);
     void SetTitle(const wchar_t* text);
     void SetTitle(const char* text);
     void SetIcon(const char* file);

@@ -105,6 +105,8 @@ int un_alt(int /*key*/, const _MEVENT* record) {
 void set_lines(int rows, int columns) {
     if (!console) return;
     if (console_hooks.before_resize) console_hooks.before_resize();
-    console->SetSize(columns, rows, console_font_family.c_str(), console_font_size);
+    // A size out of range leaves the screen as it was; the after-hook lays
+    // the screen out again either way, as the before-hook expects.
+    (void)console->SetSize(columns, rows, console_font_family.c_str(), console_font_size);
     if (console_hooks.after_resize) console_hooks.after_resize();
 }

@@ -44,7 +44,7 @@ public:
     ~CCopyCommand() {
         // WriteTree cannot fail while the tree lives in memory only.
         if (grafted_) (void)source_->WriteTree();
-        descriptions_.close();
+        (void)descriptions_.close();  // read only: nothing to lose
         EndCopyProgress(&status_);
         panel_refresh();
         if (!cursor_name_.empty()) {

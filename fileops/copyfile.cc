@@ -308,7 +308,7 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
             break;
         }
     }
-    own_descriptions.close();
+    (void)own_descriptions.close();  // read only: nothing to lose
     if (result < 0) return aborted();
 
     if (move && failures == 0) {

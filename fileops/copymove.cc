@@ -167,7 +167,7 @@ int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* statu
         if (item > 0) failures++;
         if (break_status == 2 || fileops_esc_pending()) return -1;
     }
-    own_descriptions.close();
+    (void)own_descriptions.close();  // read only: nothing to lose
     if (failures) return RESULT_SKIPPED;
     // Descriptions of names that never existed travel along; when they
     // cannot, that error is the one to report (src is then not empty).

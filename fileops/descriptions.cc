@@ -97,11 +97,8 @@ int open_desc(const wchar_t* path, Westring* name, StdFile& file, bool write, bo
         if (!write) return 0;
         // Another writer holds the file: wait for it. A file system without
         // locks is written without one.
-        if (flock(file.gethandle(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
-            file.rewind();
-            return 0;
-        }
-        file.close();
+        if (flock(file.gethandle(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return file.rewind();
+        (void)file.close();  // nothing written yet
         usleep(kRetryMicroseconds);
     }
     return EACCES;
@@ -159,13 +156,14 @@ int delete_desc(const wchar_t* path, StdFile* alsoClose) {
     if (file.setptr(start) != 0) return 0;
     if (!moved.empty() && file.write(moved.data(), moved.size()) != 0) return 0;
     if (file.changesize(start + static_cast<int64_t>(moved.size())) != 0) return 0;
+    // changesize has written everything out, so closing has nothing to lose.
     if (start + static_cast<int64_t>(moved.size()) > 0) {
-        file.close();
+        (void)file.close();
         return 0;
     }
     Westring desc = desc_file_of(Westring(path));
-    file.close();
-    if (alsoClose) alsoClose->close();
+    (void)file.close();
+    if (alsoClose) (void)alsoClose->close();  // the other handle only read
     return unlink(EncodeFileName(desc).c_str()) == 0 ? 1 : 0;
 }
 
@@ -187,8 +185,10 @@ int write_desc(const wchar_t* path, const char* text) {
     line += ' ';
     line += text ? text : "";
     line += "\r\n";
-    if (file.setptr(size) == 0) file.write(line.data(), line.size());
-    result = file.close();
+    result = file.setptr(size);
+    if (result == 0) result = file.write(line.data(), line.size());
+    int closed = file.close();
+    if (result == 0) result = closed;
     // Hiding the description file is a courtesy; the description is written.
     if (result == 0) (void)SetFileAttr(desc_file_of(Westring(path)).c_str(), 0x02);
     return result;
@@ -223,7 +223,7 @@ int carry_desc_leftovers(const Westring& src_dir, const Westring& dst_dir) {
     if (result != 0) return result;
     std::string text;
     if (!read_whole(source, text)) return EIO;
-    source.close();
+    (void)source.close();  // read only: nothing to lose
 
     Westring dst_any = join_path(dst_dir, L"x");
     std::string present;

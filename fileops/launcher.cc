@@ -74,15 +74,25 @@ int create_object2(PANEL* panel, const wchar_t* file, const wchar_t* title, bool
     StdFile out;
     int result = out.open(launcher, StdFile::kWrite | StdFile::kCreate);
     if (result != 0) return result;
-    out.putln("#!/usr/bin/env xdg-open\n");
-    out.putln("[Desktop Entry]");
-    out.putln("Version=1.0");
-    out.putln("Encoding=UTF-8");
-    out.putln((Estring("Name=") + name.ToUTF8()).c_str());
-    out.putln(EncodeFileName(exec).c_str());
-    out.putln(terminal ? "Terminal=true" : "Terminal=false");
-    out.putln("Type=Application");
-    return out.close();
+    const Estring lines[] = {"#!/usr/bin/env xdg-open\n",
+                             "[Desktop Entry]",
+                             "Version=1.0",
+                             "Encoding=UTF-8",
+                             Estring("Name=") + name.ToUTF8(),
+                             EncodeFileName(exec),
+                             terminal ? "Terminal=true" : "Terminal=false",
+                             "Type=Application"};
+    for (const Estring& line : lines) {
+        result = out.putln(line.c_str());
+        if (result == 0) continue;
+        // A launcher cut short is worse than none.
+        (void)out.close();
+        unlink(EncodeFileName(launcher).c_str());
+        return result;
+    }
+    result = out.close();
+    if (result != 0) unlink(EncodeFileName(launcher).c_str());
+    return result;
 }
 
 namespace {

@@ -17,7 +17,7 @@ public:
     // Waits until the flag is set: 0 when it is (or becomes) set, ETIMEDOUT
     // when the time-out passes first. Time-out in milliseconds: 0 returns at
     // once, -1 waits without limit. The flag is left set.
-    int WaitFor(int timeout_ms = -1);
+    [[nodiscard]] int WaitFor(int timeout_ms = -1);
     bool IsSet();
 
 private:

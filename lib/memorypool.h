@@ -58,5 +58,5 @@ private:
 
     // Adds a block of size bytes and makes it current; false when the C
     // allocator fails (the current block then stays).
-    bool AddBlock(size_t size);
+    [[nodiscard]] bool AddBlock(size_t size);
 };

@@ -13,11 +13,12 @@
 
 StdFile::StdFile() : buffer_(new char[kBufferSize]) {}
 
-StdFile::StdFile(const char* name, int mode, int share) : StdFile() { open(name, mode, share); }
+// A failed open shows through isopen() and the error field.
+StdFile::StdFile(const char* name, int mode, int share) : StdFile() { (void)open(name, mode, share); }
 
-StdFile::StdFile(const Westring& name, int mode, int share) : StdFile() { open(name, mode, share); }
+StdFile::StdFile(const Westring& name, int mode, int share) : StdFile() { (void)open(name, mode, share); }
 
-StdFile::~StdFile() { close(); }
+StdFile::~StdFile() { (void)close(); }
 
 int StdFile::open(const char* name, int mode, int) {
     if (name == nullptr) name = "";

@@ -36,22 +36,22 @@ public:
     // Closes a file still open, then opens the named one (narrow names go to
     // the system as they are; wide names through EncodeFileName). 0 or the error number; a
     // failed open leaves the file unopened.
-    int open(const char* name, int mode = 0, int share = 0);
-    int open(const Westring& name, int mode = 0, int share = 0);
+    [[nodiscard]] int open(const char* name, int mode = 0, int share = 0);
+    [[nodiscard]] int open(const Westring& name, int mode = 0, int share = 0);
     // Writes what is buffered and closes; a write error wins over the
     // close's. Closing an unopened file gives 0.
-    int close();
+    [[nodiscard]] int close();
     // Writes what is buffered, all of it; the error field is cleared first.
-    int flush();
+    [[nodiscard]] int flush();
 
     // Copies up to n bytes; the count copied is stored when asked for. When
     // fewer than n came: 0 if at least one did, -1 (end of file) if none.
-    int read(void* destination, size_t n, size_t* bytes_read = nullptr);
-    int write(const void* source, size_t n);
+    [[nodiscard]] int read(void* destination, size_t n, size_t* bytes_read = nullptr);
+    [[nodiscard]] int write(const void* source, size_t n);
     // Writes the text; in text mode each line feed goes out as CR LF.
-    int puts(const char* text);
+    [[nodiscard]] int puts(const char* text);
     // The text and one line feed (never CR LF).
-    int putln(const char* text);
+    [[nodiscard]] int putln(const char* text);
     // Reads one line of at most size - 1 bytes into destination without its
     // line feed and trailing carriage returns; a longer line is cut and its
     // rest comes with the next call. 0 (also for an empty line), -1 at the
@@ -62,21 +62,21 @@ public:
     // The size of the open file including data not yet written; -1 on error.
     int64_t size();
     // Cuts or extends the file to the size; the position stays where it is.
-    int changesize(int64_t size);
+    [[nodiscard]] int changesize(int64_t size);
 
     int64_t getptr() const { return handle_position_ - valid_ + position_; }
-    int setptr(int64_t position);
-    int seek(int32_t distance) { return setptr(getptr() + distance); }
-    int rewind() { return setptr(0); }
+    [[nodiscard]] int setptr(int64_t position);
+    [[nodiscard]] int seek(int32_t distance) { return setptr(getptr() + distance); }
+    [[nodiscard]] int rewind() { return setptr(0); }
 
     // The file's modification time.
-    int timestamp(TimeStamp& stamp);
-    int timestamp(DOSDATE& date, DOSTIME& time);
+    [[nodiscard]] int timestamp(TimeStamp& stamp);
+    [[nodiscard]] int timestamp(DOSDATE& date, DOSTIME& time);
     // Sets the modification time (to the microsecond) and the access time
     // to now; buffered data is written first so that it cannot touch the
     // time later.
-    int settimestamp(const TimeStamp& stamp);
-    int settimestamp(DOSDATE date, DOSTIME time);
+    [[nodiscard]] int settimestamp(const TimeStamp& stamp);
+    [[nodiscard]] int settimestamp(DOSDATE date, DOSTIME time);
 
     bool isopen() const { return handle_ >= 0; }
     int gethandle() const { return handle_; }

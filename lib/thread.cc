@@ -36,5 +36,3 @@ int ThreadHandle::Wait() {
     return result;
 }
 
-int RaisePriority() { return 0; }
-int LowerPriority() { return 0; }

@@ -27,13 +27,12 @@ public:
     bool Valid() const { return id_ != ThreadId(); }
     ThreadId Id() const { return id_; }
     // Joins the thread: 0 at once when there is none, else the join's result;
-    // the handle becomes empty when the join succeeded.
+    // the handle becomes empty when the join succeeded. Joining a thread the
+    // program started fails only through a programming error, so stopping
+    // code may ignore the result.
     int Wait();
 
 private:
     ThreadId id_ = ThreadId();
 };
 
-// Thread priorities stay as they are; these succeed without doing anything.
-int RaisePriority();
-int LowerPriority();

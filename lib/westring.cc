@@ -20,7 +20,9 @@ Westring::Westring(const char* utf8) : Westring() {
 }
 
 Westring::Westring(const char* text, int cp) : Westring() {
-    if (text) FromCodePage(text, cp);
+    // A constructor cannot report: invalid bytes become replacement
+    // characters, and an unknown code page leaves the string empty.
+    if (text) (void)FromCodePage(text, cp);
 }
 
 Westring::Westring(const Estring& latin1) : Westring() {

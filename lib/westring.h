@@ -45,8 +45,8 @@ public:
     Westring path() const;
     Estring ToAscii() const;
 
-    bool FromCodePage(const char* text, int codepage);
-    bool FromCodePage(const char* text, size_t n, int codepage);
+    [[nodiscard]] bool FromCodePage(const char* text, int codepage);
+    [[nodiscard]] bool FromCodePage(const char* text, size_t n, int codepage);
     Estring ToCodePage(int codepage) const;
     bool FromUTF8(const char* text);
     bool FromUTF8(const char* text, size_t n);

@@ -239,7 +239,7 @@ void configure(bool reload) {
         int section = SECTION_GENERAL;
         read_error = read_lines(file, section, reload);
         if (read_error != 0) show_config_message(GetOSErrorMessage(read_error), file.getname());
-        file.close();
+        (void)file.close();  // read only: nothing to lose
     }
     if (!reload) apply_read_settings();
 }

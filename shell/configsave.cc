@@ -116,7 +116,7 @@ int save_config() {
     if (config_hooks.store_panel_state) config_hooks.store_panel_state();
     result = write_sections(file);
     if (result == 0) result = finish_file(file, target);
-    else file.close();
+    else (void)file.close();  // the temporary file is removed below
     if (result == 0) {
         result = save_step_fault(SAVE_RENAME);
         if (result == 0 && rename(EncodeFileName(temp).c_str(), EncodeFileName(target).c_str()) != 0) result = errno;

@@ -164,7 +164,7 @@ TEST_F(ConsoleInput, SelectionSurvivesAScreenResize) {
     hc.ButtonDown(70, 20);
     hc.Drag(79, 24);
     ASSERT_TRUE(console->SelectionShown());
-    console->SetSize(40, 10);  // the selection is now off the screen
+    ASSERT_TRUE(console->SetSize(40, 10));  // the selection is now off the screen
     EXPECT_FALSE(console->SelectionShown());
     hc.ButtonUp(79, 24);
     EXPECT_TRUE(hc.View().ClipText().empty());

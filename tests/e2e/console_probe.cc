@@ -48,7 +48,7 @@ void Act(int key) {
         std::printf("scrolled\n");
     } else if (key == KEY_F4) {
         Westring text;
-        console->GetClipText(text);
+        if (!console->GetClipText(text)) text = Westring();
         std::printf("clip=[%s]\n", text.ToUTF8().c_str());
     } else if (key == KEY_F6) {
         console->PutClipText(L"put by the program");
@@ -58,7 +58,7 @@ void Act(int key) {
         console->SetCursorType(50);
         std::printf("cursor\n");
     } else if (key == KEY_F7) {
-        console->SetSize(100, 30);
+        if (!console->SetSize(100, 30)) std::printf("resize refused\n");
         console->GetSize(columns, rows);
         console->SetSelectionZone(0, 0, columns, rows);
         WriteScreen();

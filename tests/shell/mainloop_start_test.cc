@@ -12,7 +12,7 @@ class StartTest : public MainLoopTest {};
 TEST_F(StartTest, PanelsShowTheirDirectoriesOnAGrownScreenAndTheShutdownClearsUp) {
     left_.Write("alpha.txt", "a");
     right_.Write("gamma.txt", "g");
-    ui.Console().SetSize(60, 20);  // a small screen grows to 80 by 25
+    ASSERT_TRUE(ui.Console().SetSize(60, 20));  // a small screen grows to 80 by 25
     RunKeys();
     EXPECT_EQ(std::pair(ui.Console().columns(), ui.Console().rows()), std::pair(80, 25));
     EXPECT_EQ(config.panel_rows, 19);

@@ -1,5 +1,7 @@
 #include "tests/support/headless_console.h"
 
+#include <cstdlib>
+
 #include "console/keytable.h"
 #include "console/toolkitlock.h"
 
@@ -10,7 +12,8 @@ CHeadlessConsole::CHeadlessConsole(int columns, int rows) {
     view_ = new CHeadlessView();
     console_ = new CConsole(view_);
     console = console_;
-    if (columns != 80 || rows != 25) console_->SetSize(columns, rows);
+    // A size the console refuses is a mistake in the test itself.
+    if ((columns != 80 || rows != 25) && !console_->SetSize(columns, rows)) std::abort();
 }
 
 CHeadlessConsole::~CHeadlessConsole() {
