@@ -56,7 +56,7 @@ TEST_F(StartTest, NamedDirectoryFirstThenTheSettingThenFallBacks) {
     EXPECT_EQ(Start(left_.path(), right_.path()), left_.path());
     EXPECT_EQ(Start("", right_.path()), right_.path());
     ASSERT_EQ(chdir(left_.path().c_str()), 0);
-    MakeDir(left_ / "inner");
+    left_.MakeDir("inner");
     EXPECT_EQ(Start("inner", ""), left_ / "inner");  // a relative name becomes absolute
     // Missing directories, or a file: the current directory, then HOME, then the root.
     left_.Write("plain", "");
