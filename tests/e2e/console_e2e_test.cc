@@ -22,7 +22,7 @@ namespace {
 
 bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
-// The value after "name=" in a line of "name=value" words, or empty.
+// The value after "name=" among "name=value" words (blank- or line-separated), or empty.
 std::string Field(const std::string& line, const std::string& name) {
     std::istringstream words(line);
     std::string word;
@@ -70,14 +70,11 @@ protected:
     bool ReadGeometry() {
         std::string geometry;
         if (RunCapture({"xdotool", "getwindowgeometry", "--shell", window_}, kToolMs, &geometry) != 0) return false;
-        std::istringstream lines(geometry);
-        std::string line;
-        while (std::getline(lines, line)) {
-            if (StartsWith(line, "X=")) window_x_ = std::atoi(line.c_str() + 2);
-            if (StartsWith(line, "Y=")) window_y_ = std::atoi(line.c_str() + 2);
-            if (StartsWith(line, "WIDTH=")) window_width_ = std::atoi(line.c_str() + 6);
-            if (StartsWith(line, "HEIGHT=")) window_height_ = std::atoi(line.c_str() + 7);
-        }
+        // One "NAME=value" line each.
+        window_x_ = std::atoi(Field(geometry, "X").c_str());
+        window_y_ = std::atoi(Field(geometry, "Y").c_str());
+        window_width_ = std::atoi(Field(geometry, "WIDTH").c_str());
+        window_height_ = std::atoi(Field(geometry, "HEIGHT").c_str());
         return true;
     }
 

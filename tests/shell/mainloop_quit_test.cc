@@ -59,8 +59,7 @@ std::string ShellLandsIn(const std::string& file) {
     if (!pipe) return "(no shell)";
     std::string out;
     char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
     int status = pclose(pipe);
     if (status != 0) return "(status " + std::to_string(status) + ")";
     if (!out.empty() && out.back() == '\n') out.pop_back();
