@@ -1,6 +1,5 @@
 // List boxes driven through the event queue: cursor keys, pages, the
 // incremental search, menus, the mouse and messages.
-#include <string>
 #include <vector>
 
 #include "console/keys.h"

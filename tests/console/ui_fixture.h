@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "console/cliplines.h"
 #include "console/dialog.h"

@@ -1,9 +1,5 @@
 // Reading directories into panels: what is listed, in which order, and what
 // survives a re-read; and the order of names alone, on lists built in memory.
-#include <errno.h>
-
-#include <algorithm>
-
 #include "panels/directory.h"
 #include "panels/sortpanel.h"
 #include "tests/panels/panel_test_util.h"

@@ -1,6 +1,5 @@
 // Quitting: the confirmation of F10, closing the window, saving the
 // configuration at exit, and the directory file of -x.
-#include <fcntl.h>
 
 #include <cstdio>
 

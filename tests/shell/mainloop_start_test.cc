@@ -1,7 +1,5 @@
 // Start-up: the panels start where the command line or the settings say,
 // and the screen is at least 80 by 25.
-#include <errno.h>
-
 #include "shell/screen.h"
 #include "tests/shell/mainloop_fixture.h"
 
