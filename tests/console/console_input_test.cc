@@ -80,12 +80,6 @@ TEST_F(ConsoleInput, CommittedTextBecomesCharacterEvents) {
     EXPECT_EQ(FieldsOf(events()), (Fields{{TEvent::Key, 'q', 0}}));
 }
 
-TEST_F(ConsoleInput, CloseButtonQueuesF10) {
-    _MEVENT record;
-    hc.CloseWindow();
-    EXPECT_EQ(getkey(&record, 0), KEY_F10);
-}
-
 TEST_F(ConsoleInput, ButtonsBecomeCellEvents) {
     {
         CToolkitLock lock;

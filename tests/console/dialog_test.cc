@@ -171,7 +171,7 @@ TEST_F(DialogTest, DialogsRestoreTheScreenAndHideTheCursor) {
         d.AddOkCancel(-1, -1, 1);
     });
     EXPECT_EQ(ui.Snapshot(), before);
-    EXPECT_FALSE(ui.CursorShown());
+    EXPECT_FALSE(ui.Current().cursor_shown);
 }
 
 TEST_F(DialogTest, ExitKeysEndTheDialogWithTheirKey) {

@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "console/cliplines.h"
 #include "console/dialog.h"
@@ -49,14 +48,6 @@ protected:
             if (after) after(d);
             return result;
         });
-    }
-
-    // n cells from column x of rows y, y + 1, ... (count rows).
-    template <class S>
-    static std::vector<std::string> TextsAt(const S& screen, int x, int y, int n, int count) {
-        std::vector<std::string> out;
-        for (int i = 0; i < count; i++) out.push_back(screen.Text(x, y + i, n));
-        return out;
     }
 
     CUiTest ui{80, 25};

@@ -1,21 +1,10 @@
-// The headless UI test library itself: key names and the runner's safety net.
+// The headless UI test library itself: unknown key names and the runner's safety net.
 #include "tests/support/uitest.h"
 
 #include <gtest/gtest.h>
 #include <gtest/gtest-spi.h>
 
 #include "console/dialog.h"
-#include "console/keys.h"
-
-TEST(UiTestKeys, NamesGiveTheProgramsKeyCodes) {
-    CUiTest ui;
-    struct { const char* name; int code; } cases[] = {
-        {"Enter", KEY_ENTER}, {"Shift-Tab", KEY_SHIFT_TAB}, {"Ctrl-Shift-Left", 0x30073}, {"Grey +", KEY_GREY_PLUS},
-        {"Alt-1", 0x10078}, {"Space", ' '}, {"é", 0xE9}, {"Shift-a", 'A'},
-    };
-    for (const auto& c : cases) EXPECT_EQ(CUiTest::KeyCode(c.name), c.code) << c.name;
-    EXPECT_EQ(CUiTest::KeyCode("NoSuchKey"), 0);
-}
 
 TEST(UiTestKeys, AnUnknownNameFailsTheTest) {
     EXPECT_NONFATAL_FAILURE(

@@ -20,14 +20,9 @@
 
 namespace {
 
-// Generous: a sanitizer build starting its first desktop window is slow.
-constexpr int kStartMs = 120000;
-constexpr int kEventMs = 30000;
-constexpr int kToolMs = 30000;
-
 bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
-// The value after "name=" in a line of "name=value" words, or empty.
+// The value after "name=" among "name=value" words (blank- or line-separated), or empty.
 std::string Field(const std::string& line, const std::string& name) {
     std::istringstream words(line);
     std::string word;
@@ -55,16 +50,14 @@ protected:
         // Sanitizer builds: the desktop libraries keep memory until exit.
         setenv("LSAN_OPTIONS", "suppressions=" DV_LSAN_SUPPRESSIONS ":print_suppressions=0", 0);
 
-        ASSERT_TRUE(probe_.Start({DV_CONSOLE_PROBE_PATH, "--seconds", "280"}, true)) << "cannot start console_probe";
+        ASSERT_TRUE(probe_.Start({DV_CONSOLE_PROBE_PATH}, true)) << "cannot start console_probe";
         std::string ready;
-        ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "ready "); }, kStartMs, &ready))
-            << "console_probe did not get ready";
+        ASSERT_TRUE(WaitFor("ready ", &ready, kStartMs)) << "console_probe did not get ready";
         title_ = ready.substr(ready.find("title=") + 6);
         title_ = title_.substr(0, title_.find(" cell="));
         ASSERT_EQ(2, std::sscanf(Field(ready, "cell").c_str(), "%dx%d", &cell_width_, &cell_height_)) << ready;
         ASSERT_EQ(2, std::sscanf(Field(ready, "screen").c_str(), "%dx%d", &columns_, &rows_)) << ready;
-        ASSERT_GT(cell_width_, 0);
-        ASSERT_GT(cell_height_, 0);
+        ASSERT_TRUE(cell_width_ > 0 && cell_height_ > 0) << ready;
 
         window_ = FindWindow("^" + title_ + "$", kStartMs);
         ASSERT_TRUE(!window_.empty() && ReadGeometry()) << "no window titled \"" << title_ << "\"";
@@ -77,23 +70,21 @@ protected:
     bool ReadGeometry() {
         std::string geometry;
         if (RunCapture({"xdotool", "getwindowgeometry", "--shell", window_}, kToolMs, &geometry) != 0) return false;
-        std::istringstream lines(geometry);
-        std::string line;
-        while (std::getline(lines, line)) {
-            if (StartsWith(line, "X=")) window_x_ = std::atoi(line.c_str() + 2);
-            if (StartsWith(line, "Y=")) window_y_ = std::atoi(line.c_str() + 2);
-            if (StartsWith(line, "WIDTH=")) window_width_ = std::atoi(line.c_str() + 6);
-            if (StartsWith(line, "HEIGHT=")) window_height_ = std::atoi(line.c_str() + 7);
-        }
+        // One "NAME=value" line each.
+        window_x_ = std::atoi(Field(geometry, "X").c_str());
+        window_y_ = std::atoi(Field(geometry, "Y").c_str());
+        window_width_ = std::atoi(Field(geometry, "WIDTH").c_str());
+        window_height_ = std::atoi(Field(geometry, "HEIGHT").c_str());
         return true;
     }
 
-    // The probe's next report of this key code (other reports before it are
+    // The probe's next line that starts with prefix (lines before it are
     // skipped); the whole line in line.
-    bool ExpectKey(int code, std::string* line = nullptr) {
-        std::string prefix = "key=" + Hex(code) + " ";
-        return probe_.WaitForLine([&](const std::string& l) { return StartsWith(l, prefix); }, kEventMs, line);
+    bool WaitFor(const std::string& prefix, std::string* line = nullptr, int timeout_ms = kEventMs) {
+        return probe_.WaitForLine([&](const std::string& l) { return StartsWith(l, prefix); }, timeout_ms, line);
     }
+    // The probe's next report of this key code.
+    bool ExpectKey(int code, std::string* line = nullptr) { return WaitFor("key=" + Hex(code) + " ", line); }
 
     // The pixel position of a cell's middle, relative to the window.
     std::string CellX(int column) const { return std::to_string(column * cell_width_ + cell_width_ / 2); }
@@ -158,10 +149,8 @@ protected:
 // screen size; "Hello" and two solid blocks are bright yellow on blue at
 // (2,1), the row below blank in grey on black.
 TEST_F(ConsoleE2E, CellsCursorScrollingAndResizingShowOnTheScreen) {
-    EXPECT_EQ(80, columns_);
-    EXPECT_EQ(25, rows_);
-    EXPECT_EQ(columns_ * cell_width_, window_width_);
-    EXPECT_EQ(rows_ * cell_height_, window_height_);
+    EXPECT_EQ(std::pair(80, 25), std::pair(columns_, rows_));
+    EXPECT_EQ(std::pair(columns_ * cell_width_, rows_ * cell_height_), std::pair(window_width_, window_height_));
     CellColours hello, below;
     ASSERT_TRUE(WaitForColours(1, [](const CellColours& c) { return c.blue > 0 && c.yellow > 0; }, hello));
     EXPECT_GT(hello.blue, hello.total / 4) << "blue background pixels: " << hello.blue << " of " << hello.total;
@@ -172,7 +161,7 @@ TEST_F(ConsoleE2E, CellsCursorScrollingAndResizingShowOnTheScreen) {
     // A cursor of 50 on a black cell: a white bar over the lower half of the
     // cell, shown half of the time, nothing ever drawn above it.
     ASSERT_TRUE(Xdo({"key", "F8"}));
-    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return l == "cursor"; }, kEventMs)) << ProbeOutput();
+    ASSERT_TRUE(WaitFor("cursor")) << ProbeOutput();
     int bar = cell_height_ * 50 / 100;
     bool seen_on = false, seen_off = false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEventMs);
@@ -191,7 +180,7 @@ TEST_F(ConsoleE2E, CellsCursorScrollingAndResizingShowOnTheScreen) {
 
     // Scrolling moves the drawn pixels and paints the row that came free.
     ASSERT_TRUE(Xdo({"key", "F3"}));
-    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return l == "scrolled"; }, kEventMs)) << ProbeOutput();
+    ASSERT_TRUE(WaitFor("scrolled")) << ProbeOutput();
     CellColours top, second, freed;
     ASSERT_TRUE(WaitForColours(0, [](const CellColours& c) { return c.blue > 0 && c.yellow > 0; }, top));
     EXPECT_GT(top.blue, top.total / 4);
@@ -203,16 +192,14 @@ TEST_F(ConsoleE2E, CellsCursorScrollingAndResizingShowOnTheScreen) {
     // A new screen size resizes the window, with the same cells, and paints again.
     ASSERT_TRUE(Xdo({"key", "F7"}));
     std::string line;
-    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "resized "); }, kEventMs, &line))
-        << ProbeOutput();
+    ASSERT_TRUE(WaitFor("resized ", &line)) << ProbeOutput();
     int cell_width = 0, cell_height = 0, columns = 0, rows = 0;
     ASSERT_EQ(2, std::sscanf(Field(line, "cell").c_str(), "%dx%d", &cell_width, &cell_height)) << line;
     ASSERT_EQ(2, std::sscanf(Field(line, "screen").c_str(), "%dx%d", &columns, &rows)) << line;
     EXPECT_EQ(std::pair(100, 30), std::pair(columns, rows));
     EXPECT_EQ(cell_width_, cell_width);
     Eventually([&] { return !ReadGeometry() || window_width_ == columns * cell_width; }, kEventMs);
-    EXPECT_EQ(columns * cell_width, window_width_);
-    EXPECT_EQ(rows * cell_height, window_height_);
+    EXPECT_EQ(std::pair(columns * cell_width, rows * cell_height), std::pair(window_width_, window_height_));
     ASSERT_TRUE(WaitForColours(1, [](const CellColours& c) { return c.blue > 0 && c.yellow > 0; }, hello));
     EXPECT_GT(hello.blue, hello.total / 4);
 }
@@ -249,9 +236,7 @@ TEST_F(ConsoleE2E, KeysMouseAndCloseButtonGiveTheirCodes) {
     // The wheel is a mouse event at its cell.
     ASSERT_TRUE(Xdo({"mousemove", "--window", window_, CellX(10), CellY(10), "click", "4", "click", "5"}));
     for (const char* wheel : {"1", "-1"}) {
-        ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "mouse kind=7 "); }, kEventMs,
-                                       &line))
-            << ProbeOutput();
+        ASSERT_TRUE(WaitFor("mouse kind=7 ", &line)) << ProbeOutput();
         EXPECT_EQ(wheel, Field(line, "wheel")) << line;
         EXPECT_EQ("10 10", Field(line, "x") + " " + Field(line, "y")) << line;
     }
@@ -274,12 +259,11 @@ TEST_F(ConsoleE2E, KeysMouseAndCloseButtonGiveTheirCodes) {
 TEST_F(ConsoleE2E, ClipboardTextGoesBothWays) {
     ASSERT_TRUE(Xdo({"key", "F4"}));
     std::string line;
-    auto clip_line = [](const std::string& l) { return StartsWith(l, "clip="); };
-    ASSERT_TRUE(probe_.WaitForLine(clip_line, kEventMs, &line)) << ProbeOutput();
+    ASSERT_TRUE(WaitFor("clip=", &line)) << ProbeOutput();
     EXPECT_EQ("clip=[]", line);
 
     ASSERT_TRUE(Xdo({"key", "F6"}));
-    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return l == "clip put"; }, kEventMs)) << ProbeOutput();
+    ASSERT_TRUE(WaitFor("clip put")) << ProbeOutput();
     std::string text;
     EXPECT_EQ(0, RunCapture({"xclip", "-o", "-selection", "clipboard"}, kToolMs, &text));
     EXPECT_EQ("put by the program", text);
@@ -293,8 +277,7 @@ TEST_F(ConsoleE2E, ClipboardTextGoesBothWays) {
     EXPECT_EQ(expected, text);
     // Inside the selection zone the press and the drag are the selection's;
     // only the release is reported to the program.
-    ASSERT_TRUE(probe_.WaitForLine([](const std::string& l) { return StartsWith(l, "mouse kind=5 "); }, kEventMs))
-        << ProbeOutput();
+    ASSERT_TRUE(WaitFor("mouse kind=5 ")) << ProbeOutput();
     for (const std::string& l : probe_.Lines())
         EXPECT_FALSE(StartsWith(l, "mouse kind=0 ") || StartsWith(l, "mouse kind=2 ")) << l;
 
@@ -308,8 +291,7 @@ TEST_F(ConsoleE2E, ClipboardTextGoesBothWays) {
     int status = RunCapture({"xclip", "-selection", "clipboard", "-i", name}, kToolMs);
     unlink(name);
     ASSERT_EQ(0, status);
-    Eventually([&] { return Xdo({"key", "F4"}) && probe_.WaitForLine(clip_line, kEventMs, &line) &&
-                            line == "clip=[" + text + "]"; },
+    Eventually([&] { return Xdo({"key", "F4"}) && WaitFor("clip=", &line) && line == "clip=[" + text + "]"; },
                kEventMs);
     EXPECT_EQ("clip=[" + text + "]", line);
 }

@@ -1,9 +1,9 @@
 // A console in a real desktop window for the end-to-end tests: writes known
 // text, then reports every event getkey returns, one line each, on stdout.
 //
-// Usage: console_probe [--seconds N]
 // Prints "ready title=<title> cell=<w>x<h> screen=<columns>x<rows>" once the
-// screen is written; ends on KEY_QUIT, SIGTERM or after N seconds (120).
+// screen is written; ends on KEY_QUIT, SIGTERM or after 280 seconds (a
+// forgotten probe does not outlive its test for long).
 // Some keys also act, after their line is printed:
 //   F3  scrolls rows 0-2 up by one line ("scrolled")
 //   F4  reads the desktop clipboard ("clip=[text]")
@@ -16,8 +16,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "console/console.h"
@@ -29,8 +27,10 @@ volatile sig_atomic_t stop_requested = 0;
 
 void OnTerminate(int) { stop_requested = 1; }
 
-// The text the tests look for, with the cells they expect it in.
+// The text the tests look for, with the cells they expect it in; the whole
+// screen may be selected with the mouse.
 void WriteScreen() {
+    console->SetSelectionZone(0, 0, console->columns(), console->rows());
     console->PutStringAt(2, 1, L"Hello", 0x1E);
     console->PutStringAt(8, 1, L"\x2588\x2588", 0x1E);  // solid blocks: surely foreground pixels
     console->PutStringAt(0, 3, L"first line", 0x07);
@@ -41,10 +41,8 @@ void WriteScreen() {
 
 // What the probe does for a key besides reporting it.
 void Act(int key) {
-    int columns, rows;
-    console->GetSize(columns, rows);
     if (key == KEY_F3) {
-        console->ScrollUp(0, 0, columns, 3, 1, 0x07);
+        console->ScrollUp(0, 0, console->columns(), 3, 1, 0x07);
         std::printf("scrolled\n");
     } else if (key == KEY_F4) {
         Westring text;
@@ -59,11 +57,9 @@ void Act(int key) {
         std::printf("cursor\n");
     } else if (key == KEY_F7) {
         if (!console->SetSize(100, 30)) std::printf("resize refused\n");
-        console->GetSize(columns, rows);
-        console->SetSelectionZone(0, 0, columns, rows);
         WriteScreen();
-        std::printf("resized cell=%dx%d screen=%dx%d\n", console->cell_width(), console->cell_height(), columns,
-                    rows);
+        std::printf("resized cell=%dx%d screen=%dx%d\n", console->cell_width(), console->cell_height(),
+                    console->columns(), console->rows());
     }
 }
 
@@ -71,13 +67,9 @@ void Act(int key) {
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    int seconds = 120;
     if (!InitToolkit(argc, argv)) {
         std::fprintf(stderr, "console_probe: cannot open the display\n");
         return 2;
-    }
-    for (int i = 1; i < argc; i++) {
-        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) seconds = std::atoi(argv[++i]);
     }
     signal(SIGTERM, OnTerminate);
     signal(SIGINT, OnTerminate);
@@ -85,14 +77,11 @@ int main(int argc, char** argv) {
     console = new CConsole(CreateDesktopView());
     std::string title = "console probe " + std::to_string(getpid());
     console->SetTitle(title.c_str());
-    int columns, rows;
-    console->GetSize(columns, rows);
-    console->SetSelectionZone(0, 0, columns, rows);
     WriteScreen();
     std::printf("ready title=%s cell=%dx%d screen=%dx%d\n", title.c_str(), console->cell_width(),
-                console->cell_height(), columns, rows);
+                console->cell_height(), console->columns(), console->rows());
 
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(280);
     while (!stop_requested && std::chrono::steady_clock::now() < deadline) {
         _MEVENT event;
         int key = getkey(&event, 200);

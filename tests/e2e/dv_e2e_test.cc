@@ -8,8 +8,6 @@
 // (DV_SCREEN_DUMP), so nothing depends on reading pixels as text.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <functional>
 #include <sstream>
@@ -20,9 +18,6 @@
 
 namespace {
 
-constexpr int kStartMs = 120000;
-constexpr int kEventMs = 30000;
-constexpr int kToolMs = 30000;
 constexpr const char* kQuestion = "Are you sure you want to exit DV/L ?";
 
 class DvE2E : public ::testing::Test {
@@ -56,10 +51,6 @@ protected:
         unsetenv("DV_SCREEN_DUMP");
     }
 
-    bool StartDv() {
-        return dv_.Start({DV_PROGRAM_PATH, "-l", left_, "-r", right_, "-x", dir_file_}, false);
-    }
-
     // Waits until the screen dump satisfies wanted; the last dump in screen.
     bool WaitForScreen(const std::function<bool(const std::string&)>& wanted, int timeout_ms, std::string* screen) {
         Eventually([&] { return wanted(*screen = ReadFile(dump_)) || !dv_.Running(); }, timeout_ms);
@@ -74,15 +65,15 @@ protected:
     static std::string Row(const std::string& screen, int y) {
         std::istringstream lines(screen);
         std::string line;
-        for (int i = 0; i <= y && std::getline(lines, line); i++) {
+        for (int i = 0; i <= y && std::getline(lines, line); i++)
             if (i == y) return line;
-        }
         return std::string();
     }
 
     // Starts the program and waits for its first screen.
     void StartAndShow(std::string* screen) {
-        ASSERT_TRUE(StartDv()) << "cannot start " << DV_PROGRAM_PATH;
+        ASSERT_TRUE(dv_.Start({DV_PROGRAM_PATH, "-l", left_, "-r", right_, "-x", dir_file_}, false))
+            << "cannot start " << DV_PROGRAM_PATH;
         ASSERT_TRUE(WaitForText("left_one.txt", screen, kStartMs)) << "no first screen:\n" << *screen;
         window_ = FindWindow("^DV/L", kStartMs);
         ASSERT_FALSE(window_.empty()) << "no window titled DV/L";
@@ -94,11 +85,6 @@ protected:
     CChildProcess dv_;
     std::string home_, left_, right_, ini_, dump_, dir_file_, window_;
 };
-
-bool PathExists(const std::string& path) {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0;
-}
 
 TEST_F(DvE2E, PanelsFileKeysQuitAndWhatTheRunLeavesBehind) {
     std::string screen;

@@ -10,12 +10,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: send_close <window id>\n");
         return 2;
     }
-    char* end = nullptr;
-    Window window = std::strtoul(argv[1], &end, 0);
-    if (!end || *end || window == 0) {
-        std::fprintf(stderr, "send_close: bad window id %s\n", argv[1]);
-        return 2;
-    }
+    Window window = std::strtoul(argv[1], nullptr, 0);
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         std::fprintf(stderr, "send_close: cannot open the display\n");

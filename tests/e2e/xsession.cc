@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 #include <thread>
 
@@ -23,19 +22,17 @@ int MsLeft(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-bool IsExecutable(const std::string& path) { return access(path.c_str(), X_OK) == 0; }
-
 }  // namespace
 
 std::string FindProgram(const std::string& name) {
-    if (name.find('/') != std::string::npos) return IsExecutable(name) ? name : std::string();
+    if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0 ? name : std::string();
     const char* path = std::getenv("PATH");
     std::stringstream dirs(path ? path : "/usr/bin:/bin");
     std::string dir;
     while (std::getline(dirs, dir, ':')) {
         if (dir.empty()) continue;
         std::string candidate = dir + "/" + name;
-        if (IsExecutable(candidate)) return candidate;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
     }
     return std::string();
 }
@@ -47,7 +44,7 @@ CChildProcess::~CChildProcess() {
     if (out_fd_ >= 0) close(out_fd_);
 }
 
-bool CChildProcess::Start(const std::vector<std::string>& argv, bool capture_stdout, int extra_fd) {
+bool CChildProcess::Start(const std::vector<std::string>& argv, bool capture_stdout) {
     std::string program = FindProgram(argv.at(0));
     if (program.empty()) return false;
     std::vector<char*> args;
@@ -58,19 +55,13 @@ bool CChildProcess::Start(const std::vector<std::string>& argv, bool capture_std
     if (capture_stdout && pipe2(pipe_fds, O_CLOEXEC) != 0) return false;
     pid_t pid = fork();
     if (pid < 0) {
-        if (capture_stdout) {
-            close(pipe_fds[0]);
-            close(pipe_fds[1]);
-        }
+        close(pipe_fds[0]);  // -1 without a pipe: nothing to close
+        close(pipe_fds[1]);
         return false;
     }
     if (pid == 0) {
         // Only async-signal-safe calls from here on.
         if (capture_stdout) dup2(pipe_fds[1], STDOUT_FILENO);
-        if (extra_fd >= 0) {
-            int flags = fcntl(extra_fd, F_GETFD);
-            if (flags >= 0) fcntl(extra_fd, F_SETFD, flags & ~FD_CLOEXEC);
-        }
         execv(program.c_str(), args.data());
         _exit(127);
     }
@@ -212,37 +203,15 @@ bool CXServer::Start(std::string& error) {
         error = "Xvfb is not installed (scripts/deps installs the package xvfb)";
         return false;
     }
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        error = std::string("pipe: ") + std::strerror(errno);
-        return false;
-    }
-    // Xvfb picks a free display and writes its number to -displayfd when
-    // it is ready for clients.
-    bool started = server_.Start({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
-                                  "-nolisten", "tcp", "-noreset"},
-                                 false, fds[1]);
-    close(fds[1]);
-    if (!started) {
-        close(fds[0]);
-        error = "cannot start Xvfb";
-        return false;
-    }
+    // Xvfb picks a free display and writes its number to -displayfd (here its
+    // standard output) when it is ready for clients.
     std::string number;
-    auto deadline = Clock::now() + std::chrono::seconds(30);
-    while (number.find('\n') == std::string::npos && MsLeft(deadline) > 0) {
-        pollfd p = {fds[0], POLLIN, 0};
-        if (poll(&p, 1, MsLeft(deadline)) <= 0) break;
-        char c;
-        if (read(fds[0], &c, 1) != 1) break;
-        number += c;
-    }
-    close(fds[0]);
-    if (number.empty() || number.back() != '\n') {
-        error = "Xvfb did not report its display";
+    if (!server_.Start({"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
+                       true) ||
+        !server_.WaitForLine([](const std::string&) { return true; }, 30000, &number) || number.empty()) {
+        error = "Xvfb did not start or did not report its display";
         return false;
     }
-    number.pop_back();
     display_ = ":" + number;
     return true;
 }
@@ -260,23 +229,9 @@ bool TakeScreenshot(Screenshot& shot, std::string& error) {
         error = "cannot read the screen's size: " + size;
         return false;
     }
-    char name[] = "/tmp/dv-e2e-shot-XXXXXX";
-    int fd = mkstemp(name);
-    if (fd < 0) {
-        error = "cannot create a temporary file";
-        return false;
-    }
-    close(fd);
-    // Raw 8-bit RGB: no header to read.
-    int status = RunCapture({"import", "-window", "root", "-depth", "8", std::string("rgb:") + name}, 60000);
+    // Raw 8-bit RGB on standard output: no header to read.
     std::string data;
-    if (FILE* f = std::fopen(name, "rb")) {
-        char buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
-        std::fclose(f);
-    }
-    unlink(name);
+    int status = RunCapture({"import", "-window", "root", "-depth", "8", "rgb:-"}, 60000, &data);
     if (status != 0 || data.size() != static_cast<size_t>(shot.width) * shot.height * 3) {
         error = "import did not take a " + size + " screenshot (status " + std::to_string(status) + ")";
         return false;
@@ -287,13 +242,8 @@ bool TakeScreenshot(Screenshot& shot, std::string& error) {
 
 bool UseTestDisplay(CXServer& server, std::string& error) {
     const char* chosen = std::getenv("DV_E2E_DISPLAY");
-    std::string display;
-    if (chosen && *chosen) {
-        display = chosen;
-    } else {
-        if (!server.Start(error)) return false;
-        display = server.Display();
-    }
-    setenv("DISPLAY", display.c_str(), 1);
+    bool own = !chosen || !*chosen;
+    if (own && !server.Start(error)) return false;
+    setenv("DISPLAY", own ? server.Display().c_str() : chosen, 1);
     return true;
 }

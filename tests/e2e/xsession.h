@@ -8,6 +8,12 @@
 #include <string>
 #include <vector>
 
+// Time limits of the tests, generous: a sanitizer build starting its first
+// desktop window is slow.
+constexpr int kStartMs = 120000;
+constexpr int kEventMs = 30000;
+constexpr int kToolMs = 30000;
+
 // The full path of a program found on PATH, or empty.
 std::string FindProgram(const std::string& name);
 
@@ -36,9 +42,8 @@ public:
     CChildProcess& operator=(const CChildProcess&) = delete;
 
     // Starts argv[0] with argv. With capture_stdout its output can be read
-    // line by line. extra_fd, when not -1, is passed on to the child under
-    // the same number. False when the program could not be started.
-    bool Start(const std::vector<std::string>& argv, bool capture_stdout, int extra_fd = -1);
+    // line by line. False when the program could not be started.
+    bool Start(const std::vector<std::string>& argv, bool capture_stdout);
     bool Running();
 
     // The next line of output that matches (lines before it are skipped),

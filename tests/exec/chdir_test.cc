@@ -8,12 +8,7 @@
 
 namespace {
 
-std::string narrow(const Westring& s) { return s.ToUTF8().c_str(); }
-
-std::string Cwd() {
-    char buffer[4096];
-    return getcwd(buffer, sizeof buffer) ? buffer : "";
-}
+std::string Cwd() { return std::filesystem::current_path(); }
 
 // The left panel on a directory of "..", sub, zz_last and file100 to file129,
 // ten entries to a page; the working directory put back afterwards.
@@ -47,23 +42,23 @@ protected:
 
 TEST_F(ChdirTest, IntoASubdirectoryAndBackUpOntoIt) {
     Change(L"sub");
-    EXPECT_EQ(std::vector<std::string>({narrow(panel_->dir), Cwd(), narrow(panel_->prev_dir)}),
+    EXPECT_EQ(std::vector<std::string>({Narrow(panel_->dir), Cwd(), Narrow(panel_->prev_dir)}),
               std::vector<std::string>({dir_ / "sub", dir_ / "sub", dir_.path()}));
     ASSERT_EQ(DirectoryHistory.count(), 1);
-    EXPECT_EQ(narrow(*DirectoryHistory[0]), dir_.path());
+    EXPECT_EQ(Narrow(*DirectoryHistory[0]), dir_.path());
 
     // up_dir puts the directory left on the page, even far down the list.
     Change(L"..");
     Change(L"zz_last");
     up_dir(panel_);
-    EXPECT_EQ(narrow(panel_->dir), dir_.path());
+    EXPECT_EQ(Narrow(panel_->dir), dir_.path());
     EXPECT_EQ(CursorName(), "zz_last");
     EXPECT_TRUE(panel_->cur >= 0 && panel_->cur < panel_->page_size) << panel_->cur;
 
     panel_->dir = L"/";  // up from the root stays there
     read_panel(panel_);
     up_dir(panel_);
-    EXPECT_EQ(narrow(panel_->dir), "/");
+    EXPECT_EQ(Narrow(panel_->dir), "/");
 }
 
 TEST_F(ChdirTest, GotoDirectoryChecksTheDirectoryFirst) {
@@ -71,21 +66,21 @@ TEST_F(ChdirTest, GotoDirectoryChecksTheDirectoryFirst) {
     EXPECT_EQ(goto_directory(panel_, Westring((dir_ / "no_such").c_str())), ENOENT);
     EXPECT_EQ(goto_directory(panel_, Westring((dir_ / "plain").c_str())), ENOTDIR);
     EXPECT_EQ(goto_directory(panel_, Westring()), ENOENT);
-    EXPECT_EQ(narrow(panel_->dir), dir_.path());
+    EXPECT_EQ(Narrow(panel_->dir), dir_.path());
     EXPECT_EQ(DirectoryHistory.count(), 0);
 
     EXPECT_EQ(goto_directory(panel_, Westring((dir_ / "sub/").c_str()), L"inner"), 0);
-    EXPECT_EQ(std::make_pair(narrow(panel_->dir), CursorName()), std::make_pair(dir_ / "sub", std::string("inner")));
+    EXPECT_EQ(std::make_pair(Narrow(panel_->dir), CursorName()), std::make_pair(dir_ / "sub", std::string("inner")));
 }
 
 TEST(DirectoryHistory, NewestLastEachOnceAtMost100) {
     DirectoryHistory.DestroyAll();
     for (const wchar_t* dir : {L"/a", L"/b", L"/a", L""}) AddDirectoryHistory(dir);
     ASSERT_EQ(DirectoryHistory.count(), 2);
-    EXPECT_EQ(narrow(*DirectoryHistory[0]) + " " + narrow(*DirectoryHistory[1]), "/b /a");
+    EXPECT_EQ(Narrow(*DirectoryHistory[0]) + " " + Narrow(*DirectoryHistory[1]), "/b /a");
     for (int i = 0; i < 150; i++) AddDirectoryHistory(Westring(NumberedName("/d", i).c_str()));
     ASSERT_EQ(DirectoryHistory.count(), kMaxDirectoryHistory);
-    EXPECT_EQ(narrow(*DirectoryHistory[0]) + " " + narrow(*DirectoryHistory[99]), "/d50 /d149");
+    EXPECT_EQ(Narrow(*DirectoryHistory[0]) + " " + Narrow(*DirectoryHistory[99]), "/d50 /d149");
     DirectoryHistory.DestroyAll();
 }
 

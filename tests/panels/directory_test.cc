@@ -1,9 +1,6 @@
 // The directory enumerator and its wildcard matcher, on real directories.
 #include "panels/directory.h"
 
-#include <errno.h>
-
-#include <algorithm>
 #include <memory>
 
 #include "tests/panels/panel_test_util.h"

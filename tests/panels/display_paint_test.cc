@@ -118,10 +118,7 @@ TEST_F(PanelPaintTest, DirectoryLabelsAndSizes) {
     };
     for (const Case& c : cases) {
         c.e->size = c.size;
-        const Westring text = size_text(c.e, c.width);
-        Westring shown;
-        for (const wchar_t* p = text.c_str(); *p; p++) shown += DisplayMap(*p);
-        EXPECT_STREQ(shown.ToUTF8().c_str(), c.want);
+        EXPECT_EQ(Utf8(CellString(size_text(c.e, c.width).c_str(), 0x07)), c.want);
     }
     config.ThousandSep = true;
     file->size = 1234567;
@@ -143,9 +140,9 @@ TEST_F(PanelPaintTest, ColoursOfEntriesCursorAndMarkers) {
     EXPECT_EQ(ui.Attr(25, row("beta.c")), c_colour);  // the date column too
     EXPECT_EQ(ui.Text(1, row(".profile"), 14), ".profile    ░│");  // the hidden marker
     // A link's arrow takes the Tagged colour's foreground; a broken one's is light red.
-    EXPECT_EQ(ui.Char(7, row("zlink")), L'»');
+    EXPECT_EQ(ui.Text(7, row("zlink"), 1), "»");
     EXPECT_EQ(ui.Attr(7, row("zlink")), (colours[CLR_TAGGED] & 0x0F) | (colours[CLR_PANEL] & 0xF0));
-    EXPECT_EQ(ui.Char(8, row("broken")), L'»');
+    EXPECT_EQ(ui.Text(8, row("broken"), 1), "»");
     EXPECT_EQ(ui.Attr(8, row("broken")), (colours[CLR_PANEL] & 0xF0) | 12);
 
     // The cursor: Directory High on a directory, Highlight on a file,
@@ -164,7 +161,7 @@ TEST_F(PanelPaintTest, ScrollBarFollowsThePage) {
     PANEL& panel = ShowLeft(MakeManyFiles(60));  // 61 entries with ".."
     auto bar = [&] {
         std::string s;
-        for (int y = 1; y <= kRows; y++) s += Westring(String(ui.Char(39, y), 1)).ToUTF8().c_str();
+        for (int y = 1; y <= kRows; y++) s += ui.Text(39, y, 1);
         return s;
     };
     EXPECT_EQ(bar(), "▲││││▼║║║║║║║║║║║║║");

@@ -6,9 +6,7 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "config/config.h"
@@ -18,6 +16,7 @@
 #include "panels/associations.h"
 #include "panels/paneldisplay.h"
 #include "tests/panels/panel_test_util.h"
+#include "tests/support/env_guard.h"
 #include "tests/support/uitest.h"
 
 class DisplayTest : public PanelTest {
@@ -26,13 +25,9 @@ protected:
 
     void SetUp() override {
         PanelTest::SetUp();
-        const char* tz = std::getenv("TZ");
-        had_tz_ = tz != nullptr;
-        if (tz) saved_tz_ = tz;
-        setenv("TZ", "UTC", 1);
+        tz_.emplace("TZ", "UTC");
         tzset();
-        char cwd[PATH_MAX];
-        if (getcwd(cwd, sizeof cwd)) saved_cwd_ = cwd;
+        saved_cwd_ = std::filesystem::current_path();
 
         set_default_colours();
         win_shadows = true;
@@ -50,29 +45,17 @@ protected:
         config.ThousandSep = false;
         config.TagDirs = false;
         config.StickyAlt = false;
-        config.Hidden = true;
         currpanel = 0;
         init_date_format();
         resize_columns();
     }
 
     void TearDown() override {
-        for (int side = 0; side < 2; side++) {
-            PANEL& p = panel_base[side];
-            p.window.reset();  // while the console still exists
-            p.search = Westring();
-            p.top = p.cur = 0;
-            p.read_error = 0;
-            p.name_shift = 0;
-            p.filter = L"*";
-            p.dir = Westring();
-        }
         colourAssociations.Clear();
         colourDirAssociations.Clear();
         scroll_lock = false;
         if (!saved_cwd_.empty() && chdir(saved_cwd_.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << saved_cwd_;
-        if (had_tz_) setenv("TZ", saved_tz_.c_str(), 1);
-        else unsetenv("TZ");
+        tz_.reset();
         tzset();
         PanelTest::TearDown();
     }
@@ -98,23 +81,15 @@ protected:
         Touch(list + "/beta.c", 0, Utc(2024, 1, 1, 0, 0));
         Touch(list + "/a_very_long_file_name.text", 5, Utc(2023, 12, 31, 23, 59));
         EXPECT_EQ(symlink("alpha.txt", (list + "/zlink").c_str()), 0);
-        SetTime(list + "/gamma", Utc(2022, 6, 1, 8, 30));
-        SetTime(tmp.path(), Utc(2024, 2, 29, 12, 0));
+        SetFileTime(list + "/gamma", Utc(2022, 6, 1, 8, 30));
+        SetFileTime(tmp.path(), Utc(2024, 2, 29, 12, 0));
         return list;
-    }
-    static void SetTime(const std::string& path, long seconds) {
-        struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
-        ASSERT_EQ(utimes(path.c_str(), times), 0) << path;
     }
     // n files "f00", "f01", ... in tmp/many.
     std::string MakeManyFiles(int n) {
         const std::string dir = tmp / "many";
         MakeDir(dir);
-        for (int i = 0; i < n; i++) {
-            char name[16];
-            std::snprintf(name, sizeof name, "/f%02d", i);
-            Touch(dir + name, static_cast<size_t>(i));
-        }
+        for (int i = 0; i < n; i++) Touch(NumberedName(dir + (i < 10 ? "/f0" : "/f"), i), static_cast<size_t>(i));
         return dir;
     }
 
@@ -130,18 +105,16 @@ protected:
 
     // The inner text of window row y of the left panel (W = 38 cells).
     std::string Inner(int y) const { return ui.Text(1, y + 1, 38); }
-    // Trailing blanks removed.
-    std::string InnerTrim(int y) const {
-        std::string s = Inner(y);
+    // The status line, trailing blanks removed.
+    std::string Status() const {
+        std::string s = Inner(kRows + 1);
         while (!s.empty() && s.back() == ' ') s.pop_back();
         return s;
     }
-    std::string Status() const { return InnerTrim(kRows + 1); }
 
     CUiTest ui{80, 25};
 
 private:
-    bool had_tz_ = false;
-    std::string saved_tz_;
+    std::optional<CEnvGuard> tz_;  // UTC for the length of the test
     std::string saved_cwd_;
 };

@@ -43,6 +43,13 @@ protected:
         currpanel = saved_side_;
         for (int side = 0; side < 2; side++) {
             PANEL& p = panel_base[side];
+            p.window.reset();  // while the test's console still exists
+            p.search = Westring();
+            p.top = p.cur = 0;
+            p.read_error = 0;
+            p.name_shift = 0;
+            p.filter = L"*";
+            p.dir = Westring();
             p.FreeEntries();
             p.visible = 0;
             p.reread = 0;
@@ -63,10 +70,7 @@ protected:
             ASSERT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
         }
         close(fd);
-        if (seconds >= 0) {
-            struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
-            ASSERT_EQ(utimes(path.c_str(), times), 0);
-        }
+        if (seconds >= 0) SetFileTime(path, seconds);
     }
     static void MakeDir(const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path; }
 
@@ -83,23 +87,17 @@ protected:
         panel.cur = panel.top = 0;
     }
 
-    // The names of the list in order, as the bytes the system knows.
-    static std::vector<std::string> ListNames(const PANEL& panel) {
-        std::vector<std::string> names;
-        for (int i = 0; i < panel.num_files; i++) names.push_back(EncodeFileName(panel.files[i]->name).c_str());
-        return names;
-    }
-    // The names of the tagged entries in order.
-    static std::vector<std::string> Tagged(const PANEL& panel) {
+    // The names of the list (or of its tagged entries) in order, as the bytes the system knows.
+    static std::vector<std::string> ListNames(const PANEL& panel, bool tagged_only = false) {
         std::vector<std::string> names;
         for (int i = 0; i < panel.num_files; i++)
-            if (panel.files[i]->tagged) names.push_back(EncodeFileName(panel.files[i]->name).c_str());
+            if (!tagged_only || panel.files[i]->tagged) names.push_back(EncodeFileName(panel.files[i]->name).c_str());
         return names;
     }
+    static std::vector<std::string> Tagged(const PANEL& panel) { return ListNames(panel, true); }
     static int IndexOf(const PANEL& panel, const std::string& name) {
-        for (int i = 0; i < panel.num_files; i++) {
+        for (int i = 0; i < panel.num_files; i++)
             if (EncodeFileName(panel.files[i]->name).c_str() == name) return i;
-        }
         return -1;
     }
     static entry* Find(const PANEL& panel, const std::string& name) {
@@ -162,11 +160,5 @@ inline bool WaitForScreen(const CUiTest& ui, const std::string& text) {
         if (ui.Find(text)) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return false;
-}
-// Whether any recorded screen showed text.
-inline bool AnyScreenShows(const CUiTest& ui, const std::string& text) {
-    for (const CUiTest::Screen& s : ui.Screens())
-        if (s.Find(text)) return true;
     return false;
 }

@@ -1,9 +1,5 @@
 // Reading directories into panels: what is listed, in which order, and what
 // survives a re-read; and the order of names alone, on lists built in memory.
-#include <errno.h>
-
-#include <algorithm>
-
 #include "panels/directory.h"
 #include "panels/sortpanel.h"
 #include "tests/panels/panel_test_util.h"
@@ -148,9 +144,7 @@ TEST_F(ReadPanelTest, NamesThatAreNotTextComeBackAsTheSameBytes) {
     Westring base = DecodeFileName(tmp.path().c_str());
     for (int i = 1; i < panel.num_files; i++) {
         Estring path = EncodeFileName(base + L"/" + panel.files[i]->name);
-        struct stat status;
-        ASSERT_EQ(stat(path.c_str(), &status), 0) << path.c_str();
-        EXPECT_EQ(static_cast<uint64_t>(status.st_size), panel.files[i]->size);
+        EXPECT_EQ(std::filesystem::file_size(path.c_str()), panel.files[i]->size) << path.c_str();
         EXPECT_EQ(unlink(path.c_str()), 0);
     }
     read_panel(&panel);

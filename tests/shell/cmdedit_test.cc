@@ -16,8 +16,6 @@
 
 namespace {
 
-std::string narrow(const Westring& s) { return s.ToUTF8().c_str(); }
-
 TEST(CommandLineEditor, InsertionsStopAtTheLimit) {
     CCommandLine line;
     for (int i = 0; i < CCommandLine::kMaxLength; i++) ASSERT_TRUE(line.Insert(L'x'));
@@ -47,7 +45,7 @@ TEST(CommandLineEditor, AHistoryThatShrankIsNoTrapAndAWidePromptNoOverflow) {
     EXPECT_FALSE(line.Older(history));
     EXPECT_FALSE(line.Newer(history));
     EXPECT_EQ(line.histpos(), 0);
-    EXPECT_EQ(narrow(line.text()), "first");
+    EXPECT_EQ(Narrow(line.text()), "first");
 
     // The prompt is cut at the screen's edge; the cursor column returned
     // follows the prompt (the caller keeps prompts to half the screen).
@@ -78,7 +76,7 @@ TEST(CLPaste, QuotesDoublesTheCommandCharacterAndAddsABlank) {
         Westring line = c.line;
         int pos = c.pos;
         EXPECT_TRUE(CLPaste(line, c.text, pos));
-        EXPECT_EQ(narrow(line), c.expected);
+        EXPECT_EQ(Narrow(line), c.expected);
         EXPECT_EQ(pos, c.expected_pos) << c.expected;
     }
     config.CmdChar = saved;
@@ -114,7 +112,7 @@ protected:
         bool result = FileCompletion(text, pos, &panel_);
         if (changed) *changed = result;
         cursor_ = pos;
-        return narrow(text);
+        return Narrow(text);
     }
 
     CTempDir dir_;
@@ -161,7 +159,7 @@ TEST_F(CompletionTest, TheFirstWordIsAProgramFromTheSearchPath) {
     Westring result;
     bool complete = false;
     EXPECT_TRUE(completion.CompleteProgramName(L"dvcomp", result, complete));
-    EXPECT_EQ(narrow(result), "dvcomp_tool");  // found twice, listed once
+    EXPECT_EQ(Narrow(result), "dvcomp_tool");  // found twice, listed once
     EXPECT_EQ(completion.matches().size(), 1u);
     EXPECT_EQ(Complete("  dvcomp_tool"), "  dvcomp_tool ");
     // With a directory part it is a file name.

@@ -5,13 +5,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "shell/cmdline.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-std::string narrow(const Westring& w) { return w.ToUTF8().c_str(); }
 
 struct Parsed {
     int result;
@@ -29,25 +28,18 @@ Parsed parse(std::initializer_list<const char*> list) {
     return p;
 }
 
-std::string real(const std::string& path) {
-    char* resolved = realpath(path.c_str(), nullptr);
-    std::string out = resolved ? resolved : "";
-    free(resolved);
-    return out;
-}
-
 }  // namespace
 
 TEST(CommandLine, SwitchesTakeTheirValues) {
     Parsed p = parse({"-l", "/tmp/a", "-r", "/tmp/b", "-v", "view.txt", "-e", "edit.txt", "-h", "host", "-x", "out"});
     ASSERT_EQ(p.result, 0);
-    EXPECT_EQ(narrow(p.args.right_dir), "/tmp/b");
-    EXPECT_EQ(narrow(p.args.edit_file), "edit.txt");
-    EXPECT_EQ(narrow(p.args.dir_file), "out");
+    EXPECT_EQ(Narrow(p.args.right_dir), "/tmp/b");
+    EXPECT_EQ(Narrow(p.args.edit_file), "edit.txt");
+    EXPECT_EQ(Narrow(p.args.dir_file), "out");
     // Switches ignore case and may start with a backslash.
     p = parse({"\\L", "/tmp"});
     ASSERT_EQ(p.result, 0);
-    EXPECT_EQ(narrow(p.args.left_dir), "/tmp");
+    EXPECT_EQ(Narrow(p.args.left_dir), "/tmp");
     // A value switch at the end is not given.
     for (const char* sw : {"-l", "-r", "-h", "-x"}) {
         p = parse({sw});
@@ -70,7 +62,7 @@ TEST(CommandLine, ConfigurationFileArgument) {
     std::string ini = dir.Write("my.ini", "[dv]\n");
     Parsed p = parse({ini.c_str()});
     ASSERT_EQ(p.result, 0);
-    EXPECT_EQ(narrow(p.args.ini_file), real(ini));
+    EXPECT_EQ(Narrow(p.args.ini_file), std::filesystem::canonical(ini));
     // An existing directory in that place is ignored.
     p = parse({dir.path().c_str()});
     EXPECT_EQ(p.result, 0);
@@ -81,7 +73,7 @@ TEST(CommandLine, ConfigurationFileArgument) {
     p = parse({"rel.ini"});
     ASSERT_EQ(chdir(old), 0);
     free(old);
-    EXPECT_EQ(narrow(p.args.ini_file), real(dir.path()) + "/rel.ini");
+    EXPECT_EQ(Narrow(p.args.ini_file), std::filesystem::canonical(dir.path()) / "rel.ini");
 }
 
 // The real program's exit status and standard output; it runs without a

@@ -132,9 +132,7 @@ TEST_F(ConfigSaveTest, AFirstSaveCreatesTheSettingsDirectory) {
     EXPECT_TRUE(DVFilename(DV_CONFIG) == Westring(file.c_str()));
     ASSERT_EQ(Save(), 0);
     EXPECT_TRUE(PathExists(file));
-    struct stat status;
-    ASSERT_EQ(stat((dir_ / ".dvl").c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    EXPECT_EQ(std::filesystem::status(dir_ / ".dvl").permissions(), std::filesystem::perms(0700));
     EXPECT_FALSE(PathExists(dir_ / ".dvl/dv.!!!"));
     DVProg = saved_prog;
 }
@@ -146,11 +144,8 @@ TEST_F(ConfigSaveTest, PermissionsAndSymbolicLinksAreKept) {
     ASSERT_EQ(symlink("real.ini", ini_.c_str()), 0);
     Read(false);
     ASSERT_EQ(Save(), 0);
-    struct stat status;
-    ASSERT_EQ(lstat(ini_.c_str(), &status), 0);
-    EXPECT_TRUE(S_ISLNK(status.st_mode));  // the link still points at the file
-    ASSERT_EQ(stat(real.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    EXPECT_TRUE(std::filesystem::is_symlink(ini_));  // the link still points at the file
+    EXPECT_EQ(std::filesystem::status(real).permissions(), std::filesystem::perms(0600));
     EXPECT_NE(ReadFile(real).find("Hidden=on\r\n"), std::string::npos);
 }
 
@@ -181,8 +176,6 @@ TEST_F(ConfigSaveTest, AFileThatCannotBeReadIsNotReplaced) {
     close(fd);
     Read(false, 1);
     EXPECT_EQ(Save(1), EFBIG);
-    struct stat status;
-    ASSERT_EQ(stat(ini_.c_str(), &status), 0);
-    EXPECT_EQ(status.st_size, 65 << 20);
+    EXPECT_EQ(std::filesystem::file_size(ini_), 65u << 20);
     EXPECT_FALSE(PathExists(dir_ / "dv.!!!"));
 }

@@ -118,7 +118,7 @@ TEST_F(CmdLineTest, NamesAndPathsGoIntoTheLineOrTheClipboard) {
 TEST_F(CmdLineTest, CtrlTabCompletesAndListsSeveralMatches) {
     left_.Write("report1", "");
     left_.Write("report2", "");
-    MakeDir(left_ / "folder");
+    left_.MakeDir("folder");
     ui.Type("cat rep");
     ui.Keys("Ctrl-Tab Ctrl-Tab Down Enter");  // the common beginning, then a list of several
     ui.Type("fo");

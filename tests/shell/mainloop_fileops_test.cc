@@ -6,11 +6,6 @@
 
 namespace {
 
-bool IsDir(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // The keys after a command are queued before it runs; the operations' poll
 // for Esc would take them, so it reports no Esc here.
 class FileKeysTest : public MainLoopTest {
@@ -42,7 +37,7 @@ TEST_F(FileKeysTest, CopyRestoreSelectionAndMakeDirectory) {
     ExpectPaths({left_ / "a.txt"});
     EXPECT_TRUE(Lists(1, "a.txt")) << "the other panel is re-read";
     EXPECT_EQ(panel_base[0].num_tagged, 2);
-    EXPECT_TRUE(IsDir(left_ / "one/two"));
+    EXPECT_TRUE(std::filesystem::is_directory(left_ / "one/two"));
     EXPECT_TRUE(Lists(0, "one"));
 }
 

@@ -9,7 +9,6 @@
 #include <clocale>
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "panels/panel.h"
 #include "shell/cmdline.h"
 #include "shell/startup.h"
+#include "tests/lib/locale_guard.h"
 #include "tests/support/env_guard.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/uitest.h"
@@ -25,16 +25,12 @@
 class MainLoopTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char buffer[4096];
-        if (getcwd(buffer, sizeof buffer)) saved_cwd_ = buffer;
-        saved_locale_ = std::setlocale(LC_ALL, nullptr);
-        ini_ = home_ / "dv.ini";
+        saved_cwd_ = std::filesystem::current_path();
         history.DestroyAll();
         DirectoryHistory.DestroyAll();
     }
     void TearDown() override {
         if (!saved_cwd_.empty() && chdir(saved_cwd_.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << saved_cwd_;
-        std::setlocale(LC_ALL, saved_locale_.c_str());
         history.DestroyAll();
         DirectoryHistory.DestroyAll();
         program_args = PROGRAM_ARGS();
@@ -48,16 +44,13 @@ protected:
     // way out). The exit status.
     int Run(const std::vector<std::string>& extra = {}, bool with_dirs = true) {
         std::vector<std::string> args = {"dv", ini_};
-        if (with_dirs) {
-            args.insert(args.end(), {"-l", left_.path(), "-r", right_.path()});
-        }
+        if (with_dirs) args.insert(args.end(), {"-l", left_.path(), "-r", right_.path()});
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;
         for (std::string& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
         ui.RecordScreens(true);
         int status = ui.Run([&] { return RunProgram(static_cast<int>(args.size()), argv.data(), nullptr); });
-        EXPECT_FALSE(ui.RanDry()) << "the program waited for more keys than were queued";
         EXPECT_EQ(ui.QueueLength(), 0) << "the program ended before reading every key";
         return status;
     }
@@ -83,18 +76,10 @@ protected:
         return -1;
     }
     // The command line row of a screen, trailing blanks removed.
-    static std::string CommandLine(const CUiTest::Screen& screen) {
-        std::string row = screen.Row(screen.rows - 2);
-        while (!row.empty() && row.back() == ' ') row.pop_back();
-        return row;
-    }
+    static std::string CommandLine(const CUiTest::Screen& screen) { return screen.Line(screen.rows - 2); }
 
     // Whether any screen recorded shows text.
-    bool Shown(const std::string& text) const {
-        for (const CUiTest::Screen& screen : ui.Screens())
-            if (screen.Find(text)) return true;
-        return false;
-    }
+    bool Shown(const std::string& text) const { return AnyScreenShows(ui, text); }
     // The names of a panel's list and of its cursor entry, after the run.
     static std::vector<std::string> Names(int side) {
         std::vector<std::string> names;
@@ -107,13 +92,13 @@ protected:
         return e ? std::string(Westring(e->name).ToUTF8().c_str()) : std::string();
     }
     static std::string Dir(int side) { return panel_base[side].dir.ToUTF8().c_str(); }
-    static void MakeDir(const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path; }
 
     CTempDir home_, left_, right_;
-    std::string ini_;
+    std::string ini_ = home_ / "dv.ini";
     CUiTest ui{80, 25};
 
 private:
     CEnvGuard home_guard_{"HOME", home_.path().c_str()};
-    std::string saved_cwd_, saved_locale_;
+    std::string saved_cwd_;
+    CLocaleGuard locale_{LC_ALL, nullptr};  // the run sets the locale
 };

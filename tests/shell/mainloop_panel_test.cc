@@ -1,7 +1,5 @@
 // The panel keys of the main loop: moving, tagging, switching panels,
 // changing directories, hiding the panels, sorting and styles.
-#include <sys/time.h>
-
 #include "panels/paneldisplay.h"
 #include "tests/shell/mainloop_fixture.h"
 
@@ -11,9 +9,7 @@ class PanelKeysTest : public MainLoopTest {
 protected:
     // A file of size bytes whose modification time is seconds after the epoch.
     void File(CTempDir& dir, const std::string& name, size_t size, long seconds) {
-        const std::string path = dir.Write(name, std::string(size, 'x'));
-        struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
-        ASSERT_EQ(utimes(path.c_str(), times), 0);
+        SetFileTime(dir.Write(name, std::string(size, 'x')), seconds);
     }
     void Files(CTempDir& dir, std::initializer_list<const char*> names) {
         for (const char* name : names) dir.Write(name, "");
@@ -31,7 +27,7 @@ TEST_F(PanelKeysTest, TabSwitchesThePanelAndThePrompt) {
 
 TEST_F(PanelKeysTest, DirectoryKeysGoInUpToTheRootBackAndHome) {
     left_.Write("a.txt", "");
-    MakeDir(left_ / "sub");
+    left_.MakeDir("sub");
     // Enter into sub and on ".." back, Ctrl-PgDn into it
     // and Ctrl-PgUp out, the root, back where it was, HOME.
     RunKeys("Down Enter Enter Ctrl-PgDn Ctrl-PgUp Ctrl-\\ Ctrl-- Alt-Home");
@@ -41,7 +37,7 @@ TEST_F(PanelKeysTest, DirectoryKeysGoInUpToTheRootBackAndHome) {
 }
 
 TEST_F(PanelKeysTest, KeysThatFollowLinksOrTheOtherPanel) {
-    MakeDir(right_ / "deep");
+    right_.MakeDir("deep");
     right_.Write("deep/target.txt", "");
     ASSERT_EQ(symlink((right_ / "deep/target.txt").c_str(), (left_ / "link").c_str()), 0);
     RunKeys("Down Ctrl-G");
@@ -162,7 +158,7 @@ TEST_F(PanelKeysTest, CtrlRReadsThePanelAgainKeepingCursorAndTags) {
 // ---- the mouse
 
 TEST_F(PanelKeysTest, AClickMovesTheCursorAndADoubleClickEntersADirectory) {
-    MakeDir(left_ / "sub");
+    left_.MakeDir("sub");
     left_.Write("sub/inside.txt", "");
     Files(right_, {"r1", "r2"});
     ui.Click(45, 3);       // the right panel's third row: r2

@@ -1,6 +1,5 @@
 // Quitting: the confirmation of F10, closing the window, saving the
 // configuration at exit, and the directory file of -x.
-#include <fcntl.h>
 
 #include <cstdio>
 
@@ -27,9 +26,7 @@ TEST_F(QuitTest, F10AsksUnlessSwitchedOffAndEscapeKeepsRunningButAClosedWindowQu
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(Screens().back().Find(kQuestion));
     // The window going away quits without asking.
-    CConsole::TEvent quit;
-    quit.type = CConsole::TEvent::Quit;
-    ui.Headless().Post(quit);
+    ui.Headless().Post(CConsole::TEvent{CConsole::TEvent::Quit});
     EXPECT_EQ(Run(), 0);
     EXPECT_FALSE(Shown(kQuestion));
     Ini("Confirmations=8\r\n");
@@ -61,8 +58,7 @@ std::string ShellLandsIn(const std::string& file) {
     if (!pipe) return "(no shell)";
     std::string out;
     char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
     int status = pclose(pipe);
     if (status != 0) return "(status " + std::to_string(status) + ")";
     if (!out.empty() && out.back() == '\n') out.pop_back();
@@ -81,14 +77,12 @@ TEST_F(QuitTest, TheDirectoryFileNamesTheCurrentPanelsDirectory) {
 
     // Quotes, blanks and bytes that are not UTF-8 round-trip through the shell.
     for (const std::string name : {"it's a dir", "$HOME `x` \"y\" \\z", "-starts-with-dash"}) {
-        const std::string dir = left_ / name;
-        MakeDir(dir);
+        const std::string dir = left_.MakeDir(name);
         QueueQuit();
         EXPECT_EQ(Run({"-x", file, "-l", dir}), 0);
         EXPECT_EQ(ShellLandsIn(file), dir) << ReadFile(file);
     }
-    const std::string dir = right_ / "bad\xff\xfe name";
-    MakeDir(dir);
+    const std::string dir = right_.MakeDir("bad\xff\xfe name");
     ui.Keys("Tab Down Enter");  // into the right panel's only directory
     QueueQuit();
     EXPECT_EQ(Run({"-x", file}), 0);

@@ -1,7 +1,5 @@
 // Start-up: the panels start where the command line or the settings say,
 // and the screen is at least 80 by 25.
-#include <errno.h>
-
 #include "shell/screen.h"
 #include "tests/shell/mainloop_fixture.h"
 
@@ -56,7 +54,7 @@ TEST_F(StartTest, NamedDirectoryFirstThenTheSettingThenFallBacks) {
     EXPECT_EQ(Start(left_.path(), right_.path()), left_.path());
     EXPECT_EQ(Start("", right_.path()), right_.path());
     ASSERT_EQ(chdir(left_.path().c_str()), 0);
-    MakeDir(left_ / "inner");
+    left_.MakeDir("inner");
     EXPECT_EQ(Start("inner", ""), left_ / "inner");  // a relative name becomes absolute
     // Missing directories, or a file: the current directory, then HOME, then the root.
     left_.Write("plain", "");

@@ -16,8 +16,6 @@
 
 namespace {
 
-std::string narrow(const Westring& s) { return s.ToUTF8().c_str(); }
-
 // ---- key bar
 
 TEST(KeyBar, LabelsFillTenSlotsWithTheirNumbersInTheCommandLineColour) {
@@ -32,7 +30,7 @@ TEST(KeyBar, LabelsFillTenSlotsWithTheirNumbersInTheCommandLineColour) {
     const std::pair<int, std::string> states[] = {{1, "1Left   2Right  3View.."}, {5, "1Brief  2Full"}};
     for (const auto& [state, start] : states) {
         draw_key_bar(state);
-        EXPECT_EQ(ui.Row(24).substr(0, start.size()), start) << state;
+        EXPECT_EQ(ui.Text(0, 24, start.size()), start) << state;
     }
     delete_key_bar();
     EXPECT_EQ(FunctionKeyBar, nullptr);
@@ -58,14 +56,8 @@ TEST(KeyBar, ClicksGiveTheFunctionKeyOfTheSlotAndModifiers) {
         {16, _MEVENT::LeftUp, kAlt | kShift, KEY_ALT_F3},  // Alt before Shift
         {24, _MEVENT::LeftUp, kShift | kCtrl, KEY_SHIFT_F4},  // Shift before Ctrl
     };
-    for (const auto& c : cases) {
-        _MEVENT event;
-        event.y = 24;
-        event.x = c.x;
-        event.kind = c.kind;
-        event.shift = c.shift;
-        EXPECT_EQ(key_bar_value(event), c.key) << c.x << " " << c.kind << " " << c.shift;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(key_bar_value(_MEVENT{c.kind, c.x, 24, c.shift}), c.key) << c.x << " " << c.kind << " " << c.shift;
     EXPECT_EQ(key_bar_slot(-5), 0);
     EXPECT_EQ(key_bar_slot(1000), 9);
 }
@@ -81,7 +73,7 @@ TEST(Clock, TextIn12And24HourModes) {
         {0, 0, 0, 24, " 0:00"},  {13, 5, 3, 24, "13 05"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(narrow(clock_text(c.hour, c.minute, c.second, c.mode)), c.text) << c.hour << ":" << c.minute;
+        EXPECT_EQ(Narrow(clock_text(c.hour, c.minute, c.second, c.mode)), c.text) << c.hour << ":" << c.minute;
 }
 
 // ---- screen size and sort rules

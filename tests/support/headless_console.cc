@@ -80,11 +80,6 @@ void CHeadlessConsole::Wheel(int x, int y, bool up, unsigned state) {
     console_->OnScroll(cell_x(x), cell_y(y), up, state);
 }
 
-void CHeadlessConsole::CloseWindow() {
-    CToolkitLock lock;
-    console_->OnDeleteRequest();
-}
-
 std::string CHeadlessConsole::RowText(int y) const {
     CToolkitLock lock;
     if (y < 0 || y >= console_->rows()) return std::string();

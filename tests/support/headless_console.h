@@ -43,7 +43,6 @@ public:
     void DoubleClick(int x, int y, int button = 1, unsigned state = 0);
     void Drag(int x, int y, unsigned state = keystate::Button1);     // motion with a button held
     void Wheel(int x, int y, bool up, unsigned state = 0);
-    void CloseWindow();
 
     // ---- reading the screen
     std::string RowText(int y) const;  // the row's characters as UTF-8

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <sys/time.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,11 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "lib/westring.h"
+
+// Text as UTF-8, for comparisons and failure messages.
+inline std::string Narrow(const Westring& text) { return text.ToUTF8().c_str(); }
 
 // The whole content of a file as bytes; empty when it cannot be read.
 inline std::string ReadFile(const std::string& path) {
@@ -30,6 +36,12 @@ inline void WriteFile(const std::string& path, const std::string& content) {
 inline std::string NumberedName(std::string prefix, long number) {
     prefix += std::to_string(number);
     return prefix;
+}
+
+// Sets the modification (and access) time of a file to seconds after 1970.
+inline void SetFileTime(const std::string& path, long seconds) {
+    struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
+    EXPECT_EQ(utimes(path.c_str(), times), 0) << path;
 }
 
 // Whether the path names anything, a dangling link included.
@@ -54,9 +66,7 @@ public:
     CTempDir() {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/dvfsqXXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back(0);
-        if (mkdtemp(name.data())) path_ = name.data();
+        if (mkdtemp(pattern.data())) path_ = pattern;
         EXPECT_FALSE(path_.empty());
     }
     ~CTempDir() {

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cwchar>
 
-#include "console/keys.h"
 #include "console/keysyms.h"
 #include "console/toolkitlock.h"
 #include "lib/westring.h"
@@ -55,18 +53,17 @@ KeyStroke parse_key(const std::string& full) {
     KeyStroke stroke;
     std::string name = full;
     // Modifier prefixes, in any order: "Ctrl-Shift-Left", "Alt-x", "Alt--".
-    for (;;) {
-        bool found = false;
-        for (auto [prefix, bit] : {std::pair<const char*, unsigned>{"Shift-", keystate::Shift},
-                                   {"Ctrl-", keystate::Control}, {"Alt-", keystate::Alt}}) {
-            std::string p(prefix);
-            if (name.size() > p.size() && name.compare(0, p.size(), p) == 0) {
+    const std::pair<std::string, unsigned> modifiers[] = {
+        {"Shift-", keystate::Shift}, {"Ctrl-", keystate::Control}, {"Alt-", keystate::Alt}};
+    for (bool found = true; found;) {
+        found = false;
+        for (const auto& [prefix, bit] : modifiers) {
+            if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0) {
                 stroke.state |= bit;
-                name.erase(0, p.size());
+                name.erase(0, prefix.size());
                 found = true;
             }
         }
-        if (!found) break;
     }
     if (name == "Tab" && stroke.state & keystate::Shift) {
         stroke.keyval = keysym::ISO_Left_Tab;
@@ -137,20 +134,7 @@ CUiTest::~CUiTest() {
     if (active_test == this) active_test = nullptr;
 }
 
-int CUiTest::columns() const { return Console().columns(); }
-int CUiTest::rows() const { return Console().rows(); }
-
 // ---- keyboard
-
-int CUiTest::KeyCode(const std::string& name) {
-    KeyStroke stroke = parse_key(name);
-    if (!stroke.valid) return 0;
-    if (stroke.commit) return stroke.ch;
-    int unicode = 0;
-    int code = TranslateKey(stroke.keyval, stroke.state, stroke.hardware_keycode, unicode);
-    if (code == 0 && !(stroke.state & (keystate::Control | keystate::Alt))) return stroke.ch;
-    return code;
-}
 
 void CUiTest::Key(const std::string& name) {
     KeyStroke stroke = parse_key(name);
@@ -191,22 +175,17 @@ void CUiTest::WheelDown(int x, int y) { headless_.Wheel(x, y, false); }
 
 // ---- running
 
-void CUiTest::Feed(bool report) {
-    if (report && !reported_) {
-        reported_ = true;
-        ran_dry_ = true;
-        ADD_FAILURE() << "The code under test waits for input, but none is queued. Screen:\n" << Dump();
-    }
-    headless_.Post(CConsole::TEvent{CConsole::TEvent::Quit});
-}
-
 void CUiTest::OnIdle() {
     CUiTest* test = active_test;
     if (test && test->saved_update_clock_) test->saved_update_clock_();
     if (test && test->recording_) test->screens_.push_back(test->Current());
     if (!test || test->allow_idle_) return;
     if (test->QueueLength() > 0) return;
-    test->Feed(true);
+    // Reported once per run; the Quit ends this wait.
+    if (!test->reported_)
+        ADD_FAILURE() << "The code under test waits for input, but none is queued. Screen:\n" << test->Dump();
+    test->reported_ = true;
+    test->headless_.Post(CConsole::TEvent{CConsole::TEvent::Quit});
 }
 
 void CUiTest::Watch() {
@@ -223,7 +202,6 @@ void CUiTest::Watch() {
 }
 
 int CUiTest::Run(const std::function<int()>& body) {
-    ran_dry_ = false;
     reported_ = false;
     timed_out_ = false;
     saved_update_clock_ = console_hooks.update_clock;
@@ -264,6 +242,12 @@ void CUiTest::ClearQueue() { headless_.TakeEvents(1 << 30); }
 
 std::string CUiTest::Screen::Row(int y) const { return Text(0, y, columns); }
 
+std::string CUiTest::Screen::Line(int y) const {
+    std::string row = Row(y);
+    while (!row.empty() && row.back() == ' ') row.pop_back();
+    return row;
+}
+
 std::string CUiTest::Screen::Text(int x, int y, int n) const {
     if (y < 0 || y >= rows || x < 0 || x >= columns || n <= 0) return std::string();
     if (n > columns - x) n = columns - x;
@@ -303,14 +287,12 @@ bool CUiTest::Screen::Find(const std::string& text, int* x, int* y) const {
 
 std::string CUiTest::Screen::Dump() const {
     std::string out;
-    char number[32];
     for (int y = 0; y < rows; y++) {
-        std::snprintf(number, sizeof number, "%2d|", y);
-        out += number + Row(y) + "|\n";
+        out += y < 10 ? " " : "";  // row numbers two wide
+        out += std::to_string(y) + "|" + Row(y) + "|\n";
     }
-    std::snprintf(number, sizeof number, "%d,%d", cursor_x, cursor_y);
-    out += std::string("cursor at ") + number + (cursor_shown ? " (shown)" : " (hidden)") + "\n";
-    return out;
+    return out + "cursor at " + std::to_string(cursor_x) + "," + std::to_string(cursor_y) +
+           (cursor_shown ? " (shown)\n" : " (hidden)\n");
 }
 
 CUiTest::Screen CUiTest::Current() const {
@@ -330,17 +312,9 @@ void CUiTest::RecordScreens(bool on) {
     screens_.clear();
 }
 
-std::string CUiTest::Row(int y) const { return Current().Row(y); }
-
 std::string CUiTest::Text(int x, int y, int n) const { return Current().Text(x, y, n); }
 
-std::string CUiTest::Line(int y) const {
-    std::string row = Row(y);
-    while (!row.empty() && row.back() == ' ') row.pop_back();
-    return row;
-}
-
-wchar_t CUiTest::Char(int x, int y) const { return Current().Char(x, y); }
+std::string CUiTest::Line(int y) const { return Current().Line(y); }
 
 unsigned char CUiTest::Attr(int x, int y) const { return Current().Attr(x, y); }
 
@@ -352,9 +326,9 @@ std::vector<ScreenCell> CUiTest::Snapshot() const { return Current().cells; }
 void CUiTest::FillPattern() {
     CConsole& c = Console();
     c.BeginPaint();
-    for (int y = 0; y < rows(); y++) {
+    for (int y = 0; y < c.rows(); y++) {
         CellString row;
-        for (int x = 0; x < columns(); x++) {
+        for (int x = 0; x < c.columns(); x++) {
             wchar_t ch = static_cast<wchar_t>('!' + (x * 7 + y * 13) % 90);
             unsigned char attr = static_cast<unsigned char>((x + y * 3) % 256);
             row += ScreenCell(ch, attr);
@@ -365,4 +339,3 @@ void CUiTest::FillPattern() {
     c.EndPaint();
 }
 
-bool CUiTest::CursorShown() const { return Console().GetCursorType() > 0; }

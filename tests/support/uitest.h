@@ -34,6 +34,7 @@ public:
         bool cursor_shown = false;
 
         std::string Row(int y) const;  // the whole row as UTF-8
+        std::string Line(int y) const;  // the row with trailing blanks removed
         // n cells from (x, y) as UTF-8 (cut at the row's end).
         std::string Text(int x, int y, int n) const;
         wchar_t Char(int x, int y) const;
@@ -52,8 +53,6 @@ public:
 
     CHeadlessConsole& Headless() { return headless_; }
     CConsole& Console() const { return headless_.Console(); }
-    int columns() const;
-    int rows() const;
 
     // ---- keyboard: queued now, read when the code under test runs
     // Key names separated by blanks, as the program's menus write them:
@@ -65,9 +64,6 @@ public:
     void Type(const std::string& utf8);
     // A key code queued as it is (shift bits and the Alt character as given).
     void RawKey(int code, int shift = 0, int unicode = 0);
-    // The key code a name stands for through the console's key table (0 when
-    // the name is unknown).
-    static int KeyCode(const std::string& name);
 
     // ---- mouse, at screen cells
     void Click(int x, int y);
@@ -95,8 +91,7 @@ public:
     // input (Screens()[n] is the screen at the n-th request of the runs since).
     void RecordScreens(bool on);
     const std::vector<Screen>& Screens() const { return screens_; }
-    // Whether the last run ran out of input or out of time.
-    bool RanDry() const { return ran_dry_; }
+    // Whether the last run ran out of time.
     bool TimedOut() const { return timed_out_; }
     // Events still queued (input the code under test did not read).
     int QueueLength() const;
@@ -105,16 +100,13 @@ public:
 
     // ---- the screen
     Screen Current() const;
-    std::string Row(int y) const;  // the whole row as UTF-8
     // n cells from (x, y) as UTF-8 (cut at the row's end).
     std::string Text(int x, int y, int n) const;
     // Row y with trailing blanks removed.
     std::string Line(int y) const;
-    wchar_t Char(int x, int y) const;
     unsigned char Attr(int x, int y) const;
     // Where text first appears (row by row), or false.
     bool Find(const std::string& text, int* x = nullptr, int* y = nullptr) const;
-    bool Contains(const std::string& text) const { return Find(text); }
     // Every row numbered and framed, with the cursor, for failure messages.
     std::string Dump() const;
     // All cells, row by row, to compare screens.
@@ -122,18 +114,15 @@ public:
     // Fills the screen with a pattern of varied characters and attributes,
     // so that restoring it can be checked cell by cell.
     void FillPattern();
-    bool CursorShown() const;
 
 private:
     void Key(const std::string& name);
     static void OnIdle();
-    void Feed(bool report);
     void Watch();
 
     CHeadlessConsole headless_;
     bool allow_idle_ = false;
     int timeout_seconds_ = 20;
-    bool ran_dry_ = false;
     std::atomic<bool> timed_out_{false};
     bool reported_ = false;
     bool recording_ = false;
@@ -146,3 +135,10 @@ private:
     std::condition_variable watch_done_;
     bool running_ = false;
 };
+
+// Whether any recorded screen showed text.
+inline bool AnyScreenShows(const CUiTest& ui, const std::string& text) {
+    for (const CUiTest::Screen& s : ui.Screens())
+        if (s.Find(text)) return true;
+    return false;
+}
