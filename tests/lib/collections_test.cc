@@ -10,6 +10,7 @@
 #include "lib/sortedcollection.h"
 #include "lib/strcoll.h"
 #include "lib/stringstore.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -221,7 +222,7 @@ TEST(SortedCollectionSwap, ExchangesItemsCursorsAndFlags) {
     FnStringCollection a, b;
     for (const wchar_t* name : {L"delta", L"alpha", L"charlie"}) a.AddString(name);
     // More items than the first array holds, so the capacities differ too.
-    for (int i = 0; i < 150; i++) b.AddString(Westring(("n" + std::to_string(1000 + i)).c_str()));
+    for (int i = 0; i < 150; i++) b.AddString(Westring(NumberedName("n", 1000 + i).c_str()));
     b.duplicates = true;
     (void)b[42];  // cursor of b on item 42
     const int capacity_a = a.capacity();
@@ -232,7 +233,7 @@ TEST(SortedCollectionSwap, ExchangesItemsCursorsAndFlags) {
     // Both still search and grow after the exchange (the sanitizer build checks the memory).
     Westring key(L"N1100");
     ASSERT_NE(a.FindItem(&key), nullptr);
-    for (int i = 0; i < 200; i++) b.AddString(Westring(("x" + std::to_string(i)).c_str()));
+    for (int i = 0; i < 200; i++) b.AddString(Westring(NumberedName("x", i).c_str()));
     b.Swap(b);  // with itself nothing changes
     EXPECT_EQ(b.count(), 203);
 }
