@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> fields = fields_of(line.c_str());
     StringCollection collection;
     int added = collection.AddCSV(line.c_str());
-    fuzz_check(added == collection.count() && added <= static_cast<int>(fields.size()), "AddCSV miscounted");
+    fuzz_check(added == collection.count() && added <= static_cast<int>(fields.size()),
+               "AddCSV miscounted");
     for (int i = 1; i < collection.count(); i++)
         fuzz_check(strcasecmp(collection.At(i - 1)->c_str(), collection.At(i)->c_str()) < 0, "items out of order");
     for (const std::string& field : fields) {

@@ -34,13 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool narrow = wild(pattern.c_str(), name.c_str());
     Westring wide_pattern = DecodeFileName(pattern.c_str()), wide_name = DecodeFileName(name.c_str());
     bool wide = wild(wide_pattern.c_str(), wide_name.c_str());
-    if (is_ascii(pattern) && is_ascii(name)) fuzz_check(narrow == wide, "byte and wide matching differ on ASCII");
+    if (is_ascii(pattern) && is_ascii(name))
+        fuzz_check(narrow == wide, "byte and wide matching differ on ASCII");
 
     Westring upper_name = wide_name;
     upper_name.upcase();
     fuzz_check(wild(wide_pattern.c_str(), upper_name.c_str()) == wide, "wide matching depends on case");
 
-    if (pattern.find_first_of("*?[{") == std::string::npos) fuzz_check(wild(pattern.c_str(), pattern.c_str()), "plain pattern misses itself");
+    if (pattern.find_first_of("*?[{") == std::string::npos)
+        fuzz_check(wild(pattern.c_str(), pattern.c_str()), "a plain pattern misses itself");
     if (narrow) fuzz_check(wild(("*" + pattern).c_str(), name.c_str()), "leading * loses a match");
     return 0;
 }
