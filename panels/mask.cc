@@ -259,7 +259,10 @@ private:
             case L'm': right = scaled(right, 60); break;
             default: break;
             }
-            left = static_cast<int64_t>(time(nullptr)) - entry_.time.seconds;
+            // A file's time can be anything 64 bits hold; past that an age
+            // stays the oldest there is.
+            if (__builtin_sub_overflow(static_cast<int64_t>(time(nullptr)), entry_.time.seconds, &left))
+                left = INT64_MAX;
         } else if (keyword == L"%attrib") {
             right = letter_mask(value, "adhrs", attrib_bits);
             left = entry_.attr & right;

@@ -115,9 +115,12 @@ TEST_F(MaskTest, AgeAndDate) {
     old->time = TimeStamp(now - 3 * 86400, 0);
     future->time = TimeStamp(now + 7 * 86400, 0);
     dated->time = TimeStamp(LocalTime(2024, 3, 15) + 14 * 3600 + 30 * 60, 0);
+    EntryPtr earliest = File(L"earliest");
+    earliest->time.seconds = INT64_MIN;  // a file system may hold it
     Check({
         {L"%age<1h", recent.get(), 1},  {L"%age<1h", old.get(), 0},    {L"%age<1h", future.get(), 1},  // negative age
         {L"%age>2D", old.get(), 1},     {L"%age<500", recent.get(), 0},  // seconds
+        {L"%age>1d", earliest.get(), 1},  // the oldest age, not wrapped round
         // Dates in the locale's order.
         {L"%date=3/15/24", dated.get(), 1},    {L"%date>03/14/2024", dated.get(), 1},
         {L"%date<03/15/2024", dated.get(), 0}, {L"%date=15/03/2024", dated.get(), 0},
