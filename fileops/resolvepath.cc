@@ -38,12 +38,6 @@ bool current_directory(Westring& out) {
     return true;
 }
 
-bool only_dots(const Westring& component) {
-    for (int i = 0; component[i]; i++)
-        if (component[i] != L'.') return false;
-    return true;
-}
-
 }  // namespace
 
 int ResolvePath(Westring& path, const wchar_t* base) {
@@ -77,10 +71,10 @@ int ResolvePath(Westring& path, const wchar_t* base) {
         if (p == start) break;
         Westring component(start, static_cast<int>(p - start));
         if (component == L".") continue;
-        if (component.strlen() >= 2 && only_dots(component)) {
-            size_t up = static_cast<size_t>(component.strlen() - 1);
-            if (up > parts.size()) return -1;
-            parts.resize(parts.size() - up);
+        // Only ".." goes up: "..." and longer runs of dots are ordinary names.
+        if (component == L"..") {
+            if (parts.empty()) return -1;
+            parts.pop_back();
             continue;
         }
         parts.push_back(component);

@@ -15,7 +15,8 @@ Westring last_component(const Westring& path);
 
 // Turns every backslash into "/", makes a relative path absolute against
 // base (the current directory when base is null), drops "." components and
-// empty ones, and lets a component of k dots (k >= 2) go up k - 1 levels.
+// empty ones, and lets each ".." go up one level ("..." and other names
+// made of dots are ordinary names).
 // 0, or -1 when the current directory cannot be read or the path climbs
 // above "/". An empty result is "/".
 [[nodiscard]] int ResolvePath(Westring& path, const wchar_t* base);

@@ -47,7 +47,10 @@ TEST(ResolvePathTest, Cases) {
     const std::tuple<const wchar_t*, const wchar_t*, int, const char*> cases[] = {
         {L"sub/file", L"/home/u", 0, "/home/u/sub/file"},
         {L"a\\b", L"/r", 0, "/r/a/b"},
-        {L"...", L"/a/b/c", 0, "/a"},
+        {L"..", L"/a/b/c", 0, "/a/b"},
+        // Runs of three dots or more are names like any other.
+        {L"...", L"/a/b/c", 0, "/a/b/c/..."},
+        {L"..../x/../....", L"/a/b/c", 0, "/a/b/c/..../...."},
         {L"..", L"/", -1, ""},
         {L"//double//slash/", L"/", 0, "/double/slash"},
     };
