@@ -72,7 +72,7 @@ int create_object2(PANEL* panel, const wchar_t* file, const wchar_t* title, bool
     Westring exec = Westring(L"Exec=") + (executable ? L"" : L"xdg-open ") + QuoteName(path);
 
     StdFile out;
-    int result = out.open(launcher, StdFile::kWrite | StdFile::kCreate);
+    int result = out.open(launcher, StdFile::kWrite | StdFile::kCreate | StdFile::kRegularOnly);
     if (result != 0) return result;
     const Estring lines[] = {"#!/usr/bin/env xdg-open\n",
                              "[Desktop Entry]",

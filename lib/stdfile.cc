@@ -11,6 +11,39 @@
 
 #include "lib/fsname.h"
 
+int OpenRegularFile(const char* name, int flags, mode_t permissions) {
+    // Truncating waits until the file is known to be a regular one.
+    const bool truncate = (flags & O_TRUNC) != 0;
+    int fd;
+    do {
+        fd = ::open(name, (flags & ~O_TRUNC) | O_NONBLOCK | O_NOCTTY, permissions);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    int error = 0;
+    struct stat status;
+    if (fstat(fd, &status) != 0) {
+        error = errno;
+    } else if (S_ISDIR(status.st_mode)) {
+        error = EISDIR;
+    } else if (!S_ISREG(status.st_mode)) {
+        error = ENODEV;
+    } else if (!(flags & O_NONBLOCK)) {
+        int now = fcntl(fd, F_GETFL);
+        if (now < 0 || fcntl(fd, F_SETFL, now & ~O_NONBLOCK) != 0) error = errno;
+    }
+    if (error == 0 && truncate) {
+        int result;
+        do {
+            result = ftruncate(fd, 0);
+        } while (result != 0 && errno == EINTR);
+        if (result != 0) error = errno;
+    }
+    if (error == 0) return fd;
+    ::close(fd);
+    errno = error;
+    return -1;
+}
+
 StdFile::StdFile() : buffer_(new char[kBufferSize]) {}
 
 // A failed open shows through isopen() and the error field.
@@ -58,9 +91,13 @@ int StdFile::open_named(const Westring& name, const char* system_name, int mode)
     mode_t permissions = (mode & kExecutable) ? 0775 : 0664;
 
     int fd;
-    do {
-        fd = ::open(system_name, flags, permissions);
-    } while (fd < 0 && errno == EINTR);
+    if (mode & kRegularOnly) {
+        fd = OpenRegularFile(system_name, flags, permissions);
+    } else {
+        do {
+            fd = ::open(system_name, flags, permissions);
+        } while (fd < 0 && errno == EINTR);
+    }
     if (fd < 0) return fail(errno);
     handle_ = fd;
 

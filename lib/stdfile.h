@@ -6,8 +6,17 @@
 #include <cstdint>
 #include <memory>
 
+#include <sys/types.h>
+
 #include "lib/timestamp.h"
 #include "lib/westring.h"
+
+// open(2) for a file whose name someone else may have chosen: only a
+// regular file opens. The open never waits (on a FIFO or a device), O_TRUNC
+// takes effect only once the file is known to be regular, and anything else
+// is closed untouched. The descriptor, or -1 with errno set: EISDIR for a
+// directory, ENODEV for any other kind of file.
+int OpenRegularFile(const char* name, int flags, mode_t permissions = 0664);
 
 class StdFile {
 public:
@@ -22,6 +31,7 @@ public:
         kInherit = 16,     // keep the descriptor across exec
         kText = 32,        // puts writes line feeds as CR LF
         kExecutable = 64,  // create with permissions 0775 instead of 0664
+        kRegularOnly = 128,  // only a regular file opens (see OpenRegularFile)
     };
 
     StdFile();

@@ -69,7 +69,7 @@ int openini(StdFile& file, int flags) {
         Estring system_temp = EncodeFileName(temp);
         unlink(system_temp.c_str());  // a leftover, or a link that must not be written through
         int result = save_step_fault(SAVE_OPEN);
-        if (result == 0) result = file.open(temp, StdFile::kWrite | StdFile::kCreate);
+        if (result == 0) result = file.open(temp, StdFile::kWrite | StdFile::kCreate | StdFile::kRegularOnly);
         if (result != 0) {
             show_config_message(GetOSErrorMessage(result), target);
             unlink(system_temp.c_str());
@@ -77,7 +77,8 @@ int openini(StdFile& file, int flags) {
         return result;
     }
     Westring name = decide_ini_file(flags);
-    int result = file.open(name, 0);
+    // A FIFO or a device under the file's name must not hold up the start.
+    int result = file.open(name, StdFile::kRegularOnly);
     if (result != 0 && result != ENOENT) show_config_message(GetOSErrorMessage(result), name);
     return result;
 }

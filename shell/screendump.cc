@@ -10,6 +10,7 @@
 
 #include "console/console.h"
 #include "console/toolkitlock.h"
+#include "lib/stdfile.h"
 #include "lib/westring.h"
 
 Estring ScreenDumpFile() {
@@ -32,7 +33,7 @@ int WriteScreenDump(const char* file) {
     }
     Estring bytes = Westring(text.c_str(), static_cast<int>(text.size())).ToUTF8();
     Estring temp = Estring(file) + ".tmp";
-    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int fd = OpenRegularFile(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return errno;
     const char* p = bytes.c_str();
     size_t left = static_cast<size_t>(bytes.strlen());

@@ -12,6 +12,7 @@
 #include "console/cells.h"
 #include "console/console.h"
 #include "lib/fsname.h"
+#include "lib/stdfile.h"
 #include "panels/panel.h"
 #include "shell/clock.h"
 #include "shell/cmdline.h"
@@ -63,7 +64,7 @@ Estring DirFileLine(const Westring& dir) {
 
 int WriteDirFile(const Westring& file, const Westring& dir) {
     const Estring line = DirFileLine(dir);
-    int fd = open(EncodeFileName(file).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int fd = OpenRegularFile(EncodeFileName(file).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return errno;
     int result = write_all(fd, line.c_str(), static_cast<size_t>(line.strlen()));
     if (close(fd) != 0 && result == 0) result = errno;

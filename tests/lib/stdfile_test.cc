@@ -16,8 +16,10 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include "tests/support/no_block.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -307,6 +309,38 @@ TEST_F(StdFileTest, InterruptedPipeTransfersEverything) {
     EXPECT_EQ(read_result, -1);
     EXPECT_EQ(received.size(), data.size());
     EXPECT_TRUE(received == data);
+}
+
+// Opening "regular files only" never waits on a FIFO or device, refuses
+// them and directories, and leaves a refused file as it was.
+TEST_F(StdFileTest, RegularOnlyRefusesOtherFilesWithoutBlocking) {
+    std::string fifo = Path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    mkdir(Path("dir").c_str(), 0700);
+    const int regular = StdFile::kRegularOnly;
+    const std::tuple<std::string, int, int> cases[] = {
+        {fifo, regular, ENODEV},
+        {fifo, regular | StdFile::kRead | StdFile::kWrite | StdFile::kAppend, ENODEV},
+        {"/dev/null", regular | StdFile::kWrite, ENODEV},
+        {Path("dir"), regular, EISDIR},
+    };
+    for (const auto& [path, mode, error] : cases) {
+        const std::string& name = path;
+        const int open_mode = mode;
+        EXPECT_EQ(RunInChildWithin(5, [&] { return StdFile().open(name.c_str(), open_mode); }), error) << path;
+    }
+    struct stat status;
+    ASSERT_EQ(stat(fifo.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+
+    // A regular file opens as before, truncated for writing, and blocks as usual.
+    std::string file = dir_.Write("f", "old text");
+    StdFile f;
+    ASSERT_EQ(f.open(file.c_str(), regular | StdFile::kWrite), 0);
+    EXPECT_EQ(fcntl(f.gethandle(), F_GETFL) & O_NONBLOCK, 0);
+    ASSERT_EQ(f.puts("new"), 0);
+    ASSERT_EQ(f.close(), 0);
+    EXPECT_EQ(ReadFile(file), "new");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "config/config.h"
 #include "lib/fsname.h"
 #include "tests/shell/config_fixture.h"
+#include "tests/support/no_block.h"
 
 namespace {
 
@@ -215,9 +216,9 @@ TEST_F(ConfigReadTest, AtMostTenMessagesPerReadAndJunkNeverCrashes) {
 }
 
 TEST_F(ConfigReadTest, FilesThatCannotBeReadAreReportedAndTheDefaultsStay) {
-    ASSERT_EQ(symlink("/dev/zero", ini_.c_str()), 0);  // never ends: cut off
+    ASSERT_EQ(symlink("/dev/zero", ini_.c_str()), 0);  // a device is never read
     Read(false, 1);
-    EXPECT_TRUE(Showed(0, "File too large")) << Dump(0);
+    EXPECT_TRUE(Showed(0, "No such device")) << Dump(0);
     ASSERT_EQ(unlink(ini_.c_str()), 0);
     ASSERT_EQ(mkdir(ini_.c_str(), 0755), 0);  // a directory cannot be read as a file
     Read(false, 1);
@@ -250,3 +251,23 @@ TEST_F(ConfigReadTest, TheFileNamedOnTheCommandLineOrTheDefault) {
     Reset();
     EXPECT_TRUE(config.Hidden);
 }
+
+namespace {
+
+// A FIFO under the configuration file's name holds up neither the start nor
+// a save, is reported as a bad file, and stays a FIFO.
+TEST_F(ConfigReadTest, FifoIsReportedAndLeftAlone) {
+    ASSERT_EQ(mkfifo(ini_.c_str(), 0600), 0);
+    EXPECT_EQ(RunInChildWithin(5, [] {
+                  console = nullptr;  // messages to standard error
+                  configure(false);
+                  const int read_error = last_config_read_error();
+                  return save_config() == read_error ? read_error : 255;
+              }),
+              ENODEV);
+    struct stat status;
+    ASSERT_EQ(lstat(ini_.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+
+}  // namespace
