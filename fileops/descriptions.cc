@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fileops/fileattr.h"
+#include "fileops/hooks.h"
 #include "fileops/resolvepath.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"
@@ -75,22 +76,51 @@ Westring line_name(const std::string& text, const Line& line, size_t* after = nu
 
 bool names_match(const Westring& a, const Westring& b) { return !a.empty() && fncompare(a.c_str(), b.c_str()) == 0; }
 
+// The name as a line starts with it: bare, or in double quotes when it
+// holds a blank or a double quote, each double quote inside doubled.
 std::string quoted_name(const Westring& name) {
     std::string bytes = EncodeFileName(name).c_str();
-    bool blank = bytes.find(' ') != std::string::npos || bytes.find('\t') != std::string::npos;
-    return blank ? "\"" + bytes + "\"" : bytes;
+    if (bytes.find_first_of(" \t\"") == std::string::npos) return bytes;
+    std::string out = "\"";
+    for (char c : bytes) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    out += '"';
+    return out;
 }
+
+bool is_line_break(wchar_t c) { return c == L'\n' || c == L'\r'; }
+
+// A description is one line: a line break in it would start a line of its own.
+std::string one_line(const char* text) {
+    std::string out = text ? text : "";
+    for (char& c : out)
+        if (c == '\n' || c == '\r') c = ' ';
+    return out;
+}
+
+bool not_a_regular_file(int error) { return error == ENODEV || error == EISDIR; }
 
 }  // namespace
 
 bool IsDescFileName(const wchar_t* name) { return name && nls_stricmp(name, kDescFileName) == 0; }
 
+bool DescStorableName(const Westring& name) {
+    if (name.empty()) return false;
+    for (int i = 0; name[i]; i++)
+        if (is_line_break(name[i])) return false;
+    return true;
+}
+
 int open_desc(const wchar_t* path, Westring* name, StdFile& file, bool write, bool create) {
     Westring full(path);
     if (name) *name = last_component(full);
     Westring desc = desc_file_of(full);
-    int mode = 0;
-    if (write) mode = StdFile::kRead | StdFile::kWrite | StdFile::kAppend | (create ? StdFile::kCreate : 0);
+    // Anyone may leave a FIFO or a device under the name: only a regular
+    // file is a description file.
+    int mode = StdFile::kRegularOnly;
+    if (write) mode |= StdFile::kRead | StdFile::kWrite | StdFile::kAppend | (create ? StdFile::kCreate : 0);
     for (int attempt = 0; attempt < kOpenAttempts; attempt++) {
         int result = file.open(desc, mode);
         if (result != 0) return result;
@@ -113,19 +143,21 @@ const char* fname_from_desc(const char* line, Westring& name) {
     if (!line) return line;
     const char* p = line;
     while (is_blank(*p)) p++;
-    const char* start;
-    const char* end;
     if (*p == '"') {
-        start = ++p;
-        while (*p && *p != '"') p++;
-        end = p;
+        // A doubled quote inside stands for one quote of the name.
+        std::string quoted;
+        for (p++; *p; p++) {
+            if (*p == '"' && p[1] != '"') break;
+            quoted += *p;
+            if (*p == '"') p++;
+        }
         if (*p == '"') p++;
-    } else {
-        start = p;
-        while (*p && !is_blank(*p)) p++;
-        end = p;
+        name = DecodeFileName(quoted.data(), quoted.size());
+        return p;
     }
-    name = DecodeFileName(start, static_cast<size_t>(end - start));
+    const char* start = p;
+    while (*p && !is_blank(*p)) p++;
+    name = DecodeFileName(start, static_cast<size_t>(p - start));
     return p;
 }
 
@@ -146,9 +178,12 @@ int delete_desc(const wchar_t* path, StdFile* alsoClose) {
     }
     if (found == lines.size()) return 0;
 
-    // Every following line moves up over the removed one.
+    // Every following line moves up over the removed one; a second line for
+    // the same name (another program may have written one) goes too, so
+    // that no old description comes back.
     std::string moved;
     for (size_t i = found + 1; i < lines.size(); i++) {
+        if (names_match(line_name(text, lines[i]), name)) continue;
         moved.append(text, lines[i].start, lines[i].end - lines[i].start);
         moved += "\r\n";
     }
@@ -168,10 +203,15 @@ int delete_desc(const wchar_t* path, StdFile* alsoClose) {
 }
 
 int write_desc(const wchar_t* path, const char* text) {
+    Westring name = last_component(Westring(path));
+    if (!DescStorableName(name)) {
+        if (!name.empty() && fileops_hooks.desc_not_stored)
+            fileops_hooks.desc_not_stored(Westring(path), Westring(L"A name with a line break cannot have a description"));
+        return EINVAL;
+    }
     delete_desc(path, nullptr);
     StdFile file;
-    Westring name;
-    int result = open_desc(path, &name, file, true, true);
+    int result = open_desc(path, nullptr, file, true, true);
     if (result != 0) return result;
     int64_t size = file.size();
     if (size < 0) return file.geterror();
@@ -183,7 +223,7 @@ int write_desc(const wchar_t* path, const char* text) {
     }
     line += quoted_name(name);
     line += ' ';
-    line += text ? text : "";
+    line += one_line(text);
     line += "\r\n";
     result = file.setptr(size);
     if (result == 0) result = file.write(line.data(), line.size());
@@ -218,8 +258,9 @@ void move_desc(const wchar_t* src, const wchar_t* dst, StdFile& sourceDescriptio
 int carry_desc_leftovers(const Westring& src_dir, const Westring& dst_dir) {
     Westring src_desc = join_path(src_dir, kDescFileName);
     StdFile source;
-    int result = source.open(src_desc, 0);
-    if (result == ENOENT) return 0;
+    int result = source.open(src_desc, StdFile::kRegularOnly);
+    // Something else under the name is no description file: it stays.
+    if (result == ENOENT || not_a_regular_file(result)) return 0;
     if (result != 0) return result;
     std::string text;
     if (!read_whole(source, text)) return EIO;

@@ -2,8 +2,13 @@
 // one-line description each. Copying, moving and deleting a file carry its
 // line along; none of these ever fails visibly.
 //
-// A line is the file name (in double quotes when it holds a blank), blanks,
-// then the description up to the line end. Lines of any length are handled.
+// A line is the file name, blanks, then the description up to the line end
+// ("\r\n" when written here). The name is in double quotes when it holds a
+// blank or a double quote, each double quote inside written twice; a bare
+// name and a quoted one without doubled quotes read as they always have. A
+// name with a line feed or a carriage return cannot be stored. Lines of any
+// length are handled. Only a regular file is taken for a description file:
+// a FIFO or a device of that name is never opened for use, nor waited on.
 #pragma once
 
 #include <string>
@@ -26,10 +31,17 @@ bool IsDescFileName(const wchar_t* name);
 // The description file inside dir itself, read only. 0 or the open error.
 [[nodiscard]] int open_dir_desc(const Westring& dir, StdFile& file);
 
-// Replaces the description of path by text (bytes written as they are).
-// 0 or the error number.
+// Whether a file of this name can have a description line: not an empty
+// name, nor one with a line feed or a carriage return, which would break
+// its line in two.
+bool DescStorableName(const Westring& name);
+
+// Replaces the description of path by text (bytes written as they are, a
+// line break turned into a blank). 0 or the error number; EINVAL without a
+// line written for a name DescStorableName refuses, which is told through
+// fileops_hooks.desc_not_stored.
 [[nodiscard]] int write_desc(const wchar_t* path, const char* text);
-// Removes the description line of path. 1 when the description file became
+// Removes the description lines of path. 1 when the description file became
 // empty and was deleted (after closing alsoClose, another handle on it),
 // else 0.
 int delete_desc(const wchar_t* path, StdFile* alsoClose);
@@ -39,8 +51,9 @@ void copy_desc(const wchar_t* src, const wchar_t* dst, StdFile& sourceDescriptio
 // copy_desc, then the line of src is removed.
 void move_desc(const wchar_t* src, const wchar_t* dst, StdFile& sourceDescriptions);
 
-// The name at the start of one line (after blanks; in double quotes or up to
-// the first blank); returns the position just after it.
+// The name at the start of one line (after blanks; in double quotes, with
+// "" for a quote inside, or up to the first blank); returns the position
+// just after it.
 const char* fname_from_desc(const char* line, Westring& name);
 
 // Before a moved directory is removed: the lines still in its description

@@ -29,6 +29,9 @@ struct FileOpsHooks {
     // Looks up a variable of the session environment (HOME, DELDIR); null
     // means the process environment.
     const char* (*getenv)(const char* name) = nullptr;
+    // A file got no description line, for the reason message says (its name
+    // holds a line break); the operation itself goes on.
+    void (*desc_not_stored)(const Westring& path, const Westring& message) = nullptr;
 };
 extern FileOpsHooks fileops_hooks;
 

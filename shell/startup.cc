@@ -13,6 +13,7 @@
 #include "config/config.h"
 #include "console/console.h"
 #include "console/consoleview.h"
+#include "console/msgbox.h"
 #include "fileops/hooks.h"
 #include "lib/codepage.h"
 #include "lib/fsname.h"
@@ -48,6 +49,7 @@ ConfigHooks saved_config_hooks;
 PanelHooks saved_panel_hooks;
 void (*saved_panel_clock_hook)() = nullptr;
 const char* (*saved_fileops_getenv)(const char*) = nullptr;
+void (*saved_desc_not_stored)(const Westring&, const Westring&) = nullptr;
 void (*chained_idle)() = nullptr;
 
 // Runs whenever the program is about to wait for input: the clock, the
@@ -64,6 +66,9 @@ void reread_locale() {
     init_date_format();
     if (console) console->SetCodePage(effective_codepage());
 }
+
+// The file operation goes on; the user learns why the file has no description.
+void tell_desc_not_stored(const Westring& path, const Westring& message) { (void)error(message, path, MB_OK); }
 
 void redraw_panel_tops() {
     for (int side = 0; side < 2; side++) paint_panel(panel_base + side);
@@ -92,6 +97,8 @@ void install_hooks() {
 
     saved_fileops_getenv = fileops_hooks.getenv;
     fileops_hooks.getenv = session_getenv;
+    saved_desc_not_stored = fileops_hooks.desc_not_stored;
+    fileops_hooks.desc_not_stored = tell_desc_not_stored;
 }
 
 // Fresh panel records for the run.
@@ -210,6 +217,7 @@ void RestoreHooks() {
     panel_hooks = saved_panel_hooks;
     panel_clock_hook = saved_panel_clock_hook;
     fileops_hooks.getenv = saved_fileops_getenv;
+    fileops_hooks.desc_not_stored = saved_desc_not_stored;
     chained_idle = nullptr;
 }
 

@@ -2,10 +2,15 @@
 // deletions, and lines of any length.
 #include <sys/file.h>
 
+#include <algorithm>
+#include <iterator>
 #include <tuple>
+#include <vector>
 
 #include "fileops/descriptions.h"
+#include "fileops/hooks.h"
 #include "tests/fileops/fileops_fixture.h"
+#include "tests/support/no_block.h"
 
 namespace {
 
@@ -13,6 +18,10 @@ class DescriptionsTest : public FileOpsTest {
 protected:
     std::string Desc(const std::string& dir) { return ReadFile(Path(dir) + "/descript.ion"); }
     bool HasDesc(const std::string& dir) { return PathExists(Path(dir) + "/descript.ion"); }
+    long LineCount(const std::string& dir) {
+        const std::string text = Desc(dir);
+        return std::count(text.begin(), text.end(), '\n');
+    }
     // Copies the line of from to to, opening from's file.
     void CopyDesc(const std::string& from, const std::string& to) {
         StdFile source;
@@ -23,7 +32,10 @@ protected:
 
 TEST_F(DescriptionsTest, ParsesNames) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"  file.txt   some text", "   some text", "file.txt"}, {"\"unterminated", "", "unterminated"}};
+        {"  file.txt   some text", "   some text", "file.txt"}, {"\"unterminated", "", "unterminated"},
+        // A doubled quote is one quote of the name; without one a quoted
+        // name ends at its next quote.
+        {"\"say \"\"hi\"\"\" x", " x", "say \"hi\""}, {"\"a b\"text", "text", "a b"}, {"a\"b c", " c", "a\"b"}};
     for (const auto& [line, rest, expected] : cases) {
         Westring name;
         EXPECT_STREQ(fname_from_desc(line, name), rest) << line;
@@ -91,6 +103,64 @@ TEST_F(DescriptionsTest, MoveCarriesTheLineAndRenameKeepsIt) {
     EXPECT_EQ(Move(Path("src/renamed"), Path("dst/renamed"), false, &descriptions), 0);
     // The stale line for a name that does not exist is left alone.
     Expect({"src/descript.ion=stale line\r\n", "dst/descript.ion=renamed moved along\r\n"});
+}
+
+// Every name that can be stored reads back as its own; a name with a line
+// break gets no line at all, so no other file is given its text.
+TEST_F(DescriptionsTest, AwkwardNamesKeepTheirOwnLines) {
+    Files({"d/", "e/", "d/line=", "d/say=", "d/say \"hi\"="});
+    const std::string names[] = {"say \"hi\"", "\"quoted", "end\"", "a\"b", "two  blanks", "  leading", "tab\there"};
+    for (size_t i = 0; i < std::size(names); i++)
+        EXPECT_EQ(write_desc(W(Path("d/" + names[i])).c_str(), NumberedName("text", static_cast<long>(i)).c_str()), 0);
+    const std::string written = Desc("d");
+    for (const std::string& name : names) CopyDesc("d/" + name, "e/" + name);
+    EXPECT_EQ(Desc("e"), written);
+    // Each name's line goes with it, and only its own.
+    for (size_t i = 0; i < std::size(names); i++) {
+        const long lines_before = LineCount("d");
+        EXPECT_EQ(delete_desc(W(Path("d/" + names[i])).c_str(), nullptr), i + 1 == std::size(names) ? 1 : 0);
+        EXPECT_EQ(LineCount("d"), lines_before - 1) << names[i];
+    }
+    EXPECT_FALSE(HasDesc("d"));
+
+    static std::vector<std::string> told;
+    told.clear();
+    fileops_hooks.desc_not_stored = [](const Westring& path, const Westring&) { told.push_back(Narrow(path)); };
+    for (const char* name : {"say\nline", "new\nline", "cr\rline", "end\r"})
+        EXPECT_EQ(write_desc(W(Path("d/") + name).c_str(), "lost"), EINVAL) << name;
+    // Description text with a line break stays on its own line.
+    EXPECT_EQ(write_desc(W(Path("d/one")).c_str(), "two\nline x"), 0);
+    fileops_hooks.desc_not_stored = nullptr;
+    EXPECT_EQ(told.size(), 4u);
+    EXPECT_EQ(Desc("d"), "one two line x\r\n");
+    // A move carries a quoted name's line and none for a name with a line break.
+    Files({"f/", "d/new\nline="});
+    ASSERT_EQ(write_desc(W(Path("d/say \"hi\"")).c_str(), "quoted"), 0);
+    StdFile descriptions;
+    ASSERT_EQ(open_dir_desc(W(Path("d")), descriptions), 0);
+    EXPECT_EQ(Move(Path("d/say \"hi\""), Path("f/say \"hi\""), true, &descriptions), 0);
+    EXPECT_EQ(Move(Path("d/new\nline"), Path("f/new\nline"), true, &descriptions), 0);
+    EXPECT_EQ(Desc("d"), "one two line x\r\n");
+    EXPECT_EQ(Desc("f"), "\"say \"\"hi\"\"\" quoted\r\n");
+}
+
+// A FIFO named like the description file is never waited on nor written.
+TEST_F(DescriptionsTest, FifoIsNotADescriptionFile) {
+    Files({"d/", "e/", "d/a"});
+    ASSERT_EQ(mkfifo(Path("d/descript.ion").c_str(), 0600), 0);
+    const std::string dir = Path("d"), file = Path("d/a");
+    EXPECT_EQ(RunInChildWithin(5, [&] {
+                  StdFile descriptions;
+                  return open_dir_desc(W(dir), descriptions);
+              }),
+              ENODEV);
+    EXPECT_EQ(RunInChildWithin(5, [&] { return write_desc(W(file).c_str(), "text"); }), ENODEV);
+    EXPECT_EQ(RunInChildWithin(5, [&] { return delete_desc(W(file).c_str(), nullptr); }), 0);
+    EXPECT_EQ(RunInChildWithin(5, [&] { return carry_desc_leftovers(W(dir), W(Path("e"))); }), 0);
+    struct stat status;
+    ASSERT_EQ(lstat(Path("d/descript.ion").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_FALSE(HasDesc("e"));
 }
 
 }  // namespace
