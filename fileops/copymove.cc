@@ -206,7 +206,8 @@ int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* statu
         if (done) return code;
     }
     for (;;) {
-        if (rmdir(EncodeFileName(src).c_str()) == 0) {
+        AtPath emptied(EncodeFileName(src).c_str());
+        if (unlinkat(emptied.dir(), emptied.leaf(), AT_REMOVEDIR) == 0) {
             delete_desc(src, &descriptions);
             return 0;
         }
