@@ -71,13 +71,13 @@ void show_deleting(const Westring& shown, int width) {
     deletion_window->puts_at(0, 1, row.pad(inner).c_str());
 }
 
-// The user may not write the file, but may write its directory.
+// The user may not write the file, but may write its directory. A symbolic
+// link is never read-only: DosDelete does not refuse one.
 bool is_read_only(const wchar_t* path) {
-    Estring name = EncodeFileName(path);
-    if (access(name.c_str(), W_OK) == 0 || errno != EACCES) return false;
+    if (DosMayWrite(path) != EACCES) return false;
     Westring dir = dir_part(Westring(path));
     if (dir.empty()) dir = L".";
-    return access(EncodeFileName(dir).c_str(), W_OK) == 0;
+    return DosMayWrite(dir.c_str()) == 0;
 }
 
 // Shows the error prompt: true to try again; result is set otherwise.
@@ -219,7 +219,7 @@ int delete_dir(const wchar_t* path, const wchar_t* mask, copy_status*) {
             if (listed == ENOENT || listed == ENOTDIR) code = ENOTDIR;
             else if (listed == 0 && !names.empty()) code = ENOTEMPTY;
         }
-        if (code == 0) code = rmdir(EncodeFileName(full).c_str()) == 0 ? 0 : errno;
+        if (code == 0) code = DosRemoveDir(full.c_str());
         if (code == 0) {
             removed = true;
             break;
@@ -229,7 +229,7 @@ int delete_dir(const wchar_t* path, const wchar_t* mask, copy_status*) {
             break;
         }
         if (code == ENOTEMPTY || code == EEXIST) return delete_tree(full.c_str(), mask);
-        if (code == EACCES && access(EncodeFileName(full).c_str(), W_OK) != 0) {
+        if (code == EACCES && DosMayWrite(full.c_str()) != 0) {
             int answer = del_all_RO == DEL_RO_ALL
                              ? 'y'
                              : error(L"Directory is Read Only, Delete anyway?", Westring(path), MB_SKIPALL);
@@ -243,7 +243,7 @@ int delete_dir(const wchar_t* path, const wchar_t* mask, copy_status*) {
                 error(L"Unable to clear Read Only flag", Westring(path), MB_OK);
                 return 0;
             }
-            if (rmdir(EncodeFileName(full).c_str()) == 0) {
+            if (DosRemoveDir(full.c_str()) == 0) {
                 removed = true;
                 break;
             }

@@ -7,13 +7,20 @@
 // Renames src to dst; EEXIST when something (even a dangling symbolic link)
 // already has the name dst.
 [[nodiscard]] int DosMove(const wchar_t* src, const wchar_t* dst);
+// The steps reach paths of any length (lib/atpath.h).
+
 // Removes a file. A file the user may not write is left alone and the
 // failing write test's error (EACCES, EROFS) is returned; the caller asks
-// about read-only files.
+// about read-only files. A symbolic link is never read-only.
 [[nodiscard]] int DosDelete(const wchar_t* path);
 // Unlinks without the write test (after the user agreed to delete a
 // read-only file).
 [[nodiscard]] int DosUnlink(const wchar_t* path);
+// Removes an empty directory.
+[[nodiscard]] int DosRemoveDir(const wchar_t* path);
+// 0 when the user may write path (a symbolic link's target); else the error
+// number of the write test.
+[[nodiscard]] int DosMayWrite(const wchar_t* path);
 // One directory, mode 0777 less the umask; missing parents are not made.
 [[nodiscard]] int MakeDirectory(const wchar_t* path);
 // The directory and every missing directory above it. EEXIST when the

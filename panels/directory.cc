@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "lib/atpath.h"
 #include "lib/fsname.h"
 
 bool wild_simple(const wchar_t* pattern, const wchar_t* name) {
@@ -76,7 +77,9 @@ int Directory::FindFirst(const Westring& pattern, unsigned mask, entry** result)
     if (!result || (!(mask_ & FIND_ALLOCATE) && !*result)) return error_ = EINVAL;
 
     Estring system_path = EncodeFileName(listed_);
-    int fd = open(system_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Reached in steps when the path is longer than the system takes.
+    AtPath at(system_path.c_str());
+    int fd = at.OpenDirectory();
     if (fd < 0) return error_ = errno;
     stream_ = fdopendir(fd);
     if (!stream_) {
