@@ -80,6 +80,24 @@ bool is_read_only(const wchar_t* path) {
     return DosMayWrite(dir.c_str()) == 0;
 }
 
+// Reads every entry of dir: 0, or the error number of the listing. A
+// directory gone meanwhile lists as empty (its removal then reports it).
+int read_listing(const wchar_t* dir, std::vector<entry*>& entries) {
+    Directory listing{Westring(dir)};
+    entry* e = nullptr;
+    int code = listing.FindFirst(L"*", FIND_ALLOCATE | FIND_HIDDEN | FIND_DIRS, &e);
+    while (code == 0) {
+        entries.push_back(e);
+        code = listing.FindNext(&e);
+    }
+    return code == DIR_NO_MORE_FILES || code == ENOENT ? 0 : code;
+}
+
+void destroy(std::vector<entry*>& entries) {
+    for (entry* e : entries) entry::Destroy(e);
+    entries.clear();
+}
+
 // Shows the error prompt: true to try again; result is set otherwise.
 bool retry_after(int code, const wchar_t* path, int& result) {
     int done = 0;
@@ -274,16 +292,16 @@ int delete_tree(const wchar_t* path, const wchar_t* mask) {
 int delete_tree2(const wchar_t* path, const wchar_t* mask) {
     if (!mask) mask = L"*";
     CTreeDepth running;
-    // The whole listing is read first: deleting changes the directory.
+    // The whole listing is read first: deleting changes the directory. A
+    // directory that cannot be read is reported; skipped, it stays.
     std::vector<entry*> entries;
-    {
-        Directory listing{Westring(path)};
-        entry* e = nullptr;
-        int code = listing.FindFirst(L"*", FIND_ALLOCATE | FIND_HIDDEN | FIND_DIRS, &e);
-        while (code == 0) {
-            entries.push_back(e);
-            code = listing.FindNext(&e);
-        }
+    for (;;) {
+        int code = read_listing(path, entries);
+        if (code == 0) break;
+        destroy(entries);
+        int result = 0;
+        if (retry_after(code, path, result)) continue;
+        return result < 0 ? 1 : 0;
     }
     int abort = 0;
     for (entry* e : entries) {
@@ -300,7 +318,7 @@ int delete_tree2(const wchar_t* path, const wchar_t* mask) {
             if (delete_file(full.c_str(), DELETE_BATCH) < 0) abort = 1;
         }
     }
-    for (entry* e : entries) entry::Destroy(e);
+    destroy(entries);
     if (abort) return abort;
     return delete_dir(path, mask) < 0 ? 1 : 0;
 }

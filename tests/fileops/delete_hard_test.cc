@@ -92,4 +92,24 @@ TEST_F(DeleteHardTest, TreePastThePathLimit) {
     EXPECT_FALSE(PathExists(Path("deep")));
 }
 
+TEST_F(DeleteHardTest, UnreadableDirectoryIsReported) {
+    chmod(tmp.path().c_str(), 0777);
+    Files({"d/", "d/sub/", "d/sub/f", "d/other"});
+    for (const char* leaf : {"d", "d/sub", "d/sub/f", "d/other"}) ASSERT_EQ(lchown(Path(leaf).c_str(), 65534, 65534), 0);
+    chmod(Path("d/sub").c_str(), 0);
+    // Skip leaves it and deletes the rest; Cancel aborts.
+    auto run = [&](const char* keys, bool aborts) {
+        return RunAsNobody([&] {
+            Answer(keys);
+            int result = ui.Run([&] { return delete_dir(W(Path("d")).c_str()); });
+            bool told = ui.Screens().size() == 1 && FirstShows("Access Denied") && FirstShows(Path("d/sub"));
+            return ((result == -1) == aborts ? 0 : 1) | (told ? 0 : 2);
+        });
+    };
+    EXPECT_EQ(run("s", false), 0);
+    Expect({"d/sub/f", "!d/other"});
+    EXPECT_EQ(run("Esc", true), 0);
+    Expect({"d/sub/f"});
+}
+
 }  // namespace
