@@ -85,7 +85,7 @@ bool is_read_only(const wchar_t* path) {
 int read_listing(const wchar_t* dir, std::vector<entry*>& entries) {
     Directory listing{Westring(dir)};
     entry* e = nullptr;
-    int code = listing.FindFirst(L"*", FIND_ALLOCATE | FIND_HIDDEN | FIND_DIRS, &e);
+    int code = listing.FindFirst(L"*", FIND_ALLOCATE | FIND_HIDDEN | FIND_DIRS | FIND_ANY_LENGTH, &e);
     while (code == 0) {
         entries.push_back(e);
         code = listing.FindNext(&e);

@@ -77,10 +77,15 @@ int Directory::FindFirst(const Westring& pattern, unsigned mask, entry** result)
     if (!result || (!(mask_ & FIND_ALLOCATE) && !*result)) return error_ = EINVAL;
 
     Estring system_path = EncodeFileName(listed_);
-    // Reached in steps when the path is longer than the system takes.
-    AtPath at(system_path.c_str());
-    int fd = at.OpenDirectory();
-    if (fd < 0) return error_ = errno;
+    int fd;
+    if (mask_ & FIND_ANY_LENGTH) {
+        AtPath at(system_path.c_str());
+        fd = at.OpenDirectory();
+        if (fd < 0) return error_ = errno;
+    } else {
+        fd = open(system_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return error_ = errno;
+    }
     stream_ = fdopendir(fd);
     if (!stream_) {
         error_ = errno;
