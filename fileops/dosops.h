@@ -1,5 +1,6 @@
 // The operating-system steps of the file operations, each returning 0 or
-// the system's error number.
+// the system's error number. Paths may be longer than the system takes
+// (lib/atpath.h), except for MakeDirectories.
 #pragma once
 
 #include "lib/westring.h"
@@ -7,8 +8,9 @@
 // Renames src to dst; EEXIST when something (even a dangling symbolic link)
 // already has the name dst.
 [[nodiscard]] int DosMove(const wchar_t* src, const wchar_t* dst);
-// The steps reach paths of any length (lib/atpath.h).
-
+// Renames src to dst, putting it in the place of an existing dst (which
+// the user agreed to replace). 0 or the error number.
+[[nodiscard]] int DosMoveOver(const wchar_t* src, const wchar_t* dst);
 // Removes a file. A file the user may not write is left alone and the
 // failing write test's error (EACCES, EROFS) is returned; the caller asks
 // about read-only files. A symbolic link is never read-only.
