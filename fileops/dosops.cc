@@ -46,14 +46,39 @@ int DosMoveOver(const wchar_t* src, const wchar_t* dst) {
 }
 
 int DosDelete(const wchar_t* path) {
-    Estring name = EncodeFileName(path);
-    if (access(name.c_str(), W_OK) != 0 && errno != ENOENT && errno != ENOTDIR) return errno;
-    return unlink(name.c_str()) == 0 ? 0 : errno;
+    AtPath at(EncodeFileName(path).c_str());
+    if (at.error() != 0) return at.error();
+    struct stat status;
+    if (fstatat(at.dir(), at.leaf(), &status, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+    // A symbolic link is judged by itself, never by its target: removing it
+    // needs only the directory's write permission.
+    if (!S_ISLNK(status.st_mode) && faccessat(at.dir(), at.leaf(), W_OK, 0) != 0 && errno != ENOENT) return errno;
+    return unlinkat(at.dir(), at.leaf(), 0) == 0 ? 0 : errno;
 }
 
-int DosUnlink(const wchar_t* path) { return unlink(EncodeFileName(path).c_str()) == 0 ? 0 : errno; }
+int DosUnlink(const wchar_t* path) {
+    AtPath at(EncodeFileName(path).c_str());
+    if (at.error() != 0) return at.error();
+    return unlinkat(at.dir(), at.leaf(), 0) == 0 ? 0 : errno;
+}
 
-int MakeDirectory(const wchar_t* path) { return mkdir(EncodeFileName(path).c_str(), 0777) == 0 ? 0 : errno; }
+int DosRemoveDir(const wchar_t* path) {
+    AtPath at(EncodeFileName(path).c_str());
+    if (at.error() != 0) return at.error();
+    return unlinkat(at.dir(), at.leaf(), AT_REMOVEDIR) == 0 ? 0 : errno;
+}
+
+int DosMayWrite(const wchar_t* path) {
+    AtPath at(EncodeFileName(path).c_str());
+    if (at.error() != 0) return at.error();
+    return faccessat(at.dir(), at.leaf(), W_OK, 0) == 0 ? 0 : errno;
+}
+
+int MakeDirectory(const wchar_t* path) {
+    AtPath at(EncodeFileName(path).c_str());
+    if (at.error() != 0) return at.error();
+    return mkdirat(at.dir(), at.leaf(), 0777) == 0 ? 0 : errno;
+}
 
 int MakeDirectories(const wchar_t* path) {
     Estring name = EncodeFileName(path);
