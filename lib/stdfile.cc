@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "lib/atpath.h"
 #include "lib/fsname.h"
 
 StdFile::StdFile() : buffer_(new char[kBufferSize]) {}
@@ -57,9 +58,12 @@ int StdFile::open_named(const Westring& name, const char* system_name, int mode)
     if (!(mode & kInherit)) flags |= O_CLOEXEC;
     mode_t permissions = (mode & kExecutable) ? 0775 : 0664;
 
+    // Files deep below the path limit are reached as well.
+    AtPath at(system_name);
+    if (at.error() != 0) return fail(at.error());
     int fd;
     do {
-        fd = ::open(system_name, flags, permissions);
+        fd = ::openat(at.dir(), at.leaf(), flags, permissions);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return fail(errno);
     handle_ = fd;
