@@ -2,20 +2,22 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/file.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "console/console.h"
 #include "console/msgbox.h"
+#include "fileops/besidefile.h"
 #include "fileops/breakscope.h"
+#include "fileops/copybytes.h"
 #include "fileops/copymove.h"
 #include "fileops/copyseams.h"
 #include "fileops/copystatus.h"
@@ -24,14 +26,13 @@
 #include "fileops/dirnames.h"
 #include "fileops/fileglobals.h"
 #include "fileops/fserror.h"
+#include "fileops/openwriters.h"
 #include "fileops/resolvepath.h"
+#include "fileops/treeplace.h"
+#include "lib/atpath.h"
 #include "lib/fsname.h"
 
 namespace {
-
-constexpr size_t kBufferSize = 32768;               // the read and write loop
-constexpr size_t kKernelChunk = 8u * 1024 * 1024;  // one in-kernel copy step between two looks for Esc
-constexpr int kEioRetries = 3;
 
 CopyResult fail(const wchar_t* path, bool destination, int code) {
     return CopyResult::Failed(code, path, destination);
@@ -39,14 +40,6 @@ CopyResult fail(const wchar_t* path, bool destination, int code) {
 
 CopyResult aborted() { return CopyResult{-1, Westring(), false}; }
 
-bool stop_requested() { return break_status == 2 || fileops_esc_pending(); }
-
-ssize_t do_read(int fd, void* buffer, size_t size) {
-    return copy_seams.read ? copy_seams.read(fd, buffer, size) : read(fd, buffer, size);
-}
-ssize_t do_write(int fd, const void* buffer, size_t size) {
-    return copy_seams.write ? copy_seams.write(fd, buffer, size) : write(fd, buffer, size);
-}
 int do_close(int fd) { return copy_seams.close ? copy_seams.close(fd) : close(fd); }
 
 // Whether the process may give files away (it runs as root); asked once.
@@ -68,87 +61,16 @@ void keep_times(int fd, const struct stat& from) {
     futimens(fd, times);
 }
 
-// The metadata of a node made by path (links, special files, directories).
-void keep_path_metadata(const Estring& path, const struct stat& from, bool link) {
+// The metadata of a node made by name (links, special files, directories).
+void keep_path_metadata(const AtPath& path, const struct stat& from, bool link) {
+    const int nofollow = link ? AT_SYMLINK_NOFOLLOW : 0;
     if (may_chown()) {
-        int owned = link ? lchown(path.c_str(), from.st_uid, from.st_gid) : chown(path.c_str(), from.st_uid, from.st_gid);
+        int owned = fchownat(path.dir(), path.leaf(), from.st_uid, from.st_gid, nofollow);
         (void)owned;
     }
-    if (!link) chmod(path.c_str(), from.st_mode & 07777);
+    if (!link) (void)fchmodat(path.dir(), path.leaf(), from.st_mode & 07777, 0);
     struct timespec times[2] = {from.st_atim, from.st_mtim};
-    utimensat(AT_FDCWD, path.c_str(), times, link ? AT_SYMLINK_NOFOLLOW : 0);
-}
-
-// Writes all of size bytes; 0 or the error number.
-int write_all(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = do_write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (n == 0) return ENOSPC;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return 0;
-}
-
-// The byte loop: copies in from out, counting into status. Done, -1
-// (stopped by the user or cancelled at the read error prompt), EIO (skipped
-// after a read error) or an error number.
-CopyResult copy_bytes(int in, int out, const wchar_t* src, const wchar_t* dst, bool kernel_copy, off_t expected,
-               copy_status* status, int64_t& copied) {
-    // The kernel copies between the files itself where it can; any failure
-    // hands over to the plain loop, which then meets the real error (if any)
-    // at the same position.
-    if (kernel_copy && !copy_seams.read && !copy_seams.write) {
-        bool first = true;
-        for (;;) {
-            ssize_t n = copy_file_range(in, nullptr, out, nullptr, kKernelChunk, 0);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0 || (n == 0 && first && expected > 0)) break;
-            if (n == 0) return CopyResult::Done();
-            first = false;
-            copied += n;
-            if (status) {
-                status->bytes_done += n;
-                progressUpdate(status);
-            }
-            if (stop_requested()) return aborted();
-        }
-    }
-
-    std::unique_ptr<char[]> buffer(new char[kBufferSize]);
-    int eio_count = 0;
-    for (;;) {
-        ssize_t n = do_read(in, buffer.get(), kBufferSize);
-        if (n < 0) {
-            int error = errno;
-            if (error == EINTR) continue;
-            if (error != EIO) return fail(src, false, error);
-            if (++eio_count < kEioRetries) continue;
-            if (status) status->StopUpdate();
-            int code = EIO, done = 0;
-            fs_error(code, done, src);
-            if (!done) {
-                eio_count = 0;
-                if (status) status->StartUpdate(fwin);
-                continue;
-            }
-            return code == -1 ? aborted() : fail(src, false, EIO);
-        }
-        eio_count = 0;
-        if (n == 0) return CopyResult::Done();
-        int written = write_all(out, buffer.get(), static_cast<size_t>(n));
-        if (written != 0) return fail(dst, true, written);
-        copied += n;
-        if (status) {
-            status->bytes_done += n;
-            progressUpdate(status);
-        }
-        if (stop_requested()) return aborted();
-    }
+    utimensat(path.dir(), path.leaf(), times, nofollow);
 }
 
 bool is_special(mode_t mode) { return S_ISFIFO(mode) || S_ISCHR(mode) || S_ISBLK(mode) || S_ISSOCK(mode); }
@@ -180,39 +102,30 @@ bool mode_survived_umask(mode_t mode) {
     return mask >= 0 && (mode & 07000) == 0 && (mode & static_cast<mode_t>(mask) & 0777) == 0;
 }
 
-// Opens the destination of a regular file. A new file is made with the
-// source's permission bits (created); an existing device or FIFO is written
-// as it is (device); an existing file only when overwrite is set, and never
-// when it is the source itself. The descriptor, or -1 with errno set.
-int open_destination(const Estring& to, const struct stat& source, bool overwrite, bool& created, bool& device) {
-    const mode_t mode = source.st_mode & 0777;
-    int out;
-    if (!overwrite) {
-        do {
-            out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        } while (out < 0 && errno == EINTR);
-        if (out >= 0) {
-            created = true;
-            return out;
-        }
-        if (errno != EEXIST) return -1;
+// Whether two stat results are one file.
+bool same_node(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// What is at the destination now, looked at without following a link.
+struct Destination {
+    AtPath at;
+    bool exists = false;
+    struct stat status {};
+    explicit Destination(const wchar_t* dst) : at(EncodeFileName(dst).c_str()) {
+        exists = at.error() == 0 && fstatat(at.dir(), at.leaf(), &status, AT_SYMLINK_NOFOLLOW) == 0;
     }
-    struct stat existing;
-    bool exists = stat(to.c_str(), &existing) == 0;
-    // Writing would destroy the very data being read.
-    device = exists && is_special(existing.st_mode);
-    if ((exists && existing.st_dev == source.st_dev && existing.st_ino == source.st_ino) || (!device && !overwrite)) {
-        errno = EEXIST;
-        return -1;
-    }
-    do {
-        if (device) out = open(to.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        else out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    } while (out < 0 && errno == EINTR);
-    if (out < 0) return -1;
-    if (device) fcntl(out, F_SETFL, fcntl(out, F_GETFL) & ~O_NONBLOCK);
-    created = !exists;
-    return out;
+};
+
+// Makes a node by make: straight under the final name when nothing may be
+// replaced (an existing name then fails with EEXIST), else beside it and
+// renamed over it.
+int make_node(const Destination& to, bool overwrite, const std::function<int(int, const char*)>& make) {
+    if (to.at.error() != 0) return to.at.error();
+    if (!overwrite || !to.exists) return make(to.at.dir(), to.at.leaf());
+    // A directory is never replaced by anything else.
+    if (S_ISDIR(to.status.st_mode)) return EEXIST;
+    std::string temp;
+    int made = MakeBeside(to.at, make, temp);
+    return made != 0 ? made : PutInPlace(to.at, temp, true);
 }
 
 // Removes a source that has been copied, keeping its description when it
@@ -223,59 +136,88 @@ CopyResult remove_moved_source(const wchar_t* src, copy_status* status) {
     return deleted > 0 ? CopyResult::Done() : fail(src, false, RESULT_SKIPPED);
 }
 
-CopyResult copy_link(const wchar_t* src, const wchar_t* dst, const Estring& from, const struct stat& status_of_src,
-              bool move, StdFile& descriptions, copy_status* status) {
+CopyResult copy_link(const wchar_t* src, const wchar_t* dst, const AtPath& from, const struct stat& status_of_src,
+                     bool overwrite, bool move, StdFile& descriptions, copy_status* status) {
     std::vector<char> target(static_cast<size_t>(status_of_src.st_size > 0 ? status_of_src.st_size : 255) + 1);
     ssize_t length;
     for (;;) {
-        length = readlink(from.c_str(), target.data(), target.size());
+        length = readlinkat(from.dir(), from.leaf(), target.data(), target.size());
         if (length < 0) return fail(src, false, errno);
         if (static_cast<size_t>(length) < target.size()) break;
         target.resize(target.size() * 2);
     }
     if (length == 0) return fail(src, false, EINVAL);
     target[static_cast<size_t>(length)] = 0;
-    Estring to = EncodeFileName(dst);
-    if (symlink(target.data(), to.c_str()) != 0) return fail(dst, true, errno);
-    keep_path_metadata(to, status_of_src, true);
+
+    Destination to(dst);
+    // The link's own target put in its place would become a link to
+    // itself, and its data would be gone.
+    struct stat resolved;
+    if (to.exists && fstatat(from.dir(), from.leaf(), &resolved, 0) == 0 && same_node(resolved, to.status))
+        return fail(dst, true, EEXIST);
+    int made = make_node(to, overwrite, [&](int dir, const char* leaf) {
+        return symlinkat(target.data(), dir, leaf) == 0 ? 0 : errno;
+    });
+    if (made != 0) return fail(dst, true, made);
+    keep_path_metadata(to.at, status_of_src, true);
     copy_desc(src, dst, descriptions);
     return move ? remove_moved_source(src, status) : CopyResult::Done();
 }
 
-CopyResult copy_special(const wchar_t* src, const wchar_t* dst, const struct stat& status_of_src, bool move,
-                 StdFile& descriptions, copy_status* status) {
-    Estring to = EncodeFileName(dst);
-    int made = S_ISFIFO(status_of_src.st_mode) ? mkfifo(to.c_str(), status_of_src.st_mode & 07777)
-                                               : mknod(to.c_str(), status_of_src.st_mode, status_of_src.st_rdev);
-    if (made != 0) return fail(dst, true, errno);
-    keep_path_metadata(to, status_of_src, false);
+CopyResult copy_special(const wchar_t* src, const wchar_t* dst, const struct stat& status_of_src, bool overwrite,
+                        bool move, StdFile& descriptions, copy_status* status) {
+    Destination to(dst);
+    int made = make_node(to, overwrite, [&](int dir, const char* leaf) {
+        int result = S_ISFIFO(status_of_src.st_mode) ? mkfifoat(dir, leaf, status_of_src.st_mode & 07777)
+                                                     : mknodat(dir, leaf, status_of_src.st_mode, status_of_src.st_rdev);
+        return result == 0 ? 0 : errno;
+    });
+    if (made != 0) return fail(dst, true, made);
+    keep_path_metadata(to.at, status_of_src, false);
     copy_desc(src, dst, descriptions);
     return move ? remove_moved_source(src, status) : CopyResult::Done();
 }
+
+// Gives a directory made for a copy its final mode, times and owner on
+// every way out, a failed or cancelled copy included: it was made at 0700
+// so that nobody else could step in while it filled.
+class CFinalDirectoryMode {
+public:
+    CFinalDirectoryMode(const AtPath& path, const struct stat& source) : path_(path), source_(source) {}
+    ~CFinalDirectoryMode() {
+        if (armed_) keep_path_metadata(path_, source_, false);
+    }
+    CFinalDirectoryMode(const CFinalDirectoryMode&) = delete;
+    CFinalDirectoryMode& operator=(const CFinalDirectoryMode&) = delete;
+    void Arm() { armed_ = true; }
+
+private:
+    const AtPath& path_;
+    const struct stat& source_;
+    bool armed_ = false;
+};
 
 CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct stat& status_of_src, bool move,
-                   copy_status* status, StdFile& descriptions) {
-    Westring real_src, real_dst;
-    if (!RealLocation(Westring(src), real_src) || !RealLocation(Westring(dst), real_dst)) {
-        if (status) status->StopUpdate();
-        error(L"Invalid Path", Westring(src), MB_OK);
-        return aborted();
-    }
-    if (IsInsideOrSame(real_src, real_dst)) {
+                          copy_status* status, StdFile& descriptions) {
+    if (WithinDirectory(src, dst)) {
         if (status) status->StopUpdate();
         error(L"Directory cannot be copied into itself", Westring(dst), MB_OK);
         return aborted();
     }
 
-    Estring to = EncodeFileName(dst);
-    if (mkdir(to.c_str(), 0700) == 0) {
+    AtPath to(EncodeFileName(dst).c_str());
+    if (to.error() != 0) return fail(dst, true, to.error());
+    CFinalDirectoryMode final_mode(to, status_of_src);
+    if (mkdirat(to.dir(), to.leaf(), 0700) == 0) {
+        final_mode.Arm();
         copy_desc(src, dst, descriptions);
     } else {
         int error_code = errno;
         struct stat existing;
         if (error_code != EEXIST) return fail(dst, true, error_code);
         // An existing directory is merged into; anything else is in the way.
-        if (stat(to.c_str(), &existing) != 0 || !S_ISDIR(existing.st_mode)) return fail(dst, true, EEXIST);
+        if (fstatat(to.dir(), to.leaf(), &existing, 0) != 0 || !S_ISDIR(existing.st_mode))
+            return fail(dst, true, EEXIST);
     }
 
     std::vector<Westring> names;
@@ -291,8 +233,10 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
         Westring from = join_path(Westring(src), name);
         Westring target_name = name;
         if (case_filter) {
+            AtPath entry(EncodeFileName(from).c_str());
             struct stat entry_status;
-            if (lstat(EncodeFileName(from).c_str(), &entry_status) == 0 && !S_ISDIR(entry_status.st_mode))
+            if (fstatat(entry.dir(), entry.leaf(), &entry_status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                !S_ISDIR(entry_status.st_mode))
                 target_name.downcase();
         }
         Westring to_path = join_path(Westring(dst), target_name);
@@ -303,7 +247,7 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
             break;
         }
         if (item > 0) failures++;
-        if (stop_requested()) {
+        if (copy_stop_requested()) {
             result = -1;
             break;
         }
@@ -316,24 +260,105 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
         // never existed travel along instead of being lost.
         int carried = carry_desc_leftovers(Westring(src), Westring(dst));
         if (carried != 0) return fail(src, false, carried);
-        if (rmdir(EncodeFileName(src).c_str()) != 0) return fail(src, false, errno);
+        AtPath source(EncodeFileName(src).c_str());
+        if (unlinkat(source.dir(), source.leaf(), AT_REMOVEDIR) != 0) return fail(src, false, errno);
         delete_desc(src, &descriptions);
     }
-    keep_path_metadata(to, status_of_src, false);
+    final_mode.Arm();
     // Each item that failed was reported already; the directory stays.
     return failures ? fail(src, false, RESULT_SKIPPED) : CopyResult::Done();
 }
 
-CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const Estring& from, bool overwrite, bool move,
-                 copy_status* status, StdFile& descriptions, int flags) {
+// Opens the source of a regular file for reading without ever blocking
+// (it may have been replaced by a FIFO since it was looked at). The
+// descriptor or -1 with errno set.
+int open_source(const AtPath& from) {
     int in;
     do {
-        in = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        in = openat(from.dir(), from.leaf(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (in < 0 && errno == EINTR);
+    if (in < 0) return -1;
+    struct stat status;
+    if (fstat(in, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(in);
+        errno = EINVAL;
+        return -1;
+    }
+    (void)fcntl(in, F_SETFL, fcntl(in, F_GETFL) & ~O_NONBLOCK);
+    return in;
+}
+
+// Where a regular file's bytes go: into an existing device or FIFO (only
+// when copying onto one the user agreed to overwrite), or into a new file
+// beside the final name that takes its place once complete.
+struct Target {
+    int fd = -1;
+    bool special = false;
+    std::string temp;  // the temporary name, for a new file
+};
+
+// Opens the target for the bytes of source. 0, -1 (the user gave up
+// waiting for a FIFO's reader) or an error number.
+int open_target(const Destination& to, const struct stat& source, bool overwrite, bool move, Target& target) {
+    if (to.at.error() != 0) return to.at.error();
+    if (to.exists) {
+        // Writing would destroy the very data being read.
+        if (same_node(to.status, source) || !overwrite) return EEXIST;
+        if (S_ISDIR(to.status.st_mode)) return EISDIR;
+        // A move puts the file in the place of whatever is there; a copy
+        // writes into a device or FIFO.
+        if (!move && is_special(to.status.st_mode) && !S_ISSOCK(to.status.st_mode)) {
+            bool stopped = false;
+            target.fd = open_special_for_writing(to.at.dir(), to.at.leaf(), &stopped);
+            if (target.fd < 0) return stopped ? -1 : errno;
+            target.special = true;
+            return 0;
+        }
+    }
+    const mode_t mode = source.st_mode & 0777;
+    return MakeBeside(
+        to.at,
+        [&](int dir, const char* leaf) {
+            int fd;
+            do {
+                fd = openat(dir, leaf, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+            } while (fd < 0 && errno == EINTR);
+            if (fd < 0) return errno;
+            target.fd = fd;
+            return 0;
+        },
+        target.temp);
+}
+
+// Makes sure a rename in the directory of path is on the disk.
+void sync_directory_of(const AtPath& path) {
+    std::string leaf = path.leaf();
+    size_t slash = leaf.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : leaf.substr(0, slash);
+    int fd = openat(path.dir(), dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)fsync(fd);
+    close(fd);
+}
+
+// The metadata of a complete new file, set on its descriptor. 0 or the
+// error number.
+int finish_new_file(int out, const struct stat& source, bool move) {
+    // A moved file must be on the disk before its source goes.
+    if (move && fsync(out) != 0) return errno;
+    keep_owner(out, source);
+    // A new file was made with the source's permission bits; only what the
+    // umask took away (or the special bits) needs setting again.
+    if (!mode_survived_umask(source.st_mode) && fchmod(out, source.st_mode & 07777) != 0) return errno;
+    keep_times(out, source);
+    return 0;
+}
+
+CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const AtPath& from, bool overwrite, bool move,
+                        copy_status* status, StdFile& descriptions, int flags) {
+    int in = open_source(from);
     if (in < 0) return fail(src, false, errno);
-    // Readers share the file; a writer holding it exclusively means the
-    // source is being written right now.
-    if (flock(in, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK && !(flags & COPY_OPEN_WRITTEN)) {
+    if (!(flags & COPY_OPEN_WRITTEN) && OpenForWritingElsewhere(in)) {
         close(in);
         return fail(src, false, RESULT_OPEN_FOR_WRITE);
     }
@@ -344,34 +369,33 @@ CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const Estring& f
         return fail(src, false, error_code);
     }
 
-    Estring to = EncodeFileName(dst);
-    bool created = false, device = false;
-    int out = open_destination(to, source, overwrite, created, device);
-    if (out < 0) {
-        int error_code = errno;
+    Destination to(dst);
+    Target target;
+    int opened = open_target(to, source, overwrite, move, target);
+    if (opened != 0) {
         close(in);
-        return fail(dst, true, error_code);
+        return opened < 0 ? aborted() : fail(dst, true, opened);
     }
 
     int64_t copied = 0;
-    CopyResult result = copy_bytes(in, out, src, dst, !device, source.st_size, status, copied);
+    CopyResult result = copy_bytes(in, target.fd, src, dst, !target.special, target.special, source.st_size, status,
+                                   copied);
     close(in);
-    if (result.code == 0 && !device) {
-        // A moved file must be on the disk before its source goes.
-        if (move && fsync(out) != 0) result = fail(dst, true, errno);
-        keep_owner(out, source);
-        // A new file was made with the source's permission bits; only what
-        // the umask took away (or the special bits) needs setting again.
-        if (!created || !mode_survived_umask(source.st_mode)) {
-            if (fchmod(out, source.st_mode & 07777) != 0 && result.code == 0) result = fail(dst, true, errno);
-        }
-        keep_times(out, source);
+    if (result.code == 0 && !target.special) {
+        int finished = finish_new_file(target.fd, source, move);
+        if (finished != 0) result = fail(dst, true, finished);
     }
-    if (do_close(out) != 0 && result.code == 0) result = fail(dst, true, errno);
+    if (do_close(target.fd) != 0 && result.code == 0) result = fail(dst, true, errno);
+    if (result.code == 0 && !target.special) {
+        int placed = PutInPlace(to.at, target.temp, to.exists);
+        if (placed != 0) result = fail(dst, true, placed);
+        else if (move) sync_directory_of(to.at);
+    } else if (!target.special) {
+        DropBeside(to.at, target.temp);
+    }
 
     if (result.code != 0) {
         if (status) status->bytes_done -= copied;
-        if (!device) unlink(to.c_str());
         return result;
     }
     copy_desc(src, dst, descriptions);
@@ -381,14 +405,15 @@ CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const Estring& f
 }  // namespace
 
 CopyResult copyfile(const wchar_t* src, const wchar_t* dst, bool overwrite, bool move, copy_status* status,
-             StdFile& descriptions, int flags) {
+                    StdFile& descriptions, int flags) {
     CBreakScope running;
     progressUpdate(status);
-    Estring from = EncodeFileName(src);
+    AtPath from(EncodeFileName(src).c_str());
     struct stat source;
-    if (lstat(from.c_str(), &source) != 0) return fail(src, false, errno);
-    if (S_ISLNK(source.st_mode)) return copy_link(src, dst, from, source, move, descriptions, status);
+    if (from.error() != 0) return fail(src, false, from.error());
+    if (fstatat(from.dir(), from.leaf(), &source, AT_SYMLINK_NOFOLLOW) != 0) return fail(src, false, errno);
+    if (S_ISLNK(source.st_mode)) return copy_link(src, dst, from, source, overwrite, move, descriptions, status);
     if (S_ISDIR(source.st_mode)) return copy_directory(src, dst, source, move, status, descriptions);
-    if (is_special(source.st_mode)) return copy_special(src, dst, source, move, descriptions, status);
+    if (is_special(source.st_mode)) return copy_special(src, dst, source, overwrite, move, descriptions, status);
     return copy_regular(src, dst, from, overwrite, move, status, descriptions, flags);
 }

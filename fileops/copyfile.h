@@ -28,16 +28,26 @@ struct [[nodiscard]] CopyResult {
     }
 };
 
-// Copies src to dst. overwrite: an existing destination file is replaced
+// Copies src to dst. overwrite: an existing destination is replaced
 // (otherwise its existence is the failure EEXIST). move: the source is
 // deleted once its copy is complete and safely on disk. descriptions is the
 // open description file of src's directory (or an unopened one).
+//
+// A file, link or special file is made under a temporary name beside the
+// destination and renamed over it only when complete, with its times and
+// mode already set: a failure, Esc or a kill never leaves a partial file
+// under the destination name, and a replaced destination stays
+// byte-identical until then. Replacing gives the name a new file, so other
+// hard links of an old destination keep the old content. The destination is
+// judged by itself: a symbolic link there is replaced, never followed; an
+// existing device or FIFO is written into (a copy only, and only when
+// overwrite is set), without ever blocking while Esc is polled.
 //
 // Symbolic links are recreated with the same target text and never
 // followed; FIFOs, devices and sockets are recreated (mkfifo, mknod), never
 // opened; directories are copied entry by entry through copy_file or
 // move_file and refused when the destination lies inside the source. Times,
-// permission bits and (for root) the owner are kept. A failed copy never
-// leaves a partial file under the destination name.
+// permission bits and (for root) the owner are kept, a directory's also when
+// its copy fails or is cancelled. Paths of any length are handled.
 CopyResult copyfile(const wchar_t* src, const wchar_t* dst, bool overwrite, bool move, copy_status* status,
                     StdFile& descriptions, int flags);

@@ -1,6 +1,7 @@
 #include "fileops/copymove.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,8 @@
 #include "fileops/fileglobals.h"
 #include "fileops/fserror.h"
 #include "fileops/resolvepath.h"
+#include "fileops/treeplace.h"
+#include "lib/atpath.h"
 #include "lib/collapsepath.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"
@@ -66,17 +69,27 @@ void prepare_progress(copy_status* status, bool moving, const wchar_t* src, cons
 }
 
 // The destination names the source itself: the same text, or the same file
-// under another spelling or name (a hard link, a linked directory).
-bool same_item(const wchar_t* src, const wchar_t* dst) { return fncompare(src, dst) == 0 || SameFile(src, dst); }
+// under another spelling or name (a hard link, a linked directory), or the
+// very file a source link points to (which the link would replace).
+bool same_item(const wchar_t* src, const wchar_t* dst) {
+    if (fncompare(src, dst) == 0) return true;
+    AtPath from(EncodeFileName(src).c_str()), to(EncodeFileName(dst).c_str());
+    struct stat source, resolved, destination;
+    if (fstatat(to.dir(), to.leaf(), &destination, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    auto same = [&](const struct stat& other) {
+        return other.st_dev == destination.st_dev && other.st_ino == destination.st_ino;
+    };
+    return (fstatat(from.dir(), from.leaf(), &source, AT_SYMLINK_NOFOLLOW) == 0 && same(source)) ||
+           (fstatat(from.dir(), from.leaf(), &resolved, 0) == 0 && same(resolved));
+}
 
 // Whether dst is, or lies inside, the directory src (symbolic links
 // resolved); false when src is no directory.
 bool into_itself(const wchar_t* src, const wchar_t* dst) {
+    AtPath from(EncodeFileName(src).c_str());
     struct stat status;
-    if (lstat(EncodeFileName(src).c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
-    Westring real_src, real_dst;
-    if (!RealLocation(Westring(src), real_src) || !RealLocation(Westring(dst), real_dst)) return false;
-    return IsInsideOrSame(real_src, real_dst);
+    if (fstatat(from.dir(), from.leaf(), &status, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(status.st_mode)) return false;
+    return WithinDirectory(src, dst);
 }
 
 // A destination that is not older than the source is left alone.
@@ -129,15 +142,29 @@ ItemEnd settle_failure(const CopyResult& failure, const wchar_t* src, bool& forc
     return ask_after_failure(failure, src);
 }
 
+// Whether src is a directory itself (not a link to one).
+bool is_real_directory(const wchar_t* src) {
+    int attr = 0;
+    return GetFileAttr(src, attr) == 0 && (attr & FA_DIREC) && !(attr & FA_LINK);
+}
+
+// An overwrite was granted and the destination still could not be
+// replaced (its directory may not be written, say): asking again would
+// only loop. A directory source has the destination deleted instead.
+bool replacement_refused(const wchar_t* src, bool granted) { return granted && !is_real_directory(src); }
+
 // Acts on the answer to "File already exists, Overwrite?": Cancel aborts,
 // None and All change the operation-wide mode, anything but OK and All
-// skips; an overwrite deletes the destination first and then tries again.
-ItemEnd overwrite_existing(const wchar_t* dst, int answer, bool& granted, copy_status* status) {
+// skips. An overwrite tries again with the overwrite granted: the new file
+// takes the old one's place only once complete. Only a directory, which
+// cannot take a file's place in one step, has the destination deleted first.
+ItemEnd overwrite_existing(const wchar_t* src, const wchar_t* dst, int answer, bool& granted, copy_status* status) {
     if (answer == 27) return -1;
     if (answer == 'e') overwrite_mode = OVERWRITE_NEVER;
     if (answer == 'a') overwrite_mode = OVERWRITE_ALWAYS;
     if (answer != 'y' && answer != 'a') return RESULT_SKIPPED;
     granted = true;
+    if (!is_real_directory(src)) return kTryAgain;
     int deleted = delete_file(dst, DELETE_SILENT, status);
     if (deleted == 1) return kTryAgain;
     return deleted < 0 ? -1 : RESULT_SKIPPED;
@@ -179,7 +206,8 @@ int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* statu
         if (done) return code;
     }
     for (;;) {
-        if (rmdir(EncodeFileName(src).c_str()) == 0) {
+        AtPath emptied(EncodeFileName(src).c_str());
+        if (unlinkat(emptied.dir(), emptied.leaf(), AT_REMOVEDIR) == 0) {
             delete_desc(src, &descriptions);
             return 0;
         }
@@ -217,7 +245,7 @@ int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
         if ((attempt.code == EACCES || attempt.code == EEXIST) && attempt.destination) {
             if (same_item(src, dst))
                 return error(L"File cannot overwrite itself", Westring(dst), MB_OKCANCEL) == 27 ? -1 : attempt.code;
-            if (!existed || (dst_attr & FA_DIREC)) {
+            if (!existed || (dst_attr & FA_DIREC) || replacement_refused(src, granted)) {
                 end = ask_after_failure(attempt, dst);
             } else {
                 int answer = overwrite_mode == OVERWRITE_ALWAYS  ? 'y'
@@ -228,7 +256,7 @@ int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
                     overwrite_mode = OVERWRITE_IF_OLDER;
                     continue;
                 }
-                end = overwrite_existing(dst, answer, granted, status);
+                end = overwrite_existing(src, dst, answer, granted, status);
             }
         } else {
             end = settle_failure(attempt, src, force_open);
@@ -260,7 +288,7 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
         CopyResult attempt;
         if (rename_method) {
             if (status && fwin) status->ShowPathIn(fwin);
-            int moved = DosMove(src, dst);
+            int moved = granted ? DosMoveOver(src, dst) : DosMove(src, dst);
             if (break_status == 2) moved = -1;
             if (moved == 0) move_desc(src, dst, descriptions);
             const bool destination_side = moved == EEXIST;
@@ -284,16 +312,16 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
                 return error(L"File cannot overwrite itself", Westring(dst), MB_OKCANCEL) == 27 ? -1 : attempt.code;
             if (!existed) {
                 end = ask_after_failure(attempt, dst);
+            } else if (is_real_directory(src) && (dst_attr & FA_DIREC)) {
+                return merge_directories(src, dst, status, descriptions, rename_method);
+            } else if (replacement_refused(src, granted)) {
+                end = ask_after_failure(attempt, dst);
             } else {
-                int src_attr = 0;
-                if (GetFileAttr(src, src_attr) == 0 && (src_attr & FA_DIREC) && !(src_attr & FA_LINK) &&
-                    (dst_attr & FA_DIREC))
-                    return merge_directories(src, dst, status, descriptions, rename_method);
                 int answer = granted || overwrite_mode == OVERWRITE_ALWAYS ? 'y'
                              : overwrite_mode == OVERWRITE_NEVER          ? 's'
                                                                           : error(L"File already exists, Overwrite?",
                                                                                   Westring(dst), MB_SKIPALL);
-                end = overwrite_existing(dst, answer, granted, status);
+                end = overwrite_existing(src, dst, answer, granted, status);
             }
         } else {
             end = settle_failure(attempt, src, force_open);

@@ -71,13 +71,31 @@ void show_deleting(const Westring& shown, int width) {
     deletion_window->puts_at(0, 1, row.pad(inner).c_str());
 }
 
-// The user may not write the file, but may write its directory.
+// The user may not write the file, but may write its directory. A symbolic
+// link is never read-only: DosDelete does not refuse one.
 bool is_read_only(const wchar_t* path) {
-    Estring name = EncodeFileName(path);
-    if (access(name.c_str(), W_OK) == 0 || errno != EACCES) return false;
+    if (DosMayWrite(path) != EACCES) return false;
     Westring dir = dir_part(Westring(path));
     if (dir.empty()) dir = L".";
-    return access(EncodeFileName(dir).c_str(), W_OK) == 0;
+    return DosMayWrite(dir.c_str()) == 0;
+}
+
+// Reads every entry of dir: 0, or the error number of the listing. A
+// directory gone meanwhile lists as empty (its removal then reports it).
+int read_listing(const wchar_t* dir, std::vector<entry*>& entries) {
+    Directory listing{Westring(dir)};
+    entry* e = nullptr;
+    int code = listing.FindFirst(L"*", FIND_ALLOCATE | FIND_HIDDEN | FIND_DIRS | FIND_ANY_LENGTH, &e);
+    while (code == 0) {
+        entries.push_back(e);
+        code = listing.FindNext(&e);
+    }
+    return code == DIR_NO_MORE_FILES || code == ENOENT ? 0 : code;
+}
+
+void destroy(std::vector<entry*>& entries) {
+    for (entry* e : entries) entry::Destroy(e);
+    entries.clear();
 }
 
 // Shows the error prompt: true to try again; result is set otherwise.
@@ -219,7 +237,7 @@ int delete_dir(const wchar_t* path, const wchar_t* mask, copy_status*) {
             if (listed == ENOENT || listed == ENOTDIR) code = ENOTDIR;
             else if (listed == 0 && !names.empty()) code = ENOTEMPTY;
         }
-        if (code == 0) code = rmdir(EncodeFileName(full).c_str()) == 0 ? 0 : errno;
+        if (code == 0) code = DosRemoveDir(full.c_str());
         if (code == 0) {
             removed = true;
             break;
@@ -229,7 +247,7 @@ int delete_dir(const wchar_t* path, const wchar_t* mask, copy_status*) {
             break;
         }
         if (code == ENOTEMPTY || code == EEXIST) return delete_tree(full.c_str(), mask);
-        if (code == EACCES && access(EncodeFileName(full).c_str(), W_OK) != 0) {
+        if (code == EACCES && DosMayWrite(full.c_str()) != 0) {
             int answer = del_all_RO == DEL_RO_ALL
                              ? 'y'
                              : error(L"Directory is Read Only, Delete anyway?", Westring(path), MB_SKIPALL);
@@ -243,7 +261,7 @@ int delete_dir(const wchar_t* path, const wchar_t* mask, copy_status*) {
                 error(L"Unable to clear Read Only flag", Westring(path), MB_OK);
                 return 0;
             }
-            if (rmdir(EncodeFileName(full).c_str()) == 0) {
+            if (DosRemoveDir(full.c_str()) == 0) {
                 removed = true;
                 break;
             }
@@ -274,16 +292,16 @@ int delete_tree(const wchar_t* path, const wchar_t* mask) {
 int delete_tree2(const wchar_t* path, const wchar_t* mask) {
     if (!mask) mask = L"*";
     CTreeDepth running;
-    // The whole listing is read first: deleting changes the directory.
+    // The whole listing is read first: deleting changes the directory. A
+    // directory that cannot be read is reported; skipped, it stays.
     std::vector<entry*> entries;
-    {
-        Directory listing{Westring(path)};
-        entry* e = nullptr;
-        int code = listing.FindFirst(L"*", FIND_ALLOCATE | FIND_HIDDEN | FIND_DIRS, &e);
-        while (code == 0) {
-            entries.push_back(e);
-            code = listing.FindNext(&e);
-        }
+    for (;;) {
+        int code = read_listing(path, entries);
+        if (code == 0) break;
+        destroy(entries);
+        int result = 0;
+        if (retry_after(code, path, result)) continue;
+        return result < 0 ? 1 : 0;
     }
     int abort = 0;
     for (entry* e : entries) {
@@ -300,7 +318,7 @@ int delete_tree2(const wchar_t* path, const wchar_t* mask) {
             if (delete_file(full.c_str(), DELETE_BATCH) < 0) abort = 1;
         }
     }
-    for (entry* e : entries) entry::Destroy(e);
+    destroy(entries);
     if (abort) return abort;
     return delete_dir(path, mask) < 0 ? 1 : 0;
 }

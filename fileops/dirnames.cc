@@ -2,13 +2,22 @@
 
 #include <dirent.h>
 #include <errno.h>
+#include <unistd.h>
 
 #include "fileops/descriptions.h"
+#include "lib/atpath.h"
 #include "lib/fsname.h"
 
 int ListNames(const wchar_t* dir, std::vector<Westring>& names, bool skip_descriptions) {
-    DIR* stream = opendir(EncodeFileName(dir).c_str());
-    if (!stream) return errno;
+    AtPath at(EncodeFileName(dir).c_str());
+    int fd = at.OpenDirectory();
+    if (fd < 0) return errno;
+    DIR* stream = fdopendir(fd);
+    if (!stream) {
+        int error = errno;
+        close(fd);
+        return error;
+    }
     int error = 0;
     for (;;) {
         errno = 0;

@@ -6,8 +6,8 @@
 #include "lib/westring.h"
 
 // The attribute word of a path (FA_RDONLY, FA_DIREC, FA_LINK of
-// panels/entry.h). A symbolic link is described by its target when that
-// exists (with FA_LINK added), else by itself. 0 or the error number.
+// panels/entry.h). A symbolic link has FA_LINK, and FA_DIREC when it points
+// to a directory; it is never read-only. 0 or the error number.
 [[nodiscard]] int GetFileAttr(const wchar_t* path, int& attr);
 // The modification time of a path (symbolic links followed). 0 or the error number.
 [[nodiscard]] int GetFileTime(const wchar_t* path, TimeStamp& time);
@@ -19,6 +19,3 @@
 bool IsDevice(const wchar_t* path);
 // True when both paths lie on one device, or when either cannot be examined.
 bool SameFS(const wchar_t* a, const wchar_t* b);
-// True when both names exist and are one file (the same device and inode,
-// symbolic links not followed).
-bool SameFile(const wchar_t* a, const wchar_t* b);

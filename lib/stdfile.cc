@@ -9,14 +9,19 @@
 #include <cstring>
 #include <ctime>
 
+#include "lib/atpath.h"
 #include "lib/fsname.h"
 
 int OpenRegularFile(const char* name, int flags, mode_t permissions) {
+    return OpenRegularFileAt(AT_FDCWD, name, flags, permissions);
+}
+
+int OpenRegularFileAt(int dir, const char* name, int flags, mode_t permissions) {
     // Truncating waits until the file is known to be a regular one.
     const bool truncate = (flags & O_TRUNC) != 0;
     int fd;
     do {
-        fd = ::open(name, (flags & ~O_TRUNC) | O_NONBLOCK | O_NOCTTY, permissions);
+        fd = ::openat(dir, name, (flags & ~O_TRUNC) | O_NONBLOCK | O_NOCTTY, permissions);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
     int error = 0;
@@ -90,12 +95,15 @@ int StdFile::open_named(const Westring& name, const char* system_name, int mode)
     if (!(mode & kInherit)) flags |= O_CLOEXEC;
     mode_t permissions = (mode & kExecutable) ? 0775 : 0664;
 
+    // Files deep below the path limit are reached as well.
+    AtPath at(system_name);
+    if (at.error() != 0) return fail(at.error());
     int fd;
     if (mode & kRegularOnly) {
-        fd = OpenRegularFile(system_name, flags, permissions);
+        fd = OpenRegularFileAt(at.dir(), at.leaf(), flags, permissions);
     } else {
         do {
-            fd = ::open(system_name, flags, permissions);
+            fd = ::openat(at.dir(), at.leaf(), flags, permissions);
         } while (fd < 0 && errno == EINTR);
     }
     if (fd < 0) return fail(errno);

@@ -17,6 +17,8 @@
 // is closed untouched. The descriptor, or -1 with errno set: EISDIR for a
 // directory, ENODEV for any other kind of file.
 int OpenRegularFile(const char* name, int flags, mode_t permissions = 0664);
+// The same for name relative to the directory dir (as openat takes them).
+int OpenRegularFileAt(int dir, const char* name, int flags, mode_t permissions = 0664);
 
 class StdFile {
 public:

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "lib/atpath.h"
 #include "lib/fsname.h"
 
 bool wild_simple(const wchar_t* pattern, const wchar_t* name) {
@@ -76,8 +77,15 @@ int Directory::FindFirst(const Westring& pattern, unsigned mask, entry** result)
     if (!result || (!(mask_ & FIND_ALLOCATE) && !*result)) return error_ = EINVAL;
 
     Estring system_path = EncodeFileName(listed_);
-    int fd = open(system_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return error_ = errno;
+    int fd;
+    if (mask_ & FIND_ANY_LENGTH) {
+        AtPath at(system_path.c_str());
+        fd = at.OpenDirectory();
+        if (fd < 0) return error_ = errno;
+    } else {
+        fd = open(system_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return error_ = errno;
+    }
     stream_ = fdopendir(fd);
     if (!stream_) {
         error_ = errno;

@@ -19,6 +19,9 @@ enum : unsigned {
     FIND_DIRS = 0x0010,        // include directories
     FIND_ALLOCATE = 0x10000,   // give every result in a new entry (else fill the caller's)
     FIND_DIRS_ONLY = 0x20000,  // directories only
+    // A directory path longer than the system takes is reached in steps
+    // (lib/atpath.h); otherwise it fails with ENAMETOOLONG.
+    FIND_ANY_LENGTH = 0x40000,
 };
 
 // Whether name matches pattern: '?' matches one character (there must be
