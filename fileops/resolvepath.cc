@@ -88,37 +88,3 @@ int ResolvePath(Westring& path, const wchar_t* base) {
     path = out;
     return 0;
 }
-
-bool RealLocation(const Westring& path, Westring& out) {
-    Westring rest;
-    Westring head = path;
-    for (;;) {
-        Estring bytes = EncodeFileName(head.empty() ? Westring(L"/") : head);
-        std::unique_ptr<char, decltype(&free)> real(realpath(bytes.c_str(), nullptr), &free);
-        if (real) {
-            out = DecodeFileName(real.get());
-            if (!rest.empty()) out = join_path(out, rest);
-            return true;
-        }
-        int slash = head.rchr(L'/');
-        if (slash < 0) return false;
-        Westring tail = head.mid(slash + 1);
-        rest = rest.empty() ? tail : join_path(tail, rest);
-        if (slash == 0) {
-            if (head == L"/") return false;
-            head = L"/";
-        } else {
-            head = head.left(slash);
-        }
-    }
-}
-
-bool IsInsideOrSame(const Westring& dir, const Westring& path) {
-    int n = dir.strlen();
-    if (n == 0) return false;
-    // The root holds everything.
-    if (n == 1 && dir[0] == L'/') return path[0] == L'/';
-    for (int i = 0; i < n; i++)
-        if (path[i] != dir[i]) return false;
-    return path[n] == 0 || path[n] == L'/';
-}

@@ -20,11 +20,3 @@ Westring last_component(const Westring& path);
 // 0, or -1 when the current directory cannot be read or the path climbs
 // above "/". An empty result is "/".
 [[nodiscard]] int ResolvePath(Westring& path, const wchar_t* base);
-
-// The location path really names, with every symbolic link resolved: the
-// longest leading part that exists goes through realpath, the rest is
-// appended as written. False when even that fails.
-[[nodiscard]] bool RealLocation(const Westring& path, Westring& out);
-// Whether path is dir itself or lies inside it, comparing whole components
-// ("/a/bc" is not inside "/a/b"). Both must be absolute and normalised.
-bool IsInsideOrSame(const Westring& dir, const Westring& path);
