@@ -73,6 +73,12 @@ int create_object2(PANEL* panel, const wchar_t* file, const wchar_t* title, bool
 
     StdFile out;
     int result = out.open(launcher, StdFile::kWrite | StdFile::kCreate | StdFile::kRegularOnly);
+    if (result == ENOENT) {
+        // A home without a Desktop directory yet: make it, as a desktop would.
+        Westring desktop = dir_part(launcher);
+        if (mkdir(EncodeFileName(desktop).c_str(), 0755) != 0 && errno != EEXIST) return errno;
+        result = out.open(launcher, StdFile::kWrite | StdFile::kCreate | StdFile::kRegularOnly);
+    }
     if (result != 0) return result;
     const Estring lines[] = {"#!/usr/bin/env xdg-open\n",
                              "[Desktop Entry]",
@@ -100,7 +106,7 @@ namespace {
 // Makes the launcher for file, and tells the user why when it cannot.
 void make_reported(PANEL* panel, const wchar_t* file, const Westring& title) {
     int code = create_object2(panel, file, title.c_str(), launcher_terminal);
-    if (code != 0) error(GetOSErrorMessage(code), Westring(file), MB_OK);
+    if (code != 0) error(Westring(L"No launcher was made: ") + GetOSErrorMessage(code), Westring(file), MB_OK);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "lib/fsname.h"
 #include "lib/nls.h"
 #include "lib/numfmt.h"
+#include "lib/oserror.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
 #include "shell/clock.h"
@@ -131,10 +132,23 @@ Westring current_directory() {
     return DecodeFileName(buffer.data());
 }
 
-// The panel's start directory, as the panel's directory.
-void set_start_directory(PANEL* panel, const Westring& named, const Westring& setting) {
+// The panel's start directory, as the panel's directory. A directory that
+// was asked for and cannot be shown is returned in missed.
+void set_start_directory(PANEL* panel, const Westring& named, const Westring& setting, Westring& missed) {
     panel->dir = StartDirectory(named, setting);
     panel->read_dir = Westring();
+    const Westring wanted = absolute(!named.empty() ? named : setting);
+    missed = !wanted.empty() && wanted != panel->dir ? wanted : Westring();
+}
+
+// Says which start directory could not be opened, why, and what the panel
+// shows instead.
+void report_missed_start(const Westring& missed, const wchar_t* side, const Westring& shown) {
+    if (missed.empty()) return;
+    struct stat status;
+    int code = stat(EncodeFileName(missed).c_str(), &status) != 0 ? errno : ENOTDIR;
+    error(Westring(L"Cannot open ") + missed + L": " + GetOSErrorMessage(code),
+          Westring(side) + L" panel shows " + shown, MB_OK);
 }
 
 void screen_minimum() {
@@ -199,8 +213,9 @@ void StartUp() {
     reread_locale();
     create_key_bar();
 
-    set_start_directory(panel_base, program_args.left_dir, config.Left);
-    set_start_directory(panel_base + 1, program_args.right_dir, config.Right);
+    Westring missed_left, missed_right;
+    set_start_directory(panel_base, program_args.left_dir, config.Left, missed_left);
+    set_start_directory(panel_base + 1, program_args.right_dir, config.Right, missed_right);
 
     console->Write("\n\n");
     init_panel(panel_base, 0);
@@ -209,6 +224,8 @@ void StartUp() {
     currpanel = config.StartupSide == 'R' ? 1 : 0;
     set_title(nullptr);
     make_curr(panel_base, currpanel);
+    report_missed_start(missed_left, L"The left", panel_base[0].dir);
+    report_missed_start(missed_right, L"The right", panel_base[1].dir);
 }
 
 void RestoreHooks() {

@@ -154,9 +154,10 @@ TEST_F(LauncherTest, FileContents) {
     // A name with a line break would start lines of its own: refused.
     EXPECT_NE(create_object2(&panel_base[0], L"bad\nExec=evil", L"t", false), 0);
     EXPECT_FALSE(PathExists(Path("home/Desktop/t.desktop")));
-    // Without a Desktop directory nothing is written.
+    // A home without a Desktop directory gets one.
     std::filesystem::remove_all(Path("home/Desktop"));
-    EXPECT_NE(create_object2(&panel_base[0], L"tool", L"x", false), 0);
+    EXPECT_EQ(create_object2(&panel_base[0], L"tool", L"x", false), 0);
+    EXPECT_TRUE(PathExists(Path("home/Desktop/x.desktop")));
 }
 
 TEST_F(LauncherTest, DialogForOneEntry) {
@@ -168,6 +169,11 @@ TEST_F(LauncherTest, DialogForOneEntry) {
     EXPECT_TRUE(FirstShows("Make an object for")) << FirstScreen();
     EXPECT_TRUE(FirstShows("Report")) << FirstScreen();  // the title proposed from the name
     EXPECT_TRUE(PathExists(Path("home/Desktop/Report.desktop")));
+    // Where no Desktop directory can be made, the user is told why.
+    CEnvGuard no_home{"HOME", Path("nowhere").c_str()};
+    Answer("Enter Enter");
+    ui.RunVoid([] { create_object(&panel_base[0]); });
+    EXPECT_TRUE(Shown("No launcher was made: No such file or directory"));
 }
 
 }  // namespace

@@ -44,6 +44,15 @@ TEST_F(StartTest, SettingsChooseWhatTheSwitchesDoNotName) {
     EXPECT_EQ(currpanel, 1);
 }
 
+TEST_F(StartTest, AStartDirectoryThatCannotBeOpenedIsNamed) {
+    ASSERT_EQ(chdir(right_.path().c_str()), 0);
+    ui.Keys("Enter");  // the message
+    QueueQuit();
+    EXPECT_EQ(Run({"-l", "/no/such/dir", "-r", right_.path()}, false), 0);
+    EXPECT_TRUE(AnyScreenShows(ui, "Cannot open /no/such/dir: No such file or directory"));
+    EXPECT_TRUE(AnyScreenShows(ui, "The left panel shows " + right_.path()));
+}
+
 // ---- the start directory rules
 
 std::string Start(const std::string& named, const std::string& setting) {
