@@ -110,12 +110,10 @@ CopyResult copy_bytes(int in, int out, const wchar_t* src, const wchar_t* dst, b
             if (error == EINTR) continue;
             if (error != EIO) return fail(src, false, error);
             if (++eio_count < kEioRetries) continue;
-            if (status) status->StopUpdate();
             int code = EIO, done = 0;
             fs_error(code, done, src);
             if (!done) {
                 eio_count = 0;
-                if (status) status->StartUpdate(fwin);
                 continue;
             }
             return code == -1 ? aborted() : fail(src, false, EIO);

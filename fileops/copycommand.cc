@@ -1,7 +1,6 @@
 #include "fileops/copycommand.h"
 
 #include "console/console.h"
-#include "console/msgbox.h"
 #include "fileops/copydialog.h"
 #include "fileops/copymove.h"
 #include "fileops/copyseams.h"
@@ -10,6 +9,7 @@
 #include "fileops/editname.h"
 #include "fileops/fileattr.h"
 #include "fileops/fileglobals.h"
+#include "fileops/fileprompt.h"
 #include "fileops/hooks.h"
 #include "fileops/resolvepath.h"
 #include "fileops/sizecount.h"
@@ -29,6 +29,15 @@ Westring panel_directory(PANEL* panel) {
     if (panel->detail == DETAIL_TREE && fileops_hooks.tree_cursor_path && fileops_hooks.tree_cursor_path(panel, path))
         return path;
     return panel->dir;
+}
+
+// Untags a finished entry without drawing it: the progress window is over
+// the panel until the command ends, and the panels are painted then.
+void untag_unseen(PANEL* panel, entry* e) {
+    if (!e->tagged) return;
+    e->tagged = 0;
+    panel->num_tagged--;
+    panel->tagged_size -= e->size;
 }
 
 bool names_directory(const Westring& destination) {
@@ -51,6 +60,8 @@ public:
             goto_fname(source_, cursor_name_.c_str());
             paint_panel(source_);
         }
+        // The selection shrank by the entries done.
+        print_status(source_);
     }
     CCopyCommand(const CCopyCommand&) = delete;
     CCopyCommand& operator=(const CCopyCommand&) = delete;
@@ -73,7 +84,7 @@ private:
         if (typed.empty()) return false;
         resolved = typed;
         if (ResolvePath(resolved, source_->dir.c_str()) == 0) return true;
-        error(L"Invalid path", typed, MB_OK);
+        file_error(L"Invalid path", typed, MB_OK);
         return false;
     }
 
@@ -154,8 +165,8 @@ void CCopyCommand::Tagged(const Westring& default_destination, const wchar_t* de
         int attr = 0;
         if (GetFileAttr(target_dir.c_str(), attr) != 0 || !(attr & FA_DIREC)) {
             bool expected_directory = names_directory(typed) || !pattern.empty();
-            error(expected_directory ? L"Directory does not exist" : L"Destination must be a valid directory", typed,
-                  MB_OK);
+            file_error(expected_directory ? L"Directory does not exist" : L"Destination must be a valid directory",
+                       typed, MB_OK);
             return;
         }
     }
@@ -189,7 +200,7 @@ void CCopyCommand::Tagged(const Westring& default_destination, const wchar_t* de
             result = copy_file(src.c_str(), target.c_str(), k, count, &status_, descriptions_);
         }
         if (result == 0) {
-            tag(source_, i, -1);
+            untag_unseen(source_, e);
             e->done = 1;
         }
         if (result < 0 || break_status == 2 || fileops_esc_pending()) break;

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "console/console.h"
-#include "console/msgbox.h"
 #include "fileops/besidefile.h"
 #include "fileops/breakscope.h"
 #include "fileops/copybytes.h"
@@ -25,6 +24,7 @@
 #include "fileops/descriptions.h"
 #include "fileops/dirnames.h"
 #include "fileops/fileglobals.h"
+#include "fileops/fileprompt.h"
 #include "fileops/fserror.h"
 #include "fileops/openwriters.h"
 #include "fileops/resolvepath.h"
@@ -201,7 +201,8 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
                           copy_status* status, StdFile& descriptions) {
     if (WithinDirectory(src, dst)) {
         if (status) status->StopUpdate();
-        error(L"Directory cannot be copied into itself", Westring(dst), MB_OK);
+        file_error(move ? L"Directory cannot be moved into itself" : L"Directory cannot be copied into itself",
+                   Westring(dst), MB_OK);
         return aborted();
     }
 

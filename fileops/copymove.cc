@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "console/console.h"
-#include "console/msgbox.h"
 #include "fileops/breakscope.h"
 #include "console/win.h"
 #include "fileops/copyfile.h"
@@ -24,6 +23,7 @@
 #include "fileops/dosops.h"
 #include "fileops/fileattr.h"
 #include "fileops/fileglobals.h"
+#include "fileops/fileprompt.h"
 #include "fileops/fserror.h"
 #include "fileops/resolvepath.h"
 #include "fileops/treeplace.h"
@@ -92,6 +92,17 @@ bool into_itself(const wchar_t* src, const wchar_t* dst) {
     return WithinDirectory(src, dst);
 }
 
+// The refusal to put a file in its own place: -1 when the user cancels,
+// else code.
+int cannot_overwrite_itself(const wchar_t* dst, int code) {
+    return file_error(L"File cannot overwrite itself", Westring(dst), MB_OKCANCEL) == 27 ? -1 : code;
+}
+
+// Asks "File already exists, Overwrite?" with the buttons of style.
+int ask_overwrite(const wchar_t* dst, int style) {
+    return file_error(L"File already exists, Overwrite?", Westring(dst), style);
+}
+
 // A destination that is not older than the source is left alone.
 enum class OlderTest { NotApplicable, Keep, Replace };
 OlderTest older_test(const wchar_t* src, const wchar_t* dst, bool existed, int dst_attr, bool granted) {
@@ -112,7 +123,7 @@ const ItemEnd kTryAgain;
 ItemEnd open_for_write_answer(const wchar_t* src, bool& force) {
     if (read_written_all < 0) return RESULT_SKIPPED;
     for (;;) {
-        switch (error(L"File is open for writing, copy anyway?", Westring(src), MB_SKIPALL)) {
+        switch (file_error(L"File is open for writing, copy anyway?", Westring(src), MB_SKIPALL)) {
             case 'y': force = true; return kTryAgain;
             case 'a': read_written_all = 1; return kTryAgain;
             case 'e': read_written_all = -1; return RESULT_SKIPPED;
@@ -140,6 +151,13 @@ ItemEnd settle_failure(const CopyResult& failure, const wchar_t* src, bool& forc
     if (failure.code == RESULT_OPEN_FOR_WRITE) return open_for_write_answer(src, force_open);
     if (failure.code == RESULT_SKIPPED) return RESULT_SKIPPED;
     return ask_after_failure(failure, src);
+}
+
+// Whether anything (a dangling link too) is at src.
+bool source_exists(const wchar_t* src) {
+    AtPath at(EncodeFileName(src).c_str());
+    struct stat status;
+    return at.error() == 0 && fstatat(at.dir(), at.leaf(), &status, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 // Whether src is a directory itself (not a link to one).
@@ -243,15 +261,13 @@ int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
 
         ItemEnd end;
         if ((attempt.code == EACCES || attempt.code == EEXIST) && attempt.destination) {
-            if (same_item(src, dst))
-                return error(L"File cannot overwrite itself", Westring(dst), MB_OKCANCEL) == 27 ? -1 : attempt.code;
+            if (same_item(src, dst)) return cannot_overwrite_itself(dst, attempt.code);
             if (!existed || (dst_attr & FA_DIREC) || replacement_refused(src, granted)) {
                 end = ask_after_failure(attempt, dst);
             } else {
                 int answer = overwrite_mode == OVERWRITE_ALWAYS  ? 'y'
                              : overwrite_mode == OVERWRITE_NEVER ? 's'
-                                                                 : error(L"File already exists, Overwrite?",
-                                                                         Westring(dst), MB_SKIPALLOLDER);
+                                                                 : ask_overwrite(dst, MB_SKIPALLOLDER);
                 if (answer == 'd') {
                     overwrite_mode = OVERWRITE_IF_OLDER;
                     continue;
@@ -270,8 +286,12 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
     CBreakScope running;
     prepare_progress(status, true, src, dst, index, count);
     if (into_itself(src, dst)) {
-        if (status) status->StopUpdate();
-        error(L"Directory cannot be copied into itself", Westring(dst), MB_OK);
+        // The box shows what was refused before the refusal is said.
+        if (status) {
+            status->StopUpdate();
+            status->ShowPathIn(fwin);
+        }
+        file_error(L"Directory cannot be moved into itself", Westring(dst), MB_OK);
         return -1;
     }
     int dst_attr = 0;
@@ -291,7 +311,7 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
             int moved = granted ? DosMoveOver(src, dst) : DosMove(src, dst);
             if (break_status == 2) moved = -1;
             if (moved == 0) move_desc(src, dst, descriptions);
-            const bool destination_side = moved == EEXIST;
+            const bool destination_side = moved == EEXIST || (moved == ENOENT && source_exists(src));
             attempt = CopyResult{moved, Westring(destination_side ? dst : src), destination_side};
         } else {
             if (status) status->StartUpdate(fwin);
@@ -308,8 +328,7 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
 
         ItemEnd end;
         if ((attempt.code == EACCES || attempt.code == EEXIST) && attempt.destination) {
-            if (same_item(src, dst))
-                return error(L"File cannot overwrite itself", Westring(dst), MB_OKCANCEL) == 27 ? -1 : attempt.code;
+            if (same_item(src, dst)) return cannot_overwrite_itself(dst, attempt.code);
             if (!existed) {
                 end = ask_after_failure(attempt, dst);
             } else if (is_real_directory(src) && (dst_attr & FA_DIREC)) {
@@ -319,8 +338,7 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
             } else {
                 int answer = granted || overwrite_mode == OVERWRITE_ALWAYS ? 'y'
                              : overwrite_mode == OVERWRITE_NEVER          ? 's'
-                                                                          : error(L"File already exists, Overwrite?",
-                                                                                  Westring(dst), MB_SKIPALL);
+                                                                          : ask_overwrite(dst, MB_SKIPALL);
                 end = overwrite_existing(src, dst, answer, granted, status);
             }
         } else {

@@ -36,6 +36,8 @@ Westring FormatSeconds(int seconds) {
     return Westring(esprintf("%d:%02d", seconds / 60, seconds % 60));
 }
 
+copy_status* copy_status::drawing_ = nullptr;
+
 copy_status::~copy_status() { StopUpdate(); }
 
 void copy_status::StartUpdate(Win* window) {
@@ -49,12 +51,27 @@ void copy_status::StartUpdate(Win* window) {
     if (Running()) return;
     stop_.Reset();
     thread_ = StartThread(&copy_status::UpdateThread, this);
+    if (Running()) drawing_ = this;
 }
 
 void copy_status::StopUpdate() {
+    if (drawing_ == this) drawing_ = nullptr;
     if (!Running()) return;
     stop_.Trigger();
     thread_.Wait();
+}
+
+CProgressPause::CProgressPause() : paused_(copy_status::drawing_) {
+    if (!paused_) return;
+    {
+        std::lock_guard<std::mutex> lock(paused_->mutex_);
+        window_ = paused_->window_;
+    }
+    paused_->StopUpdate();
+}
+
+CProgressPause::~CProgressPause() {
+    if (paused_) paused_->StartUpdate(window_);
 }
 
 void copy_status::UpdateThread(void* self) {

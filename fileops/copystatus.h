@@ -48,6 +48,7 @@ public:
     std::atomic<bool> needs_update{false};
 
 private:
+    friend class CProgressPause;
     static void UpdateThread(void* self);
     void draw_paths_locked();
     void forget_drawn_locked();
@@ -62,6 +63,25 @@ private:
     int last_bar_width_ = -1;
     Westring last_time_line_, last_source_, last_destination_;
     Estring last_counter_;
+
+    // The status whose update thread runs, if any (set and read by the main
+    // thread only).
+    static copy_status* drawing_;
+};
+
+// Keeps the progress of a running copy or move off the screen while a
+// prompt is shown: the update thread drawing now (if any) ends for the life
+// of the pause and starts again, into the same window, afterwards.
+class CProgressPause {
+public:
+    CProgressPause();
+    ~CProgressPause();
+    CProgressPause(const CProgressPause&) = delete;
+    CProgressPause& operator=(const CProgressPause&) = delete;
+
+private:
+    copy_status* paused_ = nullptr;
+    Win* window_ = nullptr;
 };
 
 // Asks for a redraw of the progress (nothing for a null status).

@@ -11,14 +11,15 @@
 #include "config/config.h"
 #include "console/console.h"
 #include "console/dialog.h"
-#include "console/msgbox.h"
 #include "console/win.h"
 #include "fileops/copyseams.h"
+#include "fileops/copystatus.h"
 #include "fileops/descriptions.h"
 #include "fileops/dirnames.h"
 #include "fileops/dosops.h"
 #include "fileops/fileattr.h"
 #include "fileops/fileglobals.h"
+#include "fileops/fileprompt.h"
 #include "fileops/fserror.h"
 #include "fileops/hooks.h"
 #include "fileops/resolvepath.h"
@@ -121,6 +122,7 @@ bool absolute(const wchar_t* path, Westring& out) {
 // The "is not empty, Delete tree?" question: true to go on.
 bool confirm_tree(const wchar_t* path) {
     if (!console) return false;
+    CProgressPause pause;
     Westring shown = shortened(path);
     int width = std::max(27, shown.strlen());
     if (width & 1) width++;
@@ -189,7 +191,7 @@ int delete_file(const wchar_t* path, char mode, copy_status*) {
             while (answer == 0) {
                 answer = force || del_all_RO == DEL_RO_ALL   ? 'y'
                          : del_all_RO == DEL_RO_NONE         ? 's'
-                                                     : error(L"File is Read Only, Delete anyway?", Westring(path),
+                                                     : file_error(L"File is Read Only, Delete anyway?", Westring(path),
                                                              MB_SKIPALL);
                 if (answer == 'a') {
                     del_all_RO = DEL_RO_ALL;
@@ -243,14 +245,14 @@ int delete_dir(const wchar_t* path, const wchar_t* mask, copy_status*) {
             break;
         }
         if (code == ENOTDIR || code == ENOENT) {
-            if (console) error(L"Directory does not exist, cannot delete", Westring(path), MB_OK);
+            if (console) file_error(L"Directory does not exist, cannot delete", Westring(path), MB_OK);
             break;
         }
         if (code == ENOTEMPTY || code == EEXIST) return delete_tree(full.c_str(), mask);
         if (code == EACCES && DosMayWrite(full.c_str()) != 0) {
             int answer = del_all_RO == DEL_RO_ALL
                              ? 'y'
-                             : error(L"Directory is Read Only, Delete anyway?", Westring(path), MB_SKIPALL);
+                             : file_error(L"Directory is Read Only, Delete anyway?", Westring(path), MB_SKIPALL);
             if (answer == 'a') {
                 del_all_RO = DEL_RO_ALL;
                 answer = 'y';
@@ -258,7 +260,7 @@ int delete_dir(const wchar_t* path, const wchar_t* mask, copy_status*) {
             if (answer == 27) return -1;
             if (answer != 'y') return 0;
             if (SetFileAttr(full.c_str(), 0) != 0) {
-                error(L"Unable to clear Read Only flag", Westring(path), MB_OK);
+                file_error(L"Unable to clear Read Only flag", Westring(path), MB_OK);
                 return 0;
             }
             if (DosRemoveDir(full.c_str()) == 0) {

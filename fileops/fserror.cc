@@ -2,7 +2,7 @@
 
 #include <errno.h>
 
-#include "console/msgbox.h"
+#include "fileops/fileprompt.h"
 #include "lib/oserror.h"
 
 namespace {
@@ -44,7 +44,7 @@ int fs_error(int& code, int& done, const wchar_t* path, const wchar_t* path2) {
         message = GetOSErrorMessage(code);
         message += Westring(esprintf(" (%d)", code));
     }
-    int answer = error(message, Westring(shown), style);
+    int answer = file_error(message, Westring(shown), style);
     done = answer != 'r';
     if (answer == 27) code = -1;
     return answer;

@@ -69,6 +69,22 @@ TEST_F(CommandTest, InvalidDestinations) {
     EXPECT_EQ(left().num_tagged, 1);
 }
 
+TEST_F(CommandTest, MissingDestinationDirectoryIsTheOneNamed) {
+    Files({"left/normal.txt=n"});
+    for (int flags : {0, int(COPY_MOVE)}) {
+        Show();
+        Cursor(left(), "normal.txt");
+        Answer("Enter");
+        CopyCommand(static_cast<char>(flags), L"nosuchdir/normal.txt");
+        // The prompt names the destination under its message, not the source.
+        int x = 0, y = 0;
+        ASSERT_TRUE(!ui.Screens().empty() && ui.Screens().front().Find("File not found", &x, &y)) << FirstScreen();
+        EXPECT_NE(ui.Screens().front().Line(y + 1).find(Path("left/nosuchdir/normal.txt")), std::string::npos)
+            << FirstScreen();
+    }
+    Expect({"left/normal.txt=n", "!left/nosuchdir"});
+}
+
 TEST_F(CommandTest, SizeCountOfTaggedDirectories) {
     Files({"left/d/", "left/d/e/"});
     Write("left/d/x", std::string(1000, 'x'));

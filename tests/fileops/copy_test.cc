@@ -150,7 +150,7 @@ TEST_F(CopyTest, MoveIntoItselfIsRefused) {
     Files({"a/", "a/f=f"});
     Answer("Enter Enter");
     EXPECT_EQ(Move(Path("a"), Path("a/inner"), true), -1);
-    EXPECT_TRUE(FirstShows("Directory cannot be copied into itself")) << FirstScreen();
+    EXPECT_TRUE(FirstShows("Directory cannot be moved into itself")) << FirstScreen();
     EXPECT_EQ(Move(Path("a/f"), Path("a/f"), true), EEXIST);
     Expect({"a/f=f"});
 }
