@@ -44,6 +44,14 @@ TEST_F(StartTest, SettingsChooseWhatTheSwitchesDoNotName) {
     EXPECT_EQ(currpanel, 1);
 }
 
+TEST_F(StartTest, TheNumLockSettingSwitchesNumLockOn) {
+    RunKeys();
+    EXPECT_EQ(ui.Headless().View().NumLockRequests(), 0);
+    Ini("NumLock=on\r\n");
+    RunKeys();
+    EXPECT_EQ(ui.Headless().View().NumLockRequests(), 1);
+}
+
 // ---- the start directory rules
 
 std::string Start(const std::string& named, const std::string& setting) {
