@@ -112,6 +112,13 @@ public:
     void BreakHandler();
     void SetRemoteName(const Estring& name) { remote_name_ = name; }
 
+    // ---- keyboard locks
+    // Whether Scroll Lock is on: as the desktop keeps it, or, when it cannot
+    // tell, as the presses of the Scroll Lock key in the window toggled it.
+    bool ScrollLock();
+    // Switches Num Lock on (the NumLock setting).
+    void SwitchNumLockOn();
+
     // ---- selection zone
     void SetSelectionZone(const Rect& zone);
     void SetSelectionZone(int x, int y, int width, int height);
@@ -191,6 +198,10 @@ private:
     Rect selection_;
     bool anchor_left_ = false, anchor_top_ = false;
     bool zone_active_ = false;  // a reset zone selects nothing, not the cell (0, 0)
+    // Scroll Lock as counted from its key: toggled by each press (not by the
+    // presses a held key repeats).
+    bool scroll_lock_toggled_ = false;
+    bool scroll_lock_held_ = false;
 
     bool InsideScreen(int x, int y) const { return x >= 0 && x < columns_ && y >= 0 && y < rows_; }
     ScreenCell CellOrBlank(int x, int dx, int y, int dy) const;

@@ -21,7 +21,9 @@ unsigned modifier_bit(unsigned keyval) {
     case keysym::Control_L:
     case keysym::Control_R: return keystate::Control;
     case keysym::Alt_L:
-    case keysym::Alt_R: return keystate::Alt;
+    case keysym::Alt_R:
+    case keysym::Meta_L:
+    case keysym::Meta_R: return keystate::Alt;
     default: return 0;
     }
 }
@@ -66,6 +68,11 @@ bool CConsole::OnKey(unsigned keyval, unsigned state, int hardware_keycode, bool
         if (press) BreakHandler();
         return true;
     }
+    if (keyval == keysym::Scroll_Lock) {
+        if (press && !scroll_lock_held_) scroll_lock_toggled_ = !scroll_lock_toggled_;
+        scroll_lock_held_ = press;
+        return true;
+    }
     if (!press && !modifier) return true;  // releases matter only for modifiers
 
     lastShiftState = ToTEventShift(state);
@@ -89,6 +96,19 @@ void CConsole::OnCommit(const char* utf8) {
         else QueueEvent(TEvent::Key, ch, 0, 0, 0, ch);
     }
     RestartBlink();
+}
+
+// ---------------------------------------------------------------- keyboard locks
+
+bool CConsole::ScrollLock() {
+    CToolkitLock lock;
+    const int state = view_->ScrollLockState();
+    return state < 0 ? scroll_lock_toggled_ : state != 0;
+}
+
+void CConsole::SwitchNumLockOn() {
+    CToolkitLock lock;
+    view_->SwitchNumLockOn();
 }
 
 // ---------------------------------------------------------------- mouse

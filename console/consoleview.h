@@ -38,6 +38,12 @@ public:
     virtual void SetIcons(const std::vector<Westring>& files) = 0;
     virtual void Beep() = 0;
     virtual void PutClipText(const Westring& text) = 0;
+    // The keyboard's Scroll Lock as the desktop keeps it: 1 on, 0 off, -1
+    // when the desktop cannot tell (the console then counts the presses of
+    // the Scroll Lock key itself).
+    virtual int ScrollLockState() = 0;
+    // Switches the keyboard's Num Lock on.
+    virtual void SwitchNumLockOn() = 0;
 
     // Called WITHOUT the toolkit lock (the view may have to wait for the
     // desktop to answer): the clipboard's text, empty when there is none.

@@ -8,11 +8,14 @@
 
 // ---- Event
 
-void Event::GetEvent(int timeout_ms) {
+void Event::GetEvent(int timeout_ms, void (*on_shift_state)(int state)) {
     for (;;) {
         mevent = _MEVENT();
         int code = getkey(&mevent, timeout_ms);
-        if (code == KEY_SHIFTSTATE) continue;
+        if (code == KEY_SHIFTSTATE) {
+            if (on_shift_state) on_shift_state(mevent.shift);
+            continue;
+        }
         if (code == 0) {
             if (timeout_ms < 0) continue;  // an unreported mouse event
             type = Timeout;
@@ -384,7 +387,7 @@ int Dialog::Process(int timeout_ms) {
             draw_focused();
         }
         Event event;
-        event.GetEvent(timeout_ms);
+        event.GetEvent(timeout_ms, shift_state_handler_);
         if (event.type == Event::Timeout) return 0;
         bool inside = true;
         if (event.type != Event::Key) {

@@ -41,10 +41,11 @@ struct Event {
     int x = 0, y = 0;  // mouse cell (relative to the dialog's inner origin inside the loop)
     _MEVENT mevent;
 
-    // Reads the next event through getkey; modifier-state changes and
+    // Reads the next event through getkey; modifier-state changes (handed
+    // to on_shift_state with the new EShift bits, when given) and
     // right-button drags are skipped. With timeout_ms >= 0 an empty wait
     // gives Timeout.
-    void GetEvent(int timeout_ms);
+    void GetEvent(int timeout_ms, void (*on_shift_state)(int state) = nullptr);
     // The character typed with Alt for a key event, -1 for other events.
     int UnAlt() const;
     bool IsLeftButton() const { return type >= LeftDown && type <= LeftDrag; }
@@ -169,6 +170,9 @@ public:
     // Runs the dialog until a result is set; 0 when timeout_ms passes
     // without an event.
     int Process(int timeout_ms = -1);
+    // Lets handler follow the modifier keys while the dialog runs (it gets
+    // the new EShift bits at each change); null: nothing follows them.
+    void SetShiftStateHandler(void (*handler)(int state)) { shift_state_handler_ = handler; }
     // Draws element index, or every element when index < 0.
     void Draw(int index = -1);
     // The element's answer to event, under the dialog's lock (for other threads).
@@ -225,6 +229,7 @@ private:
     MutexSem lock_{"dialog"};
     int last_outside_type_ = Event::None;
     bool cursor_wanted_ = false;
+    void (*shift_state_handler_)(int state) = nullptr;
 };
 
 // ---- the controls

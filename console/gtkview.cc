@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "console/console.h"
+#include "console/gtkkeyboardlocks.h"
 #include "console/toolkitlock.h"
 
 namespace {
@@ -228,6 +229,10 @@ void CGtkConsoleView::Beep() {
 void CGtkConsoleView::PutClipText(const Westring& text) {
     gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), text.ToUTF8().c_str(), -1);
 }
+
+int CGtkConsoleView::ScrollLockState() { return DesktopScrollLockState(); }
+
+void CGtkConsoleView::SwitchNumLockOn() { DesktopNumLockOn(); }
 
 // The clipboard's owner may be another program, so the text comes from the
 // toolkit thread's main loop while this thread waits, without the lock.

@@ -98,6 +98,8 @@ public:
     void Beep() override;
     void PutClipText(const Westring& text) override;
     Westring GetClipText() override;
+    int ScrollLockState() override;
+    void SwitchNumLockOn() override;
 
 private:
     bool EnsureWindow();

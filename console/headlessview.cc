@@ -97,6 +97,26 @@ Westring CHeadlessView::GetClipText() {
     return clipboard_;
 }
 
+int CHeadlessView::ScrollLockState() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return scroll_lock_state_;
+}
+
+void CHeadlessView::SwitchNumLockOn() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    num_lock_requests_++;
+}
+
+void CHeadlessView::SetScrollLockState(int state) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    scroll_lock_state_ = state;
+}
+
+int CHeadlessView::NumLockRequests() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return num_lock_requests_;
+}
+
 bool CHeadlessView::Started() const {
     std::lock_guard<std::mutex> guard(mutex_);
     return started_;

@@ -44,6 +44,8 @@ public:
     void Beep() override;
     void PutClipText(const Westring& text) override;
     Westring GetClipText() override;
+    int ScrollLockState() override;
+    void SwitchNumLockOn() override;
 
     // ---- what was recorded
     bool Started() const;
@@ -60,6 +62,11 @@ public:
     // The clipboard: what PutClipText stored, or what a test put there.
     Westring ClipText() const;
     void SetClipText(const Westring& text);
+    // What ScrollLockState reports: -1 (the desktop cannot tell) until a
+    // test sets the keyboard's state.
+    void SetScrollLockState(int state);
+    // How often Num Lock was to be switched on.
+    int NumLockRequests() const;
 
     // ---- what the window would show
     int ShownColumns() const;
@@ -81,6 +88,8 @@ private:
     std::vector<Westring> icons_;
     int beeps_ = 0;
     Westring clipboard_;
+    int scroll_lock_state_ = -1;
+    int num_lock_requests_ = 0;
     int columns_ = 0, rows_ = 0;
     std::vector<ShownCell> shown_;
 };

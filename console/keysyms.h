@@ -22,6 +22,9 @@ constexpr unsigned KP_0 = 0xFFB0;  // KP_0 + d is the keypad digit d
 
 constexpr unsigned Shift_L = 0xFFE1, Shift_R = 0xFFE2, Control_L = 0xFFE3, Control_R = 0xFFE4;
 constexpr unsigned Alt_L = 0xFFE9, Alt_R = 0xFFEA;
+// What the Alt keys give with Shift held in the usual layouts.
+constexpr unsigned Meta_L = 0xFFE7, Meta_R = 0xFFE8;
+constexpr unsigned Scroll_Lock = 0xFF14;
 
 }  // namespace keysym
 

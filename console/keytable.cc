@@ -27,6 +27,8 @@ static_assert(keysym::KP_0 == GDK_KEY_KP_0 && keysym::KP_0 + 9 == GDK_KEY_KP_9);
 static_assert(keysym::Shift_L == GDK_KEY_Shift_L && keysym::Shift_R == GDK_KEY_Shift_R);
 static_assert(keysym::Control_L == GDK_KEY_Control_L && keysym::Control_R == GDK_KEY_Control_R);
 static_assert(keysym::Alt_L == GDK_KEY_Alt_L && keysym::Alt_R == GDK_KEY_Alt_R);
+static_assert(keysym::Meta_L == GDK_KEY_Meta_L && keysym::Meta_R == GDK_KEY_Meta_R);
+static_assert(keysym::Scroll_Lock == GDK_KEY_Scroll_Lock);
 
 namespace {
 
@@ -150,6 +152,8 @@ const KeyTableEntry key_table[] = {
     {GDK_KEY_Shift_L, ANY, KEY_SHIFTSTATE}, {GDK_KEY_Shift_R, ANY, KEY_SHIFTSTATE},
     {GDK_KEY_Control_L, ANY, KEY_SHIFTSTATE}, {GDK_KEY_Control_R, ANY, KEY_SHIFTSTATE},
     {GDK_KEY_Alt_L, ANY, KEY_SHIFTSTATE}, {GDK_KEY_Alt_R, ANY, KEY_SHIFTSTATE},
+    // The Alt keys pressed with Shift held.
+    {GDK_KEY_Meta_L, ANY, KEY_SHIFTSTATE}, {GDK_KEY_Meta_R, ANY, KEY_SHIFTSTATE},
 };
 
 const int key_table_size = sizeof key_table / sizeof key_table[0];

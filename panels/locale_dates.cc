@@ -42,34 +42,41 @@ const char* conversion_letter(const char* p) {
     return p;
 }
 
+// The character at text when it separates fields (not a conversion), else
+// fallback.
+wchar_t separator_after(const char* text, wchar_t fallback) {
+    if (!*text || *text == '%') return fallback;
+    std::mbstate_t state{};
+    wchar_t wide;
+    size_t n = std::mbrtowc(&wide, text, std::strlen(text), &state);
+    if (n == 0 || n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) return fallback;
+    return wide;
+}
+
 struct DateFormat {
     wchar_t separator = L'/';
     const char* order = "mdy";
 };
 
-// The order follows from the first date field of the format, and the
-// separator is the character right after it.
+// The order is that in which the day, month and year fields appear in the
+// format; the separator is the character right after the first of them.
 DateFormat parse(const char* format) {
     DateFormat result;
     if (!format || !*format) return result;
     std::string expanded = expand(format);
+    std::string fields;
     for (const char* p = expanded.c_str(); *p; p++) {
         if (*p != '%') continue;
         const char* letter = conversion_letter(p + 1);
         if (!*letter) break;
         char field = field_of(*letter);
         p = letter;
-        if (!field) continue;
-        result.order = field == 'y' ? "ymd" : field == 'd' ? "dmy" : "mdy";
-        const char* after = letter + 1;
-        if (*after && *after != '%') {
-            std::mbstate_t state{};
-            wchar_t wide;
-            size_t n = std::mbrtowc(&wide, after, std::strlen(after), &state);
-            if (n != 0 && n != static_cast<size_t>(-1) && n != static_cast<size_t>(-2)) result.separator = wide;
-        }
-        break;
+        if (!field || fields.find(field) != std::string::npos) continue;
+        if (fields.empty()) result.separator = separator_after(letter + 1, result.separator);
+        fields += field;
     }
+    if (fields == "dmy") result.order = "dmy";
+    else if (!fields.empty() && fields != "mdy") result.order = "ymd";
     return result;
 }
 

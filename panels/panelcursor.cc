@@ -63,6 +63,7 @@ void move_cursor(PANEL* panel, int delta) {
     if (!panel->visible || panel->type != PANEL_FILES) return;
     if (panel->page_size <= 0) panel->page_size = page_size_of(panel->detail);
     const int page = panel->page_size;
+    const bool scroll_lock = scroll_lock_on();
 
     panel->cur += delta;
     if (panel->top + panel->cur >= panel->num_files) panel->cur = panel->num_files - panel->top - 1;

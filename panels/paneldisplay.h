@@ -20,10 +20,11 @@ struct PANEL;
 struct TREENODE;
 struct entry;
 
+// The keyboard's Scroll Lock, as the console reports it: while it is on,
+// the cursor stays in the middle of the page and the list scrolls under it.
+inline bool scroll_lock_on() { return console && console->ScrollLock(); }
+
 // ---- program-wide state the main loop may set
-// The keyboard's Scroll Lock state: while on, the cursor stays in the middle
-// of the page and the list scrolls under it.
-extern bool scroll_lock;
 // Whether painting and make_curr set the desktop window's title.
 extern bool panel_window_titles;
 // Hides the clock (it lives on the right panel's top frame line); called

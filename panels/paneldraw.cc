@@ -17,7 +17,6 @@
 #include "panels/panelgeometry.h"
 #include "panels/treeholder.h"
 
-bool scroll_lock = false;
 bool panel_window_titles = true;
 void (*panel_clock_hook)() = nullptr;
 void (*paint_info_hook)(PANEL* panel) = nullptr;
@@ -111,6 +110,25 @@ void draw_bottom(PANEL* panel) {
     panel->window->putcs_at(-1, panel_rows() + 2, line);
 }
 
+// Takes the page size of the panel's style and screen. When it changed (a
+// new style, panel height or screen size), the first entry shown is chosen
+// anew: the cursor stays on the page, and no row or column is left empty
+// while entries above are hidden.
+void lay_out_page(PANEL* panel) {
+    const int old_page = panel->page_size;
+    const int page = page_size_of(panel->detail);
+    panel->page_size = page;
+    const int count = panel->num_files;
+    if (page == old_page || count <= 0) return;
+    const int index = std::clamp(panel->top + panel->cur, 0, count - 1);
+    int top = panel->top;
+    if (index >= top + page) top = index - page + 1;
+    if (index < top) top = index;
+    top = std::max(0, std::min(top, count - page));
+    panel->top = top;
+    panel->cur = index - top;
+}
+
 }  // namespace
 
 void set_panel_title(const PANEL* panel) {
@@ -123,7 +141,7 @@ void set_panel_title(const PANEL* panel) {
 void make_panel(PANEL* panel, int side) {
     resize_columns();
     panel->visible = 1;
-    panel->page_size = page_size_of(panel->detail);
+    lay_out_page(panel);
     if (side == 1 && panel_clock_hook) panel_clock_hook();
     if (!console) {
         if (panel->reread) read_panel(panel);
@@ -155,7 +173,7 @@ void install_panel_drawing() {
 }
 
 void paint_panel(PANEL* panel) {
-    panel->page_size = page_size_of(panel->detail);
+    lay_out_page(panel);
     if (!panel_shown(panel)) return;
     panel->changed = 0;
     if (panel->type == PANEL_INFO) {

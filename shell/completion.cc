@@ -15,6 +15,7 @@
 #include "lib/quote.h"
 #include "panels/panel.h"
 #include "shell/cmdedit.h"
+#include "shell/keybar.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ bool CFileNameCompletion::Finish(const Westring& prefix, Westring& name, bool& c
         complete = true;
         return true;
     }
-    if (!PickMatch(name)) return false;
+    if (!PickMatch(prefix, name)) return false;
     complete = true;
     return true;
 }
@@ -122,7 +123,16 @@ bool CFileNameCompletion::CompleteProgramName(const Westring& word, Westring& re
     return Finish(word, result, complete);
 }
 
-bool CFileNameCompletion::PickMatch(Westring& chosen) {
+// Every match begins with the prefix, but the one that is the prefix itself
+// need not sort first: a directory's '/' sorts after '.', '-' and '_'.
+int CFileNameCompletion::PrefixItem(const std::vector<Westring>& items, const Westring& prefix) {
+    const Westring directory = prefix + L"/";
+    for (size_t i = 0; i < items.size(); i++)
+        if (items[i] == prefix || items[i] == directory) return static_cast<int>(i);
+    return 0;
+}
+
+bool CFileNameCompletion::PickMatch(const Westring& prefix, Westring& chosen) {
     if (matches_.empty() || !console) return false;
     std::vector<Westring> sorted = matches_;
     std::sort(sorted.begin(), sorted.end(),
@@ -138,10 +148,13 @@ bool CFileNameCompletion::PickMatch(Westring& chosen) {
     const int height = std::min(static_cast<int>(sorted.size()) + 2, rows);
     const int left = (columns - width) / 2;
     const int top = std::max(0, (rows - height) / 2 - 2);
-    int selected = 0;
+    int selected = PrefixItem(sorted, prefix);
     Dialog dialog(left, top, left + width - 1, top + height - 1, colours[CLR_MENU]);
     dialog.AddListBox(1, 0, 1, std::max(1, width - 4), std::max(1, height - 2), items, selected);
     dialog.AddExitKey(KEY_CTRL_ENTER);
+    // Ctrl-Tab opened the list: the key bar follows Ctrl going up, and any
+    // modifier after it, unless the list (with its shadow) covers the bar.
+    if (top + height + (win_shadows ? 1 : 0) < rows) dialog.SetShiftStateHandler(draw_key_bar);
     const int result = dialog.Process();
     if ((result != KEY_ENTER && result != KEY_CTRL_ENTER) || selected < 0 || selected >= items.count()) return false;
     chosen = *items[selected];

@@ -28,9 +28,13 @@ public:
     bool CheckDirectory(const Westring& dir, const Westring& prefix, bool programs_only);
     // Adds name when it begins with prefix and is not there yet.
     void CheckName(const Westring& name, const Westring& prefix);
-    // Lets the user choose one of several matches in a list; true with the
-    // choice, false when given up.
-    bool PickMatch(Westring& chosen);
+    // Lets the user choose one of several matches in a list, opened on the
+    // match that is the prefix typed; true with the choice, false when given
+    // up.
+    bool PickMatch(const Westring& prefix, Westring& chosen);
+    // The item of a list of matches that is the prefix itself (a directory
+    // with its '/'), else the first.
+    static int PrefixItem(const std::vector<Westring>& items, const Westring& prefix);
 
     const std::vector<Westring>& matches() const { return matches_; }
     // The longest beginning all matches share (case-sensitive).

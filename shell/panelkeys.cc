@@ -44,6 +44,8 @@ void page_up(CMainLoop&, int, _MEVENT&) {
             panel->cur += panel->top;
             panel->top = 0;
         }
+        // Under Scroll Lock the cursor keeps to the middle of the page.
+        if (scroll_lock_on()) panel->cur = page / 2;
     }
     if (panel->cur > page - 1) panel->cur = page - 1;
     if (panel->cur < 0) panel->cur = 0;
@@ -65,6 +67,7 @@ void page_down(CMainLoop&, int, _MEVENT&) {
             panel->cur += back;
         }
         if (panel->cur < 0) panel->cur = 0;
+        if (scroll_lock_on()) panel->cur = page / 2;
     }
     paint_panel(panel);
 }

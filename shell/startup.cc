@@ -75,6 +75,11 @@ void redraw_panel_tops() {
     for (int side = 0; side < 2; side++) paint_panel(panel_base + side);
 }
 
+// The NumLock setting: the keypad types digits from the start.
+void switch_num_lock_on() {
+    if (console) console->SwitchNumLockOn();
+}
+
 void install_hooks() {
     saved_console_hooks = console_hooks;
     chained_idle = console_hooks.update_clock;
@@ -83,6 +88,7 @@ void install_hooks() {
     install_resize_hooks();
 
     saved_config_hooks = config_hooks;
+    config_hooks.numlock_on = switch_num_lock_on;
     config_hooks.store_panel_state = store_panel_state;
     config_hooks.remove_clock = hide_clock;
     config_hooks.make_clock = init_clock;

@@ -65,6 +65,38 @@ TEST_F(ConsoleInput, KeyPressesQueueCodesAndRestartTheBlink) {
     EXPECT_EQ(lastShiftState, TEvent::Alt);
 }
 
+// With Shift held the Alt keys give Meta symbols; they are the Alt modifier
+// all the same, down and up.
+TEST_F(ConsoleInput, AltPressedAfterShiftIsAModifierKey) {
+    hc.Press(keysym::Shift_L);
+    EXPECT_TRUE(hc.Press(keysym::Meta_L, keystate::Shift));
+    EXPECT_EQ(lastShiftState, TEvent::Shift | TEvent::Alt);
+    hc.Press(keysym::F1, keystate::Shift | keystate::Alt);
+    EXPECT_TRUE(hc.Release(keysym::Meta_R, keystate::Shift | keystate::Alt));
+    EXPECT_EQ(FieldsOf(events()), (Fields{{TEvent::Key, KEY_SHIFTSTATE, TEvent::Shift},
+                                          {TEvent::Key, KEY_SHIFTSTATE, TEvent::Shift | TEvent::Alt},
+                                          {TEvent::Key, KEY_SHIFT_ALT_F1, TEvent::Shift | TEvent::Alt},
+                                          {TEvent::Key, KEY_SHIFTSTATE, TEvent::Shift}}));
+    EXPECT_EQ(lastShiftState, TEvent::Shift);
+}
+
+TEST_F(ConsoleInput, ScrollLockIsTheDesktopsOrCountedFromItsKey) {
+    EXPECT_FALSE(console->ScrollLock());
+    EXPECT_TRUE(hc.Press(keysym::Scroll_Lock));
+    hc.Press(keysym::Scroll_Lock);  // the key held repeats its press
+    hc.Release(keysym::Scroll_Lock);
+    EXPECT_TRUE(console->ScrollLock());
+    hc.Press(keysym::Scroll_Lock);
+    hc.Release(keysym::Scroll_Lock);
+    EXPECT_FALSE(console->ScrollLock());
+    EXPECT_TRUE(events().empty());
+    // A desktop that keeps the state decides.
+    hc.View().SetScrollLockState(1);
+    EXPECT_TRUE(console->ScrollLock());
+    console->SwitchNumLockOn();
+    EXPECT_EQ(hc.View().NumLockRequests(), 1);
+}
+
 TEST_F(ConsoleInput, CommittedTextBecomesCharacterEvents) {
     hc.Commit("\xc3\xa9" "b\xe2\x82\xac");
     auto e = events();

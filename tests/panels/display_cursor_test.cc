@@ -54,6 +54,27 @@ TEST_F(PanelCursorTest, EdgesOfTheListAndScrollingByOneLine) {
     Repainted(panel);
 }
 
+TEST_F(PanelCursorTest, UnderScrollLockTheListScrollsUnderTheCursor) {
+    PANEL& panel = Many();
+    ui.Headless().View().SetScrollLockState(1);
+    move_cursor(&panel, 3);  // near the start the cursor moves
+    EXPECT_EQ(Place(panel), std::make_pair(0, 3));
+    move_cursor(&panel, kRows);  // then stays in the middle
+    EXPECT_EQ(Place(panel), std::make_pair(3 + kRows - kRows / 2, kRows / 2));
+    move_cursor(&panel, 1);
+    EXPECT_EQ(Place(panel), std::make_pair(4 + kRows - kRows / 2, kRows / 2));
+    EXPECT_EQ(NameAt(kRows / 2), NumberedName("f", 3 + kRows)) << ui.Dump();
+    Repainted(panel);
+    move_cursor(&panel, 1000);  // at the end the cursor moves again
+    EXPECT_EQ(Place(panel), std::make_pair(61 - kRows, kRows - 1));
+
+    // The state is the console's: off again, the cursor leaves the middle.
+    ui.Headless().View().SetScrollLockState(0);
+    move_cursor(&panel, -1000);
+    move_cursor(&panel, kRows);
+    EXPECT_EQ(Place(panel), std::make_pair(1, kRows - 1));
+}
+
 TEST_F(PanelCursorTest, MakeCurrentMovesTheTitlesAndTheWorkingDirectory) {
     const std::string list = MakeFixedFiles();
     const std::string many = MakeManyFiles(3);
@@ -105,4 +126,29 @@ TEST_F(PanelCursorTest, MouseScrollingRunsUntilTheEndOrTheButtonIsReleased) {
     EXPECT_EQ(panel.num_tagged, 1);  // the entry it started on stays tagged
     EXPECT_TRUE(panel.files[60]->tagged);
     EXPECT_EQ(ui.QueueLength(), 0);
+}
+
+TEST_F(PanelCursorTest, ANewPageSizeKeepsTheCursorShownAndThePageFilled) {
+    // 33 entries: ".." and f00 to f31; at the end in the full style.
+    PANEL& panel = ShowLeft(MakeManyFiles(32));
+    move_cursor(&panel, 1000);
+    ASSERT_EQ(Place(panel), std::make_pair(33 - kRows, kRows - 1));
+
+    panel.detail = DETAIL_BRIEF;  // all 33 fit on a brief page
+    make_panel(&panel, 0);
+    EXPECT_EQ(Place(panel), std::make_pair(0, 32));
+    EXPECT_EQ(ui.Text(1, 1, 2), "..") << ui.Dump();
+    const int second_column = 1 + col_width[DETAIL_BRIEF][0][COL_CUR] + 1;
+    EXPECT_EQ(ui.Text(second_column, 1 + 13, 3), "f31") << ui.Dump();
+
+    // Fewer rows and then more: the cursor entry stays on the page, and the
+    // page stays full.
+    panel.detail = DETAIL_FULL;
+    config.panel_rows = 10;
+    make_panel(&panel, 0);
+    EXPECT_EQ(Place(panel), std::make_pair(23, 9));
+    config.panel_rows = kRows;
+    make_panel(&panel, 0);
+    EXPECT_EQ(Place(panel), std::make_pair(33 - kRows, kRows - 1));
+    EXPECT_EQ(NameAt(0), "f13") << ui.Dump();
 }

@@ -34,7 +34,6 @@ protected:
         dialog_scroll_delay = 0;
         for (WestringStore& history : Dialog::FieldHistory) history.DestroyAll();
         console_font_joins = true;
-        scroll_lock = false;
         panel_clock_hook = nullptr;
         config.panel_rows = kRows;
         config.screen_columns = 80;
@@ -53,7 +52,6 @@ protected:
     void TearDown() override {
         colourAssociations.Clear();
         colourDirAssociations.Clear();
-        scroll_lock = false;
         if (!saved_cwd_.empty() && chdir(saved_cwd_.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << saved_cwd_;
         tz_.reset();
         tzset();

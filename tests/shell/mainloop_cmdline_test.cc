@@ -129,4 +129,25 @@ TEST_F(CmdLineTest, CtrlTabCompletesAndListsSeveralMatches) {
     EXPECT_EQ(LastTyped(), "cat report2 folder/");
 }
 
+// The list opens on the name typed, and the key bar follows Ctrl going up
+// while the list is open.
+TEST_F(CmdLineTest, TheCompletionListOpensOnTheNameTypedUnderAKeyBarThatFollowsCtrl) {
+    left_.MakeDir("src");  // "src/" sorts after "src.tar" and "src_old"
+    left_.Write("src.tar", "");
+    left_.Write("src_old", "");
+    ui.Type("cat src");
+    ui.RawKey(KEY_SHIFTSTATE, CConsole::TEvent::Ctrl);  // Ctrl down, then Tab
+    ui.Keys("Ctrl-Tab");
+    ui.RawKey(KEY_SHIFTSTATE, 0);  // Ctrl up while the list is open
+    RunKeys("Enter");
+    EXPECT_EQ(LastTyped(), "cat src/");
+    std::vector<std::string> bars;  // the key bar while the list is shown
+    for (const CUiTest::Screen& screen : Screens()) {
+        bool listed = false;  // in the middle of the screen, not in the panel
+        for (int y = 0; y < 24; y++) listed = listed || screen.Text(30, y, 20).find("src_old") != std::string::npos;
+        if (listed) bars.push_back(screen.Text(0, 24, 5));
+    }
+    EXPECT_EQ(bars, (std::vector<std::string>{"1Left", "1Help"}));
+}
+
 }  // namespace

@@ -105,6 +105,26 @@ TEST_F(PanelKeysTest, PageDownAndUpFollowThePageRules) {
     }
 }
 
+TEST_F(PanelKeysTest, UnderScrollLockTheCursorKeepsToTheMiddleOfThePage) {
+    for (int i = 0; i < 50; i++) left_.Write(NumberedName("f", 100 + i), "");
+    ui.Headless().View().SetScrollLockState(1);
+    const struct {
+        const char* keys;
+        int top, cur;
+    } cases[] = {
+        {"Down Down", 0, 2},  // at the start of the list the cursor moves
+        {"PgDn", 19, 9},
+        {"PgDn Down", 20, 9},  // the list scrolls under the cursor
+        {"PgDn PgDn", 51 - 19, 9},
+        {"PgDn PgDn PgDn", 51 - 19, 18},  // at the end the cursor moves
+        {"PgDn PgDn PgDn PgUp", 51 - 38, 9},
+    };
+    for (const auto& c : cases) {
+        RunKeys(c.keys);
+        EXPECT_EQ(std::pair(panel_base[0].top, panel_base[0].cur), std::pair(c.top, c.cur)) << c.keys;
+    }
+}
+
 TEST_F(PanelKeysTest, AltLetterStartsTheQuickSearch) {
     Files(left_, {"apple", "banana", "bandit", "cherry"});
     // Sticky: the key that ends the search is handed on.

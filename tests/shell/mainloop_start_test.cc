@@ -53,6 +53,14 @@ TEST_F(StartTest, AStartDirectoryThatCannotBeOpenedIsNamed) {
     EXPECT_TRUE(AnyScreenShows(ui, "The left panel shows " + right_.path()));
 }
 
+TEST_F(StartTest, TheNumLockSettingSwitchesNumLockOn) {
+    RunKeys();
+    EXPECT_EQ(ui.Headless().View().NumLockRequests(), 0);
+    Ini("NumLock=on\r\n");
+    RunKeys();
+    EXPECT_EQ(ui.Headless().View().NumLockRequests(), 1);
+}
+
 // ---- the start directory rules
 
 std::string Start(const std::string& named, const std::string& setting) {
