@@ -44,20 +44,9 @@ Gdk::Color ToColor(RGB16 c) {
     return color;
 }
 
-// Gives the bytes start..end of a row's text the colours of attr.
-void AddRun(Pango::AttrList& list, const CConsole& console, unsigned char attr, int start, int end) {
-    if (end <= start) return;
-    RGB16 fg = console.palette(attr_foreground(attr));
-    RGB16 bg = console.palette(attr_background(attr));
-    Pango::AttrColor foreground = Pango::Attribute::create_attr_foreground(fg.r, fg.g, fg.b);
-    foreground.set_start_index(start);
-    foreground.set_end_index(end);
-    list.insert(foreground);
-    Pango::AttrColor background = Pango::Attribute::create_attr_background(bg.r, bg.g, bg.b);
-    background.set_start_index(start);
-    background.set_end_index(end);
-    list.insert(background);
-}
+// Plain ASCII shows one glyph per character in any monospaced font, so a
+// stretch of it may be laid out at once (still measured before trusting it).
+bool Batchable(wchar_t ch) { return ch >= 0x20 && ch < 0x7F; }
 
 }  // namespace
 
@@ -144,35 +133,105 @@ void CConsoleDrawingArea::PaintCells(int left, int top, int right, int bottom) {
                     (bottom - top) * cell_height_);
 }
 
-// One layout per row, with one colour run per change of attribute; a blank
-// only starts a new run when its background differs.
+// A row is painted in runs of one attribute (a blank joins a run of the same
+// background): the background as one rectangle, then the text. Every cell's
+// glyph is placed at its own column and clipped to its cell, so a glyph wider
+// than a cell (CJK, emoji, a fallback font) can never move the cells after it.
 void CConsoleDrawingArea::PaintRow(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) {
-    std::string text;
-    text.reserve((right - left) * 2);
-    Pango::AttrList runs;
-    int run_start = 0;
-    int run_attr = -1;
-    for (int x = left; x < right; x++) {
-        const ScreenCell& cell = console_.cell(x, y);
-        unsigned char attr = console_.InSelection(x, y) ? Swapped(cell.attr) : cell.attr;
-        wchar_t ch = Drawable(cell.ch);
-        bool same_run = run_attr == attr ||
-                        (ch == L' ' && run_attr >= 0 && attr_background(attr) == attr_background(run_attr));
-        if (!same_run) {
-            if (run_attr >= 0) AddRun(runs, console_, static_cast<unsigned char>(run_attr), run_start, text.size());
-            run_start = text.size();
-            run_attr = attr;
+    int x = left;
+    while (x < right) {
+        unsigned char attr = AttrAt(x, y);
+        int end = x + 1;
+        while (end < right) {
+            unsigned char next = AttrAt(end, y);
+            bool blank = Drawable(console_.cell(end, y).ch) == L' ';
+            if (next != attr && !(blank && attr_background(next) == attr_background(attr))) break;
+            end++;
         }
-        AppendUTF8(text, ch);
+        PaintRun(layout, y, x, end, attr);
+        x = end;
     }
-    AddRun(runs, console_, static_cast<unsigned char>(run_attr), run_start, text.size());
+}
+
+unsigned char CConsoleDrawingArea::AttrAt(int x, int y) const {
+    unsigned char attr = console_.cell(x, y).attr;
+    return console_.InSelection(x, y) ? Swapped(attr) : attr;
+}
+
+// Cells left..right-1 of row y in the colours of attr.
+void CConsoleDrawingArea::PaintRun(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right,
+                                   unsigned char attr) {
+    gdk_gc_set_clip_region(gc_->gobj(), nullptr);
+    gc_->set_rgb_fg_color(ToColor(console_.palette(attr_background(attr))));
+    back_buffer_->draw_rectangle(gc_, true, left * cell_width_, y * cell_height_, (right - left) * cell_width_,
+                                 cell_height_);
+    gc_->set_rgb_fg_color(ToColor(console_.palette(attr_foreground(attr))));
+    if (DrawText(layout, y, left, right)) return;
+
+    // Some glyph is not one cell wide: stretches of ASCII may still go at
+    // once, every other cell is drawn by itself, clipped to its cell.
+    int x = left;
+    while (x < right) {
+        int end = x;
+        while (end < right && Batchable(Drawable(console_.cell(end, y).ch))) end++;
+        if (end - x > 1 && DrawText(layout, y, x, end)) {
+            x = end;
+            continue;
+        }
+        if (end == x) end = x + 1;
+        for (; x < end; x++) {
+            if (Drawable(console_.cell(x, y).ch) == L' ') continue;
+            LayOut(layout, y, x, x + 1);
+            DrawLaidOut(layout, y, x, x + 1);
+        }
+    }
+}
+
+void CConsoleDrawingArea::LayOut(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) const {
+    std::string text;
+    text.reserve(right - left);
+    for (int x = left; x < right; x++) AppendUTF8(text, Drawable(console_.cell(x, y).ch));
     layout->set_text(text);
-    layout->set_attributes(runs);
-    // Ink that reaches past the row (a full block, accents) would stay
-    // behind on the neighbours when this row changes again.
+}
+
+// Whether every character of the laid-out text takes exactly one cell:
+// ASCII is trusted when the whole is as wide as its cells, anything else is
+// checked character by character (a wide glyph and a zero-width one would
+// add up to the right width).
+bool CConsoleDrawingArea::FitsCells(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) const {
+    int width = 0, height = 0;
+    layout->get_pixel_size(width, height);
+    if (width != (right - left) * cell_width_) return false;
+    bool ascii = true;
+    for (int x = left; x < right && ascii; x++) ascii = Batchable(Drawable(console_.cell(x, y).ch));
+    if (ascii) return true;
+    PangoLayoutIter* iter = pango_layout_get_iter(layout->gobj());
+    bool fits = true;
+    for (int x = left; x < right && fits; x++) {
+        PangoRectangle extents;
+        pango_layout_iter_get_char_extents(iter, &extents);
+        fits = extents.x == (x - left) * cell_width_ * PANGO_SCALE && extents.width == cell_width_ * PANGO_SCALE &&
+               (x + 1 == right || pango_layout_iter_next_char(iter));
+    }
+    pango_layout_iter_free(iter);
+    return fits;
+}
+
+// Draws the text of cells left..right-1 from the first cell's column,
+// clipped to those cells.
+void CConsoleDrawingArea::DrawLaidOut(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) {
     gc_->set_clip_rectangle(Gdk::Rectangle(left * cell_width_, y * cell_height_, (right - left) * cell_width_,
                                            cell_height_));
     back_buffer_->draw_layout(gc_, left * cell_width_, y * cell_height_, layout);
+}
+
+// Draws cells left..right-1 as one text when every glyph fits its cell;
+// false, with nothing drawn, when not.
+bool CConsoleDrawingArea::DrawText(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) {
+    LayOut(layout, y, left, right);
+    if (!FitsCells(layout, y, left, right)) return false;
+    DrawLaidOut(layout, y, left, right);
+    return true;
 }
 
 // A bar at the bottom of the cell, cursor type percent of the cell high.
