@@ -42,11 +42,14 @@ void WriteScreen() {
     console->PutStringAt(0, 5, L"third   line", 0x4F);
     console->PutStringAt(20, 5, L"outside", 0x07);
     // A column separator after plain names and after names with glyphs
-    // wider than a cell: it must stay in its column.
+    // wider than a cell: it must stay in its column. Painted at once, whole
+    // rows, as the panels paint.
+    console->BeginPaint();
     console->PutStringAt(0, 12, L"plain_file.txt", 0x07);
     console->PutStringAt(0, 13, L"emoji_\U0001F600_file.txt \x65E5\x672C\x8A9E\x306E\x30D5\x30A1\x30A4\x30EB.txt",
                          0x07);
     for (int row = 12; row <= 13; row++) console->PutStringAt(kSeparatorColumn, row, L"\x2502", 0x07);
+    console->EndPaint();
 }
 
 // What the probe does for a key besides reporting it.
