@@ -44,6 +44,14 @@ Gdk::Color ToColor(RGB16 c) {
     return color;
 }
 
+// Gives the bytes start..end of a row's text a foreground colour.
+void AddForeground(Pango::AttrList& list, RGB16 colour, int start, int end) {
+    Pango::AttrColor foreground = Pango::Attribute::create_attr_foreground(colour.r, colour.g, colour.b);
+    foreground.set_start_index(start);
+    foreground.set_end_index(end);
+    list.insert(foreground);
+}
+
 // Plain ASCII shows one glyph per character in any monospaced font, so a
 // stretch of it may be laid out at once (still measured before trusting it).
 bool Batchable(wchar_t ch) { return ch >= 0x20 && ch < 0x7F; }
@@ -133,22 +141,56 @@ void CConsoleDrawingArea::PaintCells(int left, int top, int right, int bottom) {
                     (bottom - top) * cell_height_);
 }
 
-// A row is painted in runs of one attribute (a blank joins a run of the same
-// background): the background as one rectangle, then the text. Every cell's
-// glyph is placed at its own column and clipped to its cell, so a glyph wider
-// than a cell (CJK, emoji, a fallback font) can never move the cells after it.
+// A row is painted as its backgrounds, one rectangle per run of a colour,
+// and then its text. Every cell's glyph is placed at its own column and
+// clipped to its cells, so a glyph wider than a cell (CJK, emoji, a fallback
+// font) can never move the cells after it. Usually every glyph is one cell
+// wide and the row goes as one text; otherwise it goes in runs of a
+// foreground colour, and a run that does not fit its cells cell by cell.
 void CConsoleDrawingArea::PaintRow(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) {
-    int x = left;
-    while (x < right) {
-        unsigned char attr = AttrAt(x, y);
+    gdk_gc_set_clip_region(gc_->gobj(), nullptr);
+    for (int x = left; x < right;) {
+        int background = attr_background(AttrAt(x, y));
         int end = x + 1;
-        while (end < right) {
-            unsigned char next = AttrAt(end, y);
-            bool blank = Drawable(console_.cell(end, y).ch) == L' ';
-            if (next != attr && !(blank && attr_background(next) == attr_background(attr))) break;
-            end++;
+        while (end < right && attr_background(AttrAt(end, y)) == background) end++;
+        gc_->set_rgb_fg_color(ToColor(console_.palette(background)));
+        back_buffer_->draw_rectangle(gc_, true, x * cell_width_, y * cell_height_, (end - x) * cell_width_,
+                                     cell_height_);
+        x = end;
+    }
+
+    std::string text;
+    text.reserve((right - left) * 2);
+    Pango::AttrList colours;
+    int run_start = 0, run_colour = -1;
+    for (int x = left; x < right; x++) {
+        wchar_t ch = Drawable(console_.cell(x, y).ch);
+        int colour = attr_foreground(AttrAt(x, y));
+        if (ch != L' ' && colour != run_colour) {
+            if (run_colour >= 0) AddForeground(colours, console_.palette(run_colour), run_start, text.size());
+            run_start = text.size();
+            run_colour = colour;
         }
-        PaintRun(layout, y, x, end, attr);
+        AppendUTF8(text, ch);
+    }
+    if (run_colour < 0) return;  // only blanks
+    AddForeground(colours, console_.palette(run_colour), run_start, text.size());
+    layout->set_text(text);
+    layout->set_attributes(colours);
+    if (FitsCells(layout, y, left, right)) {
+        DrawLaidOut(layout, y, left, right);
+        return;
+    }
+
+    Pango::AttrList no_colours;
+    layout->set_attributes(no_colours);
+    for (int x = left; x < right;) {
+        int colour = attr_foreground(AttrAt(x, y));
+        int end = x + 1;
+        while (end < right &&
+               (attr_foreground(AttrAt(end, y)) == colour || Drawable(console_.cell(end, y).ch) == L' '))
+            end++;
+        PaintRunText(layout, y, x, end, colour);
         x = end;
     }
 }
@@ -158,14 +200,11 @@ unsigned char CConsoleDrawingArea::AttrAt(int x, int y) const {
     return console_.InSelection(x, y) ? Swapped(attr) : attr;
 }
 
-// Cells left..right-1 of row y in the colours of attr.
-void CConsoleDrawingArea::PaintRun(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right,
-                                   unsigned char attr) {
-    gdk_gc_set_clip_region(gc_->gobj(), nullptr);
-    gc_->set_rgb_fg_color(ToColor(console_.palette(attr_background(attr))));
-    back_buffer_->draw_rectangle(gc_, true, left * cell_width_, y * cell_height_, (right - left) * cell_width_,
-                                 cell_height_);
-    gc_->set_rgb_fg_color(ToColor(console_.palette(attr_foreground(attr))));
+// The text of cells left..right-1 of row y in a foreground colour, through a
+// layout without colours of its own.
+void CConsoleDrawingArea::PaintRunText(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right,
+                                       int colour) {
+    gc_->set_rgb_fg_color(ToColor(console_.palette(colour)));
     if (DrawText(layout, y, left, right)) return;
 
     // Some glyph is not one cell wide: stretches of ASCII may still go at

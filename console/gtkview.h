@@ -43,7 +43,7 @@ protected:
 private:
     bool EnsureBackBuffer();
     void PaintRow(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right);
-    void PaintRun(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right, unsigned char attr);
+    void PaintRunText(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right, int colour);
     [[nodiscard]] bool DrawText(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right);
     void LayOut(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) const;
     [[nodiscard]] bool FitsCells(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) const;
