@@ -4,8 +4,6 @@
 // which draws nothing: the difference is the cost of the drawing itself.
 // Many repaints run one after another, so the X server's share is counted
 // too once its request queue is full.
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,34 +22,6 @@ namespace {
 
 constexpr int kColumns = 200;
 constexpr int kRows = 60;
-
-// An X server of our own; its display name, or empty.
-std::string StartXvfb(pid_t& pid) {
-    int fds[2];
-    if (pipe(fds) != 0) return std::string();
-    pid = fork();
-    if (pid == 0) {
-        int null = open("/dev/null", O_RDWR);
-        if (null >= 0) dup2(null, 2);
-        std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1200x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    while (number.find('\n') == std::string::npos) {
-        pollfd p = {fds[0], POLLIN, 0};
-        if (poll(&p, 1, 30000) <= 0) break;
-        char c;
-        if (read(fds[0], &c, 1) != 1) break;
-        number += c;
-    }
-    close(fds[0]);
-    if (number.empty() || number.back() != '\n') return std::string();
-    number.pop_back();
-    return ":" + number;
-}
 
 // Writes the whole screen; odd and even rounds differ in every cell, so each
 // repaints all of it.
@@ -88,7 +58,7 @@ std::function<void(benchmark::State&)> Repaints(CConsole* console) {
 
 int main(int argc, char** argv) {
     pid_t xvfb = -1;
-    std::string display = StartXvfb(xvfb);
+    std::string display = StartXvfb(xvfb, "1920x1200x24");
     if (display.empty()) {
         std::fprintf(stderr, "console_paint: Xvfb did not start\n");
         return 1;

@@ -236,11 +236,12 @@ void CConsoleDrawingArea::LayOut(const Glib::RefPtr<Pango::Layout>& layout, int 
 // Whether every character of the laid-out text takes exactly one cell:
 // ASCII is trusted when the whole is as wide as its cells, anything else is
 // checked character by character (a wide glyph and a zero-width one would
-// add up to the right width).
+// add up to the right width). A line taller than a cell (a fallback font of
+// a greater height) would lower the baseline of every glyph in it.
 bool CConsoleDrawingArea::FitsCells(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) const {
     int width = 0, height = 0;
     layout->get_pixel_size(width, height);
-    if (width != (right - left) * cell_width_) return false;
+    if (width != (right - left) * cell_width_ || height > cell_height_) return false;
     bool ascii = true;
     for (int x = left; x < right && ascii; x++) ascii = Batchable(Drawable(console_.cell(x, y).ch));
     if (ascii) return true;
