@@ -83,28 +83,6 @@ void stop(pid_t pid) {
     waitpid(pid, nullptr, 0);
 }
 
-// An X server of our own; its display name, or empty.
-std::string start_xvfb(pid_t& pid) {
-    int fds[2];
-    if (pipe(fds) != 0) return std::string();
-    pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                 "-noreset"},
-                fds[1]);
-    close(fds[1]);
-    std::string number;
-    while (number.find('\n') == std::string::npos) {
-        pollfd p = {fds[0], POLLIN, 0};
-        if (poll(&p, 1, 30000) <= 0) break;
-        char c;
-        if (read(fds[0], &c, 1) != 1) break;
-        number += c;
-    }
-    close(fds[0]);
-    if (number.empty() || number.back() != '\n') return std::string();
-    number.pop_back();
-    return ":" + number;
-}
-
 std::string contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream buffer;
@@ -163,7 +141,7 @@ int startup_comparison(int argc, char** argv) {
         return 1;
     }
     pid_t server = -1;
-    std::string display = start_xvfb(server);
+    std::string display = StartXvfb(server);
     if (display.empty()) {
         std::fprintf(stderr, "startup: Xvfb did not start\n");
         stop(server);

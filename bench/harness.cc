@@ -7,6 +7,8 @@
 #include <system_error>
 #include <vector>
 #include <map>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -67,4 +69,34 @@ CBenchScratch::CBenchScratch(const std::string& prefix, std::string base) {
 CBenchScratch::~CBenchScratch() {
     std::error_code ignored;
     if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+std::string StartXvfb(pid_t& pid, const std::string& screen) {
+    int fds[2];
+    if (pipe(fds) != 0) return std::string();
+    pid = fork();
+    if (pid == 0) {
+        int null = open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+               "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    while (pid > 0 && number.find('\n') == std::string::npos) {
+        pollfd p = {fds[0], POLLIN, 0};
+        if (poll(&p, 1, 30000) <= 0) break;
+        char c;
+        if (read(fds[0], &c, 1) != 1) break;
+        number += c;
+    }
+    close(fds[0]);
+    if (number.empty() || number.back() != '\n') return std::string();
+    number.pop_back();
+    return ":" + number;
 }

@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/types.h>
+
 #include <functional>
 #include <string>
 
@@ -38,3 +40,8 @@ private:
 // Seconds of wall time taken by a shell command (its output discarded by the
 // command itself); negative when it fails.
 double TimeCommand(const std::string& command);
+
+// Starts an X server of our own (Xvfb, one screen of the given size and
+// depth, e.g. "1024x768x24") on a free display; its name (":N"), or empty
+// when it did not start. pid is the server's, for the caller to end.
+std::string StartXvfb(pid_t& pid, const std::string& screen = "1024x768x24");

@@ -44,20 +44,17 @@ Gdk::Color ToColor(RGB16 c) {
     return color;
 }
 
-// Gives the bytes start..end of a row's text the colours of attr.
-void AddRun(Pango::AttrList& list, const CConsole& console, unsigned char attr, int start, int end) {
-    if (end <= start) return;
-    RGB16 fg = console.palette(attr_foreground(attr));
-    RGB16 bg = console.palette(attr_background(attr));
-    Pango::AttrColor foreground = Pango::Attribute::create_attr_foreground(fg.r, fg.g, fg.b);
+// Gives the bytes start..end of a row's text a foreground colour.
+void AddForeground(Pango::AttrList& list, RGB16 colour, int start, int end) {
+    Pango::AttrColor foreground = Pango::Attribute::create_attr_foreground(colour.r, colour.g, colour.b);
     foreground.set_start_index(start);
     foreground.set_end_index(end);
     list.insert(foreground);
-    Pango::AttrColor background = Pango::Attribute::create_attr_background(bg.r, bg.g, bg.b);
-    background.set_start_index(start);
-    background.set_end_index(end);
-    list.insert(background);
 }
+
+// Plain ASCII shows one glyph per character in any monospaced font, so a
+// stretch of it may be laid out at once (still measured before trusting it).
+bool Batchable(wchar_t ch) { return ch >= 0x20 && ch < 0x7F; }
 
 }  // namespace
 
@@ -144,35 +141,137 @@ void CConsoleDrawingArea::PaintCells(int left, int top, int right, int bottom) {
                     (bottom - top) * cell_height_);
 }
 
-// One layout per row, with one colour run per change of attribute; a blank
-// only starts a new run when its background differs.
+// A row is painted as its backgrounds, one rectangle per run of a colour,
+// and then its text. Every cell's glyph is placed at its own column and
+// clipped to its cells, so a glyph wider than a cell (CJK, emoji, a fallback
+// font) can never move the cells after it. Usually every glyph is one cell
+// wide and the row goes as one text; otherwise it goes in runs of a
+// foreground colour, and a run that does not fit its cells cell by cell.
 void CConsoleDrawingArea::PaintRow(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) {
+    gdk_gc_set_clip_region(gc_->gobj(), nullptr);
+    for (int x = left; x < right;) {
+        int background = attr_background(AttrAt(x, y));
+        int end = x + 1;
+        while (end < right && attr_background(AttrAt(end, y)) == background) end++;
+        gc_->set_rgb_fg_color(ToColor(console_.palette(background)));
+        back_buffer_->draw_rectangle(gc_, true, x * cell_width_, y * cell_height_, (end - x) * cell_width_,
+                                     cell_height_);
+        x = end;
+    }
+
     std::string text;
     text.reserve((right - left) * 2);
-    Pango::AttrList runs;
-    int run_start = 0;
-    int run_attr = -1;
+    Pango::AttrList colours;
+    int run_start = 0, run_colour = -1;
     for (int x = left; x < right; x++) {
-        const ScreenCell& cell = console_.cell(x, y);
-        unsigned char attr = console_.InSelection(x, y) ? Swapped(cell.attr) : cell.attr;
-        wchar_t ch = Drawable(cell.ch);
-        bool same_run = run_attr == attr ||
-                        (ch == L' ' && run_attr >= 0 && attr_background(attr) == attr_background(run_attr));
-        if (!same_run) {
-            if (run_attr >= 0) AddRun(runs, console_, static_cast<unsigned char>(run_attr), run_start, text.size());
+        wchar_t ch = Drawable(console_.cell(x, y).ch);
+        int colour = attr_foreground(AttrAt(x, y));
+        if (ch != L' ' && colour != run_colour) {
+            if (run_colour >= 0) AddForeground(colours, console_.palette(run_colour), run_start, text.size());
             run_start = text.size();
-            run_attr = attr;
+            run_colour = colour;
         }
         AppendUTF8(text, ch);
     }
-    AddRun(runs, console_, static_cast<unsigned char>(run_attr), run_start, text.size());
+    if (run_colour < 0) return;  // only blanks
+    AddForeground(colours, console_.palette(run_colour), run_start, text.size());
     layout->set_text(text);
-    layout->set_attributes(runs);
-    // Ink that reaches past the row (a full block, accents) would stay
-    // behind on the neighbours when this row changes again.
+    layout->set_attributes(colours);
+    if (FitsCells(layout, y, left, right)) {
+        DrawLaidOut(layout, y, left, right);
+        return;
+    }
+
+    Pango::AttrList no_colours;
+    layout->set_attributes(no_colours);
+    for (int x = left; x < right;) {
+        int colour = attr_foreground(AttrAt(x, y));
+        int end = x + 1;
+        while (end < right &&
+               (attr_foreground(AttrAt(end, y)) == colour || Drawable(console_.cell(end, y).ch) == L' '))
+            end++;
+        PaintRunText(layout, y, x, end, colour);
+        x = end;
+    }
+}
+
+unsigned char CConsoleDrawingArea::AttrAt(int x, int y) const {
+    unsigned char attr = console_.cell(x, y).attr;
+    return console_.InSelection(x, y) ? Swapped(attr) : attr;
+}
+
+// The text of cells left..right-1 of row y in a foreground colour, through a
+// layout without colours of its own.
+void CConsoleDrawingArea::PaintRunText(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right,
+                                       int colour) {
+    gc_->set_rgb_fg_color(ToColor(console_.palette(colour)));
+    if (DrawText(layout, y, left, right)) return;
+
+    // Some glyph is not one cell wide: stretches of ASCII may still go at
+    // once, every other cell is drawn by itself, clipped to its cell.
+    int x = left;
+    while (x < right) {
+        int end = x;
+        while (end < right && Batchable(Drawable(console_.cell(end, y).ch))) end++;
+        if (end - x > 1 && DrawText(layout, y, x, end)) {
+            x = end;
+            continue;
+        }
+        if (end == x) end = x + 1;
+        for (; x < end; x++) {
+            if (Drawable(console_.cell(x, y).ch) == L' ') continue;
+            LayOut(layout, y, x, x + 1);
+            DrawLaidOut(layout, y, x, x + 1);
+        }
+    }
+}
+
+void CConsoleDrawingArea::LayOut(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) const {
+    std::string text;
+    text.reserve(right - left);
+    for (int x = left; x < right; x++) AppendUTF8(text, Drawable(console_.cell(x, y).ch));
+    layout->set_text(text);
+}
+
+// Whether every character of the laid-out text takes exactly one cell:
+// ASCII is trusted when the whole is as wide as its cells, anything else is
+// checked character by character (a wide glyph and a zero-width one would
+// add up to the right width). A line taller than a cell (a fallback font of
+// a greater height) would lower the baseline of every glyph in it.
+bool CConsoleDrawingArea::FitsCells(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) const {
+    int width = 0, height = 0;
+    layout->get_pixel_size(width, height);
+    if (width != (right - left) * cell_width_ || height > cell_height_) return false;
+    bool ascii = true;
+    for (int x = left; x < right && ascii; x++) ascii = Batchable(Drawable(console_.cell(x, y).ch));
+    if (ascii) return true;
+    PangoLayoutIter* iter = pango_layout_get_iter(layout->gobj());
+    bool fits = true;
+    for (int x = left; x < right && fits; x++) {
+        PangoRectangle extents;
+        pango_layout_iter_get_char_extents(iter, &extents);
+        fits = extents.x == (x - left) * cell_width_ * PANGO_SCALE && extents.width == cell_width_ * PANGO_SCALE &&
+               (x + 1 == right || pango_layout_iter_next_char(iter));
+    }
+    pango_layout_iter_free(iter);
+    return fits;
+}
+
+// Draws the text of cells left..right-1 from the first cell's column,
+// clipped to those cells.
+void CConsoleDrawingArea::DrawLaidOut(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) {
     gc_->set_clip_rectangle(Gdk::Rectangle(left * cell_width_, y * cell_height_, (right - left) * cell_width_,
                                            cell_height_));
     back_buffer_->draw_layout(gc_, left * cell_width_, y * cell_height_, layout);
+}
+
+// Draws cells left..right-1 as one text when every glyph fits its cell;
+// false, with nothing drawn, when not.
+bool CConsoleDrawingArea::DrawText(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) {
+    LayOut(layout, y, left, right);
+    if (!FitsCells(layout, y, left, right)) return false;
+    DrawLaidOut(layout, y, left, right);
+    return true;
 }
 
 // A bar at the bottom of the cell, cursor type percent of the cell high.

@@ -43,6 +43,12 @@ protected:
 private:
     bool EnsureBackBuffer();
     void PaintRow(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right);
+    void PaintRunText(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right, int colour);
+    [[nodiscard]] bool DrawText(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right);
+    void LayOut(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) const;
+    [[nodiscard]] bool FitsCells(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) const;
+    void DrawLaidOut(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right);
+    unsigned char AttrAt(int x, int y) const;
     void DrawCursor(int x, int y);
     Pango::FontDescription Font() const;
 

@@ -204,6 +204,40 @@ TEST_F(ConsoleE2E, CellsCursorScrollingAndResizingShowOnTheScreen) {
     EXPECT_GT(hello.blue, hello.total / 4);
 }
 
+// A glyph wider than its cell (an emoji, CJK characters) moves no other
+// cell: the separator after such a name is at the same pixels as the one
+// after a plain name in the row above, and in its own column.
+TEST_F(ConsoleE2E, WideGlyphsLeaveLaterCellsInTheirColumns) {
+    constexpr int kSeparatorColumn = 50;
+    // The first pixel column right of the names that is lit over most of the
+    // row's height: the vertical line of the separator. -1 when none.
+    auto separator_x = [&](const Screenshot& shot, int row) {
+        for (int x = 40 * cell_width_; x < columns_ * cell_width_; x++) {
+            int lit = 0;
+            for (int line = 0; line < cell_height_; line++) {
+                const unsigned char* p = shot.Pixel(window_x_ + x, window_y_ + row * cell_height_ + line);
+                if (p[0] > 0x40 || p[1] > 0x40 || p[2] > 0x40) lit++;
+            }
+            if (lit >= cell_height_ * 3 / 4) return x;
+        }
+        return -1;
+    };
+    int plain = -1, wide = -1;
+    std::string error;
+    Eventually([&] {
+        Screenshot shot;
+        if (!TakeScreenshot(shot, error)) return true;
+        plain = separator_x(shot, 12);
+        wide = separator_x(shot, 13);
+        return plain >= 0 && wide >= 0;
+    }, kEventMs);
+    ASSERT_TRUE(error.empty()) << error;
+    ASSERT_GE(plain, 0) << "no separator after the plain name";
+    EXPECT_EQ(kSeparatorColumn, plain / cell_width_);
+    EXPECT_EQ(plain, wide) << "the separator after the wide glyphs is not below the one after the plain name"
+                              " (-1: no full-height line found in its row)";
+}
+
 // Keys, the mouse wheel and the close button, in one window; the
 // probe ends cleanly when terminated.
 TEST_F(ConsoleE2E, KeysMouseAndCloseButtonGiveTheirCodes) {

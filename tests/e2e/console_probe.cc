@@ -4,6 +4,8 @@
 // Prints "ready title=<title> cell=<w>x<h> screen=<columns>x<rows>" once the
 // screen is written; ends on KEY_QUIT, SIGTERM or after 280 seconds (a
 // forgotten probe does not outlive its test for long).
+// Rows 12 and 13 hold a separator '\u2502' at column 50, after a plain name
+// and after names with an emoji and CJK characters.
 // Some keys also act, after their line is printed:
 //   F3  scrolls rows 0-2 up by one line ("scrolled")
 //   F4  reads the desktop clipboard ("clip=[text]")
@@ -25,6 +27,8 @@ namespace {
 
 volatile sig_atomic_t stop_requested = 0;
 
+constexpr int kSeparatorColumn = 50;
+
 void OnTerminate(int) { stop_requested = 1; }
 
 // The text the tests look for, with the cells they expect it in; the whole
@@ -37,6 +41,15 @@ void WriteScreen() {
     console->PutStringAt(0, 4, L"  second", 0x1B);
     console->PutStringAt(0, 5, L"third   line", 0x4F);
     console->PutStringAt(20, 5, L"outside", 0x07);
+    // A column separator after plain names and after names with glyphs
+    // wider than a cell: it must stay in its column. Painted at once, whole
+    // rows, as the panels paint.
+    console->BeginPaint();
+    console->PutStringAt(0, 12, L"plain_file.txt", 0x07);
+    console->PutStringAt(0, 13, L"emoji_\U0001F600_file.txt \x65E5\x672C\x8A9E\x306E\x30D5\x30A1\x30A4\x30EB.txt",
+                         0x07);
+    for (int row = 12; row <= 13; row++) console->PutStringAt(kSeparatorColumn, row, L"\x2502", 0x07);
+    console->EndPaint();
 }
 
 // What the probe does for a key besides reporting it.
