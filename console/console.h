@@ -34,7 +34,7 @@ public:
     };
 
     struct TEvent {
-        enum EType { Key = 0, ButtonPress = 1, ButtonRelease = 2, Motion = 3, DoubleClick = 4, Wheel = 5, Quit = 6 };
+        enum EType { Key = 0, ButtonPress = 1, ButtonRelease = 2, Motion = 3, DoubleClick = 4, Wheel = 5, Quit = 6, Resize = 7 };
         enum EShift { Alt = 1, Ctrl = 2, Shift = 4, Mod2 = 8 };
         int type = Key;
         int key = 0;
@@ -62,6 +62,8 @@ public:
     CConsole& operator=(const CConsole&) = delete;
 
     // ---- size and code page
+    // The smallest screen the program lays itself out on.
+    static constexpr int kMinColumns = 80, kMinRows = 25;
     bool GetSize(int& columns, int& rows) const;
     [[nodiscard]] bool SetSize(int columns, int rows, const char* font_name = nullptr, int font_size = 0);
     void SetCodePage(int code_page);
@@ -138,6 +140,10 @@ public:
     void OnDeleteRequest();  // the window's close button
     void OnMap();            // the window was shown again
     void OnUnmap();          // the window was minimised
+    // The window's drawing area is now width by height pixels: when as many
+    // cells as fit (never fewer than kMinColumns by kMinRows) differ from the
+    // screen, a Resize event carries them in x and y.
+    void OnAreaResized(int width, int height);
 
     // ---- read access for views (toolkit lock held)
     int columns() const { return columns_; }
@@ -186,6 +192,7 @@ private:
     unsigned char attr_;
     std::atomic<int> blink_phase_{0};
     std::atomic<bool> minimised_{false};
+    int fitted_columns_ = 0, fitted_rows_ = 0;  // the last size a Resize event asked for
     Estring remote_name_;
     RGB16 palette_[16];
     std::unique_ptr<ScreenCell[]> cells_;

@@ -249,6 +249,18 @@ void CConsole::OnDeleteRequest() {
     QueueEvent(TEvent::Key, KEY_F10, 0, 0, 0, 0);
 }
 
+void CConsole::OnAreaResized(int width, int height) {
+    CToolkitLock lock;
+    if (cell_width_ <= 0 || cell_height_ <= 0) return;
+    int columns = std::max(width / cell_width_, kMinColumns);
+    int rows = std::max(height / cell_height_, kMinRows);
+    if (columns == fitted_columns_ && rows == fitted_rows_) return;
+    fitted_columns_ = columns;
+    fitted_rows_ = rows;
+    if (columns == columns_ && rows == rows_) return;
+    QueueEvent(TEvent::Resize, 0, 0, columns, rows, 0);
+}
+
 void CConsole::OnUnmap() {
     CToolkitLock lock;
     if (minimised_) return;

@@ -50,6 +50,12 @@ int getkey(_MEVENT* record, int timeout_ms) {
         return event.key;
     case CConsole::TEvent::Quit:
         return KEY_QUIT;
+    case CConsole::TEvent::Resize:
+        if (record) {
+            record->x = event.x;
+            record->y = event.y;
+        }
+        return KEY_RESIZE;
     default:
         return ConvertMouseEvent(event, record) ? KEY_MOUSE : 0;
     }
@@ -58,7 +64,7 @@ int getkey(_MEVENT* record, int timeout_ms) {
 bool ConvertMouseEvent(const CConsole::TEvent& event, _MEVENT* record) {
     using E = CConsole::TEvent;
     if (!record) return false;
-    if (event.type == E::Key || event.type == E::Quit) return false;
+    if (event.type == E::Key || event.type == E::Quit || event.type == E::Resize) return false;
     if (event.key != 1 && event.key != 2 && event.type != E::Wheel) return false;
     bool left = event.key == 1;
     record->x = event.x;

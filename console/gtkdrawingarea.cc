@@ -1,5 +1,6 @@
 // The drawing area of the desktop console: cell metrics, painting cells into
 // the back buffer, scrolling its pixels, exposing it, and the mouse.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -93,7 +94,9 @@ void CConsoleDrawingArea::AllocateScreen(int& cell_width, int& cell_height) {
     if (height <= 0) height = 16;
     cell_width_ = cell_width = width;
     cell_height_ = cell_height = height;
-    set_size_request(console_.columns() * width, console_.rows() * height);
+    // The window may grow beyond the screen; the console then fits the
+    // screen to it.
+    set_size_request(CConsole::kMinColumns * width, CConsole::kMinRows * height);
     Reset();
 }
 
@@ -302,17 +305,32 @@ void CConsoleDrawingArea::ScrollPixels(int x, int y, int width, int height, int 
     queue_draw_area(x * cell_width_, y * cell_height_, width * cell_width_, height * cell_height_);
 }
 
+void CConsoleDrawingArea::on_size_allocate(Gtk::Allocation& allocation) {
+    Gtk::DrawingArea::on_size_allocate(allocation);
+    console_.OnAreaResized(allocation.get_width(), allocation.get_height());
+}
+
 bool CConsoleDrawingArea::on_expose_event(GdkEventExpose* event) {
     Glib::RefPtr<Gdk::Window> window = get_window();
     if (!window) return true;
     const GdkRectangle& r = event->area;
+    // Whatever the back buffer does not cover (all of it before the first
+    // paint, the margin below and right of the cells) is black.
+    int covered_width = 0, covered_height = 0;
     if (back_buffer_) {
-        window->draw_drawable(gc_, back_buffer_, r.x, r.y, r.x, r.y, r.width, r.height);
-    } else {
-        // Not painted yet: black until the console paints its cells.
-        Glib::RefPtr<Gdk::GC> black = Gdk::GC::create(window);
-        black->set_rgb_fg_color(ToColor(RGB16{0, 0, 0}));
-        window->draw_rectangle(black, true, r.x, r.y, r.width, r.height);
+        back_buffer_->get_size(covered_width, covered_height);
+        window->draw_drawable(gc_, back_buffer_, r.x, r.y, r.x, r.y, std::min(r.width, covered_width - r.x),
+                              std::min(r.height, covered_height - r.y));
+    }
+    Glib::RefPtr<Gdk::GC> black = Gdk::GC::create(window);
+    black->set_rgb_fg_color(ToColor(RGB16{0, 0, 0}));
+    if (r.x + r.width > covered_width) {
+        int left = std::max(r.x, covered_width);
+        window->draw_rectangle(black, true, left, r.y, r.x + r.width - left, r.height);
+    }
+    if (r.y + r.height > covered_height) {
+        int top = std::max(r.y, covered_height);
+        window->draw_rectangle(black, true, r.x, top, r.width, r.y + r.height - top);
     }
     return true;
 }

@@ -53,7 +53,6 @@ void DeleteClipRequest(gpointer data) { delete static_cast<ClipRequestRef*>(data
 
 CConsoleWindow::CConsoleWindow(CConsole& console) : console_(console), area_(console) {
     add_events(Gdk::KEY_PRESS_MASK | Gdk::KEY_RELEASE_MASK | Gdk::STRUCTURE_MASK | Gdk::FOCUS_CHANGE_MASK);
-    set_resizable(false);
     add(area_);
 }
 
@@ -193,6 +192,18 @@ void CGtkConsoleView::AllocateScreen(int& cell_width, int& cell_height) {
     if (!EnsureWindow()) return;
     CConsoleDrawingArea& area = window_->Area();
     area.AllocateScreen(cell_width, cell_height);
+    // The window grows and shrinks by whole cells, never below the smallest
+    // screen.
+    GdkGeometry geometry = {};
+    geometry.base_width = 0;
+    geometry.base_height = 0;
+    geometry.min_width = CConsole::kMinColumns * cell_width;
+    geometry.min_height = CConsole::kMinRows * cell_height;
+    geometry.width_inc = cell_width;
+    geometry.height_inc = cell_height;
+    gtk_window_set_geometry_hints(
+        window_->gobj(), GTK_WIDGET(area.gobj()), &geometry,
+        static_cast<GdkWindowHints>(GDK_HINT_MIN_SIZE | GDK_HINT_BASE_SIZE | GDK_HINT_RESIZE_INC));
     window_->resize(console_->columns() * cell_width, console_->rows() * cell_height);
 }
 

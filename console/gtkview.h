@@ -34,6 +34,7 @@ public:
     void Reset();
 
 protected:
+    void on_size_allocate(Gtk::Allocation& allocation) override;
     bool on_expose_event(GdkEventExpose* event) override;
     bool on_button_press_event(GdkEventButton* event) override;
     bool on_button_release_event(GdkEventButton* event) override;

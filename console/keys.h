@@ -12,6 +12,7 @@ enum : int {
     KEY_SHIFTSTATE = 0x10100,  // a modifier went down or up
     KEY_MOUSE = 0x200000,      // getkey: a mouse event, details in the _MEVENT
     KEY_QUIT = 0x800001,       // getkey: the window is going away
+    KEY_RESIZE = 0x800002,     // getkey: the window wants x columns by y rows
     KEY_MENU = 0x100000,       // flag of the pull-down menu's command codes
 
     KEY_F1 = 0x1003B, KEY_F2 = 0x1003C, KEY_F3 = 0x1003D, KEY_F4 = 0x1003E, KEY_F5 = 0x1003F,

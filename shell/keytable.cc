@@ -89,6 +89,7 @@ const KeyBinding key_bindings[] = {
     {KEY_F10, quit, "quit"},
     {KEY_ALT_F9, change_rows, "switch the number of rows"},
     {KEY_SHIFT_ALT_F9, change_width, "switch the number of columns"},
+    {KEY_RESIZE, fit_to_window, "fit the screen to the resized window"},
     {KEY_SHIFT_ALT_F1, choose_style, "brief style"},
     {KEY_SHIFT_ALT_F2, choose_style, "full style"},
     {KEY_SHIFT_ALT_F3, choose_style, "wide style"},

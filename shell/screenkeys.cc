@@ -70,6 +70,14 @@ void change_width(CMainLoop& loop, int, _MEVENT&) {
     loop.RequestRedraw(CMainLoop::REDRAW_ALL);
 }
 
+void fit_to_window(CMainLoop& loop, int, _MEVENT& event) {
+    if (event.x == config.screen_columns && event.y == config.screen_rows) return;
+    config.screen_columns = event.x;
+    config.screen_rows = event.y;
+    change_lines();
+    loop.RequestRedraw(CMainLoop::REDRAW_ALL);
+}
+
 void choose_style(CMainLoop& loop, int key, _MEVENT&) {
     static const paneldetail kStyles[] = {DETAIL_BRIEF, DETAIL_FULL, DETAIL_WIDE, DETAIL_BRIEFWIDE, DETAIL_UNIX};
     SetFilesPanelDetail(current_panel(), kStyles[key - KEY_SHIFT_ALT_F1], currpanel);

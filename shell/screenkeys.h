@@ -29,6 +29,9 @@ void quit(CMainLoop& loop, int key, _MEVENT& event);
 void change_rows(CMainLoop& loop, int key, _MEVENT& event);
 // Shift-Alt-F9: switches between 80 and 132 (or the configured) columns.
 void change_width(CMainLoop& loop, int key, _MEVENT& event);
+// The window was resized: the screen takes event.x columns by event.y rows
+// and is laid out again.
+void fit_to_window(CMainLoop& loop, int key, _MEVENT& event);
 // Shift-Alt-F1 ... Shift-Alt-F5: the current panel's style, brief, full,
 // wide, brief wide or unix.
 void choose_style(CMainLoop& loop, int key, _MEVENT& event);
