@@ -2,7 +2,7 @@
 // files of the directories named on the command line, keys typed with
 // xdotool copy, make a directory, delete and switch panels, the close button
 // asks, F10 and Enter quit, and the run leaves its configuration (AutoSave)
-// and the -x file behind.
+// and the -x file behind. A resized window gets as many cells as fit.
 //
 // The screen is read back through the program's test-only screen dump
 // (DV_SCREEN_DUMP), so nothing depends on reading pixels as text.
@@ -12,6 +12,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "tests/e2e/xsession.h"
 #include "tests/support/temp_dir.h"
@@ -141,6 +142,32 @@ TEST_F(DvE2E, PanelsFileKeysQuitAndWhatTheRunLeavesBehind) {
     EXPECT_NE(saved.find("AutoSave=on\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("StartupSide=R\r\n"), std::string::npos) << saved;
     EXPECT_EQ(ReadFile(dir_file_), "cd -- '" + right_ + "'\n");
+}
+
+// The columns and rows of a dump (characters of its first row, its rows).
+std::pair<int, int> DumpSize(const std::string& screen) {
+    int columns = 0, rows = 0;
+    for (char c : screen) {
+        if (c == '\n') rows++;
+        else if (rows == 0 && (static_cast<unsigned char>(c) & 0xC0) != 0x80) columns++;
+    }
+    return {columns, rows};
+}
+
+TEST_F(DvE2E, ALargerWindowGetsMoreColumnsAndRowsWithTheKeyBarAtTheBottom) {
+    std::string screen;
+    StartAndShow(&screen);
+    ASSERT_EQ(DumpSize(screen), std::pair(80, 25)) << screen;
+    ASSERT_TRUE(Xdo({"windowsize", window_, "1600", "1000"}));
+    const auto grown = [](const std::string& s) {
+        auto [columns, rows] = DumpSize(s);
+        return columns > 80 && rows > 25;
+    };
+    ASSERT_TRUE(WaitForScreen(grown, kEventMs, &screen)) << screen;
+    const int rows = DumpSize(screen).second;
+    EXPECT_EQ(Row(screen, rows - 1).substr(0, 5), "1Help") << screen;
+    EXPECT_NE(Row(screen, rows - 1).find("10Quit"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("right.txt"), std::string::npos) << screen;
 }
 
 }  // namespace
