@@ -144,6 +144,9 @@ public:
     // cells as fit (never fewer than kMinColumns by kMinRows) differ from the
     // screen, a Resize event carries them in x and y.
     void OnAreaResized(int width, int height);
+    // The cells the window fits now (a Resize event still queued may name an
+    // older size); false before the window was ever sized.
+    [[nodiscard]] bool FittedSize(int& columns, int& rows) const;
 
     // ---- read access for views (toolkit lock held)
     int columns() const { return columns_; }

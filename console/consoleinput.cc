@@ -261,6 +261,14 @@ void CConsole::OnAreaResized(int width, int height) {
     QueueEvent(TEvent::Resize, 0, 0, columns, rows, 0);
 }
 
+bool CConsole::FittedSize(int& columns, int& rows) const {
+    CToolkitLock lock;
+    if (fitted_columns_ <= 0 || fitted_rows_ <= 0) return false;
+    columns = fitted_columns_;
+    rows = fitted_rows_;
+    return true;
+}
+
 void CConsole::OnUnmap() {
     CToolkitLock lock;
     if (minimised_) return;

@@ -52,8 +52,10 @@ int getkey(_MEVENT* record, int timeout_ms) {
         return KEY_QUIT;
     case CConsole::TEvent::Resize:
         if (record) {
+            // The window may have been resized again since.
             record->x = event.x;
             record->y = event.y;
+            (void)console->FittedSize(record->x, record->y);
         }
         return KEY_RESIZE;
     default:
