@@ -23,8 +23,8 @@ class CConsoleDrawingArea : public Gtk::DrawingArea {
 public:
     explicit CConsoleDrawingArea(CConsole& console);
 
-    // Measures a cell of the console's font and sizes the widget to the
-    // console's columns and rows; the back buffer is dropped.
+    // Measures a cell of the console's font and lets the widget shrink to
+    // the smallest screen; the back buffer is dropped.
     void AllocateScreen(int& cell_width, int& cell_height);
     // Draws the cells of columns left..right-1, rows top..bottom-1.
     void PaintCells(int left, int top, int right, int bottom);
