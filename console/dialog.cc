@@ -1,8 +1,10 @@
 // The dialog, its modal loop and focus movement.
 #include "console/dialog.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <mutex>
+#include <vector>
 
 #include "console/keys.h"
 
@@ -85,13 +87,41 @@ void DialogElement::DrawLabel(int lx, int ly, const Westring& label, int hot_pos
 
 WestringStore Dialog::FieldHistory[Dialog::kHistories];
 
+void (*refit_screen_hook)(int columns, int rows) = nullptr;
+
+namespace {
+
+// The dialogs on the screen, the first opened first.
+std::vector<Dialog*>& open_dialogs() {
+    static std::vector<Dialog*> dialogs;
+    return dialogs;
+}
+
+}  // namespace
+
 Dialog::Dialog(int left, int top, int right, int bottom, int attr) : Win(left, top, right, bottom, attr, attr) {
     colours_[CC_TEXT] = static_cast<unsigned char>(attr);
     colours_[CC_INPUT] = colours[CLR_INPUT_FIELDS];
     colours_[CC_BUTTON_FOCUS] = colours[CLR_INPUT_FIELDS];
+    open_dialogs().push_back(this);
+}
+
+void Dialog::RefitScreen(int columns, int rows) {
+    std::vector<Dialog*>& dialogs = open_dialogs();
+    console->BeginPaint();
+    // The last opened is on top: it comes off first, so that each dialog's
+    // cells are its own and the screen beneath is the program's.
+    std::vector<std::unique_ptr<ScreenCell[]>> faces(dialogs.size());
+    for (size_t i = dialogs.size(); i-- > 0;) faces[i] = dialogs[i]->Lift();
+    if (refit_screen_hook) refit_screen_hook(columns, rows);
+    else set_lines(rows, columns);
+    for (size_t i = 0; i < dialogs.size(); i++) dialogs[i]->Land(faces[i].get());
+    console->EndPaint();
 }
 
 Dialog::~Dialog() {
+    std::vector<Dialog*>& dialogs = open_dialogs();
+    dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), this), dialogs.end());
     console->BeginPaint();
     for (int i = 0; i < count_; i++) {
         if (result_ != 27) elements_[i]->SaveToHistory();
@@ -389,6 +419,11 @@ int Dialog::Process(int timeout_ms) {
         Event event;
         event.GetEvent(timeout_ms, shift_state_handler_);
         if (event.type == Event::Timeout) return 0;
+        if (event.type == Event::Key && event.key == KEY_RESIZE) {
+            std::lock_guard hold(lock_);
+            RefitScreen(event.mevent.x, event.mevent.y);
+            continue;
+        }
         bool inside = true;
         if (event.type != Event::Key) {
             inside = click_in_win(event.mevent);

@@ -103,6 +103,11 @@ protected:
     void DrawLabel(int lx, int ly, const Westring& label, int hot_pos, unsigned char attr);
 };
 
+// Lays the screen beneath the open dialogs out again on a screen of columns
+// by rows cells (the program's panels and bars); null leaves only the
+// console's size to change.
+extern void (*refit_screen_hook)(int columns, int rows);
+
 class Dialog : public Win {
 public:
     static constexpr int kMaxElements = 100;
@@ -121,6 +126,11 @@ public:
     // (width and height are then given instead of right and bottom).
     Dialog(int left, int top, int right, int bottom, int attr);
     ~Dialog() override;
+
+    // The window was resized while dialogs are open: the screen takes the
+    // new size, the program lays itself out beneath, and every open dialog
+    // comes back centred as it was made.
+    static void RefitScreen(int columns, int rows);
 
     // Adding controls: each returns the new element's index, or -1 when the
     // dialog is full. A group argument of 0 continues the current group; 1

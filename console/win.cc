@@ -43,7 +43,23 @@ unsigned char hot_attr(unsigned char attr) {
     return static_cast<unsigned char>((bg << 4) | fg);
 }
 
-Win::Win(int left, int top, int right, int bottom, int attr, int frame_attr, bool no_shadow) {
+Win::Win(int left, int top, int right, int bottom, int attr, int frame_attr, bool no_shadow)
+    : asked_left_(left), asked_top_(top), asked_right_(right), asked_bottom_(bottom) {
+    Place(left, top, right, bottom);
+    shadow_ = win_shadows && frame_attr >= 0 && !no_shadow && bottom_ + 1 < screen_rows() && right_ + 2 < screen_columns();
+
+    console->BeginPaint();
+    saved_.reset(GetWin(true));
+    if (attr >= 0) {
+        attr_ = static_cast<unsigned char>(attr);
+        console->Clear(left_, top_, width(), height(), attr_);
+    }
+    if (shadow_) addshadow();
+    if (frame_attr >= 0) pu_paint(frame_attr);
+    console->EndPaint();
+}
+
+void Win::Place(int left, int top, int right, int bottom) {
     int columns = screen_columns(), rows = screen_rows();
     if (left < 0) {
         int width = right;
@@ -63,17 +79,6 @@ Win::Win(int left, int top, int right, int bottom, int attr, int frame_attr, boo
     bottom_ = clamp(bottom, top_, rows - 1);
     origin_x_ = left_;
     origin_y_ = top_;
-    shadow_ = win_shadows && frame_attr >= 0 && !no_shadow && bottom_ + 1 < rows && right_ + 2 < columns;
-
-    console->BeginPaint();
-    saved_.reset(GetWin(true));
-    if (attr >= 0) {
-        attr_ = static_cast<unsigned char>(attr);
-        console->Clear(left_, top_, width(), height(), attr_);
-    }
-    if (shadow_) addshadow();
-    if (frame_attr >= 0) pu_paint(frame_attr);
-    console->EndPaint();
 }
 
 Win::~Win() {

@@ -73,6 +73,12 @@ public:
     // Takes the window off the screen (true) or puts it back (false),
     // keeping what it shows.
     void hide(bool hidden);
+    // For a change of the screen's size: Lift takes the window off the
+    // screen as closing it would and returns the cells it showed; Land
+    // places it again as it was asked for (centred windows centred on the
+    // new screen), saves what it then covers and shows those cells there.
+    std::unique_ptr<ScreenCell[]> Lift();
+    void Land(const ScreenCell* face);
     // Whether the event's cell lies inside the window; either way the event's
     // position becomes window-relative.
     bool click_in_win(_MEVENT& event) const;
@@ -118,7 +124,12 @@ private:
     int saved_height(bool with_shadow) const { return height() + (with_shadow && shadow_ ? 1 : 0); }
     void shadow_strip(int x, int y, int width, int height);
 
+    // Sets the window's corners from the constructor's arguments on the
+    // screen as it is now.
+    void Place(int left, int top, int right, int bottom);
+
     std::unique_ptr<ScreenCell[]> saved_;
+    int asked_left_, asked_top_, asked_right_, asked_bottom_;
     int left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
     int origin_x_ = 0, origin_y_ = 0;
     int cursor_x_ = 0, cursor_y_ = 0;

@@ -62,6 +62,15 @@ void change_lines() {
     if (panel_base[currpanel].visible) make_curr(panel_base, currpanel);
 }
 
+void refit_screen(int columns, int rows) {
+    if (columns == config.screen_columns && rows == config.screen_rows) return;
+    config.screen_columns = columns;
+    config.screen_rows = rows;
+    change_lines();
+    // A dialog may be open: the main loop draws the rest when it closes.
+    draw_key_bar(alt_on & 7);
+}
+
 int ega_rows(int rows, int lines) {
     if (rows == 25) return lines >= 26 && lines <= 50 ? lines : 50;
     if (rows == 50) return lines > 50 ? lines : 25;

@@ -19,6 +19,9 @@ void set_title(const wchar_t* text);
 // Resizes the console to the size in the configuration: the clock goes, the
 // visible panels' windows are destroyed and made again afterwards.
 void change_lines();
+// Gives the screen columns by rows cells and lays the program out on it
+// again (the window was resized); nothing when that is the size already.
+void refit_screen(int columns, int rows);
 // Alt-F9: 25 rows become the Lines setting when it is 26 to 50 (else 50),
 // 50 rows become Lines when above 50 (else 25), fewer than 50 other rows
 // become 50, more than 50 become 25.

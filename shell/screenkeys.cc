@@ -72,9 +72,7 @@ void change_width(CMainLoop& loop, int, _MEVENT&) {
 
 void fit_to_window(CMainLoop& loop, int, _MEVENT& event) {
     if (event.x == config.screen_columns && event.y == config.screen_rows) return;
-    config.screen_columns = event.x;
-    config.screen_rows = event.y;
-    change_lines();
+    refit_screen(event.x, event.y);
     loop.RequestRedraw(CMainLoop::REDRAW_ALL);
 }
 

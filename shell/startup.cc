@@ -30,6 +30,7 @@
 #include "shell/keybar.h"
 #include "shell/mainloop.h"
 #include "shell/progfiles.h"
+#include "console/dialog.h"
 #include "shell/screen.h"
 #include "shell/screendump.h"
 #include "shell/scrollback.h"
@@ -49,6 +50,7 @@ ConsoleHooks saved_console_hooks;
 ConfigHooks saved_config_hooks;
 PanelHooks saved_panel_hooks;
 void (*saved_panel_clock_hook)() = nullptr;
+void (*saved_refit_screen_hook)(int, int) = nullptr;
 const char* (*saved_fileops_getenv)(const char*) = nullptr;
 void (*saved_desc_not_stored)(const Westring&, const Westring&) = nullptr;
 void (*chained_idle)() = nullptr;
@@ -100,6 +102,8 @@ void install_hooks() {
     saved_panel_hooks = panel_hooks;
     install_panel_drawing();
     saved_panel_clock_hook = panel_clock_hook;
+    saved_refit_screen_hook = refit_screen_hook;
+    refit_screen_hook = refit_screen;
     panel_clock_hook = hide_clock;
 
     saved_fileops_getenv = fileops_hooks.getenv;
@@ -239,6 +243,7 @@ void RestoreHooks() {
     config_hooks = saved_config_hooks;
     panel_hooks = saved_panel_hooks;
     panel_clock_hook = saved_panel_clock_hook;
+    refit_screen_hook = saved_refit_screen_hook;
     fileops_hooks.getenv = saved_fileops_getenv;
     fileops_hooks.desc_not_stored = saved_desc_not_stored;
     chained_idle = nullptr;

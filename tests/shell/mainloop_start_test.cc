@@ -46,6 +46,36 @@ TEST_F(StartTest, AResizedWindowGivesTheScreenTheCellsThatFitNeverBelow80By25) {
     EXPECT_EQ(Screens().back().Text(0, 39, 7), "1Help  ") << Screens().back().Dump();
 }
 
+TEST_F(StartTest, AnOpenDialogStaysCentredWhenTheWindowIsResized) {
+    right_.Write("gamma.txt", "g");
+    const int cell_width = ui.Console().cell_width(), cell_height = ui.Console().cell_height();
+    ui.Keys("F7");
+    ui.Type("new");
+    ui.Console().OnAreaResized(100 * cell_width, 30 * cell_height);
+    ui.Keys("Left");  // the dialog still reads its keys
+    RunKeys("Esc");
+    const auto with_dialog = [&](int columns) {
+        for (const CUiTest::Screen& screen : Screens())
+            if (screen.columns == columns && screen.Find("Create the directory")) return &screen;
+        return static_cast<const CUiTest::Screen*>(nullptr);
+    };
+    const CUiTest::Screen* before = with_dialog(80);
+    const CUiTest::Screen* after = with_dialog(100);
+    ASSERT_TRUE(before && after);
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    ASSERT_TRUE(before->Find("Create the directory", &x0, &y0));
+    ASSERT_TRUE(after->Find("Create the directory", &x1, &y1));
+    EXPECT_EQ(std::pair(x1 - x0, y1 - y0), std::pair(10, 6 - 4)) << after->Dump();  // centred as it was made
+    EXPECT_TRUE(after->Find("new")) << after->Dump();                                // what was typed stays
+    // The program beneath is laid out for the new size, with nothing left of
+    // the dialog where it stood before.
+    EXPECT_GE(RowOf(*after, "gamma.txt", 1), 1) << after->Dump();
+    EXPECT_EQ(after->Text(0, 29, 7), "1Help  ") << after->Dump();
+    EXPECT_NE(after->Attr(x0, y0), before->Attr(x0, y0)) << after->Dump();
+    EXPECT_FALSE(Screens().back().Find("Create the directory")) << Screens().back().Dump();
+    EXPECT_EQ(std::pair(config.screen_columns, config.screen_rows), std::pair(100, 30));
+}
+
 TEST_F(StartTest, SettingsChooseWhatTheSwitchesDoNotName) {
     CTempDir configured;
     configured.Write("setting", "");
