@@ -9,6 +9,7 @@
 
 #include "config/archivers.h"
 #include "config/config.h"
+#include "console/console.h"
 #include "lib/fsname.h"
 #include "lib/oserror.h"
 #include "shell/configdirectives.h"
@@ -105,7 +106,12 @@ int save_config() {
     // them; a file that could not be read is left alone (already reported).
     configure(true);
     if (int read_error = last_config_read_error(); read_error != 0) return read_error;
-    if (config.Lines != 0 && config.Lines != config.screen_rows) config.Lines = config.screen_rows;
+    // The size the user last had (a resized window, the rows switch) comes
+    // back at the next start; an unset size stays unset while it is the
+    // default one.
+    if (config.screen_rows != (config.Lines > 0 ? config.Lines : CConsole::kMinRows)) config.Lines = config.screen_rows;
+    if (config.screen_columns != (config.Columns > 0 ? config.Columns : CConsole::kMinColumns))
+        config.Columns = config.screen_columns;
 
     StdFile file;
     int result = openini(file, 6);

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <fcntl.h>
 
+#include "config/config.h"
+#include "console/console.h"
 #include "shell/progfiles.h"
 #include "tests/shell/config_fixture.h"
 #include "tests/support/env_guard.h"
@@ -121,6 +123,24 @@ TEST_F(ConfigSaveTest, SectionsComeBackAsTheFileHasThem) {
     text = ReadFile(ini_);
     for (const char* line : {"Left=/srv/\xff\xfe\r\n", "Viewer=less -R !\r\n", "*.\xe9: open !\r\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
+}
+
+TEST_F(ConfigSaveTest, TheSizeTheUserLastHadIsKept) {
+    Load("[General Options]\nLines=30\n");
+    config.screen_columns = 120;  // the window was resized
+    config.screen_rows = 40;
+    ASSERT_EQ(Save(), 0);
+    std::string text = ReadFile(ini_);
+    EXPECT_NE(text.find("Lines=40\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Columns=120\r\n"), std::string::npos) << text;
+
+    Load("[General Options]\n");  // never resized: no size is written
+    config.screen_columns = CConsole::kMinColumns;
+    config.screen_rows = CConsole::kMinRows;
+    ASSERT_EQ(Save(), 0);
+    text = ReadFile(ini_);
+    EXPECT_NE(text.find("Lines=0\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Columns=0\r\n"), std::string::npos) << text;
 }
 
 TEST_F(ConfigSaveTest, AFirstSaveCreatesTheSettingsDirectory) {
