@@ -170,4 +170,59 @@ TEST_F(DvE2E, ALargerWindowGetsMoreColumnsAndRowsWithTheKeyBarAtTheBottom) {
     EXPECT_NE(screen.find("right.txt"), std::string::npos) << screen;
 }
 
+// Names of CJK characters and an emoji take two cells a character: the
+// column separators of their rows stand at the same pixels as in the rows
+// of plain names.
+TEST_F(DvE2E, WideNamesKeepTheSeparatorsInTheirPixelColumns) {
+    WriteFile(left_ + "/\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab.txt",
+              "4444");  // 日本語のファイル.txt
+    WriteFile(left_ + "/emoji_\xf0\x9f\x98\x80_file.txt", "55555");
+    std::string screen;
+    StartAndShow(&screen);
+    ASSERT_TRUE(WaitForText("emoji_", &screen)) << screen;
+    std::string geometry;
+    ASSERT_EQ(RunCapture({"xdotool", "getwindowgeometry", "--shell", window_}, kToolMs, &geometry), 0);
+    auto field = [&](const std::string& name) {
+        size_t at = geometry.find(name + "=");
+        return at == std::string::npos ? 0 : std::atoi(geometry.c_str() + at + name.size() + 1);
+    };
+    const int cell_width = field("WIDTH") / 80, cell_height = field("HEIGHT") / 25;
+    const int window_x = field("X"), window_y = field("Y");
+    ASSERT_GT(cell_width, 0);
+    ASSERT_GT(cell_height, 0);
+
+    // The rows of the left panel's entries, by what the dump shows: the
+    // cursor's row ("..", highlighted) is left out.
+    int plain_row = -1;
+    std::vector<int> wide_rows;
+    for (int y = 2; y < 7; y++) {
+        const std::string row = Row(screen, y);
+        if (row.find("left_one.txt") != std::string::npos) plain_row = y;
+        else if (row.find("emoji_") != std::string::npos || row.find("\xe6\x97\xa5") != std::string::npos)
+            wide_rows.push_back(y);
+    }
+    ASSERT_GE(plain_row, 0) << screen;
+    ASSERT_EQ(wide_rows.size(), 2u) << screen;
+
+    // A pixel column lit (not the panel's dark blue) over most of a row's height.
+    auto lit_line = [&](const Screenshot& shot, int y, int x) {
+        int lit = 0;
+        for (int line = 0; line < cell_height; line++) {
+            const unsigned char* p = shot.Pixel(window_x + x, window_y + y * cell_height + line);
+            if (p[1] > 0x80) lit++;  // the line is bright cyan; the background has no green
+        }
+        return lit >= cell_height * 3 / 4;
+    };
+    Screenshot shot;
+    std::string error;
+    ASSERT_TRUE(TakeScreenshot(shot, error)) << error;
+    // The separators of the plain row, left of the middle frame.
+    std::vector<int> separators;
+    for (int x = cell_width; x < 39 * cell_width; x++)
+        if (lit_line(shot, plain_row, x) && (separators.empty() || x > separators.back() + 1)) separators.push_back(x);
+    ASSERT_EQ(separators.size(), 3u) << "the full style has three separators";
+    for (int y : wide_rows)
+        for (int x : separators) EXPECT_TRUE(lit_line(shot, y, x)) << "no separator at pixel " << x << " of row " << y;
+}
+
 }  // namespace
