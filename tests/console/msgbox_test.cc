@@ -61,3 +61,26 @@ TEST_F(MessageBoxTest, LongMessagesWrapAndLongTitlesCollapse) {
     // Nothing is written past the screen width less the box's margins.
     for (int row = 0; row < s.rows; row++) EXPECT_EQ(s.Char(0, row), L' ') << s.Dump();
 }
+
+TEST_F(MessageBoxTest, AWideLineWidensTheBoxByItsCells) {
+    // Eleven characters in 22 cells: the box is 26 cells wide and the frame
+    // closes two cells after the line.
+    ui.Keys("Enter");
+    Show(L"日本語のメッセージです", L"", MB_OK);
+    const CUiTest::Screen& s = Shown();
+    int row = -1;
+    for (int y = 0; y < s.rows && row < 0; y++)
+        for (int x = 0; x < s.columns; x++)
+            if (s.Char(x, y) == L'日') row = y;
+    ASSERT_GE(row, 0) << s.Dump();
+    int left = -1, right = -1;
+    for (int x = 0; x < s.columns; x++) {
+        if (s.Char(x, row) != 0x2551) continue;
+        if (left < 0) left = x;
+        right = x;
+    }
+    EXPECT_EQ(right - left + 1, 26) << s.Dump();
+    EXPECT_EQ(s.Char(left + 2, row), L'日') << s.Dump();
+    EXPECT_EQ(s.Char(left + 22, row), L'す') << s.Dump();
+    EXPECT_EQ(s.Char(left + 24, row), L' ') << s.Dump();
+}
