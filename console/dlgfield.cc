@@ -234,15 +234,9 @@ void StringField::FocusChange(bool gained) {
 // under it, lie within the view's cells; at the end of the text as much of
 // it shows as fits.
 void StringField::scroll_to_cursor() {
-    const Westring& text = *text_;
-    int length = text.strlen();
-    int view = ViewWidth();
-    int under_cursor = pos_ < length && CellWidth(text[pos_]) > 1 ? 2 : 1;
-    if (pos_ == length || pos_ < first_) first_ = pos_ == length ? 0 : pos_;
-    int before = TextCells(text.c_str() + first_, pos_ - first_);
-    while (first_ < pos_ && before + under_cursor > view) before -= CellWidth(text[first_++]);
-    // A view never starts with a mark that belongs to the character before it.
-    while (first_ < pos_ && CellWidth(text[first_]) == 0) first_++;
+    if (pos_ == text_->strlen()) first_ = 0;  // from as far left as the end allows
+    else if (pos_ < first_) first_ = pos_;
+    first_ = ScrollToCursor(*text_, first_, pos_, ViewWidth());
 }
 
 void StringField::Draw() {

@@ -42,6 +42,14 @@ Westring FitCells(const wchar_t* text, int cells) {
     return Westring(text ? text : L"", count) + String(L' ', cells - used);
 }
 
+int ScrollToCursor(const Westring& text, int first, int pos, int view) {
+    int under_cursor = pos < text.strlen() && CellWidth(text[pos]) > 1 ? 2 : 1;
+    int before = TextCells(text.c_str() + first, pos - first);
+    while (first < pos && before + under_cursor > view) before -= CellWidth(text[first++]);
+    while (first < pos && CellWidth(text[first]) == 0) first++;
+    return first;
+}
+
 unsigned char hot_attr(unsigned char attr) {
     int fg = attr & 0x0F;
     int bg = attr >> 4;

@@ -23,6 +23,12 @@ unsigned char hot_attr(unsigned char attr);
 // many cells: a wide character that would be cut in half becomes a blank.
 Westring FitCells(const wchar_t* text, int cells);
 
+// Where a view view cells wide over text starts when it starts at first or,
+// if needed, further right, so that the cursor before character pos (first <=
+// pos) and all of the character under it lie in the view. The view never
+// starts on a combining mark.
+int ScrollToCursor(const Westring& text, int first, int pos, int view);
+
 class Win {
 public:
     // left < 0 centres the window horizontally; right is then its width.

@@ -143,10 +143,7 @@ int CCommandLine::Draw(const Westring& prompt, int y, int columns, unsigned char
     // it, are on the screen.
     int room = columns - prompt_cells;
     if (room < 1) room = 1;
-    const int under_cursor = pos_ < length && CellWidth(text_[pos_]) > 1 ? 2 : 1;
-    int before = TextCells(text_.c_str() + shift_, pos_ - shift_);
-    while (shift_ < pos_ && before + under_cursor > room) before -= CellWidth(text_[shift_++]);
-    while (shift_ < pos_ && CellWidth(text_[shift_]) == 0) shift_++;  // no mark without its character
+    shift_ = ScrollToCursor(text_, shift_, pos_, room);
 
     Westring line = prompt + text_.mid(shift_);
     if (console) console->PutStringAt(0, y, FitCells(line.c_str(), columns).c_str(), attr);
