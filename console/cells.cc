@@ -1,11 +1,16 @@
 #include "console/cells.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
 #include <utility>
+
+#include <glib.h>
+
+#include "lib/cellwidth.h"
 
 // ---------------------------------------------------------------- colours
 
@@ -181,6 +186,41 @@ int strlen(const ScreenCell* cells) {
     return n;
 }
 
+// ---------------------------------------------------------------- double-width cells
+
+bool is_wide_head(const ScreenCell& cell) { return cell.ch != kWideTail && CellWidth(cell.ch) == 2; }
+
+void mend_wide_boundary(ScreenCell* row, int columns, int at, int* first, int* last) {
+    auto blank = [&](int i) {
+        row[i] = ScreenCell(L' ', row[i].attr);
+        if (first && (*first < 0 || i < *first)) *first = i;
+        if (last && i > *last) *last = i;
+    };
+    const bool head_before = at > 0 && at <= columns && is_wide_head(row[at - 1]);
+    const bool tail_here = at >= 0 && at < columns && is_wide_tail(row[at]);
+    if (head_before && !tail_here) blank(at - 1);
+    if (tail_here && !head_before) blank(at);
+}
+
+void join_mark(ScreenCell& cell, wchar_t mark) {
+    gunichar composed = 0;
+    if (g_unichar_compose(static_cast<gunichar>(cell.mark ? cell.mark : cell.ch), static_cast<gunichar>(mark),
+                          &composed)) {
+        (cell.mark ? cell.mark : cell.ch) = static_cast<wchar_t>(composed);
+        return;
+    }
+    if (!cell.mark) cell.mark = mark;
+}
+
+namespace {
+
+// The character a text value shows as: values beyond Unicode as U+FFFD.
+wchar_t shown_char(wchar_t ch) {
+    return static_cast<uint32_t>(ch) > 0x10FFFF ? static_cast<wchar_t>(0xFFFD) : ch;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------- CellString
 
 namespace {
@@ -271,11 +311,8 @@ CellString& CellString::operator=(const char* text) {
 }
 
 CellString& CellString::operator=(const wchar_t* text) {
-    int n = wide_length(text);
-    room_discard(n);
-    for (int i = 0; i < n; i++) data_[i] = ScreenCell(text[i], default_attr_);
-    length_ = n;
-    return *this;
+    length_ = 0;
+    return Append(text, default_attr_);
 }
 
 CellString& CellString::operator+=(const CellString& s) {
@@ -294,7 +331,10 @@ CellString& CellString::operator+=(ScreenCell cell) {
     return *this;
 }
 
-CellString& CellString::operator+=(wchar_t ch) { return *this += ScreenCell(ch, default_attr_); }
+CellString& CellString::operator+=(wchar_t ch) {
+    const wchar_t text[2] = {ch, 0};
+    return Append(text, default_attr_);
+}
 
 CellString& CellString::Append(const ScreenCell* cells, int n) {
     if (!cells) return *this;
@@ -316,10 +356,23 @@ CellString& CellString::Append(const wchar_t* text, unsigned char attr, int n) {
     int len = wide_length(text);
     if (n < 0 || n >= len) n = len;
     if (n == 0) return *this;
-    int total = checked_cells(static_cast<int64_t>(length_) + n);
-    room_keep(total);
-    for (int i = 0; i < n; i++) data_[length_ + i] = ScreenCell(text[i], attr);
-    length_ = total;
+    // Room for the most cells the text can take; the length says what it took.
+    room_keep(checked_cells(static_cast<int64_t>(length_) + 2 * static_cast<int64_t>(n)));
+    for (int i = 0; i < n; i++) {
+        const wchar_t ch = shown_char(text[i]);
+        switch (CellWidth(ch)) {
+        case 0:
+            if (length_ > 0) join_mark(data_[length_ - (is_wide_tail(data_[length_ - 1]) ? 2 : 1)], ch);
+            break;
+        case 2:
+            data_[length_++] = ScreenCell(ch, attr);
+            data_[length_++] = ScreenCell(kWideTail, attr);
+            break;
+        default:
+            data_[length_++] = ScreenCell(ch, attr);
+            break;
+        }
+    }
     return *this;
 }
 
@@ -329,6 +382,7 @@ CellString CellString::left(int n) const {
     CellString out(n);
     out.default_attr_ = default_attr_;
     out.Append(data_, n);
+    mend_wide_boundary(out.data_, out.length_, out.length_);
     return out;
 }
 
@@ -339,17 +393,23 @@ CellString CellString::mid(int pos, int n) const {
     CellString out(n);
     out.default_attr_ = default_attr_;
     out.Append(data_ + pos, n);
+    mend_wide_boundary(out.data_, out.length_, 0);
+    mend_wide_boundary(out.data_, out.length_, out.length_);
     return out;
 }
 
 CellString CellString::pad(int n) const {
     if (n < 0) n = 0;
-    CellString out(n);
-    out.default_attr_ = default_attr_;
-    int keep = n < length_ ? n : length_;
-    out.Append(data_, keep);
-    for (int i = keep; i < n; i++) out += ScreenCell(L' ', default_attr_);
+    CellString out = left(n);
+    for (int i = out.length_; i < n; i++) out += ScreenCell(L' ', default_attr_);
     return out;
+}
+
+void CellString::Put(int i, ScreenCell cell) {
+    if (i < 0 || i >= length_) return;
+    data_[i] = cell;
+    mend_wide_boundary(data_, length_, i);
+    mend_wide_boundary(data_, length_, i + 1);
 }
 
 int CellString::rchr(wchar_t ch) const {
@@ -358,10 +418,20 @@ int CellString::rchr(wchar_t ch) const {
     return -1;
 }
 
+void CellString::Overlay(int pos, const CellString& piece) {
+    if (pos < 0 || pos >= length_) return;
+    const int n = std::min(piece.length_, length_ - pos);
+    std::memcpy(data_ + pos, piece.data_, n * sizeof(ScreenCell));
+    mend_wide_boundary(data_, length_, pos);
+    mend_wide_boundary(data_, length_, pos + n);
+}
+
 void CellString::SetLength(int n) {
     if (n < 0) n = 0;
     room_keep(n);
+    const bool shorter = n < length_;
     length_ = n;
+    if (shorter) mend_wide_boundary(data_, length_, length_);
 }
 
 void CellString::room_discard(int n) {

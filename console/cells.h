@@ -5,16 +5,38 @@
 
 #include "lib/westring.h"
 
-// One character cell: a code point and its colour attribute.
+// One character cell: a code point, a combining mark drawn over it (or 0)
+// and its colour attribute. A double-width character takes two cells: its
+// own, which draws it across both, and a tail cell after it.
 struct ScreenCell {
     wchar_t ch;
+    wchar_t mark;
     unsigned char attr;
 
     ScreenCell() = default;  // fields left unset: arrays of cells are filled explicitly
-    ScreenCell(wchar_t c, unsigned char a) : ch(c), attr(a) {}
-    bool operator==(const ScreenCell& o) const { return ch == o.ch && attr == o.attr; }
+    ScreenCell(wchar_t c, unsigned char a) : ch(c), mark(0), attr(a) {}
+    ScreenCell(wchar_t c, wchar_t m, unsigned char a) : ch(c), mark(m), attr(a) {}
+    bool operator==(const ScreenCell& o) const { return ch == o.ch && mark == o.mark && attr == o.attr; }
     bool operator!=(const ScreenCell& o) const { return !(*this == o); }
 };
+
+// The code of a tail cell: no Unicode character, so no text can put it on
+// the screen (text lay-out shows values beyond Unicode as U+FFFD).
+constexpr wchar_t kWideTail = static_cast<wchar_t>(0x110000);
+inline bool is_wide_tail(const ScreenCell& cell) { return cell.ch == kWideTail; }
+// Whether the cell holds a double-width character (its tail follows it).
+bool is_wide_head(const ScreenCell& cell);
+
+// Joins a combining mark to a cell: composed with its character where
+// Unicode has the composed form (so that several marks can show), else kept
+// as the cell's mark when it has none yet; a further mark is not shown.
+void join_mark(ScreenCell& cell, wchar_t mark);
+
+// Keeps double-width characters whole around the boundary before cell
+// `at` of a row of `columns` cells: a character whose tail is gone, or a
+// tail whose character is gone, becomes a blank of its colour. The cells
+// changed widen first..last (inclusive) when given.
+void mend_wide_boundary(ScreenCell* row, int columns, int at, int* first = nullptr, int* last = nullptr);
 
 // Colour attribute byte: foreground in bits 0-3, background in bits 4-7.
 // A colour number: bit 0 blue, bit 1 green, bit 2 red, bit 3 bright.
@@ -80,19 +102,29 @@ public:
 
     CellString& operator+=(const CellString& s);
     CellString& operator+=(const Westring& s);
-    CellString& operator+=(ScreenCell cell);
-    CellString& operator+=(wchar_t ch);
+    CellString& operator+=(ScreenCell cell);  // one cell as it is
+    CellString& operator+=(wchar_t ch);       // laid out as text
 
     // n cells from an array, or (n < 0) all up to its terminating cell.
     CellString& Append(const ScreenCell* cells, int n);
-    // The first n characters of text in attr (n < 0 or past the end: all).
+    // The first n characters of text in attr (n < 0 or past the end: all),
+    // laid out as the screen shows them: a double-width character takes its
+    // cell and a tail cell, a combining mark joins the cell before it (a
+    // mark at the start of the string is not shown).
     CellString& Append(const wchar_t* text, unsigned char attr, int n = -1);
 
+    // Pieces by cells. A double-width character cut in half leaves a blank.
     CellString left(int n) const;
     CellString mid(int pos, int n = -1) const;
     CellString pad(int n) const;
     int rchr(wchar_t ch) const;
     void SetLength(int n);
+    // Puts a cell at i (inside the string), blanking the other half of a
+    // double-width character it overwrites.
+    void Put(int i, ScreenCell cell);
+    // Puts piece over the cells from pos on, as far as the string reaches,
+    // blanking the halves of double-width characters it cuts.
+    void Overlay(int pos, const CellString& piece);
 
     int length() const { return length_; }
     int capacity() const { return capacity_; }

@@ -8,6 +8,7 @@
 
 #include "console/consoleview.h"
 #include "console/toolkitlock.h"
+#include "lib/cellwidth.h"
 
 namespace {
 
@@ -172,30 +173,52 @@ void CConsole::ChangeRow(int x, int y, int count, Change change) {
         if (first < 0) first = col;
         last = col;
     }
+    if (first < 0) return;
+    mend_wide_boundary(row_ptr(y), columns_, begin, &first, &last);
+    mend_wide_boundary(row_ptr(y), columns_, end, &first, &last);
+    RequestPaint(first, y, last + 1, y + 1);
+}
+
+// Keeps double-width characters whole at the edges of columns begin..end-1
+// of row y after the cells inside changed, painting a half it blanked.
+void CConsole::MendRowEdges(int y, int begin, int end) {
+    int first = -1, last = -1;
+    mend_wide_boundary(row_ptr(y), columns_, begin, &first, &last);
+    mend_wide_boundary(row_ptr(y), columns_, end, &first, &last);
     if (first >= 0) RequestPaint(first, y, last + 1, y + 1);
 }
 
 void CConsole::PutStringAt(int x, int y, const wchar_t* text, unsigned char attr) {
-    if (!text) return;
-    CToolkitLock lock;
-    int count = run_length(x, columns_, text, [](const wchar_t& c) { return c != 0; });
-    ChangeRow(x, y, count, [&](int i, ScreenCell& target) {
-        return store_cell(target, ScreenCell(DisplayMap(text[i]), attr));
-    });
+    if (!text || x >= columns_) return;
+    // As much text as reaches the row's end, and the character that crosses
+    // it, so that a double-width one there shows as a blank half.
+    long long room = static_cast<long long>(columns_) - x;
+    int count = CharsThatFit(text, static_cast<int>(std::min<long long>(room, 1 << 30)));
+    if (text[count]) count++;
+    CellString cells;
+    cells.Append(text, attr, count);
+    PutCells(x, y, cells.cells(), cells.length());
 }
 
 void CConsole::PutStringAt(int x, int y, const ScreenCell* cells) {
     if (!cells) return;
+    PutCells(x, y, cells, run_length(x, columns_, cells, [](const ScreenCell& c) { return c.ch != 0; }));
+}
+
+void CConsole::PutCells(int x, int y, const ScreenCell* cells, int count) {
     CToolkitLock lock;
-    int count = run_length(x, columns_, cells, [](const ScreenCell& c) { return c.ch != 0; });
     ChangeRow(x, y, count, [&](int i, ScreenCell& target) {
-        return store_cell(target, ScreenCell(DisplayMap(cells[i].ch), cells[i].attr));
+        ScreenCell shown = cells[i];
+        shown.ch = DisplayMap(shown.ch);
+        return store_cell(target, shown);
     });
 }
 
 void CConsole::FillCell(int x, int y, int count, ScreenCell cell) {
     CToolkitLock lock;
     cell.ch = DisplayMap(cell.ch);
+    // A fill repeats one cell: a double-width character cannot.
+    if (cell.ch == kWideTail || CellWidth(cell.ch) != 1) cell = ScreenCell(L' ', cell.attr);
     ChangeRow(x, y, count, [&](int, ScreenCell& target) { return store_cell(target, cell); });
 }
 
@@ -214,7 +237,10 @@ void CConsole::Clear(int x, int y, int width, int height, unsigned char attr) {
     clip(x, width, columns_, left, right);
     clip(y, height, rows_, top, bottom);
     if (left >= right || top >= bottom) return;
-    for (int row = top; row < bottom; row++) std::fill(row_ptr(row) + left, row_ptr(row) + right, ScreenCell(L' ', attr));
+    for (int row = top; row < bottom; row++) {
+        std::fill(row_ptr(row) + left, row_ptr(row) + right, ScreenCell(L' ', attr));
+        MendRowEdges(row, left, right);
+    }
     RequestPaint(left, top, right, bottom);
 }
 
@@ -251,9 +277,11 @@ void CConsole::PutRect(int x, int y, int width, int height, const ScreenCell* ce
     clip(x, width, columns_, left, right);
     clip(y, height, rows_, top, bottom);
     if (left >= right || top >= bottom) return;
-    for (int row = top; row < bottom; row++)
+    for (int row = top; row < bottom; row++) {
         for (int col = left; col < right; col++)
             row_ptr(row)[col] = cells[static_cast<size_t>(row - y) * width + (col - x)];
+        MendRowEdges(row, left, right);
+    }
     RequestPaint(left, top, right, bottom);
 }
 
@@ -289,6 +317,7 @@ void CConsole::Scroll(int x, int y, int width, int height, int lines, unsigned c
         ScreenCell* dst = row_ptr(row) + left;
         if (source >= top && source < bottom) std::copy(row_ptr(source) + left, row_ptr(source) + right, dst);
         else std::fill(dst, dst + w, fill);
+        MendRowEdges(row, left, right);
     }
 
     if (paint_nesting_ > 0 || lines == h) {
@@ -378,6 +407,28 @@ void CConsole::TeletypeNewLine(int& y) {
     Scroll(0, 0, columns_, rows_, 1, attr_, true);
 }
 
+// Puts a printable character into the row buffer at x and moves x past it:
+// a double-width one that does not fit before the row's end goes to the
+// next row, a combining mark joins the cell before it.
+void CConsole::PutTeletypeChar(std::unique_ptr<ScreenCell[]>& row, int& x, int& y, wchar_t ch) {
+    if (CellWidth(ch) == 0) {
+        if (x > 0) join_mark(row[x - (x >= 2 && is_wide_tail(row[x - 1]) ? 2 : 1)], ch);
+        return;
+    }
+    CellString laid_out;
+    laid_out.Append(&ch, attr_, 1);
+    if (x + laid_out.length() > columns_) {
+        WriteBackRow(y, row.get());
+        x = 0;
+        TeletypeNewLine(y);
+        std::copy(row_ptr(y), row_ptr(y) + columns_, row.get());
+    }
+    const int start = x;
+    for (int i = 0; i < laid_out.length() && x < columns_; i++) row[x++] = laid_out[i];
+    mend_wide_boundary(row.get(), columns_, start);
+    mend_wide_boundary(row.get(), columns_, x);
+}
+
 void CConsole::Write(const char* utf8) {
     if (!utf8) return;
     if (terminal_) {
@@ -422,7 +473,7 @@ void CConsole::Write(const char* utf8) {
             break;
         default:
             // Printable: from the space up, without DEL and the C1 controls.
-            if (ch >= 32 && (ch < 127 || ch > 159)) row[x++] = ScreenCell(ch, attr_);
+            if (ch >= 32 && (ch < 127 || ch > 159)) PutTeletypeChar(row, x, y, ch);
             break;
         }
     }

@@ -217,6 +217,9 @@ private:
     ScreenCell CellOrBlank(int x, int dx, int y, int dy) const;
     void HideCursorNow();
     void WriteBackRow(int y, const ScreenCell* row);
+    void PutTeletypeChar(std::unique_ptr<ScreenCell[]>& row, int& x, int& y, wchar_t ch);
+    void PutCells(int x, int y, const ScreenCell* cells, int count);
+    void MendRowEdges(int y, int begin, int end);
     void TeletypeNewLine(int& y);
 };
 

@@ -55,7 +55,18 @@ void AddForeground(Pango::AttrList& list, RGB16 colour, int start, int end) {
 
 // Plain ASCII shows one glyph per character in any monospaced font, so a
 // stretch of it may be laid out at once (still measured before trusting it).
-bool Batchable(wchar_t ch) { return ch >= 0x20 && ch < 0x7F; }
+bool Batchable(const ScreenCell& cell) { return cell.ch >= 0x20 && cell.ch < 0x7F && cell.mark == 0; }
+
+// A cell that shows nothing of its own: a blank, or the tail of a
+// double-width character (which its character's cell draws).
+bool ShowsNothing(const ScreenCell& cell) { return is_wide_tail(cell) || (Drawable(cell.ch) == L' ' && !cell.mark); }
+
+// The text a cell adds to a row: its character and mark; nothing for a tail.
+void AppendCellText(std::string& out, const ScreenCell& cell) {
+    if (is_wide_tail(cell)) return;
+    AppendUTF8(out, Drawable(cell.ch));
+    if (cell.mark) AppendUTF8(out, Drawable(cell.mark));
+}
 
 }  // namespace
 
@@ -129,6 +140,14 @@ void CConsoleDrawingArea::PaintCells(int left, int top, int right, int bottom) {
     if (bottom > console_.rows()) bottom = console_.rows();
     if (left >= right || top >= bottom) return;
     if (!EnsureBackBuffer()) return;
+    // A double-width character is drawn whole or not at all.
+    int wide_left = left, wide_right = right;
+    for (int y = top; y < bottom; y++) {
+        if (left > 0 && is_wide_tail(console_.cell(left, y))) wide_left = left - 1;
+        if (right < console_.columns() && is_wide_tail(console_.cell(right, y))) wide_right = right + 1;
+    }
+    left = wide_left;
+    right = wide_right;
 
     Glib::RefPtr<Pango::Layout> layout = create_pango_layout("");
     layout->set_font_description(Font());
@@ -167,14 +186,14 @@ void CConsoleDrawingArea::PaintRow(const Glib::RefPtr<Pango::Layout>& layout, in
     Pango::AttrList colours;
     int run_start = 0, run_colour = -1;
     for (int x = left; x < right; x++) {
-        wchar_t ch = Drawable(console_.cell(x, y).ch);
+        const ScreenCell& cell = console_.cell(x, y);
         int colour = attr_foreground(AttrAt(x, y));
-        if (ch != L' ' && colour != run_colour) {
+        if (!ShowsNothing(cell) && colour != run_colour) {
             if (run_colour >= 0) AddForeground(colours, console_.palette(run_colour), run_start, text.size());
             run_start = text.size();
             run_colour = colour;
         }
-        AppendUTF8(text, ch);
+        AppendCellText(text, cell);
     }
     if (run_colour < 0) return;  // only blanks
     AddForeground(colours, console_.palette(run_colour), run_start, text.size());
@@ -190,8 +209,7 @@ void CConsoleDrawingArea::PaintRow(const Glib::RefPtr<Pango::Layout>& layout, in
     for (int x = left; x < right;) {
         int colour = attr_foreground(AttrAt(x, y));
         int end = x + 1;
-        while (end < right &&
-               (attr_foreground(AttrAt(end, y)) == colour || Drawable(console_.cell(end, y).ch) == L' '))
+        while (end < right && (attr_foreground(AttrAt(end, y)) == colour || ShowsNothing(console_.cell(end, y))))
             end++;
         PaintRunText(layout, y, x, end, colour);
         x = end;
@@ -210,21 +228,23 @@ void CConsoleDrawingArea::PaintRunText(const Glib::RefPtr<Pango::Layout>& layout
     gc_->set_rgb_fg_color(ToColor(console_.palette(colour)));
     if (DrawText(layout, y, left, right)) return;
 
-    // Some glyph is not one cell wide: stretches of ASCII may still go at
-    // once, every other cell is drawn by itself, clipped to its cell.
+    // Some glyph does not fit its cells: stretches of ASCII may still go at
+    // once, every other character is drawn by itself, clipped to its cells.
     int x = left;
     while (x < right) {
         int end = x;
-        while (end < right && Batchable(Drawable(console_.cell(end, y).ch))) end++;
+        while (end < right && Batchable(console_.cell(end, y))) end++;
         if (end - x > 1 && DrawText(layout, y, x, end)) {
             x = end;
             continue;
         }
         if (end == x) end = x + 1;
         for (; x < end; x++) {
-            if (Drawable(console_.cell(x, y).ch) == L' ') continue;
+            const ScreenCell& cell = console_.cell(x, y);
+            if (ShowsNothing(cell)) continue;
+            const int cells = x + 1 < console_.columns() && is_wide_tail(console_.cell(x + 1, y)) ? 2 : 1;
             LayOut(layout, y, x, x + 1);
-            DrawLaidOut(layout, y, x, x + 1);
+            DrawLaidOut(layout, y, x, x + cells);
         }
     }
 }
@@ -232,7 +252,7 @@ void CConsoleDrawingArea::PaintRunText(const Glib::RefPtr<Pango::Layout>& layout
 void CConsoleDrawingArea::LayOut(const Glib::RefPtr<Pango::Layout>& layout, int y, int left, int right) const {
     std::string text;
     text.reserve(right - left);
-    for (int x = left; x < right; x++) AppendUTF8(text, Drawable(console_.cell(x, y).ch));
+    for (int x = left; x < right; x++) AppendCellText(text, console_.cell(x, y));
     layout->set_text(text);
 }
 
@@ -246,15 +266,21 @@ bool CConsoleDrawingArea::FitsCells(const Glib::RefPtr<Pango::Layout>& layout, i
     layout->get_pixel_size(width, height);
     if (width != (right - left) * cell_width_ || height > cell_height_) return false;
     bool ascii = true;
-    for (int x = left; x < right && ascii; x++) ascii = Batchable(Drawable(console_.cell(x, y).ch));
+    for (int x = left; x < right && ascii; x++) ascii = Batchable(console_.cell(x, y));
     if (ascii) return true;
+    // A mark is a character of its own in the text: such cells go one by one.
+    for (int x = left; x < right; x++)
+        if (console_.cell(x, y).mark) return false;
     PangoLayoutIter* iter = pango_layout_get_iter(layout->gobj());
     bool fits = true;
-    for (int x = left; x < right && fits; x++) {
+    for (int x = left; x < right && fits;) {
+        const int cells = x + 1 < right && is_wide_tail(console_.cell(x + 1, y)) ? 2 : 1;
         PangoRectangle extents;
         pango_layout_iter_get_char_extents(iter, &extents);
-        fits = extents.x == (x - left) * cell_width_ * PANGO_SCALE && extents.width == cell_width_ * PANGO_SCALE &&
-               (x + 1 == right || pango_layout_iter_next_char(iter));
+        fits = extents.x == (x - left) * cell_width_ * PANGO_SCALE &&
+               extents.width == cells * cell_width_ * PANGO_SCALE;
+        x += cells;
+        if (fits && x < right) fits = pango_layout_iter_next_char(iter);
     }
     pango_layout_iter_free(iter);
     return fits;

@@ -87,7 +87,7 @@ void make_line(paneldetail detail, CellString& line, wchar_t fill, wchar_t sep, 
     auto put = [&](int pos, wchar_t ch) {
         if (pos < 0) return;
         while (line.length() <= pos) line += ScreenCell(L' ', attr);
-        line[pos].ch = ch;
+        line.Put(pos, ScreenCell(ch, line[pos].attr));
     };
     if (detail >= DETAIL_BRIEF && detail < DETAIL_TREE && sep) {
         const int n = column_count(detail);

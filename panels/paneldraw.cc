@@ -229,11 +229,12 @@ void topline(const Westring& path, bool active, bool clock, PANEL* panel) {
         collapse_path(text, width - clock_space - 4);
         title = Westring(L" ") + text + L" ";
     }
-    const int length = title.strlen();
+    CellString title_cells(title.c_str(), title_attr);
+    const int length = title_cells.length();
     int x = (width - length) / 2;
     if (clock_space > 0 && x + length > width - clock_space - 1) x = width - clock_space - 1 - length;
     if (x < 0) x = 0;
-    for (int i = 0; i < length && x + i < line.length(); i++) line[x + i] = ScreenCell(title[i], title_attr);
+    line.Overlay(x, title_cells);
     panel->window->putcs_at(-1, -1, line);
 }
 

@@ -26,14 +26,21 @@ unsigned char with_background(unsigned char foreground_of, unsigned char backgro
     return static_cast<unsigned char>((foreground_of & 0x0F) | (background_of & 0xF0));
 }
 
-// The text cut or padded on the left to exactly width cells.
-Westring right_aligned(const Westring& text, int width) {
-    if (width <= 0) return Westring();
-    if (text.strlen() > width) return text.left(width);
-    return text.lpad(width);
+// The text in exactly width cells: padded on the left, or cut at the end
+// when it does not fit.
+void append_right_aligned(CellString& line, const Westring& text, unsigned char attr, int width) {
+    if (width <= 0) return;
+    CellString cells(text.c_str(), attr);
+    for (int i = cells.length(); i < width; i++) line += ScreenCell(L' ', attr);
+    line += cells.left(width);
 }
 
-Westring left_aligned(const Westring& text, int width) { return width > 0 ? text.pad(width) : Westring(); }
+// The text in exactly width cells: cut or padded at the end.
+void append_left_aligned(CellString& line, const Westring& text, unsigned char attr, int width) {
+    if (width <= 0) return;
+    CellString cells(text.c_str(), attr);
+    line += cells.pad(width);
+}
 
 uint64_t power_of_ten(int n) {
     if (n > 19) n = 19;  // the largest power a 64-bit size can be compared with
@@ -41,8 +48,6 @@ uint64_t power_of_ten(int n) {
     while (n-- > 0) v *= 10;
     return v;
 }
-
-void append(CellString& line, const Westring& text, unsigned char attr) { line.Append(text.c_str(), attr); }
 
 }  // namespace
 
@@ -92,13 +97,13 @@ void compact_name(CellString& name, int width) {
         if (dot >= 0 && extension <= width / 2) {
             CellString shortened = name.left(width - extension);
             shortened += name.mid(dot);
-            shortened[width - extension - 1].ch = kRightTriangle;
+            shortened.Put(width - extension - 1, ScreenCell(kRightTriangle, shortened[width - extension - 1].attr));
             name = shortened;
             return;
         }
     }
     name = name.left(width);
-    name[width - 1].ch = kRightTriangle;
+    name.Put(width - 1, ScreenCell(kRightTriangle, name[width - 1].attr));
 }
 
 // The name column: the name (and link target) in width cells, a marker
@@ -160,7 +165,7 @@ void format_entry(CellString& line, PANEL* panel, int index, unsigned char colou
     const ScreenCell separator(kSeparator, with_background(colours[CLR_PANEL], colour));
     const int16_t(*widths)[3] = col_width[detail];
     auto size_column = [&](int column) {
-        append(line, right_aligned(size_text(e, widths[column][COL_CUR]), widths[column][COL_CUR]), colour);
+        append_right_aligned(line, size_text(e, widths[column][COL_CUR]), colour, widths[column][COL_CUR]);
     };
 
     switch (detail) {
@@ -174,11 +179,11 @@ void format_entry(CellString& line, PANEL* panel, int index, unsigned char colou
         line += separator;
         size_column(1);
         line += separator;
-        append(line, left_aligned(UnixMode2Str(e->mode), widths[2][COL_CUR]), colour);
+        append_left_aligned(line, UnixMode2Str(e->mode), colour, widths[2][COL_CUR]);
         line += separator;
-        append(line, left_aligned(UID2Str(e->uid), widths[3][COL_CUR]), colour);
+        append_left_aligned(line, UID2Str(e->uid), colour, widths[3][COL_CUR]);
         line += separator;
-        append(line, left_aligned(GID2Str(e->gid), widths[4][COL_CUR]), colour);
+        append_left_aligned(line, GID2Str(e->gid), colour, widths[4][COL_CUR]);
         break;
     default: {  // full
         line += name;
@@ -186,9 +191,9 @@ void format_entry(CellString& line, PANEL* panel, int index, unsigned char colou
         size_column(1);
         line += separator;
         const bool blank = time_unknown(e->time);
-        append(line, left_aligned(blank ? Westring() : format_date(e->time), widths[2][COL_CUR]), colour);
+        append_left_aligned(line, blank ? Westring() : format_date(e->time), colour, widths[2][COL_CUR]);
         line += separator;
-        append(line, right_aligned(blank ? Westring() : format_time(e->time), widths[3][COL_CUR]), colour);
+        append_right_aligned(line, blank ? Westring() : format_time(e->time), colour, widths[3][COL_CUR]);
         break;
     }
     }

@@ -25,8 +25,11 @@ int WriteScreenDump(const char* file) {
         CToolkitLock lock;
         for (int y = 0; y < console->rows(); y++) {
             for (int x = 0; x < console->columns(); x++) {
-                wchar_t ch = console->cell(x, y).ch;
-                text += ch ? ch : L' ';
+                // As a terminal shows it: a double-width character once.
+                const ScreenCell& cell = console->cell(x, y);
+                if (is_wide_tail(cell)) continue;
+                text += cell.ch ? cell.ch : L' ';
+                if (cell.mark) text += cell.mark;
             }
             text += L'\n';
         }

@@ -125,3 +125,61 @@ TEST(CellString, SlicingAndPadding) {
     EXPECT_EQ(padded[8], ScreenCell(L' ', 0x1B));  // the source's default attribute
     EXPECT_EQ(std::vector<int>({s.rchr(L'c'), s.rchr(L'x')}), std::vector<int>({2, -1}));
 }
+
+// ---------------------------------------------------------------- double-width characters
+
+namespace {
+
+// The cells of a string as characters, a tail as '+' and a mark after its cell.
+std::wstring layout(const CellString& s) {
+    std::wstring out;
+    for (int i = 0; i < s.length(); i++) {
+        out += is_wide_tail(s[i]) ? L'+' : s[i].ch;
+        if (s[i].mark) out += s[i].mark;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(WideCells, TextIsLaidOutInCells) {
+    struct { const wchar_t* text; const wchar_t* cells; } cases[] = {
+        {L"a\u65E5b", L"a\u65E5+b"},                   // a CJK character takes two cells
+        {L"\U0001F600!", L"\U0001F600+!"},             // so does an emoji
+        {L"cafe\u0301", L"caf\u00E9"},                 // a mark with a composed form is composed
+        {L"q\u0301x", L"q\u0301x"},                    // one without stays the cell's mark
+        {L"e\u0323\u0302", L"\u1EC7"},                 // two marks that compose in turn
+        {L"\u65E5\u0301", L"\u65E5\u0301+"},           // a mark after a wide character joins it
+        {L"\u0301a", L"a"},                            // a mark with nothing before it is not shown
+        {L"\x110000z", L"\uFFFDz"},                    // no text can make a tail cell
+    };
+    for (const auto& c : cases) {
+        CellString s(c.text, 0x07);
+        EXPECT_EQ(layout(s), c.cells);
+        CellString appended;
+        for (const wchar_t* p = c.text; *p; p++) appended += *p;  // one character at a time
+        EXPECT_EQ(layout(appended), c.cells);
+    }
+}
+
+TEST(WideCells, CuttingNeverLeavesHalfACharacter) {
+    const CellString s(L"a\u65E5\u672Cb", 0x1E);  // a 日 本 b: cells a 日 + 本 + b
+    EXPECT_EQ(layout(s.left(2)), L"a ");
+    EXPECT_EQ(layout(s.left(3)), L"a\u65E5+");
+    EXPECT_EQ(layout(s.mid(2)), L" \u672C+b");
+    EXPECT_EQ(layout(s.mid(2, 2)), L"  ");
+    EXPECT_EQ(layout(s.pad(4)), L"a\u65E5+ ");
+    EXPECT_EQ(s.left(2)[1].attr, 0x1E);  // the blank keeps the colour
+    CellString t = s;
+    t.SetLength(4);
+    EXPECT_EQ(layout(t), L"a\u65E5+ ");
+    t = s;
+    t.Put(2, ScreenCell(L'x', 0x07));  // over a tail: its character goes
+    EXPECT_EQ(layout(t), L"a x\u672C+b");
+    t = s;
+    t.Put(3, ScreenCell(L'x', 0x07));  // over a character: its tail goes
+    EXPECT_EQ(layout(t), L"a\u65E5+x b");
+    t = s;
+    t.Overlay(2, CellString(L"\u00C4\u00D6", 0x07));
+    EXPECT_EQ(layout(t), L"a \u00C4\u00D6 b");
+}

@@ -230,6 +230,34 @@ TEST_F(SmallConsole, WriteWideCharactersAndBadInput) {
     EXPECT_EQ(view().ShownMismatches(), 0);
 }
 
+TEST_F(SmallConsole, WideCharactersTakeTwoCellsAndStayWhole) {
+    console->PutStringAt(0, 0, L"\u65E5\u672Cab", 0x07);
+    EXPECT_EQ(row(0), "\u65E5\u672Cab    ");  // six cells, then the blanks
+    EXPECT_TRUE(is_wide_tail(console->cell(1, 0)));
+    console->PutStringAt(1, 0, L"x", 0x07);  // over the tail of the first
+    EXPECT_EQ(row(0), " x\u672Cab    ");
+    console->PutStringAt(2, 0, L"y", 0x07);  // over the second character itself
+    EXPECT_EQ(row(0), " xy ab    ");
+    console->PutStringAt(9, 1, L"\u65E5", 0x07);  // no room for its tail: a blank
+    EXPECT_EQ(row(1), "          ");
+    console->PutStringAt(-1, 2, L"\u65E5z", 0x07);  // its first half off the screen
+    EXPECT_EQ(row(2), " z        ");
+    EXPECT_EQ(view().ShownMismatches(), 0);
+
+    console->Clear();
+    console->SetCursorPos(0, 0);
+    console->Write("12345678\xe6\x97\xa5\xe6\x9c\xac");  // the second one wraps whole
+    EXPECT_EQ(texts({0, 1}), (Texts{"12345678\u65E5", "\u672C"}));
+    console->Write("e\xcc\x81");  // a mark joins the character before it
+    EXPECT_EQ(text(1), "\u672C\u00E9");
+    EXPECT_EQ(cursor(), std::make_pair(3, 1));
+    // A scrolled or cleared rectangle cutting through a character blanks its other half.
+    console->PutStringAt(0, 3, L"a\u65E5b", 0x07);
+    console->Clear(2, 3, 5, 1, 0x07);
+    EXPECT_EQ(row(3), "a         ");
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
 TEST(ConsoleWindow, BreakOnlyWhileAnOperationRuns) {
     CHeadlessConsole hc;
     console->BreakHandler();

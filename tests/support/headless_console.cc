@@ -80,12 +80,20 @@ void CHeadlessConsole::Wheel(int x, int y, bool up, unsigned state) {
     console_->OnScroll(cell_x(x), cell_y(y), up, state);
 }
 
+std::string CellsText(const ScreenCell* cells, int n) {
+    Westring text;
+    for (int i = 0; i < n; i++) {
+        if (is_wide_tail(cells[i])) continue;
+        text += cells[i].ch ? cells[i].ch : L' ';
+        if (cells[i].mark) text += cells[i].mark;
+    }
+    return std::string(text.ToUTF8().c_str());
+}
+
 std::string CHeadlessConsole::RowText(int y) const {
     CToolkitLock lock;
     if (y < 0 || y >= console_->rows()) return std::string();
-    Westring text;
-    for (int x = 0; x < console_->columns(); x++) text += console_->cell(x, y).ch ? console_->cell(x, y).ch : L' ';
-    return std::string(text.ToUTF8().c_str());
+    return CellsText(&console_->cell(0, y), console_->columns());
 }
 
 std::vector<CConsole::TEvent> CHeadlessConsole::TakeEvents(int max) {

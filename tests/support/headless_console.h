@@ -9,6 +9,10 @@
 #include "console/headlessview.h"
 #include "console/keysyms.h"
 
+// n cells as the text a reader sees, in UTF-8: a double-width character once
+// (its tail cell adds nothing), a mark after its character, 0 as a blank.
+std::string CellsText(const ScreenCell* cells, int n);
+
 class CHeadlessConsole {
 public:
     // Creates `console` with a headless view of columns x rows cells (cell

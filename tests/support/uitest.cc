@@ -251,12 +251,7 @@ std::string CUiTest::Screen::Line(int y) const {
 std::string CUiTest::Screen::Text(int x, int y, int n) const {
     if (y < 0 || y >= rows || x < 0 || x >= columns || n <= 0) return std::string();
     if (n > columns - x) n = columns - x;
-    Westring text;
-    for (int i = 0; i < n; i++) {
-        wchar_t ch = cells[y * columns + x + i].ch;
-        text += ch ? ch : L' ';
-    }
-    return std::string(text.ToUTF8().c_str());
+    return CellsText(&cells[y * columns + x], n);
 }
 
 wchar_t CUiTest::Screen::Char(int x, int y) const {
@@ -268,13 +263,15 @@ unsigned char CUiTest::Screen::Attr(int x, int y) const {
 }
 
 bool CUiTest::Screen::Find(const std::string& text, int* x, int* y) const {
-    Westring wanted(text.c_str());
-    int length = wanted.strlen();
+    CellString wanted(text.c_str(), 0);
+    int length = wanted.length();
     if (length == 0) return false;
     for (int row = 0; row < rows; row++) {
         for (int column = 0; column + length <= columns; column++) {
             int i = 0;
-            while (i < length && cells[row * columns + column + i].ch == wanted[i]) i++;
+            while (i < length && cells[row * columns + column + i].ch == wanted[i].ch &&
+                   cells[row * columns + column + i].mark == wanted[i].mark)
+                i++;
             if (i == length) {
                 if (x) *x = column;
                 if (y) *y = row;
