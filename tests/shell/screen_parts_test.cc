@@ -44,21 +44,6 @@ TEST(KeyBar, LabelsFillTenSlotsWithTheirNumbersInTheCommandLineColour) {
     delete_key_bar();
 }
 
-TEST(KeyBar, WideLabelsAreCutToTheirSlotsWhole) {
-    CUiTest ui(80, 25);
-    create_key_bar();
-    const char* const labels[10] = {"1Help", "2日本語日本", "3View", "4", "5", "6", "7", "8", "9", "10"};
-    FunctionKeyBar->SetKeys(labels);
-    // Slot 2 holds "2" and three wide characters (seven cells); the fourth
-    // would reach into slot 3, so the slot's last cell is a blank.
-    EXPECT_EQ(ui.Current().Char(7, 24), L' ');
-    EXPECT_EQ(ui.Current().Char(13, 24), L'語');
-    EXPECT_EQ(ui.Current().Char(15, 24), L' ');
-    EXPECT_EQ(ui.Text(16, 24, 5), "3View");
-    EXPECT_EQ(ui.Attr(15, 24), colours[CLR_COMMAND_LINE]);
-    delete_key_bar();
-}
-
 TEST(KeyBar, ClicksGiveTheFunctionKeyOfTheSlotAndModifiers) {
     constexpr int kAlt = CConsole::TEvent::Alt, kShift = CConsole::TEvent::Shift, kCtrl = CConsole::TEvent::Ctrl;
     const struct {
