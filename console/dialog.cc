@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/keys.h"
+#include "lib/cellwidth.h"
 
 // ---- Event
 
@@ -79,7 +80,7 @@ void DialogElement::DrawLabel(int lx, int ly, const Westring& label, int hot_pos
     dialog->puts_at(lx, ly, label.c_str(), attr);
     if (hot_pos >= 0 && hot_pos < label.strlen()) {
         wchar_t hot[2] = {label[hot_pos], 0};
-        dialog->puts_at(lx + hot_pos, ly, hot, hot_attr(attr));
+        dialog->puts_at(lx + TextCells(label.c_str(), hot_pos), ly, hot, hot_attr(attr));
     }
 }
 
@@ -177,7 +178,7 @@ Westring Dialog::AddHotKey(int index, const Westring& label, int* hot_pos) {
 
 int Dialog::AddStaticText(int x, int y, const Westring& text, int attr) {
     if (x < 0) {
-        x = (inner_width() - text.strlen()) / 2;
+        x = (inner_width() - TextCells(text.c_str())) / 2;
         if (x < 0) x = 0;
     }
     return AddElement(new StaticText(this, x, y, text, attr), 0);
@@ -197,7 +198,7 @@ int Dialog::AddPushButtonGroup(int x, int y, int group, const ButtonDef* buttons
     int total = 0;
     for (int i = 0; buttons[i].value != 0; i++) {
         Westring label = AddHotKey(-1, Westring(buttons[i].label), nullptr);
-        total += (i > 0 ? 2 : 0) + label.strlen() + 4;
+        total += (i > 0 ? 2 : 0) + TextCells(label.c_str()) + 4;
     }
     if (x < 0) {
         x = (inner_width() - total) / 2;
@@ -522,6 +523,8 @@ PushButton::PushButton(Dialog* owner, int bx, int by, int value, const Westring&
     label_ = owner->AddHotKey(owner->count(), label, &hot_pos_);
 }
 
+int PushButton::width() const { return TextCells(label_.c_str()) + 4; }
+
 bool PushButton::hit(const Event& event) const {
     return event.y == y && event.x >= x && event.x < x + width();
 }
@@ -554,7 +557,7 @@ void PushButton::Draw() {
     unsigned char attr = dialog->Colour(focused ? CC_BUTTON_FOCUS : CC_TEXT);
     dialog->puts_at(x, y, L"[ ", attr);
     DrawLabel(x + 2, y, label_, hot_pos_, attr);
-    dialog->puts_at(x + 2 + label_.strlen(), y, L" ]", attr);
+    dialog->puts_at(x + 2 + TextCells(label_.c_str()), y, L" ]", attr);
     if (!focused && dialog->default_result() == value_) {
         dialog->puts_at(x, y, L"[", hot_attr(attr));
         dialog->puts_at(x + width() - 1, y, L"]", hot_attr(attr));
@@ -571,13 +574,13 @@ CheckBox::CheckBox(Dialog* owner, int cx, int cy, unsigned char& flag, const Wes
     label_ = owner->AddHotKey(owner->count(), label, &hot_pos_);
 }
 
-int CheckBox::label_x() const { return label_right_ ? x + 5 : x - label_.strlen() - 2; }
+int CheckBox::label_x() const { return label_right_ ? x + 5 : x - TextCells(label_.c_str()) - 2; }
 
 bool CheckBox::hit(const Event& event) const {
     if (event.y != y) return false;
     if (event.x >= x && event.x <= x + 2) return true;
     int lx = label_x();
-    return event.x >= lx && event.x < lx + label_.strlen();
+    return event.x >= lx && event.x < lx + TextCells(label_.c_str());
 }
 
 void CheckBox::Toggle() {
@@ -647,7 +650,7 @@ RadioButton::RadioButton(Dialog* owner, int rx, int ry, int& variable, int value
 }
 
 bool RadioButton::hit(const Event& event) const {
-    return event.y == y && event.x >= x && event.x < x + 4 + label_.strlen();
+    return event.y == y && event.x >= x && event.x < x + 4 + TextCells(label_.c_str());
 }
 
 void RadioButton::Select() {

@@ -263,8 +263,8 @@ public:
     void ProcessHotKey() override;
     void Draw() override;
     int value() const { return value_; }
-    // "[ " label " ]"
-    int width() const { return label_.strlen() + 4; }
+    // The cells of "[ " label " ]".
+    int width() const;
 
 private:
     bool hit(const Event& event) const;
@@ -390,6 +390,7 @@ private:
     void move(int to, bool extend);
     void OpenHistory();
     bool in_field(const Event& event) const;
+    void scroll_to_cursor();
 
     int pos_ = 0;
     int first_ = 0;

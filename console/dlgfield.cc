@@ -6,6 +6,7 @@
 #include "console/dialog.h"
 #include "console/keys.h"
 #include "console/wordedit.h"
+#include "lib/cellwidth.h"
 
 namespace {
 
@@ -197,7 +198,8 @@ int StringField::ProcessEvent(Event& event) {
         if (event.type == Event::LeftUp) mouse_selecting_ = false;
         return 0;
     }
-    int at = first_ + (event.x - x);
+    // The character whose cells hold the click (the text's end past it).
+    int at = first_ + CharsThatFit(text_->c_str() + first_, event.x - x);
     switch (event.type) {
         case Event::LeftDown:
         case Event::LeftDouble:
@@ -228,30 +230,41 @@ void StringField::FocusChange(bool gained) {
     }
 }
 
+// Scrolls the view so that the cursor's cell, and all of the character
+// under it, lie within the view's cells; at the end of the text as much of
+// it shows as fits.
+void StringField::scroll_to_cursor() {
+    if (pos_ == text_->strlen()) first_ = 0;  // from as far left as the end allows
+    else if (pos_ < first_) first_ = pos_;
+    first_ = ScrollToCursor(*text_, first_, pos_, ViewWidth());
+}
+
 void StringField::Draw() {
     const Westring& text = *text_;
     int length = text.strlen();
     if (pos_ > length) pos_ = length;
-    int view = ViewWidth();
-    if (pos_ == length) {
-        first_ = length - view + 1;  // as much of the end as fits
-        if (first_ < 0) first_ = 0;
-    } else {
-        if (pos_ < first_) first_ = pos_;
-        if (pos_ >= first_ + view) first_ = pos_ - view + 1;
-    }
+    scroll_to_cursor();
     unsigned char attr = dialog->Colour(CC_INPUT);
     bool selection = HasSelection();
+    auto attr_at = [&](int at) {
+        bool selected = selection && at >= selection_start() && at < selection_end();
+        return selected ? swap_colours(attr) : attr;
+    };
+    // The visible characters in runs of one colour, then blanks to the
+    // field's last cell (the one a cut wide character would half fill).
+    int used = 0;
+    int end = first_ + CharsThatFit(text.c_str() + first_, width_, &used);
     CellString cells;
-    for (int i = 0; i < width_; i++) {
-        int at = first_ + i;
-        wchar_t ch = at < length ? text[at] : L' ';
-        bool selected = selection && at < length && at >= selection_start() && at < selection_end();
-        cells += ScreenCell(ch, selected ? swap_colours(attr) : attr);
+    for (int run = first_; run < end;) {
+        int next = run + 1;
+        while (next < end && attr_at(next) == attr_at(run)) next++;
+        cells.Append(text.c_str() + run, attr_at(run), next - run);
+        run = next;
     }
+    cells += CellString(String(L' ', width_ - used).c_str(), attr);
     dialog->putcs_at(x, y, cells);
     if (history_ >= 0 && history_ < Dialog::kHistories) dialog->puts_at(x + width_, y, L"\x2193", attr);
-    if (HasFocus()) dialog->PlaceCursor(x + pos_ - first_, y);
+    if (HasFocus()) dialog->PlaceCursor(x + TextCells(text.c_str() + first_, pos_ - first_), y);
     last_drawn_ = text;
 }
 
@@ -270,7 +283,7 @@ void StringField::OpenHistory() {
     int sx = dialog->origin_x() + x, sy = dialog->origin_y() + y;
     int width = width_;
     for (int i = 0; i < entries.count(); i++)
-        if (entries[i]->strlen() > width) width = entries[i]->strlen();
+        if (TextCells(entries[i]->c_str()) > width) width = TextCells(entries[i]->c_str());
     if (sx + width + 1 > columns) width = columns - 1 - sx;  // not past the screen's right edge
     if (width < 1) width = 1;
     int top = sy + 1;

@@ -4,6 +4,7 @@
 
 #include "console/dialog.h"
 #include "console/keys.h"
+#include "lib/cellwidth.h"
 
 int dialog_scroll_delay = 10;
 
@@ -23,7 +24,7 @@ ListBoxBase::~ListBoxBase() = default;
 Westring ListBoxBase::SeekString(int) { return Westring(); }
 
 void ListBoxBase::PutLine(int line, const Westring& text, unsigned char attr) {
-    dialog->puts_at(x, y + line, text.pad(width_).c_str(), attr);
+    dialog->puts_at(x, y + line, FitCells(text.c_str(), width_).c_str(), attr);
 }
 
 void ListBoxBase::Draw() {
@@ -85,8 +86,12 @@ void ListBoxBase::set_search(const Westring& text) {
     if (search_.empty()) return;
     int room = dialog->width() - 4;
     if (room < 1) return;
-    Westring shown = search_.strlen() > room - 2 ? search_.right(room - 2 > 0 ? room - 2 : 0) : search_;
-    int w = shown.strlen() + 2;
+    // The end of the search text, as much as fits.
+    int first = search_.strlen();
+    int cells = 0;
+    while (first > 0 && cells + CellWidth(search_[first - 1]) <= room - 2) cells += CellWidth(search_[--first]);
+    Westring shown = search_.mid(first);
+    int w = cells + 2;
     int right = dialog->right() - 2;
     int left = right - w + 1;
     search_popup_ = std::make_unique<Win>(left, dialog->bottom(), right, dialog->bottom(), colours[CLR_INPUT_FIELDS], -1);
@@ -252,7 +257,7 @@ void ColourSelector::DrawLine(int line, int item, unsigned char) {
     unsigned char text = dialog->Colour(CC_TEXT);
     dialog->puts_at(x, y + line, current ? L">" : L" ", text);
     int inner = width_ - 2;
-    if (inner > 0) dialog->puts_at(x + 1, y + line, SeekString(item).pad(inner).c_str(), attrs_[item]);
+    if (inner > 0) dialog->puts_at(x + 1, y + line, FitCells(SeekString(item).c_str(), inner).c_str(), attrs_[item]);
     if (width_ > 1) dialog->puts_at(x + width_ - 1, y + line, current ? L"<" : L" ", text);
 }
 

@@ -5,6 +5,7 @@
 
 #include "console/cells.h"
 #include "console/dialog.h"
+#include "lib/cellwidth.h"
 #include "lib/collapsepath.h"
 
 namespace {
@@ -26,18 +27,20 @@ const ButtonSet kButtonSets[] = {
 };
 
 // Splits text at blanks (and line feeds) into lines of at most width
-// characters; a word longer than a line is cut.
+// cells; a word longer than a line is cut, never inside a wide character.
 std::vector<Westring> wrap(const Westring& text, int width) {
     std::vector<Westring> lines;
     const wchar_t* p = text.c_str();
     while (*p && static_cast<int>(lines.size()) < kMaxLines) {
         while (*p == L' ') p++;
         if (!*p) break;
-        int take = 0, last_blank = -1;
-        while (p[take] && p[take] != L'\n' && take < width) {
+        int take = 0, cells = 0, last_blank = -1;
+        while (p[take] && p[take] != L'\n' && cells + CellWidth(p[take]) <= width) {
             if (p[take] == L' ') last_blank = take;
+            cells += CellWidth(p[take]);
             take++;
         }
+        if (take == 0 && p[take] && p[take] != L'\n') take = 1;  // a line narrower than one character
         bool cut_at_blank = p[take] && p[take] != L'\n' && p[take] != L' ' && last_blank > 0;
         int length = cut_at_blank ? last_blank : take;
         lines.push_back(Westring(p, length).rtrim());
@@ -52,7 +55,7 @@ int button_row_width(const ButtonSet& set) {
     int width = 0;
     for (int i = 0; i < set.count; i++) {
         Westring label(set.buttons[i].label);
-        width += label.strlen() - (label.chr(L'_') >= 0 ? 1 : 0) + 4;
+        width += TextCells(label.c_str()) - (label.chr(L'_') >= 0 ? 1 : 0) + 4;
     }
     return width + 2 * (set.count - 1);
 }
@@ -77,9 +80,9 @@ int error(const Westring& message, const Westring& title, int flags) {
     const ButtonSet& set = kButtonSets[style < 5 ? style : 0];
 
     int inner = button_row_width(set);
-    if (heading.strlen() > inner) inner = heading.strlen();
+    if (TextCells(heading.c_str()) > inner) inner = TextCells(heading.c_str());
     for (const Westring& line : lines)
-        if (line.strlen() > inner) inner = line.strlen();
+        if (TextCells(line.c_str()) > inner) inner = TextCells(line.c_str());
     inner += inner & 1;
     int count = static_cast<int>(lines.size());
     unsigned char attr = colours[(flags & MB_MESSAGE) ? CLR_MESSAGES : CLR_ERRORS];

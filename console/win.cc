@@ -3,6 +3,7 @@
 
 #include <cwctype>
 
+#include "lib/cellwidth.h"
 #include "lib/codepage.h"
 
 bool win_shadows = true;
@@ -33,6 +34,21 @@ int wide_length(const wchar_t* text) {
 Westring from_codepage(const char* text) { return Westring(text ? text : "", effective_codepage()); }
 
 }  // namespace
+
+Westring FitCells(const wchar_t* text, int cells) {
+    if (cells <= 0) return Westring();
+    int used = 0;
+    int count = CharsThatFit(text, cells, &used);
+    return Westring(text ? text : L"", count) + String(L' ', cells - used);
+}
+
+int ScrollToCursor(const Westring& text, int first, int pos, int view) {
+    int under_cursor = pos < text.strlen() && CellWidth(text[pos]) > 1 ? 2 : 1;
+    int before = TextCells(text.c_str() + first, pos - first);
+    while (first < pos && before + under_cursor > view) before -= CellWidth(text[first++]);
+    while (first < pos && CellWidth(text[first]) == 0) first++;
+    return first;
+}
 
 unsigned char hot_attr(unsigned char attr) {
     int fg = attr & 0x0F;
@@ -100,14 +116,21 @@ void Win::put_clipped(int sx, int sy, const wchar_t* text, int count, unsigned c
     int columns = 0, rows = 0;
     console->GetSize(columns, rows);
     if (sy < 0 || sy >= rows || sx >= columns || count <= 0) return;
-    if (sx < 0) {
-        if (count <= -sx) return;
-        text += -sx;
-        count -= -sx;
-        sx = 0;
-    }
-    if (count > columns - sx) count = columns - sx;
     Westring piece(text, count);
+    if (sx < 0) {
+        // Drop the characters left of the screen; the right half of a wide
+        // character cut there becomes a blank.
+        int skipped = 0, first = 0;
+        while (first < count && skipped < -sx) skipped += CellWidth(piece[first++]);
+        while (first < count && CellWidth(piece[first]) == 0) first++;
+        piece = piece.mid(first);
+        sx += skipped;
+        if (sx > 0 && !piece.empty()) piece = String(L' ', sx) + piece;
+        sx = 0;
+        if (piece.empty()) return;
+    }
+    int room = columns - sx;
+    if (TextCells(piece.c_str()) > room) piece = FitCells(piece.c_str(), room);
     console->PutStringAt(sx, sy, piece.c_str(), attr);
 }
 
@@ -119,7 +142,7 @@ void Win::puts_at(int x, int y, const char* text, int attr) {
 void Win::puts_at(int x, int y, const wchar_t* text, int attr) {
     int length = text ? wide_length(text) : 0;
     if (length > 0) put_clipped(origin_x_ + x, origin_y_ + y, text, length, attr_or_default(attr));
-    cursor_x_ = x + length;
+    cursor_x_ = x + TextCells(text, length);
     cursor_y_ = y;
 }
 
@@ -159,7 +182,7 @@ void Win::PutCentre(int y, const char* text, int attr) {
 
 void Win::PutCentre(int y, const wchar_t* text, int attr) {
     if (!text) return;
-    int x = (inner_width() - wide_length(text)) / 2;
+    int x = (inner_width() - TextCells(text)) / 2;
     puts_at(x < 0 ? 0 : x, y, text, attr);
 }
 
@@ -179,8 +202,10 @@ void Win::PutHot(int x, int y, const wchar_t* text, const wchar_t* hot, int attr
         int at = s.chr(static_cast<wchar_t>(std::towupper(hot[h])));
         if (at < 0) at = s.chr(static_cast<wchar_t>(std::towlower(hot[h])));
         if (at < 0 || at >= length) continue;
-        int sx = origin_x_ + x + at, sy = origin_y_ + y;
-        if (sx >= 0 && sx < columns && sy >= 0 && sy < rows) console->FillAttr(sx, sy, 1, hot_attr(a));
+        int sx = origin_x_ + x + TextCells(text, at), sy = origin_y_ + y;
+        int cells = CellWidth(text[at]) > 1 ? 2 : 1;
+        if (sx + cells > columns) cells = columns - sx;
+        if (sx >= 0 && cells > 0 && sy >= 0 && sy < rows) console->FillAttr(sx, sy, cells, hot_attr(a));
     }
 }
 
@@ -194,11 +219,19 @@ int Win::PutParagraph(int x, int y, const wchar_t* text) {
     int width = inner_width();
     while (!rest.empty()) {
         int available = width - 1 - x;
-        if (available < 1) available = 1;  // always make progress
-        Westring piece = rest.left(available + 1);
-        if (piece.strlen() > available) {
-            int space = piece.rchr(L' ');
-            piece = space >= 0 ? piece.left(space) : piece.left(available);
+        if (available < 1) available = 1;
+        int fit = CharsThatFit(rest.c_str(), available);
+        if (fit == 0 && x > 0) {  // not even one character fits after x: the next row
+            y++;
+            x = 0;
+            continue;
+        }
+        if (fit == 0) fit = 1;  // always make progress
+        Westring piece = rest.left(fit);
+        if (fit < rest.strlen()) {
+            // Break at the last blank, which may be the one just past the row.
+            int space = rest[fit] == L' ' ? fit : piece.rchr(L' ');
+            if (space >= 0) piece = piece.left(space);
         }
         puts_at(x, y, piece.c_str());
         y++;

@@ -19,6 +19,16 @@ extern bool win_shadows;
 // is bright blue). The background stays.
 unsigned char hot_attr(unsigned char attr);
 
+// As much of text as fits into cells columns, then blanks up to exactly that
+// many cells: a wide character that would be cut in half becomes a blank.
+Westring FitCells(const wchar_t* text, int cells);
+
+// Where a view view cells wide over text starts when it starts at first or,
+// if needed, further right, so that the cursor before character pos (first <=
+// pos) and all of the character under it lie in the view. The view never
+// starts on a combining mark.
+int ScrollToCursor(const Westring& text, int first, int pos, int view);
+
 class Win {
 public:
     // left < 0 centres the window horizontally; right is then its width.
@@ -38,7 +48,7 @@ public:
 
     // Text at window position (x, y); narrow text is in the program's code
     // page. attr < 0 means the window's attribute. The write position moves
-    // past the text. Nothing is written outside the screen.
+    // past the cells the text takes. Nothing is written outside the screen.
     void puts_at(int x, int y, const char* text, int attr = -1);
     void puts_at(int x, int y, const wchar_t* text, int attr = -1);
     void puts(const char* text, int attr = -1);
@@ -48,7 +58,7 @@ public:
     void putcs_at(int x, int y, const CellString& cells);
     void putcs(const ScreenCell* cells);
     void putcs(const CellString& cells);
-    // Text centred in the window's inner width on row y.
+    // Text centred (by the cells it takes) in the window's inner width on row y.
     void PutCentre(int y, const char* text, int attr = -1);
     void PutCentre(int y, const wchar_t* text, int attr = -1);
     // Text whose hot letters (the first occurrence of each, upper case
@@ -56,7 +66,8 @@ public:
     void PutHot(int x, int y, const char* text, const char* hot, int attr = -1);
     void PutHot(int x, int y, const wchar_t* text, const wchar_t* hot, int attr = -1);
     // Word-wraps text (narrow text is UTF-8) into the window from (x, y);
-    // later rows start at column 0. Returns the row after the last one written.
+    // later rows start at column 0. Rows are measured in cells and a wide
+    // character is never split. Returns the row after the last one written.
     int PutParagraph(int x, int y, const char* text);
     int PutParagraph(int x, int y, const wchar_t* text);
     // A width x height rectangle of cells, row by row, at window position (x, y).
@@ -115,7 +126,8 @@ public:
     int inner_height() const { return height() - (framed_ ? 2 : 0); }
 
 protected:
-    // Writes count characters of text at screen cell (sx, sy), clipped to the screen.
+    // Writes count characters of text at screen cell (sx, sy), clipped to the
+    // screen; a wide character cut by an edge leaves a blank cell.
     void put_clipped(int sx, int sy, const wchar_t* text, int count, unsigned char attr);
     unsigned char attr_or_default(int attr) const { return attr < 0 ? attr_ : static_cast<unsigned char>(attr); }
 

@@ -4,7 +4,9 @@
 
 #include "config/config.h"
 #include "console/console.h"
+#include "console/win.h"
 #include "console/wordedit.h"
+#include "lib/cellwidth.h"
 #include "lib/collapsepath.h"
 #include "lib/nls.h"
 #include "lib/quote.h"
@@ -131,21 +133,21 @@ bool CCommandLine::SearchHistory(WestringStore& history, bool older) {
 
 int CCommandLine::Draw(const Westring& prompt, int y, int columns, unsigned char attr) {
     const int length = text_.strlen();
-    const int prompt_length = prompt.strlen();
+    const int prompt_cells = TextCells(prompt.c_str());
     pos_ = clamp(pos_, 0, length);
     int most = length - kKeepVisible;
     if (shift_ > most) shift_ = most;
     if (shift_ > pos_) shift_ = pos_;
     if (shift_ < 0) shift_ = 0;
-    // Scroll right until the cursor's cell is on the screen.
-    int room = columns - 1 - prompt_length;
-    if (room < 0) room = 0;
-    if (pos_ - shift_ > room) shift_ = pos_ - room;
+    // Scroll right until the cursor's cell, and all of the character under
+    // it, are on the screen.
+    int room = columns - prompt_cells;
+    if (room < 1) room = 1;
+    shift_ = ScrollToCursor(text_, shift_, pos_, room);
 
     Westring line = prompt + text_.mid(shift_);
-    line = line.pad(columns);
-    if (console) console->PutStringAt(0, y, line.c_str(), attr);
-    return prompt_length + pos_ - shift_;
+    if (console) console->PutStringAt(0, y, FitCells(line.c_str(), columns).c_str(), attr);
+    return prompt_cells + TextCells(text_.c_str() + shift_, pos_ - shift_);
 }
 
 Westring CommandPrompt(const PANEL* panels, int side, int columns) {

@@ -1,6 +1,7 @@
 #include "shell/keybar.h"
 
 #include "console/cells.h"
+#include "lib/cellwidth.h"
 
 CFunctionKeyBar* FunctionKeyBar = nullptr;
 int key_bar = -1;
@@ -39,21 +40,27 @@ int screen_columns() {
 CFunctionKeyBar::CFunctionKeyBar()
     : Win(0, console->rows() - 1, console->columns() - 1, console->rows() - 1, colours[CLR_MENU_BAR], -1) {}
 
+// Each label fills a slot of columns / 10 cells: its key number in the
+// number colour, the rest cut to the slot (never half a wide character) and
+// padded with blanks; the last cell before each slot is in the number colour.
 void CFunctionKeyBar::SetKeys(const char* const* labels) {
     const int columns = width();
     const int slot_width = columns / 10;
     const unsigned char bar = colours[CLR_MENU_BAR];
     const unsigned char number = colours[CLR_COMMAND_LINE];
     CellString row(columns);
-    for (int i = 0; i < columns; i++) row += ScreenCell(L' ', bar);
     for (int slot = 0; slot < 10 && slot_width > 0; slot++) {
-        const int x = slot * slot_width;
+        if (row.length() > 0) row[row.length() - 1].attr = number;  // the cell before the slot
         const int digits = slot == 9 ? 2 : 1;
         Westring label(labels[slot]);
-        for (int i = 0; i < label.strlen() && i < slot_width && x + i < columns; i++)
-            row[x + i] = ScreenCell(label[i], i < digits ? number : bar);
-        if (x > 0) row[x - 1].attr = number;
+        int used = 0;
+        const int fit = CharsThatFit(label.c_str(), slot_width, &used);
+        const int numbered = fit < digits ? fit : digits;
+        row.Append(label.c_str(), number, numbered);
+        row.Append(label.c_str() + numbered, bar, fit - numbered);
+        row.Append(String(L' ', slot_width - used).c_str(), bar);
     }
+    row.Append(String(L' ', columns - row.length()).c_str(), bar);
     console->BeginPaint();
     putcs_at(0, 0, row);
     console->EndPaint();

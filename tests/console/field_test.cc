@@ -130,6 +130,40 @@ TEST_F(FieldTest, TheMouseFocusesPlacesTheCursorAndSelects) {
     EXPECT_EQ(EditText("abc", "Enter"), "abcZ");
 }
 
+TEST_F(FieldTest, WideCharactersTakeTwoCellsOfTheField) {
+    // Right passes a wide character in one step and the cursor two cells.
+    Westring text = L"日本語abc";
+    ui.RecordScreens(true);
+    RunDialog("Home Right Right Right Right Esc", [&](Dialog& d) { d.AddStringField(1, 1, 1, text, 20); });
+    const int cursor[] = {9, 0, 2, 4, 6, 7};
+    for (int n = 0; n < 6; n++) EXPECT_EQ(ui.Screens()[n].cursor_x, kFieldX + cursor[n]) << n;
+    EXPECT_EQ(ui.Screens()[1].Text(kFieldX, kFieldY, 9), "日本語abc");
+
+    // In five cells: Home shows two of them and a blank, not half of the third;
+    // moving onto the third scrolls it in whole.
+    ui.RecordScreens(true);
+    RunDialog("Home Right Right Right Esc", [&](Dialog& d) { d.AddStringField(1, 1, 1, text, 5); });
+    struct { int screen; int cell; wchar_t shown; int cursor; } steps[] = {
+        {0, 0, L'a', 3},   // at the end: "abc" and the cursor after it
+        {1, 0, L'日', 0},  // Home
+        {1, 2, L'本', 0},
+        {1, 4, L' ', 0},   // the field's last cell
+        {3, 0, L'本', 2},  // on 語: the view starts at 本
+        {3, 2, L'語', 2},
+        {4, 4, L'a', 4},   // on a: no further scroll
+    };
+    for (const auto& step : steps) {
+        const CUiTest::Screen& s = ui.Screens()[step.screen];
+        EXPECT_EQ(s.Char(kFieldX + step.cell, kFieldY), step.shown) << step.screen << "\n" << s.Dump();
+        EXPECT_EQ(s.cursor_x, kFieldX + step.cursor) << step.screen;
+    }
+
+    // A click on either half of a wide character puts the cursor before it.
+    ui.Click(kFieldX + 3, kFieldY);
+    ui.Type("X");
+    EXPECT_EQ(EditText("日本語abc", "Enter"), "日X本語abc");
+}
+
 class HistoryTest : public FieldTest {
 protected:
     void SetUp() override {

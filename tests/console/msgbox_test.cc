@@ -61,3 +61,13 @@ TEST_F(MessageBoxTest, LongMessagesWrapAndLongTitlesCollapse) {
     // Nothing is written past the screen width less the box's margins.
     for (int row = 0; row < s.rows; row++) EXPECT_EQ(s.Char(0, row), L' ') << s.Dump();
 }
+
+TEST_F(MessageBoxTest, AWideLineWidensTheBoxByItsCells) {
+    // Eleven characters in 22 cells: the frame closes two cells after them.
+    ui.Keys("Enter");
+    Show(L"日本語のメッセージです", L"", MB_OK);
+    int x = 0, y = 0;
+    ASSERT_TRUE(Shown().Find("日本語のメッセージです", &x, &y)) << Shown().Dump();
+    EXPECT_EQ(Shown().Char(x - 2, y), 0x2551) << Shown().Dump();
+    EXPECT_EQ(Shown().Char(x + 23, y), 0x2551) << Shown().Dump();
+}

@@ -112,6 +112,20 @@ TEST_F(WinTest, TextMovesTheWritePositionAndIsClippedToTheScreen) {
     w.puts_at(0, 0, static_cast<const wchar_t*>(nullptr));
 }
 
+TEST_F(WinTest, WideTextMovesByCellsAndWrapsWhole) {
+    Win w(10, 2, 21, 8, kMessages, -1);  // twelve cells wide, unframed
+    w.puts_at(0, 0, L"日本");
+    EXPECT_EQ(w.cursor_x(), 4);
+    w.PutCentre(1, L"語a");  // three cells in twelve: from column 4
+    EXPECT_EQ(ui.Current().Char(14, 3), L'語');
+    // A paragraph row holds eleven cells: five wide characters, never a
+    // half of the sixth.
+    EXPECT_EQ(w.PutParagraph(0, 2, L"一二三四五六七"), 4);
+    EXPECT_EQ(ui.Current().Char(18, 4), L'五');
+    EXPECT_EQ(ui.Current().Char(20, 4), L' ');
+    EXPECT_EQ(ui.Current().Char(10, 5), L'六');
+}
+
 TEST_F(WinTest, HotLetterColours) {
     struct { unsigned char attr, hot; } cases[] = {
         {0x1E, 0x1F},  // dark background: bright yellow, or bright white when already so

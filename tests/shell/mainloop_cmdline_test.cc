@@ -58,6 +58,25 @@ TEST_F(CmdLineTest, TheLineHoldsAt511CharactersAndScrolls) {
     EXPECT_EQ(Screens()[Screens().size() - 2].cursor_x, 79);
 }
 
+TEST_F(CmdLineTest, TheCursorFollowsWideCharactersByTheirCells) {
+    ui.Type("日本語ab");
+    RunKeys("Ctrl-Home Alt-Right");
+    const size_t last = Screens().size() - 2;  // before F10
+    EXPECT_EQ(CursorAt(last - 2), 8);           // after the text: 3 x 2 + 2 cells
+    EXPECT_EQ(CursorAt(last - 1), 0);           // the start of the line
+    EXPECT_EQ(CursorAt(last), 2);               // over 日 in one step
+    // A long line of them scrolls so that the cursor stays on the screen,
+    // right after the text typed last.
+    std::string wide;
+    for (int i = 0; i < 50; i++) wide += "語";
+    ui.Type(wide + "END");
+    RunKeys();
+    const CUiTest::Screen& s = Screens()[Screens().size() - 2];
+    EXPECT_GE(s.cursor_x, 78);
+    EXPECT_LE(s.cursor_x, 79);
+    EXPECT_EQ(s.Char(s.cursor_x - 1, s.rows - 2), L'D') << s.Dump();
+}
+
 TEST_F(CmdLineTest, HistoryRecallWithCtrlEAndCtrlX) {
     history.Add(L"first");
     history.Add(L"second");
