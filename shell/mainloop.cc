@@ -2,6 +2,7 @@
 
 #include "config/config.h"
 #include "console/cells.h"
+#include "console/dialog.h"
 #include "lib/collapsepath.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
@@ -31,10 +32,33 @@ void enable_panels() {
     }
 }
 
+// The loop that runs, for the screen's refit under an open dialog.
+CMainLoop* running_loop = nullptr;
+
+// A resize while a dialog is open: the program beneath is laid out again
+// with its command line, which the loop otherwise draws only between keys.
+void refit_under_dialog(int columns, int rows) {
+    refit_screen(columns, rows);
+    if (running_loop) running_loop->DrawCommandLine();
+}
+
 }  // namespace
 
 void CMainLoop::Run() {
+    CMainLoop* outer_loop = running_loop;
+    void (*outer_hook)(int, int) = refit_screen_hook;
+    running_loop = this;
+    refit_screen_hook = refit_under_dialog;
     while (!exit_requested_) Pass();
+    running_loop = outer_loop;
+    refit_screen_hook = outer_hook;
+}
+
+int CMainLoop::DrawCommandLine() {
+    if (!console) return 0;
+    const int columns = console->columns(), rows = console->rows();
+    Westring prompt = CommandPrompt(panel_base, currpanel, columns);
+    return cmd_.Draw(prompt, rows - 2, columns, colours[CLR_COMMAND_LINE]);
 }
 
 // Steps 1 to 7 of a pass: everything on the screen brought up to date.
@@ -66,9 +90,7 @@ void CMainLoop::Refresh() {
     if ((alt_on & 7) != key_bar) RequestRedraw(REDRAW_ALL);
 
     if (console) {
-        const int columns = console->columns(), rows = console->rows();
-        Westring prompt = CommandPrompt(panel_base, currpanel, columns);
-        cursor_x_ = cmd_.Draw(prompt, rows - 2, columns, colours[CLR_COMMAND_LINE]);
+        cursor_x_ = DrawCommandLine();
         if (redraw_ == REDRAW_ALL) {
             draw_key_bar(alt_on & 7);
             Westring title = current->dir;

@@ -18,6 +18,8 @@ public:
     void Dispatch(int key, _MEVENT& event);
 
     CCommandLine& cmd() { return cmd_; }
+    // Draws the command line with its prompt; the cursor's column.
+    int DrawCommandLine();
     bool exit_requested() const { return exit_requested_; }
     void RequestExit() { exit_requested_ = true; }
     // Asks for the command line (and with REDRAW_ALL the key bar and the

@@ -71,6 +71,7 @@ TEST_F(StartTest, AnOpenDialogStaysCentredWhenTheWindowIsResized) {
     // the dialog where it stood before.
     EXPECT_GE(RowOf(*after, "gamma.txt", 1), 1) << after->Dump();
     EXPECT_EQ(after->Text(0, 29, 7), "1Help  ") << after->Dump();
+    EXPECT_EQ(CommandLine(*after), left_.path() + ">") << after->Dump();
     EXPECT_NE(after->Attr(x0, y0), before->Attr(x0, y0)) << after->Dump();
     EXPECT_FALSE(Screens().back().Find("Create the directory")) << Screens().back().Dump();
     EXPECT_EQ(std::pair(config.screen_columns, config.screen_rows), std::pair(100, 30));
