@@ -17,6 +17,10 @@ void update_clock() {
     if (console_hooks.update_clock) console_hooks.update_clock();
 }
 
+// A resize that check_esc read during a long operation: the next reader of
+// keys gets it, so the screen still fits the window afterwards.
+bool resize_deferred = false;
+
 }  // namespace
 
 int getkey(_MEVENT* record, int timeout_ms) {
@@ -29,7 +33,12 @@ int getkey(_MEVENT* record, int timeout_ms) {
     if (!console) return 0;
 
     CConsole::TEvent event;
-    if (timeout_ms >= 0) {
+    if (resize_deferred) {
+        resize_deferred = false;
+        event.type = CConsole::TEvent::Resize;
+        event.x = console->columns();
+        event.y = console->rows();
+    } else if (timeout_ms >= 0) {
         update_clock();
         if (!console->GetEvent(event, timeout_ms)) return 0;
     } else {
@@ -99,6 +108,10 @@ bool check_esc() {
     if (!console) return false;
     CConsole::TEvent event;
     if (!console->GetEvent(event, 0)) return false;
+    if (event.type == CConsole::TEvent::Resize) {
+        resize_deferred = true;
+        return false;
+    }
     lastShiftState = event.shift;
     return event.type == CConsole::TEvent::Key && event.key == KEY_ESC;
 }

@@ -195,3 +195,17 @@ TEST_F(ConsoleInput, SelectionSurvivesAScreenResize) {
     hc.ButtonUp(79, 24);
     EXPECT_TRUE(hc.View().ClipText().empty());
 }
+
+// A long operation polls for Esc between its steps; a resize it reads there
+// is not lost: the next reader of keys gets it with the window's latest size.
+TEST_F(ConsoleInput, AResizeReadWhileAnOperationPollsForEscIsKept) {
+    const int cell_width = console->cell_width(), cell_height = console->cell_height();
+    console->OnAreaResized(90 * cell_width, 28 * cell_height);
+    console->OnAreaResized(100 * cell_width, 30 * cell_height);  // dragged further
+    EXPECT_FALSE(check_esc());
+    EXPECT_FALSE(check_esc());
+    _MEVENT record;
+    EXPECT_EQ(getkey(&record, 0), KEY_RESIZE);
+    EXPECT_EQ(std::pair(record.x, record.y), std::pair(100, 30));
+    EXPECT_EQ(getkey(&record, 0), 0);  // given once
+}
