@@ -31,6 +31,7 @@ public:
 
 int RunComparison(int argc, char** argv, const Comparison& c) {
     benchmark::Initialize(&argc, argv);
+    benchmark::ClearRegisteredBenchmarks();  // a program may run several comparisons
     benchmark::RegisterBenchmark("ours", c.ours)->Iterations(c.iterations)->UseRealTime();
     benchmark::RegisterBenchmark("theirs", c.theirs)->Iterations(c.iterations)->UseRealTime();
     CollectingReporter reporter;

@@ -1,10 +1,12 @@
 #include "fileops/delete.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -23,6 +25,8 @@
 #include "fileops/fserror.h"
 #include "fileops/hooks.h"
 #include "fileops/resolvepath.h"
+#include "lib/atpath.h"
+#include "lib/cellwidth.h"
 #include "lib/collapsepath.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"
@@ -36,6 +40,10 @@ constexpr int kMinWindowWidth = 18;
 // The deletion window of a batch and its inner text width.
 std::unique_ptr<Win> deletion_window;
 int deletion_width = kMinWindowWidth;
+// The window shows a new name at most this often: drawing the name of each
+// file of a large tree would cost more than deleting it.
+constexpr std::chrono::milliseconds kProgressInterval(50);
+std::chrono::steady_clock::time_point last_shown;
 // How many tree deletions run; nested requests return at once.
 int tree_depth = 0;
 
@@ -59,17 +67,40 @@ Westring shortened(const wchar_t* path) {
     return text;
 }
 
+// Whether the window should show the next name: it is not up yet, or it
+// showed the last one long enough ago.
+bool progress_due() {
+    const auto now = std::chrono::steady_clock::now();
+    if (deletion_window && now - last_shown < kProgressInterval) return false;
+    last_shown = now;
+    return true;
+}
+
+void show_deleting(const Westring& shown, int width);
+
+// Shows path in the deletion window, widening the window for it.
+void show_progress(const wchar_t* path) {
+    Westring shown = shortened(path);
+    const int cells = TextCells(shown.c_str());
+    if (deletion_window && cells > deletion_width) deletion_window.reset();
+    int width = std::max(deletion_width, cells);
+    if (width & 1) width++;
+    deletion_width = width;
+    show_deleting(shown, width);
+}
+
 void show_deleting(const Westring& shown, int width) {
     if (!console) return;
     if (!deletion_window) {
         deletion_window = std::make_unique<Win>(-1, -4, width + 4, 4, colours[CLR_MESSAGES], colours[CLR_MESSAGES]);
         deletion_window->PutCentre(0, L"Deleting the file");
     }
-    int inner = width + 2;
-    int length = shown.strlen();
-    int left = length < inner ? (inner - length) / 2 : 0;
-    Westring row = String(L' ', left) + shown;
-    deletion_window->puts_at(0, 1, row.pad(inner).c_str());
+    const int inner = width + 2;
+    const int length = TextCells(shown.c_str());
+    const int left = length < inner ? (inner - length) / 2 : 0;
+    CellString row(shown.c_str(), deletion_window->attr());
+    row.set_default_attr(deletion_window->attr());
+    deletion_window->putcs_at(0, 1, CellString(String(L' ', left).c_str(), deletion_window->attr()) + row.pad(inner - left));
 }
 
 // The user may not write the file, but may write its directory. A symbolic
@@ -156,6 +187,28 @@ void end_delete_batch() {
     deletion_width = kMinWindowWidth;
 }
 
+namespace {
+
+// Opens dir to delete its files by their names in it, without walking the
+// whole path again for each; -1 when it cannot (they then go by path).
+int open_for_deleting(const wchar_t* dir) {
+    AtPath at(EncodeFileName(dir).c_str());
+    if (at.error() != 0) return -1;
+    return openat(at.dir(), at.leaf(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// Deletes a listed file of the directory open as dir_fd when nothing needs
+// asking: true when it is gone. A read-only file, or one whose removal
+// fails, is left for delete_file with its questions and messages.
+bool delete_quietly(int dir_fd, const entry& e) {
+    if (dir_fd < 0) return false;
+    // A link is never read-only; its flag is its target's.
+    if ((e.attr & FA_RDONLY) && !(e.attr & FA_LINK)) return false;
+    return unlinkat(dir_fd, EncodeFileName(e.name).c_str(), 0) == 0;
+}
+
+}  // namespace
+
 int delete_file(const wchar_t* path, char mode, copy_status*) {
     if (!path) return 0;
     // Removing a partial copy: read-only or not, and without changing the
@@ -163,15 +216,10 @@ int delete_file(const wchar_t* path, char mode, copy_status*) {
     const bool force = mode == DELETE_SILENT_FORCE;
     if (force) mode = DELETE_SILENT;
 
-    Westring shown = shortened(path);
-    if (deletion_window && shown.strlen() > deletion_width) deletion_window.reset();
-    int width = std::max(deletion_width, shown.strlen());
-    if (width & 1) width++;
-    deletion_width = width;
-
     int result = 0;
-    for (;;) {
-        if (mode != DELETE_SILENT) show_deleting(shown, width);
+    for (bool retry = false;; retry = true) {
+        // Once a question was answered the name shows again at once.
+        if (mode != DELETE_SILENT && (mode == DELETE_SINGLE || retry || progress_due())) show_progress(path);
         int code = DosDelete(path);
         if (code == 0) {
             delete_desc(path, nullptr);
@@ -306,6 +354,10 @@ int delete_tree2(const wchar_t* path, const wchar_t* mask) {
         return result < 0 ? 1 : 0;
     }
     int abort = 0;
+    const Westring dir(path);
+    const int dir_fd = open_for_deleting(path);
+    // The description lines of the files deleted here go in one pass at the end.
+    std::vector<Westring> deleted;
     for (entry* e : entries) {
         if (abort) break;
         if (fileops_esc_pending()) {
@@ -313,13 +365,19 @@ int delete_tree2(const wchar_t* path, const wchar_t* mask) {
             break;
         }
         if (e->is_parent() || (e->name[0] == L'.' && e->name[1] == 0)) continue;
-        Westring full = join_path(Westring(path), e->name);
         if ((e->attr & FA_DIREC) && !(e->attr & FA_LINK)) {
-            if (delete_tree2(full.c_str(), mask)) abort = 1;
+            if (delete_tree2(join_path(dir, e->name).c_str(), mask)) abort = 1;
         } else if (mask_eval(mask, *e) == 1) {
-            if (delete_file(full.c_str(), DELETE_BATCH) < 0) abort = 1;
+            if (delete_quietly(dir_fd, *e)) {
+                deleted.push_back(e->name);
+                if (console && progress_due()) show_progress(join_path(dir, e->name).c_str());
+            } else if (delete_file(join_path(dir, e->name).c_str(), DELETE_BATCH) < 0) {
+                abort = 1;
+            }
         }
     }
+    if (dir_fd >= 0) close(dir_fd);
+    delete_descs(dir, deleted);
     destroy(entries);
     if (abort) return abort;
     return delete_dir(path, mask) < 0 ? 1 : 0;

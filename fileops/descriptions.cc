@@ -4,6 +4,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "fileops/fileattr.h"
@@ -161,29 +163,30 @@ const char* fname_from_desc(const char* line, Westring& name) {
     return p;
 }
 
-int delete_desc(const wchar_t* path, StdFile* alsoClose) {
-    StdFile file;
-    Westring name;
-    if (open_desc(path, &name, file, true, false) != 0) return 0;
+namespace {
+
+// Removes from an open description file the lines whose name is_gone says
+// are gone; every following line moves up. A file left empty is deleted
+// (after closing alsoClose, another handle on it): 1, else 0.
+template <class Gone>
+int remove_lines(StdFile& file, const Westring& desc, StdFile* alsoClose, Gone is_gone) {
     std::string text;
     if (!read_whole(file, text)) return 0;
-
     std::vector<Line> lines = split_lines(text);
     size_t found = lines.size();
     for (size_t i = 0; i < lines.size(); i++) {
-        if (names_match(line_name(text, lines[i]), name)) {
+        if (is_gone(line_name(text, lines[i]))) {
             found = i;
             break;
         }
     }
     if (found == lines.size()) return 0;
 
-    // Every following line moves up over the removed one; a second line for
-    // the same name (another program may have written one) goes too, so
-    // that no old description comes back.
+    // A second line for a name (another program may have written one) goes
+    // too, so that no old description comes back.
     std::string moved;
     for (size_t i = found + 1; i < lines.size(); i++) {
-        if (names_match(line_name(text, lines[i]), name)) continue;
+        if (is_gone(line_name(text, lines[i]))) continue;
         moved.append(text, lines[i].start, lines[i].end - lines[i].start);
         moved += "\r\n";
     }
@@ -196,10 +199,31 @@ int delete_desc(const wchar_t* path, StdFile* alsoClose) {
         (void)file.close();
         return 0;
     }
-    Westring desc = desc_file_of(Westring(path));
     (void)file.close();
     if (alsoClose) (void)alsoClose->close();  // the other handle only read
     return unlink(EncodeFileName(desc).c_str()) == 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int delete_desc(const wchar_t* path, StdFile* alsoClose) {
+    StdFile file;
+    Westring name;
+    if (open_desc(path, &name, file, true, false) != 0) return 0;
+    return remove_lines(file, desc_file_of(Westring(path)), alsoClose,
+                        [&](const Westring& line_name) { return names_match(line_name, name); });
+}
+
+int delete_descs(const Westring& dir, const std::vector<Westring>& names) {
+    if (names.empty()) return 0;
+    const Westring any_file = join_path(dir, L"x");
+    StdFile file;
+    if (open_desc(any_file.c_str(), nullptr, file, true, false) != 0) return 0;
+    std::unordered_set<std::wstring> gone;
+    for (const Westring& name : names) gone.insert(std::wstring(name.c_str()));
+    return remove_lines(file, desc_file_of(any_file), nullptr, [&](const Westring& line_name) {
+        return !line_name.empty() && gone.count(std::wstring(line_name.c_str())) > 0;
+    });
 }
 
 int write_desc(const wchar_t* path, const char* text) {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "lib/stdfile.h"
 #include "lib/westring.h"
@@ -45,6 +46,9 @@ bool DescStorableName(const Westring& name);
 // empty and was deleted (after closing alsoClose, another handle on it),
 // else 0.
 int delete_desc(const wchar_t* path, StdFile* alsoClose);
+// Removes the description lines of the files names of dir in one pass over
+// its description file, deleting the file when it becomes empty (1; else 0).
+int delete_descs(const Westring& dir, const std::vector<Westring>& names);
 // When sourceDescriptions (the description file of src's directory) is open
 // and describes src, gives dst the same description.
 void copy_desc(const wchar_t* src, const wchar_t* dst, StdFile& sourceDescriptions);

@@ -81,6 +81,15 @@ TEST_F(DeleteTest, TreeWithMaskKeepsTheRest) {
     Expect({"!t/a.tmp", "!t/keep/c.tmp", "!t/link.tmp", "!t/empty", "!t/only", "t/keep/d.c", "t/b.txt"});
 }
 
+TEST_F(DeleteTest, TreeDeletionDropsTheDescriptionsOfWhatWent) {
+    Files({"t/", "t/sub/", "t/a.tmp", "t/b.txt", "t/q u.tmp", "t/sub/c.tmp", "t/sub/d.txt"});
+    Write("t/descript.ion", "a.tmp first\r\nb.txt kept\r\n\"q u.tmp\" quoted\r\na.tmp again\r\n");
+    Write("t/sub/descript.ion", "c.tmp gone\r\n");
+    EXPECT_EQ(ui.Run([&] { return delete_tree2(W(Path("t")).c_str(), L"*.tmp"); }), 0);
+    Expect({"!t/a.tmp", "!t/q u.tmp", "!t/sub/c.tmp", "t/b.txt", "t/sub/d.txt", "!t/sub/descript.ion"});
+    EXPECT_EQ(ReadFile(Path("t/descript.ion")), "b.txt kept\r\n");
+}
+
 TEST_F(DeleteTest, ReadOnlyAnswers) {
     // Only an ordinary user meets read-only files: root may write anything.
     chmod(tmp.path().c_str(), 0777);
@@ -103,6 +112,20 @@ TEST_F(DeleteTest, ReadOnlyAnswers) {
     EXPECT_EQ(run("e", {"1", "2"}, 0), 0);
     EXPECT_EQ(run("a", {"3", "4"}, 2), 0);
     Expect({"ro/1", "ro/2", "!ro/3", "!ro/4"});
+}
+
+TEST_F(DeleteTest, AReadOnlyFileInATreeIsStillAskedFor) {
+    chmod(tmp.path().c_str(), 0777);
+    MakeDir("rt", 0777);
+    Write("rt/ro", "x", 0444);
+    Write("rt/rw", "x", 0666);
+    EXPECT_EQ(RunAsNobody([&] {
+                  Answer("e");  // None: the read-only file stays, so does its directory
+                  ui.Run([&] { return delete_tree2(W(Path("rt")).c_str(), L"*"); });
+                  return FirstShows("File is Read Only, Delete anyway?") ? 0 : 1;
+              }),
+              0);
+    Expect({"rt/ro", "!rt/rw"});
 }
 
 TEST_F(DeleteTest, MissingFilesAndDirectories) {
