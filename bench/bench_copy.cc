@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/harness.h"
+#include "bench/smalltree.h"
 #include "fileops/copyfile.h"
 #include "lib/fsname.h"
 #include "lib/stdfile.h"
@@ -40,18 +41,11 @@ bool write_file(const std::string& path, const std::vector<char>& data, size_t s
     return close(fd) == 0;
 }
 
-std::string base_directory() {
-    const char* chosen = std::getenv("DV_BENCH_DIR");
-    if (chosen && *chosen) return chosen;
-    if (access("/dev/shm", W_OK) == 0) return "/dev/shm";
-    const char* tmp = std::getenv("TMPDIR");
-    return tmp && *tmp ? tmp : "/tmp";
-}
 
 // The source tree, removed with every copy when the benchmark ends.
 class CBenchTree {
 public:
-    CBenchTree() : root_("dvcopy", base_directory()) {
+    CBenchTree() : root_("dvcopy", BenchBaseDirectory()) {
         if (root_.path().empty()) return;
         std::vector<char> data(1 << 20);
         for (size_t i = 0; i < data.size(); i++) data[i] = static_cast<char>((i * 131 + i / 977) & 0xFF);
@@ -97,7 +91,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("copy: %d files and one of 100 MB, %.0f MB in all, in %s\n", kFiles, tree.total() / 1048576.0,
-                base_directory().c_str());
+                BenchBaseDirectory().c_str());
     const Westring source = DecodeFileName(tree.source().c_str());
     const Westring target = DecodeFileName(tree.target().c_str());
 
