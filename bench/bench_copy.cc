@@ -41,7 +41,6 @@ bool write_file(const std::string& path, const std::vector<char>& data, size_t s
     return close(fd) == 0;
 }
 
-
 // The source tree, removed with every copy when the benchmark ends.
 class CBenchTree {
 public:
