@@ -353,8 +353,15 @@ CellString& CellString::Append(const ScreenCell* cells, int n) {
 }
 
 CellString& CellString::Append(const wchar_t* text, unsigned char attr, int n) {
-    int len = wide_length(text);
-    if (n < 0 || n >= len) n = len;
+    if (!text) return *this;
+    if (n < 0) {
+        n = wide_length(text);
+    } else {
+        // Never read past n characters: the text need not be terminated there.
+        int len = 0;
+        while (len < n && text[len]) len++;
+        n = len;
+    }
     if (n == 0) return *this;
     // Room for the most cells the text can take; the length says what it took.
     room_keep(checked_cells(static_cast<int64_t>(length_) + 2 * static_cast<int64_t>(n)));

@@ -107,7 +107,8 @@ public:
 
     // n cells from an array, or (n < 0) all up to its terminating cell.
     CellString& Append(const ScreenCell* cells, int n);
-    // The first n characters of text in attr (n < 0 or past the end: all),
+    // The first n characters of text in attr (n < 0 or past the end: all;
+    // with n given, text is read no further than that),
     // laid out as the screen shows them: a double-width character takes its
     // cell and a tail cell, a combining mark joins the cell before it (a
     // mark at the start of the string is not shown).
