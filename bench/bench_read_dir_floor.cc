@@ -1,0 +1,70 @@
+// read_dir_floor: reading a directory of 100,000 files into a panel against
+// the least any reader must do, a bare loop of readdir and fstatat over the
+// same directory (built here, not a tool).
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "bench/smalltree.h"
+#include "lib/fsname.h"
+#include "panels/panel.h"
+
+namespace {
+
+constexpr int kFiles = 100000;
+
+// Every entry of dir looked at once; the number of entries.
+long bare_read(const std::string& dir) {
+    DIR* listing = opendir(dir.c_str());
+    if (!listing) return -1;
+    long count = 0;
+    struct stat status;
+    while (const struct dirent* d = readdir(listing)) {
+        if (fstatat(dirfd(listing), d->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0) count++;
+    }
+    closedir(listing);
+    return count;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CBenchScratch dir("dvfloor", BenchBaseDirectory());
+    if (dir.path().empty()) return 1;
+    std::string name;
+    for (int i = 0; i < kFiles; i++) {
+        name.assign(dir.path()).append("/file_").append(std::to_string(i)).append(i % 4 ? ".txt" : ".c");
+        int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd < 0 || close(fd) != 0) return 1;
+    }
+    PANEL panel;
+    panel.dir = DecodeFileName(dir.path().c_str());
+    panel.visible = 1;
+    panel.type = PANEL_FILES;
+    panel.detail = DETAIL_FULL;
+    panel.sort = SORT_NAME;
+    panel.filter = L"*";
+    panel.page_size = 20;
+
+    Comparison c;
+    c.name = "read_dir_floor";
+    c.tool = "readdir+fstatat loop";
+    c.ours = [&](benchmark::State& state) {
+        for (auto _ : state) {
+            state.PauseTiming();
+            panel.FreeEntries();
+            panel.read_dir = Westring();
+            state.ResumeTiming();
+            read_panel(&panel);
+        }
+        if (panel.num_files != kFiles + 1) state.SkipWithError("the panel does not hold every file");
+    };
+    c.theirs = [&](benchmark::State& state) {
+        for (auto _ : state) benchmark::DoNotOptimize(bare_read(dir.path()));
+    };
+    return RunComparison(argc, argv, c);
+}
