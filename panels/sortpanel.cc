@@ -72,6 +72,25 @@ void sort_by(entry** files, int count, int direction) {
               [direction](const entry* a, const entry* b) { return compare(a, b, direction) < 0; });
 }
 
+// The sort by extension with each name's extension found once, not in
+// every comparison: the entries are sorted with their extensions beside
+// them and put back in that order. The order is comp_ext's.
+void sort_by_extension(entry** files, int count, int direction) {
+    struct WithExtension {
+        entry* e;
+        const wchar_t* ext;
+    };
+    std::vector<WithExtension> list(static_cast<size_t>(count));
+    for (int i = 0; i < count; i++) list[i] = {files[i], extension(files[i]->name)};
+    std::sort(list.begin(), list.end(), [direction](const WithExtension& a, const WithExtension& b) {
+        int c = class_order(a.e, b.e);
+        if (c) return c < 0;
+        c = sign(nls_fname_cmp(a.ext, b.ext));
+        return (c ? c : name_order(a.e, b.e)) * direction < 0;
+    });
+    for (int i = 0; i < count; i++) files[i] = list[i].e;
+}
+
 }  // namespace
 
 void sort_panel(const wchar_t* /*path*/, sortby sort, entry** files, int count) {
@@ -81,7 +100,7 @@ void sort_panel(const wchar_t* /*path*/, sortby sort, entry** files, int count) 
     const int direction = order < SORT_RNAME ? 1 : -1;
     switch (order % 5) {
     case SORT_NAME: sort_by<comp_name>(files, count, direction); break;
-    case SORT_EXTENSION: sort_by<comp_ext>(files, count, direction); break;
+    case SORT_EXTENSION: sort_by_extension(files, count, direction); break;
     case SORT_TIME: sort_by<comp_time>(files, count, direction); break;
     case SORT_SIZE: sort_by<comp_size>(files, count, direction); break;
     default: break;  // unsorted: the order of reading

@@ -93,6 +93,9 @@ TEST_F(ReadPanelTest, SortOrdersWithGroupsOnTop) {
         {SORT_RNAME, {"..", "Sub", "other", ".e.c", "d", "c.c", "b.txt", "a.zip"}},
         // Larger first; equal sizes by name.
         {SORT_SIZE, {"..", "other", "Sub", ".e.c", "b.txt", "d", "a.zip", "c.c"}},
+        // No extension first; reversed, the groups stay on top.
+        {SORT_EXTENSION, {"..", "other", "Sub", ".e.c", "d", "c.c", "b.txt", "a.zip"}},
+        {SORT_REXTENSION, {"..", "Sub", "other", ".e.c", "a.zip", "b.txt", "c.c", "d"}},
     };
     for (const Case& c : cases) {
         Read(tmp.path());
@@ -197,6 +200,28 @@ TEST_F(ReadPanelTest, UnreadableDirectoryAsAnOrdinaryUser) {
                (EncodeFileName(panel.dir).c_str() != tmp.path() ? 2 : 0) | (IndexOf(panel, "locked") < 0 ? 4 : 0);
     });
     EXPECT_EQ(failures, 0) << "1: no message, 2: panel not on the parent, 4: parent not listed";
+}
+
+TEST(SortPanelTest, TheSortByExtensionKeepsTheOrderOfItsComparison) {
+    std::vector<std::wstring> names;
+    const wchar_t* stems[] = {L"a", L"B", L"_x", L"a.b", L"", L"."};
+    const wchar_t* extensions[] = {L"", L".c", L".C", L".tar.gz", L".", L"._1"};
+    for (int i = 0; i < 600; i++)
+        names.push_back(std::wstring(stems[i % 6]) + std::to_wstring(i % 37) + extensions[(i / 6) % 6]);
+    for (int direction : {1, -1}) {
+        std::vector<entry*> list;
+        for (size_t i = 0; i < names.size(); i++) {
+            list.push_back(entry::Create(names[i].c_str()));
+            list.back()->sort_class = "ABC"[i % 3];
+        }
+        std::vector<entry*> expected = list;
+        std::sort(expected.begin(), expected.end(),
+                  [direction](const entry* a, const entry* b) { return comp_ext(a, b, direction) < 0; });
+        sort_panel(L"/", direction > 0 ? SORT_EXTENSION : SORT_REXTENSION, list.data(), static_cast<int>(list.size()));
+        for (size_t i = 0; i < list.size(); i++)
+            EXPECT_EQ(comp_ext(list[i], expected[i], direction), 0) << i << " of direction " << direction;
+        for (entry* e : list) entry::Destroy(e);
+    }
 }
 
 TEST(SortPanelTest, NamesIgnoreCaseAndPutUnderscoreFirstAndFarApartCharactersReverse) {
