@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/benchpanel.h"
 #include "bench/smalltree.h"
 #include "lib/fsname.h"
 #include "panels/panel.h"
@@ -31,25 +32,12 @@ double timed(const std::function<void()>& step) {
 
 int main() {
     CBenchScratch dir("dvmillion", BenchBaseDirectory());
-    if (dir.path().empty()) return 1;
-    std::string name;
-    for (int i = 0; i < kFiles; i++) {
-        name.assign(dir.path()).append("/entry_").append(std::to_string(static_cast<long long>(i) * 7919 % kFiles)).append(i % 3 ? ".txt" : ".c");
-        int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-        if (fd < 0 || close(fd) != 0) {
-            std::perror(name.c_str());
-            return 1;
-        }
-    }
-
+    const auto name = [](int i) {
+        return "entry_" + std::to_string(static_cast<long long>(i) * 7919 % kFiles) + (i % 3 ? ".txt" : ".c");
+    };
+    if (dir.path().empty() || !MakeEmptyFiles(dir.path(), kFiles, name)) return 1;
     PANEL panel;
-    panel.dir = DecodeFileName(dir.path().c_str());
-    panel.visible = 1;
-    panel.type = PANEL_FILES;
-    panel.detail = DETAIL_FULL;
-    panel.sort = SORT_NAME;
-    panel.filter = L"*";
-    panel.page_size = 20;
+    SetUpBenchPanel(panel, dir.path());
 
     struct mallinfo2 before = mallinfo2();
     std::printf("million: entering %.3f s\n", timed([&] { read_panel(&panel); }));

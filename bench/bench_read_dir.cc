@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchpanel.h"
 #include "bench/harness.h"
 #include "lib/fsname.h"
 #include "panels/panel.h"
@@ -24,39 +25,11 @@ namespace {
 constexpr int kFiles = 100000;
 constexpr int kTagged = 50000;
 
-// A directory of kFiles empty files with names of varied length and case,
-// removed when the benchmark ends.
-class CBenchDir {
-public:
-    CBenchDir() : dir_("dvbench") {
-        if (dir_.path().empty()) return;
-        static const char* stems[] = {"report", "Makefile", "image", "backup", "notes", "README", "data", "photo"};
-        static const char* extensions[] = {"", ".txt", ".c", ".h", ".jpg", ".tar.gz", ".md", ".PNG"};
-        for (int i = 0; i < kFiles; i++) {
-            std::string file = dir_.path() + "/" + stems[i % 8] + "_" + std::to_string(i) + extensions[(i / 8) % 8];
-            int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-            if (fd < 0) {
-                std::perror(file.c_str());
-                std::exit(1);
-            }
-            close(fd);
-        }
-    }
-    const std::string& path() const { return dir_.path(); }
-
-private:
-    CBenchScratch dir_;
-};
-
-// A visible full-style file list of the directory, sorted by name, all files shown.
-void set_up(PANEL& panel, const std::string& dir) {
-    panel.dir = DecodeFileName(dir.c_str());
-    panel.visible = 1;
-    panel.type = PANEL_FILES;
-    panel.detail = DETAIL_FULL;
-    panel.sort = SORT_NAME;
-    panel.filter = L"*";
-    panel.page_size = 20;
+// Names of varied length and case.
+std::string bench_name(int i) {
+    static const char* stems[] = {"report", "Makefile", "image", "backup", "notes", "README", "data", "photo"};
+    static const char* extensions[] = {"", ".txt", ".c", ".h", ".jpg", ".tar.gz", ".md", ".PNG"};
+    return std::string(stems[i % 8]) + "_" + std::to_string(i) + extensions[(i / 8) % 8];
 }
 
 double average_name_length(const PANEL& panel) {
@@ -72,14 +45,14 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CBenchDir dir;
-    if (dir.path().empty()) {
-        std::fprintf(stderr, "read_dir: cannot make a temporary directory\n");
+    CBenchScratch dir("dvbench");
+    if (dir.path().empty() || !MakeEmptyFiles(dir.path(), kFiles, bench_name)) {
+        std::fprintf(stderr, "read_dir: cannot make the directory\n");
         return 1;
     }
 
     PANEL panel;
-    set_up(panel, dir.path());
+    SetUpBenchPanel(panel, dir.path());
     Comparison c;
     c.name = "read_dir";
     c.tool = "ls -la";
@@ -87,8 +60,7 @@ int main(int argc, char** argv) {
         for (auto _ : state) {
             // Each pass reads the directory afresh, as entering it would.
             state.PauseTiming();
-            panel.FreeEntries();
-            panel.read_dir = Westring();
+            ForgetListing(panel);
             state.ResumeTiming();
             read_panel(&panel);
             benchmark::DoNotOptimize(panel.files);
@@ -105,8 +77,7 @@ int main(int argc, char** argv) {
     if (status != 0) return status;
 
     // Memory: what the allocator hands out for one read, per entry.
-    panel.FreeEntries();
-    panel.read_dir = Westring();
+    ForgetListing(panel);
     struct mallinfo2 before = mallinfo2();
     read_panel(&panel);
     struct mallinfo2 after = mallinfo2();

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/benchpanel.h"
 #include "bench/smalltree.h"
 #include "lib/fsname.h"
 #include "panels/panel.h"
@@ -34,21 +35,10 @@ long bare_read(const std::string& dir) {
 
 int main(int argc, char** argv) {
     CBenchScratch dir("dvfloor", BenchBaseDirectory());
-    if (dir.path().empty()) return 1;
-    std::string name;
-    for (int i = 0; i < kFiles; i++) {
-        name.assign(dir.path()).append("/file_").append(std::to_string(i)).append(i % 4 ? ".txt" : ".c");
-        int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-        if (fd < 0 || close(fd) != 0) return 1;
-    }
+    const auto name = [](int i) { return "file_" + std::to_string(i) + (i % 4 ? ".txt" : ".c"); };
+    if (dir.path().empty() || !MakeEmptyFiles(dir.path(), kFiles, name)) return 1;
     PANEL panel;
-    panel.dir = DecodeFileName(dir.path().c_str());
-    panel.visible = 1;
-    panel.type = PANEL_FILES;
-    panel.detail = DETAIL_FULL;
-    panel.sort = SORT_NAME;
-    panel.filter = L"*";
-    panel.page_size = 20;
+    SetUpBenchPanel(panel, dir.path());
 
     Comparison c;
     c.name = "read_dir_floor";
@@ -56,8 +46,7 @@ int main(int argc, char** argv) {
     c.ours = [&](benchmark::State& state) {
         for (auto _ : state) {
             state.PauseTiming();
-            panel.FreeEntries();
-            panel.read_dir = Westring();
+            ForgetListing(panel);
             state.ResumeTiming();
             read_panel(&panel);
         }

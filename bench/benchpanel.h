@@ -1,0 +1,45 @@
+// What the panel benchmarks share: a directory of many empty files, and a
+// panel that lists it as entering it would.
+#pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "lib/fsname.h"
+#include "panels/panel.h"
+
+// Makes count empty files in dir, file i named name(i); false (with the
+// reason printed) when one cannot be made.
+inline bool MakeEmptyFiles(const std::string& dir, int count, const std::function<std::string(int)>& name) {
+    std::string path;
+    for (int i = 0; i < count; i++) {
+        path.assign(dir).append("/").append(name(i));
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd < 0 || close(fd) != 0) {
+            std::perror(path.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// A visible full-style file list of dir, sorted by name, all files shown.
+inline void SetUpBenchPanel(PANEL& panel, const std::string& dir) {
+    panel.dir = DecodeFileName(dir.c_str());
+    panel.visible = 1;
+    panel.type = PANEL_FILES;
+    panel.detail = DETAIL_FULL;
+    panel.sort = SORT_NAME;
+    panel.filter = L"*";
+    panel.page_size = 20;
+}
+
+// Drops what the panel read, so that the next read_panel reads afresh.
+inline void ForgetListing(PANEL& panel) {
+    panel.FreeEntries();
+    panel.read_dir = Westring();
+}
