@@ -56,17 +56,7 @@ int main(int argc, char** argv) {
     Comparison c;
     c.name = "read_dir";
     c.tool = "ls -la";
-    c.ours = [&](benchmark::State& state) {
-        for (auto _ : state) {
-            // Each pass reads the directory afresh, as entering it would.
-            state.PauseTiming();
-            ForgetListing(panel);
-            state.ResumeTiming();
-            read_panel(&panel);
-            benchmark::DoNotOptimize(panel.files);
-        }
-        if (panel.num_files != kFiles + 1) state.SkipWithError("the panel does not hold every file");
-    };
+    c.ours = FreshReads(panel, kFiles);
     const std::string command = "ls -la '" + dir.path() + "' >/dev/null";
     c.theirs = [&](benchmark::State& state) {
         for (auto _ : state) {

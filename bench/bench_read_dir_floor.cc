@@ -43,15 +43,7 @@ int main(int argc, char** argv) {
     Comparison c;
     c.name = "read_dir_floor";
     c.tool = "readdir+fstatat loop";
-    c.ours = [&](benchmark::State& state) {
-        for (auto _ : state) {
-            state.PauseTiming();
-            ForgetListing(panel);
-            state.ResumeTiming();
-            read_panel(&panel);
-        }
-        if (panel.num_files != kFiles + 1) state.SkipWithError("the panel does not hold every file");
-    };
+    c.ours = FreshReads(panel, kFiles);
     c.theirs = [&](benchmark::State& state) {
         for (auto _ : state) benchmark::DoNotOptimize(bare_read(dir.path()));
     };

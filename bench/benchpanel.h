@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/harness.h"
 #include "lib/fsname.h"
 #include "panels/panel.h"
 
@@ -42,4 +43,19 @@ inline void SetUpBenchPanel(PANEL& panel, const std::string& dir) {
 inline void ForgetListing(PANEL& panel) {
     panel.FreeEntries();
     panel.read_dir = Westring();
+}
+
+// The measured side of a directory read: each pass reads the panel's
+// directory afresh, as entering it would; files is what it must then hold.
+inline std::function<void(benchmark::State&)> FreshReads(PANEL& panel, int files) {
+    return [&panel, files](benchmark::State& state) {
+        for (auto _ : state) {
+            state.PauseTiming();
+            ForgetListing(panel);
+            state.ResumeTiming();
+            read_panel(&panel);
+            benchmark::DoNotOptimize(panel.files);
+        }
+        if (panel.num_files != files + 1) state.SkipWithError("the panel does not hold every file");
+    };
 }
