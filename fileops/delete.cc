@@ -76,7 +76,20 @@ bool progress_due() {
     return true;
 }
 
-void show_deleting(const Westring& shown, int width);
+void show_deleting(const Westring& shown, int width) {
+    if (!console) return;
+    if (!deletion_window) {
+        deletion_window = std::make_unique<Win>(-1, -4, width + 4, 4, colours[CLR_MESSAGES], colours[CLR_MESSAGES]);
+        deletion_window->PutCentre(0, L"Deleting the file");
+    }
+    const int inner = width + 2;
+    const int length = TextCells(shown.c_str());
+    const int left = length < inner ? (inner - length) / 2 : 0;
+    const unsigned char attr = deletion_window->attr();
+    CellString row((String(L' ', left) + shown).c_str(), attr);
+    row.set_default_attr(attr);
+    deletion_window->putcs_at(0, 1, row.pad(inner));
+}
 
 // Shows path in the deletion window, widening the window for it.
 void show_progress(const wchar_t* path) {
@@ -87,20 +100,6 @@ void show_progress(const wchar_t* path) {
     if (width & 1) width++;
     deletion_width = width;
     show_deleting(shown, width);
-}
-
-void show_deleting(const Westring& shown, int width) {
-    if (!console) return;
-    if (!deletion_window) {
-        deletion_window = std::make_unique<Win>(-1, -4, width + 4, 4, colours[CLR_MESSAGES], colours[CLR_MESSAGES]);
-        deletion_window->PutCentre(0, L"Deleting the file");
-    }
-    const int inner = width + 2;
-    const int length = TextCells(shown.c_str());
-    const int left = length < inner ? (inner - length) / 2 : 0;
-    CellString row(shown.c_str(), deletion_window->attr());
-    row.set_default_attr(deletion_window->attr());
-    deletion_window->putcs_at(0, 1, CellString(String(L' ', left).c_str(), deletion_window->attr()) + row.pad(inner - left));
 }
 
 // The user may not write the file, but may write its directory. A symbolic
