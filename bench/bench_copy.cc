@@ -16,8 +16,8 @@
 #include "bench/harness.h"
 #include "bench/smalltree.h"
 #include "fileops/copyfile.h"
+#include "fileops/descbatch.h"
 #include "lib/fsname.h"
-#include "lib/stdfile.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
             state.PauseTiming();
             tree.RemoveCopy();
             state.ResumeTiming();
-            StdFile descriptions;
+            DescBatch descriptions;
             if (copyfile(source.c_str(), target.c_str(), false, false, nullptr, descriptions, 0).code != 0)
                 state.SkipWithError("the copy failed");
         }

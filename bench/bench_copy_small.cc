@@ -5,8 +5,8 @@
 
 #include "bench/smalltree.h"
 #include "fileops/copyfile.h"
+#include "fileops/descbatch.h"
 #include "lib/fsname.h"
-#include "lib/stdfile.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
             state.PauseTiming();
             CSmallTree::Remove(target);
             state.ResumeTiming();
-            StdFile descriptions;
+            DescBatch descriptions;
             if (copyfile(source_name.c_str(), target_name.c_str(), false, false, nullptr, descriptions, 0).code != 0)
                 state.SkipWithError("the copy failed");
         }

@@ -8,9 +8,9 @@
 
 #include "bench/smalltree.h"
 #include "fileops/copymove.h"
+#include "fileops/descbatch.h"
 #include "fileops/fileglobals.h"
 #include "lib/fsname.h"
-#include "lib/stdfile.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         const Westring from = DecodeFileName(moving.c_str()), to = DecodeFileName(moved.c_str());
         for (auto _ : state) {
             fresh(state);
-            StdFile descriptions;
+            DescBatch descriptions;
             if (move_file(from.c_str(), to.c_str(), 1, 1, nullptr, descriptions, true) != 0)
                 state.SkipWithError("the move failed");
         }
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     each.ours = [&](benchmark::State& state) {
         for (auto _ : state) {
             fresh(state);
-            StdFile descriptions;
+            DescBatch descriptions;
             for (size_t i = 0; i < names.size(); i++) {
                 const Westring from = DecodeFileName((source + "/" + names[i]).c_str());
                 const Westring to = DecodeFileName((into + "/" + names[i]).c_str());

@@ -5,7 +5,7 @@
 #include "fileops/copymove.h"
 #include "fileops/copyseams.h"
 #include "fileops/copystatus.h"
-#include "fileops/descriptions.h"
+#include "fileops/descbatch.h"
 #include "fileops/editname.h"
 #include "fileops/fileattr.h"
 #include "fileops/fileglobals.h"
@@ -53,7 +53,8 @@ public:
     ~CCopyCommand() {
         // WriteTree cannot fail while the tree lives in memory only.
         if (grafted_) (void)source_->WriteTree();
-        (void)descriptions_.close();  // read only: nothing to lose
+        // The panels show the carried descriptions.
+        descriptions_.Flush();
         EndCopyProgress(&status_);
         panel_refresh();
         if (!cursor_name_.empty()) {
@@ -93,7 +94,7 @@ private:
     bool move_;
     bool grafted_ = false;
     copy_status status_;
-    StdFile descriptions_;
+    DescBatch descriptions_;
     Westring cursor_name_;
 };
 
@@ -128,8 +129,6 @@ void CCopyCommand::Single(const Westring& default_destination, const wchar_t* de
     if (!(move_ && same_fs) && du_selection(source_) < 0) return;
     status_.total_bytes = static_cast<int64_t>(current->size);
     status_.start_time = TimeStamp::GetRelativeTime();
-    // Without a readable description file the copy goes on without descriptions.
-    (void)open_dir_desc(dir_part(src), descriptions_);
 
     if (move_) {
         int result = move_file(src.c_str(), target.c_str(), 1, 1, &status_, descriptions_, same_fs);
@@ -178,8 +177,6 @@ void CCopyCommand::Tagged(const Westring& default_destination, const wchar_t* de
     if (!(move_ && same_fs) && du_selection(source_) < 0) return;
     status_.total_bytes = static_cast<int64_t>(source_->tagged_size);
     status_.start_time = TimeStamp::GetRelativeTime();
-    // Without a readable description file the copy goes on without descriptions.
-    (void)open_dir_desc(source_->dir, descriptions_);
     break_status = 1;
     for (int i = 0; i < source_->num_files; i++) source_->files[i]->done = 0;
 

@@ -21,6 +21,7 @@
 #include "fileops/copyseams.h"
 #include "fileops/copystatus.h"
 #include "fileops/delete.h"
+#include "fileops/descbatch.h"
 #include "fileops/descriptions.h"
 #include "fileops/dirnames.h"
 #include "fileops/fileglobals.h"
@@ -130,14 +131,14 @@ int make_node(const Destination& to, bool overwrite, const std::function<int(int
 
 // Removes a source that has been copied, keeping its description when it
 // stays. Done, RESULT_SKIPPED (the user kept it) or -1.
-CopyResult remove_moved_source(const wchar_t* src, copy_status* status) {
-    int deleted = delete_file(src, DELETE_SILENT, status);
+CopyResult remove_moved_source(const wchar_t* src, DescBatch& descriptions) {
+    int deleted = delete_file(src, DELETE_SILENT, &descriptions);
     if (deleted < 0) return aborted();
     return deleted > 0 ? CopyResult::Done() : fail(src, false, RESULT_SKIPPED);
 }
 
 CopyResult copy_link(const wchar_t* src, const wchar_t* dst, const AtPath& from, const struct stat& status_of_src,
-                     bool overwrite, bool move, StdFile& descriptions, copy_status* status) {
+                     bool overwrite, bool move, DescBatch& descriptions) {
     std::vector<char> target(static_cast<size_t>(status_of_src.st_size > 0 ? status_of_src.st_size : 255) + 1);
     ssize_t length;
     for (;;) {
@@ -160,12 +161,12 @@ CopyResult copy_link(const wchar_t* src, const wchar_t* dst, const AtPath& from,
     });
     if (made != 0) return fail(dst, true, made);
     keep_path_metadata(to.at, status_of_src, true);
-    copy_desc(src, dst, descriptions);
-    return move ? remove_moved_source(src, status) : CopyResult::Done();
+    descriptions.Copy(Westring(src), Westring(dst));
+    return move ? remove_moved_source(src, descriptions) : CopyResult::Done();
 }
 
 CopyResult copy_special(const wchar_t* src, const wchar_t* dst, const struct stat& status_of_src, bool overwrite,
-                        bool move, StdFile& descriptions, copy_status* status) {
+                        bool move, DescBatch& descriptions) {
     Destination to(dst);
     int made = make_node(to, overwrite, [&](int dir, const char* leaf) {
         int result = S_ISFIFO(status_of_src.st_mode) ? mkfifoat(dir, leaf, status_of_src.st_mode & 07777)
@@ -174,8 +175,8 @@ CopyResult copy_special(const wchar_t* src, const wchar_t* dst, const struct sta
     });
     if (made != 0) return fail(dst, true, made);
     keep_path_metadata(to.at, status_of_src, false);
-    copy_desc(src, dst, descriptions);
-    return move ? remove_moved_source(src, status) : CopyResult::Done();
+    descriptions.Copy(Westring(src), Westring(dst));
+    return move ? remove_moved_source(src, descriptions) : CopyResult::Done();
 }
 
 // Gives a directory made for a copy its final mode, times and owner on
@@ -198,7 +199,7 @@ private:
 };
 
 CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct stat& status_of_src, bool move,
-                          copy_status* status, StdFile& descriptions) {
+                          copy_status* status, DescBatch& descriptions) {
     if (WithinDirectory(src, dst)) {
         if (status) status->StopUpdate();
         file_error(move ? L"Directory cannot be moved into itself" : L"Directory cannot be copied into itself",
@@ -211,7 +212,7 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
     CFinalDirectoryMode final_mode(to, status_of_src);
     if (mkdirat(to.dir(), to.leaf(), 0700) == 0) {
         final_mode.Arm();
-        copy_desc(src, dst, descriptions);
+        descriptions.Copy(Westring(src), Westring(dst));
     } else {
         int error_code = errno;
         struct stat existing;
@@ -225,9 +226,6 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
     int listed = ListNames(src, names, true);
     if (listed != 0) return fail(src, false, listed);
 
-    StdFile own_descriptions;
-    // Without a readable description file the entries go without descriptions.
-    (void)open_dir_desc(Westring(src), own_descriptions);
     int result = 0;
     int failures = 0;
     for (const Westring& name : names) {
@@ -241,8 +239,8 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
                 target_name.downcase();
         }
         Westring to_path = join_path(Westring(dst), target_name);
-        int item = move ? move_file(from.c_str(), to_path.c_str(), 1, 1, status, own_descriptions, false)
-                        : copy_file(from.c_str(), to_path.c_str(), 1, 1, status, own_descriptions);
+        int item = move ? move_file(from.c_str(), to_path.c_str(), 1, 1, status, descriptions, false)
+                        : copy_file(from.c_str(), to_path.c_str(), 1, 1, status, descriptions);
         if (item < 0) {
             result = -1;
             break;
@@ -253,7 +251,9 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
             break;
         }
     }
-    (void)own_descriptions.close();  // read only: nothing to lose
+    // The lines of the entries done are written whatever happened.
+    descriptions.FlushDirectory(Westring(src));
+    descriptions.FlushDirectory(Westring(dst));
     if (result < 0) return aborted();
 
     if (move && failures == 0) {
@@ -263,7 +263,7 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
         if (carried != 0) return fail(src, false, carried);
         AtPath source(EncodeFileName(src).c_str());
         if (unlinkat(source.dir(), source.leaf(), AT_REMOVEDIR) != 0) return fail(src, false, errno);
-        delete_desc(src, &descriptions);
+        descriptions.Remove(Westring(src));
     }
     final_mode.Arm();
     // Each item that failed was reported already; the directory stays.
@@ -356,7 +356,7 @@ int finish_new_file(int out, const struct stat& source, bool move) {
 }
 
 CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const AtPath& from, bool overwrite, bool move,
-                        copy_status* status, StdFile& descriptions, int flags) {
+                        copy_status* status, DescBatch& descriptions, int flags) {
     int in = open_source(from);
     if (in < 0) return fail(src, false, errno);
     if (!(flags & COPY_OPEN_WRITTEN) && OpenForWritingElsewhere(in)) {
@@ -399,22 +399,22 @@ CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const AtPath& fr
         if (status) status->bytes_done -= copied;
         return result;
     }
-    copy_desc(src, dst, descriptions);
-    return move ? remove_moved_source(src, status) : CopyResult::Done();
+    descriptions.Copy(Westring(src), Westring(dst));
+    return move ? remove_moved_source(src, descriptions) : CopyResult::Done();
 }
 
 }  // namespace
 
 CopyResult copyfile(const wchar_t* src, const wchar_t* dst, bool overwrite, bool move, copy_status* status,
-                    StdFile& descriptions, int flags) {
+                    DescBatch& descriptions, int flags) {
     CBreakScope running;
     progressUpdate(status);
     AtPath from(EncodeFileName(src).c_str());
     struct stat source;
     if (from.error() != 0) return fail(src, false, from.error());
     if (fstatat(from.dir(), from.leaf(), &source, AT_SYMLINK_NOFOLLOW) != 0) return fail(src, false, errno);
-    if (S_ISLNK(source.st_mode)) return copy_link(src, dst, from, source, overwrite, move, descriptions, status);
+    if (S_ISLNK(source.st_mode)) return copy_link(src, dst, from, source, overwrite, move, descriptions);
     if (S_ISDIR(source.st_mode)) return copy_directory(src, dst, source, move, status, descriptions);
-    if (is_special(source.st_mode)) return copy_special(src, dst, source, overwrite, move, descriptions, status);
+    if (is_special(source.st_mode)) return copy_special(src, dst, source, overwrite, move, descriptions);
     return copy_regular(src, dst, from, overwrite, move, status, descriptions, flags);
 }

@@ -7,9 +7,9 @@
 // this item; RESULT_SKIPPED and RESULT_OPEN_FOR_WRITE (fileops/fserror.h).
 #pragma once
 
-#include "lib/stdfile.h"
 #include "lib/westring.h"
 
+class DescBatch;
 class copy_status;
 
 // Bits of copyfile's flags.
@@ -30,8 +30,8 @@ struct [[nodiscard]] CopyResult {
 
 // Copies src to dst. overwrite: an existing destination is replaced
 // (otherwise its existence is the failure EEXIST). move: the source is
-// deleted once its copy is complete and safely on disk. descriptions is the
-// open description file of src's directory (or an unopened one).
+// deleted once its copy is complete and safely on disk. descriptions carries
+// the description lines along.
 //
 // A file, link or special file is made under a temporary name beside the
 // destination and renamed over it only when complete, with its times and
@@ -50,4 +50,4 @@ struct [[nodiscard]] CopyResult {
 // permission bits and (for root) the owner are kept, a directory's also when
 // its copy fails or is cancelled. Paths of any length are handled.
 CopyResult copyfile(const wchar_t* src, const wchar_t* dst, bool overwrite, bool move, copy_status* status,
-                    StdFile& descriptions, int flags);
+                    DescBatch& descriptions, int flags);

@@ -18,6 +18,7 @@
 #include "fileops/copyseams.h"
 #include "fileops/copystatus.h"
 #include "fileops/delete.h"
+#include "fileops/descbatch.h"
 #include "fileops/descriptions.h"
 #include "fileops/dirnames.h"
 #include "fileops/dosops.h"
@@ -176,14 +177,14 @@ bool replacement_refused(const wchar_t* src, bool granted) { return granted && !
 // skips. An overwrite tries again with the overwrite granted: the new file
 // takes the old one's place only once complete. Only a directory, which
 // cannot take a file's place in one step, has the destination deleted first.
-ItemEnd overwrite_existing(const wchar_t* src, const wchar_t* dst, int answer, bool& granted, copy_status* status) {
+ItemEnd overwrite_existing(const wchar_t* src, const wchar_t* dst, int answer, bool& granted) {
     if (answer == 27) return -1;
     if (answer == 'e') overwrite_mode = OVERWRITE_NEVER;
     if (answer == 'a') overwrite_mode = OVERWRITE_ALWAYS;
     if (answer != 'y' && answer != 'a') return RESULT_SKIPPED;
     granted = true;
     if (!is_real_directory(src)) return kTryAgain;
-    int deleted = delete_file(dst, DELETE_SILENT, status);
+    int deleted = delete_file(dst, DELETE_SILENT);
     if (deleted == 1) return kTryAgain;
     return deleted < 0 ? -1 : RESULT_SKIPPED;
 }
@@ -191,7 +192,7 @@ ItemEnd overwrite_existing(const wchar_t* src, const wchar_t* dst, int answer, b
 // Moves every entry of the directory src into the existing directory dst,
 // then removes src. 0, -1, RESULT_SKIPPED when something stayed behind, or
 // the error number (already reported) of the step that left src in place.
-int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* status, StdFile& descriptions,
+int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* status, DescBatch& descriptions,
                       bool sameFileSystem) {
     std::vector<Westring> names;
     int listed = ListNames(src, names, true);
@@ -200,19 +201,21 @@ int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* statu
         fs_error(listed, done, src);
         return listed < 0 ? -1 : RESULT_SKIPPED;
     }
-    StdFile own_descriptions;
-    // Without a readable description file the entries go without descriptions.
-    (void)open_dir_desc(Westring(src), own_descriptions);
     int failures = 0;
     for (const Westring& name : names) {
         Westring from = join_path(Westring(src), name);
         Westring to = join_path(Westring(dst), name);
-        int item = move_file(from.c_str(), to.c_str(), 1, 1, status, own_descriptions, sameFileSystem);
-        if (item < 0) return -1;
+        int item = move_file(from.c_str(), to.c_str(), 1, 1, status, descriptions, sameFileSystem);
+        if (item < 0 || break_status == 2 || fileops_esc_pending()) {
+            failures = -1;
+            break;
+        }
         if (item > 0) failures++;
-        if (break_status == 2 || fileops_esc_pending()) return -1;
     }
-    (void)own_descriptions.close();  // read only: nothing to lose
+    // The lines of the entries done are written whatever happened.
+    descriptions.FlushDirectory(Westring(src));
+    descriptions.FlushDirectory(Westring(dst));
+    if (failures < 0) return -1;
     if (failures) return RESULT_SKIPPED;
     // Descriptions of names that never existed travel along; when they
     // cannot, that error is the one to report (src is then not empty).
@@ -226,7 +229,7 @@ int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* statu
     for (;;) {
         AtPath emptied(EncodeFileName(src).c_str());
         if (unlinkat(emptied.dir(), emptied.leaf(), AT_REMOVEDIR) == 0) {
-            delete_desc(src, &descriptions);
+            descriptions.Remove(Westring(src));
             return 0;
         }
         int code = errno;
@@ -240,7 +243,7 @@ int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* statu
 }  // namespace
 
 int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy_status* status,
-              StdFile& descriptions) {
+              DescBatch& descriptions) {
     CBreakScope running;
     prepare_progress(status, false, src, dst, index, count);
     int dst_attr = 0;
@@ -272,7 +275,7 @@ int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
                     overwrite_mode = OVERWRITE_IF_OLDER;
                     continue;
                 }
-                end = overwrite_existing(src, dst, answer, granted, status);
+                end = overwrite_existing(src, dst, answer, granted);
             }
         } else {
             end = settle_failure(attempt, src, force_open);
@@ -282,7 +285,7 @@ int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
 }
 
 int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy_status* status,
-              StdFile& descriptions, bool sameFileSystem) {
+              DescBatch& descriptions, bool sameFileSystem) {
     CBreakScope running;
     prepare_progress(status, true, src, dst, index, count);
     if (into_itself(src, dst)) {
@@ -310,7 +313,7 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
             if (status && fwin) status->ShowPathIn(fwin);
             int moved = granted ? DosMoveOver(src, dst) : DosMove(src, dst);
             if (break_status == 2) moved = -1;
-            if (moved == 0) move_desc(src, dst, descriptions);
+            if (moved == 0) descriptions.Move(Westring(src), Westring(dst));
             const bool destination_side = moved == EEXIST || (moved == ENOENT && source_exists(src));
             attempt = CopyResult{moved, Westring(destination_side ? dst : src), destination_side};
         } else {
@@ -339,7 +342,7 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
                 int answer = granted || overwrite_mode == OVERWRITE_ALWAYS ? 'y'
                              : overwrite_mode == OVERWRITE_NEVER          ? 's'
                                                                           : ask_overwrite(dst, MB_SKIPALL);
-                end = overwrite_existing(src, dst, answer, granted, status);
+                end = overwrite_existing(src, dst, answer, granted);
             }
         } else {
             end = settle_failure(attempt, src, force_open);

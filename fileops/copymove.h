@@ -3,9 +3,9 @@
 // commands, and the tools that copy single files, call these.
 #pragma once
 
-#include "lib/stdfile.h"
 #include "lib/westring.h"
 
+class DescBatch;
 class copy_status;
 
 // Copies src to dst. index and count feed the "(%d of %d)" counter. The
@@ -13,13 +13,13 @@ class copy_status;
 // with EndCopyProgress. 0 done, -1 abort the command, or a positive code
 // for an item that failed or was skipped (already reported).
 [[nodiscard]] int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy_status* status,
-              StdFile& descriptions);
+              DescBatch& descriptions);
 // Moves src to dst: by renaming when sameFileSystem says both lie on one
 // file system (falling back to copying when the rename crosses devices),
 // else by copying and deleting. An existing destination directory is
 // merged entry by entry.
 [[nodiscard]] int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy_status* status,
-              StdFile& descriptions, bool sameFileSystem);
+              DescBatch& descriptions, bool sameFileSystem);
 
 // Stops the status updates and removes the progress window.
 void EndCopyProgress(copy_status* status);

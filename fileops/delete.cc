@@ -16,6 +16,7 @@
 #include "console/win.h"
 #include "fileops/copyseams.h"
 #include "fileops/copystatus.h"
+#include "fileops/descbatch.h"
 #include "fileops/descriptions.h"
 #include "fileops/dirnames.h"
 #include "fileops/dosops.h"
@@ -208,7 +209,16 @@ bool delete_quietly(int dir_fd, const entry& e) {
 
 }  // namespace
 
-int delete_file(const wchar_t* path, char mode, copy_status*) {
+namespace {
+
+void forget_description(const wchar_t* path, DescBatch* descriptions) {
+    if (descriptions) descriptions->Remove(Westring(path));
+    else delete_desc(path);
+}
+
+}  // namespace
+
+int delete_file(const wchar_t* path, char mode, DescBatch* descriptions) {
     if (!path) return 0;
     // Removing a partial copy: read-only or not, and without changing the
     // answer the user gave for the other files of the command.
@@ -221,7 +231,7 @@ int delete_file(const wchar_t* path, char mode, copy_status*) {
         if (mode != DELETE_SILENT && (mode == DELETE_SINGLE || retry || progress_due())) show_progress(path);
         int code = DosDelete(path);
         if (code == 0) {
-            delete_desc(path, nullptr);
+            forget_description(path, descriptions);
             result = 1;
             break;
         }
@@ -260,7 +270,7 @@ int delete_file(const wchar_t* path, char mode, copy_status*) {
             }
             code = DosUnlink(path);
             if (code == 0) {
-                delete_desc(path, nullptr);
+                forget_description(path, descriptions);
                 result = 1;
                 break;
             }
@@ -323,7 +333,7 @@ int delete_dir(const wchar_t* path, const wchar_t* mask, copy_status*) {
     }
     if (removed) {
         // A removed directory loses its description line, as a file does.
-        delete_desc(full.c_str(), nullptr);
+        delete_desc(full.c_str());
     }
     if (fileops_hooks.tree_remove) fileops_hooks.tree_remove(full);
     return removed ? 1 : 0;
@@ -356,7 +366,7 @@ int delete_tree2(const wchar_t* path, const wchar_t* mask) {
     const Westring dir(path);
     const int dir_fd = open_for_deleting(path);
     // The description lines of the files deleted here go in one pass at the end.
-    std::vector<Westring> deleted;
+    DescBatch descriptions;
     for (entry* e : entries) {
         if (abort) break;
         if (fileops_esc_pending()) {
@@ -368,15 +378,15 @@ int delete_tree2(const wchar_t* path, const wchar_t* mask) {
             if (delete_tree2(join_path(dir, e->name).c_str(), mask)) abort = 1;
         } else if (mask_eval(mask, *e) == 1) {
             if (delete_quietly(dir_fd, *e)) {
-                deleted.push_back(e->name);
+                descriptions.Remove(join_path(dir, e->name));
                 if (console && progress_due()) show_progress(join_path(dir, e->name).c_str());
-            } else if (delete_file(join_path(dir, e->name).c_str(), DELETE_BATCH) < 0) {
+            } else if (delete_file(join_path(dir, e->name).c_str(), DELETE_BATCH, &descriptions) < 0) {
                 abort = 1;
             }
         }
     }
     if (dir_fd >= 0) close(dir_fd);
-    delete_descs(dir, deleted);
+    descriptions.Flush();
     destroy(entries);
     if (abort) return abort;
     return delete_dir(path, mask) < 0 ? 1 : 0;

@@ -5,6 +5,7 @@
 
 #include "lib/westring.h"
 
+class DescBatch;
 class copy_status;
 
 // Modes of delete_file.
@@ -17,9 +18,10 @@ enum {
 
 // Ends a batch of DELETE_BATCH deletions: removes their window.
 void end_delete_batch();
-// Deletes one file (or symbolic link) and its description line. 1 deleted,
-// 0 not deleted (skipped, missing, error accepted), -1 abort.
-[[nodiscard]] int delete_file(const wchar_t* path, char mode, copy_status* status = nullptr);
+// Deletes one file (or symbolic link) and its description line, removed at
+// once or, given descriptions, with the batch's other lines. 1 deleted, 0
+// not deleted (skipped, missing, error accepted), -1 abort.
+[[nodiscard]] int delete_file(const wchar_t* path, char mode, DescBatch* descriptions = nullptr);
 // Removes a directory; a non-empty one goes to delete_tree with mask (null:
 // "*"). 1 when the directory is gone, 0 when it stays, -1 abort.
 [[nodiscard]] int delete_dir(const wchar_t* path, const wchar_t* mask = nullptr, copy_status* status = nullptr);

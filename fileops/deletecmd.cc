@@ -10,6 +10,7 @@
 #include "console/msgbox.h"
 #include "fileops/copyseams.h"
 #include "fileops/delete.h"
+#include "fileops/descbatch.h"
 #include "fileops/fileglobals.h"
 #include "fileops/hooks.h"
 #include "fileops/resolvepath.h"
@@ -171,18 +172,20 @@ void file_delete_selected(PANEL* panel) {
     if (panel->num_tagged > 0) {
         int last = 0;
         bool tree_changed = false;
+        DescBatch descriptions;
         for (int i = 0; i < panel->num_files; i++) {
             entry* e = panel->files[i];
             if (!e->tagged) continue;
             if (last < 0 || break_status == 2 || fileops_esc_pending()) break;
             Westring path = join_path(panel->dir, e->name);
             if (!e->is_dir() || (e->attr & FA_LINK)) {
-                last = delete_file(path.c_str(), DELETE_BATCH);
+                last = delete_file(path.c_str(), DELETE_BATCH, &descriptions);
             } else {
                 last = delete_dir(path.c_str(), L"*");
                 tree_changed = true;
             }
         }
+        descriptions.Flush();
         end_delete_batch();
         if (tree_changed) save_tree(panel);
         return;

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -23,15 +24,9 @@ constexpr int kRetryMicroseconds = 50000;
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-Westring desc_file_of(const Westring& path) {
-    int slash = path.rchr(L'/');
-    if (slash < 0) return Westring(kDescFileName);
-    return path.left(slash + 1) + kDescFileName;
-}
+}  // namespace
 
-// The whole file, read through the descriptor from its start, so that data
-// another handle changed since this one buffered it is seen as it is now.
-bool read_whole(StdFile& file, std::string& out) {
+bool read_desc_text(StdFile& file, std::string& out) {
     out.clear();
     if (!file.isopen()) return false;
     char chunk[8192];
@@ -47,6 +42,8 @@ bool read_whole(StdFile& file, std::string& out) {
         offset += n;
     }
 }
+
+namespace {
 
 // One line of a description file: where it starts and ends in the text
 // (without its line end) and where the next one starts.
@@ -76,7 +73,7 @@ Westring line_name(const std::string& text, const Line& line, size_t* after = nu
     return name;
 }
 
-bool names_match(const Westring& a, const Westring& b) { return !a.empty() && fncompare(a.c_str(), b.c_str()) == 0; }
+std::wstring key_of(const Westring& name) { return std::wstring(name.c_str()); }
 
 // The name as a line starts with it: bare, or in double quotes when it
 // holds a blank or a double quote, each double quote inside doubled.
@@ -94,6 +91,16 @@ std::string quoted_name(const Westring& name) {
 
 bool is_line_break(wchar_t c) { return c == L'\n' || c == L'\r'; }
 
+bool not_a_regular_file(int error) { return error == ENODEV || error == EISDIR; }
+
+}  // namespace
+
+Westring desc_file_of(const Westring& path) {
+    int slash = path.rchr(L'/');
+    if (slash < 0) return Westring(kDescFileName);
+    return path.left(slash + 1) + kDescFileName;
+}
+
 // A description is one line: a line break in it would start a line of its own.
 std::string one_line(const char* text) {
     std::string out = text ? text : "";
@@ -102,9 +109,28 @@ std::string one_line(const char* text) {
     return out;
 }
 
-bool not_a_regular_file(int error) { return error == ENODEV || error == EISDIR; }
+void tell_desc_not_stored(const Westring& path) {
+    if (fileops_hooks.desc_not_stored)
+        fileops_hooks.desc_not_stored(path, Westring(L"A name with a line break cannot have a description"));
+}
 
-}  // namespace
+void DescChanges::Set(const Westring& name, std::optional<std::string> text) {
+    auto [at, added] = index_.try_emplace(key_of(name), changes_.size());
+    if (added) changes_.emplace_back(name, std::move(text));
+    else changes_[at->second].second = std::move(text);
+}
+
+const std::optional<std::string>* DescChanges::Find(const Westring& name) const {
+    if (name.empty()) return nullptr;
+    auto at = index_.find(key_of(name));
+    return at == index_.end() ? nullptr : &changes_[at->second].second;
+}
+
+bool DescChanges::AddsLines() const {
+    for (const auto& change : changes_)
+        if (change.second) return true;
+    return false;
+}
 
 bool IsDescFileName(const wchar_t* name) { return name && nls_stricmp(name, kDescFileName) == 0; }
 
@@ -115,10 +141,7 @@ bool DescStorableName(const Westring& name) {
     return true;
 }
 
-int open_desc(const wchar_t* path, Westring* name, StdFile& file, bool write, bool create) {
-    Westring full(path);
-    if (name) *name = last_component(full);
-    Westring desc = desc_file_of(full);
+int open_desc_file(const Westring& desc, StdFile& file, bool write, bool create) {
     // Anyone may leave a FIFO or a device under the name: only a regular
     // file is a description file.
     int mode = StdFile::kRegularOnly;
@@ -134,6 +157,12 @@ int open_desc(const wchar_t* path, Westring* name, StdFile& file, bool write, bo
         usleep(kRetryMicroseconds);
     }
     return EACCES;
+}
+
+int open_desc(const wchar_t* path, Westring* name, StdFile& file, bool write, bool create) {
+    Westring full(path);
+    if (name) *name = last_component(full);
+    return open_desc_file(desc_file_of(full), file, write, create);
 }
 
 int open_dir_desc(const Westring& dir, StdFile& file) {
@@ -165,118 +194,92 @@ const char* fname_from_desc(const char* line, Westring& name) {
 
 namespace {
 
-// Removes from an open description file the lines whose name is_gone says
-// are gone; every following line moves up. A file left empty is deleted
-// (after closing alsoClose, another handle on it): 1, else 0.
-template <class Gone>
-int remove_lines(StdFile& file, const Westring& desc, StdFile* alsoClose, Gone is_gone) {
+// Rewrites an open description file from its first changed line on: the
+// lines of changed names go, the others move up, and the new lines follow.
+// A file left empty is deleted. 0 or the error number.
+int rewrite_lines(StdFile& file, const Westring& desc, const DescChanges& changes, bool& emptied) {
     std::string text;
-    if (!read_whole(file, text)) return 0;
+    if (!read_desc_text(file, text)) return EIO;
     std::vector<Line> lines = split_lines(text);
-    size_t found = lines.size();
-    for (size_t i = 0; i < lines.size(); i++) {
-        if (is_gone(line_name(text, lines[i]))) {
-            found = i;
-            break;
-        }
-    }
-    if (found == lines.size()) return 0;
+    size_t first = lines.size();
+    for (size_t i = 0; i < lines.size() && first == lines.size(); i++)
+        if (changes.Find(line_name(text, lines[i]))) first = i;
 
-    // A second line for a name (another program may have written one) goes
-    // too, so that no old description comes back.
-    std::string moved;
-    for (size_t i = found + 1; i < lines.size(); i++) {
-        if (is_gone(line_name(text, lines[i]))) continue;
-        moved.append(text, lines[i].start, lines[i].end - lines[i].start);
-        moved += "\r\n";
+    std::string rewritten;
+    for (size_t i = first + 1; i < lines.size(); i++) {
+        if (changes.Find(line_name(text, lines[i]))) continue;
+        rewritten.append(text, lines[i].start, lines[i].end - lines[i].start);
+        rewritten += "\r\n";
     }
-    int64_t start = static_cast<int64_t>(lines[found].start);
-    if (file.setptr(start) != 0) return 0;
-    if (!moved.empty() && file.write(moved.data(), moved.size()) != 0) return 0;
-    if (file.changesize(start + static_cast<int64_t>(moved.size())) != 0) return 0;
-    // changesize has written everything out, so closing has nothing to lose.
-    if (start + static_cast<int64_t>(moved.size()) > 0) {
-        (void)file.close();
-        return 0;
+    for (const auto& [name, description] : changes.InOrder()) {
+        if (!description) continue;
+        rewritten += quoted_name(name);
+        rewritten += ' ';
+        rewritten += *description;
+        rewritten += "\r\n";
     }
-    (void)file.close();
-    if (alsoClose) (void)alsoClose->close();  // the other handle only read
-    return unlink(EncodeFileName(desc).c_str()) == 0 ? 1 : 0;
+    if (first == lines.size() && rewritten.empty()) return 0;
+    // A last line without its line end must not run into a new one.
+    if (first == lines.size() && !text.empty() && text.back() != '\n') rewritten.insert(0, "\r\n");
+
+    const int64_t start = static_cast<int64_t>(first < lines.size() ? lines[first].start : text.size());
+    const int64_t end = start + static_cast<int64_t>(rewritten.size());
+    int result = file.setptr(start);
+    if (result == 0 && !rewritten.empty()) result = file.write(rewritten.data(), rewritten.size());
+    if (result == 0 && end < static_cast<int64_t>(text.size())) result = file.changesize(end);
+    int closed = file.close();
+    if (result == 0) result = closed;
+    if (result != 0 || end > 0) return result;
+    emptied = unlink(EncodeFileName(desc).c_str()) == 0;
+    return 0;
 }
 
 }  // namespace
 
-int delete_desc(const wchar_t* path, StdFile* alsoClose) {
+int apply_desc_changes(const Westring& desc, const DescChanges& changes, bool* emptied) {
+    if (emptied) *emptied = false;
+    if (changes.empty()) return 0;
+    const bool adds = changes.AddsLines();
     StdFile file;
-    Westring name;
-    if (open_desc(path, &name, file, true, false) != 0) return 0;
-    return remove_lines(file, desc_file_of(Westring(path)), alsoClose,
-                        [&](const Westring& line_name) { return names_match(line_name, name); });
+    int result = open_desc_file(desc, file, true, adds);
+    // Lines that are not there need no removing.
+    if (result != 0) return adds ? result : 0;
+    bool gone = false;
+    result = rewrite_lines(file, desc, changes, gone);
+    if (emptied) *emptied = gone;
+    // Hiding the description file is a courtesy; the description is written.
+    if (result == 0 && adds && !gone) (void)SetFileAttr(desc.c_str(), 0x02);
+    return result;
 }
 
-int delete_descs(const Westring& dir, const std::vector<Westring>& names) {
-    if (names.empty()) return 0;
-    const Westring any_file = join_path(dir, L"x");
-    StdFile file;
-    if (open_desc(any_file.c_str(), nullptr, file, true, false) != 0) return 0;
-    std::unordered_set<std::wstring> gone;
-    for (const Westring& name : names) gone.insert(std::wstring(name.c_str()));
-    return remove_lines(file, desc_file_of(any_file), nullptr, [&](const Westring& line_name) {
-        return !line_name.empty() && gone.count(std::wstring(line_name.c_str())) > 0;
-    });
+int delete_desc(const wchar_t* path) {
+    DescChanges changes;
+    changes.Set(last_component(Westring(path)), std::nullopt);
+    bool emptied = false;
+    (void)apply_desc_changes(desc_file_of(Westring(path)), changes, &emptied);
+    return emptied ? 1 : 0;
 }
 
 int write_desc(const wchar_t* path, const char* text) {
     Westring name = last_component(Westring(path));
     if (!DescStorableName(name)) {
-        if (!name.empty() && fileops_hooks.desc_not_stored)
-            fileops_hooks.desc_not_stored(Westring(path), Westring(L"A name with a line break cannot have a description"));
+        if (!name.empty()) tell_desc_not_stored(Westring(path));
         return EINVAL;
     }
-    delete_desc(path, nullptr);
-    StdFile file;
-    int result = open_desc(path, nullptr, file, true, true);
-    if (result != 0) return result;
-    int64_t size = file.size();
-    if (size < 0) return file.geterror();
-    std::string line;
-    if (size > 0) {
-        // A last line without its line end must not run into the new one.
-        char last = 0;
-        if (pread(file.gethandle(), &last, 1, static_cast<off_t>(size - 1)) == 1 && last != '\n') line = "\r\n";
-    }
-    line += quoted_name(name);
-    line += ' ';
-    line += one_line(text);
-    line += "\r\n";
-    result = file.setptr(size);
-    if (result == 0) result = file.write(line.data(), line.size());
-    int closed = file.close();
-    if (result == 0) result = closed;
-    // Hiding the description file is a courtesy; the description is written.
-    if (result == 0) (void)SetFileAttr(desc_file_of(Westring(path)).c_str(), 0x02);
-    return result;
+    DescChanges changes;
+    changes.Set(name, one_line(text));
+    return apply_desc_changes(desc_file_of(Westring(path)), changes);
 }
 
-void copy_desc(const wchar_t* src, const wchar_t* dst, StdFile& sourceDescriptions) {
-    if (!sourceDescriptions.isopen()) return;
-    std::string text;
-    if (!read_whole(sourceDescriptions, text)) return;
-    Westring name = last_component(Westring(src));
+void for_each_desc_line(const std::string& text,
+                        const std::function<void(const Westring& name, std::string description)>& visit) {
     for (const Line& line : split_lines(text)) {
         size_t after = 0;
-        if (!names_match(line_name(text, line, &after), name)) continue;
+        Westring name = line_name(text, line, &after);
         size_t pos = line.start + after;
         while (pos < line.end && is_blank(text[pos])) pos++;
-        // A copy stands without its description when that cannot be written.
-        (void)write_desc(dst, text.substr(pos, line.end - pos).c_str());
-        return;
+        visit(name, text.substr(pos, line.end - pos));
     }
-}
-
-void move_desc(const wchar_t* src, const wchar_t* dst, StdFile& sourceDescriptions) {
-    copy_desc(src, dst, sourceDescriptions);
-    delete_desc(src, &sourceDescriptions);
 }
 
 int carry_desc_leftovers(const Westring& src_dir, const Westring& dst_dir) {
@@ -287,28 +290,22 @@ int carry_desc_leftovers(const Westring& src_dir, const Westring& dst_dir) {
     if (result == ENOENT || not_a_regular_file(result)) return 0;
     if (result != 0) return result;
     std::string text;
-    if (!read_whole(source, text)) return EIO;
+    if (!read_desc_text(source, text)) return EIO;
     (void)source.close();  // read only: nothing to lose
 
     Westring dst_any = join_path(dst_dir, L"x");
     std::string present;
     {
         StdFile existing;
-        if (open_desc(dst_any.c_str(), nullptr, existing, false, false) == 0) read_whole(existing, present);
+        // What cannot be read is taken as not there: its lines are appended.
+        if (open_desc(dst_any.c_str(), nullptr, existing, false, false) == 0) (void)read_desc_text(existing, present);
     }
-    std::vector<Line> present_lines = split_lines(present);
+    std::unordered_set<std::wstring> known;
+    for (const Line& line : split_lines(present)) known.insert(key_of(line_name(present, line)));
     std::string appended;
     for (const Line& line : split_lines(text)) {
         Westring name = line_name(text, line);
-        if (name.empty()) continue;
-        bool known = false;
-        for (const Line& other : present_lines) {
-            if (names_match(line_name(present, other), name)) {
-                known = true;
-                break;
-            }
-        }
-        if (known) continue;
+        if (name.empty() || known.count(key_of(name))) continue;
         appended.append(text, line.start, line.end - line.start);
         appended += "\r\n";
     }

@@ -11,7 +11,10 @@
 // a FIFO or a device of that name is never opened for use, nor waited on.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "lib/stdfile.h"
@@ -29,6 +32,8 @@ bool IsDescFileName(const wchar_t* name);
 // holds an exclusive lock and waits up to about five seconds for another
 // writer's. 0 or the open error.
 [[nodiscard]] int open_desc(const wchar_t* path, Westring* name, StdFile& file, bool write, bool create);
+// Opens the description file desc itself (see open_desc).
+[[nodiscard]] int open_desc_file(const Westring& desc, StdFile& file, bool write, bool create);
 // The description file inside dir itself, read only. 0 or the open error.
 [[nodiscard]] int open_dir_desc(const Westring& dir, StdFile& file);
 
@@ -37,23 +42,52 @@ bool IsDescFileName(const wchar_t* name);
 // its line in two.
 bool DescStorableName(const Westring& name);
 
+// What becomes of lines of one description file: each name gets a new
+// description, or loses its line (no text). A later change of a name
+// replaces the earlier one; the new lines follow in the order first given.
+class DescChanges {
+public:
+    void Set(const Westring& name, std::optional<std::string> text);
+    // The change of name, or null when it has none.
+    const std::optional<std::string>* Find(const Westring& name) const;
+    bool empty() const { return changes_.empty(); }
+    size_t size() const { return changes_.size(); }
+    bool AddsLines() const;
+    const std::vector<std::pair<Westring, std::optional<std::string>>>& InOrder() const { return changes_; }
+
+private:
+    std::vector<std::pair<Westring, std::optional<std::string>>> changes_;
+    std::unordered_map<std::wstring, size_t> index_;
+};
+
+// Applies changes to the description file desc in one pass: every line of a
+// changed name goes (a second line another program wrote included), and
+// each new description is appended. The file is created only for a new
+// line, and deleted when left empty (emptied set). 0 or the error number.
+[[nodiscard]] int apply_desc_changes(const Westring& desc, const DescChanges& changes, bool* emptied = nullptr);
+// The description file that belongs to path (see open_desc).
+Westring desc_file_of(const Westring& path);
+
 // Replaces the description of path by text (bytes written as they are, a
 // line break turned into a blank). 0 or the error number; EINVAL without a
 // line written for a name DescStorableName refuses, which is told through
 // fileops_hooks.desc_not_stored.
 [[nodiscard]] int write_desc(const wchar_t* path, const char* text);
 // Removes the description lines of path. 1 when the description file became
-// empty and was deleted (after closing alsoClose, another handle on it),
-// else 0.
-int delete_desc(const wchar_t* path, StdFile* alsoClose);
-// Removes the description lines of the files names of dir in one pass over
-// its description file, deleting the file when it becomes empty (1; else 0).
-int delete_descs(const Westring& dir, const std::vector<Westring>& names);
-// When sourceDescriptions (the description file of src's directory) is open
-// and describes src, gives dst the same description.
-void copy_desc(const wchar_t* src, const wchar_t* dst, StdFile& sourceDescriptions);
-// copy_desc, then the line of src is removed.
-void move_desc(const wchar_t* src, const wchar_t* dst, StdFile& sourceDescriptions);
+// empty and was deleted, else 0.
+int delete_desc(const wchar_t* path);
+// A description made one line: each line break becomes a blank.
+std::string one_line(const char* text);
+// Tells through fileops_hooks.desc_not_stored that path, whose name
+// DescStorableName refuses, cannot have a description.
+void tell_desc_not_stored(const Westring& path);
+
+// The whole of an open description file, read through its descriptor from
+// the start, so that what another handle changed is seen as it is now.
+[[nodiscard]] bool read_desc_text(StdFile& file, std::string& out);
+// Calls visit with the name and the description of each line of text.
+void for_each_desc_line(const std::string& text,
+                        const std::function<void(const Westring& name, std::string description)>& visit);
 
 // The name at the start of one line (after blanks; in double quotes, with
 // "" for a quote inside, or up to the first blank); returns the position

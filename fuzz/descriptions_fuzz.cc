@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fileops/descbatch.h"
 #include "fileops/descriptions.h"
 #include "fileops/resolvepath.h"
 #include "fuzz/check.h"
@@ -135,16 +136,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz_check(text_of(after_write, name) == expected_text(text), "the description written reads back otherwise");
 
     {
-        StdFile descriptions;
-        fuzz_check(open_desc(src.c_str(), nullptr, descriptions, false, false) == 0, "no description file to copy from");
-        copy_desc(src.c_str(), dst.c_str(), descriptions);
+        DescBatch descriptions;
+        descriptions.Copy(src, dst);
     }
     const std::string copied = read_file(dst_desc);
     fuzz_check(lines_of(copied).size() == 1, "the copy wrote other than one line");
     fuzz_check(text_of(copied, name) == expected_text(text), "the copy carries another description");
     fuzz_check(read_file(src_desc) == after_write, "copying changed the source's file");
 
-    int emptied = delete_desc(src.c_str(), nullptr);
+    int emptied = delete_desc(src.c_str());
     const std::string after_delete = read_file(src_desc);
     fuzz_check(text_of(after_delete, name) == "\x01", "a line for the name is left after deleting");
     fuzz_check(others(after_delete, name) == others(initial, name), "deleting changed another file's line");

@@ -118,7 +118,7 @@ TEST_F(FaultTest, PermissionDeniedSourceAndDestination) {
     // As an ordinary user: the source cannot be read, the directory not written.
     auto copy_fails = [&](const std::string& from, const std::string& to, bool at_destination) {
         return RunAsNobody([&] {
-            StdFile d;
+            DescBatch d;
             CopyResult r = copyfile(W(from).c_str(), W(to).c_str(), false, false, nullptr, d, 0);
             return r.code == EACCES && r.destination == at_destination ? 0 : 1;
         });
@@ -128,7 +128,7 @@ TEST_F(FaultTest, PermissionDeniedSourceAndDestination) {
     Expect({"!dst", "!closed/x"});
     // A move whose source cannot be removed keeps it and says so.
     int move_result = RunAsNobody([&] {
-        StdFile d;
+        DescBatch d;
         copy_seams.esc_pending = [] { return false; };
         ui.Keys("s");
         int r = ui.Run([&] { return move_file(W(kept).c_str(), W(dst).c_str(), 1, 1, nullptr, d, false); });

@@ -21,6 +21,7 @@
 #include "fileops/copyseams.h"
 #include "fileops/copystatus.h"
 #include "fileops/delete.h"
+#include "fileops/descbatch.h"
 #include "fileops/fileglobals.h"
 #include "fileops/hooks.h"
 #include "lib/fsname.h"
@@ -96,13 +97,10 @@ protected:
 
     // Copies or moves (same_fs: whether a rename may do it) with the
     // descriptions of the source's directory, when given.
-    int Copy(const std::string& src, const std::string& dst, StdFile* descriptions = nullptr) {
-        return Move(src, dst, false, descriptions, false);
-    }
-    int Move(const std::string& src, const std::string& dst, bool same_fs, StdFile* descriptions = nullptr,
-             bool move = true) {
-        StdFile none;
-        StdFile& d = descriptions ? *descriptions : none;
+    int Copy(const std::string& src, const std::string& dst) { return Move(src, dst, false, false); }
+    // Descriptions are carried in a batch of the call's own.
+    int Move(const std::string& src, const std::string& dst, bool same_fs, bool move = true) {
+        DescBatch d;
         copy_status status;
         int result = ui.Run([&] {
             return move ? move_file(W(src).c_str(), W(dst).c_str(), 1, 1, &status, d, same_fs)

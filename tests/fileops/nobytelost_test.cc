@@ -126,7 +126,7 @@ TEST_F(NoByteLostTest, ACopyKilledMidwayLeavesNothingUnderTheFinalName) {
         if (child == 0) {
             copy_seams.write = &killed_write;
             good_writes = 3;
-            StdFile none;
+            DescBatch none;
             CopyResult r = copyfile(W(src).c_str(), W(dst).c_str(), true, false, nullptr, none, 0);
             _exit(r.code == 0 ? 0 : 1);
         }

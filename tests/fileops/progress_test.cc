@@ -112,7 +112,7 @@ TEST_F(ProgressTest, PromptsAreNotDrawnOver) {
         busy_status = &status;
         console_hooks.update_clock = &progress_while_waiting;
         Answer("s");
-        StdFile d;
+        DescBatch d;
         int moved = ui.Run([&] { return move_file(W(src).c_str(), W(Path("dst")).c_str(), 1, 1, &status, d, true); });
         EndCopyProgress(&status);
         bool shown = FirstShows("Access Denied");
