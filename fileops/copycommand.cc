@@ -181,6 +181,8 @@ void CCopyCommand::Tagged(const Westring& default_destination, const wchar_t* de
     for (int i = 0; i < source_->num_files; i++) source_->files[i]->done = 0;
 
     int k = 0;
+    Westring same_fs_dir;
+    bool same_known = false, same_fs_here = false;
     for (int i = 0; i < source_->num_files; i++) {
         entry* e = source_->files[i];
         if (!e->tagged) continue;
@@ -190,7 +192,14 @@ void CCopyCommand::Tagged(const Westring& default_destination, const wchar_t* de
         editname(src.c_str(), edit_destination.c_str(), target);
         int result;
         if (move_) {
-            bool same = !device && SameFS(dir_part(src).c_str(), dir_part(target).c_str());
+            // Every file comes from one directory, and most go to one too.
+            const Westring into = dir_part(target);
+            if (!same_known || fncompare(into.c_str(), same_fs_dir.c_str()) != 0) {
+                same_fs_dir = into;
+                same_fs_here = !device && SameFS(source_->dir.c_str(), into.c_str());
+                same_known = true;
+            }
+            const bool same = same_fs_here;
             result = move_file(src.c_str(), target.c_str(), k, count, &status_, descriptions_, same);
             if (result == 0 && e->is_dir()) graft(src, target);
         } else {

@@ -288,6 +288,14 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
               DescBatch& descriptions, bool sameFileSystem) {
     CBreakScope running;
     prepare_progress(status, true, src, dst, index, count);
+    // The common case in one step: a new name on the same file system.
+    // Anything else (an existing destination, a directory into itself,
+    // another device) fails here without a change and takes the long way.
+    if (sameFileSystem && DosMoveNew(src, dst) == 0) {
+        if (status && fwin) status->ShowPathIn(fwin);
+        descriptions.Move(Westring(src), Westring(dst));
+        return break_status == 2 ? -1 : 0;
+    }
     if (into_itself(src, dst)) {
         // The box shows what was refused before the refusal is said.
         if (status) {
@@ -312,8 +320,10 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
         if (rename_method) {
             if (status && fwin) status->ShowPathIn(fwin);
             int moved = granted ? DosMoveOver(src, dst) : DosMove(src, dst);
-            if (break_status == 2) moved = -1;
+            // A file that moved takes its description along, even when Break
+            // ends the command with it.
             if (moved == 0) descriptions.Move(Westring(src), Westring(dst));
+            if (break_status == 2) moved = -1;
             const bool destination_side = moved == EEXIST || (moved == ENOENT && source_exists(src));
             attempt = CopyResult{moved, Westring(destination_side ? dst : src), destination_side};
         } else {

@@ -14,12 +14,12 @@
 namespace {
 
 // The rename itself, at any depth (or through the test seam).
-int rename_at(const AtPath& from, const AtPath& to) {
+int rename_at(const AtPath& from, const AtPath& to, unsigned flags = 0) {
     if (from.error() != 0) return from.error();
     if (to.error() != 0) return to.error();
     if (copy_seams.rename && from.dir() == AT_FDCWD && to.dir() == AT_FDCWD)
         return copy_seams.rename(from.leaf(), to.leaf()) == 0 ? 0 : errno;
-    return renameat(from.dir(), from.leaf(), to.dir(), to.leaf()) == 0 ? 0 : errno;
+    return renameat2(from.dir(), from.leaf(), to.dir(), to.leaf(), flags) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -37,6 +37,12 @@ int DosMove(const wchar_t* src, const wchar_t* dst) {
         if (!respelled) return EEXIST;
     }
     return rename_at(from, to);
+}
+
+int DosMoveNew(const wchar_t* src, const wchar_t* dst) {
+    AtPath to(EncodeFileName(dst).c_str());
+    AtPath from(EncodeFileName(src).c_str());
+    return rename_at(from, to, RENAME_NOREPLACE);
 }
 
 int DosMoveOver(const wchar_t* src, const wchar_t* dst) {

@@ -8,6 +8,9 @@
 // Renames src to dst; EEXIST when something (even a dangling symbolic link)
 // already has the name dst.
 [[nodiscard]] int DosMove(const wchar_t* src, const wchar_t* dst);
+// Renames src to dst in one step that never replaces anything: EEXIST when
+// dst exists, EINVAL also where the file system cannot promise that.
+[[nodiscard]] int DosMoveNew(const wchar_t* src, const wchar_t* dst);
 // Renames src to dst, putting it in the place of an existing dst (which
 // the user agreed to replace). 0 or the error number.
 [[nodiscard]] int DosMoveOver(const wchar_t* src, const wchar_t* dst);

@@ -203,7 +203,14 @@ TEST_F(DescriptionsTest, ManyDescribedFilesCostInProportion) {
         EXPECT_EQ(arrived, lines);
         return seconds;
     };
-    const double small = run("small", 1000), large = run("large", 4000);
+    // Other work on the machine can slow one run: a ratio too high is measured
+    // again, and a quadratic cost fails every time.
+    double small = 0, large = 0;
+    for (int attempt = 0; attempt < 3; attempt++) {
+        small = run(NumberedName("small", attempt), 1000);
+        large = run(NumberedName("large", attempt), 4000);
+        if (large / small < 10) break;
+    }
     EXPECT_LT(large / small, 10) << small << " s at 1000 files, " << large << " s at 4000";
 }
 
