@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "fileops/delete.h"
 #include "fileops/descbatch.h"
 #include "fileops/descriptions.h"
+#include "fileops/movedsources.h"
 #include "fileops/dirnames.h"
 #include "fileops/fileglobals.h"
 #include "fileops/fileprompt.h"
@@ -228,6 +230,14 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
 
     int result = 0;
     int failures = 0;
+    // The moved files' sources go once their copies are synced together.
+    std::optional<CMovedSources> moved_sources;
+    if (move) moved_sources.emplace(descriptions);
+    auto settle = [&] {
+        int stayed = moved_sources ? moved_sources->Settle() : 0;
+        if (stayed < 0) result = -1;
+        else failures += stayed;
+    };
     for (const Westring& name : names) {
         Westring from = join_path(Westring(src), name);
         Westring target_name = name;
@@ -246,11 +256,14 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
             break;
         }
         if (item > 0) failures++;
-        if (copy_stop_requested()) {
+        if (moved_sources && moved_sources->Full()) settle();
+        if (result < 0 || copy_stop_requested()) {
             result = -1;
             break;
         }
     }
+    // What was copied completely is finished, Esc or not.
+    settle();
     // The lines of the entries done are written whatever happened.
     descriptions.FlushDirectory(Westring(src));
     descriptions.FlushDirectory(Westring(dst));
@@ -373,6 +386,8 @@ CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const AtPath& fr
     Destination to(dst);
     Target target;
     int opened = open_target(to, source, overwrite, move, target);
+    // A batch that syncs many copies at once takes the source instead.
+    CMovedSources* batch = move && opened == 0 && !target.special ? CMovedSources::Open() : nullptr;
     if (opened != 0) {
         close(in);
         return opened < 0 ? aborted() : fail(dst, true, opened);
@@ -383,14 +398,14 @@ CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const AtPath& fr
                                    copied);
     close(in);
     if (result.code == 0 && !target.special) {
-        int finished = finish_new_file(target.fd, source, move);
+        int finished = finish_new_file(target.fd, source, move && !batch);
         if (finished != 0) result = fail(dst, true, finished);
     }
     if (do_close(target.fd) != 0 && result.code == 0) result = fail(dst, true, errno);
     if (result.code == 0 && !target.special) {
         int placed = PutInPlace(to.at, target.temp, to.exists);
         if (placed != 0) result = fail(dst, true, placed);
-        else if (move) sync_directory_of(to.at);
+        else if (move && !batch) sync_directory_of(to.at);
     } else if (!target.special) {
         DropBeside(to.at, target.temp);
     }
@@ -400,6 +415,10 @@ CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const AtPath& fr
         return result;
     }
     descriptions.Copy(Westring(src), Westring(dst));
+    if (batch) {
+        batch->Add(Westring(src), Westring(dst));
+        return CopyResult::Done();
+    }
     return move ? remove_moved_source(src, descriptions) : CopyResult::Done();
 }
 

@@ -12,6 +12,8 @@ struct CopySeams {
     // Closing a copied destination file.
     int (*close)(int fd) = nullptr;
     int (*rename)(const char* from, const char* to) = nullptr;
+    // Writing a destination's file system to the disk before moved sources go.
+    int (*syncfs)(int fd) = nullptr;
     // Whether the user pressed Esc.
     bool (*esc_pending)() = nullptr;
 };

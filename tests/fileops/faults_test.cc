@@ -61,6 +61,48 @@ TEST_F(FaultTest, InjectedCrossDeviceRenameFallsBackToCopy) {
     EXPECT_EQ(Stat(Path("moved/f")).st_mtim.tv_sec, 1234);
 }
 
+// A directory moved to another device: the copies of its files reach the
+// disk in one sync before any source goes; when that sync fails, every
+// source stays and the failure is told once.
+int sync_calls = 0;
+int failing_syncfs(int) {
+    sync_calls++;
+    errno = EIO;
+    return -1;
+}
+int counted_syncfs(int fd) {
+    sync_calls++;
+    return syncfs(fd);
+}
+
+TEST_F(FaultTest, MovedSourcesGoOnlyAfterOneSyncOfTheirCopies) {
+    copy_seams.rename = &fake_exdev;
+    std::vector<std::string> files = {"tree/"}, kept, copied, moved;
+    for (int i = 0; i < 40; i++) {
+        const std::string file = NumberedName("f", i) + "=" + NumberedName("text ", i);
+        files.push_back("tree/" + file);
+        kept.push_back("tree/" + file);
+        copied.push_back("copied/" + file);
+        moved.push_back("moved/" + file);
+    }
+    Files(files);
+
+    copy_seams.syncfs = &failing_syncfs;
+    Answer("s");
+    EXPECT_EQ(Move(Path("tree"), Path("copied"), true), RESULT_SKIPPED);
+    EXPECT_EQ(sync_calls, 1);
+    EXPECT_EQ(ui.Screens().size(), 1u);
+    Expect(kept);
+    Expect(copied);
+
+    copy_seams.syncfs = &counted_syncfs;
+    sync_calls = 0;
+    EXPECT_EQ(Move(Path("tree"), Path("moved"), true), 0);
+    EXPECT_EQ(sync_calls, 1);
+    Expect(moved);
+    Expect({"!tree"});
+}
+
 TEST_F(FaultTest, ReadErrors) {
     std::string src = Write("src", Big(200000));
     good_calls = 3;

@@ -75,7 +75,8 @@ protected:
         return path;
     }
     // Makes "dir/" entries as directories and "file=content" entries as files.
-    void Files(std::initializer_list<std::string> items) {
+    void Files(std::initializer_list<std::string> items) { Files(std::vector<std::string>(items)); }
+    void Files(const std::vector<std::string>& items) {
         for (const std::string& item : items) {
             size_t equals = item.find('=');
             if (item.back() == '/') MakeDir(item.substr(0, item.size() - 1));
