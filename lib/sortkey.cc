@@ -49,7 +49,7 @@ void CSortKeys::Release() {
 }
 
 unsigned char* CSortKeys::Space(size_t n) {
-    const size_t needed = used_ + n + 8;
+    const size_t needed = used_ + n + kHead;
     if (room_ < needed) Reserve(std::max(needed, 2 * room_));
     return bytes_.get() + used_;
 }
@@ -90,24 +90,31 @@ void CSortKeys::AddName(const wchar_t* name) {
 }
 
 bool CSortKeys::End(Key& key) {
-    Space(0);  // eight bytes past the end, so that a whole head can be read
+    Space(0);  // room past the end, so that a whole head can be read
     const size_t length = used_ - start_;
     if (used_ > UINT32_MAX) {
         used_ = start_;
         return false;
     }
-    uint64_t head;
-    std::memcpy(&head, bytes_.get() + start_, sizeof head);
-    head = __builtin_bswap64(head);
-    if (length < 8) head &= ~(~uint64_t{0} >> (8 * length));
-    key = {head, static_cast<uint32_t>(start_), static_cast<uint32_t>(length)};
+    key.offset = static_cast<uint32_t>(start_);
+    key.length = static_cast<uint32_t>(length);
+    for (size_t i = 0; i < 2; i++) {
+        uint64_t part;
+        std::memcpy(&part, bytes_.get() + start_ + 8 * i, sizeof part);
+        part = __builtin_bswap64(part);
+        // Only the key's own bytes: zero from its end on.
+        const size_t own = length > 8 * i ? length - 8 * i : 0;
+        if (own < 8) part &= ~(~uint64_t{0} >> (8 * own));
+        key.head[i] = part;
+    }
     return true;
 }
 
 int CSortKeys::Compare(const Key& a, const Key& b) const {
-    if (a.head != b.head) return a.head < b.head ? -1 : 1;
+    if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
+    if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
     const uint32_t shorter = std::min(a.length, b.length);
     int c = 0;
-    if (shorter > 8) c = std::memcmp(bytes_.get() + a.offset + 8, bytes_.get() + b.offset + 8, shorter - 8);
+    if (shorter > kHead) c = std::memcmp(bytes_.get() + a.offset + kHead, bytes_.get() + b.offset + kHead, shorter - kHead);
     return c ? c : (a.length > b.length) - (a.length < b.length);
 }

@@ -27,11 +27,12 @@ public:
     CSortKeys(const CSortKeys&) = delete;
     CSortKeys& operator=(const CSortKeys&) = delete;
 
-    // Where one key lies in the buffer, with its first eight bytes at hand
-    // (the first one most significant, zero after the key's end) so that
-    // most comparisons need not look further.
+    // Where one key lies in the buffer, with its first sixteen bytes at
+    // hand (in two numbers, the first byte most significant, zero after the
+    // key's end) so that most comparisons need not look further: sixteen
+    // take in a time and the start of a name, or most of a name.
     struct Key {
-        uint64_t head;
+        uint64_t head[2];
         uint32_t offset;
         uint32_t length;
     };
@@ -60,12 +61,14 @@ public:
     int Compare(const Key& a, const Key& b) const;
 
 private:
-    // At least n writable bytes at the end of the keys, and eight more so
+    // At least n writable bytes at the end of the keys, and kHead more so
     // that End can read a whole head; returns where they start.
     unsigned char* Space(size_t n);
 
     // Left uninitialised: a page of it costs nothing until a key is
     // written there, so Reserve may guess high.
+    static constexpr size_t kHead = sizeof(Key::head);
+
     std::unique_ptr<unsigned char[]> bytes_;
     size_t room_ = 0;
     size_t used_ = 0;
