@@ -28,8 +28,10 @@ int comp_unique(const entry* a, const entry* b);
 
 // Sorts the panel's list by its sort setting.
 void sort_panel(PANEL* panel);
-// Sorts count entries of the directory path by sort. The unsorted orders
-// (4 and 9) and fewer than two entries leave the order as it is.
+// Sorts count entries of the directory path by sort, in the comparators'
+// order; by name, extension or size each name is folded only once, into a
+// sort key (lib/sortkey.h). The unsorted orders (4 and 9) and fewer than two
+// entries leave the order as it is.
 void sort_panel(const wchar_t* path, sortby sort, entry** files, int count);
 
 // Gives the panel's entries the tagged and done flags of the entries of the

@@ -202,25 +202,38 @@ TEST_F(ReadPanelTest, UnreadableDirectoryAsAnOrdinaryUser) {
     EXPECT_EQ(failures, 0) << "1: no message, 2: panel not on the parent, 4: parent not listed";
 }
 
-TEST(SortPanelTest, TheSortByExtensionKeepsTheOrderOfItsComparison) {
+TEST(SortPanelTest, EveryOrderKeepsTheOrderOfItsComparison) {
+    // Names equal but for case, non-ASCII and odd extensions; few distinct
+    // times and sizes (before 1970 and past 2^63 too), so that the names
+    // often decide.
     std::vector<std::wstring> names;
-    const wchar_t* stems[] = {L"a", L"B", L"_x", L"a.b", L"", L"."};
-    const wchar_t* extensions[] = {L"", L".c", L".C", L".tar.gz", L".", L"._1"};
-    for (int i = 0; i < 600; i++)
-        names.push_back(std::wstring(stems[i % 6]) + std::to_wstring(i % 37) + extensions[(i / 6) % 6]);
-    for (int direction : {1, -1}) {
-        std::vector<entry*> list;
-        for (size_t i = 0; i < names.size(); i++) {
-            list.push_back(entry::Create(names[i].c_str()));
-            list.back()->sort_class = "ABC"[i % 3];
+    const wchar_t* stems[] = {L"a", L"B", L"_x", L"a.b", L"", L".", L"A", L"\u00E9t\u00E9", L"\u00C9T\u00C9"};
+    const wchar_t* extensions[] = {L"", L".c", L".C", L".tar.gz", L".", L"._1", L".\u0416"};
+    for (int i = 0; i < 900; i++)
+        names.push_back(std::wstring(stems[i % 9]) + std::to_wstring(i % 37) + extensions[(i / 9) % 7]);
+    const struct {
+        sortby sort;
+        int (*compare)(const entry*, const entry*, int);
+    } orders[] = {{SORT_NAME, comp_name}, {SORT_EXTENSION, comp_ext}, {SORT_TIME, comp_time}, {SORT_SIZE, comp_size}};
+    for (const auto& order : orders) {
+        for (int direction : {1, -1}) {
+            std::vector<entry*> list;
+            for (size_t i = 0; i < names.size(); i++) {
+                list.push_back(entry::Create(names[i].c_str()));
+                list.back()->sort_class = "ABC"[i % 3];
+                list.back()->time = TimeStamp(static_cast<int64_t>(i % 5) - 2, static_cast<uint32_t>(i % 2));
+                list.back()->size = i % 4 == 3 ? UINT64_MAX - i % 7 : i % 4;
+            }
+            std::vector<entry*> expected = list;
+            std::sort(expected.begin(), expected.end(), [&](const entry* a, const entry* b) {
+                return order.compare(a, b, direction) < 0;
+            });
+            const sortby sort = direction > 0 ? order.sort : static_cast<sortby>(order.sort + SORT_RNAME);
+            sort_panel(L"/", sort, list.data(), static_cast<int>(list.size()));
+            for (size_t i = 0; i < list.size(); i++)
+                ASSERT_EQ(order.compare(list[i], expected[i], direction), 0) << i << " of order " << sort;
+            for (entry* e : list) entry::Destroy(e);
         }
-        std::vector<entry*> expected = list;
-        std::sort(expected.begin(), expected.end(),
-                  [direction](const entry* a, const entry* b) { return comp_ext(a, b, direction) < 0; });
-        sort_panel(L"/", direction > 0 ? SORT_EXTENSION : SORT_REXTENSION, list.data(), static_cast<int>(list.size()));
-        for (size_t i = 0; i < list.size(); i++)
-            EXPECT_EQ(comp_ext(list[i], expected[i], direction), 0) << i << " of direction " << direction;
-        for (entry* e : list) entry::Destroy(e);
     }
 }
 
