@@ -73,9 +73,15 @@ TEST_F(PanelScaleTest, NoStepOnALargeDirectoryGrowsFasterThanNLogN) {
          }},
     };
     for (const Step& step : steps) {
-        const int repeats = RepeatsFor([&] { step.run(small_); });
-        const double small = Fastest([&] { step.run(small_); }, repeats);
-        const double large = Fastest([&] { step.run(large_); }, repeats);
+        // Other work on the machine can slow one timing: a ratio too high is
+        // measured again, and a step that grows too fast fails every time.
+        double small = 0, large = 0;
+        for (int attempt = 0; attempt < 3; attempt++) {
+            const int repeats = RepeatsFor([&] { step.run(small_); });
+            small = Fastest([&] { step.run(small_); }, repeats);
+            large = Fastest([&] { step.run(large_); }, repeats);
+            if (large / small < kMostRatio) break;
+        }
         EXPECT_LT(large / small, kMostRatio) << step.name << ": " << small << " s at " << kSmall << ", " << large
                                              << " s at four times as many";
     }
