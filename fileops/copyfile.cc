@@ -113,8 +113,11 @@ struct Destination {
     AtPath at;
     bool exists = false;
     struct stat status {};
-    explicit Destination(const wchar_t* dst) : at(EncodeFileName(dst).c_str()) {
-        exists = at.error() == 0 && fstatat(at.dir(), at.leaf(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    // A destination known to be absent is not looked at again: should
+    // something take the name meanwhile, the final rename, which never
+    // replaces a name that was absent, fails with EEXIST.
+    explicit Destination(const wchar_t* dst, bool known_absent = false) : at(EncodeFileName(dst).c_str()) {
+        exists = !known_absent && at.error() == 0 && fstatat(at.dir(), at.leaf(), &status, AT_SYMLINK_NOFOLLOW) == 0;
     }
 };
 
@@ -212,7 +215,11 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
     AtPath to(EncodeFileName(dst).c_str());
     if (to.error() != 0) return fail(dst, true, to.error());
     CFinalDirectoryMode final_mode(to, status_of_src);
+    // A directory made here holds nothing yet: its entries need no look for
+    // an existing name (names folded to lower case may meet, though).
+    bool made = false;
     if (mkdirat(to.dir(), to.leaf(), 0700) == 0) {
+        made = !case_filter;
         final_mode.Arm();
         descriptions.Copy(Westring(src), Westring(dst));
     } else {
@@ -250,7 +257,7 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
         }
         Westring to_path = join_path(Westring(dst), target_name);
         int item = move ? move_file(from.c_str(), to_path.c_str(), 1, 1, status, descriptions, false)
-                        : copy_file(from.c_str(), to_path.c_str(), 1, 1, status, descriptions);
+                        : copy_file(from.c_str(), to_path.c_str(), 1, 1, status, descriptions, made);
         if (item < 0) {
             result = -1;
             break;
@@ -284,21 +291,22 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
 }
 
 // Opens the source of a regular file for reading without ever blocking
-// (it may have been replaced by a FIFO since it was looked at). The
-// descriptor or -1 with errno set.
-int open_source(const AtPath& from) {
+// (it may have been replaced by a FIFO since it was looked at), and gives
+// its status. The descriptor or -1 with errno set.
+int open_source(const AtPath& from, struct stat& status) {
     int in;
     do {
         in = openat(from.dir(), from.leaf(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (in < 0 && errno == EINTR);
     if (in < 0) return -1;
-    struct stat status;
     if (fstat(in, &status) != 0 || !S_ISREG(status.st_mode)) {
         close(in);
         errno = EINVAL;
         return -1;
     }
-    (void)fcntl(in, F_SETFL, fcntl(in, F_GETFL) & ~O_NONBLOCK);
+    // Only O_NONBLOCK of the changeable flags was set: clearing them all
+    // clears it.
+    (void)fcntl(in, F_SETFL, 0);
     return in;
 }
 
@@ -370,20 +378,15 @@ int finish_new_file(int out, const struct stat& source, bool move) {
 
 CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const AtPath& from, bool overwrite, bool move,
                         copy_status* status, DescBatch& descriptions, int flags) {
-    int in = open_source(from);
+    struct stat source;
+    int in = open_source(from, source);
     if (in < 0) return fail(src, false, errno);
     if (!(flags & COPY_OPEN_WRITTEN) && OpenForWritingElsewhere(in)) {
         close(in);
         return fail(src, false, RESULT_OPEN_FOR_WRITE);
     }
-    struct stat source;
-    if (fstat(in, &source) != 0) {
-        int error_code = errno;
-        close(in);
-        return fail(src, false, error_code);
-    }
 
-    Destination to(dst);
+    Destination to(dst, flags & COPY_DESTINATION_ABSENT);
     Target target;
     int opened = open_target(to, source, overwrite, move, target);
     // A batch that syncs many copies at once takes the source instead.

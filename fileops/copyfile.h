@@ -13,7 +13,10 @@ class DescBatch;
 class copy_status;
 
 // Bits of copyfile's flags.
-enum { COPY_OPEN_WRITTEN = 1 };  // copy a source that another process writes
+enum {
+    COPY_OPEN_WRITTEN = 1,       // copy a source that another process writes
+    COPY_DESTINATION_ABSENT = 2  // nothing had the destination's name just now
+};
 
 // What a copy step came to: its result code and, for a failure, the path
 // the failing step was about.

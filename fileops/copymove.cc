@@ -243,11 +243,11 @@ int merge_directories(const wchar_t* src, const wchar_t* dst, copy_status* statu
 }  // namespace
 
 int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy_status* status,
-              DescBatch& descriptions) {
+              DescBatch& descriptions, bool destination_absent) {
     CBreakScope running;
     prepare_progress(status, false, src, dst, index, count);
     int dst_attr = 0;
-    const bool existed = GetFileAttr(dst, dst_attr) == 0;
+    const bool existed = !destination_absent && GetFileAttr(dst, dst_attr) == 0;
     bool granted = false, force_open = false;
     for (;;) {
         OlderTest older = older_test(src, dst, existed, dst_attr, granted);
@@ -256,6 +256,7 @@ int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
 
         if (status) status->StartUpdate(fwin);
         int flags = read_written_all == 1 || force_open ? COPY_OPEN_WRITTEN : 0;
+        if (!existed && !granted) flags |= COPY_DESTINATION_ABSENT;
         CopyResult attempt =
             copyfile(src, dst, granted || overwrite_mode == OVERWRITE_ALWAYS, false, status, descriptions, flags);
         if (attempt.code != 0 && status) status->StopUpdate();
@@ -329,6 +330,7 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
         } else {
             if (status) status->StartUpdate(fwin);
             int flags = read_written_all == 1 || force_open ? COPY_OPEN_WRITTEN : 0;
+            if (!existed && !granted) flags |= COPY_DESTINATION_ABSENT;
             attempt =
                 copyfile(src, dst, granted || overwrite_mode == OVERWRITE_ALWAYS, true, status, descriptions, flags);
             if (attempt.code != 0 && status) status->StopUpdate();

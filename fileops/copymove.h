@@ -12,8 +12,11 @@ class copy_status;
 // progress window (fwin) is made or widened as needed; the caller ends it
 // with EndCopyProgress. 0 done, -1 abort the command, or a positive code
 // for an item that failed or was skipped (already reported).
+// destination_absent: dst lies in a directory this command just made, so
+// nothing has its name (should something take it all the same, the copy
+// fails with EEXIST and asks as usual).
 [[nodiscard]] int copy_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy_status* status,
-              DescBatch& descriptions);
+              DescBatch& descriptions, bool destination_absent = false);
 // Moves src to dst: by renaming when sameFileSystem says both lie on one
 // file system (falling back to copying when the rename crosses devices),
 // else by copying and deleting. An existing destination directory is
