@@ -1,11 +1,14 @@
 #include "fileops/copycommand.h"
 
+#include <optional>
+
 #include "console/console.h"
 #include "fileops/copydialog.h"
 #include "fileops/copymove.h"
 #include "fileops/copyseams.h"
 #include "fileops/copystatus.h"
 #include "fileops/descbatch.h"
+#include "fileops/movedsources.h"
 #include "fileops/editname.h"
 #include "fileops/fileattr.h"
 #include "fileops/fileglobals.h"
@@ -183,6 +186,9 @@ void CCopyCommand::Tagged(const Westring& default_destination, const wchar_t* de
     int k = 0;
     Westring same_fs_dir;
     bool same_known = false, same_fs_here = false;
+    // Files moved to another device go once their copies are synced together.
+    std::optional<CMovedSources> moved_sources;
+    if (move_) moved_sources.emplace(descriptions_);
     for (int i = 0; i < source_->num_files; i++) {
         entry* e = source_->files[i];
         if (!e->tagged) continue;
@@ -209,8 +215,11 @@ void CCopyCommand::Tagged(const Westring& default_destination, const wchar_t* de
             untag_unseen(source_, e);
             e->done = 1;
         }
+        if (moved_sources && moved_sources->Full() && moved_sources->Settle() < 0) result = -1;
         if (result < 0 || break_status == 2 || fileops_esc_pending()) break;
     }
+    // A source that could not go has been told about and stays where it is.
+    if (moved_sources) (void)moved_sources->Settle();
     break_status = 0;
 }
 

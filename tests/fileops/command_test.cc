@@ -102,3 +102,31 @@ TEST_F(CommandTest, SizeCountOfTaggedDirectories) {
 }
 
 }  // namespace
+
+namespace {
+
+int rename_across_devices(const char*, const char*) {
+    errno = EXDEV;
+    return -1;
+}
+int syncs = 0;
+int counting_syncfs(int fd) {
+    syncs++;
+    return syncfs(fd);
+}
+
+}  // namespace
+
+// Tagged files moved to another device: their copies reach the disk in one
+// sync, and only then do the sources go.
+TEST_F(CommandTest, TaggedFilesMovedAcrossDevicesAreSyncedTogether) {
+    Files({"left/a=1", "left/b=22", "left/c=333"});
+    Show({"a", "b", "c"});
+    copy_seams.rename = &rename_across_devices;
+    copy_seams.syncfs = &counting_syncfs;
+    syncs = 0;
+    ui.Keys("Enter");
+    CopyCommand(COPY_MOVE);
+    EXPECT_EQ(syncs, 1);
+    Expect({"!left/a", "!left/b", "!left/c", "right/a=1", "right/b=22", "right/c=333"});
+}
