@@ -237,11 +237,14 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
 
     int result = 0;
     int failures = 0;
-    // The moved files' sources go once their copies are synced together.
-    std::optional<CMovedSources> moved_sources;
-    if (move) moved_sources.emplace(descriptions);
+    // The moved files' sources go once their copies are synced together: in
+    // the batch of the tree being moved, or in this directory's own.
+    CMovedSources* tree_batch = move ? CMovedSources::Open() : nullptr;
+    std::optional<CMovedSources> own_batch;
+    if (move && !tree_batch) own_batch.emplace(descriptions);
+    CMovedSources* batch = tree_batch ? tree_batch : own_batch ? &*own_batch : nullptr;
     auto settle = [&] {
-        int stayed = moved_sources ? moved_sources->Settle() : 0;
+        int stayed = batch ? batch->Settle() : 0;
         if (stayed < 0) result = -1;
         else failures += stayed;
     };
@@ -263,20 +266,24 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
             break;
         }
         if (item > 0) failures++;
-        if (moved_sources && moved_sources->Full()) settle();
+        if (batch && batch->Full()) settle();
         if (result < 0 || copy_stop_requested()) {
             result = -1;
             break;
         }
     }
-    // What was copied completely is finished, Esc or not.
-    settle();
+    // What was copied completely is finished, Esc or not; the tree's batch
+    // is settled by the directory that opened it.
+    if (own_batch) settle();
     // The lines of the entries done are written whatever happened.
     descriptions.FlushDirectory(Westring(src));
     descriptions.FlushDirectory(Westring(dst));
     if (result < 0) return aborted();
 
-    if (move && failures == 0) {
+    if (move && failures == 0 && tree_batch) {
+        // It goes after its entries, with the tree's batch.
+        tree_batch->AddDirectory(Westring(src), Westring(dst));
+    } else if (move && failures == 0) {
         // Only an emptied source directory goes; descriptions of names that
         // never existed travel along instead of being lost.
         int carried = carry_desc_leftovers(Westring(src), Westring(dst));

@@ -2,10 +2,13 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "fileops/copyseams.h"
 #include "fileops/delete.h"
+#include "fileops/descbatch.h"
+#include "fileops/descriptions.h"
 #include "fileops/fserror.h"
 #include "fileops/resolvepath.h"
 #include "lib/atpath.h"
@@ -44,17 +47,51 @@ CMovedSources::~CMovedSources() {
 CMovedSources* CMovedSources::Open() { return innermost; }
 
 void CMovedSources::Add(const Westring& src, const Westring& dst) {
-    waiting_.push_back(src);
+    waiting_.push_back({src, Westring(), false});
     destinations_.insert(EncodeFileName(dir_part(dst)).c_str());
+}
+
+void CMovedSources::AddDirectory(const Westring& src, const Westring& dst) {
+    waiting_.push_back({src, dst, true});
+}
+
+int CMovedSources::remove_directory(const Source& source) {
+    // Its entries' lines are gone from its description file; what is left
+    // there describes names that never existed and travels along.
+    descriptions_.FlushDirectory(source.path);
+    for (;;) {
+        int code = carry_desc_leftovers(source.path, source.directory_copy);
+        if (code == 0) break;
+        int done = 0;
+        fs_error(code, done, source.path.c_str());
+        if (done) return code < 0 ? -1 : 0;
+    }
+    for (;;) {
+        AtPath at(EncodeFileName(source.path).c_str());
+        if (at.error() == 0 && unlinkat(at.dir(), at.leaf(), AT_REMOVEDIR) == 0) {
+            descriptions_.Remove(source.path);
+            return 1;
+        }
+        int code = at.error() ? at.error() : errno;
+        // Something in it stayed and was reported already.
+        if (code == ENOTEMPTY || code == EEXIST) return 0;
+        int done = 0;
+        fs_error(code, done, source.path.c_str());
+        if (done) return code < 0 ? -1 : 0;
+    }
 }
 
 int CMovedSources::Settle() {
     if (waiting_.empty()) return 0;
-    std::vector<Westring> sources;
+    std::vector<Source> sources;
     sources.swap(waiting_);
     std::set<std::string> destinations;
     destinations.swap(destinations_);
+    std::set<dev_t> synced;
     for (const std::string& dir : destinations) {
+        // One sync writes a whole file system.
+        struct stat status;
+        if (stat(dir.c_str(), &status) == 0 && !synced.insert(status.st_dev).second) continue;
         for (;;) {
             int code = sync_file_system_of(dir);
             if (code == 0) break;
@@ -67,8 +104,9 @@ int CMovedSources::Settle() {
         }
     }
     int stayed = 0;
-    for (const Westring& source : sources) {
-        int deleted = delete_file(source.c_str(), DELETE_SILENT, &descriptions_);
+    for (const Source& source : sources) {
+        int deleted = source.directory ? remove_directory(source)
+                                       : delete_file(source.path.c_str(), DELETE_SILENT, &descriptions_);
         if (deleted < 0) return -1;
         if (deleted == 0) stayed++;
     }

@@ -61,9 +61,10 @@ TEST_F(FaultTest, InjectedCrossDeviceRenameFallsBackToCopy) {
     EXPECT_EQ(Stat(Path("moved/f")).st_mtim.tv_sec, 1234);
 }
 
-// A directory moved to another device: the copies of its files reach the
-// disk in one sync before any source goes; when that sync fails, every
-// source stays and the failure is told once.
+// A tree moved to another device: the copies of all its files reach the
+// disk in one sync before any source goes, and each directory goes after
+// its entries; when that sync fails, every source stays and the failure is
+// told once.
 int sync_calls = 0;
 int failing_syncfs(int) {
     sync_calls++;
@@ -77,9 +78,10 @@ int counted_syncfs(int fd) {
 
 TEST_F(FaultTest, MovedSourcesGoOnlyAfterOneSyncOfTheirCopies) {
     copy_seams.rename = &fake_exdev;
-    std::vector<std::string> files = {"tree/"}, kept, copied, moved;
+    std::vector<std::string> files = {"tree/", "tree/sub/", "tree/sub/deeper/"}, kept, copied, moved;
     for (int i = 0; i < 40; i++) {
-        const std::string file = NumberedName("f", i) + "=" + NumberedName("text ", i);
+        const std::string file = std::string(i % 3 == 0 ? "" : i % 3 == 1 ? "sub/" : "sub/deeper/") +
+                                 NumberedName("f", i) + "=" + NumberedName("text ", i);
         files.push_back("tree/" + file);
         kept.push_back("tree/" + file);
         copied.push_back("copied/" + file);
