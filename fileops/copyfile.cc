@@ -26,6 +26,7 @@
 #include "fileops/descriptions.h"
 #include "fileops/movedsources.h"
 #include "fileops/newfile.h"
+#include "fileops/parallelcopy.h"
 #include "fileops/dirnames.h"
 #include "fileops/fileglobals.h"
 #include "fileops/fileprompt.h"
@@ -200,7 +201,13 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
         if (stayed < 0) result = -1;
         else failures += stayed;
     };
-    for (const Westring& name : names) {
+    // Into a new directory, the plain files go two at a time first; what
+    // the workers gave back goes through the usual copy below.
+    std::vector<bool> copied;
+    if (made && !move && CopyFilesInParallel(src, dst, names, status, descriptions, copied) < 0) result = -1;
+    for (size_t i = 0; i < names.size() && result == 0; i++) {
+        if (!copied.empty() && copied[i]) continue;
+        const Westring& name = names[i];
         Westring from = join_path(Westring(src), name);
         Westring target_name = name;
         if (case_filter) {
@@ -294,6 +301,11 @@ CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const AtPath& fr
     if (!(flags & COPY_OPEN_WRITTEN) && OpenForWritingElsewhere(in)) {
         close(in);
         return fail(src, false, RESULT_OPEN_FOR_WRITE);
+    }
+
+    if (int fault = copy_seams.file_fault ? copy_seams.file_fault(from.leaf()) : 0) {
+        close(in);
+        return fail(dst, true, fault);
     }
 
     Destination to(dst, flags & COPY_DESTINATION_ABSENT);
