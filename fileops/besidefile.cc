@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 
 namespace {
@@ -24,11 +25,12 @@ std::string sibling(const char* leaf, const std::string& name) {
 // Hidden, short (the final name may already use the whole name length),
 // and different for every attempt, process and moment.
 std::string temp_name(unsigned attempt) {
-    static unsigned serial = 0;
+    // The parallel copy's workers name files at the same time.
+    static std::atomic<unsigned> serial{0};
     struct timespec now;
     clock_gettime(CLOCK_REALTIME, &now);
     unsigned long mix = static_cast<unsigned long>(now.tv_nsec) ^ (static_cast<unsigned long>(getpid()) << 20) ^
-                        (++serial * 2654435761UL) ^ attempt;
+                        ((serial.fetch_add(1) + 1UL) * 2654435761UL) ^ attempt;
     char name[32];
     std::snprintf(name, sizeof name, ".dv%08lx.part", mix & 0xffffffffUL);
     return name;
@@ -39,40 +41,52 @@ std::string temp_name(unsigned attempt) {
 int MakeBeside(const AtPath& final, const std::function<int(int dir, const char* leaf)>& make,
                std::string& temp_leaf) {
     if (final.error() != 0) return final.error();
+    return MakeBeside(final.dir(), final.leaf(), make, temp_leaf);
+}
+
+int MakeBeside(int dir, const char* leaf, const std::function<int(int dir, const char* leaf)>& make,
+               std::string& temp_leaf) {
     for (unsigned attempt = 0; attempt < kNameAttempts; attempt++) {
-        temp_leaf = sibling(final.leaf(), temp_name(attempt));
-        int made = make(final.dir(), temp_leaf.c_str());
+        temp_leaf = sibling(leaf, temp_name(attempt));
+        int made = make(dir, temp_leaf.c_str());
         if (made != EEXIST) return made;
     }
     return EEXIST;
 }
 
 int PutInPlace(const AtPath& final, const std::string& temp_leaf, bool replace) {
+    if (final.error() != 0) return final.error();
+    return PutInPlace(final.dir(), final.leaf(), temp_leaf, replace);
+}
+
+int PutInPlace(int dir, const char* leaf, const std::string& temp_leaf, bool replace) {
     int result = 0;
     if (replace) {
-        if (renameat(final.dir(), temp_leaf.c_str(), final.dir(), final.leaf()) != 0) result = errno;
-    } else if (renameat2(final.dir(), temp_leaf.c_str(), final.dir(), final.leaf(), RENAME_NOREPLACE) != 0) {
+        if (renameat(dir, temp_leaf.c_str(), dir, leaf) != 0) result = errno;
+    } else if (renameat2(dir, temp_leaf.c_str(), dir, leaf, RENAME_NOREPLACE) != 0) {
         result = errno;
         if (result == EINVAL || result == ENOSYS) {
             // A file system that cannot refuse in the rename itself: a hard
             // link refuses an existing name just as well.
-            result = linkat(final.dir(), temp_leaf.c_str(), final.dir(), final.leaf(), 0) == 0 ? 0 : errno;
+            result = linkat(dir, temp_leaf.c_str(), dir, leaf, 0) == 0 ? 0 : errno;
             if (result == 0) {
-                (void)unlinkat(final.dir(), temp_leaf.c_str(), 0);
+                (void)unlinkat(dir, temp_leaf.c_str(), 0);
             } else if (result == EPERM || result == EOPNOTSUPP || result == EMLINK) {
                 struct stat existing;
-                result = fstatat(final.dir(), final.leaf(), &existing, AT_SYMLINK_NOFOLLOW) == 0 ? EEXIST : 0;
-                if (result == 0 && renameat(final.dir(), temp_leaf.c_str(), final.dir(), final.leaf()) != 0)
+                result = fstatat(dir, leaf, &existing, AT_SYMLINK_NOFOLLOW) == 0 ? EEXIST : 0;
+                if (result == 0 && renameat(dir, temp_leaf.c_str(), dir, leaf) != 0)
                     result = errno;
             }
         }
     }
-    if (result != 0) DropBeside(final, temp_leaf);
+    if (result != 0) DropBeside(dir, temp_leaf);
     return result;
 }
 
-void DropBeside(const AtPath& final, const std::string& temp_leaf) {
+void DropBeside(const AtPath& final, const std::string& temp_leaf) { DropBeside(final.dir(), temp_leaf); }
+
+void DropBeside(int dir, const std::string& temp_leaf) {
     struct stat node;
-    if (fstatat(final.dir(), temp_leaf.c_str(), &node, AT_SYMLINK_NOFOLLOW) != 0) return;
-    (void)unlinkat(final.dir(), temp_leaf.c_str(), S_ISDIR(node.st_mode) ? AT_REMOVEDIR : 0);
+    if (fstatat(dir, temp_leaf.c_str(), &node, AT_SYMLINK_NOFOLLOW) != 0) return;
+    (void)unlinkat(dir, temp_leaf.c_str(), S_ISDIR(node.st_mode) ? AT_REMOVEDIR : 0);
 }

@@ -15,11 +15,16 @@
 // 0 or the error number.
 [[nodiscard]] int MakeBeside(const AtPath& final, const std::function<int(int dir, const char* leaf)>& make,
                              std::string& temp_leaf);
+// The same for the final name leaf relative to the open directory dir.
+[[nodiscard]] int MakeBeside(int dir, const char* leaf, const std::function<int(int dir, const char* leaf)>& make,
+                             std::string& temp_leaf);
 
 // Renames the temporary node to the final name: over what is there when
 // replace is set, else only when nothing is (EEXIST otherwise). The
 // temporary node is removed when this fails. 0 or the error number.
 [[nodiscard]] int PutInPlace(const AtPath& final, const std::string& temp_leaf, bool replace);
+[[nodiscard]] int PutInPlace(int dir, const char* leaf, const std::string& temp_leaf, bool replace);
 
 // Removes a temporary node left by a failed copy.
 void DropBeside(const AtPath& final, const std::string& temp_leaf);
+void DropBeside(int dir, const std::string& temp_leaf);

@@ -25,6 +25,8 @@
 #include "fileops/descbatch.h"
 #include "fileops/descriptions.h"
 #include "fileops/movedsources.h"
+#include "fileops/newfile.h"
+#include "fileops/parallelcopy.h"
 #include "fileops/dirnames.h"
 #include "fileops/fileglobals.h"
 #include "fileops/fileprompt.h"
@@ -45,29 +47,10 @@ CopyResult aborted() { return CopyResult{-1, Westring(), false}; }
 
 int do_close(int fd) { return copy_seams.close ? copy_seams.close(fd) : close(fd); }
 
-// Whether the process may give files away (it runs as root); asked once.
-bool may_chown() {
-    static const bool root = geteuid() == 0;
-    return root;
-}
-
-void keep_owner(int fd, const struct stat& from) {
-    if (!may_chown()) return;
-    // The owner cannot always be given (EPERM on some file systems); the
-    // copy stands anyway.
-    int given = fchown(fd, from.st_uid, from.st_gid);
-    (void)given;
-}
-
-void keep_times(int fd, const struct stat& from) {
-    struct timespec times[2] = {from.st_atim, from.st_mtim};
-    futimens(fd, times);
-}
-
 // The metadata of a node made by name (links, special files, directories).
 void keep_path_metadata(const AtPath& path, const struct stat& from, bool link) {
     const int nofollow = link ? AT_SYMLINK_NOFOLLOW : 0;
-    if (may_chown()) {
+    if (MayChown()) {
         int owned = fchownat(path.dir(), path.leaf(), from.st_uid, from.st_gid, nofollow);
         (void)owned;
     }
@@ -77,33 +60,6 @@ void keep_path_metadata(const AtPath& path, const struct stat& from, bool link) 
 }
 
 bool is_special(mode_t mode) { return S_ISFIFO(mode) || S_ISCHR(mode) || S_ISBLK(mode) || S_ISSOCK(mode); }
-
-// The process's umask as the system reports it (without changing it, as
-// umask() would); -1 when it cannot be read.
-int process_umask() {
-    static int mask = [] {
-        FILE* status = std::fopen("/proc/self/status", "r");
-        if (!status) return -1;
-        char line[256];
-        int found = -1;
-        while (std::fgets(line, sizeof line, status)) {
-            unsigned value;
-            if (std::sscanf(line, "Umask: %o", &value) == 1) {
-                found = static_cast<int>(value);
-                break;
-            }
-        }
-        std::fclose(status);
-        return found;
-    }();
-    return mask;
-}
-
-// Whether a file created with the permission bits of mode kept all of them.
-bool mode_survived_umask(mode_t mode) {
-    int mask = process_umask();
-    return mask >= 0 && (mode & 07000) == 0 && (mode & static_cast<mode_t>(mask) & 0777) == 0;
-}
 
 // Whether two stat results are one file.
 bool same_node(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -248,7 +204,13 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
         if (stayed < 0) result = -1;
         else failures += stayed;
     };
-    for (const Westring& name : names) {
+    // Into a new directory, the plain files go two at a time first; what
+    // the workers gave back goes through the usual copy below.
+    std::vector<bool> copied;
+    if (made && !move && CopyFilesInParallel(src, dst, names, status, descriptions, copied) < 0) result = -1;
+    for (size_t i = 0; i < names.size() && result == 0; i++) {
+        if (!copied.empty() && copied[i]) continue;
+        const Westring& name = names[i];
         Westring from = join_path(Westring(src), name);
         Westring target_name = name;
         if (case_filter) {
@@ -297,26 +259,6 @@ CopyResult copy_directory(const wchar_t* src, const wchar_t* dst, const struct s
     return failures ? fail(src, false, RESULT_SKIPPED) : CopyResult::Done();
 }
 
-// Opens the source of a regular file for reading without ever blocking
-// (it may have been replaced by a FIFO since it was looked at), and gives
-// its status. The descriptor or -1 with errno set.
-int open_source(const AtPath& from, struct stat& status) {
-    int in;
-    do {
-        in = openat(from.dir(), from.leaf(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    } while (in < 0 && errno == EINTR);
-    if (in < 0) return -1;
-    if (fstat(in, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(in);
-        errno = EINVAL;
-        return -1;
-    }
-    // Only O_NONBLOCK of the changeable flags was set: clearing them all
-    // clears it.
-    (void)fcntl(in, F_SETFL, 0);
-    return in;
-}
-
 // Where a regular file's bytes go: into an existing device or FIFO (only
 // when copying onto one the user agreed to overwrite), or into a new file
 // beside the final name that takes its place once complete.
@@ -344,19 +286,7 @@ int open_target(const Destination& to, const struct stat& source, bool overwrite
             return 0;
         }
     }
-    const mode_t mode = source.st_mode & 0777;
-    return MakeBeside(
-        to.at,
-        [&](int dir, const char* leaf) {
-            int fd;
-            do {
-                fd = openat(dir, leaf, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-            } while (fd < 0 && errno == EINTR);
-            if (fd < 0) return errno;
-            target.fd = fd;
-            return 0;
-        },
-        target.temp);
+    return CreateBeside(to.at.dir(), to.at.leaf(), source.st_mode & 0777, target.fd, target.temp);
 }
 
 // Makes sure a rename in the directory of path is on the disk.
@@ -370,27 +300,19 @@ void sync_directory_of(const AtPath& path) {
     close(fd);
 }
 
-// The metadata of a complete new file, set on its descriptor. 0 or the
-// error number.
-int finish_new_file(int out, const struct stat& source, bool move) {
-    // A moved file must be on the disk before its source goes.
-    if (move && fsync(out) != 0) return errno;
-    keep_owner(out, source);
-    // A new file was made with the source's permission bits; only what the
-    // umask took away (or the special bits) needs setting again.
-    if (!mode_survived_umask(source.st_mode) && fchmod(out, source.st_mode & 07777) != 0) return errno;
-    keep_times(out, source);
-    return 0;
-}
-
 CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const AtPath& from, bool overwrite, bool move,
                         copy_status* status, DescBatch& descriptions, int flags) {
     struct stat source;
-    int in = open_source(from, source);
+    int in = OpenSource(from.dir(), from.leaf(), source);
     if (in < 0) return fail(src, false, errno);
     if (!(flags & COPY_OPEN_WRITTEN) && OpenForWritingElsewhere(in)) {
         close(in);
         return fail(src, false, RESULT_OPEN_FOR_WRITE);
+    }
+
+    if (int fault = copy_seams.file_fault ? copy_seams.file_fault(from.leaf()) : 0) {
+        close(in);
+        return fail(dst, true, fault);
     }
 
     Destination to(dst, flags & COPY_DESTINATION_ABSENT);
@@ -408,7 +330,7 @@ CopyResult copy_regular(const wchar_t* src, const wchar_t* dst, const AtPath& fr
                                    copied);
     close(in);
     if (result.code == 0 && !target.special) {
-        int finished = finish_new_file(target.fd, source, move && !batch);
+        int finished = FinishNewFile(target.fd, source, move && !batch);
         if (finished != 0) result = fail(dst, true, finished);
     }
     if (do_close(target.fd) != 0 && result.code == 0) result = fail(dst, true, errno);

@@ -14,6 +14,11 @@ struct CopySeams {
     int (*rename)(const char* from, const char* to) = nullptr;
     // Writing a destination's file system to the disk before moved sources go.
     int (*syncfs)(int fd) = nullptr;
+    // Before the bytes of a regular file are copied, by the copy of one
+    // item and by the parallel copy's workers alike (so it may be called on
+    // several threads at once): an error number fails that copy. name is
+    // the source as the system call sees it (a leaf or a longer path).
+    int (*file_fault)(const char* name) = nullptr;
     // Whether the user pressed Esc.
     bool (*esc_pending)() = nullptr;
 };
