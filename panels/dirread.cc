@@ -84,20 +84,20 @@ void query_file_system(PANEL* panel) {
 // The entries of the panel's directory, from the disk or from an archive.
 class CEntrySource {
 public:
-    explicit CEntrySource(PANEL* panel) : panel_(panel), directory_(panel->dir, panel->fs_type) {}
+    explicit CEntrySource(PANEL* panel) : panel_(panel), directory_(panel->dir) {}
 
     int First(entry** result) {
-        if (!panel_->archive) return directory_.FindFirst(L"*", 0x10037, result);
+        if (!panel_->archive) return directory_.First(result);
         return panel_hooks.archive_find_first ? panel_hooks.archive_find_first(panel_, result) : -1;
     }
     int Next(entry** result) {
-        if (!panel_->archive) return directory_.FindNext(result);
+        if (!panel_->archive) return directory_.Next(result);
         return panel_hooks.archive_find_next ? panel_hooks.archive_find_next(panel_, result) : DIR_NO_MORE_FILES;
     }
 
 private:
     PANEL* panel_;
-    Directory directory_;
+    DirectoryReader directory_;
 };
 
 // Entries kept from the previous listing for their tags; freed with it.
@@ -109,6 +109,7 @@ public:
     }
     CKeptEntries(const CKeptEntries&) = delete;
     CKeptEntries& operator=(const CKeptEntries&) = delete;
+
     std::vector<entry*> entries;
 };
 
