@@ -110,6 +110,26 @@ public:
     CKeptEntries(const CKeptEntries&) = delete;
     CKeptEntries& operator=(const CKeptEntries&) = delete;
 
+    // Gives the panel's entries the tagged and done marks of the kept
+    // entries of the same exact name, and counts the tagged ones. One look
+    // in a hash table per entry, so that a re-read of a large directory
+    // with everything tagged costs no more than the read.
+    void RestoreTags(PANEL* panel) const {
+        if (entries.empty()) return;
+        const EntryNameIndex previous(entries.data(), static_cast<int>(entries.size()));
+        for (int i = 0; i < panel->num_files; i++) {
+            entry* now = panel->files[i];
+            const entry* old = previous.Find(now->name);
+            if (!old) continue;
+            now->tagged = old->tagged;
+            now->done = old->done;
+            if (now->tagged) {
+                panel->num_tagged++;
+                panel->tagged_size += now->size;
+            }
+        }
+    }
+
     std::vector<entry*> entries;
 };
 
@@ -287,7 +307,7 @@ ReadOutcome read_once(PANEL* panel, bool report_unreadable, int& failure) {
 
     if (!at_root && !parent_seen) insert_parent_entry(panel);
     sort_panel(panel);
-    if (!kept.entries.empty()) restore_tags(panel, kept.entries.data(), static_cast<int>(kept.entries.size()));
+    kept.RestoreTags(panel);
 
     progress.reset();
     panel->CheckTree();

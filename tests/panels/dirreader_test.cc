@@ -1,5 +1,6 @@
 // Reading a large directory with helper threads: a failure on a helper
-// costs exactly the entry it hit, and a listing left early stops them.
+// costs exactly the entry it hit, and a re-read finds tagged names again
+// exactly as they are written.
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <thread>
 
 #include "panels/directory.h"
+#include "panels/paneldisplay.h"
 #include "tests/panels/panel_test_util.h"
 
 namespace {
@@ -131,4 +133,19 @@ TEST_F(DirectoryReaderTest, ALargeListingLeftEarlyStopsItsHelpers) {
     entry* e = nullptr;
     EXPECT_EQ(unopened.First(&e), ENOENT);
     EXPECT_EQ(unopened.Next(&e), DIR_NO_MORE_FILES);
+}
+
+TEST_F(DirectoryReaderTest, AReReadKeepsTheTagsOfNamesExactlyAsWritten) {
+    for (const char* name : {"Read.me", "read.me", "READ.ME", "other"}) Touch(tmp / name, 5);
+    PANEL panel;
+    SetUpPanel(panel, tmp.path());
+    read_panel(&panel);
+    tag(&panel, IndexOf(panel, "read.me"), 1);
+    tag(&panel, IndexOf(panel, "other"), 1);
+    unlink((tmp / "other").c_str());
+    Touch(tmp / "Other", 5);
+    read_panel(&panel);
+    EXPECT_EQ(Tagged(panel), (Names{"read.me"}));
+    EXPECT_EQ(panel.num_tagged, 1);
+    EXPECT_EQ(panel.tagged_size, 5u);
 }
