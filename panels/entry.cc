@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <cwchar>
+#include <functional>
 #include <new>
+#include <string_view>
 
 entry* entry::Create(const wchar_t* name, int length) {
     if (!name || length < 0) length = 0;
@@ -33,15 +35,8 @@ entry* entry::Clone(const entry* e) {
 
 namespace {
 
-// A 64-bit FNV-1a hash of a name's characters.
-uint64_t name_hash(const wchar_t* name) {
-    uint64_t hash = 0xcbf29ce484222325ull;
-    for (; *name; name++) {
-        hash ^= static_cast<uint32_t>(*name);
-        hash *= 0x100000001b3ull;
-    }
-    return hash;
-}
+// The standard library's hash of a name's characters.
+uint64_t name_hash(const wchar_t* name) { return std::hash<std::wstring_view>()(std::wstring_view(name)); }
 
 }  // namespace
 
