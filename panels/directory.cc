@@ -340,6 +340,12 @@ std::unique_ptr<DirectoryReader::Chunk> DirectoryReader::take_front() {
             inspect(chunk);
             lock.lock();
             chunk.done = true;
+        } else if (list_end_ == 0) {
+            // A helper may have been put aside by the system in the middle
+            // of the front chunk: list further and inspect that meanwhile.
+            lock.unlock();
+            list_chunk();
+            lock.lock();
         } else {
             chunk_done_.wait(lock);
         }
