@@ -2,7 +2,9 @@
 // panel that lists it as entering it would.
 #pragma once
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -26,6 +28,21 @@ inline bool MakeEmptyFiles(const std::string& dir, int count, const std::functio
         }
     }
     return true;
+}
+
+// The least any reader of dir must do: one pass of readdir with an fstatat
+// of every name, on one thread. The number of names inspected, or -1 when
+// dir cannot be opened.
+inline long BareRead(const std::string& dir) {
+    DIR* listing = opendir(dir.c_str());
+    if (!listing) return -1;
+    long count = 0;
+    struct stat status;
+    while (const struct dirent* d = readdir(listing)) {
+        if (fstatat(dirfd(listing), d->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0) count++;
+    }
+    closedir(listing);
+    return count;
 }
 
 // A visible full-style file list of dir, sorted by name, all files shown.

@@ -4,7 +4,15 @@
 #pragma once
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <sys/types.h>
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "lib/westring.h"
 #include "panels/entry.h"
@@ -83,4 +91,77 @@ private:
     int error_ = 0;
     uid_t uid_;
     gid_t gid_;
+};
+
+// For tests: when set, every name a directory read inspects is looked at
+// through this instead of the system's fstatat (the same arguments and
+// result). DirectoryReader calls it from several threads at once.
+using DirectoryStatFunction = int (*)(int dir_fd, const char* name, struct stat* status, int flags);
+extern DirectoryStatFunction directory_stat_hook;
+
+// Reads every entry of a directory, hidden ones and "." and ".." included,
+// each inspected as Directory does, in the order the system lists them.
+// The names are listed on the calling thread; once a directory proves
+// large, helper threads inspect the names listed ahead of the caller while
+// the caller takes the finished entries, and inspects with them whenever
+// it would otherwise wait. Every thread is joined when the reader is
+// destroyed, also when it is left in the middle of the listing.
+class DirectoryReader {
+public:
+    explicit DirectoryReader(const Westring& dir);
+    ~DirectoryReader();
+    DirectoryReader(const DirectoryReader&) = delete;
+    DirectoryReader& operator=(const DirectoryReader&) = delete;
+
+    // Opens the directory and gives its first entry in *result, a new entry
+    // the caller frees with entry::Destroy. 0, DIR_NO_MORE_FILES, or the
+    // system's error number (EACCES, ENOTDIR, ENOENT, ENAMETOOLONG, ...).
+    [[nodiscard]] int First(entry** result);
+    // The next entry, with the results of First; an error of the listing
+    // comes after the entries listed before it. An entry that vanishes
+    // between listing and inspection is passed over.
+    [[nodiscard]] int Next(entry** result);
+
+    // How many helper threads were started for this listing.
+    int helpers() const { return static_cast<int>(helpers_.size()); }
+
+private:
+    struct Chunk;
+
+    // Lists up to one chunk of names and hands it to the helpers; false
+    // when the listing had no more.
+    bool list_chunk();
+    // Lists until enough chunks wait ahead of the caller, or the listing ends.
+    void list_ahead();
+    // The oldest chunk, once inspected: by a helper, or by the caller.
+    std::unique_ptr<Chunk> take_front();
+    void inspect(Chunk& chunk) const;
+    void start_helpers();
+    // A helper thread: inspects chunks until the reader stops.
+    void help();
+    void stop_helpers();
+
+    Westring dir_;
+    DIR* stream_ = nullptr;
+    int dir_fd_ = -1;  // the stream's, for the helpers
+    uid_t uid_;
+    gid_t gid_;
+    int list_end_ = 0;  // how the listing ended: 0 while it goes on, else DIR_NO_MORE_FILES or an error
+    bool helpers_tried_ = false;
+
+    // The chunks listed and not yet all taken by the caller, the oldest
+    // first, with the counts below numbering chunks from the first listed.
+    std::mutex mutex_;
+    std::condition_variable work_listed_;  // for the helpers: a chunk to inspect, or the end
+    std::condition_variable chunk_done_;   // for the caller: a helper finished a chunk
+    std::deque<std::unique_ptr<Chunk>> chunks_;
+    size_t dropped_ = 0;  // chunks taken whole and freed
+    size_t listed_ = 0;   // chunks complete and ready to inspect
+    size_t claimed_ = 0;  // chunks some thread has begun to inspect
+    bool stopping_ = false;
+    std::vector<std::thread> helpers_;
+
+    // The caller's side: the chunk being handed out, and the next entry of it.
+    std::unique_ptr<Chunk> current_;
+    size_t next_entry_ = 0;
 };

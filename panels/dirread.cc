@@ -84,20 +84,20 @@ void query_file_system(PANEL* panel) {
 // The entries of the panel's directory, from the disk or from an archive.
 class CEntrySource {
 public:
-    explicit CEntrySource(PANEL* panel) : panel_(panel), directory_(panel->dir, panel->fs_type) {}
+    explicit CEntrySource(PANEL* panel) : panel_(panel), directory_(panel->dir) {}
 
     int First(entry** result) {
-        if (!panel_->archive) return directory_.FindFirst(L"*", 0x10037, result);
+        if (!panel_->archive) return directory_.First(result);
         return panel_hooks.archive_find_first ? panel_hooks.archive_find_first(panel_, result) : -1;
     }
     int Next(entry** result) {
-        if (!panel_->archive) return directory_.FindNext(result);
+        if (!panel_->archive) return directory_.Next(result);
         return panel_hooks.archive_find_next ? panel_hooks.archive_find_next(panel_, result) : DIR_NO_MORE_FILES;
     }
 
 private:
     PANEL* panel_;
-    Directory directory_;
+    DirectoryReader directory_;
 };
 
 // Entries kept from the previous listing for their tags; freed with it.
@@ -109,6 +109,27 @@ public:
     }
     CKeptEntries(const CKeptEntries&) = delete;
     CKeptEntries& operator=(const CKeptEntries&) = delete;
+
+    // Gives the panel's entries the tagged and done marks of the kept
+    // entries of the same exact name, and counts the tagged ones. One look
+    // in a hash table per entry, so that a re-read of a large directory
+    // with everything tagged costs no more than the read.
+    void RestoreTags(PANEL* panel) const {
+        if (entries.empty()) return;
+        const EntryNameIndex previous(entries.data(), static_cast<int>(entries.size()));
+        for (int i = 0; i < panel->num_files; i++) {
+            entry* now = panel->files[i];
+            const entry* old = previous.Find(now->name);
+            if (!old) continue;
+            now->tagged = old->tagged;
+            now->done = old->done;
+            if (now->tagged) {
+                panel->num_tagged++;
+                panel->tagged_size += now->size;
+            }
+        }
+    }
+
     std::vector<entry*> entries;
 };
 
@@ -286,7 +307,7 @@ ReadOutcome read_once(PANEL* panel, bool report_unreadable, int& failure) {
 
     if (!at_root && !parent_seen) insert_parent_entry(panel);
     sort_panel(panel);
-    if (!kept.entries.empty()) restore_tags(panel, kept.entries.data(), static_cast<int>(kept.entries.size()));
+    kept.RestoreTags(panel);
 
     progress.reset();
     panel->CheckTree();

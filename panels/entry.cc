@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <cwchar>
+#include <functional>
 #include <new>
+#include <string_view>
 
 entry* entry::Create(const wchar_t* name, int length) {
     if (!name || length < 0) length = 0;
@@ -29,4 +31,46 @@ entry* entry::Clone(const entry* e) {
     void* block = ::operator new(bytes);
     std::memcpy(block, e, bytes);
     return static_cast<entry*>(block);
+}
+
+namespace {
+
+// The standard library's hash of a name's characters.
+uint64_t name_hash(const wchar_t* name) { return std::hash<std::wstring_view>()(std::wstring_view(name)); }
+
+}  // namespace
+
+EntryNameIndex::EntryNameIndex(entry* const* list, int count) : list_(list) {
+    if (!list || count <= 0) return;
+    // At most half full, so that a search meets an empty slot soon.
+    size_t size = 16;
+    while (size < static_cast<size_t>(count) * 2) size *= 2;
+    slots_.assign(size, Slot{0, 0});
+    mask_ = size - 1;
+    for (int i = 0; i < count; i++) {
+        const uint64_t hash = name_hash(list[i]->name);
+        size_t at = static_cast<size_t>(hash >> 32) & mask_;
+        bool seen = false;
+        while (slots_[at].position != 0) {
+            const Slot& slot = slots_[at];
+            if (slot.hash == static_cast<uint32_t>(hash) &&
+                std::wcscmp(list[slot.position - 1]->name, list[i]->name) == 0) {
+                seen = true;
+                break;
+            }
+            at = (at + 1) & mask_;
+        }
+        if (!seen) slots_[at] = Slot{static_cast<uint32_t>(hash), static_cast<uint32_t>(i) + 1};
+    }
+}
+
+entry* EntryNameIndex::Find(const wchar_t* name) const {
+    if (slots_.empty() || !name) return nullptr;
+    const uint64_t hash = name_hash(name);
+    for (size_t at = static_cast<size_t>(hash >> 32) & mask_; slots_[at].position != 0; at = (at + 1) & mask_) {
+        const Slot& slot = slots_[at];
+        entry* e = list_[slot.position - 1];
+        if (slot.hash == static_cast<uint32_t>(hash) && std::wcscmp(e->name, name) == 0) return e;
+    }
+    return nullptr;
 }

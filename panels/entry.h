@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "lib/timestamp.h"
 
@@ -41,4 +42,28 @@ struct entry {
 
     bool is_dir() const { return attr & FA_DIREC; }
     bool is_parent() const { return name[0] == L'.' && name[1] == L'.' && name[2] == 0; }
+};
+
+// Finds entries again by their exact name (case matters) in about constant
+// time, as a re-read of a directory does to carry its tags over. Holds
+// pointers to the entries, which must outlive it unchanged.
+class EntryNameIndex {
+public:
+    // Indexes count entries of list; of entries with the same name, the
+    // first is found.
+    EntryNameIndex(entry* const* list, int count);
+
+    // The indexed entry named exactly name, or null.
+    entry* Find(const wchar_t* name) const;
+
+private:
+    // A slot: the low bits of the name's hash beside the entry's position
+    // in list plus one (0 for an empty slot).
+    struct Slot {
+        uint32_t hash;
+        uint32_t position;
+    };
+    std::vector<Slot> slots_;
+    entry* const* list_;
+    size_t mask_ = 0;
 };
