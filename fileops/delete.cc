@@ -261,10 +261,12 @@ int finish_directory(TreeClearer& clearer, TreeNode& node, const wchar_t* mask) 
     }  // the lines go before the directory does
     TreeNode* parent = node.parent;
     if (!parent) return 1;
-    if (node.kept || node.subdirectory_stays) {
+    if (node.subdirectory_stays) {
         parent->subdirectory_stays = true;
         return 1;
     }
+    // Even with files kept it may be empty now: a description file that
+    // lost its last line is gone.
     AtPath at(node.path.c_str());
     const int code = at.error() ? at.error() : unlinkat(at.dir(), at.leaf(), AT_REMOVEDIR) == 0 ? 0 : errno;
     if (code == 0) {

@@ -96,7 +96,11 @@ TreeNode* TreeClearer::Next() {
         if (!finished_.empty()) {
             TreeNode* node = finished_.back();
             finished_.pop_back();
-            return node;
+            lock.unlock();
+            // Left undone on a stop, the node stays for ForEachLeft.
+            if (poll(node->path, nullptr)) return node;
+            lock.lock();
+            continue;
         }
         if (!queue_.empty()) {
             TreeNode* node = queue_.back();
