@@ -69,8 +69,8 @@ public:
         // Whether the helper thread may join in.
         bool helper = true;
     };
-    // Called on the calling thread as the work goes on (at least once per
-    // directory and every few dozen files, and while it waits): the
+    // Called on the calling thread as the work goes on (for each directory
+    // it lists or gets back, every few dozen files, and while it waits): the
     // directory and name at hand (name may be null). False stops the whole
     // clearing.
     using Poll = std::function<bool(const std::string& dir, const char* name)>;

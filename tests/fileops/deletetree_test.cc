@@ -124,4 +124,11 @@ TEST_F(DeleteTreeTest, EscStopsBothThreadsAndLeavesAConsistentTree) {
     EXPECT_FALSE(PathExists(Path("root")));
 }
 
+TEST_F(DeleteTreeTest, AnAttributeMaskLooksAtEachFile) {
+    Files({"t/", "t/sub/", "t/only/", "t/small", "t/big=xx", "t/sub/small", "t/sub/big=xx", "t/only/big=xx"});
+    ASSERT_EQ(symlink("big", Path("t/link").c_str()), 0);  // a link has its target's size
+    EXPECT_EQ(ui.Run([&] { return delete_tree2(W(Path("t")).c_str(), L"%size>1"); }), 0);
+    Expect({"t/small", "!t/big", "t/sub/small", "!t/sub/big", "!t/only", "!t/link"});
+}
+
 }  // namespace
