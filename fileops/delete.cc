@@ -424,7 +424,7 @@ int delete_tree2(const wchar_t* path, const wchar_t* mask) {
     options.check_writable = !may_write_every_file();
     TreeClearer clearer(EncodeFileName(root).c_str(), options, [](const std::string& dir, const char* name) {
         if (fileops_esc_pending()) return false;
-        if (console && progress_due()) show_progress(DecodeFileName((name ? join_bytes(dir, name) : dir).c_str()).c_str());
+        if (console && progress_due()) show_progress((name ? wide_path(dir, name) : DecodeFileName(dir.c_str())).c_str());
         return true;
     });
     // Children come before their parents, the root last.

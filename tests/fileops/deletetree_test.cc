@@ -87,8 +87,8 @@ TEST_F(DeleteTreeTest, AFailedUnlinkIsToldOnceAndCostsNothingElse) {
         if (ui.Screens().size() != stuck.size()) failed |= 2;
         for (const std::string& dir : stuck) {
             const std::string file = dir + "/f00.tmp";
-            if (std::count_if(ui.Screens().begin(), ui.Screens().end(), [&](const auto& s) { return s.Find(file); }) != 1)
-                failed |= 4;
+            const auto told = [&](const CUiTest::Screen& screen) { return screen.Find(file); };
+            if (std::count_if(ui.Screens().begin(), ui.Screens().end(), told) != 1) failed |= 4;
         }
         return failed;
     });
