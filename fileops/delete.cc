@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
 #include <memory>
 #include <vector>
 
@@ -26,13 +29,12 @@
 #include "fileops/fserror.h"
 #include "fileops/hooks.h"
 #include "fileops/resolvepath.h"
+#include "fileops/treeclear.h"
 #include "lib/atpath.h"
 #include "lib/cellwidth.h"
 #include "lib/collapsepath.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"
-#include "panels/directory.h"
-#include "panels/mask.h"
 
 namespace {
 
@@ -112,24 +114,6 @@ bool is_read_only(const wchar_t* path) {
     return DosMayWrite(dir.c_str()) == 0;
 }
 
-// Reads every entry of dir: 0, or the error number of the listing. A
-// directory gone meanwhile lists as empty (its removal then reports it).
-int read_listing(const wchar_t* dir, std::vector<entry*>& entries) {
-    Directory listing{Westring(dir)};
-    entry* e = nullptr;
-    int code = listing.FindFirst(L"*", FIND_ALLOCATE | FIND_HIDDEN | FIND_DIRS | FIND_ANY_LENGTH, &e);
-    while (code == 0) {
-        entries.push_back(e);
-        code = listing.FindNext(&e);
-    }
-    return code == DIR_NO_MORE_FILES || code == ENOENT ? 0 : code;
-}
-
-void destroy(std::vector<entry*>& entries) {
-    for (entry* e : entries) entry::Destroy(e);
-    entries.clear();
-}
-
 // Shows the error prompt: true to try again; result is set otherwise.
 bool retry_after(int code, const wchar_t* path, int& result) {
     int done = 0;
@@ -189,31 +173,112 @@ void end_delete_batch() {
 
 namespace {
 
-// Opens dir to delete its files by their names in it, without walking the
-// whole path again for each; -1 when it cannot (they then go by path).
-int open_for_deleting(const wchar_t* dir) {
-    AtPath at(EncodeFileName(dir).c_str());
-    if (at.error() != 0) return -1;
-    return openat(at.dir(), at.leaf(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
-
-// Deletes a listed file of the directory open as dir_fd when nothing needs
-// asking: true when it is gone. A read-only file, or one whose removal
-// fails, is left for delete_file with its questions and messages.
-bool delete_quietly(int dir_fd, const entry& e) {
-    if (dir_fd < 0) return false;
-    // A link is never read-only; its flag is its target's.
-    if ((e.attr & FA_RDONLY) && !(e.attr & FA_LINK)) return false;
-    return unlinkat(dir_fd, EncodeFileName(e.name).c_str(), 0) == 0;
-}
-
-}  // namespace
-
-namespace {
-
 void forget_description(const wchar_t* path, DescBatch* descriptions) {
     if (descriptions) descriptions->Remove(Westring(path));
     else delete_desc(path);
+}
+
+// Whether write permission need not be checked file by file before a
+// deletion: the real user is root with the capability to override file
+// permissions, in the system's own user namespace, where it covers every
+// owner. The check DosDelete makes then only fails for an immutable file or
+// one on a read-only file system, whose unlink fails just as well.
+bool may_write_every_file() {
+    if (getuid() != 0 || geteuid() != 0) return false;
+    constexpr unsigned long long kOverrideCapability = 1ull << 1;  // CAP_DAC_OVERRIDE
+    bool capable = false, whole_namespace = false;
+    char line[256];
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        unsigned long long permitted = 0;
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "CapPrm: %llx", &permitted) == 1) capable = permitted & kOverrideCapability;
+        std::fclose(status);
+    }
+    if (FILE* map = std::fopen("/proc/self/uid_map", "re")) {
+        unsigned long inside = 1, outside = 1, count = 0;
+        whole_namespace = std::fscanf(map, "%lu %lu %lu", &inside, &outside, &count) == 3 && inside == 0 &&
+                          outside == 0 && count == 4294967295ul;
+        std::fclose(map);
+    }
+    return capable && whole_namespace;
+}
+
+// How a tree deletion picks its files: "*" takes each without looking, a
+// mask testing attributes ("%size>1k") needs the panel's entry of it.
+TreeClearer::Select selection_of(const wchar_t* mask) {
+    if (std::wcscmp(mask, L"*") == 0) return TreeClearer::Select::kAll;
+    if (std::wcschr(mask, L'%')) return TreeClearer::Select::kByEntry;
+    return TreeClearer::Select::kByName;
+}
+
+std::string join_bytes(const std::string& dir, const char* name) {
+    std::string path = dir;
+    if (path.empty() || path.back() != '/') path.push_back('/');
+    return path.append(name);
+}
+
+Westring wide_path(const std::string& dir, const char* name) { return DecodeFileName(join_bytes(dir, name).c_str()); }
+
+// Removes the description lines of what the clearing deleted in node and of
+// its removed subdirectories, through descriptions.
+void forget_deleted(TreeNode& node, DescBatch& descriptions) {
+    for (size_t at = 0; at < node.deleted.size(); at += std::strlen(node.deleted.c_str() + at) + 1)
+        descriptions.Remove(wide_path(node.path, node.deleted.c_str() + at));
+    for (const std::string& name : node.removed_subdirs) descriptions.Remove(wide_path(node.path, name.c_str()));
+    node.deleted.clear();
+    node.removed_subdirs.clear();
+}
+
+void forget_deleted(TreeNode& node) {
+    DescBatch descriptions;
+    forget_deleted(node, descriptions);
+}
+
+// The calling thread's part of a directory the clearing is done with: its
+// listing error, the files that need asking about, its description lines
+// and, below the root, removing it. 1 done, 0 listed again (it comes back),
+// -1 abort.
+int finish_directory(TreeClearer& clearer, TreeNode& node, const wchar_t* mask) {
+    const Westring dir = DecodeFileName(node.path.c_str());
+    if (node.error) {
+        int result = 0;
+        if (retry_after(node.error, dir.c_str(), result)) {
+            clearer.Retry(&node);
+            return 0;
+        }
+        if (result < 0) return -1;
+        node.kept = true;  // skipped: what it holds stays
+    }
+    {
+        DescBatch descriptions;
+        forget_deleted(node, descriptions);
+        for (const std::string& name : node.asks) {
+            const int deleted = delete_file(wide_path(node.path, name.c_str()).c_str(), DELETE_BATCH, &descriptions);
+            if (deleted < 0) return -1;
+            if (deleted == 0) node.kept = true;
+        }
+        node.asks.clear();
+    }  // the lines go before the directory does
+    TreeNode* parent = node.parent;
+    if (!parent) return 1;
+    if (node.subdirectory_stays) {
+        parent->subdirectory_stays = true;
+        return 1;
+    }
+    // Even with files kept it may be empty now: a description file that
+    // lost its last line is gone.
+    AtPath at(node.path.c_str());
+    const int code = at.error() ? at.error() : unlinkat(at.dir(), at.leaf(), AT_REMOVEDIR) == 0 ? 0 : errno;
+    if (code == 0) {
+        parent->removed_subdirs.emplace_back(node.path.substr(node.path.rfind('/') + 1));
+        if (fileops_hooks.tree_remove) fileops_hooks.tree_remove(dir);
+        return 1;
+    }
+    // Something new in it stays; anything else goes by way of the prompts.
+    const int removed = code == ENOTEMPTY || code == EEXIST ? 0 : delete_dir(dir.c_str(), mask);
+    if (removed < 0) return -1;
+    if (removed == 0) parent->subdirectory_stays = true;
+    return 1;
 }
 
 }  // namespace
@@ -351,43 +416,34 @@ int delete_tree(const wchar_t* path, const wchar_t* mask) {
 int delete_tree2(const wchar_t* path, const wchar_t* mask) {
     if (!mask) mask = L"*";
     CTreeDepth running;
-    // The whole listing is read first: deleting changes the directory. A
-    // directory that cannot be read is reported; skipped, it stays.
-    std::vector<entry*> entries;
-    for (;;) {
-        int code = read_listing(path, entries);
-        if (code == 0) break;
-        destroy(entries);
-        int result = 0;
-        if (retry_after(code, path, result)) continue;
-        return result < 0 ? 1 : 0;
-    }
-    int abort = 0;
-    const Westring dir(path);
-    const int dir_fd = open_for_deleting(path);
-    // The description lines of the files deleted here go in one pass at the end.
-    DescBatch descriptions;
-    for (entry* e : entries) {
-        if (abort) break;
-        if (fileops_esc_pending()) {
-            abort = 1;
-            break;
+    Westring root;
+    if (!absolute(path, root)) root = path;
+    TreeClearer::Options options;
+    options.mask = mask;
+    options.select = selection_of(mask);
+    options.check_writable = !may_write_every_file();
+    TreeClearer clearer(EncodeFileName(root).c_str(), options, [](const std::string& dir, const char* name) {
+        if (fileops_esc_pending()) return false;
+        if (console && progress_due()) show_progress((name ? wide_path(dir, name) : DecodeFileName(dir.c_str())).c_str());
+        return true;
+    });
+    // Children come before their parents, the root last.
+    while (TreeNode* node = clearer.Next()) {
+        const bool is_root = node->parent == nullptr;
+        const int finished = finish_directory(clearer, *node, mask);
+        if (finished < 0) break;
+        if (finished == 0) continue;  // listed again
+        if (is_root) {
+            // Skipped as unreadable, it stays without another word.
+            const bool unreadable = node->error != 0;
+            clearer.Done(node);
+            if (unreadable) return 0;
+            return delete_dir(path, mask) < 0 ? 1 : 0;
         }
-        if (e->is_parent() || (e->name[0] == L'.' && e->name[1] == 0)) continue;
-        if ((e->attr & FA_DIREC) && !(e->attr & FA_LINK)) {
-            if (delete_tree2(join_path(dir, e->name).c_str(), mask)) abort = 1;
-        } else if (mask_eval(mask, *e) == 1) {
-            if (delete_quietly(dir_fd, *e)) {
-                descriptions.Remove(join_path(dir, e->name));
-                if (console && progress_due()) show_progress(join_path(dir, e->name).c_str());
-            } else if (delete_file(join_path(dir, e->name).c_str(), DELETE_BATCH, &descriptions) < 0) {
-                abort = 1;
-            }
-        }
+        clearer.Done(node);
     }
-    if (dir_fd >= 0) close(dir_fd);
-    descriptions.Flush();
-    destroy(entries);
-    if (abort) return abort;
-    return delete_dir(path, mask) < 0 ? 1 : 0;
+    // Stopped: the lines of what went still go.
+    clearer.Stop();
+    clearer.ForEachLeft([](TreeNode& node) { forget_deleted(node); });
+    return 1;
 }

@@ -30,5 +30,6 @@ void end_delete_batch();
 [[nodiscard]] int delete_tree(const wchar_t* path, const wchar_t* mask);
 // Deletes the files matching mask below path (every subdirectory is
 // entered, symbolic links are not followed) and then each directory that
-// became empty. Non-zero on abort.
+// became empty. A wide tree is shared with a helper thread; questions are
+// only ever asked on the calling thread. Non-zero on abort.
 [[nodiscard]] int delete_tree2(const wchar_t* path, const wchar_t* mask);
