@@ -34,9 +34,3 @@ void sort_panel(PANEL* panel);
 // entries leave the order as it is.
 void sort_panel(const wchar_t* path, sortby sort, entry** files, int count);
 
-// Gives the panel's entries the tagged and done flags of the entries of the
-// same exact name in kept (an earlier listing of the same directory), and
-// counts num_tagged and tagged_size from the tagged ones. The list is looked
-// up through one sorted copy (ordered by a hash of the name, then the exact
-// name), so this costs one sort and one binary search per kept entry.
-void restore_tags(PANEL* panel, entry* const* kept, int count);
