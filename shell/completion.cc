@@ -164,15 +164,24 @@ bool CFileNameCompletion::PickMatch(const Westring& prefix, Westring& chosen) {
 bool FileCompletion(Westring& cmdline, int& pos, const PANEL* panel) {
     const int length = cmdline.strlen();
     if (pos < 0 || pos > length) pos = length;
-    // The word runs from after the last unescaped blank, '<' or '>'.
+    // The word runs from after the last blank, '<' or '>' that is neither
+    // escaped nor inside quotes.
     int start = 0;
+    wchar_t quote = 0;
     for (int i = 0; i < pos; i++) {
         const wchar_t ch = cmdline[i];
-        if (ch == L'\\') i++;
-        else if (ch == L' ' || ch == L'<' || ch == L'>') start = i + 1;
+        if (quote == L'\'') {
+            if (ch == L'\'') quote = 0;
+        } else if (ch == L'\\') {
+            i++;
+        } else if (ch == L'"' || (!quote && ch == L'\'')) {
+            quote = quote ? 0 : ch;
+        } else if (!quote && (ch == L' ' || ch == L'<' || ch == L'>')) {
+            start = i + 1;
+        }
     }
     if (start >= pos) return false;  // an empty word (or a backslash just before the cursor)
-    const Westring word = DequoteName(cmdline.mid(start, pos - start));
+    const Westring word = DequoteWord(cmdline.mid(start, pos - start));
     if (word.empty()) return false;
 
     bool first_word = true;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "lib/quote.h"
 
@@ -14,8 +15,39 @@ TEST(QuoteName, EscapesEveryShellSpecialCharacter) {
     EXPECT_EQ(narrow(QuoteName(L"a b")), "a\\ b");
     EXPECT_EQ(narrow(QuoteName(L" !$~`[]{}()\\'\"<>&|;#")),
               "\\ \\!\\$\\~\\`\\[\\]\\{\\}\\(\\)\\\\\\'\\\"\\<\\>\\&\\|\\;\\#");
-    EXPECT_EQ(narrow(QuoteName(L"\x00e9t\x00e9 *?")), "\xc3\xa9t\xc3\xa9\\ *?");  // wildcards stay
+    EXPECT_EQ(narrow(QuoteName(L"\x00e9t\x00e9 *?")), "\xc3\xa9t\xc3\xa9\\ \\*\\?");
+    EXPECT_EQ(narrow(QuoteName(L"a=b^c")), "a\\=b\\^c");  // not an assignment
     EXPECT_EQ(narrow(QuoteName(L"")), "");
+}
+
+// A backslash before a newline joins lines: names with control characters
+// are quoted whole.
+TEST(QuoteName, ControlCharactersGoInSingleQuotes) {
+    EXPECT_EQ(narrow(QuoteName(L"x\nrm -rf ~")), "'x\nrm -rf ~'");
+    EXPECT_EQ(narrow(QuoteName(L"it's\t")), "'it'\\''s\t'");
+    EXPECT_EQ(narrow(QuoteName(L"'\x7f'")), "''\\''\x7f'\\'''");
+    for (wchar_t ch : {L'\n', L'\t', L'\r', L'\x1b', L'\x7f', L'\x85'}) EXPECT_TRUE(IsShellSpecial(ch));
+    for (wchar_t ch : {L'a', L'-', L'.', L'\x00e9', L'\xdcff'}) EXPECT_FALSE(IsShellSpecial(ch));
+}
+
+TEST(QuoteArgumentName, ANameLikeAnOptionGetsItsDirectory) {
+    EXPECT_EQ(narrow(QuoteArgumentName(L"--checkpoint-action=exec=sh")), "./--checkpoint-action\\=exec\\=sh");
+    EXPECT_EQ(narrow(QuoteArgumentName(L"-\n")), "'./-\n'");
+    EXPECT_EQ(narrow(QuoteArgumentName(L"a-b")), "a-b");
+    EXPECT_EQ(narrow(QuoteArgumentName(L"/abs/-x")), "/abs/-x");
+}
+
+TEST(DequoteWord, RemovesEveryKindOfQuoting) {
+    const std::pair<const wchar_t*, const char*> cases[] = {
+        {L"a\\ b", "a b"},
+        {L"'a b'c", "a bc"},
+        {L"'it'\\''s'", "it's"},
+        {L"'a\\b'", "a\\b"},                  // no escapes in single quotes
+        {L"\"a\\$b\\c'\"", "a$b\\c'"},        // in double quotes only $ ` " \ are escaped
+        {L"'unclosed sp", "unclosed sp"},
+        {L"x\\", "x"},
+    };
+    for (const auto& [word, expected] : cases) EXPECT_EQ(narrow(DequoteWord(word)), expected) << expected;
 }
 
 TEST(QuoteName, DequoteUndoesItForNamesOfAnyLength) {

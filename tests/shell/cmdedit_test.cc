@@ -132,10 +132,21 @@ TEST_F(CompletionTest, TheWordBeforeTheCursorIsCompleted) {
         {"cat beta", "cat beta "},  // the one match: complete with a blank
         {"cd alpine/", "cd alpine/inner.txt"},  // an empty prefix inside a directory
         {"cat with\\ sp", "cat with\\ space.txt"},  // an escaped blank belongs to the word
+        {"cat 'with sp", "cat with\\ space.txt"},  // so does a quoted one
+        {"cat \"with sp", "cat with\\ space.txt"},
         {"sort <bet", "sort <beta"},  // words end at redirections
         {"cat " + dir_.path() + "/bet", "cat " + dir_.path() + "/beta"},
     };
     for (const auto& [line, completed] : cases) EXPECT_EQ(Complete(line), completed) << line;
+}
+
+// A newline in a name cannot follow a backslash: the completed name is put
+// in single quotes, and that quoted word completes again.
+TEST_F(CompletionTest, ANameWithANewlineIsCompletedInSingleQuotes) {
+    dir_.Write("new\nline", "");
+    EXPECT_EQ(Complete("cat ne"), "cat 'new\nline'");
+    EXPECT_EQ(Complete("cat 'new\nl"), "cat 'new\nline'");
+    EXPECT_EQ(Complete("cat 'new\nline'"), "cat 'new\nline' ");  // the one match
 }
 
 TEST_F(CompletionTest, NothingForAnEmptyWordNoMatchOrAFullLine) {
