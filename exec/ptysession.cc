@@ -21,7 +21,25 @@ constexpr int kQuietAfterExitMilliseconds = 1000;
 
 }  // namespace
 
-PtySession::~PtySession() { CloseMaster(); }
+PtySession::PtySession() {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
+        wake_read_ = ends[0];
+        wake_write_ = ends[1];
+    }
+}
+
+PtySession::~PtySession() {
+    CloseMaster();
+    if (wake_read_ >= 0) close(wake_read_);
+    if (wake_write_ >= 0) close(wake_write_);
+}
+
+void PtySession::ClearWakeUps() {
+    char bytes[64];
+    while (wake_read_ >= 0 && read(wake_read_, bytes, sizeof bytes) > 0) {
+    }
+}
 
 void PtySession::CloseMaster() {
     if (master_ >= 0) close(master_);
@@ -46,8 +64,13 @@ int PtySession::Start(const char* command, int rows, int columns, const char* en
 }
 
 void PtySession::Input(const char* bytes, size_t n) {
-    std::lock_guard<std::mutex> hold(input_lock_);
-    input_.append(bytes, n);
+    {
+        std::lock_guard<std::mutex> hold(input_lock_);
+        input_.append(bytes, n);
+    }
+    // A full pipe already holds a wake-up: nothing is lost when this fails.
+    char wake = 1;
+    if (wake_write_ >= 0 && write(wake_write_, &wake, 1) < 0) return;
 }
 
 bool PtySession::HasInput() {
@@ -112,11 +135,13 @@ int PtySession::Run(PtyOutput& out) {
             WaitWithoutTerminal();
             break;
         }
-        struct pollfd watch = {master_, POLLIN, 0};
+        struct pollfd watches[2] = {{master_, POLLIN, 0}, {wake_read_, POLLIN, 0}};
+        struct pollfd& watch = watches[0];
         if (HasInput()) watch.events |= POLLOUT;
-        int ready = poll(&watch, 1, kPollMilliseconds);
+        int ready = poll(watches, wake_read_ >= 0 ? 2 : 1, kPollMilliseconds);
         if (ready < 0 && errno != EINTR) break;
         if (ready <= 0) continue;
+        if (watches[1].revents) ClearWakeUps();
         if (watch.revents & POLLOUT) WriteInput();
         if (watch.revents & (POLLIN | POLLHUP | POLLERR)) {
             // One read per turn, so that a command that writes without end

@@ -18,7 +18,7 @@ public:
 
 class PtySession {
 public:
-    PtySession() = default;
+    PtySession();
     PtySession(const PtySession&) = delete;
     PtySession& operator=(const PtySession&) = delete;
     ~PtySession();
@@ -48,9 +48,13 @@ private:
     void DrainAfterExit(PtyOutput& out);
     void WaitWithoutTerminal();
     void CloseMaster();
+    void ClearWakeUps();
 
     int master_ = -1;
     ChildProcess child_;
     std::mutex input_lock_;
     std::string input_;  // bytes not yet taken by the terminal
+    // Input writes a byte here so that Run passes keys on at once rather
+    // than after its poll times out.
+    int wake_read_ = -1, wake_write_ = -1;
 };
