@@ -29,11 +29,12 @@ bool PathSearch(const char* name, std::string& found, const char* path) {
     for (const char* start = path;; ) {
         const char* end = strchr(start, ':');
         size_t length = end ? static_cast<size_t>(end - start) : strlen(start);
-        if (length == 0)
-            candidate.assign(".");
-        else
-            candidate.assign(start, length);
-        candidate.append("/").append(name);
+        // An empty element stands for the working directory.
+        candidate.clear();
+        if (length == 0) candidate.push_back('.');
+        else candidate.append(start, length);
+        candidate.push_back('/');
+        candidate.append(name);
         if (IsExecutableFile(candidate)) {
             found = candidate;
             return true;
