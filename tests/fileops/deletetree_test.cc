@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "tests/fileops/fileops_fixture.h"
+#include "tests/support/shell_output.h"
 
 namespace {
 
@@ -38,12 +39,7 @@ protected:
     }
     // What find lists below tmp/root: relative paths ("./d001/f00.tmp").
     std::set<std::string> Left() const {
-        std::string command = "cd '" + Path("root") + "' && find . -mindepth 1";
-        FILE* pipe = popen(command.c_str(), "r");
-        std::string out;
-        char chunk[8192];
-        for (size_t n; pipe && (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) out.append(chunk, n);
-        if (pipe) pclose(pipe);
+        const std::string out = ShellOutput("cd '" + Path("root") + "' && find . -mindepth 1");
         std::set<std::string> paths;
         std::istringstream lines(out);
         for (std::string line; std::getline(lines, line);) paths.insert(line);

@@ -14,6 +14,7 @@
 #include "fileops/fserror.h"
 #include "lib/atpath.h"
 #include "tests/fileops/fileops_fixture.h"
+#include "tests/support/shell_output.h"
 
 namespace {
 
@@ -172,13 +173,7 @@ TEST_F(NoByteLostTest, TreesPastThePathLimitAreCopiedAndMoved) {
         close(fd);
     }
     auto listing = [](const std::string& dir) {
-        std::string command = "cd '" + dir + "' && find . -printf '%p %s %m\\n' | sort";
-        FILE* pipe = popen(command.c_str(), "r");
-        std::string out;
-        char chunk[8192];
-        for (size_t n; pipe && (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) out.append(chunk, n);
-        if (pipe) pclose(pipe);
-        return out;
+        return ShellOutput("cd '" + dir + "' && find . -printf '%p %s %m\\n' | sort");
     };
     const std::string before = listing(Path("top"));
     ASSERT_NE(before.find("/leaf 4 640"), std::string::npos);

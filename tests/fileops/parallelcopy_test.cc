@@ -13,6 +13,7 @@
 #include "fileops/fserror.h"
 #include "lib/atpath.h"
 #include "tests/fileops/fileops_fixture.h"
+#include "tests/support/shell_output.h"
 
 namespace {
 
@@ -27,24 +28,15 @@ protected:
             Write(dir + "/" + NumberedName("f", i), Big(size).substr(std::min<size_t>(size, i % 5)), modes[i % 5], 1000000 + i);
         }
     }
-    // What a shell command prints.
-    static std::string Output(const std::string& command) {
-        FILE* pipe = popen(command.c_str(), "r");
-        std::string out;
-        char chunk[8192];
-        for (size_t n; pipe && (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) out.append(chunk, n);
-        if (pipe) pclose(pipe);
-        return out;
-    }
     // Every node below dir with its type, mode, modification time and link
     // target, as find sees them (diff -r compares the contents).
     static std::string Listing(const std::string& dir) {
-        return Output("cd '" + dir + "' && find . -printf '%p %y %m %T@ %l\\n' | sort");
+        return ShellOutput("cd '" + dir + "' && find . -printf '%p %y %m %T@ %l\\n' | sort");
     }
     // What diff -r finds different between two trees (but for a FIFO and
     // a tree too deep for it, which Listing covers).
     std::string Differences(const std::string& a, const std::string& b) const {
-        return Output("diff -r --no-dereference -x fifo -x deep '" + Path(a) + "' '" + Path(b) + "' 2>&1");
+        return ShellOutput("diff -r --no-dereference -x fifo -x deep '" + Path(a) + "' '" + Path(b) + "' 2>&1");
     }
     static int Threads() {
         int count = 0;
@@ -91,7 +83,7 @@ TEST_F(ParallelCopyTest, TreeIsCopiedExactly) {
     EXPECT_TRUE(ui.Screens().empty());
     EXPECT_EQ(Differences("tree", "copy"), "");
     EXPECT_TRUE(Listing(Path("copy")) == before);
-    EXPECT_EQ(Output("cd '" + Path("copy") + "/deep' && find . -type f -printf '%f %s\\n' | sort"), "a 1\nb 1\nc 1\n");
+    EXPECT_EQ(ShellOutput("cd '" + Path("copy") + "/deep' && find . -type f -printf '%f %s\\n' | sort"), "a 1\nb 1\nc 1\n");
 }
 
 TEST_F(ParallelCopyTest, FileAWorkerCouldNotCopyIsAskedAboutOnce) {
@@ -115,7 +107,7 @@ TEST_F(ParallelCopyTest, FileAWorkerCouldNotCopyIsAskedAboutOnce) {
     EXPECT_EQ(ui.Screens().size(), 1u);
     EXPECT_EQ(fault_calls, 3);
     EXPECT_EQ(Differences("tree", "retried"), "");
-    EXPECT_EQ(Output("find '" + Path("retried") + "' -name '.dv*'"), "");
+    EXPECT_EQ(ShellOutput("find '" + Path("retried") + "' -name '.dv*'"), "");
 }
 
 TEST_F(ParallelCopyTest, FileOpenForWritingIsAskedAboutOnce) {
@@ -137,13 +129,13 @@ TEST_F(ParallelCopyTest, EscLeavesOnlyWholeFilesAndNoWorker) {
     copy_seams.esc_pending = [] { return true; };
     EXPECT_EQ(Copy(Path("tree"), Path("copy")), -1);
     EXPECT_EQ(Threads(), threads);
-    EXPECT_EQ(Output("find '" + Path("copy") + "' -name '.dv*'"), "");
+    EXPECT_EQ(ShellOutput("find '" + Path("copy") + "' -name '.dv*'"), "");
     // Whatever was copied is whole, with its time: cmp and find agree.
-    const std::string copied = Output("cd '" + Path("copy") + "' && find . -type f -printf '%p %m %T@\\n' | sort");
+    const std::string copied = ShellOutput("cd '" + Path("copy") + "' && find . -type f -printf '%p %m %T@\\n' | sort");
     const std::string compared =
-        Output("cd '" + Path("copy") + "' && find . -type f -exec cmp {} '" + Path("tree") + "'/{} ';' 2>&1");
+        ShellOutput("cd '" + Path("copy") + "' && find . -type f -exec cmp {} '" + Path("tree") + "'/{} ';' 2>&1");
     EXPECT_EQ(compared, "");
-    const std::string sources = Output("cd '" + Path("tree") + "' && find . -type f -printf '%p %m %T@\\n' | sort");
+    const std::string sources = ShellOutput("cd '" + Path("tree") + "' && find . -type f -printf '%p %m %T@\\n' | sort");
     for (size_t start = 0, end; (end = copied.find('\n', start)) != std::string::npos; start = end + 1)
         EXPECT_NE(sources.find(copied.substr(start, end - start + 1)), std::string::npos) << copied.substr(start);
 }

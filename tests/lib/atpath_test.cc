@@ -11,19 +11,13 @@
 #include <string>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/shell_output.h"
 
 namespace {
 
 // What find(1) prints for the files below dir named name.
 std::string FindByName(const std::string& dir, const std::string& name) {
-    std::string command = "find '" + dir + "' -name '" + name + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char chunk[8192];
-    size_t n;
-    while (pipe && (n = fread(chunk, 1, sizeof chunk, pipe)) > 0) out.append(chunk, n);
-    if (pipe) pclose(pipe);
-    return out;
+    return ShellOutput("find '" + dir + "' -name '" + name + "'");
 }
 
 TEST(AtPath, ShortPathsGoToTheSystemAsTheyAre) {
