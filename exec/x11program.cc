@@ -7,7 +7,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <fstream>
 #include <set>
@@ -110,10 +109,20 @@ std::vector<std::string> SearchList(const std::string& list, const std::string& 
         size_t end = list.find(':', start);
         if (end == std::string::npos) end = list.size();
         std::string dir = list.substr(start, end - start);
-        for (const char* token : {"${ORIGIN}", "$ORIGIN"})
-            for (size_t at; (at = dir.find(token)) != std::string::npos;) dir.replace(at, strlen(token), origin);
-        if (dir.empty()) dir.push_back('.');
-        if (dir.find('$') == std::string::npos) dirs.push_back(dir);
+        std::string expanded;
+        bool otherToken = false;
+        for (size_t at = 0; at < dir.size();) {
+            size_t token = dir.compare(at, 7, "$ORIGIN") == 0 ? 7 : dir.compare(at, 9, "${ORIGIN}") == 0 ? 9 : 0;
+            if (token) {
+                expanded.append(origin);
+                at += token;
+                continue;
+            }
+            otherToken |= dir[at] == '$';
+            expanded.push_back(dir[at++]);
+        }
+        if (expanded.empty()) expanded.push_back('.');
+        if (!otherToken) dirs.push_back(expanded);
         start = end + 1;
     }
     return dirs;
@@ -122,8 +131,14 @@ std::vector<std::string> SearchList(const std::string& list, const std::string& 
 struct LoadedObject {
     ElfDependencies deps;
     std::string origin;  // the directory $ORIGIN names
-    bool isProgram = false;
+    // The DT_RPATH directories of this object and of those that loaded it,
+    // nearest first, leaving out each that has a DT_RUNPATH.
+    std::vector<std::string> rPathChain;
 };
+
+void StartRPathChain(LoadedObject& object) {
+    if (!object.deps.hasRunPath) object.rPathChain = SearchList(object.deps.rPath, object.origin);
+}
 
 // Follows the libraries a program needs, breadth first as the loader loads
 // them, until one is the X11 library or there are none left.
@@ -139,7 +154,7 @@ public:
         // The loader takes the program's $ORIGIN from its real path.
         char real[PATH_MAX];
         program_.origin = DirectoryOf(realpath(path, real) ? real : path);
-        program_.isProgram = true;
+        StartRPathChain(program_);
         // Our LD_LIBRARY_PATH: a program started from here inherits it.
         const char* libraryPath = getenv("LD_LIBRARY_PATH");
         if (libraryPath && *libraryPath) libraryPath_ = SearchList(libraryPath, program_.origin);
@@ -162,28 +177,36 @@ public:
     }
 
 private:
+    enum class Found { Missing, New, Seen };
+
     // Looks for name as the loader would on behalf of requester; true when a
     // library not read before was found and read into library.
     bool Find(const std::string& name, const LoadedObject& requester, LoadedObject& library) {
-        if (name.find('/') != std::string::npos) return Load(name, library) == Found::New;
-        // DT_RPATH counts only where there is no DT_RUNPATH; the program's
-        // own applies to all its libraries.
-        std::vector<std::string> requesterRPath, programRPath, runPath;
-        if (!requester.deps.hasRunPath) requesterRPath = SearchList(requester.deps.rPath, requester.origin);
-        if (!requester.isProgram && !program_.deps.hasRunPath)
-            programRPath = SearchList(program_.deps.rPath, program_.origin);
-        if (requester.deps.hasRunPath) runPath = SearchList(requester.deps.runPath, requester.origin);
-        using List = const std::vector<std::string>*;
-        for (List dirs : {List{&requesterRPath}, List{&programRPath}, List{&libraryPath_}, List{&runPath},
-                          List{&SystemLibraryDirectories()}})
-            for (const std::string& dir : *dirs) {
-                Found found = Load(std::string(dir).append("/").append(name), library);
-                if (found != Found::Missing) return found == Found::New;
-            }
-        return false;
+        if (name.find('/') == std::string::npos) {
+            // DT_RPATH counts only where the asking object has no DT_RUNPATH.
+            std::vector<std::string> none, runPath;
+            if (requester.deps.hasRunPath) runPath = SearchList(requester.deps.runPath, requester.origin);
+            const std::vector<std::string>& rPath = requester.deps.hasRunPath ? none : requester.rPathChain;
+            const std::vector<std::string>* lists[] = {&rPath, &libraryPath_, &runPath, &SystemLibraryDirectories()};
+            for (const std::vector<std::string>* dirs : lists)
+                for (const std::string& dir : *dirs) {
+                    Found found = Load(std::string(dir).append("/").append(name), library);
+                    if (found != Found::Missing) return Loaded(found, requester, library);
+                }
+            return false;
+        }
+        return Loaded(Load(name, library), requester, library);
     }
 
-    enum class Found { Missing, New, Seen };
+    // Whether a library not read before was found; it inherits the
+    // requester's rpath chain.
+    static bool Loaded(Found found, const LoadedObject& requester, LoadedObject& library) {
+        if (found != Found::New) return false;
+        StartRPathChain(library);
+        for (const std::string& dir : requester.rPathChain)
+            if (library.rPathChain.size() < kMaxSearchDirectories) library.rPathChain.push_back(dir);
+        return true;
+    }
 
     // Reads the library at path when it suits the program.
     Found Load(const std::string& path, LoadedObject& library) {

@@ -119,14 +119,15 @@ TEST(x11elfdeps, EveryTruncationReadsSafelyAndNamesNothingNew) {
 }
 
 // Libraries found through $ORIGIN in a run path and an old-style rpath, two
-// of which need each other.
+// of which need each other, in a directory whose own name holds "$ORIGIN".
 TEST(x11program, FollowsOriginPathsThroughALibraryCycle) {
     if (ShellOutput("command -v cc").empty()) GTEST_SKIP() << "no C compiler";
-    CTempDir dir;
-    dir.Write("empty.c", "void f(void) {}\n");
-    dir.Write("main.c", "int main(void) { return 0; }\n");
+    CTempDir temp;
+    std::string dir = temp.MakeDir("x$ORIGIN");
+    WriteFile(dir + "/empty.c", "void f(void) {}\n");
+    WriteFile(dir + "/main.c", "int main(void) { return 0; }\n");
     std::string build =
-        "cd '" + dir.path() + "' && mkdir lib bin && L='-shared -fPIC -Wl,--no-as-needed' && "
+        "cd '" + dir + "' && mkdir lib bin && L='-shared -fPIC -Wl,--no-as-needed' && "
         "cc $L -o lib/libX11.so.6 -Wl,-soname,libX11.so.6 empty.c && "
         "cc $L -o lib/libmid.so -Wl,-soname,libmid.so empty.c lib/libX11.so.6 && "
         "cc $L -o lib/libb.so -Wl,-soname,libb.so empty.c && "
@@ -136,14 +137,14 @@ TEST(x11program, FollowsOriginPathsThroughALibraryCycle) {
         "cc -o bin/client main.c -Wl,--no-as-needed lib/liba.so -Wl,--enable-new-dtags,-rpath,'$ORIGIN/../lib' && "
         "cp bin/client elsewhere && echo built";
     ASSERT_EQ(ShellOutput(build + " 2>&1"), "built\n");
-    std::string client = dir / "bin/client";
+    std::string client = dir + "/bin/client";
     EXPECT_TRUE(LddListsX11(client));
     EXPECT_TRUE(IsX11(client.c_str()));
     // From another directory its run path leads nowhere.
-    EXPECT_FALSE(LddListsX11(dir / "elsewhere"));
-    EXPECT_FALSE(IsX11((dir / "elsewhere").c_str()));
+    EXPECT_FALSE(LddListsX11(dir + "/elsewhere"));
+    EXPECT_FALSE(IsX11((dir + "/elsewhere").c_str()));
     // Without the library that needs X11 the cycle still ends.
-    ASSERT_EQ(rename((dir / "lib/libmid.so").c_str(), (dir / "libmid.so").c_str()), 0);
+    ASSERT_EQ(rename((dir + "/lib/libmid.so").c_str(), (dir + "/libmid.so").c_str()), 0);
     EXPECT_FALSE(LddListsX11(client));
     EXPECT_FALSE(IsX11(client.c_str()));
 }
