@@ -15,6 +15,8 @@ Environment SessionEnv(&ConfEnv);
 
 int KeyedValueSet::compare(const char* a, const char* b) const { return strcasecmp(a, b); }
 
+int Environment::compare(const char* a, const char* b) const { return std::strcmp(a, b); }
+
 void Environment::SetParent(Environment* parent) {
     // A chain that loops back to this environment would make lookups endless.
     for (Environment* p = parent; p; p = p->parent_)
@@ -45,6 +47,15 @@ const char* Environment::Get(const char* key) const {
         int position;
         if (env->FindPosition(position, key) == 0) return env->At(position)->value.c_str();
     }
+    return nullptr;
+}
+
+const char* Environment::GetAnyCase(const char* key) const {
+    if (const char* exact = Get(key)) return exact;
+    if (!key) return nullptr;
+    for (const Environment* env = this; env; env = env->parent_)
+        for (int i = 0; i < env->count(); i++)
+            if (strcasecmp(env->At(i)->key.c_str(), key) == 0) return env->At(i)->value.c_str();
     return nullptr;
 }
 
@@ -129,7 +140,7 @@ void SubstEnvVars(Westring& text) {
         const wchar_t* name = ++p;
         while (is_name_char(*p)) p++;
         Estring key = Westring(name, static_cast<int>(p - name)).ToUTF8();
-        const char* value = SessionEnv.Get(key.c_str());
+        const char* value = SessionEnv.GetAnyCase(key.c_str());
         if (value && *value) {
             out += DecodeFileName(value);
             if (*p == L'$') p++;

@@ -1,5 +1,6 @@
-// Environments: sets of name = value pairs looked up without regard to case,
-// chained to a parent. The process's own environment (Env) is the root; the
+// Environments: sets of name = value pairs chained to a parent. Names are
+// told apart by case, as Unix programs tell them (http_proxy is not
+// HTTP_PROXY). The process's own environment (Env) is the root; the
 // configuration file's [Environment] section (ConfEnv) sits above it and the
 // set command's variables (SessionEnv) above that. Lookups start at
 // SessionEnv, so nearer settings win.
@@ -17,6 +18,7 @@ struct KeyedValue {
 };
 
 // KeyedValue records in the order of their keys, compared ignoring case.
+// Environment compares them exactly.
 class KeyedValueSet : public TSortedCollection<KeyedValue, char> {
 public:
     const char* KeyFromItem(const KeyedValue* item) const override { return item->key.c_str(); }
@@ -27,6 +29,8 @@ class Environment : public KeyedValueSet {
 public:
     explicit Environment(Environment* parent = nullptr) : parent_(parent) {}
 
+    int compare(const char* a, const char* b) const override;
+
     Environment* parent() const { return parent_; }
     void SetParent(Environment* parent);
 
@@ -36,6 +40,10 @@ public:
     void Set(const char* key, const char* value);
     // The value of key here, else in the parent chain; null when absent.
     const char* Get(const char* key) const;
+    // As Get; when no name in the chain is key exactly, the nearest one that
+    // differs from it only in case. The command line's $name references
+    // look up this way, so that $path finds PATH.
+    const char* GetAnyCase(const char* key) const;
     // Empties this environment (the parents stay as they are).
     void Clear();
 
@@ -71,6 +79,6 @@ extern Environment SessionEnv;  // the set command; lookups start here
 
 // Substitutes the environment in text: "~/" at the start becomes HOME and
 // "/"; each "$" followed by letters, digits or "_" is replaced by that
-// variable's value from SessionEnv (empty when unknown); when the value is
+// variable's value from SessionEnv (GetAnyCase; empty when unknown); when the value is
 // not empty and the name is followed by "$", that "$" goes too.
 void SubstEnvVars(Westring& text);

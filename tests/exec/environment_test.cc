@@ -48,20 +48,29 @@ std::string Subst(const wchar_t* text) {
 
 }  // namespace
 
-TEST_F(EnvironmentTest, LookupsIgnoreCaseAndGoThroughTheChain) {
+TEST_F(EnvironmentTest, LookupsTellCaseApartAndGoThroughTheChain) {
     Environment root, middle(&root), top(&middle);
     root.Set("A", "root");
     root.Set("B", "root");
     middle.Set("b", "middle");
     top.Set("C", "top");
-    for (auto [name, value] : {std::pair("a", "root"), {"B", "middle"}, {"C", "top"}})
+    for (auto [name, value] : {std::pair("A", "root"), {"B", "root"}, {"b", "middle"}, {"C", "top"}})
         EXPECT_STREQ(top.Get(name), value) << name;
+    EXPECT_EQ(top.Get("a"), nullptr);
+    EXPECT_STREQ(top.GetAnyCase("a"), "root");   // no exact name: any case will do
+    EXPECT_STREQ(top.GetAnyCase("b"), "middle");  // the exact name wins over a nearer one
+    // Both spellings of a proxy setting reach a command.
+    top.Set("http_proxy", "lower");
+    top.Set("HTTP_PROXY", "upper");
+    std::map<std::string, std::string> block = Entries(top.Block());
+    EXPECT_EQ(block["http_proxy"], "lower");
+    EXPECT_EQ(block["HTTP_PROXY"], "upper");
     EXPECT_EQ(middle.Get("C"), nullptr);  // never downwards
     middle.Set("B", nullptr);               // the parent's value shows through again
     EXPECT_STREQ(top.Get("B"), "root");
     top.Set("", "x");
     top.Set(nullptr, "x");
-    EXPECT_EQ(top.count(), 1);
+    EXPECT_EQ(top.count(), 3);
     top.SetParent(&top);                    // a loop is refused
     EXPECT_EQ(top.parent(), &middle);
     root.SetParent(&top);
@@ -73,7 +82,7 @@ TEST_F(EnvironmentTest, BlockFlattensNearestFirstAndAppendsToPath) {
     root.Set("SHARED", "root");
     root.Set("PATH", "/usr/bin:/bin");
     root.Set("GONE", "x");
-    top.Set("shared", "top");
+    top.Set("SHARED", "top");
     top.Set("GONE", "");  // an empty value hides the variable from new processes
     EXPECT_EQ(Entries(top.Block()), (std::map<std::string, std::string>{{"SHARED", "top"}, {"PATH", "/usr/bin:/bin"}}));
 
@@ -91,8 +100,9 @@ TEST_F(EnvironmentTest, ProcessEnvironmentSkipsNamelessEntries) {
     environ = fake;
     ProcessEnvironment env;
     environ = saved;
-    EXPECT_EQ(env.count(), 2);
-    EXPECT_STREQ(env.Get("DV_A"), "2");  // later entries win, as a shell would have it
+    EXPECT_EQ(env.count(), 3);
+    EXPECT_STREQ(env.Get("DV_A"), "1");  // names differing in case are different variables
+    EXPECT_STREQ(env.Get("dv_a"), "2");
     EXPECT_STREQ(env.Get("DV_EMPTY"), "");
 }
 

@@ -61,7 +61,7 @@ TEST_F(ConfigReadTest, FullFileFillsEverySection) {
         EXPECT_TRUE(store->FindAssociation(Westring(name), command) && command == expected) << Narrow(name);
     }
     EXPECT_STREQ(ConfEnv.Get("DV_PROJECT"), "/work/src");  // substituted
-    EXPECT_STREQ(ConfEnv.Get("dv_java"), "/opt/jdk");      // trimmed
+    EXPECT_STREQ(ConfEnv.Get("DV_JAVA"), "/opt/jdk");      // trimmed
     EXPECT_STREQ(Archiver[0].extract_cmd.c_str(), "unzip -o");
     EXPECT_STREQ(Archiver[0].compress_cmd.c_str(), "zip -r");  // untouched keys keep their defaults
     EXPECT_TRUE(config.Hidden);
