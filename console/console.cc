@@ -435,6 +435,11 @@ void CConsole::Write(const char* utf8) {
         terminal_->Output(utf8);
         return;
     }
+    WriteTeletype(utf8);
+}
+
+void CConsole::WriteTeletype(const char* utf8) {
+    if (!utf8) return;
     Westring text(utf8);
     CToolkitLock lock;
 

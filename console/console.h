@@ -83,7 +83,12 @@ public:
     void ScrollDown(int x, int y, int width, int height, int lines, unsigned char attr);
     void SetAttr(unsigned char attr);
     unsigned char GetAttr() const { return attr_; }
+    // Writes text as a teletype does at the cursor, or hands it to the
+    // attached terminal emulator when there is one.
     void Write(const char* utf8);
+    // The teletype alone: text at the cursor with line feeds that scroll
+    // the screen, whatever is attached.
+    void WriteTeletype(const char* utf8);
     void BeginPaint();
     void EndPaint();
 

@@ -18,10 +18,13 @@ int StartDetached(const char* command, const char* environment) {
         pid_t program = fork();
         if (program != 0) _exit(program < 0 ? 1 : 0);
         setsid();
-        int null_input = open("/dev/null", O_RDONLY);
-        if (null_input >= 0 && null_input != 0) {
-            dup2(null_input, 0);
-            close(null_input);
+        // Nothing of the program's own output may land in the window, which
+        // the program draws itself.
+        int null_device = open("/dev/null", O_RDWR);
+        if (null_device >= 0) {
+            for (int fd = 0; fd <= 2; fd++)
+                if (null_device != fd) dup2(null_device, fd);
+            if (null_device > 2) close(null_device);
         }
         execve(launch.shell(), launch.argv(), launch.envp());
         _exit(127);

@@ -3,7 +3,7 @@
 #pragma once
 
 // Starts command (UTF-8) under the shell in a session of its own with its
-// input from /dev/null. The command is handed to init, so it never becomes
+// input and output on /dev/null. The command is handed to init, so it never becomes
 // our zombie, and the call returns without waiting for it. Returns 0 or an
 // errno value (127 from the shell means it could not be run at all, which
 // only the command itself sees).

@@ -1,5 +1,6 @@
 #include "exec/ptysession.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -111,7 +112,13 @@ PtySession::ReadResult PtySession::ReadOutput(PtyOutput& out) {
 }
 
 void PtySession::WaitWithoutTerminal() {
-    while (!child_.Ended()) usleep(kChildCheckMicroseconds);
+    // The terminal usually hangs up as the command ends: look again soon,
+    // then less and less often.
+    useconds_t pause = 500;
+    while (!child_.Ended()) {
+        usleep(pause);
+        pause = std::min<useconds_t>(pause * 2, kChildCheckMicroseconds);
+    }
 }
 
 void PtySession::DrainAfterExit(PtyOutput& out) {
@@ -128,7 +135,7 @@ void PtySession::DrainAfterExit(PtyOutput& out) {
 }
 
 int PtySession::Run(PtyOutput& out) {
-    if (master_ < 0) return -1;
+    if (master_ < 0 || !child_.running()) return -1;
     bool hung_up = false;
     while (!child_.Ended()) {
         if (hung_up) {
@@ -155,7 +162,8 @@ int PtySession::Run(PtyOutput& out) {
     }
     if (!hung_up) DrainAfterExit(out);
     child_.Wait();
-    CloseMaster();
+    // The master stays open until the session goes, so that whoever shows
+    // the terminal can let go of it first.
     {
         std::lock_guard<std::mutex> hold(input_lock_);
         input_.clear();  // nobody left to read it

@@ -35,7 +35,8 @@ public:
 
     // Passes the command's output to out and the queued input to the
     // command until the command ends, then passes on what it left behind.
-    // Returns the exit status 0-255, or -1 when a signal ended it.
+    // Returns the exit status 0-255, or -1 when a signal ended it. The
+    // terminal itself stays open until the session is destroyed.
     int Run(PtyOutput& out);
 
     pid_t pid() const { return child_.pid(); }
