@@ -5,6 +5,13 @@
 WestringStore history;
 WestringStore DirectoryHistory;
 
+void AddCommandHistory(const Westring& command) {
+    if (command.empty()) return;
+    for (int i = history.count() - 1; i >= 0; i--)
+        if (*history[i] == command) history.DestroyCurrent();  // [i] made it current
+    history.Add(command);
+}
+
 void AddDirectoryHistory(const Westring& dir) {
     if (dir.empty()) return;
     for (int i = DirectoryHistory.count() - 1; i >= 0; i--) {

@@ -12,6 +12,9 @@ extern WestringStore DirectoryHistory;
 
 constexpr int kMaxDirectoryHistory = 100;
 
+// Moves command to the newest end of the command history (removing an equal
+// entry first).
+void AddCommandHistory(const Westring& command);
 // Moves dir to the newest end of the directory history (removing an equal
 // entry first) and drops the oldest entries beyond the limit.
 void AddDirectoryHistory(const Westring& dir);

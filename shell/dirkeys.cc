@@ -16,17 +16,6 @@
 #include "shell/mainloop.h"
 #include "shell/panelaccess.h"
 
-void EnterCursorEntry(CMainLoop& loop) {
-    PANEL* panel = current_panel();
-    if (!file_list(panel)) return;
-    entry* e = panel->CurrentEntry();
-    if (!e || !e->is_dir()) return;  // running files belongs to command execution
-    change_dir(panel_base, currpanel, e->name, 0, -1, -1);
-    loop.cmd().Clear();
-    loop.ShowCursorAgain();
-    loop.RequestRedraw(CMainLoop::REDRAW_ALL);
-}
-
 void enter_directory(CMainLoop& loop, int, _MEVENT&) {
     PANEL* panel = current_panel();
     entry* e = file_list(panel) ? panel->CurrentEntry() : nullptr;

@@ -12,5 +12,5 @@ bool IsCursorNeutralKey(int key);
 // Acts on a key after the main loop's own steps.
 void DispatchKey(CMainLoop& loop, int key, _MEVENT& event);
 // Enter on an empty command line: acts on the cursor entry of the current
-// panel (enters a directory).
+// panel (enters a directory or archive, runs the file).
 void EnterCursorEntry(CMainLoop& loop);

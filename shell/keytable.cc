@@ -2,6 +2,7 @@
 
 #include "console/keys.h"
 #include "shell/cmdlinekeys.h"
+#include "shell/commandkeys.h"
 #include "shell/dirkeys.h"
 #include "shell/filecommands.h"
 #include "shell/panelkeys.h"
@@ -9,7 +10,8 @@
 
 const KeyBinding key_bindings[] = {
     // Moving through the file list.
-    {KEY_ENTER, open_cursor_entry, "on an empty line: enter the cursor directory"},
+    {KEY_ENTER, run_command_or_entry, "run the command, or open the cursor entry"},
+    {KEY_ALT_ENTER, run_command_or_entry, "run the command in a terminal window of its own"},
     {KEY_TAB, switch_panel, "the other panel"},
     {KEY_SHIFT_TAB, switch_panel, "the other panel"},
     {KEY_UP, move_line, "entry up (history with the panels hidden)"},
@@ -75,7 +77,8 @@ const KeyBinding key_bindings[] = {
     {KEY_CTRL_DOWN, newer_command, "next command"},
 
     // The screen.
-    {KEY_CTRL_O, toggle_panels, "hide or show the panels"},
+    {KEY_CTRL_O, toggle_panels, "hide or show the panels (the commands' output beneath)"},
+    {KEY_CTRL_W, open_terminal_window, "a terminal window in the panel's directory"},
     {KEY_CTRL_U, swap_sides, "swap the panels"},
     {KEY_CTRL_P, toggle_other_panel, "hide or show the other panel"},
     {KEY_CTRL_F1, toggle_side_panel, "hide or show the left panel"},

@@ -3,6 +3,7 @@
 #include "config/config.h"
 #include "console/cells.h"
 #include "console/dialog.h"
+#include "exec/run.h"
 #include "lib/collapsepath.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
@@ -16,21 +17,6 @@ namespace {
 
 constexpr int kTitleLength = 50;
 constexpr int kBlockCursor = 100;
-
-// Shows panels that are marked as shown but lost their window, and reads
-// those marked for reading.
-void enable_panels() {
-    for (int side = 0; side < 2; side++) {
-        PANEL* panel = panel_base + side;
-        if (!panel->visible) continue;
-        if (!panel->window) {
-            make_panel(panel, side);
-        } else if (panel->reread && panel->type == PANEL_FILES) {
-            read_panel(panel);
-            paint_panel(panel);
-        }
-    }
-}
 
 // The loop that runs, for the screen's refit under an open dialog.
 CMainLoop* running_loop = nullptr;
@@ -63,7 +49,7 @@ int CMainLoop::DrawCommandLine() {
 
 // Steps 1 to 7 of a pass: everything on the screen brought up to date.
 void CMainLoop::Refresh() {
-    enable_panels();
+    EnablePanels(true);
     if (config.Clock) init_clock();
     if (FunctionKeyBar) FunctionKeyBar->Show();
 

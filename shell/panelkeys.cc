@@ -8,12 +8,6 @@
 #include "shell/mainloop.h"
 #include "shell/panelaccess.h"
 
-void open_cursor_entry(CMainLoop& loop, int, _MEVENT&) {
-    // Running a typed command belongs to command execution; an empty line
-    // acts on the cursor entry.
-    if (loop.cmd().empty()) EnterCursorEntry(loop);
-}
-
 void switch_panel(CMainLoop& loop, int, _MEVENT&) {
     if (other_side_panel()->visible || !current_panel()->visible) {
         make_curr(panel_base, 1 - currpanel);

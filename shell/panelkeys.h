@@ -6,8 +6,6 @@
 
 class CMainLoop;
 
-// Enter with an empty command line: acts on the cursor entry.
-void open_cursor_entry(CMainLoop& loop, int key, _MEVENT& event);
 // Tab, Shift-Tab: the other panel becomes the current one.
 void switch_panel(CMainLoop& loop, int key, _MEVENT& event);
 // Up, Down: one entry; with the panels hidden, through the command history.

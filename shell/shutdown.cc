@@ -13,6 +13,7 @@
 #include "console/console.h"
 #include "lib/fsname.h"
 #include "lib/stdfile.h"
+#include "exec/tmpfiles.h"
 #include "panels/panel.h"
 #include "shell/clock.h"
 #include "shell/cmdline.h"
@@ -82,6 +83,7 @@ int ShutDown() {
     delete_key_bar();
     hide_clock();
     if (remove_temporary_files) remove_temporary_files();
+    RemoveTmpDir();
 
     if (console) {
         const int columns = console->columns(), rows = console->rows();

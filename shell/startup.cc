@@ -24,6 +24,7 @@
 #include "panels/paneldisplay.h"
 #include "shell/clock.h"
 #include "shell/cmdline.h"
+#include "shell/commandkeys.h"
 #include "shell/configfile.h"
 #include "shell/configread.h"
 #include "shell/filecommands.h"
@@ -105,6 +106,8 @@ void install_hooks() {
     saved_refit_screen_hook = refit_screen_hook;
     refit_screen_hook = refit_screen;
     panel_clock_hook = hide_clock;
+
+    install_exec_hooks();
 
     saved_fileops_getenv = fileops_hooks.getenv;
     fileops_hooks.getenv = session_getenv;
@@ -245,6 +248,7 @@ void RestoreHooks() {
     panel_clock_hook = saved_panel_clock_hook;
     refit_screen_hook = saved_refit_screen_hook;
     fileops_hooks.getenv = saved_fileops_getenv;
+    restore_exec_hooks();
     fileops_hooks.desc_not_stored = saved_desc_not_stored;
     chained_idle = nullptr;
 }

@@ -1,0 +1,134 @@
+#include "exec/smartexec.h"
+
+#include <memory>
+#include <string>
+
+#include "console/msgbox.h"
+#include "exec/commandterminal.h"
+#include "exec/consoleoutput.h"
+#include "exec/detached.h"
+#include "exec/environment.h"
+#include "exec/exechooks.h"
+#include "exec/pathsearch.h"
+#include "exec/ptysession.h"
+#include "exec/tmpfiles.h"
+#include "exec/x11program.h"
+#include "lib/fsname.h"
+#include "lib/oserror.h"
+#include "lib/quote.h"
+
+namespace {
+
+// The command split into its program and the rest.
+struct CommandParts {
+    Westring program;
+    Westring arguments;
+};
+
+CommandParts split_command(const Westring& command) {
+    int blank = UnixChrQuote(command, L' ');
+    int pipe = UnixChrQuote(command, L'|');
+    int split = blank < 0 ? pipe : (pipe < 0 ? blank : std::min(blank, pipe));
+    CommandParts parts;
+    if (split > 0) {
+        parts.program = DequoteName(command.left(split));
+        parts.arguments = command.mid(split).trim();
+    } else {
+        parts.program = DequoteName(command);
+    }
+    return parts;
+}
+
+// "$view file" and "$edit file": the internal viewer and editor.
+bool pseudo_command(const CommandParts& parts) {
+    const bool view = parts.program == L"$view";
+    if (!view && !(parts.program == L"$edit")) return false;
+    if (console) console->ResetSelectionZone();
+    void (*open)(const Westring&) = view ? exec_hooks.view : exec_hooks.edit;
+    if (open) {
+        open(DequoteName(parts.arguments));
+    } else {
+        static_cast<void>(error(view ? L"The internal viewer is not available yet"
+                                     : L"The internal editor is not available yet",
+                                Westring(), MB_OK));
+    }
+    return true;
+}
+
+int start_detached(const Westring& command) {
+    // The command may be handed a list file; it is left for it to read.
+    KeepTmpFiles();
+    int failure = StartDetached(EncodeFileName(command).c_str(), SessionEnv.Block());
+    if (failure) {
+        static_cast<void>(error(GetOSErrorMessage(failure), L"Error forking child process", MB_OK));
+        return -1;
+    }
+    return 0;
+}
+
+int run_on_terminal(const Westring& command) {
+    int columns = 80, rows = 25;
+    if (console) static_cast<void>(console->GetSize(columns, rows));
+    PtySession session;
+    int failure = session.Start(EncodeFileName(command).c_str(), rows, columns, SessionEnv.Block());
+    if (failure) {
+        static_cast<void>(error(GetOSErrorMessage(failure), L"Error forking child process", MB_OK));
+        return -1;
+    }
+    if (console) {
+        CTerminalAttachment* terminal =
+            exec_hooks.make_terminal ? exec_hooks.make_terminal(session) : new CCommandTerminal(session);
+        console->AttachTerminal(terminal);
+    }
+    int status;
+    {
+        ConsoleOutput output;
+        status = session.Run(output);
+    }
+    // Let go of the terminal before the session closes it.
+    if (console) console->AttachTerminal(nullptr);
+    return status;
+}
+
+}  // namespace
+
+int UnixChrQuote(const Westring& text, wchar_t c) {
+    const wchar_t* start = text.c_str();
+    for (const wchar_t* p = start; *p; p++) {
+        if (*p == L'\\') {
+            if (!p[1]) break;
+            p++;
+        } else if (*p == c) {
+            return static_cast<int>(p - start);
+        }
+    }
+    return -1;
+}
+
+int smartexec(const Westring& given) {
+    Westring command = given;
+    bool on_terminal = false;
+    bool background = false;
+    if (command[0] == L'#') {
+        command = command.mid(1);
+        on_terminal = true;
+    } else {
+        Westring trimmed = command.trim();
+        int length = trimmed.strlen();
+        if (length > 0 && trimmed[length - 1] == L'&' && (length < 2 || trimmed[length - 2] != L'\\') &&
+            (length < 2 || trimmed[length - 2] != L'&')) {
+            command = trimmed.left(length - 1).trim();
+            background = true;
+        }
+    }
+    CommandParts parts = split_command(command);
+    if (pseudo_command(parts)) return 0;
+
+    if (!on_terminal) {
+        std::string found;
+        if (PathSearch(EncodeFileName(parts.program).c_str(), found) &&
+            (background || IsX11(found.c_str())))
+            return start_detached(command);
+    }
+    return run_on_terminal(command);
+}

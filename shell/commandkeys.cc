@@ -1,0 +1,87 @@
+#include "shell/commandkeys.h"
+
+#include <unistd.h>
+
+#include "console/keys.h"
+#include "console/msgbox.h"
+#include "exec/chdir.h"
+#include "exec/detached.h"
+#include "exec/environment.h"
+#include "exec/exechooks.h"
+#include "exec/run.h"
+#include "lib/fsname.h"
+#include "lib/oserror.h"
+#include "lib/quote.h"
+#include "panels/paneldisplay.h"
+#include "shell/clock.h"
+#include "shell/dispatch.h"
+#include "shell/keybar.h"
+#include "shell/mainloop.h"
+#include "shell/panelaccess.h"
+#include "shell/screen.h"
+
+namespace {
+
+ExecHooks saved_exec_hooks;
+
+void hide_key_bar() {
+    if (FunctionKeyBar) FunctionKeyBar->Hide();
+}
+
+// After a command the screen is drawn again from scratch.
+void after_command() {
+    get_screen_size();
+    set_title(nullptr);
+}
+
+// The directory Ctrl-W opens: the tree entry's in the tree style.
+bool terminal_directory(const PANEL* panel, Westring& dir) {
+    if (!panel->visible || panel->type != PANEL_FILES || panel->archive) return false;
+    if (panel->detail == DETAIL_TREE) {
+        entry* e = panel->CurrentEntry();
+        TREENODE* node = e ? entry_tree_node(e) : nullptr;
+        if (!node) return false;
+        dir = tree_node_path(node);
+        return true;
+    }
+    dir = panel->dir;
+    return true;
+}
+
+}  // namespace
+
+void run_command_or_entry(CMainLoop& loop, int key, _MEVENT&) {
+    const bool background = key == KEY_ALT_ENTER;
+    Westring command = loop.cmd().text();
+    loop.cmd().Clear();
+    static_cast<void>(execute(panel_base, currpanel, command.c_str(), background));
+    loop.ShowCursorAgain();
+    loop.RequestRedraw(CMainLoop::REDRAW_ALL);
+}
+
+void EnterCursorEntry(CMainLoop& loop) {
+    _MEVENT event;
+    loop.cmd().Clear();
+    run_command_or_entry(loop, KEY_ENTER, event);
+}
+
+void open_terminal_window(CMainLoop&, int, _MEVENT&) {
+    Westring dir;
+    if (!terminal_directory(current_panel(), dir)) return;
+    if (chdir(EncodeFileName(dir).c_str()) != 0) {
+        static_cast<void>(error(GetOSErrorMessage(errno), dir, MB_OK));
+        return;
+    }
+    int failure = StartDetached("x-terminal-emulator", SessionEnv.Block());
+    static_cast<void>(chdir_to_panel(current_panel()));
+    if (failure) static_cast<void>(error(GetOSErrorMessage(failure), L"Error forking child process", MB_OK));
+}
+
+void install_exec_hooks() {
+    saved_exec_hooks = exec_hooks;
+    exec_hooks.hide_clock = hide_clock;
+    exec_hooks.hide_key_bar = hide_key_bar;
+    exec_hooks.after_command = after_command;
+}
+
+void restore_exec_hooks() { exec_hooks = saved_exec_hooks; }
