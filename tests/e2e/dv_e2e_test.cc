@@ -170,6 +170,26 @@ TEST_F(DvE2E, ALargerWindowGetsMoreColumnsAndRowsWithTheKeyBarAtTheBottom) {
     EXPECT_NE(screen.find("right.txt"), std::string::npos) << screen;
 }
 
+// A command typed on the command line runs in the panel's directory under
+// the user's shell; afterwards the panels come back with its file listed,
+// and Ctrl-O shows the command's screen beneath them.
+TEST_F(DvE2E, ATypedCommandRunsAndItsScreenStaysBeneathThePanels) {
+    std::string screen;
+    StartAndShow(&screen);
+    ASSERT_TRUE(Xdo({"type", "--delay", "20", "printf 'hello\\n' > out.txt; echo done-$((6*7))"}));
+    ASSERT_TRUE(Xdo({"key", "Return"}));
+    EXPECT_TRUE(Eventually([&] { return ReadFile(left_ + "/out.txt") == "hello\n"; }, kEventMs))
+        << ReadFile(left_ + "/out.txt");
+    EXPECT_TRUE(WaitForText("out.txt", &screen)) << screen;  // the panel was read again
+    EXPECT_EQ(Row(screen, 23).substr(0, left_.size() + 1), left_ + ">") << screen;  // the line is empty again
+
+    ASSERT_TRUE(Xdo({"key", "ctrl+o"}));
+    EXPECT_TRUE(WaitForText("done-42", &screen)) << screen;
+    EXPECT_NE(screen.find(left_ + ">printf 'hello"), std::string::npos) << screen;  // the echo line
+    ASSERT_TRUE(Xdo({"key", "ctrl+o"}));
+    EXPECT_TRUE(WaitForText("left_one.txt", &screen)) << screen;
+}
+
 // Names of CJK characters and an emoji take two cells a character: the
 // column separators of their rows stand at the same pixels as in the rows
 // of plain names.
