@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     PANEL* panel = panel_base;
     panel->dir = DecodeFileName(scratch.path().c_str());
     panel_base[1].dir = panel->dir;
+    panel->visible = 1;  // a hidden panel is only marked for reading
     SessionEnv.Set("SHELL", "/bin/sh");
     std::printf("per_file: /bin/true for each of %d tagged files\n", kFiles);
 
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
             state.PauseTiming();
             read_panel(panel);
             tag_all(panel, 1, 0);
+            if (panel->num_tagged != kFiles) state.SkipWithError("the files are not tagged");
             state.ResumeTiming();
             if (run_file(L"/bin/true !t", 0, L"", false) != 0) state.SkipWithError("a run failed");
         }

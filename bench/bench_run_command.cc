@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     console = new CConsole(new CHeadlessView());
     for (int side = 0; side < 2; side++) {
         panel_base[side].dir = DecodeFileName(scratch.path().c_str());
+        panel_base[side].visible = 1;
         read_panel(panel_base + side);
     }
     SessionEnv.Set("SHELL", "/bin/sh");

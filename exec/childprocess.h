@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-// The shell's argument vector and environment for one command: $SHELL (or
-// /bin/sh when unset) with "-c" and the command, and the environment block
-// with TERM set to what the program's terminal understands.
+// The argument vector and environment for one command: $SHELL (or /bin/sh
+// when unset) with "-c" and the command, or for a simple command naming its
+// program by path (exec/simplecommand.h) the program and its words
+// directly; and the environment block with TERM set to what the program's
+// terminal understands.
 class ShellLaunch {
 public:
     // command is UTF-8; environment is a "name=value\0...\0\0" block such as
@@ -20,7 +22,7 @@ public:
     ShellLaunch(const ShellLaunch&) = delete;
     ShellLaunch& operator=(const ShellLaunch&) = delete;
 
-    const char* shell() const { return argv_[0]; }
+    const char* shell() const { return argv_[0]; }  // the program to execute
     char* const* argv() const { return argv_.data(); }
     char* const* envp() const { return envp_.data(); }
 

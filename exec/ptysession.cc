@@ -1,6 +1,5 @@
 #include "exec/ptysession.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -12,9 +11,6 @@ namespace {
 
 constexpr size_t kReadSize = 64 * 1024;
 constexpr int kPollMilliseconds = 100;
-// Once the terminal has hung up there is nothing left to poll: the child is
-// looked at this often until it ends.
-constexpr useconds_t kChildCheckMicroseconds = 50 * 1000;
 // After the command ends, a program it left in the background may still
 // hold the terminal and write to it; output is taken until the terminal
 // hangs up or stays quiet this long.
@@ -112,13 +108,9 @@ PtySession::ReadResult PtySession::ReadOutput(PtyOutput& out) {
 }
 
 void PtySession::WaitWithoutTerminal() {
-    // The terminal usually hangs up as the command ends: look again soon,
-    // then less and less often.
-    useconds_t pause = 500;
-    while (!child_.Ended()) {
-        usleep(pause);
-        pause = std::min<useconds_t>(pause * 2, kChildCheckMicroseconds);
-    }
+    // Nothing can come from the terminal any more and nothing can go to it:
+    // waiting for the command is all that is left, and it costs no time.
+    static_cast<void>(child_.Wait());
 }
 
 void PtySession::DrainAfterExit(PtyOutput& out) {

@@ -1,7 +1,10 @@
 #include "exec/smartexec.h"
 
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <sys/stat.h>
 
 #include "console/msgbox.h"
 #include "exec/commandterminal.h"
@@ -53,6 +56,33 @@ bool pseudo_command(const CommandParts& parts) {
                                 Westring(), MB_OK));
     }
     return true;
+}
+
+// IsX11 for a program, remembered while the program's file stays the same:
+// following its libraries costs more than starting a small command.
+bool uses_x11(const std::string& program) {
+    struct Answer {
+        dev_t device;
+        ino_t inode;
+        struct timespec changed;
+        bool x11;
+    };
+    static std::mutex lock;
+    static std::map<std::string, Answer> answers;
+    struct stat status;
+    if (stat(program.c_str(), &status) != 0) return false;
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        auto found = answers.find(program);
+        if (found != answers.end() && found->second.device == status.st_dev && found->second.inode == status.st_ino &&
+            found->second.changed.tv_sec == status.st_ctim.tv_sec &&
+            found->second.changed.tv_nsec == status.st_ctim.tv_nsec)
+            return found->second.x11;
+    }
+    const bool x11 = IsX11(program.c_str());
+    std::lock_guard<std::mutex> hold(lock);
+    answers[program] = Answer{status.st_dev, status.st_ino, status.st_ctim, x11};
+    return x11;
 }
 
 int start_detached(const Westring& command) {
@@ -127,7 +157,7 @@ int smartexec(const Westring& given) {
     if (!on_terminal) {
         std::string found;
         if (PathSearch(EncodeFileName(parts.program).c_str(), found) &&
-            (background || IsX11(found.c_str())))
+            (background || uses_x11(found)))
             return start_detached(command);
     }
     return run_on_terminal(command);
