@@ -16,7 +16,7 @@ constexpr KeySequence kFixed[] = {
     {KEY_F9, "\x1b[20~"},   {KEY_F10, "\x1b[21~"},    {KEY_F11, "\x1b[23~"},    {KEY_F12, "\x1b[24~"},
     {KEY_PGUP, "\x1b[5~"},  {KEY_PGDN, "\x1b[6~"},    {KEY_INS, "\x1b[2~"},     {KEY_DEL, "\x1b[3~"},
     {KEY_CTRL_PGUP, "\x1b[5;5~"}, {KEY_CTRL_PGDN, "\x1b[6;5~"},
-    {KEY_BACKSPACE, "\x08"},  // the terminal's erase character is set to match
+    {KEY_BACKSPACE, "\x7f"},  // the erase character of a new terminal, as an xterm sends it
 };
 
 // Cursor keys: the final letter after ESC [ or ESC O.

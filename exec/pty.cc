@@ -15,20 +15,6 @@ int SetPtySize(int fd, int rows, int columns) {
     return ioctl(fd, TIOCSWINSZ, &size) == 0 ? 0 : errno;
 }
 
-namespace {
-
-// BackSpace sends ^H, as the console's key table has it; the line
-// discipline must then take ^H as the erase character, or a command reading
-// a line would see it as text.
-int SetEraseCharacter(int fd) {
-    struct termios modes;
-    if (tcgetattr(fd, &modes) != 0) return errno;
-    modes.c_cc[VERASE] = 0x08;
-    return tcsetattr(fd, TCSANOW, &modes) == 0 ? 0 : errno;
-}
-
-}  // namespace
-
 int OpenPty(int& master, int& slave, int rows, int columns) {
     master = slave = -1;
     int fd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -45,7 +31,6 @@ int OpenPty(int& master, int& slave, int rows, int columns) {
         if (other < 0) error = errno;
     }
     if (error == 0) error = SetPtySize(fd, rows, columns);
-    if (error == 0) error = SetEraseCharacter(other);
     if (error != 0) {
         if (other >= 0) close(other);
         close(fd);
