@@ -1,6 +1,7 @@
 #include "exec/ptysession.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -75,6 +76,10 @@ bool PtySession::HasInput() {
     return !input_.empty();
 }
 
+void PtySession::HangUp() {
+    if (child_.running()) kill(-child_.pid(), SIGHUP);
+}
+
 int PtySession::Resize(int rows, int columns) {
     return master_ < 0 ? EBADF : SetPtySize(master_, rows, columns);
 }
@@ -138,6 +143,7 @@ int PtySession::Run(PtyOutput& out) {
         struct pollfd& watch = watches[0];
         if (HasInput()) watch.events |= POLLOUT;
         int ready = poll(watches, wake_read_ >= 0 ? 2 : 1, kPollMilliseconds);
+        if (tick_) tick_();
         if (ready < 0 && errno != EINTR) break;
         if (ready <= 0) continue;
         if (watches[1].revents) ClearWakeUps();

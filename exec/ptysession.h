@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -32,6 +33,12 @@ public:
     void Input(const char* bytes, size_t n);
     // Resizes the terminal; the command gets SIGWINCH. Returns 0 or an errno value.
     [[nodiscard]] int Resize(int rows, int columns);
+    // Sends SIGHUP to the command's process group, as closing a terminal
+    // window does.
+    void HangUp();
+    // Called on Run's thread at every turn of its loop (at least every
+    // 100 ms while the command runs): the place to look at the window.
+    void SetTick(std::function<void()> tick) { tick_ = std::move(tick); }
 
     // Passes the command's output to out and the queued input to the
     // command until the command ends, then passes on what it left behind.
@@ -52,6 +59,7 @@ private:
     void ClearWakeUps();
 
     int master_ = -1;
+    std::function<void()> tick_;
     ChildProcess child_;
     std::mutex input_lock_;
     std::string input_;  // bytes not yet taken by the terminal

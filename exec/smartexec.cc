@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "console/msgbox.h"
 #include "exec/commandterminal.h"
@@ -96,6 +97,32 @@ int start_detached(const Westring& command) {
     return 0;
 }
 
+// The window while a command runs: a resize reaches the command at once (its
+// terminal takes the new size); closing the window hangs the command up.
+// Other events wait for the main loop.
+class WindowWatch {
+public:
+    explicit WindowWatch(PtySession& session) : session_(session) {}
+    ~WindowWatch() {
+        for (const CConsole::TEvent& event : later_) console->PostEvent(event);
+    }
+    void Tick() {
+        CConsole::TEvent event;
+        while (console->GetEvent(event, 0)) {
+            if (event.type == CConsole::TEvent::Resize) {
+                if (console->SetSize(event.x, event.y)) static_cast<void>(session_.Resize(event.y, event.x));
+                continue;
+            }
+            if (event.type == CConsole::TEvent::Quit) session_.HangUp();
+            later_.push_back(event);
+        }
+    }
+
+private:
+    PtySession& session_;
+    std::vector<CConsole::TEvent> later_;
+};
+
 int run_on_terminal(const Westring& command) {
     int columns = 80, rows = 25;
     if (console) static_cast<void>(console->GetSize(columns, rows));
@@ -112,6 +139,11 @@ int run_on_terminal(const Westring& command) {
     }
     int status;
     {
+        std::unique_ptr<WindowWatch> watch;
+        if (console) {
+            watch = std::make_unique<WindowWatch>(session);
+            session.SetTick([&watch] { watch->Tick(); });
+        }
         ConsoleOutput output;
         status = session.Run(output);
     }

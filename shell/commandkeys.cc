@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "config/config.h"
 #include "console/keys.h"
 #include "console/msgbox.h"
 #include "exec/chdir.h"
@@ -28,8 +29,12 @@ void hide_key_bar() {
     if (FunctionKeyBar) FunctionKeyBar->Hide();
 }
 
-// After a command the screen is drawn again from scratch.
+// After a command the screen is drawn again from scratch, laid out anew
+// when the window was resized while the command ran.
 void after_command() {
+    int columns = config.screen_columns, rows = config.screen_rows;
+    if (console) static_cast<void>(console->GetSize(columns, rows));
+    if (columns != config.screen_columns || rows != config.screen_rows) refit_screen(columns, rows);
     get_screen_size();
     set_title(nullptr);
 }

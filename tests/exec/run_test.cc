@@ -71,6 +71,22 @@ TEST_F(RunTest, CommandsRunOnATerminalOfTheConsoleSize) {
     EXPECT_EQ(std::filesystem::current_path(), tmp.path());  // run in the panel's directory
 }
 
+TEST_F(RunTest, AResizedWindowResizesTheCommandsTerminal) {
+    std::thread resizer([this] {
+        ASSERT_TRUE(WaitForScreen(ui_, "ready")) << ui_.Dump();
+        CConsole::TEvent resize;
+        resize.type = CConsole::TEvent::Resize;
+        resize.x = 100;
+        resize.y = 30;
+        ui_.Headless().Post(resize);
+    });
+    EXPECT_EQ(Run(L"echo ready; for i in $(seq 200); do [ \"$(stty size)\" = '25 80' ] || break; sleep 0.05; done; "
+                  L"stty size"),
+              0);
+    resizer.join();
+    EXPECT_TRUE(Shows("30 100")) << ui_.Dump();
+}
+
 TEST_F(RunTest, TypedKeysReachACommandThatReads) {
     for (const char* shell : {"/bin/sh", "/bin/bash"}) {
         SessionEnv.Set("SHELL", shell);
