@@ -29,7 +29,7 @@ bool write_text_file(const std::string& path) {
     std::string line;
     size_t written = 0;
     for (unsigned n = 0; written < kFileBytes; n++) {
-        line = "line " + std::to_string(n) + ": the quick brown fox jumps over the lazy dog, again and again\n";
+        line.assign("line ").append(std::to_string(n)).append(": the quick brown fox jumps over the lazy dog, again\n");
         written += std::fwrite(line.data(), 1, line.size(), file);
     }
     return std::fclose(file) == 0;

@@ -121,17 +121,19 @@ TEST_F(RunTest, CdAndSetChangeWhatTheNextCommandSees) {
     EXPECT_EQ(Narrow(panel_base[0].dir), tmp / "sub");
 }
 
+std::string FileName(int i) { return std::string("f ").append(std::to_string(i)); }
+
 TEST_F(RunTest, PerFileCommandsRunOncePerTaggedFile) {
     PANEL* panel = panel_base;
-    for (int i = 0; i < 5; i++) tmp.Write("f " + std::to_string(i), "");
+    for (int i = 0; i < 5; i++) tmp.Write(FileName(i), "");
     read_panel(panel);
-    for (int i = 0; i < 5; i++) tag(panel, IndexOf(*panel, "f " + std::to_string(i)), 1);
+    for (int i = 0; i < 5; i++) tag(panel, IndexOf(*panel, FileName(i)), 1);
     EXPECT_EQ(Run(L"echo !t >> ../list"), 0);
     EXPECT_EQ(ReadFile(tmp / "../list"), "f 0\nf 1\nf 2\nf 3\nf 4\n");
     unlink((tmp / "../list").c_str());
     EXPECT_EQ(panel->num_tagged, 0);
     // A failure stops the rest.
-    for (int i = 0; i < 5; i++) tag(panel, IndexOf(*panel, "f " + std::to_string(i)), 1);
+    for (int i = 0; i < 5; i++) tag(panel, IndexOf(*panel, FileName(i)), 1);
     EXPECT_EQ(Run(L"test !t !!= 'f 2'"), 1);  // "!!" is the command character itself
     EXPECT_EQ(panel->num_tagged, 2);
 }

@@ -94,7 +94,7 @@ TEST_F(SubstituteTest, ListsTakeTheTaggedNamesAndStopBeforeTheLimit) {
     for (const std::string& name : ListNames(*panel)) {
         if (name != "a b.txt" && name != "-rf" && name != "it's") continue;
         tag(panel, IndexOf(*panel, name), 1);
-        expected += "[" + std::string(name == "-rf" ? "./" : "") + name + "]";  // in the panel's order
+        expected.append(name == "-rf" ? "[./" : "[").append(name).append("]");  // in the panel's order
     }
     EXPECT_EQ(Words(Expand("!l", "*")), expected);
     EXPECT_EQ(panel->num_tagged, 0);
@@ -147,7 +147,7 @@ TEST_F(SubstituteTest, PerFileMacroAndListFile) {
     struct stat status;
     ASSERT_EQ(stat(list.substr(0, list.rfind('/')).c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0700u);  // nobody else can plant or read files there
-    EXPECT_NE(list.find("dv-" + std::to_string(getpid()) + "-"), std::string::npos);
+    EXPECT_NE(list.find(std::string("dv-").append(std::to_string(getpid())).append("-")), std::string::npos);
     CleanupTmpFiles();
     EXPECT_NE(access(list.c_str(), F_OK), 0);
 }
