@@ -9,6 +9,7 @@
 #include "shell/manual.h"
 #include "shell/panelaccess.h"
 #include "shell/screen.h"
+#include "shell/scrollbackviewer.h"
 
 void toggle_panels(CMainLoop& loop, int, _MEVENT&) {
     hide_panels(panel_base);
@@ -39,6 +40,12 @@ void choose_side_mount(CMainLoop& loop, int key, _MEVENT&) {
 
 void choose_mount(CMainLoop& loop, int key, _MEVENT&) {
     ChooseMountPoint(current_panel(), (key & KEY_SHIFTED) != 0);
+    loop.RequestRedraw(CMainLoop::REDRAW_ALL);
+}
+
+void show_scrollback(CMainLoop& loop, int, _MEVENT&) {
+    ShowScrollBack();
+    loop.ShowCursorAgain();
     loop.RequestRedraw(CMainLoop::REDRAW_ALL);
 }
 

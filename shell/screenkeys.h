@@ -19,6 +19,8 @@ void toggle_side_panel(CMainLoop& loop, int key, _MEVENT& event);
 void choose_side_mount(CMainLoop& loop, int key, _MEVENT& event);
 // Ctrl-M: a mount point for the current panel; with Shift, from all of them.
 void choose_mount(CMainLoop& loop, int key, _MEVENT& event);
+// Ctrl-B: the scroll-back of the commands' output, in a full-screen viewer.
+void show_scrollback(CMainLoop& loop, int key, _MEVENT& event);
 // Shift-F1: the manual in a web browser.
 void show_manual(CMainLoop& loop, int key, _MEVENT& event);
 // Shift-F9: writes the settings to the configuration file.
