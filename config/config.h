@@ -21,6 +21,36 @@ enum {
     CONFIRM_TYPE_YES = 16,
 };
 
+// The ConsoleScrollback setting: how many of the lines that scroll off the
+// console are kept. The file gives "on" (10,000 lines), "off" or a number
+// of lines (0 is off), and the setting is written back in the form it was
+// read in. Where a yes-or-no is wanted it says whether lines are kept.
+class ScrollbackSetting {
+public:
+    static constexpr int kOnLines = 10000;
+
+    ScrollbackSetting() = default;
+    // On or off, as the setting was before it could name a count.
+    ScrollbackSetting(bool on) : lines_(on ? kOnLines : 0) {}  // NOLINT(google-explicit-constructor)
+    // A count is given by Lines, never converted from a number by accident.
+    ScrollbackSetting(int) = delete;
+    static ScrollbackSetting Lines(int count) {
+        ScrollbackSetting setting;
+        setting.lines_ = count > 0 ? count : 0;
+        setting.counted_ = true;
+        return setting;
+    }
+
+    int lines() const { return lines_; }
+    // Whether the file named a count rather than on or off.
+    bool counted() const { return counted_; }
+    operator bool() const { return lines_ > 0; }  // NOLINT(google-explicit-constructor)
+
+private:
+    int lines_ = kOnLines;
+    bool counted_ = false;
+};
+
 struct CONFIG {
     bool AutoIndent = false;
     bool AutoSave = false;
@@ -38,7 +68,7 @@ struct CONFIG {
     int CMPTime = 1;
     bool CMPUnmatched = true;
     int Confirmations = 0;
-    bool ConsoleScrollback = true;
+    ScrollbackSetting ConsoleScrollback;
     bool CtrlRDriveChng = false;
     bool DisableInvert = false;
     Westring Editor;

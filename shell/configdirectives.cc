@@ -36,7 +36,7 @@ const DIRECTIVE directives[] = {
     ROW(CMPUnmatched, DT_ONOFF),
     {"CodePage", DT_INTEGER, &codepage},
     ROW(Confirmations, DT_INTEGER),
-    ROW(ConsoleScrollback, DT_ONOFF),
+    ROW(ConsoleScrollback, DT_LINES),
     ROW(CtrlRDriveChng, DT_ONOFF),
     ROW(DisableInvert, DT_ONOFF),
     ROW(Editor, DT_TEXT),
@@ -177,6 +177,15 @@ void apply_colours(const char* value) {
     }
 }
 
+// A count of lines when the value starts with a digit, else on or off as
+// for any on/off directive.
+ScrollbackSetting scrollback_setting(const char* value) {
+    const char* p = value;
+    while (*p == ' ' || *p == '\t') p++;
+    if (*p >= '0' && *p <= '9') return ScrollbackSetting::Lines(ParseConfigInt(p));
+    return ScrollbackSetting(strcasecmp(value, "on") == 0);
+}
+
 }  // namespace
 
 void apply_directive(const DIRECTIVE& row, const Estring& value) {
@@ -185,6 +194,7 @@ void apply_directive(const DIRECTIVE& row, const Estring& value) {
     case DT_TEXT: *static_cast<Westring*>(row.setting) = DecodeFileName(value.c_str()); break;
     case DT_INTEGER: *static_cast<int*>(row.setting) = ParseConfigInt(value.c_str()); break;
     case DT_ONOFF: *static_cast<bool*>(row.setting) = strcasecmp(value.c_str(), "on") == 0; break;
+    case DT_LINES: *static_cast<ScrollbackSetting*>(row.setting) = scrollback_setting(value.c_str()); break;
     case DT_CHAR:
         // A byte holds one ASCII character; nothing else can be written back.
         if (value[0] > ' ' && value[0] < 127) *static_cast<char*>(row.setting) = value[0];
@@ -204,6 +214,11 @@ Estring directive_value(const DIRECTIVE& row) {
     case DT_TEXT: return EncodeFileName(*static_cast<const Westring*>(row.setting));
     case DT_INTEGER: return IntToStr(static_cast<long>(*static_cast<const int*>(row.setting)));
     case DT_ONOFF: return *static_cast<const bool*>(row.setting) ? "on" : "off";
+    case DT_LINES: {
+        const ScrollbackSetting& lines = *static_cast<const ScrollbackSetting*>(row.setting);
+        if (lines.counted()) return IntToStr(static_cast<long>(lines.lines()));
+        return lines ? "on" : "off";
+    }
     case DT_CHAR: {
         char c = *static_cast<const char*>(row.setting);
         return Estring(&c, c ? 1 : 0);

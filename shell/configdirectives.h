@@ -11,6 +11,7 @@ enum DirectiveType {
     DT_TEXT,       // Westring, from UTF-8
     DT_INTEGER,    // int, decimal
     DT_ONOFF,      // bool, "on" in any case sets
+    DT_LINES,      // ScrollbackSetting, "on", "off" or a number of lines
     DT_CHAR,       // char, the first character
     DT_TIMEMODE,   // short, "24" gives 24, anything else 12
     DT_SORT,       // sortby

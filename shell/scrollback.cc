@@ -62,7 +62,7 @@ void CScrollBackBuffer::RemoveLast(int n) {
     if (count_ == 0) head_ = 0;
 }
 
-void ApplyScrollBackSetting() { ScrollBack.SetCapacity(config.ConsoleScrollback ? CScrollBackBuffer::kMaxLines : 0); }
+void ApplyScrollBackSetting() { ScrollBack.SetCapacity(config.ConsoleScrollback.lines()); }
 
 void AddScrollBackLine(const ScreenCell* row, int columns) {
     ApplyScrollBackSetting();

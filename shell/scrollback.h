@@ -14,7 +14,7 @@
 
 class CScrollBackBuffer {
 public:
-    // The lines kept while the ConsoleScrollback setting is on.
+    // The lines kept unless the ConsoleScrollback setting names a count.
     static constexpr int kMaxLines = 10000;
     // The most lines a setting can ask for (about 1.5 GB of 132-column rows).
     static constexpr int kMostLines = 1000000;
@@ -75,10 +75,10 @@ private:
 extern CScrollBackBuffer ScrollBack;
 
 // Appends a console row that is about to scroll off the screen (the
-// console's scrolled_off hook); with the ConsoleScrollback setting off
-// nothing is kept.
+// console's scrolled_off hook), keeping as many lines as the
+// ConsoleScrollback setting asks for.
 void AddScrollBackLine(const ScreenCell* row, int columns);
 
-// Makes the program-wide store keep kMaxLines lines, or none while the
-// ConsoleScrollback setting is off.
+// Makes the program-wide store keep as many lines as the ConsoleScrollback
+// setting asks for.
 void ApplyScrollBackSetting();

@@ -27,6 +27,7 @@ std::string OtherValue(const DIRECTIVE& row) {
     case DT_TEXT: return "t-" + name + " caf\xc3\xa9 !";
     case DT_INTEGER: return "7";
     case DT_ONOFF: return *static_cast<const bool*>(row.setting) ? "off" : "on";
+    case DT_LINES: return "2500";
     case DT_CHAR: return "#";
     case DT_TIMEMODE: return "24";
     case DT_SORT: return "rsize";

@@ -12,6 +12,7 @@
 #include "console/cells.h"
 #include "shell/scrollback.h"
 #include "shell/scrollbackviewer.h"
+#include "tests/shell/config_fixture.h"
 #include "tests/shell/mainloop_fixture.h"
 #include "tests/support/uitest.h"
 
@@ -111,7 +112,7 @@ TEST(ScrollBackStore, FillingAndTurningOverAStoreCostsLinearTime) {
 }
 
 TEST(ScrollBackStore, TheSettingSwitchesTheProgramStoreOnAndOff) {
-    const bool saved = config.ConsoleScrollback;
+    const ScrollbackSetting saved = config.ConsoleScrollback;
     ScrollBack.Clear();
     std::vector<ScreenCell> row = Row("kept", 80, 0x07);
     config.ConsoleScrollback = false;
@@ -124,6 +125,29 @@ TEST(ScrollBackStore, TheSettingSwitchesTheProgramStoreOnAndOff) {
     EXPECT_EQ(Text(ScrollBack.Line(0)), "kept");
     ScrollBack.Clear();
     config.ConsoleScrollback = saved;
+}
+
+class ScrollBackSettingTest : public ConfigFileTest {};
+
+// On and off as before, or a number of lines, each written back as read.
+TEST_F(ScrollBackSettingTest, OnOffOrACountIsKeptAndWrittenBackAsRead) {
+    const std::pair<const char*, int> values[] = {
+        {"on", CScrollBackBuffer::kMaxLines}, {"ON", CScrollBackBuffer::kMaxLines}, {"off", 0}, {"yes", 0},
+        {"250", 250}, {"0", 0}, {"20000000", CScrollBackBuffer::kMostLines},
+    };
+    for (const auto& [text, lines] : values) {
+        Load(std::string("[General Options]\nConsoleScrollback=") + text + "\n");
+        ApplyScrollBackSetting();
+        EXPECT_EQ(ScrollBack.capacity(), lines) << text;
+        ASSERT_EQ(Save(), 0);
+        const std::string saved = Section(ReadFile(ini_), "[General Options]")["ConsoleScrollback"];
+        const std::string word = std::string(text) == "ON" ? "on" : std::string(text) == "yes" ? "off" : text;
+        EXPECT_EQ(saved, word) << text;
+    }
+    // A file without the directive keeps the usual count.
+    Load("[General Options]\n");
+    ApplyScrollBackSetting();
+    EXPECT_EQ(ScrollBack.capacity(), CScrollBackBuffer::kMaxLines);
 }
 
 // ---- the viewer
