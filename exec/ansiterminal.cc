@@ -7,6 +7,7 @@
 
 #include "config/config.h"
 #include "console/keys.h"
+#include "console/toolkitlock.h"
 #include "console/win.h"
 #include "exec/keybytes.h"
 #include "lib/cellwidth.h"
@@ -180,8 +181,7 @@ void CAnsiTerminalEmulator::MendLine(int at) { mend_wide_boundary(line_.data(), 
 void CAnsiTerminalEmulator::EnsureLine() {
     if (line_y_ == y_) return;
     StoreLine();
-    console_.GetRect(scratch_, 0, y_, width_, 1);
-    line_.assign(scratch_.cells(), scratch_.cells() + width_);
+    CopyRow(y_, line_);
     line_y_ = y_;
     line_dirty_ = false;
 }
@@ -245,9 +245,22 @@ bool CAnsiTerminalEmulator::TakesScrollback() const {
 
 void CAnsiTerminalEmulator::AddScrollback(int first_row, int rows) {
     for (int i = 0; i < rows; i++) {
-        console_.GetRect(scratch_, 0, first_row + i, width_, 1);
-        console_hooks.scrolled_off(scratch_.cells(), width_);
+        CopyRow(first_row + i, scratch_);
+        console_hooks.scrolled_off(scratch_.data(), width_);
     }
+}
+
+// A row of the screen as it is now, read straight from the console's cells
+// under the lock that guards them (a copy cell by cell costs more than all
+// the rest of the output's work).
+void CAnsiTerminalEmulator::CopyRow(int y, std::vector<ScreenCell>& row) {
+    CToolkitLock lock;
+    if (console_.columns() != width_ || y < 0 || y >= console_.rows()) {
+        row.assign(width_, ScreenCell(L' ', attr_));  // the screen changed size under the output
+        return;
+    }
+    const ScreenCell* cells = &console_.cell(0, y);
+    row.assign(cells, cells + width_);
 }
 
 void CAnsiTerminalEmulator::ScrollRegionUp(int lines) {

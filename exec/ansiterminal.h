@@ -42,6 +42,7 @@ private:
     void PutChar(wchar_t ch);
     void JoinMark(wchar_t mark);
     void MendLine(int at);  // keeps wide characters whole at a boundary of the row
+    void CopyRow(int y, std::vector<ScreenCell>& row);
 
     // ---- moving and scrolling
     void LineFeed();
@@ -116,7 +117,7 @@ private:
     int pending_scroll_ = 0;
     std::vector<std::vector<ScreenCell>> fresh_;
     int fresh_count_ = 0;
-    CellString scratch_;
+    std::vector<ScreenCell> scratch_;
 
     // Read by Key on the toolkit thread.
     std::atomic<bool> application_cursor_{false};
