@@ -480,6 +480,7 @@ void CAnsiTerminalEmulator::InsertChars(int count) {
     std::copy_backward(line_.begin() + column, line_.end() - count, line_.end());
     std::fill(line_.begin() + column, line_.begin() + column + count, ScreenCell(L' ', attr_));
     MendLine(column);
+    MendLine(column + count);  // a character cut in two by the blanks
     MendLine(width_);
     line_dirty_ = true;
 }

@@ -305,6 +305,9 @@ TEST(AnsiTerminalTest, WideCharactersTakeTwoCells) {
     t.Out("\x1b[2;80H\xE4\xB8\xAD");  // no room in the last column: the next row
     EXPECT_EQ(t.Line(1), "");
     EXPECT_EQ(t.Line(2), "中");
+    t.Out("\x1b[5;1H\xE4\xB8\xAD\b\x1b[@");  // a blank inserted between the halves of 中
+    EXPECT_EQ(t.ui.Current().Char(0, 4), L' ');
+    EXPECT_EQ(t.ui.Current().Char(2, 4), L' ') << "no half character is left";
     t.Out("\x1b[4;1He\xCC\x81\xE4\xB8\xAD\xCC\x81z");  // marks join the character before
     EXPECT_EQ(t.Line(3), "é中\u0301z");
     t.Cursor(x, y);
