@@ -26,7 +26,7 @@ struct ExecHooks {
     void (*hide_key_bar)() = nullptr;
     void (*after_command)() = nullptr;
     // The terminal that shows a running command and passes it the keys;
-    // null gives the plain one that writes the output as it comes.
+    // null gives the terminal emulator on the console.
     CTerminalAttachment* (*make_terminal)(PtySession& session) = nullptr;
 };
 extern ExecHooks exec_hooks;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "console/msgbox.h"
-#include "exec/commandterminal.h"
+#include "exec/ansiterminal.h"
 #include "exec/consoleoutput.h"
 #include "exec/detached.h"
 #include "exec/environment.h"
@@ -134,7 +134,9 @@ int run_on_terminal(const Westring& command) {
     }
     if (console) {
         CTerminalAttachment* terminal =
-            exec_hooks.make_terminal ? exec_hooks.make_terminal(session) : new CCommandTerminal(session);
+            exec_hooks.make_terminal
+                ? exec_hooks.make_terminal(session)
+                : new CAnsiTerminalEmulator(*console, [&session](const char* bytes, size_t n) { session.Input(bytes, n); });
         console->AttachTerminal(terminal);
     }
     int status;
