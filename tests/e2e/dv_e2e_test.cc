@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <unistd.h>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -188,6 +189,29 @@ TEST_F(DvE2E, ATypedCommandRunsAndItsScreenStaysBeneathThePanels) {
     EXPECT_NE(screen.find(left_ + ">printf 'hello"), std::string::npos) << screen;  // the echo line
     ASSERT_TRUE(Xdo({"key", "ctrl+o"}));
     EXPECT_TRUE(WaitForText("left_one.txt", &screen)) << screen;
+}
+
+// A full-screen editor runs inside the window: vi opens a file, takes
+// typed text and writes it back; the panels return afterwards.
+TEST_F(DvE2E, ViEditsAFileInsideTheWindow) {
+    ASSERT_FALSE(FindProgram("vi").empty()) << "vi is not installed";
+    WriteFile(left_ + "/notes.txt", "first line\n");
+    std::string screen;
+    StartAndShow(&screen);
+    ASSERT_TRUE(Xdo({"type", "--delay", "20", "vi -u NONE -N notes.txt"}));
+    ASSERT_TRUE(Xdo({"key", "Return"}));
+    // The screen dump waits for the main loop: wait for vi itself, then a
+    // moment for it to take the terminal over.
+    ASSERT_TRUE(Eventually([] { return RunCapture({"pgrep", "-f", "vi -u NONE -N notes.txt"}, kToolMs) == 0; },
+                           kStartMs));
+    usleep(500 * 1000);
+    ASSERT_TRUE(Xdo({"type", "--delay", "30", "Oadded by vi"}));
+    ASSERT_TRUE(Xdo({"key", "Escape"}));
+    ASSERT_TRUE(Xdo({"type", "--delay", "30", ":wq"}));
+    ASSERT_TRUE(Xdo({"key", "Return"}));
+    EXPECT_TRUE(Eventually([&] { return ReadFile(left_ + "/notes.txt") == "added by vi\nfirst line\n"; }, kEventMs))
+        << ReadFile(left_ + "/notes.txt");
+    EXPECT_TRUE(WaitForText("notes.txt", &screen)) << screen;  // the panels are back
 }
 
 // Names of CJK characters and an emoji take two cells a character: the
