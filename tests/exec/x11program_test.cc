@@ -39,8 +39,12 @@ bool Exists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 // and a spread of whatever else /usr/bin holds.
 std::vector<std::string> SamplePrograms() {
     std::vector<std::string> programs = {"/bin/ls", "/bin/sh", "/usr/bin/xmessage", "/usr/bin/xdotool",
-                                         "/usr/bin/Xvfb", "/usr/bin/xterm", "/usr/bin/xclip", "/proc/self/exe",
-                                         DV_BINARY_PATH};
+                                         "/usr/bin/Xvfb", "/usr/bin/xterm", "/usr/bin/xclip", DV_BINARY_PATH};
+    // This test program itself, by its real path: ldd runs in another
+    // process, where /proc/self/exe would name ldd's own loader.
+    char self[4096];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length > 0) programs.emplace_back(self, static_cast<size_t>(length));
     std::vector<std::string> all;
     if (DIR* dir = opendir("/usr/bin")) {
         while (dirent* entry = readdir(dir))
