@@ -1,6 +1,5 @@
 #include "exec/run.h"
 
-#include <sys/stat.h>
 #include <vector>
 
 #include "config/config.h"

@@ -1,18 +1,10 @@
 #include "shell/commandkeys.h"
 
-#include <unistd.h>
-
 #include "config/config.h"
 #include "console/keys.h"
-#include "console/msgbox.h"
-#include "exec/chdir.h"
-#include "exec/detached.h"
-#include "exec/environment.h"
 #include "exec/exechooks.h"
 #include "exec/run.h"
-#include "lib/fsname.h"
-#include "lib/oserror.h"
-#include "lib/quote.h"
+#include "fileops/query/shellwindow.h"
 #include "panels/paneldisplay.h"
 #include "shell/clock.h"
 #include "shell/dispatch.h"
@@ -40,7 +32,7 @@ void after_command() {
 }
 
 // The directory Ctrl-W opens: the tree entry's in the tree style.
-bool terminal_directory(const PANEL* panel, Westring& dir) {
+bool window_directory(const PANEL* panel, Westring& dir) {
     if (!panel->visible || panel->type != PANEL_FILES || panel->archive) return false;
     if (panel->detail == DETAIL_TREE) {
         entry* e = panel->CurrentEntry();
@@ -70,16 +62,10 @@ void EnterCursorEntry(CMainLoop& loop) {
     run_command_or_entry(loop, KEY_ENTER, event);
 }
 
-void open_terminal_window(CMainLoop&, int, _MEVENT&) {
+void open_file_window(CMainLoop&, int, _MEVENT&) {
     Westring dir;
-    if (!terminal_directory(current_panel(), dir)) return;
-    if (chdir(EncodeFileName(dir).c_str()) != 0) {
-        static_cast<void>(error(GetOSErrorMessage(errno), dir, MB_OK));
-        return;
-    }
-    int failure = StartDetached("x-terminal-emulator", SessionEnv.Block());
-    static_cast<void>(chdir_to_panel(current_panel()));
-    if (failure) static_cast<void>(error(GetOSErrorMessage(failure), L"Error forking child process", MB_OK));
+    // Without a desktop file manager to start, the key does nothing.
+    if (window_directory(current_panel(), dir)) static_cast<void>(OpenShellWindow(dir, config.PathAppend));
 }
 
 void install_exec_hooks() {

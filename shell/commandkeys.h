@@ -1,5 +1,5 @@
 // The keys that run commands: Enter and Alt-Enter on the command line or a
-// file, and Ctrl-W for a terminal window of the desktop. Each is a
+// file, and Ctrl-W for the desktop's file manager on the panel's directory. Each is a
 // key-table handler (shell/keytable.h).
 #pragma once
 
@@ -11,8 +11,8 @@ class CMainLoop;
 // (enters a directory or an archive, runs the file's association or the
 // program). Alt-Enter does the same in a terminal window of its own.
 void run_command_or_entry(CMainLoop& loop, int key, _MEVENT& event);
-// Ctrl-W: a terminal window of the desktop in the panel's directory.
-void open_terminal_window(CMainLoop& loop, int key, _MEVENT& event);
+// Ctrl-W: the desktop's file manager on the panel's directory.
+void open_file_window(CMainLoop& loop, int key, _MEVENT& event);
 
 // Installs what command execution asks of the application's screen, and
 // puts back what was there.

@@ -79,7 +79,7 @@ const KeyBinding key_bindings[] = {
     // The screen.
     {KEY_CTRL_O, toggle_panels, "hide or show the panels (the commands' output beneath)"},
     {KEY_CTRL_B, show_scrollback, "the scroll-back of the commands' output"},
-    {KEY_CTRL_W, open_terminal_window, "a terminal window in the panel's directory"},
+    {KEY_CTRL_W, open_file_window, "the desktop's file manager on the panel's directory"},
     {KEY_CTRL_U, swap_sides, "swap the panels"},
     {KEY_CTRL_P, toggle_other_panel, "hide or show the other panel"},
     {KEY_CTRL_F1, toggle_side_panel, "hide or show the left panel"},
