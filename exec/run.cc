@@ -26,22 +26,18 @@ namespace {
 
 constexpr int kNormalCursor = 15;
 
+// The echo line's prompt: the command line's, for the screen's width.
+Westring echo_prompt_of(const PANEL* panel) {
+    int columns = 80, rows = 25;
+    if (console) static_cast<void>(console->GetSize(columns, rows));
+    return PanelPrompt(panel, columns);
+}
+
 // The panel a typed command works on: the other one when this one shows a
 // tree or information.
 int command_side(const PANEL* panels, int side) {
     const PANEL* panel = panels + side;
     return panel->type == PANEL_INFO || panel->detail == DETAIL_TREE ? 1 - side : side;
-}
-
-// The echo line's prompt: the directory shortened to half the screen, as the
-// command line shows it.
-Westring echo_prompt(const PANEL* panel) {
-    if (!config.PathPrompt) return Westring(L">");
-    int columns = 80, rows = 25;
-    if (console) static_cast<void>(console->GetSize(columns, rows));
-    Westring dir = panel->GetWD();
-    collapse_path(dir, columns / 2 - 1);
-    return dir + L">";
 }
 
 // The screen made ready for a command's output: the panels, clock and key
@@ -150,13 +146,20 @@ ExecuteResult enter_entry(PANEL* panels, int side, bool background) {
         break;
     }
     if (background) MakeBackgroundCommand(command);
-    Westring echo = echo_prompt(panel) + DoubleCmdChar(command);
+    Westring echo = echo_prompt_of(panel) + DoubleCmdChar(command);
     AddCommandHistory(command);
     static_cast<void>(run(command.c_str(), side, echo.c_str(), RUN_EXTRA_LINE));
     return EXECUTE_RAN;
 }
 
 }  // namespace
+
+Westring PanelPrompt(const PANEL* panel, int columns) {
+    if (!config.PathPrompt) return Westring(L">");
+    Westring dir = panel->GetWD();
+    collapse_path(dir, columns / 2 - 1);
+    return dir + L">";
+}
 
 void EnablePanels(bool on) {
     for (int side = 0; side < 2; side++) {
@@ -256,7 +259,7 @@ ExecuteResult execute(PANEL* panels, int side, const wchar_t* typed, bool backgr
     if (command.empty()) return enter_entry(panels, side, background);
     side = command_side(panels, side);
     if (background) MakeBackgroundCommand(command);
-    Westring echo = echo_prompt(panels + side) + command;
+    Westring echo = echo_prompt_of(panels + side) + command;
     AddCommandHistory(command);
     static_cast<void>(run_file(command.c_str(), side, echo.c_str(), false));
     return EXECUTE_RAN;

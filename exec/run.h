@@ -54,6 +54,11 @@ enum class AssocResult {
 // without one the command follows it after a blank.
 void MakeBackgroundCommand(Westring& command);
 
+// The prompt of a command run on panel: its directory shortened to half
+// of columns and ">", or ">" alone when the PathPrompt setting is off. The
+// command line shows it and the echo line above a command's output repeats it.
+Westring PanelPrompt(const PANEL* panel, int columns);
+
 // Off puts both panel windows (and the clock) away, keeping which panels
 // are shown; on brings them back, reading or painting a panel marked for
 // it, or making a window that does not exist.

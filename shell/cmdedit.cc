@@ -6,6 +6,7 @@
 #include "console/console.h"
 #include "console/win.h"
 #include "console/wordedit.h"
+#include "exec/run.h"
 #include "lib/cellwidth.h"
 #include "lib/collapsepath.h"
 #include "lib/nls.h"
@@ -151,12 +152,9 @@ int CCommandLine::Draw(const Westring& prompt, int y, int columns, unsigned char
 }
 
 Westring CommandPrompt(const PANEL* panels, int side, int columns) {
-    if (!config.PathPrompt) return Westring(L">");
     const PANEL* panel = panels + side;
     if (panel->type == PANEL_INFO || panel->detail == DETAIL_TREE) panel = panels + (1 - side);
-    Westring dir = panel->GetWD();
-    collapse_path(dir, columns / 2 - 1);
-    return dir + L">";
+    return PanelPrompt(panel, columns);
 }
 
 bool CLPaste(Westring& cmdline, const Westring& text, int& pos) {
