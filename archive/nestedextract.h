@@ -1,0 +1,19 @@
+// Taking one member out of an archive into a folder, with the archiver
+// program the format's settings name, so that an archive inside an archive
+// can be opened from the copy.
+#pragma once
+
+#include "lib/westring.h"
+
+class Archive;
+struct ArchiveEntry;
+
+// Runs the extract command of the archive's format in dir (which the
+// member's file appears in) and waits for it. The command line is the
+// configured one with the archive and the member appended, or with %a and
+// %f replaced by them where it names them. 0, or the error number (ENOENT
+// when the program left no file).
+[[nodiscard]] int ExtractMemberTo(const Archive& archive, const ArchiveEntry* member, const Westring& dir);
+
+// The shell command ExtractMemberTo runs, for tests.
+Estring ExtractCommand(const Archive& archive, const ArchiveEntry* member, const Westring& dir);
