@@ -66,6 +66,13 @@ std::unique_ptr<Archive> Archive::ReadWith(const Westring& path, Reader reader) 
     return archive;
 }
 
+std::unique_ptr<Archive> Archive::Blank(const Westring& path) {
+    std::unique_ptr<Archive> archive(new Archive());
+    archive->archive_path = path;
+    archive->status = 0;
+    return archive;
+}
+
 Archive::~Archive() {
     if (own_entry_) entry::Destroy(own_entry_);
     if (!temp_dir.empty()) RemoveNestedDir(temp_dir);

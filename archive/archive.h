@@ -74,6 +74,9 @@ public:
     using Reader = int (Archive::*)();
     // For tests and fuzzing: reads path with one reader only.
     static std::unique_ptr<Archive> ReadWith(const Westring& path, Reader reader);
+    // An archive of no members at path, read successfully, for building
+    // member by member with AddMember (sort the entries afterwards).
+    static std::unique_ptr<Archive> Blank(const Westring& path);
 
     // Starts listing directory dir ("" is the top level): 0 and the ".."
     // entry, or -1 when the archive was not read or holds no such directory.

@@ -8,6 +8,7 @@
 #include "console/msgbox.h"
 #include "exec/chdir.h"
 #include "exec/environment.h"
+#include "exec/exechooks.h"
 #include "fileops/query/links.h"
 #include "fileops/query/paths.h"
 #include "lib/fsname.h"
@@ -19,8 +20,9 @@
 void enter_directory(CMainLoop& loop, int, _MEVENT&) {
     PANEL* panel = current_panel();
     entry* e = file_list(panel) ? panel->CurrentEntry() : nullptr;
-    if (!e || !e->is_dir()) return;
-    change_dir(panel_base, currpanel, e->name, 0, -1, -1);
+    if (!e) return;
+    if (e->is_dir()) change_dir(panel_base, currpanel, e->name, 0, -1, -1);
+    else if (!exec_hooks.enter_archive || !exec_hooks.enter_archive(panel, e)) return;
     loop.RequestRedraw(CMainLoop::REDRAW_ALL);
 }
 

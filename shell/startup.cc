@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "archive/archivepanel.h"
 #include "config/config.h"
 #include "console/console.h"
 #include "console/consoleview.h"
@@ -108,6 +109,7 @@ void install_hooks() {
     panel_clock_hook = hide_clock;
 
     install_exec_hooks();
+    InstallArchiveHooks();
 
     saved_fileops_getenv = fileops_hooks.getenv;
     fileops_hooks.getenv = session_getenv;

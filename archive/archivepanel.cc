@@ -1,0 +1,135 @@
+#include "archive/archivepanel.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "archive/archive.h"
+#include "archive/nesteddir.h"
+#include "archive/nestedextract.h"
+#include "console/msgbox.h"
+#include "exec/chdir.h"
+#include "exec/exechooks.h"
+#include "lib/fsname.h"
+#include "lib/nls.h"
+#include "lib/oserror.h"
+#include "panels/directory.h"
+#include "panels/panel.h"
+
+namespace {
+
+// The directory inside the innermost archive that the panel shows: dir less
+// the virtual root, without the separator.
+Westring dir_inside(const PANEL* panel) {
+    const Westring root = panel->archive->VirtualRoot();
+    int skip = root.strlen();
+    while (panel->dir[skip] == L'/') skip++;
+    return skip < panel->dir.strlen() ? panel->dir.mid(skip) : Westring();
+}
+
+bool archive_current(PANEL* panel) {
+    const Archive* archive = panel->archive;
+    const Westring root = archive->VirtualRoot();
+    const int length = root.strlen();
+    if (fncomparen(panel->dir.c_str(), root.c_str(), static_cast<size_t>(length)) != 0) return false;
+    if (panel->dir[length] != 0 && panel->dir[length] != L'/') return false;
+    struct stat info;
+    return stat(EncodeFileName(archive->archive_path).c_str(), &info) == 0;
+}
+
+void close_innermost(PANEL* panel) {
+    Archive* innermost = panel->archive;
+    if (!innermost) return;
+    panel->archive = innermost->parent;
+    delete innermost;
+}
+
+int find_first(PANEL* panel, entry** result) {
+    // A directory the archive does not hold (typed, or gone after a change)
+    // sends the panel up to the nearest one it does.
+    return panel->archive->FindFirst(dir_inside(panel), result) == 0 ? 0 : ENOTDIR;
+}
+
+int find_next(PANEL* panel, entry** result) {
+    return panel->archive->FindNext(result) == 0 ? 0 : DIR_NO_MORE_FILES;
+}
+
+Westring outer_file(const PANEL* panel) {
+    const Archive* archive = panel->archive;
+    while (archive->parent) archive = archive->parent;
+    return archive->archive_path;
+}
+
+// The member of the innermost archive that the entry of the panel's
+// directory stands for.
+const ArchiveEntry* member_of(const PANEL* panel, const entry* e) {
+    const Archive* archive = panel->archive;
+    const Estring path = EncodeFileName(dir_inside(panel));
+    const Estring name = EncodeFileName(e->name);
+    const size_t at = archive->entries.LowerBound(path.c_str(), name.c_str());
+    if (at >= archive->entries.size()) return nullptr;
+    const ArchiveEntry* member = archive->entries[at];
+    if (std::strcmp(member->path, path.c_str()) != 0 || std::strcmp(member->name, name.c_str()) != 0) return nullptr;
+    return member;
+}
+
+// Takes the member out of the panel's archive into a new private folder;
+// the path of its copy, or empty (already reported).
+Westring extract_nested(PANEL* panel, entry* e, Westring& folder) {
+    const ArchiveEntry* member = member_of(panel, e);
+    if (!member) return Westring();
+    int code = MakeNestedDir(folder);
+    if (code == 0) code = ExtractMemberTo(*panel->archive, member, folder);
+    if (code != 0) {
+        if (!folder.empty()) RemoveNestedDir(folder);
+        error(GetOSErrorMessage(code), e->name, MB_OK);
+        return Westring();
+    }
+    // The member lands under its own directories unless the archiver flattens them.
+    Westring copy = folder.AppendBackslash() + Archive::DisplayName(member);
+    struct stat info;
+    if (stat(EncodeFileName(copy).c_str(), &info) != 0) copy = folder.AppendBackslash() + Westring(e->name);
+    return copy;
+}
+
+}  // namespace
+
+bool EnterArchive(PANEL* panel, entry* e) {
+    if (!e || e->is_dir() || e->is_parent()) return false;
+    const int side = static_cast<int>(panel - panel_base);
+    if (side != 0 && side != 1) return false;
+    Archive* archive = nullptr;
+    if (panel->archive) {
+        Westring folder;
+        const Westring copy = extract_nested(panel, e, folder);
+        if (copy.empty()) return false;
+        archive = new Archive(copy.c_str(), panel->archive);
+        archive->nested_dir = folder;
+    } else {
+        Westring path = panel->dir.AppendBackslash();
+        path += e->name;
+        archive = new Archive(path.c_str(), nullptr);
+    }
+    if (archive->status != 0) {
+        delete archive;
+        return false;
+    }
+    panel->archive = archive;
+    // The virtual root is the panel's directory followed by the entry's name,
+    // so entering it is an ordinary change into a subdirectory.
+    change_dir(panel_base, side, e->name, 0, -1, -1);
+    return true;
+}
+
+void CloseArchives(PANEL* panel) {
+    while (panel->archive) close_innermost(panel);
+}
+
+void InstallArchiveHooks() {
+    panel_hooks.archive_current = archive_current;
+    panel_hooks.archive_close_innermost = close_innermost;
+    panel_hooks.archive_find_first = find_first;
+    panel_hooks.archive_find_next = find_next;
+    panel_hooks.archive_outer_file = outer_file;
+    exec_hooks.enter_archive = EnterArchive;
+}
