@@ -130,7 +130,11 @@ void Archive::error(const char* message) {
     if (console) static_cast<void>(::error(Westring(message), archive_path, MB_OK));
 }
 
-bool Archive::BreakRequested() const { return break_status.load() == 2; }
+bool Archive::BreakRequested() {
+    // Looking at the event queue costs a lock: not once per header.
+    if (++break_polls_ % 4096 == 0 && check_esc()) break_status = 2;
+    return break_status.load() == 2;
+}
 
 Westring Archive::DecodeName(const char* bytes, size_t length, NameCoding coding) {
     if (coding == NameCoding::kUtf8) return DecodeFileName(bytes, length);

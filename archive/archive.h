@@ -145,8 +145,9 @@ public:
     // Reports a damaged table of contents: stops the progress window, keeps
     // the message and shows it with the archive's path under it.
     void error(const char* message);
-    // Whether the user pressed Break while the table of contents was read.
-    bool BreakRequested() const;
+    // Whether the user pressed Break or Esc while the table of contents
+    // was read; the keyboard is looked at every few thousand calls.
+    bool BreakRequested();
     // The archive file's name without its directory.
     Westring FileName() const { return archive_path.filename(); }
     int count() const { return static_cast<int>(entries.size()); }
@@ -185,8 +186,10 @@ private:
     std::vector<Estring> messages_;
     std::unordered_map<std::string, const char*> paths_;  // only while reading
     std::unique_ptr<DirReadProgress> progress_;
-    std::string current_key_;  // current_dir as UTF-8
+    std::string current_key_;      // current_dir as the pool keeps paths
+    std::string last_subdir_key_;  // last_subdir the same way
     entry* own_entry_ = nullptr;  // the record returned while alloc_entries is 0
+    int break_polls_ = 0;
 };
 
 // The format names, indexed by ArchiveType.

@@ -58,6 +58,7 @@ int Archive::FindFirst(const Westring& dir, entry** result) {
     cursor = static_cast<int32_t>(first) - 1;
     dot_slash = first < entries.size() ? entries[first]->dot_slash : 0;
     last_subdir = Westring();
+    last_subdir_key_.clear();
     *result = MakeEntry(L"..", FA_DIREC, nullptr);
     return 0;
 }
@@ -82,8 +83,11 @@ int Archive::FindNext(entry** result) {
         const char* end = std::strchr(component, '/');
         const size_t length = end ? static_cast<size_t>(end - component) : std::strlen(component);
         if (length == 0) continue;
+        // The members of one subdirectory follow each other: the same bytes
+        // as the last one made up need no decoding.
+        if (last_subdir_key_.size() == length && last_subdir_key_.compare(0, length, component, length) == 0) continue;
+        last_subdir_key_.assign(component, length);
         Westring name = DecodeFileName(component, length);
-        if (fncompare(name.c_str(), last_subdir.c_str()) == 0) continue;
         last_subdir = name;
         dot_slash = e->dot_slash;
         *result = MakeEntry(name.c_str(), FA_DIREC, e);
