@@ -82,7 +82,9 @@ Westring extract_nested(PANEL* panel, entry* e, Westring& folder) {
     if (code == 0) code = ExtractMemberTo(*panel->archive, member, folder);
     if (code != 0) {
         if (!folder.empty()) RemoveNestedDir(folder);
-        error(GetOSErrorMessage(code), e->name, MB_OK);
+        Westring message(L"Cannot extract the archive from the archive it is in: ");
+        message += GetOSErrorMessage(code);
+        error(message, e->name, MB_OK);
         return Westring();
     }
     // The member lands under its own directories unless the archiver flattens them.

@@ -269,4 +269,33 @@ TEST_F(DvE2E, WideNamesKeepTheSeparatorsInTheirPixelColumns) {
         for (int x : separators) EXPECT_TRUE(lit_line(shot, y, x)) << "no separator at pixel " << x << " of row " << y;
 }
 
+// A zip file opens as a directory: Enter shows its top level with the
+// archive's path as the panel's directory, Enter goes into a folder inside
+// it, and going up past its top leaves it with the cursor on the file.
+TEST_F(DvE2E, AZipOpensAsADirectoryAndIsLeftAgain) {
+    ASSERT_FALSE(FindProgram("zip").empty()) << "zip is not installed";
+    const std::string tree = scratch_ / "tree";
+    ASSERT_EQ(0, std::system(("mkdir -p '" + tree + "/docs/inner' && echo r > '" + tree + "/docs/readme.txt' && echo t > '" +
+                              tree + "/top.txt' && cd '" + tree + "' && zip -qr '" + left_ + "/pack.zip' docs top.txt")
+                                 .c_str()));
+    std::string screen;
+    StartAndShow(&screen);
+    ASSERT_TRUE(Xdo({"key", "End", "Return"}));
+    ASSERT_TRUE(WaitForText("top.txt", &screen)) << screen;
+    EXPECT_NE(screen.find("docs"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("left_one.txt"), std::string::npos) << screen;
+    // The cursor starts on ".."; the folder comes next.
+    ASSERT_TRUE(Xdo({"key", "Down", "Return"}));
+    ASSERT_TRUE(WaitForText("readme.txt", &screen)) << screen;
+    EXPECT_NE(screen.find("inner"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("top.txt"), std::string::npos) << screen;
+    ASSERT_TRUE(Xdo({"key", "ctrl+Prior"}));
+    ASSERT_TRUE(WaitForText("top.txt", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"key", "ctrl+Prior"}));
+    ASSERT_TRUE(WaitForText("left_one.txt", &screen)) << screen;
+    // Enter again, now on the cursor left on the archive.
+    ASSERT_TRUE(Xdo({"key", "Return"}));
+    EXPECT_TRUE(WaitForText("top.txt", &screen)) << screen;
+}
+
 }  // namespace
