@@ -162,6 +162,8 @@ const char* Archive::InternPath(const std::string& path) {
 
 ArchiveEntry* Archive::AddMember(const char* stored, size_t stored_length, NameCoding coding,
                                  const MemberFields& fields) {
+    // A name ends at a zero byte, as every string kept in the pool does.
+    stored_length = strnlen(stored, stored_length);
     // Most names are plain ASCII that needs no cleaning: they are kept as
     // they are, without a round through wide characters.
     if (is_ascii(stored, stored_length) && plain_name(stored, stored_length, fields.backslash_separates)) {
@@ -206,6 +208,7 @@ ArchiveEntry* Archive::AddMember(const char* stored, size_t stored_length, NameC
 
 ArchiveEntry* Archive::AddMember(const Westring& decoded, const char* stored, size_t stored_length,
                                  const MemberFields& fields) {
+    stored_length = strnlen(stored, stored_length);
     Westring name = decoded;
     if (fields.backslash_separates) name.gsubst(Westring(L"\\"), Westring(L"/"));
     const bool directory = fields.attr & FA_DIREC;

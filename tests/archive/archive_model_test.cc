@@ -107,7 +107,10 @@ TEST_F(ArchiveModelTest, NamesThatLeaveTheArchiveAreListedInsideItAndMarked) {
     EXPECT_TRUE(middle->unsafe());
     EXPECT_TRUE(backslash->unsafe());
     EXPECT_FALSE(empty->unsafe());
-    EXPECT_EQ(List(""), (Names{"a/", "abs/", "dos/", "etc/", "noname"}));
+    // A name ends at a zero byte: what follows cannot smuggle a ".." in.
+    ArchiveEntry* zero = Add(std::string("..\0x", 4));
+    EXPECT_TRUE(zero->unsafe());
+    EXPECT_EQ(List(""), (Names{"a/", "abs/", "dos/", "etc/", "noname", "noname"}));
     EXPECT_EQ(List("a/b"), (Names{"c"}));
     EXPECT_EQ(List("dos"), (Names{"evil.txt"}));
     // The archiver programs still get the names they know.
