@@ -241,8 +241,8 @@ class HeaderWalk {
 public:
     HeaderWalk(RandomFile& file, int64_t first) : file_(file), next_(first) {}
 
-    // Reads the next header into its body (from the type on); start is
-    // where it began and data_end where its data area ends.
+    // Reads the next header into body: its bytes from the type on, as many
+    // as its size field says.
     RarStep Next(std::vector<uint8_t>& body) {
         const int64_t size = file_.size();
         // An archive always ends with its end header.

@@ -56,10 +56,7 @@ TEST(Rar5ListingTest, ListsNamesSizesDirectoriesAndModesAsUnrarFreeDoes) {
     EXPECT_EQ(Summary(*archive),
               "bin dir; bin/tool 10; docs dir; docs/empty dir dir; docs/hidden.txt 7; docs/readme.txt 8; empty 0; "
               "top.bin 70000");
-    const std::string path = dir / "fixture.rar";
-    EXPECT_TRUE(UnrarFreeAccepts(path));
-    EXPECT_EQ(ListingWithoutTimes(*archive), UnrarFreeListing(path));
-    EXPECT_EQ(OurListing(*archive, false), BsdtarUtf8Listing(path));
+    ExpectOraclesAgree(*archive, dir / "fixture.rar");
 
     ASSERT_TRUE(Member(*archive, "hidden.txt") && Member(*archive, "tool") && Member(*archive, "top.bin"));
     EXPECT_EQ(Member(*archive, "hidden.txt")->attr, 0x26);
@@ -239,6 +236,61 @@ TEST(Rar5DamageTest, NamesThatLeaveTheArchiveAreCleanedAndMarked) {
     ASSERT_EQ(archive->status, 0);
     EXPECT_EQ(Summary(*archive),
               "abs/file 1 unsafe; etc/evil 1 unsafe; fine/name 1; noname 10; nul 1; ok/up 1 unsafe");
+}
+
+}  // namespace
+
+namespace {
+
+// Writes small archives of both formats as fuzzing seeds into the folder
+// DV_WRITE_RAR_SEEDS names (fuzz/corpus/rar); does nothing otherwise.
+TEST(RarFuzzSeedsTest, WrittenWhenAsked) {
+    const char* folder = std::getenv("DV_WRITE_RAR_SEEDS");
+    if (!folder || !*folder) GTEST_SKIP() << "DV_WRITE_RAR_SEEDS not set";
+    const std::string to = std::string(folder) + "/";
+
+    Rar4Member file4;
+    file4.name = "dir\\file.txt";
+    file4.data = "hello\n";
+    Rar4Member dir4;
+    dir4.name = "dir";
+    dir4.directory = true;
+    dir4.attributes = 0x10;
+    Rar4Member unicode4;
+    unicode4.name = Rar4UnicodeName(u"Привет/日本 ÿ.txt", [](char16_t u) {
+        return u >= 0x410 && u <= 0x44F ? static_cast<char>(u - 0x410 + 0xC0) : '?';
+    });
+    unicode4.unicode = true;
+    unicode4.data = "u";
+    Rar4Member unix4 = file4;
+    unix4.name = "bin/tool";
+    unix4.host = 3;
+    unix4.attributes = 0100755;
+    unix4.high_sizes = true;
+    const std::string rar4 = Rar4Archive({dir4, file4, unicode4, unix4});
+    WriteFile(to + "rar4-members.rar", rar4);
+    WriteFile(to + "rar4-sfx.exe", "MZ" + std::string(62, '\0') + rar4);
+    WriteFile(to + "rar4-encrypted.rar", kRar4Marker + Rar4ArchiveHeader(0x0080) + std::string(24, 'e'));
+
+    Rar5Member file5 = File("dir/five.txt", "five\n");
+    Rar5Member windows5 = File("win.txt", "w");
+    windows5.host = 0;
+    windows5.attributes = 0x22;
+    windows5.extra = Rar5FileTimeRecord(1600000001, 7) + Rar5Record(6, Vint(0x000F) + Vint(4) + "user" +
+                                                                             Vint(5) + "group" + Vint(1000) +
+                                                                             Vint(100));
+    Rar5Member unknown5 = File("stream", "s");
+    unknown5.size_unknown = true;
+    unknown5.unix_time = true;
+    unknown5.mtime = 1500000000;
+    std::string rar5 = kRar5Marker + Rar5MainHeader() + Rar5FileHeader(Directory("dir")) + Rar5FileHeader(file5) +
+                       file5.data;
+    rar5 += Rar5Header(3, Vint(0) + Vint(2) + Vint(0) + Vint(0) + Vint(1) + Vint(3) + "CMT", "", true, 2) + "hi";
+    rar5 += Rar5FileHeader(windows5) + windows5.data + Rar5FileHeader(unknown5) + unknown5.data + Rar5EndHeader();
+    WriteFile(to + "rar5-members.rar", rar5);
+    WriteFile(to + "rar5-sfx.exe", "MZ" + std::string(62, '\0') + rar5);
+    WriteFile(to + "rar5-encrypted.rar",
+              kRar5Marker + Rar5Header(4, Vint(0) + Vint(0) + std::string(1, 15) + std::string(16, 's')));
 }
 
 }  // namespace

@@ -109,4 +109,12 @@ inline std::map<std::string, ListedMember> BsdtarUtf8Listing(const std::string& 
     return BsdtarListing(archive);
 }
 
+// Our listing is unrar-free's (names, sizes, directories) and libarchive's
+// (with times).
+inline void ExpectOraclesAgree(const Archive& archive, const std::string& path) {
+    EXPECT_TRUE(UnrarFreeAccepts(path)) << path;
+    EXPECT_EQ(ListingWithoutTimes(archive), UnrarFreeListing(path));
+    EXPECT_EQ(OurListing(archive, false), BsdtarUtf8Listing(path));
+}
+
 }  // namespace rar_listing
