@@ -1,5 +1,7 @@
 // The RAR5 reader on archives built byte by byte, read back against
 // unrar-free and libarchive (bsdtar).
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include "archive/rarlisting.h"
@@ -238,9 +240,14 @@ TEST(Rar5DamageTest, NamesThatLeaveTheArchiveAreCleanedAndMarked) {
               "abs/file 1 unsafe; etc/evil 1 unsafe; fine/name 1; noname 10; nul 1; ok/up 1 unsafe");
 }
 
-}  // namespace
-
-namespace {
+TEST(Rar5DamageTest, ABreakStopsTheReading) {
+    CTempDir dir;
+    std::string bytes = kRar5Marker + Rar5MainHeader();
+    for (int i = 0; i < 200000; i++) bytes += Rar5FileHeader(File(NumberedName("f", i), ""));
+    auto archive = ReadWhileTheUserBreaks(dir.Write("many.rar", bytes + Rar5EndHeader()));
+    EXPECT_NE(archive->status, 0);
+    EXPECT_EQ(archive->count(), 0);
+}
 
 // Writes small archives of both formats as fuzzing seeds into the folder
 // DV_WRITE_RAR_SEEDS names (fuzz/corpus/rar); does nothing otherwise.

@@ -3,14 +3,17 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "archive/archive.h"
+#include "console/console.h"
 #include "tests/archive/archive_oracle.h"
 #include "tests/support/temp_dir.h"
 
@@ -107,6 +110,21 @@ inline bool UnrarFreeAccepts(const std::string& archive) {
 inline std::map<std::string, ListedMember> BsdtarUtf8Listing(const std::string& archive) {
     setenv("LC_ALL", "C.UTF-8", 1);
     return BsdtarListing(archive);
+}
+
+// Reads the archive at path while the user keeps pressing Break. The
+// reader sets the break flag to "running" as it starts; the break comes
+// while it reads.
+inline std::unique_ptr<Archive> ReadWhileTheUserBreaks(const std::string& path) {
+    std::atomic<bool> done{false};
+    std::thread user([&done] {
+        while (!done) break_status = 2;
+    });
+    auto archive = ReadRarFile(path);
+    done = true;
+    user.join();
+    break_status = 0;
+    return archive;
 }
 
 // Our listing is unrar-free's (names, sizes, directories) and libarchive's

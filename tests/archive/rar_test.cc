@@ -3,14 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <thread>
-
 #include <gtest/gtest.h>
 
 #include "archive/rarunicode.h"
 #include "archive/rarlisting.h"
-#include "console/console.h"
 #include "tests/archive/rar_fixture.h"
 #include "tests/archive/rar_listing.h"
 
@@ -324,17 +320,7 @@ TEST(Rar4DamageTest, ABreakStopsTheReading) {
     CTempDir dir;
     std::string bytes = kRar4Marker + Rar4ArchiveHeader();
     for (int i = 0; i < 200000; i++) bytes += Rar4FileHeader(File(NumberedName("f", i), ""));
-    const std::string path = dir.Write("many.rar", bytes + Rar4EndBlock());
-    // The reader sets the break flag to "running" as it starts; the user's
-    // break comes while it reads.
-    std::atomic<bool> done{false};
-    std::thread user([&] {
-        while (!done) break_status = 2;
-    });
-    auto archive = ReadRarFile(path);
-    done = true;
-    user.join();
-    break_status = 0;
+    auto archive = ReadWhileTheUserBreaks(dir.Write("many.rar", bytes + Rar4EndBlock()));
     EXPECT_NE(archive->status, 0);
     EXPECT_EQ(archive->count(), 0);
 }
