@@ -111,15 +111,26 @@ bool TarChecksumMatches(const uint8_t* block) {
     uint64_t stored = 0;
     int digits = 0;
     if (!FromOctalStr(block + kChecksumOffset, kChecksumLength, &stored, &digits) || digits == 0) return false;
+    // Every header of the archive is summed: eight bytes at a time, in four
+    // 16-bit lanes that cannot overflow over 512 bytes.
+    constexpr uint64_t kLowBytes = 0x00FF00FF00FF00FFull;
+    uint64_t lanes = 0;
+    for (int i = 0; i < kTarBlock; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, block + i, sizeof word);
+        lanes += (word & kLowBytes) + ((word >> 8) & kLowBytes);
+    }
+    int64_t sum = static_cast<int64_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) + ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
     // The checksum field itself counts as eight blanks.
-    int64_t unsigned_sum = ' ' * kChecksumLength;
-    int64_t signed_sum = ' ' * kChecksumLength;
+    for (int i = kChecksumOffset; i < kChecksumOffset + kChecksumLength; i++) sum -= block[i];
+    sum += ' ' * kChecksumLength;
+    if (static_cast<int64_t>(stored) == sum) return true;
+    // Old tars summed signed chars: each byte from 0x80 counts 256 less.
     for (int i = 0; i < kTarBlock; i++) {
         if (i == kChecksumOffset) i += kChecksumLength;
-        unsigned_sum += block[i];
-        signed_sum += static_cast<int8_t>(block[i]);
+        if (block[i] >= 0x80) sum -= 256;
     }
-    return static_cast<int64_t>(stored) == unsigned_sum || static_cast<int64_t>(stored) == signed_sum;
+    return static_cast<int64_t>(stored) == sum;
 }
 
 bool IsZeroBlock(const uint8_t* block) {

@@ -92,7 +92,7 @@ TEST_F(TarTest, LinksAreListedUnderTheirOwnNamesNotTheirTargets) {
     WriteFile(Path("links/file"), "data\n");
     ASSERT_EQ(Shell("cd links && ln -s " + target + " symlink && ln file hardlink"), 0);
     for (const std::string format : {"gnu", "posix"}) {
-        ASSERT_EQ(Shell("tar --format=" + format + " -cf " + format + ".tar links"), 0);
+        ASSERT_EQ(Shell("tar --format=" + format + " --sort=name -cf " + format + ".tar links"), 0);
         ExpectSameAsBsdtar(Path(format + ".tar"));
         auto archive = ReadTarFile(Path(format + ".tar"));
         // GNU's 'K' record and pax's linkpath hold the target: never a name.
@@ -101,6 +101,8 @@ TEST_F(TarTest, LinksAreListedUnderTheirOwnNamesNotTheirTargets) {
         EXPECT_EQ(symlink->size, 0u);
         EXPECT_EQ(FindMember(*archive, "links/" + target), nullptr) << format;
         EXPECT_EQ(archive->count(), 4) << format;  // the folder, the file and both links
+        ASSERT_NE(FindMember(*archive, "links/hardlink"), nullptr) << format;
+        EXPECT_EQ(FindMember(*archive, "links/hardlink")->size, 0u) << format;
     }
 }
 
@@ -210,10 +212,10 @@ TEST_F(TarTest, HandMadeHeaders) {
     extended.Header("ignored", 7).Data("1234567");
     extended.Extension('g', TarWriter::PaxRecord("comment", "0123abcd"));
     extended.Extension('K', "not/a/name").Header("link", 0, '2');
-    extended.Header("dir", 0, '5').End();
+    extended.Header("dir", 0, '5').Header("by-mode", 0, '0', "", 040755).End();
     WriteFile(Path("extended.tar"), extended.bytes());
     archive = ReadTarFile(Path("extended.tar"));
-    ASSERT_EQ(archive->count(), 4);
+    ASSERT_EQ(archive->count(), 5);
     EXPECT_NE(FindMember(*archive, long_name), nullptr);
     const ArchiveEntry* pax = FindMember(*archive, "pax/name");
     ASSERT_NE(pax, nullptr);
@@ -223,6 +225,8 @@ TEST_F(TarTest, HandMadeHeaders) {
     EXPECT_NE(FindMember(*archive, "link"), nullptr);
     ASSERT_NE(FindMember(*archive, "dir"), nullptr);
     EXPECT_TRUE(FindMember(*archive, "dir")->is_dir());
+    ASSERT_NE(FindMember(*archive, "by-mode"), nullptr);
+    EXPECT_TRUE(FindMember(*archive, "by-mode")->is_dir());
     EXPECT_EQ(archive->messages().size(), 1u);  // the damaged pax record
 }
 

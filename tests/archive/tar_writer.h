@@ -11,10 +11,11 @@ class TarWriter {
 public:
     // A header block; size is written in octal (or in base 256 when it
     // does not fit 11 octal digits) unless size_field is given.
-    TarWriter& Header(const std::string& name, uint64_t size, char type = '0', const std::string& size_field = "") {
+    TarWriter& Header(const std::string& name, uint64_t size, char type = '0', const std::string& size_field = "",
+                      uint32_t mode = 0644) {
         std::string block(512, '\0');
         block.replace(0, std::min<size_t>(name.size(), 100), name.substr(0, 100));
-        put_octal(block, 100, 8, 0644);
+        put_octal(block, 100, 8, mode);
         put_octal(block, 108, 8, 1000);
         put_octal(block, 116, 8, 1000);
         if (!size_field.empty()) {
