@@ -81,8 +81,9 @@ int Archive::ReadAce() {
         fields.time = TimeStamp(static_cast<DOSDATE>(Le16(header + 17)), static_cast<DOSTIME>(Le16(header + 15)));
         fields.attr = Le16(header + 19) & (FA_RDONLY | FA_HIDDEN | FA_SYSTEM | FA_DIREC | FA_ARCH);
         if (fields.attr & FA_DIREC) fields.size = 0;
+        // A NUL ends the name, as it does for the programs that write them.
         const char* name = reinterpret_cast<const char*>(header + kNameAt);
-        if (!AddMember(name, Le16(header + kNameLengthAt), NameCoding::kCodePage, fields)) break;
+        if (!AddMember(name, strnlen(name, Le16(header + kNameLengthAt)), NameCoding::kCodePage, fields)) break;
     }
     return 0;
 }

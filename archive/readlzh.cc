@@ -33,9 +33,10 @@ struct LhaExtras {
     uint32_t mode = 0, uid = 0, gid = 0;
 };
 
-// The LHA separator becomes '/'; '\' is left to the member cleaning.
+// The LHA separator becomes '/'; '\' is left to the member cleaning. A
+// NUL ends the name, as it does for the programs that write them.
 void AppendPath(std::string& out, const uint8_t* bytes, size_t length) {
-    for (size_t i = 0; i < length; i++)
+    for (size_t i = 0; i < length && bytes[i] != 0; i++)
         out += bytes[i] == kPathSeparator ? '/' : static_cast<char>(bytes[i]);
 }
 
@@ -44,9 +45,9 @@ bool IsExtendedAttributeMember(const std::string& full, bool directory) {
     std::string name = full;
     while (!name.empty() && (name.back() == '/' || name.back() == '\\')) name.pop_back();
     const size_t split = name.find_last_of("/\\");
-    std::string path = split == std::string::npos ? std::string() : name.substr(0, split);
-    std::string leaf = split == std::string::npos ? name : name.substr(split + 1);
-    if (directory) path = name, leaf.clear();
+    // A directory record's whole name is its path.
+    const std::string path = directory ? name : split == std::string::npos ? std::string() : name.substr(0, split);
+    const std::string leaf = directory ? std::string() : split == std::string::npos ? name : name.substr(split + 1);
     return strcasecmp(path.c_str(), "EAS") == 0 || strcasecmp(leaf.c_str(), "Apply-Ea.Cmd") == 0;
 }
 
@@ -77,10 +78,16 @@ bool ReadExtendedHeaders(RandomFile* file, int64_t pos, int64_t end, unsigned fi
             if (data_length >= 2) extras.mode = Le16(data);
             break;
         case 0x51:
-            if (data_length >= 4) extras.gid = Le16(data), extras.uid = Le16(data + 2);
+            if (data_length >= 4) {
+                extras.gid = Le16(data);
+                extras.uid = Le16(data + 2);
+            }
             break;
         case 0x54:
-            if (data_length >= 4) extras.unix_time = Le32(data), extras.has_unix_time = true;
+            if (data_length >= 4) {
+                extras.unix_time = Le32(data);
+                extras.has_unix_time = true;
+            }
             break;
         default:
             break;

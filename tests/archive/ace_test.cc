@@ -96,10 +96,11 @@ TEST(AceTest, SelfExtractorPrefixIsSkippedWithinItsLimit) {
 TEST(AceTest, ClimbingAndAbsoluteNamesAreCleanedAndMarked) {
     CTempDir tmp;
     const std::string archive =
-        MainHeader() + FileBlock("..\\..\\boot.ini", "x") + FileBlock("\\windows\\win.ini", "y") + FileBlock("", "z");
+        MainHeader() + FileBlock("..\\..\\boot.ini", "x") + FileBlock("\\windows\\win.ini", "y") + FileBlock("", "z") +
+        FileBlock(std::string("nul\0tail", 8), "n");  // a NUL ends a name
     const std::unique_ptr<Archive> a = ReadBytes(tmp, archive, &Archive::ReadAce);
     ASSERT_EQ(a->status, 0);
-    EXPECT_EQ(Members(*a), (std::vector<std::string>{"boot.ini 1 unsafe", "noname 1", "windows/win.ini 1 unsafe"}));
+    EXPECT_EQ(Members(*a), (std::vector<std::string>{"boot.ini 1 unsafe", "noname 1", "nul 1", "windows/win.ini 1 unsafe"}));
 }
 
 TEST(AceTest, DamagedHeadersKeepTheMembersBefore) {

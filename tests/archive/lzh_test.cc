@@ -139,10 +139,11 @@ TEST(LzhTest, NamesFromExtendedHeadersAndTheirUnixFields) {
     archive += Level2({{0x02, std::string("docs\xFF", 5)}}, "", "-lhd-");
     archive += Level1("empty", "", {{0x54, std::string("\x00\xE1\xF5\x05", 4)}});
     archive += Level0("dos\\path\\file.c", "int x;");
+    archive += Level2({{0x01, std::string("cut\0tail", 8)}}, "c");  // a NUL ends a name
     archive += '\0';
     const std::unique_ptr<Archive> a = ReadBytes(tmp, archive, &Archive::ReadLzh);
     ASSERT_EQ(a->status, 0);
-    EXPECT_EQ(Members(*a), (std::vector<std::string>{"empty 0", "docs dir", "docs/old/readme.txt 5",
+    EXPECT_EQ(Members(*a), (std::vector<std::string>{"cut 1", "empty 0", "docs dir", "docs/old/readme.txt 5",
                                                      "dos/path/file.c 6"}));
     EXPECT_TRUE(a->messages().empty());
     for (size_t i = 0; i < a->entries.size(); i++) {
