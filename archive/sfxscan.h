@@ -22,9 +22,9 @@ inline bool StartsWithProgram(RandomFile* file) { return file->GetChar(0) == 'M'
 
 // Looks for signature (length bytes; the byte at index wildcard, when not
 // -1, matches anything) among the bytes from `from` up to `limit`
-// (exclusive). A mismatch starts the match again at 1 when the byte equals
-// the signature's first byte, else at 0. The offset where the match starts,
-// or -1.
+// (exclusive). The offset where the first match starts, or -1. A mismatch
+// starts again one byte after the start of the failed match, so that a
+// signature that begins inside a partial match ("***ACE**") is found.
 inline int64_t ScanForSignature(RandomFile* file, int64_t from, int64_t limit, const uint8_t* signature,
                                 size_t length, int wildcard = -1) {
     size_t matched = 0;
@@ -33,8 +33,9 @@ inline int64_t ScanForSignature(RandomFile* file, int64_t from, int64_t limit, c
         if (c < 0) return -1;
         if (static_cast<int>(matched) == wildcard || c == signature[matched]) {
             if (++matched == length) return pos + 1 - static_cast<int64_t>(length);
-        } else {
-            matched = c == signature[0] ? 1 : 0;
+        } else if (matched > 0) {
+            pos -= static_cast<int64_t>(matched);  // the loop moves on to the next start
+            matched = 0;
         }
     }
     return -1;

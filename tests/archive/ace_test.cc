@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/sfxscan.h"
 #include "tests/archive/dosarchive_fixture.h"
 
 namespace {
@@ -123,3 +124,17 @@ TEST(AceTest, DamagedHeadersKeepTheMembersBefore) {
 }
 
 }  // namespace
+
+// A signature that begins inside a partial match of itself is still found:
+// "**" then "**ACE**" holds the mark one byte later than a restart at the
+// mismatching byte would look.
+TEST(SignatureScanTest, FindsAMarkThatBeginsInsideAPartialMatch) {
+    CTempDir dir;
+    const std::string path = dir.Write("scan", "MZ***ACE**tail");
+    RandomFile file;
+    ASSERT_EQ(file.open(DecodeFileName(path.c_str())), 0);
+    const uint8_t mark[] = {'*', '*', 'A', 'C', 'E', '*', '*'};
+    EXPECT_EQ(ScanForSignature(&file, 0, 100, mark, sizeof mark), 3);
+    EXPECT_EQ(ScanForSignature(&file, 4, 100, mark, sizeof mark), -1);
+    EXPECT_EQ(ScanForSignature(&file, 0, 9, mark, sizeof mark), -1);  // the limit ends the search
+}
