@@ -283,6 +283,7 @@ int Archive::ReadZip() {
     DirectoryReader reader(file, directory);
     DosTimes dos_times;
     while (reader.position() < place.end) {
+        // A listing the user broke off is not shown in part.
         if ((count() & 0xFFF) == 0xFFF && BreakRequested()) return -1;
         if (!reader.Have(kCentralHeaderSize)) {
             error("ZIP corrupt, cannot read file list");
