@@ -450,6 +450,20 @@ TEST_F(ZipReaderTest, DamagedArchivesGiveTheMessageAndKeepWhatWasRead) {
     }
 }
 
+TEST_F(ZipReaderTest, EndRecordIsFoundBehindLongCommentsAndTrailingBytes) {
+    Builder b;
+    b.Add(Member("member", "x"));
+    const std::string commented = Write("comment.zip", b.Finish(false, std::string(65000, 'c')));
+    const std::string trailing = Write("trailing.zip", b.Finish(true, "short") + std::string(100, '\0'));
+    for (const std::string& path : {commented, trailing}) {
+        auto archive = ReadZipOnly(path);
+        EXPECT_EQ(archive->status, 0) << path;
+        EXPECT_EQ(Messages(*archive), "") << path;
+        EXPECT_EQ(StoredNames(*archive), std::set<std::string>{"member"}) << path;
+    }
+    EXPECT_EQ(UnzipSizes(commented), (std::map<std::string, uint64_t>{{"member", 1}}));
+}
+
 TEST_F(ZipReaderTest, CrcOfTheUnicodeNameCheckIsTheZipOne) {
     EXPECT_EQ(ZipCrc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
     // unzip checks every member's data against the CRC our builder wrote.
