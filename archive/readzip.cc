@@ -52,17 +52,11 @@ bool ReadExactAt(RandomFile* file, int64_t pos, uint8_t* buffer, size_t n) {
 // Where the archive starts in a self-extracting program: the first local
 // header signature from offset 8 on, or -1.
 int64_t FindArchiveInProgram(RandomFile* file) {
-    const int64_t limit = std::min<int64_t>(kSelfExtractorScan, file->size());
-    if (limit <= 8) return -1;
-    std::vector<uint8_t> prefix(static_cast<size_t>(limit));
+    // A signature starts before the limit; its last bytes may lie past it.
+    std::vector<uint8_t> prefix(static_cast<size_t>(kSelfExtractorScan) + 3);
     const size_t got = ReadAt(file, 0, prefix.data(), prefix.size());
-    // A signature must start before the limit; its last bytes may lie past it.
-    for (size_t at = 8; at < got; at++) {
-        if (prefix[at] != 'P') continue;
-        uint8_t signature[4];
-        const bool whole = at + 4 <= got ? (std::memcpy(signature, &prefix[at], 4), true)
-                                         : ReadExactAt(file, static_cast<int64_t>(at), signature, 4);
-        if (whole && Le32(signature) == kLocalHeaderSignature) return static_cast<int64_t>(at);
+    for (size_t at = 8; at + 4 <= got && at < static_cast<size_t>(kSelfExtractorScan); at++) {
+        if (prefix[at] == 'P' && Le32(&prefix[at]) == kLocalHeaderSignature) return static_cast<int64_t>(at);
     }
     return -1;
 }
@@ -283,6 +277,7 @@ int Archive::ReadZip() {
     DirectoryReader reader(file, directory);
     DosTimes dos_times;
     while (reader.position() < place.end) {
+        // A listing the user broke off is not shown in part.
         if ((count() & 0xFFF) == 0xFFF && BreakRequested()) return -1;
         if (!reader.Have(kCentralHeaderSize)) {
             error("ZIP corrupt, cannot read file list");

@@ -15,8 +15,9 @@ constexpr uint16_t kUnixOwnerField = 0x7875;
 constexpr uint32_t kAllOnes32 = 0xFFFFFFFFu;
 constexpr uint32_t kAllOnes16 = 0xFFFFu;
 
-// 100-nanosecond ticks from 1601 to 1970.
-constexpr int64_t kWindowsEpochTicks = 116444736000000000LL;
+// Windows counts 100-nanosecond ticks from 1601; seconds from 1601 to 1970.
+constexpr uint64_t kTicksPerSecond = 10000000;
+constexpr int64_t kWindowsEpochSeconds = 11644473600LL;
 
 // The 64-bit values come only for the header fields that overflowed, in
 // a fixed order; a field too short for the next one ends them.
@@ -53,15 +54,9 @@ void ReadNtfsTimes(const uint8_t* data, size_t size, ZipExtraFields& fields) {
         at += 4;
         if (tag_size > size - at) return;
         if (tag == 1 && tag_size >= 24) {
-            const int64_t ticks = static_cast<int64_t>(Le64(data + at)) - kWindowsEpochTicks;
-            int64_t seconds = ticks / 10000000;
-            int64_t rest = ticks % 10000000;
-            if (rest < 0) {
-                rest += 10000000;
-                seconds--;
-            }
-            fields.windows_seconds = seconds;
-            fields.windows_nanoseconds = static_cast<uint32_t>(rest * 100);
+            const uint64_t ticks = Le64(data + at);
+            fields.windows_seconds = static_cast<int64_t>(ticks / kTicksPerSecond) - kWindowsEpochSeconds;
+            fields.windows_nanoseconds = static_cast<uint32_t>(ticks % kTicksPerSecond * 100);
             fields.has_windows_time = true;
             return;
         }

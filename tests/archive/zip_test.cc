@@ -390,14 +390,17 @@ TEST_F(ZipReaderTest, SelfExtractorsWithAndWithoutCorrectedOffsets) {
     auto archive = ReadZipOnly(Write("raw64.exe", program + b.Finish(true)));
     ASSERT_EQ(archive->status, 0);
     EXPECT_NE(Find(*archive, "in64.txt"), nullptr);
+    // The last place the archive is looked for in a program.
+    archive = ReadZipOnly(Write("last.exe", "MZ" + std::string(0x1FFFD, 'x') + b.Finish()));
+    EXPECT_NE(Find(*archive, "in64.txt"), nullptr);
 }
 
 TEST_F(ZipReaderTest, ProgramsAndOtherFilesAreNotTakenForArchives) {
-    // A program without an archive; one whose archive starts past the scan.
+    // A program without an archive; one whose archive starts just past the scan.
     const std::string program = Write("prog.exe", "MZ" + std::string(0x30000, 'x'));
     Builder b;
     b.Add(Member("late.txt", "x"));
-    const std::string late = Write("late.exe", "MZ" + std::string(0x20000, 'x') + b.Finish());
+    const std::string late = Write("late.exe", "MZ" + std::string(0x1FFFE, 'x') + b.Finish());
     const std::string text = Write("text.txt", "just some text, PK\x05\x06 inside");
     for (const std::string& path : {program, late, text, Write("short", "PK\x03\x04")}) {
         auto archive = OpenArchive(path);
@@ -448,6 +451,20 @@ TEST_F(ZipReaderTest, DamagedArchivesGiveTheMessageAndKeepWhatWasRead) {
         EXPECT_EQ(archive->status, c.status) << c.leaf;
         EXPECT_EQ(StoredNames(*archive), c.kept) << c.leaf;
     }
+}
+
+TEST_F(ZipReaderTest, EndRecordIsFoundBehindLongCommentsAndTrailingBytes) {
+    Builder b;
+    b.Add(Member("member", "x"));
+    const std::string commented = Write("comment.zip", b.Finish(false, std::string(65000, 'c')));
+    const std::string trailing = Write("trailing.zip", b.Finish(true, "short") + std::string(100, '\0'));
+    for (const std::string& path : {commented, trailing}) {
+        auto archive = ReadZipOnly(path);
+        EXPECT_EQ(archive->status, 0) << path;
+        EXPECT_EQ(Messages(*archive), "") << path;
+        EXPECT_EQ(StoredNames(*archive), std::set<std::string>{"member"}) << path;
+    }
+    EXPECT_EQ(UnzipSizes(commented), (std::map<std::string, uint64_t>{{"member", 1}}));
 }
 
 TEST_F(ZipReaderTest, CrcOfTheUnicodeNameCheckIsTheZipOne) {

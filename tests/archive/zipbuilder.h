@@ -70,13 +70,10 @@ public:
                       U32(m.shown_offset.value_or(static_cast<uint32_t>(offset))) + m.name + m.extra;
         count_++;
     }
-    // Raw bytes in the central directory, as a damaged archive has them.
-    void AddToDirectory(const std::string& bytes) { directory_ += bytes; }
-
-    // The archive: the members, the directory and its end record. With
-    // zip64 the end record only points at the ZIP64 end record through a
-    // locator, with its directory fields all ones.
-    std::string Finish(bool zip64 = false) const {
+    // The archive: the members, the directory and its end record with the
+    // archive's comment. With zip64 the end record only points at the ZIP64
+    // end record through a locator, with its directory fields all ones.
+    std::string Finish(bool zip64 = false, const std::string& comment = std::string()) const {
         std::string out = archive_;
         const uint64_t directory_offset = out.size();
         out += directory_;
@@ -86,13 +83,13 @@ public:
                    U64(directory_.size()) + U64(directory_offset);
             out += U32(0x07064B50) + U32(0) + U64(record_offset) + U32(1);
             out += U32(0x06054B50) + U16(0) + U16(0) + U16(0xFFFF) + U16(0xFFFF) + U32(0xFFFFFFFF) +
-                   U32(0xFFFFFFFF) + U16(0);
+                   U32(0xFFFFFFFF) + U16(static_cast<uint32_t>(comment.size()));
         } else {
             out += U32(0x06054B50) + U16(0) + U16(0) + U16(count_) + U16(count_) +
                    U32(static_cast<uint32_t>(directory_.size())) + U32(static_cast<uint32_t>(directory_offset)) +
-                   U16(0);
+                   U16(static_cast<uint32_t>(comment.size()));
         }
-        return out;
+        return out + comment;
     }
 
 private:
