@@ -309,9 +309,10 @@ Problem ParseFileProperty(uint64_t id, SevenZipBytes& in, Database* database, si
 
 Problem ParseFilesInfo(SevenZipBytes& in, Database* database) {
     uint64_t count = 0;
-    // Every file of a real archive takes at least a byte of the header
-    // (its name's terminator is two).
-    if (!in.Count(&count)) return kBadCount;
+    // Every file of a real archive takes at least two bytes of the header:
+    // its name's terminator, or for the one nameless file a time or the end
+    // markers.
+    if (!in.Count(&count, 2)) return kBadCount;
     database->files.resize(static_cast<size_t>(count));
     size_t empty_streams = 0;
     for (;;) {
