@@ -3,6 +3,7 @@
 // packed bytes lie); its file records become the members.
 #include <lzma.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -53,6 +54,13 @@ void Utf16ToUtf8(const uint8_t* units, size_t count, std::wstring& characters, s
     }
     const Estring bytes = Westring(characters.data(), static_cast<int>(characters.size())).ToUTF8();
     out.assign(bytes.c_str(), static_cast<size_t>(bytes.strlen()));
+}
+
+// Adds to a total; a damaged header's sizes may add up past what the
+// total can hold, and it then stays at its largest value.
+void AddSaturating(int64_t& total, uint64_t value) {
+    const uint64_t room = static_cast<uint64_t>(INT64_MAX - total);
+    total = value > room ? INT64_MAX : total + static_cast<int64_t>(value);
 }
 
 // The archive's file name without its extension, for an archive that
@@ -152,7 +160,7 @@ int Archive::Read7zip() {
     if (database.files_problem) error(database.files_problem);
 
     const std::vector<uint64_t>& sizes = database.streams.substream_sizes;
-    for (uint64_t pack_size : database.streams.pack_sizes) total_packed += static_cast<int64_t>(pack_size);
+    for (uint64_t pack_size : database.streams.pack_sizes) AddSaturating(total_packed, pack_size);
     if (database.files.size() > 0 && !database.has_names && database.files_problem) return 0;
     const std::string unnamed = database.has_names ? std::string() : NameFromArchive(FileName());
     std::string name;
@@ -192,7 +200,7 @@ int Archive::Read7zip() {
             return 0;
         }
         if (!(fields.attr & kAttributeDirectory) && fields.size != ArchiveEntry::kUnknown)
-            total_size += static_cast<int64_t>(fields.size);
+            AddSaturating(total_size, fields.size);
     }
     if (short_of_sizes) error("7z header is damaged: more files than data streams");
     return 0;

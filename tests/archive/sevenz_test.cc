@@ -355,4 +355,17 @@ TEST_F(SevenZipTest, CountsLargerThanTheHeaderAreRefusedBeforeAllocating) {
     }
 }
 
+TEST_F(SevenZipTest, PackedSizesPastWhatATotalHoldsStopAtTheLargest) {
+    const std::string header = std::string("\x01\x04\x06\x00\x02\x09", 6) + Number9(uint64_t(1) << 63) +
+                               Number9(uint64_t(1) << 63) + std::string("\x00\x00\x00", 3);
+    const std::string path = dir_.path() + "/sizes.7z";
+    WriteFile(path, StartHeader(0, header) + header);
+    auto ours = Read(path);
+    EXPECT_EQ(0, ours->status);
+    int64_t size = 0, packed = 0;
+    ours->GetTotals(size, packed);
+    EXPECT_EQ(0, size);
+    EXPECT_EQ(INT64_MAX, packed);
+}
+
 }  // namespace
