@@ -143,12 +143,15 @@ Problem CheckFolderMethods(const Folder& folder) {
 Problem DecodeFolder(const Folder& folder, const uint8_t* packed, size_t packed_size, std::vector<uint8_t>* out) {
     if (Problem problem = CheckFolderMethods(folder)) return problem;
     const std::vector<size_t> chain = CoderChain(folder);
+    const uint64_t size = folder.UnpackSize();
+    // The converters keep the size, so every coder gives what the folder
+    // gives; the caller has bounded that, and with it the LZMA dictionary.
     for (size_t coder : chain)
-        if (coder >= folder.unpack_sizes.size()) return "7z header is damaged: a folder lacks its sizes";
+        if (coder >= folder.unpack_sizes.size() || folder.unpack_sizes[coder] != size)
+            return "7z header is damaged: its coders' sizes differ";
     FilterOptions options;
     if (Problem problem = MakeFilters(folder, chain, &options)) return problem;
 
-    const uint64_t size = folder.UnpackSize();
     out->assign(static_cast<size_t>(size), 0);
     lzma_stream stream = LZMA_STREAM_INIT;
     if (lzma_raw_decoder(&stream, options.filters) != LZMA_OK) {

@@ -125,9 +125,10 @@ protected:
 
     // The plain archive with its database packed by `xz --format=raw
     // xz_filters` and described by coders (folder bytes from the coder
-    // count to the bind pairs) with out_streams unpack sizes.
+    // count to the bind pairs) with out_streams unpack sizes: the header's
+    // size, or for the outputs after the first inner_size when not 0.
     std::string RepackHeader(const std::string& plain, const std::string& xz_filters, const std::string& coders,
-                             int out_streams, const std::string& name) {
+                             int out_streams, const std::string& name, uint64_t inner_size = 0) {
         std::string header;
         size_t offset = 0;
         PlainHeader(plain, &header, &offset);
@@ -138,7 +139,7 @@ protected:
         EXPECT_FALSE(packed.empty());
         std::string encoded = "\x17\x06" + Number9(offset - 32) + "\x01\x09" + Number9(packed.size()) +
                               std::string("\x00\x07\x0B\x01\x00", 5) + coders + "\x0C";
-        for (int i = 0; i < out_streams; i++) encoded += Number9(header.size());
+        for (int i = 0; i < out_streams; i++) encoded += Number9(i > 0 && inner_size ? inner_size : header.size());
         encoded += std::string("\x00\x00", 2);
         const std::string whole = ReadFile(plain);
         std::string result = whole.substr(0, offset) + packed + encoded;
@@ -273,6 +274,13 @@ TEST_F(SevenZipTest, HeadersWeCannotUnpackGiveAMessageAndNoMembers) {
         ASSERT_EQ(1u, ours->messages().size());
         EXPECT_STREQ(c.message, ours->messages()[0].c_str());
     }
+
+    // An LZMA output far larger than the folder's must not size the dictionary.
+    const std::string x86_lzma2 = std::string("\x02\x04\x03\x03\x01\x03\x21\x21\x01\x10\x00\x01", 12);
+    auto inner = Read(RepackHeader(plain, "--x86 --lzma2=dict=1MiB", x86_lzma2, 2, "inner.7z", uint64_t(3) << 30));
+    EXPECT_EQ(0, inner->count());
+    ASSERT_EQ(1u, inner->messages().size());
+    EXPECT_STREQ("7z header is damaged: its coders' sizes differ", inner->messages()[0].c_str());
 
     auto encrypted = OpenArchive(Make7z("secret.7z", "-mhe=on -pX"));
     EXPECT_EQ(0, encrypted->status);
