@@ -102,7 +102,8 @@ int Archive::Read7zip() {
         error("7z archive is truncated: the file list is missing");
         return 0;
     }
-    if (lzma_crc32(buffer.data(), buffer.size(), 0) != Le32(start + 28)) error("7z file list is damaged: its CRC does not match");
+    if (lzma_crc32(buffer.data(), buffer.size(), 0) != Le32(start + 28))
+        error("7z file list is damaged: its CRC does not match");
 
     sevenz::Database database;
     for (int round = 0;; round++) {

@@ -260,11 +260,15 @@ TEST_F(SevenZipTest, HeadersWeCannotUnpackGiveAMessageAndNoMembers) {
         const char* message;
     };
     const std::vector<Case> cases = {
-        {"ppmd.7z", std::string("\x01\x03\x03\x04\x01", 5), "7z header uses a method this program cannot read (PPMd)"},
-        {"bcj2.7z", std::string("\x01\x04\x03\x03\x01\x1B", 6), "7z header uses a method this program cannot read (BCJ2)"},
-        {"delta.7z", std::string("\x01\x21\x03\x01\x00", 5), "7z header uses a method this program cannot read (Delta)"},
+        {"ppmd.7z", std::string("\x01\x03\x03\x04\x01", 5),
+         "7z header uses a method this program cannot read (PPMd)"},
+        {"bcj2.7z", std::string("\x01\x04\x03\x03\x01\x1B", 6),
+         "7z header uses a method this program cannot read (BCJ2)"},
+        {"delta.7z", std::string("\x01\x21\x03\x01\x00", 5),
+         "7z header uses a method this program cannot read (Delta)"},
         {"unknown.7z", std::string("\x01\x03\x7F\x7F\x7F", 5), "7z header uses a method this program cannot read"},
-        {"x86alone.7z", std::string("\x01\x04\x03\x03\x01\x03", 6), "7z header uses a coder layout this program cannot read"},
+        {"x86alone.7z", std::string("\x01\x04\x03\x03\x01\x03", 6),
+         "7z header uses a coder layout this program cannot read"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
