@@ -99,6 +99,7 @@ void Archive::Read(const wchar_t* path, Reader only) {
             pool.Clear();
             paths_.clear();
             progress_count = 0;
+            total_size = total_packed = -1;
         }
     }
     progress_.reset();
