@@ -247,7 +247,9 @@ public:
         const int64_t size = file_.size();
         // An archive always ends with its end header.
         if (next_ >= size) return RarStep::kTruncated;
-        uint8_t lead[kHeaderLead];
+        // Room for the longest number, though only kHeaderLead bytes are read:
+        // the optimiser cannot see that the size field stays inside them.
+        uint8_t lead[4 + kMaxNumberBytes] = {};
         int got = kHeaderLead;
         if (file_.GetBlock(next_, lead, got) != 0 || got < 5) return RarStep::kTruncated;
         FieldReader size_field(lead + 4, static_cast<size_t>(got - 4));
