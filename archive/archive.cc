@@ -20,11 +20,41 @@ const char* const archive_type_names[ARCHIVE_TYPE_COUNT] = {
 
 namespace {
 
-constexpr Archive::Reader kReaders[ARCHIVE_TYPE_COUNT] = {
-    &Archive::ReadZip, &Archive::ReadRar,  &Archive::ReadLzh,  &Archive::ReadArj,
-    &Archive::ReadAce, &Archive::ReadHA,   &Archive::ReadGZip, &Archive::ReadTar,
-    &Archive::Read7zip, &Archive::ReadBZip2, &Archive::ReadXZ,
-};
+// Runs the reader of one format. A switch rather than a table of member
+// pointers: the undefined-behaviour sanitizer misreads indexing into such a
+// table.
+int run_reader(Archive& archive, int type) {
+    switch (type) {
+    case ARCHIVE_ZIP: return archive.ReadZip();
+    case ARCHIVE_RAR: return archive.ReadRar();
+    case ARCHIVE_LHARC: return archive.ReadLzh();
+    case ARCHIVE_ARJ: return archive.ReadArj();
+    case ARCHIVE_ACE: return archive.ReadAce();
+    case ARCHIVE_HA: return archive.ReadHA();
+    case ARCHIVE_GZIP: return archive.ReadGZip();
+    case ARCHIVE_TAR: return archive.ReadTar();
+    case ARCHIVE_7ZIP: return archive.Read7zip();
+    case ARCHIVE_BZIP2: return archive.ReadBZip2();
+    case ARCHIVE_XZ: return archive.ReadXZ();
+    default: return -1;
+    }
+}
+
+// The format a reader reads; -1 for none.
+int reader_type(Archive::Reader reader) {
+    if (reader == &Archive::ReadZip) return ARCHIVE_ZIP;
+    if (reader == &Archive::ReadRar) return ARCHIVE_RAR;
+    if (reader == &Archive::ReadLzh) return ARCHIVE_LHARC;
+    if (reader == &Archive::ReadArj) return ARCHIVE_ARJ;
+    if (reader == &Archive::ReadAce) return ARCHIVE_ACE;
+    if (reader == &Archive::ReadHA) return ARCHIVE_HA;
+    if (reader == &Archive::ReadGZip) return ARCHIVE_GZIP;
+    if (reader == &Archive::ReadTar) return ARCHIVE_TAR;
+    if (reader == &Archive::Read7zip) return ARCHIVE_7ZIP;
+    if (reader == &Archive::ReadBZip2) return ARCHIVE_BZIP2;
+    if (reader == &Archive::ReadXZ) return ARCHIVE_XZ;
+    return -1;
+}
 
 // The name given to a file member whose stored name is empty or only
 // slashes, dots and dot-dots.
@@ -58,11 +88,12 @@ bool plain_name(const char* bytes, size_t length, bool backslash_separates) {
 
 }  // namespace
 
-Archive::Archive(const wchar_t* path, Archive* parent_archive) : parent(parent_archive) { Read(path, nullptr); }
+Archive::Archive(const wchar_t* path, Archive* parent_archive) : parent(parent_archive) { Read(path, -1); }
 
 std::unique_ptr<Archive> Archive::ReadWith(const Westring& path, Reader reader) {
     std::unique_ptr<Archive> archive(new Archive());
-    archive->Read(path.c_str(), reader);
+    const int only = reader_type(reader);
+    if (only >= 0) archive->Read(path.c_str(), only);
     return archive;
 }
 
@@ -79,7 +110,7 @@ Archive::~Archive() {
     if (!nested_dir.empty()) RemoveNestedDir(nested_dir);
 }
 
-void Archive::Read(const wchar_t* path, Reader only) {
+void Archive::Read(const wchar_t* path, int only) {
     archive_path = path;
     if (ResolvePath(archive_path, nullptr) != 0) archive_path = path;
     RandomFile random_file;
@@ -88,9 +119,9 @@ void Archive::Read(const wchar_t* path, Reader only) {
     if (console) progress_ = std::make_unique<DirReadProgress>(progress_count);
     const int saved_break = break_status.exchange(1);
     for (int i = 0; i < ARCHIVE_TYPE_COUNT && status != 0; i++) {
-        if (only && kReaders[i] != only) continue;
+        if (only >= 0 && i != only) continue;
         random_file.position = 0;
-        if ((this->*kReaders[i])() == 0) {
+        if (run_reader(*this, i) == 0) {
             type = i;
             status = 0;
         } else {

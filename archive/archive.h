@@ -176,8 +176,9 @@ public:
 
 private:
     Archive() = default;
-    // Tries the readers (or only the one given) on the file at path.
-    void Read(const wchar_t* path, Reader only);
+    // Tries the readers (or only that of the format only, when not -1) on
+    // the file at path.
+    void Read(const wchar_t* path, int only);
     // Keeps s in the pool, once per distinct directory path.
     const char* InternPath(const std::string& path);
     const char* PoolString(const char* text, size_t length, size_t extra_room = 0);
