@@ -83,7 +83,8 @@ Westring extract_nested(PANEL* panel, entry* e, Westring& folder) {
     if (code != 0) {
         if (!folder.empty()) RemoveNestedDir(folder);
         Westring message(L"Cannot extract the archive from the archive it is in: ");
-        message += GetOSErrorMessage(code);
+        if (code == EPERM) message += L"its stored name leads outside the folder it would be extracted to";
+        else message += GetOSErrorMessage(code);
         error(message, e->name, MB_OK);
         return Westring();
     }

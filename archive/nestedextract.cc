@@ -52,6 +52,9 @@ Estring ExtractCommand(const Archive& archive, const ArchiveEntry* member, const
 }
 
 int ExtractMemberTo(const Archive& archive, const ArchiveEntry* member, const Westring& dir) {
+    // A name that climbs out with ".." or starts at "/" is never handed to
+    // an archiver to write.
+    if (member->unsafe()) return EPERM;
     const Estring command = ExtractCommand(archive, member, dir);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

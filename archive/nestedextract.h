@@ -12,7 +12,8 @@ struct ArchiveEntry;
 // member's file appears in) and waits for it. The command line is the
 // configured one with the archive and the member appended, or with %a and
 // %f replaced by them where it names them. 0, or the error number (ENOENT
-// when the program left no file).
+// when the program left no file, EPERM for a member whose stored name
+// leaves the folder it is extracted to).
 [[nodiscard]] int ExtractMemberTo(const Archive& archive, const ArchiveEntry* member, const Westring& dir);
 
 // The shell command ExtractMemberTo runs, for tests.

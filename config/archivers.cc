@@ -10,7 +10,8 @@ void InitializeArchivers() {
     static const ArchiverProgram defaults[ARCHIVER_COUNT] = {
         {"unzip --z", "", "zip -r", "-@ < ", "zip -d", "!", "!/*", false},
         {"rar x -std", "@", "rar a -std -r0", "@", "rar d -std -r", "!", "!", false},
-        {"lha x /s", "", "lha a /s /e", "", "lha d /s", "!/*", "!/*", false},
+        // The Unix lha takes no DOS-style "/s" switches: it recurses and keeps paths by itself.
+        {"lha x", "", "lha a", "", "lha d", "!/*", "!/*", false},
         {"arj x", "!", "arj a -r", "!", "arj d", "!/*", "!/*", false},
         {"unace x", "@", "unace a -r", "@", "unace d", "!", "!", false},
         {"ha x", "", "ha ar", "", "ha d", "!/*", "!/*", false},

@@ -103,6 +103,32 @@ TEST_F(ArchivePanelTest, ACompressedTarOpensInTwoSteps) {
     EXPECT_EQ(Dir(), tmp / "data.tar.gz/data.tar");
 }
 
+TEST_F(ArchivePanelTest, AnLhaInsideATarOpensWithTheDefaultCommands) {
+    const std::string src = tmp / "src";
+    ASSERT_EQ(RunShell("cd " + ShellQuote(src) + " && lha aq inner.lzh docs && tar -cf ../outer.tar inner.lzh"),
+              0);
+    read_panel(panel_);
+    ASSERT_TRUE(Enter("outer.tar"));
+    ASSERT_TRUE(Enter("inner.lzh"));
+    ASSERT_TRUE(Enter("docs"));
+    EXPECT_EQ(ListNames(*panel_), (Names{"..", "readme.txt"}));
+}
+
+// A member stored as "../x.zip" is listed inside the archive, but is never
+// handed to an archiver to write: it could land outside the private folder.
+TEST_F(ArchivePanelTest, AMemberThatClimbsOutIsNotExtractedToBeOpened) {
+    const std::string src = tmp / "src";
+    std::filesystem::create_directories(src + "/deep");
+    ASSERT_EQ(RunShell("cd " + ShellQuote(src + "/deep") + " && cp ../inner.zip ../climb.zip && tar -cPf ../../climbing.tar ../climb.zip"),
+              0);
+    read_panel(panel_);
+    ASSERT_TRUE(Enter("climbing.tar"));
+    ASSERT_EQ(ListNames(*panel_), (Names{"..", "climb.zip"}));
+    EXPECT_FALSE(Enter("climb.zip"));
+    EXPECT_EQ(Dir(), tmp / "climbing.tar");
+    EXPECT_EQ(panel_->archive->parent, nullptr);
+}
+
 TEST_F(ArchivePanelTest, AFileThatIsNoArchiveChangesNothing) {
     EXPECT_FALSE(Enter("plain.txt"));
     EXPECT_EQ(Dir(), tmp.path());
