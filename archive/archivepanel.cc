@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "archive/archive.h"
+#include "archive/archiverprogram.h"
 #include "archive/nesteddir.h"
 #include "archive/nestedextract.h"
+#include "config/archivers.h"
 #include "console/msgbox.h"
 #include "exec/chdir.h"
 #include "exec/exechooks.h"
@@ -82,8 +84,11 @@ Westring extract_nested(PANEL* panel, entry* e, Westring& folder) {
     if (code == 0) code = ExtractMemberTo(*panel->archive, member, folder);
     if (code != 0) {
         if (!folder.empty()) RemoveNestedDir(folder);
+        const int type = panel->archive->type;
         Westring message(L"Cannot extract the archive from the archive it is in: ");
         if (code == EPERM) message += L"its stored name leads outside the folder it would be extracted to";
+        else if (code == ENOEXEC && type >= 0 && type < ARCHIVER_COUNT)
+            message = ArchiverNotFoundMessage(DecodeFileName(Archiver[type].extract_cmd.c_str()), type);
         else message += GetOSErrorMessage(code);
         error(message, e->name, MB_OK);
         return Westring();

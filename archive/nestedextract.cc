@@ -10,6 +10,7 @@
 #include <string>
 
 #include "archive/archive.h"
+#include "archive/archiverprogram.h"
 #include "config/archivers.h"
 #include "lib/fsname.h"
 
@@ -40,6 +41,8 @@ Estring ExtractCommand(const Archive& archive, const ArchiveEntry* member, const
     const std::string stored = Archive::StoredName(member);
     std::string command = archive.type >= 0 && archive.type < ARCHIVER_COUNT ? Archiver[archive.type].extract_cmd.c_str()
                                                                                : "";
+    Westring program = DecodeFileName(command.c_str());
+    if (FindArchiver(program)) command = EncodeFileName(program).c_str();
     if (command.find("%a") != std::string::npos) {
         // A single-member format writes its one member to where %f says.
         replace_all(command, "%f", sh_quote(member->name));
@@ -55,6 +58,9 @@ int ExtractMemberTo(const Archive& archive, const ArchiveEntry* member, const We
     // A name that climbs out with ".." or starts at "/" is never handed to
     // an archiver to write.
     if (member->unsafe()) return EPERM;
+    if (archive.type < 0 || archive.type >= ARCHIVER_COUNT) return ENOEXEC;
+    Westring program = DecodeFileName(Archiver[archive.type].extract_cmd.c_str());
+    if (!FindArchiver(program)) return ENOEXEC;
     const Estring command = ExtractCommand(archive, member, dir);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -13,7 +13,8 @@ struct ArchiveEntry;
 // configured one with the archive and the member appended, or with %a and
 // %f replaced by them where it names them. 0, or the error number (ENOENT
 // when the program left no file, EPERM for a member whose stored name
-// leaves the folder it is extracted to).
+// leaves the folder it is extracted to, ENOEXEC when the archiver program
+// is not installed).
 [[nodiscard]] int ExtractMemberTo(const Archive& archive, const ArchiveEntry* member, const Westring& dir);
 
 // The shell command ExtractMemberTo runs, for tests.

@@ -129,6 +129,15 @@ TEST_F(ArchivePanelTest, AMemberThatClimbsOutIsNotExtractedToBeOpened) {
     EXPECT_EQ(panel_->archive->parent, nullptr);
 }
 
+TEST_F(ArchivePanelTest, AnArchiverThatIsNotInstalledLeavesThePanelWhereItWas) {
+    // The member comes out through the enclosing tar's archiver.
+    Archiver[ARCHIVE_TAR].extract_cmd = "no-such-untar -xf";
+    ASSERT_TRUE(Enter("pack.tar"));
+    EXPECT_FALSE(Enter("inner.zip"));
+    EXPECT_EQ(Dir(), tmp / "pack.tar");
+    EXPECT_EQ(panel_->archive->parent, nullptr);
+}
+
 TEST_F(ArchivePanelTest, AFileThatIsNoArchiveChangesNothing) {
     EXPECT_FALSE(Enter("plain.txt"));
     EXPECT_EQ(Dir(), tmp.path());

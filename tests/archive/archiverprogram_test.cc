@@ -1,0 +1,51 @@
+// Finding the archiver programs: along PATH, quoted when their path needs
+// it, and a plain message naming the program and its settings section
+// when it is not installed.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "archive/archiverprogram.h"
+#include "config/archivers.h"
+#include "exec/environment.h"
+#include "lib/fsname.h"
+#include "tests/archive/archive_oracle.h"
+#include "tests/support/env_guard.h"
+
+namespace {
+
+TEST(ArchiverProgramTest, TheProgramIsReplacedByItsFullPathQuotedForTheShell) {
+    CTempDir dir;
+    const std::string bin = dir / "my bin";
+    std::filesystem::create_directories(bin);
+    dir.Write("my bin/packer", "#!/bin/sh\nexit 0\n", 0755);
+    // Set in the session's own layer; removing it lets the process's PATH show again.
+    SessionEnv.Set("PATH", (bin + ":/usr/bin:/bin").c_str());
+    Westring command(L"packer x -y");
+    const bool found = FindArchiver(command);
+    SessionEnv.Set("PATH", nullptr);
+    ASSERT_TRUE(found);
+    // sh reads the quoted path back as the program's path.
+    EXPECT_EQ(ShellOutput("printf '%s' " + std::string(EncodeFileName(command.mid(0, command.strlen() - 5)).c_str())),
+              bin + "/packer");
+    EXPECT_EQ(Narrow(command.mid(command.strlen() - 5)), " x -y");
+}
+
+TEST(ArchiverProgramTest, AMissingProgramLeavesTheCommandAndIsNamedInTheMessage) {
+    Westring command(L"no-such-archiver-here a -r");
+    EXPECT_FALSE(FindArchiver(command));
+    EXPECT_EQ(Narrow(command), "no-such-archiver-here a -r");
+    EXPECT_EQ(Narrow(ArchiverNotFoundMessage(Westring(L"rar x -std"), 1)),
+              "rar: program not found; set [Archiver:RAR] in dv.ini");
+}
+
+TEST(ArchiverProgramTest, TheArgumentRoomShrinksAsTheEnvironmentGrows) {
+    const size_t before = ArchiverArgumentRoom();
+    EXPECT_GT(before, 100000u);  // every Linux gives far more than 128 KiB less the environment
+    CEnvGuard big("DV_TEST_BIG_VARIABLE", std::string(50000, 'x').c_str());
+    EXPECT_LT(ArchiverArgumentRoom(), before - 49000);
+}
+
+}  // namespace
