@@ -9,10 +9,10 @@
 #include <string>
 
 #include "archive/archive.h"
+#include "bench/archivelisting.h"
 #include "bench/harness.h"
 #include "bench/smalltree.h"
 #include "lib/fsname.h"
-#include "panels/entry.h"
 
 namespace {
 
@@ -46,14 +46,8 @@ bool MakeArchive(const std::string& archive) {
 // of entries listed.
 int ListTop(const std::string& archive) {
     Archive a(DecodeFileName(archive.c_str()).c_str(), nullptr);
-    entry* e = nullptr;
-    int listed = 0;
-    if (a.FindFirst(Westring(), &e) != 0) return -1;
-    do {
-        listed++;
-        entry::Destroy(e);
-    } while (a.FindNext(&e) == 0);
-    return a.count() == kMembers + kDirectories ? listed : -1;
+    const int listed = ListArchiveDirectory(a);
+    return listed > 0 && a.count() == kMembers + kDirectories ? listed : -1;
 }
 
 }  // namespace

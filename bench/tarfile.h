@@ -1,14 +1,10 @@
 // A tar archive of many empty members in folders, written byte by byte
-// (far faster than making the files and running tar over them), and the
-// listing of an archive's top level as a panel does it.
+// (far faster than making the files and running tar over them).
 #pragma once
 
 #include <cstdio>
 #include <cstring>
 #include <string>
-
-#include "archive/archive.h"
-#include "panels/entry.h"
 
 // Writes folders folder records, each followed by members / folders empty
 // files, as GNU tar writes them; false when the file cannot be written.
@@ -42,17 +38,4 @@ inline bool WriteEmptyMembersTar(const std::string& path, int members, int folde
     std::memset(block, 0, sizeof block);
     ok = ok && std::fwrite(block, 1, sizeof block, out) == sizeof block && std::fwrite(block, 1, sizeof block, out) == sizeof block;
     return std::fclose(out) == 0 && ok;
-}
-
-// Lists the archive's top level, each entry made and freed as a panel does;
-// the number of entries listed.
-inline int ListTopLevel(Archive& archive) {
-    entry* e = nullptr;
-    int listed = 0;
-    if (archive.FindFirst(Westring(), &e) != 0) return 0;
-    do {
-        listed++;
-        entry::Destroy(e);
-    } while (archive.FindNext(&e) == 0);
-    return listed;
 }
