@@ -80,24 +80,19 @@ const ArchiveEntry* member_of(const PANEL* panel, const entry* e) {
 Westring extract_nested(PANEL* panel, entry* e, Westring& folder) {
     const ArchiveEntry* member = member_of(panel, e);
     if (!member) return Westring();
+    Westring copy;
     int code = MakeNestedDir(folder);
-    if (code == 0) code = ExtractMemberTo(*panel->archive, member, folder);
-    if (code != 0) {
-        if (!folder.empty()) RemoveNestedDir(folder);
-        const int type = panel->archive->type;
-        Westring message(L"Cannot extract the archive from the archive it is in: ");
-        if (code == EPERM) message += L"its stored name leads outside the folder it would be extracted to";
-        else if (code == ENOEXEC && type >= 0 && type < ARCHIVER_COUNT)
-            message = ArchiverNotFoundMessage(DecodeFileName(Archiver[type].extract_cmd.c_str()), type);
-        else message += GetOSErrorMessage(code);
-        error(message, e->name, MB_OK);
-        return Westring();
-    }
-    // The member lands under its own directories unless the archiver flattens them.
-    Westring copy = folder.AppendBackslash() + Archive::DisplayName(member);
-    struct stat info;
-    if (stat(EncodeFileName(copy).c_str(), &info) != 0) copy = folder.AppendBackslash() + Westring(e->name);
-    return copy;
+    if (code == 0) code = ExtractMemberTo(*panel->archive, member, folder, copy);
+    if (code == 0) return copy;
+    if (!folder.empty()) RemoveNestedDir(folder);
+    const int type = panel->archive->type;
+    Westring message(L"Cannot extract the archive from the archive it is in: ");
+    if (code == EPERM) message += L"its stored name leads outside the folder it would be extracted to";
+    else if (code == ENOEXEC && type >= 0 && type < ARCHIVER_COUNT)
+        message = ArchiverNotFoundMessage(DecodeFileName(Archiver[type].extract_cmd.c_str()), type);
+    else message += GetOSErrorMessage(code);
+    error(message, e->name, MB_OK);
+    return Westring();
 }
 
 }  // namespace

@@ -13,20 +13,14 @@
 #include "archive/archiverprogram.h"
 #include "config/archivers.h"
 #include "lib/fsname.h"
+#include "lib/quote.h"
 
 extern char** environ;
 
 namespace {
 
-// A string quoted for sh: in single quotes, each quote closed and escaped.
-std::string sh_quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') quoted += "'\\''";
-        else quoted += c;
-    }
-    return quoted + "'";
-}
+// A name as one shell word, in the bytes the system knows.
+std::string quoted(const Westring& name) { return EncodeFileName(QuoteName(name)).c_str(); }
 
 // Replaces every occurrence of key by value.
 void replace_all(std::string& text, const std::string& key, const std::string& value) {
@@ -34,34 +28,25 @@ void replace_all(std::string& text, const std::string& key, const std::string& v
         text.replace(at, key.size(), value);
 }
 
-}  // namespace
-
-Estring ExtractCommand(const Archive& archive, const ArchiveEntry* member, const Westring& dir) {
-    const std::string archive_file = EncodeFileName(archive.archive_path).c_str();
-    const std::string stored = Archive::StoredName(member);
-    std::string command = archive.type >= 0 && archive.type < ARCHIVER_COUNT ? Archiver[archive.type].extract_cmd.c_str()
-                                                                               : "";
-    Westring program = DecodeFileName(command.c_str());
-    if (FindArchiver(program)) command = EncodeFileName(program).c_str();
+// The shell command that extracts member in dir with program, the
+// format's extract command with its program already found.
+std::string extract_command(const Archive& archive, const ArchiveEntry* member, const Westring& dir,
+                            const Westring& program) {
+    std::string command = EncodeFileName(program).c_str();
+    const std::string archive_file = quoted(archive.archive_path);
     if (command.find("%a") != std::string::npos) {
         // A single-member format writes its one member to where %f says.
-        replace_all(command, "%f", sh_quote(member->name));
-        replace_all(command, "%a", sh_quote(archive_file));
+        replace_all(command, "%f", quoted(DecodeFileName(member->name)));
+        replace_all(command, "%a", archive_file);
     } else {
-        command += " " + sh_quote(archive_file) + " " + sh_quote(stored);
+        const std::string stored = Archive::StoredName(member);
+        command += " " + archive_file + " " + quoted(DecodeFileName(stored.c_str(), stored.size()));
     }
-    std::string line = "cd " + sh_quote(EncodeFileName(dir).c_str()) + " && exec " + command;
-    return Estring(line.c_str());
+    return "cd " + quoted(dir) + " && exec " + command;
 }
 
-int ExtractMemberTo(const Archive& archive, const ArchiveEntry* member, const Westring& dir) {
-    // A name that climbs out with ".." or starts at "/" is never handed to
-    // an archiver to write.
-    if (member->unsafe()) return EPERM;
-    if (archive.type < 0 || archive.type >= ARCHIVER_COUNT) return ENOEXEC;
-    Westring program = DecodeFileName(Archiver[archive.type].extract_cmd.c_str());
-    if (!FindArchiver(program)) return ENOEXEC;
-    const Estring command = ExtractCommand(archive, member, dir);
+// Runs a shell command with no terminal and waits for it.
+int run_quietly(const std::string& command) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     // The archiver must neither wait for keys nor write over the screen.
@@ -76,13 +61,28 @@ int ExtractMemberTo(const Archive& archive, const ArchiveEntry* member, const We
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    Westring extracted = dir.AppendBackslash();
-    extracted += Archive::DisplayName(member).filename();
+    return 0;
+}
+
+bool exists(const Westring& path) {
     struct stat info;
+    return stat(EncodeFileName(path).c_str(), &info) == 0;
+}
+
+}  // namespace
+
+int ExtractMemberTo(const Archive& archive, const ArchiveEntry* member, const Westring& dir, Westring& copy) {
+    // A name that climbs out with ".." or starts at "/" is never handed to
+    // an archiver to write.
+    if (member->unsafe()) return EPERM;
+    if (archive.type < 0 || archive.type >= ARCHIVER_COUNT) return ENOEXEC;
+    Westring program = DecodeFileName(Archiver[archive.type].extract_cmd.c_str());
+    if (!FindArchiver(program)) return ENOEXEC;
+    const int code = run_quietly(extract_command(archive, member, dir, program));
+    if (code != 0) return code;
     // The member lands under its own directories unless the command flattens them.
-    Westring nested = dir.AppendBackslash();
-    nested += Archive::DisplayName(member);
-    if (stat(EncodeFileName(nested).c_str(), &info) == 0 || stat(EncodeFileName(extracted).c_str(), &info) == 0)
-        return 0;
-    return ENOENT;
+    copy = dir.AppendBackslash() + Archive::DisplayName(member);
+    if (exists(copy)) return 0;
+    copy = dir.AppendBackslash() + DecodeFileName(member->name);
+    return exists(copy) ? 0 : ENOENT;
 }
