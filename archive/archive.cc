@@ -106,7 +106,7 @@ std::unique_ptr<Archive> Archive::Blank(const Westring& path) {
 
 Archive::~Archive() {
     if (own_entry_) entry::Destroy(own_entry_);
-    if (!temp_dir.empty()) RemoveNestedDir(temp_dir);
+    ReleaseTmpFile();
     if (!nested_dir.empty()) RemoveNestedDir(nested_dir);
 }
 

@@ -86,6 +86,12 @@ public:
     // archive's own record, valid until the next call.
     int FindNext(entry** result);
 
+    // The member named name in directory dir ("" is the top level), or null.
+    const ArchiveEntry* FindMember(const Westring& dir, const wchar_t* name) const;
+    // Every member at or below directory dir, the record of dir itself
+    // included.
+    std::vector<const ArchiveEntry*> MembersBelow(const Westring& dir) const;
+
     // The path under which a panel shows the archive's top level: the
     // archive file's path, or for a nested archive the place of its member
     // inside the enclosing one.
@@ -110,6 +116,22 @@ public:
     // The messages the readers gave while reading, in order. Each was also
     // shown to the user when a console is up.
     const std::vector<Estring>& messages() const { return messages_; }
+
+    // ---- One member taken out to view, edit or run ----
+    // Extracts member (a name inside current_dir) into a private temporary
+    // folder and returns the copy's path; the same member again returns the
+    // same copy. The member extracted before is written back first when
+    // its copy changed. Empty when it failed (already reported).
+    Westring TmpExtractFile(const Westring& member);
+    // Runs the extract command for member (its path inside the archive) in
+    // dir: the copy's path, or empty when it failed (already reported).
+    Westring ExtractFile(const Westring& member, const Westring& dir);
+    // Writes the extracted member back when its copy changed. False when
+    // that failed: the copy is then kept and its path was shown.
+    bool UpdateTmpFile();
+    // Writes the extracted member back and removes its folder, unless a
+    // program running on its own holds it or writing back failed.
+    void ReleaseTmpFile();
 
     // The readers, tried in the order of ArchiveType: 0 when the file is of
     // their format (zero or more members were added), -1 otherwise.
@@ -164,7 +186,11 @@ public:
     Westring last_subdir;       // the subdirectory FindNext made up last
     Westring temp_dir;          // holds a member extracted for viewing or editing
     Westring temp_member;       // that member's name with its directory
+    Westring temp_copy;         // the extracted file's path
+    Westring temp_relative;     // its path inside temp_dir, as the archiver is given it to write back
     TimeStamp temp_time;        // the extracted file's time right after extraction
+    TimeStamp temp_ctime;       // and its change time, which any write moves on
+    uint8_t temp_held = 0;      // a program started on its own may have the copy open
     Westring nested_dir;        // the temporary folder this nested archive's file was extracted to
     int32_t cursor = 0;         // the entry FindNext looked at last
     int32_t status = -1;        // 0 when the archive was read

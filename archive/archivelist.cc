@@ -184,3 +184,24 @@ uint64_t Archive::du(const Westring& subdir, uint64_t* files, uint64_t* dirs) co
     }
     return total;
 }
+
+const ArchiveEntry* Archive::FindMember(const Westring& dir, const wchar_t* name) const {
+    const std::string key = path_key(dir);
+    const Estring bytes = EncodeFileName(name);
+    const size_t at = entries.LowerBound(key.c_str(), bytes.c_str());
+    if (at >= entries.size()) return nullptr;
+    const ArchiveEntry* member = entries[at];
+    if (std::strcmp(member->path, key.c_str()) != 0 || std::strcmp(member->name, bytes.c_str()) != 0) return nullptr;
+    return member;
+}
+
+std::vector<const ArchiveEntry*> Archive::MembersBelow(const Westring& dir) const {
+    const std::string key = path_key(dir);
+    std::vector<const ArchiveEntry*> found;
+    for (size_t i = entries.LowerBound(key.c_str(), ""); i < entries.size(); i++) {
+        const ArchiveEntry* member = entries[i];
+        if (!within(member->path, key)) break;
+        found.push_back(member);
+    }
+    return found;
+}

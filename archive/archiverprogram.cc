@@ -71,5 +71,11 @@ size_t ArchiverArgumentRoom() {
     // Room for the shell's own words and whatever the command adds.
     const size_t reserve = environment + 8192;
     const size_t total = static_cast<size_t>(limit);
-    return total > reserve + 4096 ? total - reserve : 4096;
+    size_t room = total > reserve ? total - reserve : 0;
+    // A command the shell runs reaches it as one argument, which Linux
+    // caps at 32 pages however large the total limit is.
+    const long page = sysconf(_SC_PAGESIZE);
+    const size_t one_argument = 32 * static_cast<size_t>(page > 0 ? page : 4096) - 4096;
+    if (room > one_argument) room = one_argument;
+    return room > 4096 ? room : 4096;
 }

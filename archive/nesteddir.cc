@@ -54,10 +54,10 @@ void remove_contents(int dir_fd) {
 
 }  // namespace
 
-int MakeNestedDir(Westring& dir) {
-    const Westring& base = TmpDir();
+int MakeNestedDir(Westring& dir, const Westring& inside) {
+    const Westring base = inside.empty() ? TmpDir() : inside;
     if (base.empty()) return errno ? errno : EACCES;
-    Estring pattern = EncodeFileName(base.AppendBackslash() + Westring(L"nested.XXXXXX"));
+    Estring pattern = EncodeFileName(base.AppendBackslash() + Westring(inside.empty() ? L"nested.XXXXXX" : L".dv-extract.XXXXXX"));
     std::string buffer(pattern.c_str());
     if (!mkdtemp(buffer.data())) return errno;
     dir = DecodeFileName(buffer.c_str());

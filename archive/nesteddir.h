@@ -5,8 +5,9 @@
 #include "lib/westring.h"
 
 // Makes a new folder of our own (mode 0700, mkdtemp) inside the program's
-// temporary directory and sets dir to it. 0 or the error number.
-[[nodiscard]] int MakeNestedDir(Westring& dir);
+// temporary directory, or inside the folder inside when given, and sets dir
+// to it. 0 or the error number.
+[[nodiscard]] int MakeNestedDir(Westring& dir, const Westring& inside = Westring());
 // Removes dir with everything in it, read-only files and folders included.
 // A symbolic link inside is removed, never followed.
 void RemoveNestedDir(const Westring& dir);

@@ -16,8 +16,11 @@ void InitializeArchivers() {
         {"unace x", "@", "unace a -r", "@", "unace d", "!", "!", false},
         {"ha x", "", "ha ar", "", "ha d", "!/*", "!/*", false},
         {"gzip -dc %a > %f", "", "gzip -c %f > %a", "", "", "", "", false},
-        {"tar -xf", "--files-from=", "tar -rf", "--files-from=", "tar --delete -f", "!", "!", true},
-        {"7z x", "@", "7z a", "@", "7z d", "!", "!", false},
+        // tar reads a list file line by line as names, never as options.
+        {"tar -xf", "--verbatim-files-from --files-from=", "tar -rf", "--verbatim-files-from --files-from=",
+         "tar --delete -f", "!", "!", true},
+        // -spd: 7z takes names as they are, not as wildcards.
+        {"7z x -spd", "@", "7z a -spd", "@", "7z d -spd", "!", "!", false},
         {"bzip2 -dc %a > %f", "", "bzip2 -c %f > %a", "", "", "", "", false},
         {"xz -dc %a > %f", "", "xz -c %f > %a", "", "", "", "", false},
     };

@@ -17,6 +17,9 @@ struct ExecHooks {
     // Opens the entry as an archive and shows it in the panel; false when
     // it is no archive the program reads.
     bool (*enter_archive)(PANEL* panel, entry* e) = nullptr;
+    // A program was started on its own, with nobody waiting for it: files
+    // taken out of archives for it must stay as they are while it runs.
+    void (*background_started)() = nullptr;
     // The internal viewer and editor on a file.
     void (*view)(const Westring& file) = nullptr;
     void (*edit)(const Westring& file) = nullptr;

@@ -89,6 +89,7 @@ bool uses_x11(const std::string& program) {
 int start_detached(const Westring& command) {
     // The command may be handed a list file; it is left for it to read.
     KeepTmpFiles();
+    if (exec_hooks.background_started) exec_hooks.background_started();
     int failure = StartDetached(EncodeFileName(command).c_str(), SessionEnv.Block());
     if (failure) {
         static_cast<void>(error(GetOSErrorMessage(failure), L"Error forking child process", MB_OK));
