@@ -5,13 +5,16 @@
 #include <cstring>
 
 #include "archive/archive.h"
+#include "archive/archiveops.h"
 #include "archive/archiverprogram.h"
+#include "archive/heldmembers.h"
 #include "archive/nesteddir.h"
 #include "archive/nestedextract.h"
 #include "config/archivers.h"
 #include "console/msgbox.h"
 #include "exec/chdir.h"
 #include "exec/exechooks.h"
+#include "fileops/hooks.h"
 #include "lib/fsname.h"
 #include "lib/nls.h"
 #include "lib/oserror.h"
@@ -95,6 +98,17 @@ Westring extract_nested(PANEL* panel, entry* e, Westring& folder) {
     return Westring();
 }
 
+int extract_entry(PANEL* panel, const entry* e, Westring& path) {
+    if (!panel->archive || !e || e->is_parent()) return -1;
+    if (e->is_dir()) {
+        static_cast<void>(error(L"Only a file can be taken out of an archive for this", e->name, MB_OK));
+        return -1;
+    }
+    WriteBackHeldMembers();
+    path = panel->archive->TmpExtractFile(Westring(e->name));
+    return path.empty() ? -1 : 0;
+}
+
 }  // namespace
 
 bool EnterArchive(PANEL* panel, entry* e) {
@@ -126,6 +140,7 @@ bool EnterArchive(PANEL* panel, entry* e) {
 
 void CloseArchives(PANEL* panel) {
     while (panel->archive) close_innermost(panel);
+    WriteBackHeldMembers();
 }
 
 void InstallArchiveHooks() {
@@ -135,4 +150,7 @@ void InstallArchiveHooks() {
     panel_hooks.archive_find_next = find_next;
     panel_hooks.archive_outer_file = outer_file;
     exec_hooks.enter_archive = EnterArchive;
+    exec_hooks.extract_entry = extract_entry;
+    exec_hooks.background_started = HoldExtractedMembers;
+    fileops_hooks.archive_delete = ArchiveDelete;
 }

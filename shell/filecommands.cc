@@ -1,5 +1,6 @@
 #include "shell/filecommands.h"
 
+#include "archive/archiveops.h"
 #include "exec/environment.h"
 #include "fileops/copycommand.h"
 #include "fileops/deletecmd.h"
@@ -25,12 +26,24 @@ void after_command(CMainLoop& loop) {
 
 void copy_or_move_files(CMainLoop& loop, int key, _MEVENT&) {
     PANEL* panel = current_panel();
+    if (ArchiveCopyApplies(panel_base, currpanel)) {
+        archive_copy_move(panel_base, currpanel, key == KEY_F6 || key == KEY_SHIFT_F6);
+        after_command(loop);
+        return;
+    }
     if (!usable(panel) || panel->num_files == 0) return;
     char flags = 0;
     if (key == KEY_F6 || key == KEY_SHIFT_F6) flags |= COPY_MOVE;
     // Shift proposes the entry's own name instead of the other panel's directory.
     if (key == KEY_SHIFT_F5 || key == KEY_SHIFT_F6) flags |= COPY_NO_OTHER_PANEL;
     file_copy_move(panel_base, currpanel, flags);
+    after_command(loop);
+}
+
+void make_archive(CMainLoop& loop, int, _MEVENT&) {
+    PANEL* panel = current_panel();
+    if (!usable(panel)) return;
+    static_cast<void>(MakeArchive(panel));
     after_command(loop);
 }
 

@@ -106,6 +106,7 @@ const KeyBinding key_bindings[] = {
     {KEY_SHIFT_F5, copy_or_move_files, "copy, offering the entry's own name"},
     {KEY_SHIFT_F6, copy_or_move_files, "move or rename, offering the entry's own name"},
     {KEY_F7, make_new_directory, "make a directory"},
+    {KEY_SHIFT_F7, make_archive, "make an archive of the tagged files"},
     {KEY_F8, delete_files, "delete"},
     {KEY_SHIFT_F8, delete_files, "delete one file, asking its name"},
     {KEY_ALT_F6, make_launcher_objects, "make launcher objects"},

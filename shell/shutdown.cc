@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "archive/heldmembers.h"
 #include "config/config.h"
 #include "console/cells.h"
 #include "console/console.h"
@@ -78,6 +79,9 @@ int ShutDown() {
     // more can be done about it.
     if (config.AutoSave) static_cast<void>(save_config());
     for (int side = 0; side < 2; side++) close_archives(panel_base + side);
+    // Copies a program started on its own changed are put back; their
+    // folders stay for that program.
+    WriteBackHeldMembers();
 
     for (int side = 0; side < 2; side++) panel_base[side].window.reset();
     delete_key_bar();
