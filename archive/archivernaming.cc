@@ -16,8 +16,14 @@ ArchiverNaming NamingFor(int type, ArchiveOperation op) {
     case ARCHIVE_7ZIP:  // its commands carry -spd, which turns its patterns off
         rules.double_dash = true;
         break;
-    case ARCHIVE_RAR:
     case ARCHIVE_ARJ:
+        // Its "dir/*" reaches one level down only, and "-r" would let every
+        // name match in every folder: a folder's members are named one by one.
+        rules.name_each_member = op != ArchiveOperation::kAdd;
+        rules.unescapable_patterns = op != ArchiveOperation::kAdd;
+        rules.double_dash = true;
+        break;
+    case ARCHIVE_RAR:
     case ARCHIVE_ACE:
         rules.unescapable_patterns = op != ArchiveOperation::kAdd;
         rules.double_dash = true;

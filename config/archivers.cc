@@ -8,11 +8,15 @@ const char* const archiver_names[ARCHIVER_COUNT] = {
 
 void InitializeArchivers() {
     static const ArchiverProgram defaults[ARCHIVER_COUNT] = {
-        {"unzip --z", "", "zip -r", "-@ < ", "zip -d", "!", "!/*", false},
+        // Quiet: a line per member to the terminal costs more than unzip's
+        // own work on a large archive; questions and errors still show.
+        {"unzip -q", "", "zip -r", "-@ < ", "zip -q -d", "!", "!/*", false},
         {"rar x -std", "@", "rar a -std -r0", "@", "rar d -std -r", "!", "!", false},
-        // The Unix lha takes no DOS-style "/s" switches: it recurses and keeps paths by itself.
-        {"lha x", "", "lha a", "", "lha d", "!/*", "!/*", false},
-        {"arj x", "!", "arj a -r", "!", "arj d", "!/*", "!/*", false},
+        // The Unix lha takes no DOS-style "/s" switches and no wildcards: it
+        // recurses into a folder it is given and keeps paths by itself.
+        {"lha x", "", "lha a", "", "lha d", "!", "!", false},
+        // -y: arj asks before making each folder it extracts into.
+        {"arj x -y", "!", "arj a -r", "!", "arj d", "!/*", "!/*", false},
         {"unace x", "@", "unace a -r", "@", "unace d", "!", "!", false},
         {"ha x", "", "ha ar", "", "ha d", "!/*", "!/*", false},
         {"gzip -dc %a > %f", "", "gzip -c %f > %a", "", "", "", "", false},
