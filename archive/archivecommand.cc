@@ -27,6 +27,11 @@ namespace {
 std::vector<Westring> literal_names(const Archive* archive, const entry* e, const Westring& prefix,
                                     const ArchiverNaming& rules) {
     std::vector<Westring> names;
+    if (rules.single_file) {
+        // The one member is written to a plain name, never to a stored path.
+        names.push_back(ArchiverLiteral(Westring(e->name), rules));
+        return names;
+    }
     if (archive && e->is_dir() && rules.name_each_member) {
         Westring dir = archive->current_dir.AppendBackslash() + e->name;
         for (const ArchiveEntry* member : archive->MembersBelow(dir)) {

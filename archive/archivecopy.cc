@@ -154,7 +154,9 @@ void extract(PANEL* source, const Westring& destination, bool move) {
             for (int i = 0; i < source->num_files; i++)
                 if (source->files[i]->done) extracted.push_back(source->files[i]);
     }
-    const int moved = extracted.empty() ? 0 : move_out(extracted, folder, prefix, destination);
+    // A single-file format's member lands under its plain name.
+    const Westring landed = NamingFor(type, ArchiveOperation::kExtract).single_file ? Westring() : prefix;
+    const int moved = extracted.empty() ? 0 : move_out(extracted, folder, landed, destination);
     RemoveNestedDir(folder);
     // Only what really arrived leaves the archive.
     if (move && moved > 0 && tag_done(source) > 0) ArchiveDelete(source);

@@ -346,7 +346,9 @@ int move_file(const wchar_t* src, const wchar_t* dst, int index, int count, copy
             if (same_item(src, dst)) return cannot_overwrite_itself(dst, attempt.code);
             if (!existed) {
                 end = ask_after_failure(attempt, dst);
-            } else if (is_real_directory(src) && (dst_attr & FA_DIREC)) {
+            } else if (is_real_directory(src) && is_real_directory(dst)) {
+                // A link to a directory is not merged into: whatever it
+                // points at (it may have come out of an archive) stays untouched.
                 return merge_directories(src, dst, status, descriptions, rename_method);
             } else if (replacement_refused(src, granted)) {
                 end = ask_after_failure(attempt, dst);

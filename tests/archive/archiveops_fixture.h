@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -129,8 +130,11 @@ protected:
     // F5 (or F6) on side, the proposed destination accepted.
     void CopyOut(int side = 0, bool move = false) {
         ui_.Keys("Enter");
-        archive_copy_move(panel_base, side, move);
+        ui_.RunVoid([&] { archive_copy_move(panel_base, side, move); });
     }
+    // Runs body as the main loop would: a wait for a key that is not
+    // queued fails the test instead of hanging it.
+    void Do(const std::function<void()>& body) { ui_.RunVoid(body); }
 
     static std::string Fill(const std::string& command, const std::string& archive) {
         std::string filled = command;
