@@ -298,4 +298,28 @@ TEST_F(DvE2E, AZipOpensAsADirectoryAndIsLeftAgain) {
     EXPECT_TRUE(WaitForText("top.txt", &screen)) << screen;
 }
 
+// F5 in a zip panel extracts the member under the cursor into the other
+// panel's directory, byte for byte, and the other panel shows it.
+TEST_F(DvE2E, F5FromAZipPanelExtractsAMemberIntoTheOtherPanel) {
+    ASSERT_FALSE(FindProgram("zip").empty()) << "zip is not installed";
+    const std::string tree = scratch_ / "tree";
+    ASSERT_EQ(0, std::system(("mkdir -p '" + tree + "' && printf 'line one\\nline two\\n' > '" + tree +
+                              "/inside.txt' && cd '" + tree + "' && zip -q '" + left_ + "/pack.zip' inside.txt")
+                                 .c_str()));
+    std::string screen;
+    StartAndShow(&screen);
+    ASSERT_TRUE(Xdo({"key", "End", "Return"}));
+    ASSERT_TRUE(WaitForText("inside.txt", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"key", "Down", "F5"}));
+    ASSERT_TRUE(WaitForText("Extract \"inside.txt\" to", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"key", "Return"}));
+    EXPECT_TRUE(Eventually([&] { return ReadFile(right_ + "/inside.txt") == "line one\nline two\n"; }, kEventMs))
+        << ReadFile(right_ + "/inside.txt");
+    // Both panels show the file: the member on the left, the copy on the right.
+    EXPECT_TRUE(WaitForScreen([](const std::string& s) {
+        const size_t first = s.find("inside.txt");
+        return first != std::string::npos && s.find("inside.txt", first + 1) != std::string::npos;
+    }, kEventMs, &screen)) << screen;
+}
+
 }  // namespace
