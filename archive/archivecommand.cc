@@ -126,7 +126,7 @@ void report_refused(const std::vector<Westring>& refused) {
     if (refused.empty()) return;
     Westring text = refused.front();
     if (refused.size() > 1) text += Westring(L" (and ") + Westring(std::to_wstring(refused.size() - 1).c_str()) + L" more)";
-    static_cast<void>(error(L"Left alone:", text, MB_OK));
+    static_cast<void>(error(L"Left alone: " + text, Westring(), MB_OK));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "archive/archive.h"
 #include "archive/archivecommand.h"
 #include "archive/archivedialogs.h"
+#include "archive/archivetexts.h"
 #include "archive/archiveops.h"
 #include "archive/nesteddir.h"
 #include "archive/workingdir.h"
@@ -30,23 +31,12 @@ namespace {
 
 constexpr int kTitleNameWidth = 50;
 
-Westring format_message(const wchar_t* pattern, int type) {
-    Westring text(pattern);
-    static_cast<void>(text.subst(L"%s", Westring(archive_type_names[type])));
-    return text;
-}
 
 bool is_directory(const Westring& path) {
     struct stat info;
     return stat(EncodeFileName(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-Westring directory_of(PANEL* panel) {
-    Westring dir;
-    if (panel->detail == DETAIL_TREE && fileops_hooks.tree_cursor_path && fileops_hooks.tree_cursor_path(panel, dir))
-        return dir;
-    return panel->dir;
-}
 
 // The outermost archive file of an archive panel.
 Westring outer_archive_file(const PANEL* panel) {
@@ -135,7 +125,7 @@ void extract(PANEL* source, const Westring& destination, bool move) {
     // archive itself holds, can send a later member elsewhere.
     Westring folder;
     if (int failure = MakeNestedDir(folder, destination)) {
-        static_cast<void>(error(GetOSErrorMessage(failure), L"Unable to create temporary directory", MB_OK));
+        static_cast<void>(error(L"Unable to create temporary directory\n" + GetOSErrorMessage(failure), Westring(), MB_OK));
         return;
     }
     const bool none_tagged = source->num_tagged == 0;
@@ -198,7 +188,7 @@ void archive_copy_move(PANEL* panels, int side, bool move) {
     entry* cursor = source->CurrentEntry();
     if (source->num_files == 0 || !cursor || (cursor->is_parent() && source->num_tagged == 0)) return;
 
-    Westring typed = directory_of(other);
+    Westring typed = DestinationDirectory(other);
     if (extracting) {
         typed = other->archive ? outer_archive_file(source).left(outer_archive_file(source).rchr(L'/') + 1)
                                : typed.AppendBackslash();
@@ -211,7 +201,7 @@ void archive_copy_move(PANEL* panels, int side, bool move) {
     if (!extracting) {
         const int type = other->archive->type;
         if (type == ARCHIVE_GZIP || type == ARCHIVE_BZIP2 || type == ARCHIVE_XZ) {
-            static_cast<void>(error(format_message(L"Cannot add to a %s file", type), Westring(), MB_OK));
+            static_cast<void>(error(FormatMessage(L"Cannot add to a %s file", type), Westring(), MB_OK));
             return;
         }
         const Westring root = other->archive->VirtualRoot();

@@ -8,6 +8,7 @@
 #include "archive/archive.h"
 #include "archive/archivecommand.h"
 #include "archive/archivedialogs.h"
+#include "archive/archivetexts.h"
 #include "archive/besidearchive.h"
 #include "archive/workingdir.h"
 #include "config/archivers.h"
@@ -25,11 +26,6 @@ int chosen_format = ARCHIVE_ZIP;
 
 bool whole_file_format(int type) { return type == ARCHIVE_GZIP || type == ARCHIVE_BZIP2 || type == ARCHIVE_XZ; }
 
-Westring format_message(const wchar_t* pattern, int type) {
-    Westring text(pattern);
-    static_cast<void>(text.subst(L"%s", Westring(archive_type_names[type])));
-    return text;
-}
 
 bool ends_with(const Westring& name, const wchar_t* suffix) {
     const int length = static_cast<int>(wcslen(suffix));
@@ -56,15 +52,6 @@ void add_extension(Westring& name, int type) {
         if (ends_with(name, extension.added) || (extension.also && ends_with(name, extension.also))) return;
         name += extension.added;
     }
-}
-
-// The other panel's directory, or in the tree style the directory under
-// its tree cursor.
-Westring directory_of(PANEL* panel) {
-    Westring dir;
-    if (panel->detail == DETAIL_TREE && fileops_hooks.tree_cursor_path && fileops_hooks.tree_cursor_path(panel, dir))
-        return dir;
-    return panel->dir;
 }
 
 // name without a final extension ('.' after the last '/', not leading).
@@ -103,7 +90,7 @@ void ArchiveDelete(PANEL* panel) {
     if (!archive || archive->type < 0 || archive->type >= ARCHIVER_COUNT) return;
     const int type = archive->type;
     if (Archiver[type].delete_cmd.empty()) {
-        static_cast<void>(error(format_message(L"Deleting from %s not supported", type), Westring(), MB_OK));
+        static_cast<void>(error(FormatMessage(L"Deleting from %s not supported", type), Westring(), MB_OK));
         return;
     }
     if (archive->parent) {
@@ -125,7 +112,7 @@ int MakeArchive(PANEL* panel) {
     if (!current || (panel->num_tagged == 0 && current->is_parent())) return -1;
     PANEL* other = panel == panel_base ? panel_base + 1 : panel_base;
     Westring name;
-    if (other->visible && other->type == PANEL_FILES && !other->archive) name = directory_of(other).AppendBackslash();
+    if (other->visible && other->type == PANEL_FILES && !other->archive) name = DestinationDirectory(other).AppendBackslash();
     name += without_extension(current->is_parent() ? Westring(L"archive") : Westring(current->name));
     CMakeArchiveDlg dialog(name, chosen_format);
     if (dialog.Run() != 13) return 0;
@@ -133,7 +120,7 @@ int MakeArchive(PANEL* panel) {
     if (name.empty()) return 0;
     const int type = chosen_format;
     if (whole_file_format(type) && panel->num_tagged > 1) {
-        static_cast<void>(error(format_message(L"%s archives cannot contain multiple files", type), Westring(), MB_OK));
+        static_cast<void>(error(FormatMessage(L"%s archives cannot contain multiple files", type), Westring(), MB_OK));
         return -1;
     }
     add_extension(name, type);

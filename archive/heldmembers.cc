@@ -69,9 +69,9 @@ void WriteBackHeldMembers() {
         const int status = WriteBackMember(member.type, member.archive_path, member.folder, member.relative);
         if (status != 0) {
             Westring text = member.member + L" to " + member.archive_path + L" (" +
-                            Westring(std::to_wstring(status).c_str()) + L"); the edited file is kept as " +
-                            member.folder.AppendBackslash() + member.relative;
-            static_cast<void>(error(L"An error occurred updating", text, MB_OK));
+                            Westring(std::to_wstring(status).c_str()) + L"). The edited file is kept as";
+            static_cast<void>(
+                error(L"An error occurred updating\n" + text, member.folder.AppendBackslash() + member.relative, MB_OK));
         }
     }
 }

@@ -111,14 +111,14 @@ int WriteBackMember(int type, const Westring& archive_path, const Westring& fold
 Westring Archive::ExtractFile(const Westring& member_path, const Westring& dir) {
     const ArchiveEntry* member = member_at(*this, member_path);
     if (!member || member->is_dir()) {
-        static_cast<void>(::error(L"An error occurred extracting", member_path + L": no such file in the archive", MB_OK));
+        static_cast<void>(::error(L"An error occurred extracting: no such file in the archive", member_path, MB_OK));
         temp_member = Westring();
         return Westring();
     }
     if (member->unsafe()) {
-        static_cast<void>(::error(L"An error occurred extracting",
-                                member_path + L": its stored name leads outside the folder it would be extracted to",
-                                MB_OK));
+        static_cast<void>(::error(
+            L"An error occurred extracting: its stored name leads outside the folder it would be extracted to",
+            member_path, MB_OK));
         temp_member = Westring();
         return Westring();
     }
@@ -139,7 +139,7 @@ Westring Archive::ExtractFile(const Westring& member_path, const Westring& dir) 
     const Westring relative = status == 0 ? FindExtractedCopy(*this, member, dir) : Westring();
     if (status != 0 || relative.empty()) {
         Westring text = temp_member + L" to " + dir + L" (" + Westring(std::to_wstring(status).c_str()) + L")";
-        static_cast<void>(::error(L"An error occurred extracting", text, MB_OK));
+        static_cast<void>(::error(L"An error occurred extracting\n" + text, Westring(), MB_OK));
         temp_member = Westring();
         return Westring();
     }
@@ -152,7 +152,7 @@ Westring Archive::TmpExtractFile(const Westring& member) {
     if (!temp_dir.empty() && full == temp_member && is_file(temp_copy)) return temp_copy;
     ReleaseTmpFile();
     if (int failure = MakeNestedDir(temp_dir)) {
-        static_cast<void>(::error(GetOSErrorMessage(failure), L"Unable to create temporary directory", MB_OK));
+        static_cast<void>(::error(L"Unable to create temporary directory\n" + GetOSErrorMessage(failure), Westring(), MB_OK));
         temp_dir = Westring();
         return Westring();
     }
@@ -172,15 +172,23 @@ bool Archive::UpdateTmpFile() {
     TimeStamp modified, changed;
     int failure = 0;
     if (!copy_times(temp_copy, modified, changed, failure)) {
-        static_cast<void>(::error(L"Error reading file time stamp", GetOSErrorMessage(failure), MB_OK));
+        static_cast<void>(::error(L"Error reading file time stamp\n" + GetOSErrorMessage(failure), temp_copy, MB_OK));
         return false;
     }
     if (modified == temp_time && changed == temp_ctime) return true;
+    if (parent) {
+        // This archive is itself a copy taken out of another one: writing
+        // into it would be lost when it goes.
+        static_cast<void>(::error(L"An error occurred updating\n" + temp_member +
+                    L": the archive is inside another archive. The edited file is kept as",
+                temp_copy, MB_OK));
+        return false;
+    }
     const int status = WriteBackMember(type, archive_path, temp_dir, temp_relative);
     if (status != 0) {
         Westring text = temp_member + L" to " + archive_path + L" (" + Westring(std::to_wstring(status).c_str()) +
-                        L"); the edited file is kept as " + temp_copy;
-        static_cast<void>(::error(L"An error occurred updating", text, MB_OK));
+                        L"). The edited file is kept as";
+        static_cast<void>(::error(L"An error occurred updating\n" + text, temp_copy, MB_OK));
         return false;
     }
     temp_time = modified;

@@ -168,6 +168,24 @@ TEST_F(ArchiveFaultsTest, AFailedWriteBackKeepsTheEditedCopy) {
     std::filesystem::remove_all(std::filesystem::path(copy).parent_path());
 }
 
+TEST_F(ArchiveFaultsTest, AnEditInsideANestedArchiveIsKeptNotLost) {
+    Source("inner.txt");
+    ASSERT_EQ(RunShell("cd " + ShellQuote(src_) + " && zip -q inner.zip inner.txt && rm inner.txt"), 0);
+    OpenInPanel(Make(Format("tar")));
+    ASSERT_TRUE(EnterArchive(panel_base, Find(panel_base[0], "inner.zip")));
+    Archive* inner = panel_base[0].archive;
+    ASSERT_NE(inner->parent, nullptr);
+    const std::string copy = Narrow(inner->TmpExtractFile(L"inner.txt"));
+    ASSERT_FALSE(copy.empty());
+    WriteFile(copy, "edited\n");
+    ui_.RecordScreens(true);
+    ui_.Keys("Enter");
+    Do([&] { inner->ReleaseTmpFile(); });
+    EXPECT_TRUE(Shown("An error occurred updating"));
+    EXPECT_EQ(ReadFile(copy), "edited\n");
+    std::filesystem::remove_all(std::filesystem::path(copy).parent_path());
+}
+
 TEST_F(ArchiveFaultsTest, AHeldMemberStaysAndIsWrittenBackWhenItChanges) {
     Source("plain.txt");
     Source("other.txt");
