@@ -19,7 +19,6 @@
 #include "fileops/copystatus.h"
 #include "fileops/deletecmd.h"
 #include "fileops/descbatch.h"
-#include "fileops/hooks.h"
 #include "fileops/resolvepath.h"
 #include "lib/collapsepath.h"
 #include "lib/fsname.h"

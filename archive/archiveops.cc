@@ -14,7 +14,6 @@
 #include "config/archivers.h"
 #include "console/console.h"
 #include "console/msgbox.h"
-#include "fileops/hooks.h"
 #include "lib/fsname.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
