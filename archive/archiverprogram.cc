@@ -56,6 +56,14 @@ bool FindArchiver(Westring& command) {
 Westring ArchiverNotFoundMessage(const Westring& command, int type) {
     int end = 0;
     Westring message = first_word(command, &end);
+    if (message.empty()) {
+        // Nothing configured: the format's program cannot do this at all.
+        message = type >= 0 && type < ARCHIVER_COUNT ? Westring(archiver_names[type]) : Westring(L"archive");
+        message += L": no command is set for this; set [Archiver:";
+        if (type >= 0 && type < ARCHIVER_COUNT) message += Westring(archiver_names[type]);
+        message += L"] in dv.ini";
+        return message;
+    }
     message += L": program not found; set [Archiver:";
     if (type >= 0 && type < ARCHIVER_COUNT) message += Westring(archiver_names[type]);
     message += L"] in dv.ini";

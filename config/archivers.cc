@@ -17,7 +17,8 @@ void InitializeArchivers() {
         {"lha x", "", "lha a", "", "lha d", "!", "!", false},
         // -y: arj asks before making each folder it extracts into.
         {"arj x -y", "!", "arj a -r", "!", "arj d", "!/*", "!/*", false},
-        {"unace x", "@", "unace a -r", "@", "unace d", "!", "!", false},
+        // The unace Debian ships only lists and extracts.
+        {"unace x", "@", "", "@", "", "!", "!", false},
         {"ha x", "", "ha ar", "", "ha d", "!/*", "!/*", false},
         {"gzip -dc %a > %f", "", "gzip -c %f > %a", "", "", "", "", false},
         // tar reads a list file line by line as names, never as options.

@@ -40,6 +40,8 @@ TEST(ArchiverProgramTest, AMissingProgramLeavesTheCommandAndIsNamedInTheMessage)
     EXPECT_EQ(Narrow(command), "no-such-archiver-here a -r");
     EXPECT_EQ(Narrow(ArchiverNotFoundMessage(Westring(L"rar x -std"), 1)),
               "rar: program not found; set [Archiver:RAR] in dv.ini");
+    // The unace Debian ships cannot add: nothing is set, and that is said.
+    EXPECT_EQ(Narrow(ArchiverNotFoundMessage(Westring(), 4)), "ACE: no command is set for this; set [Archiver:ACE] in dv.ini");
 }
 
 TEST(ArchiverProgramTest, TheArgumentRoomFitsOneShellArgument) {
