@@ -221,13 +221,18 @@ int ExecMultiFile(const Westring& command, const Westring& archive, const Westri
     for (int i = 0; i < panel->num_files && one_per_line; i++)
         if (panel->files[i]->tagged && holds_line_break(panel->files[i])) one_per_line = false;
     if (one_per_line) {
+        const int tagged_before = panel->num_tagged;
         Westring list_file;
         if (int failure = write_list_file(panel, source, base, dirspec, rules, op, list_file, refused)) {
             if (!list_file.empty()) unlink(EncodeFileName(list_file).c_str());
             static_cast<void>(error(GetOSErrorMessage(failure), L"Cannot write the list of names", MB_OK));
             return -1;
         }
-        const int status = RunArchiveCommand(resolved, archive, list_switch + QuoteName(list_file), false, side);
+        const bool any_named = panel->num_tagged < tagged_before;
+        // Every name was refused: an empty list would make some archivers
+        // act on the whole archive, others fail.
+        const int status =
+            any_named ? RunArchiveCommand(resolved, archive, list_switch + QuoteName(list_file), false, side) : 0;
         unlink(EncodeFileName(list_file).c_str());
         report_refused(refused);
         return status;
