@@ -159,6 +159,7 @@ void compress(PANEL* source, PANEL* other, bool move) {
                                 archive->VirtualRoot(), MB_OK));
         return;
     }
+    entry* cursor = source->num_tagged == 0 ? source->CurrentEntry() : nullptr;
     int status = 0;
     {
         WorkingDirectoryChange into(source->dir);
@@ -166,6 +167,8 @@ void compress(PANEL* source, PANEL* other, bool move) {
                                            Westring(), source, type, ArchiveOperation::kAdd)
                            : into.error();
     }
+    // Every file named went in; the cursor file is one of them when none was tagged.
+    if (status == 0 && cursor) cursor->done = 1;
     if (move && status == 0 && tag_done(source) > 0) file_delete_selected(source);
     static_cast<void>(ArchiveReload(other));
 }

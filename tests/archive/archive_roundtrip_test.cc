@@ -66,6 +66,14 @@ TEST_P(ArchiveRoundTrip, FilesAreAddedAndMembersDeleted) {
     EXPECT_EQ(expected["newdir/n.txt"], "n\n");
     EXPECT_EQ(expected["plain.txt"], Bytes("plain.txt"));
 
+    // F6 of the cursor file moves it in: it leaves the folder.
+    WriteFile(more + "/moved.txt", "moved\n");
+    read_panel(panel_base);
+    PutCursor(panel_base[0], "moved.txt");
+    CopyOut(0, true);
+    EXPECT_FALSE(std::filesystem::exists(more + "/moved.txt"));
+    expected["moved.txt"] = "moved\n";
+
     Reread(1);
     Tag(panel_base[1], {"plain.txt", "dir"});
     Do([&] { ArchiveDelete(panel_base + 1); });
