@@ -1,0 +1,73 @@
+// The character and word rules of a syntax definition: symbol sets, the
+// word characters, keyword lists and number rules, each with the colour it
+// gives and the contexts it applies in.
+#pragma once
+
+#include <cwchar>
+
+#include "editor/syntaxcontext.h"
+#include "lib/sortedcollection.h"
+#include "lib/westring.h"
+
+// A set of characters as a 256-entry table; a character is looked up by its
+// low 8 bits, so that every test is one index.
+class SyntaxSymbolList {
+public:
+    SyntaxSymbolList() { std::memset(flags_, 0, sizeof flags_); }
+    virtual ~SyntaxSymbolList() = default;
+
+    void Add(const wchar_t* chars) {
+        for (; chars && *chars; chars++) flags_[*chars & 0xFF] = true;
+    }
+    void Add(wchar_t c) { flags_[c & 0xFF] = true; }
+    void Remove(wchar_t c) { flags_[c & 0xFF] = false; }
+    bool Test(wchar_t c) const { return flags_[c & 0xFF]; }
+
+    unsigned char colour = 0;
+    CSyntaxContext context;
+
+private:
+    bool flags_[256];
+};
+
+// The characters words are made of: letters and digits, and whatever a
+// definition adds.
+class CWordChars : public SyntaxSymbolList {
+public:
+    CWordChars() {
+        for (wchar_t c = 'A'; c <= 'Z'; c++) Add(c);
+        for (wchar_t c = 'a'; c <= 'z'; c++) Add(c);
+        for (wchar_t c = '0'; c <= '9'; c++) Add(c);
+    }
+};
+
+// A keyword list, sorted and searched by bisection; compared exactly, or
+// without regard to case when ignore_case is set (the words are then kept
+// upper-cased).
+class SyntaxWordList : public TSortedCollection<Westring, wchar_t> {
+public:
+    explicit SyntaxWordList(bool ignore_case) : ignore_case_(ignore_case) {}
+    ~SyntaxWordList() override { DestroyAll(); }
+
+    const wchar_t* KeyFromItem(const Westring* item) const override { return item->c_str(); }
+    int compare(const wchar_t* a, const wchar_t* b) const override { return std::wcscmp(a, b); }
+
+    void AddWord(const wchar_t* word, int n);
+    // Whether the n characters at word are in the list.
+    bool Contains(const wchar_t* word, int n) const;
+    bool ignore_case() const { return ignore_case_; }
+
+    unsigned char colour = 0;
+    CSyntaxContext context;
+
+private:
+    bool ignore_case_;
+    mutable Westring probe_;  // the looked-up word, terminated (and folded)
+};
+using WordCollection = SyntaxWordList;
+
+// Words that begin with a digit take this colour.
+struct SyntaxNumber {
+    unsigned char colour = 0;
+    CSyntaxContext context;
+};
