@@ -63,11 +63,11 @@ int CTextFile::Byte(int64_t at) {
     return c;
 }
 
-uint32_t CTextFile::UnitAt(int64_t at, int size) {
+int64_t CTextFile::UnitAt(int64_t at, int size) {
     uint32_t value = 0;
     for (int i = 0; i < size; i++) {
         int b = Byte(at + i);
-        if (b < 0) return UINT32_MAX;
+        if (b < 0) return -1;
         int shift = swap ? 8 * (size - 1 - i) : 8 * i;
         value |= static_cast<uint32_t>(b) << shift;
     }
@@ -127,11 +127,11 @@ int CTextFile::ReadPrevUTF8() {
 
 int CTextFile::ReadUnit(int unit) {
     if ((pos - data_start) % unit == 0 && pos + unit <= size()) {
-        uint32_t value = UnitAt(pos, unit);
-        if (value == UINT32_MAX) return -1;
+        const int64_t value = UnitAt(pos, unit);
+        if (value < 0) return -1;
         if (unit == 2) {
             if (IsHighSurrogate(value) && pos + 4 <= size()) {
-                uint32_t low = UnitAt(pos + 2, 2);
+                const int64_t low = UnitAt(pos + 2, 2);
                 if (IsLowSurrogate(low)) {
                     pos += 4;
                     return CombinePair(value, low);
@@ -155,11 +155,11 @@ int CTextFile::ReadUnit(int unit) {
 
 int CTextFile::ReadPrevUnit(int unit) {
     if ((pos - data_start) % unit == 0 && pos - unit >= data_start && pos <= size()) {
-        uint32_t value = UnitAt(pos - unit, unit);
-        if (value == UINT32_MAX) return -1;
+        const int64_t value = UnitAt(pos - unit, unit);
+        if (value < 0) return -1;
         if (unit == 2) {
             if (IsLowSurrogate(value) && pos - 4 >= data_start) {
-                uint32_t high = UnitAt(pos - 4, 2);
+                const int64_t high = UnitAt(pos - 4, 2);
                 if (IsHighSurrogate(high)) {
                     pos -= 4;
                     return CombinePair(high, value);

@@ -111,7 +111,8 @@ private:
     int ReadPrevUTF8();
     int ReadUnit(int size);
     int ReadPrevUnit(int size);
-    uint32_t UnitAt(int64_t at, int size);
+    // The unit of size bytes at at in the file's byte order; -1 when unreadable.
+    int64_t UnitAt(int64_t at, int size);
     void AppendToLine(int& len, wchar_t c);
     ELineEnd ReadLineEnd(int first);
     ELineEnd DefaultLineEnd() const { return line_end == 1 ? LE_LF : LE_CRLF; }

@@ -112,9 +112,10 @@ TEST(TextFileChars, Utf16PairsCombineAndLoneSurrogatesStay) {
 }
 
 TEST(TextFileChars, Utf32ValuesBeyondUnicodeAreKeptAsBytes) {
-    Opened utf32(std::string("\0\0\0a\x7F\0\0\x01\0\x01\xF6\x00\xAB", 13), FF_UTF32BE);
+    Opened utf32(std::string("\0\0\0a\x7F\0\0\x01\0\x01\xF6\x00\xFF\xFF\xFF\xFF\xAB", 17), FF_UTF32BE);
     std::wstring expected = {L'a', TextRawByte(0x7F), TextRawByte(0), TextRawByte(0), TextRawByte(1),
-                             static_cast<wchar_t>(0x1F600), TextRawByte(0xAB)};
+                             static_cast<wchar_t>(0x1F600), TextRawByte(0xFF), TextRawByte(0xFF), TextRawByte(0xFF),
+                             TextRawByte(0xFF), TextRawByte(0xAB)};
     EXPECT_EQ(expected, Chars(utf32.file));
 }
 
