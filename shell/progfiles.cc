@@ -63,6 +63,21 @@ static Estring home_directory() {
     return pw && pw->pw_dir ? pw->pw_dir : "";
 }
 
+// The shared copy of the syntax colours: beside the program when it runs
+// from its build folder (the build puts one there), else where this build
+// installs it.
+static Westring shared_syntax_file(const Westring& name) {
+    if (!DVProg.empty()) {
+        const Westring beside = DVProg.path() + L"/" + name;
+        if (access(EncodeFileName(beside).c_str(), R_OK) == 0) return beside;
+    }
+#ifdef DV_INSTALL_PREFIX
+    return Westring(DecodeFileName(DV_INSTALL_PREFIX "/share/dorvik/")) + name;
+#else
+    return Westring(kSharedDir) + name;
+#endif
+}
+
 // A file name with its extension cut after the last '.', or with '.' appended.
 static Westring base_of(const Westring& file) {
     Westring name = file.filename();
@@ -86,7 +101,10 @@ Westring DVFilename(int type, int location) {
     case DV_CONFIG: return home + base + L"ini";
     case DV_HISTORY: return home + base + L"hst";
     case DV_LOG: return home + base + L"log";
-    case DV_SYNTAX: return (location == 0 ? home : Westring(kSharedDir)) + base.chop(1) + L"syntax.ini";
+    case DV_SYNTAX: {
+        const Westring name = base.chop(1) + L"syntax.ini";
+        return location == 0 ? home + name : shared_syntax_file(name);
+    }
     default: return Westring();
     }
 }
