@@ -72,3 +72,10 @@ void CSyntaxStateChange::DoChange(CContextStack& stack, const std::vector<CSynta
     // A push onto a full stack is dropped; the stack keeps its cap.
     if ((type == SYNTAX_PUSH || type == SYNTAX_POP_PUSH) && target_) (void)stack.Push(target_);
 }
+
+void CContextStack::DropLineBound() {
+    int kept = 0;
+    for (int i = 0; i < depth_; i++)
+        if (!stack_[i]->line_bound && !stack_[i]->word_bound) stack_[kept++] = stack_[i];
+    depth_ = kept;
+}

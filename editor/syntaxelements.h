@@ -106,6 +106,10 @@ public:
     int depth() const { return depth_; }
     bool full() const { return depth_ >= kMaxDepth; }
     CSyntaxElement* At(int i) const { return i >= 0 && i < depth_ ? stack_[i] : nullptr; }
+    // Removes the elements that end with their line, wherever they are: a
+    // block comment opened on a preprocessor line outlives that line, but
+    // the preprocessor state does not.
+    void DropLineBound();
     bool operator==(const CContextStack& other) const;
 
 private:

@@ -119,10 +119,7 @@ void SyntaxHighlighter::ProcessLine(const wchar_t* text, CellString& out) {
         AddChar(out, *p, colour);
         p++;
     }
-    while (CSyntaxElement* open = Top()) {
-        if (!open->line_bound && !open->word_bound) break;
-        Pop();
-    }
+    DropLineBound();
 }
 
 void SyntaxHighlighter::ReestablishSyntaxState(int first_line,

@@ -58,6 +58,13 @@ TEST(SyntaxDefaultFile, CBlockCommentAndPreprocessorLine) {
     EXPECT_EQ(ColourOf(line, 0, 9), Colour("green"));
     EXPECT_EQ(ColourOf(line, 10, 3), Colour("bright yellow"));
     EXPECT_EQ(h.depth(), 0);
+    // A comment opened on a preprocessor line outlives it; the preprocessor
+    // colour does not come back after the comment closes.
+    line = Colours(h, L"#define X 1 /* long");
+    EXPECT_EQ(ColourOf(line, 12, 7), Colour("green"));
+    line = Colours(h, L"comment */ int z;");
+    EXPECT_EQ(ColourOf(line, 11, 3), Colour("bright yellow"));
+    EXPECT_EQ(h.depth(), 0);
 }
 
 TEST(SyntaxDefaultFile, DiffLinesTakeTheColourOfTheirFirstCharacter) {
