@@ -3,35 +3,48 @@
 // gives and the contexts it applies in.
 #pragma once
 
+#include <cstring>
 #include <cwchar>
+#include <cwctype>
 
 #include "editor/syntaxcontext.h"
 #include "lib/sortedcollection.h"
 #include "lib/westring.h"
 
-// A set of characters as a 256-entry table; a character is looked up by its
-// low 8 bits, so that every test is one index.
+// A set of characters as a 256-entry table, so that every test is one
+// index. Characters beyond that range are answered by beyond_table: a
+// symbol set holds none of them (looking them up by their low 8 bits would
+// make U+012A a '*').
 class SyntaxSymbolList {
 public:
     SyntaxSymbolList() { std::memset(flags_, 0, sizeof flags_); }
     virtual ~SyntaxSymbolList() = default;
 
     void Add(const wchar_t* chars) {
-        for (; chars && *chars; chars++) flags_[*chars & 0xFF] = true;
+        for (; chars && *chars; chars++) Add(*chars);
     }
-    void Add(wchar_t c) { flags_[c & 0xFF] = true; }
-    void Remove(wchar_t c) { flags_[c & 0xFF] = false; }
-    bool Test(wchar_t c) const { return flags_[c & 0xFF]; }
+    void Add(wchar_t c) {
+        if (in_table(c)) flags_[c] = true;
+    }
+    void Remove(wchar_t c) {
+        if (in_table(c)) flags_[c] = false;
+    }
+    bool Test(wchar_t c) const { return in_table(c) ? flags_[c] : beyond_table(c); }
 
     unsigned char colour = 0;
     CSyntaxContext context;
 
+protected:
+    virtual bool beyond_table(wchar_t) const { return false; }
+
 private:
+    static bool in_table(wchar_t c) { return c >= 0 && c < 256; }
     bool flags_[256];
 };
 
 // The characters words are made of: letters and digits, and whatever a
-// definition adds.
+// definition adds. Beyond the table, the letters and digits of every
+// script belong to words.
 class CWordChars : public SyntaxSymbolList {
 public:
     CWordChars() {
@@ -39,6 +52,9 @@ public:
         for (wchar_t c = 'a'; c <= 'z'; c++) Add(c);
         for (wchar_t c = '0'; c <= '9'; c++) Add(c);
     }
+
+protected:
+    bool beyond_table(wchar_t c) const override { return std::iswalnum(static_cast<wint_t>(c)) != 0; }
 };
 
 // A keyword list, sorted and searched by bisection; compared exactly, or

@@ -124,6 +124,11 @@ TEST_F(SyntaxEdges, ContextsNumbersSymbolsAndWordCharacters) {
     EXPECT_EQ(ColourOf(cells, 8, 3), Colour("cyan"));  // one word inside the tag
     EXPECT_EQ(cells[11], Colour("white"));
     EXPECT_EQ(cells[15], colours[CLR_FILE_VIEWER]);
+    // A character beyond Latin-1 is no symbol because its low byte is one:
+    // U+013D ends in 0x3D, '='.
+    cells = Colours(h, L"\u013D=");
+    EXPECT_EQ(cells[0], colours[CLR_FILE_VIEWER]);
+    EXPECT_EQ(cells[1], Colour("white"));
 }
 
 TEST_F(SyntaxEdges, StateChangesPushPopAndSwitch) {
