@@ -1,0 +1,115 @@
+// EditModel: the editor without its screen: the text, the cursor, the
+// selection, undo and redo, bookmarks, and every editing command as a call
+// that reports whether it was done. The key loop maps keys onto these.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "editor/editbuffer.h"
+#include "editor/editundo.h"
+
+struct Selection {
+    TextPos start;
+    TextPos end;
+    bool active = false;
+};
+
+// A bookmark: -1, -1 when unset.
+struct Bookmark {
+    int32_t pos = -1;
+    int32_t line = -1;
+};
+constexpr int kBookmarkCount = 10;
+
+struct EditSettings {
+    int tab_width = 8;
+    int indent_width = 4;
+    bool auto_indent = true;
+    bool overstrike = false;
+    bool brief_word_right = false;
+};
+
+class EditModel {
+public:
+    EditBuffer text;
+    EditSettings settings;
+    Selection sel;
+    TUndoStack undo;
+    TUndoStack redo;
+    Bookmark bookmarks[kBookmarkCount];
+    bool modified = false;
+    // The view, kept here so it can be remembered with the file.
+    int32_t top = 0;
+    int32_t row = 0;
+    int32_t left = 0;
+
+    TextPos cursor() const { return cursor_; }
+    void SetCursor(TextPos at) { cursor_ = text.Clamp(at); }
+    // Display column of the cursor with tabs expanded.
+    int CursorColumn() const;
+
+    // The one way text changes: replaces from..to by block through the
+    // buffer's limits, records the undo item, clears redo, moves the
+    // bookmarks and puts the cursor at the end of the new text, or at
+    // cursor_after when given.
+    [[nodiscard]] EditStatus Apply(TextPos from, TextPos to, const TextBlock& block,
+                                   const TextPos* cursor_after = nullptr);
+
+    // Typing: inserts c (replacing the selection, or in overstrike mode
+    // the character under the cursor).
+    [[nodiscard]] EditStatus TypeChar(wchar_t c);
+    // Enter: splits the line at the cursor, indenting the new line when
+    // auto-indent is on. OpenLine does it from the end of the line.
+    [[nodiscard]] EditStatus BreakLine();
+    [[nodiscard]] EditStatus OpenLine();
+    // The indentation a new line below the cursor gets.
+    std::wstring CalcIndent() const;
+    [[nodiscard]] EditStatus DeleteChar();      // Delete
+    [[nodiscard]] EditStatus Backspace();       // Backspace
+    [[nodiscard]] EditStatus DeleteWordRight(); // to the next word, or join
+    [[nodiscard]] EditStatus DeleteWordLeft();  // the word before the cursor
+    [[nodiscard]] EditStatus DeleteLine();      // the last line is only emptied
+    [[nodiscard]] EditStatus DuplicateLine();
+    [[nodiscard]] EditStatus DeleteSelection();
+    // Inserts the lines at the cursor, replacing the selection.
+    [[nodiscard]] EditStatus Paste(const TextBlock& lines);
+    // Shifts the selected lines (or the cursor line) by n columns.
+    [[nodiscard]] EditStatus IndentLines(int n);
+
+    // The selection as one text, CR LF between lines; empty without one.
+    std::wstring SelectionText() const;
+    TextBlock SelectedBlock() const;
+    void SelectAll();
+    // Selects the word at the cursor and puts the cursor at its start.
+    bool MarkWord();
+    void ClearSelection() { sel.active = false; }
+
+    // Cursor moves.
+    void MoveWordRight();
+    void MoveWordLeft();
+    // Moves to the bracket matching the one under the cursor.
+    [[nodiscard]] EditStatus MatchBracket();
+
+    // Alt+Backspace and Alt+Shift+Backspace: the first press away from
+    // the change only moves the cursor there (kMovedOnly).
+    [[nodiscard]] EditStatus Undo();
+    [[nodiscard]] EditStatus Redo();
+
+    void SetBookmark(int i);
+    bool GotoBookmark(int i);
+
+    // Loads the file; with offset >= 0 the cursor goes to that byte and
+    // length characters from there are selected.
+    [[nodiscard]] EditStatus Load(CTextFile& file, int64_t offset = -1, int length = 0);
+    // 0 or the error number; success clears modified.
+    [[nodiscard]] int Save(CTextFile& file);
+
+private:
+    EditStatus Step(TUndoStack& from, TUndoStack& to);
+    void MoveBookmarks(TextPos from, TextPos to, TextPos new_end);
+    void SelectFrom(TextPos start, int length);
+
+    TextPos cursor_;
+};
