@@ -220,24 +220,32 @@ EditStatus EditBuffer::Replace(TextPos from, TextPos to, const TextBlock& text, 
     return EditStatus::kOk;
 }
 
-EditStatus EditBuffer::Load(CTextFile& file, int64_t offset, TextPos* at_offset,
-                            const std::function<bool(int64_t)>& progress) {
+void EditBuffer::BeginLoad(CTextFile& file, int64_t offset) {
     Clear();
     lines_.clear();
+    load_offset_ = offset;
+    located_ = false;
+    at_offset_ = TextPos();
+    line_start_ = std::max<int64_t>(file.pos, file.data_start);
+}
+
+EditStatus EditBuffer::LoadMore(CTextFile& file, int max_lines, bool& done) {
+    done = false;
     EditStatus status = EditStatus::kOk;
-    bool located = false;
-    int64_t line_start = std::max<int64_t>(file.pos, file.data_start);
-    for (;;) {
+    for (int n = 0; n < max_lines; n++) {
         int len = 0;
         const wchar_t* s = file.ReadTextLine(len, kMaxLineLength);
-        if (!s) break;
+        if (!s) {
+            done = true;
+            break;
+        }
         int64_t next = file.pos;
-        if (offset >= 0 && !located && offset < next) {
-            int64_t bytes = offset - line_start;
+        if (load_offset_ >= 0 && !located_ && load_offset_ < next) {
+            int64_t bytes = load_offset_ - line_start_;
             int chars = 0;
             while (chars < len && bytes > 0) bytes -= EncodedSize(s[chars++], file.format);
-            if (at_offset) *at_offset = {static_cast<int32_t>(lines_.size()), chars};
-            located = true;
+            at_offset_ = {static_cast<int32_t>(lines_.size()), chars};
+            located_ = true;
         }
         bool raw = false;
         for (int i = 0; i < len && !raw; i++) raw = IsTextRawByte(s[i]);
@@ -246,24 +254,44 @@ EditStatus EditBuffer::Load(CTextFile& file, int64_t offset, TextPos* at_offset,
         Line_ line;
         if (!Store(s, static_cast<size_t>(len), file.last_line_end, line)) {
             status = EditStatus::kNoMemory;
+            done = true;
             break;
         }
         lines_.push_back(line);
-        line_start = next;
+        line_start_ = next;
         if (lines_.size() >= static_cast<size_t>(kMaxLines)) {
             status = EditStatus::kTooManyLines;
+            done = true;
             break;
         }
-        if (progress && (lines_.size() & 0xFFFF) == 0 && !progress(next)) {
+    }
+    if (!done) return status;
+    // The line after a final line end, or the one line of an empty file.
+    if (lines_.empty() || LineEnd(LineCount() - 1) != LE_NONE) lines_.push_back({nullptr, 0, 0, LE_NONE});
+    if (load_offset_ >= 0 && !located_) {
+        at_offset_ = End();
+        located_ = true;
+    }
+    default_end = file.line_end == 0 ? LE_CRLF : LE_LF;
+    if (status == EditStatus::kOk && file.read_error) status = EditStatus::kReadError;
+    return status;
+}
+
+EditStatus EditBuffer::Load(CTextFile& file, int64_t offset, TextPos* at_offset,
+                            const std::function<bool(int64_t)>& progress) {
+    BeginLoad(file, offset);
+    bool done = false;
+    EditStatus status = EditStatus::kOk;
+    while (!done) {
+        status = LoadMore(file, 65536, done);
+        if (!done && progress && !progress(file.pos)) {
+            // Stopped: keep what was read, ended as a complete text.
+            if (lines_.empty() || LineEnd(LineCount() - 1) != LE_NONE) lines_.push_back({nullptr, 0, 0, LE_NONE});
             status = EditStatus::kStopped;
             break;
         }
     }
-    // The line after a final line end, or the one line of an empty file.
-    if (lines_.empty() || LineEnd(LineCount() - 1) != LE_NONE) lines_.push_back({nullptr, 0, 0, LE_NONE});
-    if (offset >= 0 && !located && at_offset) *at_offset = End();
-    default_end = file.line_end == 0 ? LE_CRLF : LE_LF;
-    if (status == EditStatus::kOk && file.read_error) status = EditStatus::kReadError;
+    if (at_offset && offset >= 0) *at_offset = located_ ? at_offset_ : End();
     return status;
 }
 

@@ -66,6 +66,13 @@ public:
     // is asked now and then; returning false stops the load.
     [[nodiscard]] EditStatus Load(CTextFile& file, int64_t offset = -1, TextPos* at_offset = nullptr,
                                   const std::function<bool(int64_t pos)>& progress = nullptr);
+    // The same in steps, so the first screen can be shown while the rest
+    // is read: BeginLoad, then LoadMore until done (at least once before
+    // the text is used). at_offset is valid once offset_found().
+    void BeginLoad(CTextFile& file, int64_t offset = -1);
+    [[nodiscard]] EditStatus LoadMore(CTextFile& file, int max_lines, bool& done);
+    bool offset_found() const { return located_; }
+    TextPos at_offset() const { return at_offset_; }
     // Saves every line with its own line end through the file's safe save:
     // 0 or the error number, the file untouched on failure.
     [[nodiscard]] int Save(CTextFile& file);
@@ -91,6 +98,12 @@ private:
     void Flush();
     void MakeCurrent(int line);
     EditStatus CheckLimits(TextPos from, TextPos to, const TextBlock& text) const;
+
+    // The load in progress.
+    int64_t load_offset_ = -1;
+    int64_t line_start_ = 0;
+    bool located_ = false;
+    TextPos at_offset_;
 
     MemoryPool pool_;
     size_t pool_bytes_ = 0;

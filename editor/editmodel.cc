@@ -359,9 +359,8 @@ void EditModel::SelectFrom(TextPos start, int length) {
     sel = {start, end, true};
 }
 
-EditStatus EditModel::Load(CTextFile& file, int64_t offset, int length) {
-    TextPos at;
-    EditStatus status = text.Load(file, offset, offset >= 0 ? &at : nullptr);
+void EditModel::BeginLoad(CTextFile& file, int64_t offset, int length) {
+    text.BeginLoad(file, offset);
     undo.Clear();
     redo.Clear();
     for (Bookmark& mark : bookmarks) mark = Bookmark();
@@ -369,11 +368,32 @@ EditStatus EditModel::Load(CTextFile& file, int64_t offset, int length) {
     sel.active = false;
     top = row = left = 0;
     cursor_ = {0, 0};
+    placed_ = offset < 0;
+    load_length_ = length;
+}
+
+EditStatus EditModel::LoadMore(CTextFile& file, int max_lines, bool& done) {
+    EditStatus status = text.LoadMore(file, max_lines, done);
+    if (!placed_ && text.offset_found()) {
+        cursor_ = text.Clamp(text.at_offset());
+        top = cursor_.line;
+        if (load_length_ > 0) SelectFrom(cursor_, load_length_);
+        placed_ = true;
+    }
+    return status;
+}
+
+EditStatus EditModel::Load(CTextFile& file, int64_t offset, int length,
+                           const std::function<bool(int64_t)>& progress) {
+    BeginLoad(file, offset, length);
+    TextPos at;
+    EditStatus status = text.Load(file, offset, &at, progress);
     if (offset >= 0) {
         cursor_ = text.Clamp(at);
         top = cursor_.line;
         if (length > 0) SelectFrom(cursor_, length);
     }
+    placed_ = true;
     return status;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -102,7 +103,15 @@ public:
 
     // Loads the file; with offset >= 0 the cursor goes to that byte and
     // length characters from there are selected.
-    [[nodiscard]] EditStatus Load(CTextFile& file, int64_t offset = -1, int length = 0);
+    // progress is asked between steps with the byte position; returning
+    // false stops the load (kStopped: the text is short and must not be
+    // saved over the file).
+    [[nodiscard]] EditStatus Load(CTextFile& file, int64_t offset = -1, int length = 0,
+                                  const std::function<bool(int64_t pos)>& progress = nullptr);
+    // The same in steps: LoadMore reads up to max_lines more lines and
+    // places the cursor as soon as the offset's line is in.
+    void BeginLoad(CTextFile& file, int64_t offset = -1, int length = 0);
+    [[nodiscard]] EditStatus LoadMore(CTextFile& file, int max_lines, bool& done);
     // 0 or the error number; success clears modified.
     [[nodiscard]] int Save(CTextFile& file);
 
@@ -112,4 +121,6 @@ private:
     void SelectFrom(TextPos start, int length);
 
     TextPos cursor_;
+    bool placed_ = true;  // the cursor is where the load asked for
+    int load_length_ = 0;
 };

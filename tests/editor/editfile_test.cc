@@ -113,3 +113,43 @@ TEST(EditFile, InvalidBytesAreCountedPerLine) {
     LoadInto(loaded, scratch.Write("bad", "ok\n\xff\xfe\nfine\n\x80"), -1, 0, FF_UTF8);
     EXPECT_EQ(2, loaded.model.text.bad_lines);
 }
+
+TEST(EditFile, LoadsInStepsAndPlacesTheCursorWhenTheOffsetArrives) {
+    TextScratch scratch;
+    std::string bytes = "l0\nl1\nl2\nthe target\nl4\n";
+    std::string path = scratch.Write("steps", bytes);
+    CTextFile file;
+    ASSERT_EQ(0, file.Open(Wide(path).c_str()));
+    EditModel model;
+    model.BeginLoad(file, static_cast<int64_t>(bytes.find("target")), 6);
+    bool done = false;
+    ASSERT_EQ(EditStatus::kOk, model.LoadMore(file, 2, done));
+    EXPECT_FALSE(done);
+    EXPECT_EQ(2, model.text.LineCount());  // the first screen can be shown
+    EXPECT_EQ(0, model.cursor().line);
+    ASSERT_EQ(EditStatus::kOk, model.LoadMore(file, 2, done));
+    EXPECT_EQ(3, model.cursor().line);
+    EXPECT_EQ(L"target", model.SelectionText());
+    while (!done) ASSERT_EQ(EditStatus::kOk, model.LoadMore(file, 2, done));
+    EXPECT_EQ(L"l0\nl1\nl2\nthe target\nl4\n", AllText(model));
+    ASSERT_EQ(0, model.Save(file));
+    EXPECT_EQ(bytes, ReadBytes(path));
+}
+
+TEST(EditFile, AStoppedLoadSaysSo) {
+    TextScratch scratch;
+    std::string bytes;
+    for (int i = 0; i < 70000; i++) bytes += "line\n";
+    CTextFile file;
+    ASSERT_EQ(0, file.Open(Wide(scratch.Write("many", bytes)).c_str()));
+    EditModel model;
+    int asked = 0;
+    EXPECT_EQ(EditStatus::kStopped, model.Load(file, -1, 0, [&](int64_t pos) {
+        asked++;
+        EXPECT_GT(pos, 0);
+        return false;
+    }));
+    EXPECT_EQ(1, asked);
+    EXPECT_LT(model.text.LineCount(), 70000);
+    EXPECT_GT(model.text.LineCount(), 0);
+}
