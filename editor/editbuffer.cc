@@ -71,6 +71,13 @@ wchar_t EditBuffer::CharAt(TextPos at) const {
     return static_cast<const unsigned char*>(line.text)[at.pos];
 }
 
+void EditBuffer::SetLineEnds(ELineEnd end) {
+    if (end == LE_NONE) return;
+    default_end = end;
+    for (Line_& line : lines_)
+        if (line.end != LE_NONE) line.end = static_cast<uint8_t>(end);
+}
+
 TextPos EditBuffer::Clamp(TextPos at) const {
     at.line = std::clamp(at.line, 0, LineCount() - 1);
     at.pos = std::clamp(at.pos, 0, LineLength(at.line));

@@ -49,6 +49,8 @@ public:
 
     // Line end given to new line breaks.
     ELineEnd default_end = LE_LF;
+    // Gives every line that has a line end this one, and new breaks too.
+    void SetLineEnds(ELineEnd end);
 
     // Replaces the text from from to to by text. removed (when given)
     // receives the text replaced and end where the new text ends. Refused,

@@ -21,6 +21,7 @@ EditStatus EditModel::Apply(TextPos from, TextPos to, const TextBlock& block, co
     UndoItem item;
     item.before = cursor_;
     item.region = sel.active;
+    item.group = group_;
     TextPos end;
     EditStatus status = text.Replace(from, to, block, &item.removed, &end);
     if (status != EditStatus::kOk) return status;
@@ -319,6 +320,7 @@ EditStatus EditModel::Step(TUndoStack& from, TUndoStack& to) {
     back.before = item.after;
     back.after = text.Clamp(item.before);
     back.region = item.region;
+    back.group = item.group;
     to.Push(std::move(back));
     MoveBookmarks(item.region_start, item.region_end, end);
     modified = true;
@@ -327,8 +329,26 @@ EditStatus EditModel::Step(TUndoStack& from, TUndoStack& to) {
     return EditStatus::kOk;
 }
 
-EditStatus EditModel::Undo() { return Step(undo, redo); }
-EditStatus EditModel::Redo() { return Step(redo, undo); }
+// One step, and when it belonged to a group the rest of the group with it.
+EditStatus EditModel::StepGroup(TUndoStack& from, TUndoStack& to) {
+    EditStatus status = Step(from, to);
+    if (status != EditStatus::kOk) return status;
+    const UndoItem* done = to.Newest();
+    int32_t group = done ? done->group : 0;
+    while (group != 0 && from.Newest() && from.Newest()->group == group) {
+        cursor_ = text.Clamp(from.Newest()->after);
+        if (Step(from, to) != EditStatus::kOk) break;
+    }
+    return EditStatus::kOk;
+}
+
+EditStatus EditModel::Undo() { return StepGroup(undo, redo); }
+EditStatus EditModel::Redo() { return StepGroup(redo, undo); }
+
+void EditModel::SetLineEnds(ELineEnd end) {
+    text.SetLineEnds(end);
+    modified = true;
+}
 
 void EditModel::SetBookmark(int i) {
     if (i >= 0 && i < kBookmarkCount) bookmarks[i] = {cursor_.pos, cursor_.line};

@@ -98,6 +98,13 @@ public:
     [[nodiscard]] EditStatus Undo();
     [[nodiscard]] EditStatus Redo();
 
+    // Changes between BeginGroup and EndGroup undo and redo as one.
+    void BeginGroup() { group_ = ++last_group_; }
+    void EndGroup() { group_ = 0; }
+
+    // Alt+U: every line that has a line end gets end, and so do new ones.
+    void SetLineEnds(ELineEnd end);
+
     void SetBookmark(int i);
     bool GotoBookmark(int i);
 
@@ -117,10 +124,13 @@ public:
 
 private:
     EditStatus Step(TUndoStack& from, TUndoStack& to);
+    EditStatus StepGroup(TUndoStack& from, TUndoStack& to);
     void MoveBookmarks(TextPos from, TextPos to, TextPos new_end);
     void SelectFrom(TextPos start, int length);
 
     TextPos cursor_;
+    int32_t group_ = 0;
+    int32_t last_group_ = 0;
     bool placed_ = true;  // the cursor is where the load asked for
     int load_length_ = 0;
 };

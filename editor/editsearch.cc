@@ -81,6 +81,7 @@ ReplaceAllResult ReplaceAll(EditModel& model, const TextSearcher& searcher, cons
     int n = searcher.length();
     if (n == 0) return result;
     std::wstring scratch, rebuilt;
+    model.BeginGroup();
     for (int line = first_line; line <= last_line; line++) {
         const wchar_t* s = text.Line(line, scratch);
         int len = text.LineLength(line);
@@ -105,5 +106,6 @@ ReplaceAllResult ReplaceAll(EditModel& model, const TextSearcher& searcher, cons
         else
             result.refused_lines++;
     }
+    model.EndGroup();
     return result;
 }

@@ -60,6 +60,7 @@ struct ReplaceAllResult {
 
 // Replaces every match from from to the end of the text (backward: from
 // the start to from), each changed line rebuilt once as one undoable
-// change, so the inserted text is never searched again.
+// change, so the inserted text is never searched again. The changes undo
+// as one while the undo stack holds them all.
 ReplaceAllResult ReplaceAll(EditModel& model, const TextSearcher& searcher, const std::wstring& replacement,
                             TextPos from);

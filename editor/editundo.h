@@ -49,6 +49,9 @@ struct UndoItem {
     TextPos before;
     TextPos after;
     bool region = false;  // the change was made on a selection
+    // Items of one command (Replace All) share a nonzero group and are
+    // undone and redone together.
+    int32_t group = 0;
 };
 
 // Newest item last; at most kMaxItems, the oldest dropped beyond that.

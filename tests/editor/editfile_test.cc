@@ -76,6 +76,15 @@ TEST(EditFile, EditedLinesKeepTheirOwnLineEnds) {
     ASSERT_EQ(0, model.Save(loaded.file));
     EXPECT_FALSE(model.modified);
     EXPECT_EQ("a\r\nb!\ncd\r\n", ReadBytes(path));
+
+    model.SetLineEnds(LE_LF);  // every line end, the missing final one stays missing
+    ASSERT_EQ(0, model.Save(loaded.file));
+    EXPECT_EQ("a\nb!\ncd\n", ReadBytes(path));
+    model.SetLineEnds(LE_CRLF);
+    model.SetCursor({2, 0});
+    ASSERT_EQ(EditStatus::kOk, model.BreakLine());
+    ASSERT_EQ(0, model.Save(loaded.file));
+    EXPECT_EQ("a\r\nb!\r\n\r\ncd\r\n", ReadBytes(path));
 }
 
 TEST(EditFile, LongLinesComeInPiecesAndSaveWhole) {

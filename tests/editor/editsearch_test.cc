@@ -49,9 +49,12 @@ TEST(EditSearch, ReplaceAllDoesNotFindWhatItInserted) {
     ReplaceAllResult result = ReplaceAll(model, searcher, L"aa", {0, 0});
     EXPECT_EQ(4, result.replaced);
     EXPECT_EQ(L"aa aa\nxaa\naa", AllText(model));
-    while (UndoStep(model) == EditStatus::kOk) {
-    }
+    ASSERT_EQ(EditStatus::kOk, UndoStep(model));  // the whole Replace All at once
     EXPECT_EQ(L"a a\nxa\na", AllText(model));
+    ASSERT_EQ(EditStatus::kOk, RedoStep(model));
+    EXPECT_EQ(L"aa aa\nxaa\naa", AllText(model));
+    ASSERT_EQ(EditStatus::kOk, UndoStep(model));
+    EXPECT_EQ(EditStatus::kNothing, UndoStep(model));
 
     SetText(model, L"cat cat\ncat");  // backward: up to the cursor only
     ReplaceAllResult back = ReplaceAll(model, TextSearcher(L"cat", {false, false, true}), L"dog", {0, 5});
