@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "editor/textcodec.h"
 #include "editor/textformat.h"
 
 namespace {
@@ -76,6 +77,32 @@ void EditBuffer::SetLineEnds(ELineEnd end) {
     default_end = end;
     for (Line_& line : lines_)
         if (line.end != LE_NONE) line.end = static_cast<uint8_t>(end);
+}
+
+int EditBuffer::Recode(int from_cp, int to_cp) {
+    Flush();
+    CCodePageTable from_table, to_table;
+    from_table.Build(from_cp);
+    to_table.Build(to_cp);
+    int unknown = 0;
+    std::wstring scratch, recoded;
+    for (int i = 0; i < LineCount(); i++) {
+        const wchar_t* s = Line(i, scratch);
+        int len = LineLength(i);
+        recoded.resize(static_cast<size_t>(len));
+        for (int k = 0; k < len; k++) {
+            int byte = IsTextRawByte(s[k]) ? RawByteValue(s[k]) : from_table.ToByte(s[k]);
+            if (byte < 0) {
+                unknown++;
+                byte = '?';
+            }
+            recoded[static_cast<size_t>(k)] = to_table.ToChar(static_cast<uint8_t>(byte));
+        }
+        Line_ line;
+        if (!Store(recoded.data(), recoded.size(), LineEnd(i), line)) break;
+        lines_[static_cast<size_t>(i)] = line;
+    }
+    return unknown;
 }
 
 TextPos EditBuffer::Clamp(TextPos at) const {

@@ -51,6 +51,11 @@ public:
     ELineEnd default_end = LE_LF;
     // Gives every line that has a line end this one, and new breaks too.
     void SetLineEnds(ELineEnd end);
+    // Re-reads the text as if its bytes in code page from_cp had been in
+    // to_cp: each character to its byte in the old page, the byte to its
+    // character in the new one. Characters the old page lacks become '?';
+    // their count is returned. Line lengths do not change.
+    [[nodiscard]] int Recode(int from_cp, int to_cp);
 
     // Replaces the text from from to to by text. removed (when given)
     // receives the text replaced and end where the new text ends. Refused,

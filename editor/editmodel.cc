@@ -350,6 +350,14 @@ void EditModel::SetLineEnds(ELineEnd end) {
     modified = true;
 }
 
+int EditModel::Recode(int from_cp, int to_cp) {
+    int unknown = text.Recode(from_cp, to_cp);
+    undo.Clear();
+    redo.Clear();
+    modified = true;
+    return unknown;
+}
+
 void EditModel::SetBookmark(int i) {
     if (i >= 0 && i < kBookmarkCount) bookmarks[i] = {cursor_.pos, cursor_.line};
 }

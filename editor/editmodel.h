@@ -105,6 +105,11 @@ public:
     // Alt+U: every line that has a line end gets end, and so do new ones.
     void SetLineEnds(ELineEnd end);
 
+    // Alt+T and the encoding dialog on a code-page file: re-codes every
+    // line in memory; the undo history, written in the old code page, is
+    // dropped. The count of characters the old page lacks is returned.
+    [[nodiscard]] int Recode(int from_cp, int to_cp);
+
     void SetBookmark(int i);
     bool GotoBookmark(int i);
 

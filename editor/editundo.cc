@@ -37,8 +37,16 @@ size_t TextBlock::Footprint() const {
     return bytes;
 }
 
+void TUndoStack::DropOldest() {
+    bytes_ -= items_.front().removed.Footprint();
+    items_.pop_front();
+}
+
 void TUndoStack::Push(UndoItem item) {
-    if (items_.size() >= static_cast<size_t>(kMaxItems)) items_.pop_front();
+    if (items_.size() >= static_cast<size_t>(kMaxItems)) DropOldest();
+    size_t size = item.removed.Footprint();
+    while (!items_.empty() && bytes_ + size > kMaxBytes) DropOldest();
+    bytes_ += size;
     items_.push_back(std::move(item));
 }
 
@@ -49,5 +57,7 @@ int TUndoStack::Top(UndoItem& item) const {
 }
 
 void TUndoStack::Discard() {
-    if (!items_.empty()) items_.pop_back();
+    if (items_.empty()) return;
+    bytes_ -= items_.back().removed.Footprint();
+    items_.pop_back();
 }

@@ -54,20 +54,29 @@ struct UndoItem {
     int32_t group = 0;
 };
 
-// Newest item last; at most kMaxItems, the oldest dropped beyond that.
+// Newest item last; at most kMaxItems, and at most kMaxBytes of text
+// beside the newest item, the oldest dropped beyond that.
 class TUndoStack {
 public:
     static constexpr int kMaxItems = 1000;
+    static constexpr size_t kMaxBytes = size_t{64} << 20;
 
     void Push(UndoItem item);
     // Copies the newest item; -1 when empty, else its index.
     int Top(UndoItem& item) const;
     const UndoItem* Newest() const { return items_.empty() ? nullptr : &items_.back(); }
     void Discard();  // removes the newest
-    void Clear() { items_.clear(); }
+    void Clear() {
+        items_.clear();
+        bytes_ = 0;
+    }
+    size_t bytes() const { return bytes_; }
     int count() const { return static_cast<int>(items_.size()); }
     const UndoItem& at(int i) const { return items_[static_cast<size_t>(i)]; }
 
 private:
+    void DropOldest();
+
     std::deque<UndoItem> items_;
+    size_t bytes_ = 0;
 };

@@ -114,6 +114,18 @@ UndoItem ItemAt(TextPos start, TextPos end, TextPos after) {
     return item;
 }
 
+TEST(EditModelUndo, TheHistoryStaysBoundedInBytes) {
+    TUndoStack stack;
+    UndoItem big;
+    big.removed = TextBlock(std::wstring(2 << 20, L'x'));
+    for (int i = 0; i < 40; i++) stack.Push(big);
+    EXPECT_LE(stack.bytes(), TUndoStack::kMaxBytes);
+    EXPECT_GT(stack.count(), 1);
+    EXPECT_LT(stack.count(), 40);
+    while (stack.count()) stack.Discard();
+    EXPECT_EQ(0u, stack.bytes());
+}
+
 TEST(EditModelUndo, AStepPastTheTextIsRefused) {
     EditModel model;
     SetText(model, L"short\ntext");
@@ -214,4 +226,13 @@ TEST(EditModelLineTools, ColumnsWordsAndBrackets) {
     EXPECT_EQ(L"two", model.SelectionText());
     model.sel = {{1, 2}, {0, 4}, true};
     EXPECT_EQ(L"two\r\nth", model.SelectionText());
+}
+
+TEST(EditModelRecode, ReadsTheSameBytesInAnotherCodePage) {
+    EditModel model;
+    SetText(model, L"caf\u00e9\n\u4e00!");
+    EXPECT_EQ(1, model.Recode(1252, 850));  // the ideograph has no byte in 1252
+    EXPECT_EQ(L"caf\u00da\n?!", AllText(model));
+    EXPECT_TRUE(model.modified);
+    EXPECT_EQ(0, model.undo.count());
 }
