@@ -32,6 +32,12 @@ void StoreEditHistory(const EditModel& model, HISTREC& record) {
     record.viewer_pos = -1;
 }
 
+void StoreEditHistory(const EditModel& model, const CTextFile& file, HISTREC& record) {
+    StoreEditHistory(model, record);
+    record.format = file.format;
+    record.code_page = file.code_page;
+}
+
 void RestoreEditHistory(EditModel& model, const HISTREC& record, int screen_rows) {
     const EditBuffer& text = model.text;
     int last = text.LineCount() - 1;

@@ -8,6 +8,7 @@
 
 #include "editor/editmodel.h"
 #include "editor/editundo.h"
+#include "editor/textfile.h"
 #include "editor/textformat.h"
 
 struct HISTREC {
@@ -45,8 +46,10 @@ private:
     std::map<std::wstring, HISTREC> records_;  // exact name comparison
 };
 
-// The editor's state into a record (name, size and time are the caller's).
+// The editor's state into a record (name, size and time are the caller's),
+// with the format and code page the file is saved in.
 void StoreEditHistory(const EditModel& model, HISTREC& record);
+void StoreEditHistory(const EditModel& model, const CTextFile& file, HISTREC& record);
 // The record's state into a freshly loaded model: the cursor line clamped
 // into the text and the row to screen_rows - 3 at most.
 void RestoreEditHistory(EditModel& model, const HISTREC& record, int screen_rows);

@@ -32,8 +32,14 @@ TEST(FileStatus, RestoringClampsIntoTheTextAndUndoStillWorks) {
     model.top = 1;
     model.row = 1;
     HISTREC record;
-    StoreEditHistory(model, record);
+    CTextFile file;
+    file.format = FF_CODEPAGE;
+    file.code_page = 866;
+    StoreEditHistory(model, file, record);
     EXPECT_EQ(6, record.col);
+    EXPECT_EQ(FF_CODEPAGE, record.format);
+    EXPECT_EQ(866, record.code_page);
+    EXPECT_EQ(-1, record.viewer_pos);
 
     EditModel again;
     SetText(again, L"one\ntwo\nthree!\nfour");
