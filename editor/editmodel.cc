@@ -398,10 +398,16 @@ void EditModel::BeginLoad(CTextFile& file, int64_t offset, int length) {
     cursor_ = {0, 0};
     placed_ = offset < 0;
     load_length_ = length;
+    incomplete = false;
+}
+
+void EditModel::NoteLoadStatus(EditStatus status) {
+    if (status != EditStatus::kOk) incomplete = true;
 }
 
 EditStatus EditModel::LoadMore(CTextFile& file, int max_lines, bool& done) {
     EditStatus status = text.LoadMore(file, max_lines, done);
+    NoteLoadStatus(status);
     if (!placed_ && text.offset_found()) {
         cursor_ = text.Clamp(text.at_offset());
         top = cursor_.line;
@@ -416,6 +422,7 @@ EditStatus EditModel::Load(CTextFile& file, int64_t offset, int length,
     BeginLoad(file, offset, length);
     TextPos at;
     EditStatus status = text.Load(file, offset, &at, progress);
+    NoteLoadStatus(status);
     if (offset >= 0) {
         cursor_ = text.Clamp(at);
         top = cursor_.line;
@@ -426,6 +433,7 @@ EditStatus EditModel::Load(CTextFile& file, int64_t offset, int length,
 }
 
 int EditModel::Save(CTextFile& file) {
+    if (incomplete) return kIncompleteText;
     int error = text.Save(file);
     if (!error) modified = false;
     return error;

@@ -41,6 +41,9 @@ public:
     TUndoStack redo;
     Bookmark bookmarks[kBookmarkCount];
     bool modified = false;
+    // The load stopped short (stopped, a read error, too many lines, no
+    // memory): the text is not the whole file and is never saved over it.
+    bool incomplete = false;
     // The view, kept here so it can be remembered with the file.
     int32_t top = 0;
     int32_t row = 0;
@@ -124,11 +127,14 @@ public:
     // places the cursor as soon as the offset's line is in.
     void BeginLoad(CTextFile& file, int64_t offset = -1, int length = 0);
     [[nodiscard]] EditStatus LoadMore(CTextFile& file, int max_lines, bool& done);
-    // 0 or the error number; success clears modified.
+    // 0, the error number, or kIncompleteText (nothing written) when the
+    // load was incomplete; success clears modified.
+    static constexpr int kIncompleteText = -1;
     [[nodiscard]] int Save(CTextFile& file);
 
 private:
     EditStatus Step(TUndoStack& from, TUndoStack& to);
+    void NoteLoadStatus(EditStatus status);
     EditStatus StepGroup(TUndoStack& from, TUndoStack& to);
     void MoveBookmarks(TextPos from, TextPos to, TextPos new_end);
     void SelectFrom(TextPos start, int length);

@@ -161,4 +161,7 @@ TEST(EditFile, AStoppedLoadSaysSo) {
     EXPECT_EQ(1, asked);
     EXPECT_LT(model.text.LineCount(), 70000);
     EXPECT_GT(model.text.LineCount(), 0);
+    EXPECT_TRUE(model.incomplete);
+    EXPECT_EQ(EditModel::kIncompleteText, model.Save(file));
+    EXPECT_EQ(bytes, ReadBytes(scratch.dir() + "/many"));
 }
