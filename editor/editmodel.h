@@ -90,7 +90,19 @@ public:
     bool MarkWord();
     void ClearSelection() { sel.active = false; }
 
-    // Cursor moves.
+    // Cursor moves as the arrow and page keys make them; with extend the
+    // selection runs from where it started to the new cursor, else it goes.
+    // Up and down keep the column of the first vertical move; page moves
+    // go page_rows lines and scroll the view with the cursor.
+    enum class Move {
+        kLeft, kRight, kUp, kDown, kHome, kEnd, kPageUp, kPageDown,
+        kTextStart, kTextEnd, kWordLeft, kWordRight,
+    };
+    void MoveCursor(Move move, bool extend, int page_rows = 1);
+    // Scrolls top so that the cursor line is one of rows lines from top,
+    // and sets row to match.
+    void ScrollToCursor(int rows);
+
     void MoveWordRight();
     void MoveWordLeft();
     // Moves to the bracket matching the one under the cursor.
@@ -140,6 +152,7 @@ private:
     void SelectFrom(TextPos start, int length);
 
     TextPos cursor_;
+    int preferred_col_ = -1;  // display column kept by up and down moves
     int32_t group_ = 0;
     int32_t last_group_ = 0;
     bool placed_ = true;  // the cursor is where the load asked for

@@ -236,3 +236,42 @@ TEST(EditModelRecode, ReadsTheSameBytesInAnotherCodePage) {
     EXPECT_TRUE(model.modified);
     EXPECT_EQ(0, model.undo.count());
 }
+
+TEST(EditModelMoves, ColumnsKeptAndSelectionsExtended) {
+    using M = EditModel::Move;
+    EditModel model;
+    SetText(model, L"abcdefghij\nab\n\tx\nabcdefghij");
+    model.SetCursor({0, 9});
+    model.MoveCursor(M::kDown, false);
+    EXPECT_EQ(2, model.cursor().pos);  // a short line: its end
+    model.MoveCursor(M::kDown, false);
+    EXPECT_EQ(2, model.cursor().pos);  // column 9 is past "\tx" (columns 0-9)
+    model.MoveCursor(M::kDown, false);
+    EXPECT_EQ(9, model.cursor().pos);  // the first column comes back
+    model.MoveCursor(M::kLeft, false);
+    model.MoveCursor(M::kUp, false);
+    EXPECT_EQ(1, model.cursor().pos);  // column 8 falls on the tab: its start
+
+    model.SetCursor({0, 9});
+    model.MoveCursor(M::kRight, true);
+    model.MoveCursor(M::kRight, true);  // over the line end
+    EXPECT_EQ(L"j\r\n", model.SelectionText());
+    model.MoveCursor(M::kLeft, true);
+    model.MoveCursor(M::kLeft, true);
+    EXPECT_FALSE(model.sel.active);
+    model.MoveCursor(M::kHome, true);
+    EXPECT_EQ(L"abcdefghi", model.SelectionText());
+    model.MoveCursor(M::kTextEnd, false);
+    EXPECT_FALSE(model.sel.active);
+    EXPECT_EQ(3, model.cursor().line);
+
+    SetText(model, std::wstring(40, L'\n'));
+    model.MoveCursor(M::kPageDown, false, 10);
+    model.MoveCursor(M::kPageDown, false, 10);
+    EXPECT_EQ(20, model.cursor().line);
+    EXPECT_EQ(20, model.top);
+    model.SetCursor({35, 0});
+    model.ScrollToCursor(10);
+    EXPECT_EQ(26, model.top);
+    EXPECT_EQ(9, model.row);
+}
