@@ -284,7 +284,8 @@ EditStatus EditBuffer::LoadMore(CTextFile& file, int max_lines, bool& done) {
         bool raw = false;
         for (int i = 0; i < len && !raw; i++) raw = IsTextRawByte(s[i]);
         if (raw) bad_lines++;
-        if (file.last_line_end == LE_NONE && len == kMaxLineLength) split_lines++;
+        // A full line without a line end was cut, unless nothing follows it.
+        if (!lines_.empty() && lines_.back().end == LE_NONE && lines_.back().len == kMaxLineLength) split_lines++;
         Line_ line;
         if (!Store(s, static_cast<size_t>(len), file.last_line_end, line)) {
             status = EditStatus::kNoMemory;

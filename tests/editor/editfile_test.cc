@@ -98,6 +98,11 @@ TEST(EditFile, LongLinesComeInPiecesAndSaveWhole) {
     EXPECT_EQ(70000 - kMaxLineLength, loaded.model.text.LineLength(1));
     ASSERT_EQ(0, loaded.model.Save(loaded.file));
     EXPECT_EQ(bytes, ReadBytes(path));
+
+    Loaded exact;  // a full line that ends the file was not cut
+    LoadInto(exact, scratch.Write("exact", std::string(kMaxLineLength, 'q')));
+    EXPECT_EQ(0, exact.model.text.split_lines);
+    EXPECT_EQ(1, exact.model.text.LineCount());
 }
 
 TEST(EditFile, ByteOffsetPlacesTheCursorAndSelects) {
