@@ -10,20 +10,6 @@ constexpr int kMaxNameLength = 512;
 constexpr int kCopyHistory = 13;
 constexpr int kMakeHistory = 9;
 
-// A label whose underlined letter moves the focus to the field it names.
-class FieldLabel : public DialogElement {
-public:
-    FieldLabel(Dialog* dialog, int x, int y, int field, const Westring& label) : DialogElement(dialog, x, y, false) {
-        label_ = dialog->AddHotKey(field, label, &hot_pos_);
-    }
-    ElementType GetElementType() const override { return ElementType::StaticText; }
-    void Draw() override { DrawLabel(x, y, label_, hot_pos_, dialog->Colour(CC_TEXT)); }
-
-private:
-    Westring label_;
-    int hot_pos_ = -1;
-};
-
 }  // namespace
 
 CArchiveCopyDlg::CArchiveCopyDlg(const Westring& title, Westring& destination)
@@ -50,7 +36,7 @@ int CArchiveCopyDlg::Run() {
 
 CMakeArchiveDlg::CMakeArchiveDlg(Westring& name, int& format) : Dialog(-1, -4, 70, 8, colours[CLR_MESSAGES]) {
     const int field = AddStringField(1, 1, 1, name, 44, kMaxNameLength, kMakeHistory);
-    AddElement(new FieldLabel(this, 1, 0, field, L"Archive _Name:"), 0);
+    AddFieldLabel(1, 0, field, L"Archive _Name:");
     // Accelerators: n for the name, then z r l a c h g t 7 b x.
     static const wchar_t* const kLabels[] = {L"_ZIP",  L"_RAR", L"_LHARC", L"_ARJ",  L"A_CE", L"_HA",
                                              L"_GZIP", L"_TAR", L"_7ZIP",  L"_BZIP2", L"_XZ"};

@@ -184,6 +184,10 @@ int Dialog::AddStaticText(int x, int y, const Westring& text, int attr) {
     return AddElement(new StaticText(this, x, y, text, attr), 0);
 }
 
+int Dialog::AddFieldLabel(int x, int y, int field, const Westring& label) {
+    return AddElement(new FieldLabel(this, x, y, field, label), 0);
+}
+
 int Dialog::AddPushButton(int x, int y, int group, int value, const Westring& label) {
     PushButton* button = new PushButton(this, x, y, value, label);
     int index = add(button, group);
@@ -516,6 +520,13 @@ StaticText::StaticText(Dialog* owner, int sx, int sy, const Westring& text, int 
     : DialogElement(owner, sx, sy, false), text_(text), attr_(attr) {}
 
 void StaticText::Draw() { dialog->puts_at(x, y, text_.c_str(), attr_ ? attr_ : dialog->Colour(CC_TEXT)); }
+
+FieldLabel::FieldLabel(Dialog* owner, int lx, int ly, int field, const Westring& label)
+    : DialogElement(owner, lx, ly, false) {
+    label_ = owner->AddHotKey(field, label, &hot_pos_);
+}
+
+void FieldLabel::Draw() { DrawLabel(x, y, label_, hot_pos_, dialog->Colour(CC_TEXT)); }
 
 PushButton::PushButton(Dialog* owner, int bx, int by, int value, const Westring& label)
     : DialogElement(owner, bx, by, true), value_(value) {

@@ -138,6 +138,9 @@ public:
     // starts one that gives the focus back to its element focused last. An
     // underscore in a label marks the accelerator letter.
     int AddStaticText(int x, int y, const Westring& text, int attr = 0);  // x < 0 centres
+    // A label for the field at index field (already added): the letter after
+    // its '_' is underlined and moves the focus to that field.
+    int AddFieldLabel(int x, int y, int field, const Westring& label);
     int AddPushButton(int x, int y, int group, int value, const Westring& label);
     // Buttons side by side, 2 columns apart; x < 0 centres the row, y < 0
     // counts rows from the inner bottom. Returns the first button's index.
@@ -253,6 +256,17 @@ public:
 private:
     Westring text_;
     int attr_;
+};
+
+class FieldLabel : public DialogElement {
+public:
+    FieldLabel(Dialog* dialog, int x, int y, int field, const Westring& label);
+    ElementType GetElementType() const override { return ElementType::StaticText; }
+    void Draw() override;
+
+private:
+    Westring label_;
+    int hot_pos_ = -1;
 };
 
 class PushButton : public DialogElement {

@@ -12,24 +12,9 @@ constexpr int kSearchHistory = 5;
 constexpr int kReplaceHistory = 6;
 constexpr int kMaxNameLength = 512;
 
-// A label whose underlined letter moves the focus to the field it names.
-class EditFieldLabel : public DialogElement {
-public:
-    EditFieldLabel(Dialog* dialog, int x, int y, int field, const Westring& label)
-        : DialogElement(dialog, x, y, false) {
-        label_ = dialog->AddHotKey(field, label, &hot_pos_);
-    }
-    ElementType GetElementType() const override { return ElementType::StaticText; }
-    void Draw() override { DrawLabel(x, y, label_, hot_pos_, dialog->Colour(CC_TEXT)); }
-
-private:
-    Westring label_;
-    int hot_pos_ = -1;
-};
-
 // A string or number field already added, with its label at (x, y).
 void label_field(Dialog& dialog, int x, int y, int field, const wchar_t* label) {
-    dialog.AddElement(new EditFieldLabel(&dialog, x, y, field, label), 0);
+    dialog.AddFieldLabel(x, y, field, label);
 }
 
 // Runs a dialog until OK or Cancel.
