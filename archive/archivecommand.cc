@@ -50,7 +50,7 @@ std::vector<Westring> literal_names(const Archive* archive, const entry* e, cons
     return names;
 }
 
-// Text of a directory spec that is not the directory's name, kept from
+// Text of a directory's pattern that is not the directory's name, kept from
 // the shell: its wildcards are the archiver's to expand.
 void append_spec_character(Westring& text, wchar_t ch, bool listmode) {
     if (listmode) {
@@ -190,7 +190,7 @@ int ExecMultiFile(const Westring& command, const Westring& archive, const Westri
     const Westring list_switch =
         DecodeFileName((extracting ? program.extract_list_switch : program.compress_list_switch).c_str());
     // Adding names files on disk; extracting and deleting name members,
-    // which is what the extract spec describes.
+    // which is what the extract pattern names.
     const Estring& dirspec = op == ArchiveOperation::kAdd ? program.compress_dir_spec : program.extract_dir_spec;
     const ArchiverNaming rules = NamingFor(type, op);
     const Archive* source = op == ArchiveOperation::kAdd ? nullptr : panel->archive;

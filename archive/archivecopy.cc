@@ -202,7 +202,7 @@ void archive_copy_move(PANEL* panels, int side, bool move) {
 
     if (!extracting) {
         const int type = other->archive->type;
-        if (type == ARCHIVE_GZIP || type == ARCHIVE_BZIP2 || type == ARCHIVE_XZ) {
+        if (IsSingleFileFormat(type)) {
             static_cast<void>(error(FormatMessage(L"Cannot add to a %s file", type), Westring(), MB_OK));
             return;
         }

@@ -23,8 +23,6 @@ namespace {
 // The format chosen in the "Compress Files" dialog, kept between dialogs.
 int chosen_format = ARCHIVE_ZIP;
 
-bool whole_file_format(int type) { return type == ARCHIVE_GZIP || type == ARCHIVE_BZIP2 || type == ARCHIVE_XZ; }
-
 
 bool ends_with(const Westring& name, const wchar_t* suffix) {
     const int length = static_cast<int>(wcslen(suffix));
@@ -118,7 +116,7 @@ int MakeArchive(PANEL* panel) {
     name = name.trim();
     if (name.empty()) return 0;
     const int type = chosen_format;
-    if (whole_file_format(type) && panel->num_tagged > 1) {
+    if (IsSingleFileFormat(type) && panel->num_tagged > 1) {
         static_cast<void>(error(FormatMessage(L"%s archives cannot contain multiple files", type), Westring(), MB_OK));
         return -1;
     }
@@ -127,7 +125,7 @@ int MakeArchive(PANEL* panel) {
     WorkingDirectoryChange into(panel->dir);
     const Westring command = DecodeFileName(Archiver[type].compress_cmd.c_str());
     int status = 0;
-    if (whole_file_format(type)) {
+    if (IsSingleFileFormat(type)) {
         // The command writes the whole file: an existing file of that name
         // is replaced only by a complete new one.
         status = WriteBesideArchive(name, [&](const Westring& target) {

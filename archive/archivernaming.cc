@@ -2,6 +2,8 @@
 
 #include "archive/archive.h"
 
+bool IsSingleFileFormat(int type) { return type == ARCHIVE_GZIP || type == ARCHIVE_BZIP2 || type == ARCHIVE_XZ; }
+
 ArchiverNaming NamingFor(int type, ArchiveOperation op) {
     ArchiverNaming rules;
     switch (type) {

@@ -36,6 +36,10 @@ struct ArchiverNaming {
     bool single_file = false;
 };
 
+// Whether format type (ArchiveType) holds one file that its program writes
+// whole (gzip, bzip2, xz).
+bool IsSingleFileFormat(int type);
+
 // The rules for the archiver of format type (ArchiveType) doing op.
 ArchiverNaming NamingFor(int type, ArchiveOperation op);
 
@@ -48,9 +52,9 @@ Westring EscapeArchiverPattern(const Westring& name);
 bool HoldsPatternCharacters(const Westring& name);
 
 // One name as the archiver must read it: the pattern escape and the guard
-// against a leading '-' where the rules ask for them. The directory spec
-// text around a directory name (its "/*") is not passed through here, so
-// its wildcards stay wildcards.
+// against a leading '-' where the rules ask for them. The pattern text
+// around a directory name (its "/*") is not passed through here, so its
+// wildcards stay wildcards.
 Westring ArchiverLiteral(const Westring& name, const ArchiverNaming& rules);
 
 // '\' becomes '/'.

@@ -54,7 +54,7 @@ TEST(ArchiveCommandTest, NamesAreEscapedForTheArchiverAndThenQuotedForTheShell) 
     const ArchiverNaming zip_add = NamingFor(ARCHIVE_ZIP, ArchiveOperation::kAdd);
     const ArchiverNaming tar = NamingFor(ARCHIVE_TAR, ArchiveOperation::kExtract);
     // unzip reads patterns: the name's own * and [ ] are made literal, the
-    // folder spec's "/*" stays a wildcard, and the shell expands nothing.
+    // folder pattern's "/*" stays a wildcard, and the shell expands nothing.
     EXPECT_EQ(Words(pentry2cmd(nullptr, Folder(L"we*rd [d]").get(), L"", "!/*", false, unzip)),
               (Words_{"we\\*rd \\[d\\]/*"}));
     EXPECT_EQ(Words(pentry2cmd(nullptr, File(L"-x 'q' $HOME").get(), L"sub/", "", false, unzip)),
@@ -63,7 +63,7 @@ TEST(ArchiveCommandTest, NamesAreEscapedForTheArchiverAndThenQuotedForTheShell) 
     // zip adding and tar take names as they are.
     EXPECT_EQ(Words(pentry2cmd(nullptr, File(L"a*b!").get(), L"", "", false, zip_add)), (Words_{"a*b!"}));
     EXPECT_EQ(Words(pentry2cmd(nullptr, File(L"a\\b").get(), L"", "", false, tar)), (Words_{"a\\b"}));
-    // In a list file names are bare, and a blank of the spec starts a new line.
+    // In a list file names are bare, and a blank of the pattern starts a new line.
     EXPECT_EQ(pentry2cmd(nullptr, Folder(L"d d").get(), L"p/", "! !/*", true, tar), Westring(L"p/d d\np/d d/*"));
 }
 
