@@ -341,17 +341,32 @@ bool DVEditor::SaveAs() {
     const int answer = CSaveAsDlg(name, choice, [this](const Westring& n) { return AcceptSaveAsName(n); }).Run();
     Invalidate();
     if (answer != 13 || name.empty()) return false;
+    const Westring old_name = filename_;
+    const EncodingChoice old_choice = EncodingChoice::From(file_.format, file_.code_page, file_.has_bom);
+    const bool old_new_file = new_file_, old_read_only = read_only_;
     const bool same_file = name == filename_;
-    filename_ = name;
-    static_cast<void>(file_.Open(filename_.c_str()));  // names the file; it need not exist
-    file_.read_only = false;
-    file_.format = choice.Format();
-    file_.code_page = choice.code_page;
-    file_.has_bom = choice.byte_order_mark;
+    const auto name_file = [this](const Westring& file_name, const EncodingChoice& encoding) {
+        filename_ = file_name;
+        static_cast<void>(file_.Open(filename_.c_str()));  // names the file; it need not exist
+        file_.read_only = false;
+        file_.format = encoding.Format();
+        file_.code_page = encoding.code_page;
+        file_.has_bom = encoding.byte_order_mark;
+    };
+    name_file(name, choice);
     read_only_ = false;
-    if (!same_file) new_file_ = true;  // the present file's time stamp says nothing about it
-    if (!editor_hooks.syntax_file.empty()) highlight_on_ = highlighter_.LoadDef(editor_hooks.syntax_file, filename_);
-    return save_text();
+    if (!same_file) new_file_ = true;  // the present file's time stamp says nothing about the other
+    if (save_text()) {
+        if (!editor_hooks.syntax_file.empty())
+            highlight_on_ = highlighter_.LoadDef(editor_hooks.syntax_file, filename_);
+        Invalidate();
+        return true;
+    }
+    // Not saved: the editor goes on with the file it had.
+    name_file(old_name, old_choice);
+    new_file_ = old_new_file;
+    read_only_ = old_read_only;
+    return false;
 }
 
 void DVEditor::store_hist() {

@@ -10,6 +10,7 @@
 #include "console/cliplines.h"
 #include "editor/editor.h"
 #include "editor/filestatus.h"
+#include "tests/editor/syntax_support.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/uitest.h"
 
@@ -110,6 +111,20 @@ TEST_F(EditorTest, SaveAsOntoAnExistingFileAsksAndKeepsItWhenRefused) {
     EXPECT_EQ(ReadFile(file), "mine\n");
 }
 
+TEST_F(EditorTest, SaveAsToAPlaceThatCannotTakeAFileKeepsTheDialogAndTheFile) {
+    const std::string file = dir.Write("a.txt", "mine\n");
+    ui.RecordScreens(true);
+    ui.Keys("F3");
+    ui.Type(dir / "no/such/dir/b.txt");
+    ui.Keys("Enter Enter Esc");
+    // Still editing a.txt: F2 saves there.
+    ui.Type("+");
+    ui.Keys("F2 Esc");
+    Edit(file);
+    EXPECT_TRUE(AnyScreenShows(ui, "Unable to open: ")) << LastScreen();
+    EXPECT_EQ(ReadFile(file), "+mine\n");
+}
+
 TEST_F(EditorTest, AMissingFileIsCreatedOnlyWhenTheUserAgrees) {
     const std::string file = dir / "new.txt";
     ui.Keys("Esc");
@@ -206,6 +221,23 @@ TEST_F(EditorTest, CutAndPasteMoveALineThroughTheClipboard) {
     ui.Keys("Shift-Down F4 Down F6 F2 Esc");
     Edit(file);
     EXPECT_EQ(ReadFile(file), "second\nfirst\n");
+}
+
+TEST_F(EditorTest, SyntaxColoursFollowTheFileAndAltHSwitchesThemOff) {
+    editor_hooks.syntax_file = Westring(DefaultSyntaxFile().c_str());
+    const std::string file = dir.Write("a.c", "int x; /* note */\n");
+    ui.RecordScreens(true);
+    ui.Keys("Alt-h Esc");
+    Edit(file);
+    editor_hooks.syntax_file = Westring();
+    ASSERT_GE(ui.Screens().size(), 2u);
+    const CUiTest::Screen& coloured = ui.Screens()[0];
+    const CUiTest::Screen& plain = ui.Screens()[1];
+    // The keyword and the comment differ from the plain text, and from each other.
+    EXPECT_NE(coloured.Attr(0, 1), coloured.Attr(4, 1)) << coloured.Dump();
+    EXPECT_NE(coloured.Attr(8, 1), coloured.Attr(4, 1));
+    EXPECT_EQ(plain.Attr(0, 1), plain.Attr(8, 1));
+    EXPECT_EQ(plain.Attr(0, 1), colours[CLR_FILE_VIEWER]);
 }
 
 }  // namespace
