@@ -118,6 +118,9 @@ public:
 
     // Changes between BeginGroup and EndGroup undo and redo as one.
     void BeginGroup() { group_ = ++last_group_; }
+    // Whether the last group grew too large for the undo history, which
+    // then holds nothing of it (nor of what came before).
+    bool LastGroupRefused() const { return last_group_ != 0 && undo.refused_group() == last_group_; }
     void EndGroup() { group_ = 0; }
 
     // Alt+U: every line that has a line end gets end, and so do new ones.

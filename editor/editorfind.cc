@@ -75,6 +75,7 @@ void DVEditor::Find(bool ask, bool replace, bool reverse_toggle) {
             char text[160];
             std::snprintf(text, sizeof text, "%d replacements", replaced);
             Westring message(text);
+            if (model_.LastGroupRefused()) message += Westring(L"\nThe change is too large to be undone.");
             if (all.refused_lines > 0) {
                 std::snprintf(text, sizeof text, "\n%d lines were left alone: they would grow too long.",
                               all.refused_lines);

@@ -37,16 +37,31 @@ size_t TextBlock::Footprint() const {
     return bytes;
 }
 
-void TUndoStack::DropOldest() {
-    bytes_ -= items_.front().removed.Footprint();
-    items_.pop_front();
+void TUndoStack::DropOldestStep() {
+    const int32_t group = items_.front().group;
+    do {
+        bytes_ -= items_.front().removed.Footprint();
+        items_.pop_front();
+    } while (group != 0 && !items_.empty() && items_.front().group == group);
+    steps_--;
 }
 
 void TUndoStack::Push(UndoItem item) {
-    if (items_.size() >= static_cast<size_t>(kMaxItems)) DropOldest();
-    size_t size = item.removed.Footprint();
-    while (!items_.empty() && bytes_ + size > kMaxBytes) DropOldest();
+    if (item.group != 0 && item.group == refused_group_) return;
+    const bool new_step = items_.empty() || item.group == 0 || items_.back().group != item.group;
+    const size_t size = item.removed.Footprint();
+    while (!items_.empty() && ((new_step && steps_ >= kMaxItems) || bytes_ + size > kMaxBytes)) {
+        if (item.group != 0 && items_.front().group == item.group) {
+            // The command being recorded no longer fits whole: none of it
+            // is kept rather than a part that would undo it halfway.
+            Clear();
+            refused_group_ = item.group;
+            return;
+        }
+        DropOldestStep();
+    }
     bytes_ += size;
+    if (new_step) steps_++;
     items_.push_back(std::move(item));
 }
 
@@ -58,6 +73,8 @@ int TUndoStack::Top(UndoItem& item) const {
 
 void TUndoStack::Discard() {
     if (items_.empty()) return;
+    const int32_t group = items_.back().group;
     bytes_ -= items_.back().removed.Footprint();
     items_.pop_back();
+    if (group == 0 || items_.empty() || items_.back().group != group) steps_--;
 }

@@ -54,8 +54,10 @@ struct UndoItem {
     int32_t group = 0;
 };
 
-// Newest item last; at most kMaxItems, and at most kMaxBytes of text
-// beside the newest item, the oldest dropped beyond that.
+// Newest item last; at most kMaxItems steps (the items of a group are one
+// step), and at most kMaxBytes of text beside the newest item, the oldest
+// steps dropped beyond that. A group is kept whole or not at all, so an
+// undo never stops halfway through one command.
 class TUndoStack {
 public:
     static constexpr int kMaxItems = 1000;
@@ -69,14 +71,22 @@ public:
     void Clear() {
         items_.clear();
         bytes_ = 0;
+        steps_ = 0;
+        refused_group_ = 0;
     }
     size_t bytes() const { return bytes_; }
     int count() const { return static_cast<int>(items_.size()); }
+    int steps() const { return steps_; }
     const UndoItem& at(int i) const { return items_[static_cast<size_t>(i)]; }
+    // The group that grew past the limits and was dropped (0 for none):
+    // its later items are not kept either.
+    int32_t refused_group() const { return refused_group_; }
 
 private:
-    void DropOldest();
+    void DropOldestStep();
 
     std::deque<UndoItem> items_;
     size_t bytes_ = 0;
+    int steps_ = 0;
+    int32_t refused_group_ = 0;
 };

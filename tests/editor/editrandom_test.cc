@@ -74,7 +74,7 @@ TEST(EditRandom, EverySessionUndoesAndRedoesThroughEveryState) {
             if (status == EditStatus::kOk && AllText(model) != states.back()) states.push_back(AllText(model));
         }
         ASSERT_GT(states.size(), 60u) << "seed " << seed;  // most commands change the text
-        ASSERT_LE(model.undo.count(), TUndoStack::kMaxItems);
+        ASSERT_LE(model.undo.steps(), TUndoStack::kMaxItems);
         std::wstring final_text = AllText(model);
         std::vector<std::wstring> walked{final_text};
         while (UndoStep(model) == EditStatus::kOk)

@@ -7,6 +7,38 @@
 #include "editor/editsearch.h"
 #include "editmodel_support.h"
 
+TEST(EditSearch, ReplaceAllOverMoreLinesThanTheUndoStepsUndoesWhole) {
+    std::wstring text;
+    for (int i = 0; i < 3000; i++) text += L"a cat\n";
+    EditModel model;
+    SetText(model, L"first\n" + text);
+    ASSERT_EQ(EditStatus::kOk, model.TypeChar(L'>'));
+    EXPECT_EQ(3000, ReplaceAll(model, TextSearcher(L"cat", {}), L"dog", {0, 0}).replaced);
+    EXPECT_FALSE(model.LastGroupRefused());
+    ASSERT_EQ(EditStatus::kOk, UndoStep(model));
+    EXPECT_EQ(L">first\n" + text, AllText(model));
+    ASSERT_EQ(EditStatus::kOk, UndoStep(model));
+    EXPECT_EQ(L"first\n" + text, AllText(model));
+}
+
+TEST(EditSearch, ACommandTooLargeToUndoIsDroppedWholeWithWhatCameBefore) {
+    // 300 long lines, each changed at both ends: the text the change
+    // removes passes the undo history's byte limit before the last line.
+    const std::wstring line = L"y" + std::wstring(59998, L'x') + L"y\n";
+    std::wstring text;
+    for (int i = 0; i < 300; i++) text += line;
+    EditModel model;
+    SetText(model, text);
+    ASSERT_EQ(EditStatus::kOk, model.TypeChar(L'>'));
+    EXPECT_EQ(600, ReplaceAll(model, TextSearcher(L"y", {}), L"z", {0, 0}).replaced);
+    EXPECT_TRUE(model.LastGroupRefused());
+    EXPECT_EQ(0, model.undo.count());
+    EXPECT_EQ(EditStatus::kNothing, UndoStep(model));
+    // What follows is recorded as usual.
+    ASSERT_EQ(EditStatus::kOk, model.TypeChar(L'<'));
+    EXPECT_EQ(EditStatus::kOk, UndoStep(model));
+}
+
 namespace {
 SearchMatch FindFrom(const EditModel& model, const std::wstring& what, SearchOptions options, TextPos from) {
     SearchMatch match;
