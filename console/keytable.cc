@@ -108,6 +108,7 @@ const KeyTableEntry key_table[] = {
     {'\'', SA, 0x10028}, {'#', SA, 0x3007A},
     {GDK_KEY_exclam, SA, 0x30078}, {GDK_KEY_at, SA, 0x30079}, {GDK_KEY_dollar, SA, 0x3007B},
     {GDK_KEY_percent, SA, 0x3007C}, {GDK_KEY_asciicircum, SA, 0x3007D}, {GDK_KEY_ampersand, SA, 0x3007E},
+    {GDK_KEY_asterisk, SA, 0x3007F},
     {GDK_KEY_parenleft, SA, 0x30080}, {GDK_KEY_parenright, SA, 0x30081}, {GDK_KEY_asciitilde, SA, 0x10029},
 
     // Ctrl+Alt space.
