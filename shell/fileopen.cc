@@ -170,8 +170,10 @@ void OpenNamedFile(CMainLoop& loop, const FileTool& tool) {
     const int side = panel->type == PANEL_INFO ? 1 - currpanel : currpanel;
     const PANEL* base = panel_base + side;
 
+    // A member of an archive is no file in the directory the name is taken
+    // in: only a real entry's name is offered.
     Westring name;
-    const entry* cursor = panel->type == PANEL_FILES ? panel->CurrentEntry() : nullptr;
+    const entry* cursor = panel->type == PANEL_FILES && !panel->archive ? panel->CurrentEntry() : nullptr;
     if (cursor && !cursor->is_parent()) name = cursor->name;
     const bool asked = ask_name(tool, name);
     loop.ShowCursorAgain();
@@ -186,7 +188,8 @@ void OpenNamedFile(CMainLoop& loop, const FileTool& tool) {
     const bool window_closed = open_target(tool, config.*tool.command, target);
 
     panel_refresh();
-    if (file_list(panel) && !panel->archive && std::wcscmp(directory_of(target.path).c_str(), panel->dir.c_str()) == 0) {
+    const bool in_panel = std::wcscmp(directory_of(target.path).c_str(), panel->dir.c_str()) == 0;
+    if (in_panel && file_list(panel) && !panel->archive) {
         const int index = entry_index(panel, target.path.filename());
         if (index >= 0) move_to(panel, index);
     }

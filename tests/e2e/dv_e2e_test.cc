@@ -379,6 +379,11 @@ TEST_F(DvE2E, F4EditsTheCursorFileAndThePanelsComeBack) {
     ASSERT_TRUE(Xdo({"key", "Escape"}));
     EXPECT_TRUE(WaitForText("left_two.txt", &screen)) << screen;
     EXPECT_TRUE(dv_.Running());
+    // The main screen's key bar is back in place of the editor's, and the
+    // title names the directory again.
+    EXPECT_EQ(Row(screen, 24).substr(0, 5), "1Help") << screen;
+    EXPECT_NE(Row(screen, 24).find("4Edit"), std::string::npos) << screen;
+    EXPECT_FALSE(FindWindow("^DV/L: .*left dir", kEventMs).empty());
 }
 
 }  // namespace

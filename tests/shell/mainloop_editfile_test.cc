@@ -191,7 +191,12 @@ TEST_F(EditKeysTest, TheInformationPanelEditsDirinfoInTheOtherPanelsDirectory) {
 TEST_F(EditKeysTest, DashERunsTheEditorAloneAndTheProgramEndsWithIt) {
     left_.Write("listed-in-a-panel.txt", "");
     ASSERT_EQ(chdir(home_.path().c_str()), 0);
+    // The editor knows the configuration file the run reads, so that F1
+    // can tell when that file is edited.
+    std::string config_file;
+    during_ = [&](const std::string&) { config_file = Narrow(editor_hooks.config_file); };
     EXPECT_EQ(Run({"-e", "src/../alone.txt"}), 0);
+    EXPECT_EQ(config_file, ini_);
     EXPECT_EQ(edited_, Paths{home_ / "alone.txt"});
     EXPECT_EQ(titles_, Paths{"DV/L: alone.txt"});
     ASSERT_EQ(screens_.size(), 1u);
