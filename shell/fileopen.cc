@@ -37,7 +37,7 @@ struct Target {
     Westring path;      // the full path the program's own tool opens
     Westring title;     // the window title while the file is open
     const entry* e = nullptr;   // the panel entry, when there is one
-    Archive* archive = nullptr;  // the archive whose member was taken out to path
+    Archive* archive = nullptr;  // the archive the file is a member of, or null
 };
 
 bool is_plain_file(const entry* e) { return e && !e->is_dir() && !e->is_parent(); }
@@ -45,7 +45,7 @@ bool is_plain_file(const entry* e) { return e && !e->is_dir() && !e->is_parent()
 Westring join(const Westring& dir, const wchar_t* name) { return dir.AppendBackslash() + name; }
 
 // The cursor file of the current panel; false when the key does nothing
-// here, or taking a member out of its archive failed (already reported).
+// here. A member of an archive is only named (see take_out).
 bool cursor_target(const FileTool& tool, Target& target) {
     PANEL* panel = current_panel();
     if (!panel->visible) return false;
@@ -64,16 +64,25 @@ bool cursor_target(const FileTool& tool, Target& target) {
     target.side = currpanel;
     target.e = e;
     target.title = e->name;
-    if (!panel->archive) {
-        target.name = e->name;
-        target.path = join(panel->dir, e->name);
-        return true;
-    }
+    target.archive = panel->archive;
+    target.name = e->name;
+    target.path = join(panel->dir, e->name);
+    return true;
+}
+
+// Takes an archive member out into a temporary copy, which the target
+// names from then on; false when that failed (already reported). Writing
+// back what an earlier copy changed may run the archiver and read the
+// panel again: the entry is not looked at after this.
+bool take_out(Target& target) {
+    if (!target.archive) return true;
+    PANEL* panel = panel_base + target.side;
     Westring copy;
-    if (!exec_hooks.extract_entry || exec_hooks.extract_entry(panel, e, copy) != 0 || copy.empty()) return false;
+    if (!exec_hooks.extract_entry || exec_hooks.extract_entry(panel, target.e, copy) != 0 || copy.empty())
+        return false;
+    target.e = nullptr;
     // The copy's full path goes into the command: substitution takes a
     // name with a "/" as a real file.
-    target.archive = panel->archive;
     target.name = copy;
     target.path = copy;
     return true;
@@ -154,6 +163,7 @@ void OpenCursorFile(CMainLoop& loop, const FileTool& tool, bool alternative) {
     Target target;
     if (!cursor_target(tool, target)) return;
     const Westring command = command_for(tool, target, alternative);
+    if (!take_out(target)) return;
     const bool internal = command.trim().empty();
     const bool window_closed = open_target(tool, command, target);
     write_back(target);
