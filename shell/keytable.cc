@@ -4,9 +4,17 @@
 #include "shell/cmdlinekeys.h"
 #include "shell/commandkeys.h"
 #include "shell/dirkeys.h"
+#include "shell/editfile.h"
 #include "shell/filecommands.h"
 #include "shell/panelkeys.h"
 #include "shell/screenkeys.h"
+
+namespace {
+
+// Shift-Ctrl-F4 has no code of its own: Shift marks Ctrl-F4.
+constexpr int kShiftCtrlF4 = KEY_SHIFTED | KEY_CTRL_F4;
+
+}  // namespace
 
 const KeyBinding key_bindings[] = {
     // Moving through the file list.
@@ -99,6 +107,12 @@ const KeyBinding key_bindings[] = {
     {KEY_SHIFT_ALT_F3, choose_style, "wide style"},
     {KEY_SHIFT_ALT_F4, choose_style, "brief wide style"},
     {KEY_SHIFT_ALT_F5, choose_style, "unix style"},
+
+    // Editing files.
+    {KEY_F4, edit_cursor_file, "edit the cursor file (its editor association, else the Editor setting)"},
+    {KEY_ALT_F4, edit_cursor_file, "edit the cursor file with the Editor2 setting"},
+    {kShiftCtrlF4, edit_cursor_file, "edit the cursor file with the Editor2 setting"},
+    {KEY_SHIFT_F4, edit_named_file, "edit a file, asking its name"},
 
     // File operations.
     {KEY_F5, copy_or_move_files, "copy"},

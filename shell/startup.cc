@@ -28,6 +28,7 @@
 #include "shell/commandkeys.h"
 #include "shell/configfile.h"
 #include "shell/configread.h"
+#include "shell/editfile.h"
 #include "shell/filecommands.h"
 #include "shell/keybar.h"
 #include "shell/mainloop.h"
@@ -109,6 +110,7 @@ void install_hooks() {
     panel_clock_hook = hide_clock;
 
     install_exec_hooks();
+    InstallEditorHooks();
     InstallArchiveHooks();
 
     saved_fileops_getenv = fileops_hooks.getenv;
@@ -176,6 +178,35 @@ void screen_minimum() {
     }
 }
 
+// The part of the start-up every run has: icons, hooks, locale,
+// configuration and the screen's size.
+void start_settings() {
+    std::vector<Westring> icons;
+    for (bool scalable : {false, true}) {
+        Westring icon = IconFile(scalable);
+        if (access(EncodeFileName(icon).c_str(), R_OK) == 0) icons.push_back(icon);
+    }
+    if (!icons.empty()) console->SetIcons(icons);
+    install_hooks();
+
+    allocate_panels();
+    break_status = 0;
+    key_bar = -1;
+    hide_clock();
+    get_screen_size();
+
+    std::setlocale(LC_ALL, "");
+    reread_locale();
+
+    configure(false);
+    nls_init();
+    screen_minimum();
+
+    // The help text and the history file are read by the help viewer and
+    // the history lists when they are there.
+    reread_locale();
+}
+
 }  // namespace
 
 Westring IconFile(bool scalable) {
@@ -202,30 +233,7 @@ Westring StartDirectory(const Westring& named, const Westring& setting) {
 }
 
 void StartUp() {
-    std::vector<Westring> icons;
-    for (bool scalable : {false, true}) {
-        Westring icon = IconFile(scalable);
-        if (access(EncodeFileName(icon).c_str(), R_OK) == 0) icons.push_back(icon);
-    }
-    if (!icons.empty()) console->SetIcons(icons);
-    install_hooks();
-
-    allocate_panels();
-    break_status = 0;
-    key_bar = -1;
-    hide_clock();
-    get_screen_size();
-
-    std::setlocale(LC_ALL, "");
-    reread_locale();
-
-    configure(false);
-    nls_init();
-    screen_minimum();
-
-    // The help text and the history file are read by the help viewer and
-    // the history lists when they are there.
-    reread_locale();
+    start_settings();
     create_key_bar();
 
     Westring missed_left, missed_right;
@@ -250,6 +258,7 @@ void RestoreHooks() {
     panel_clock_hook = saved_panel_clock_hook;
     refit_screen_hook = saved_refit_screen_hook;
     fileops_hooks.getenv = saved_fileops_getenv;
+    RestoreEditorHooks();
     restore_exec_hooks();
     fileops_hooks.desc_not_stored = saved_desc_not_stored;
     chained_idle = nullptr;
@@ -269,9 +278,17 @@ int RunProgram(int argc, char** argv, CConsoleView* view) {
     if (own_console) console = new CConsole(view);
     if (!console) return 1;
 
-    StartUp();
-    MainLoop();
-    int status = ShutDown();
+    int status = 0;
+    if (!program_args.edit_file.empty()) {
+        // The editor alone: no panels, and the program ends with it.
+        start_settings();
+        status = EditAlone(program_args.edit_file);
+        RestoreHooks();
+    } else {
+        StartUp();
+        MainLoop();
+        status = ShutDown();
+    }
 
     if (own_console) {
         delete console;

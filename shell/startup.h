@@ -9,7 +9,8 @@ class CConsoleView;
 // A whole run with the arguments (argv[0] is the program): the arguments
 // are examined (a bad one prints its message and gives 1), the console is
 // made on view (or, when view is null, the existing program-wide console is
-// used and kept), then start-up, the main loop and the shutdown. The exit
+// used and kept), then start-up, the main loop and the shutdown; with -e
+// the settings are read and the editor alone runs instead. The exit
 // status: 0 after a normal run.
 [[nodiscard]] int RunProgram(int argc, char** argv, CConsoleView* view);
 

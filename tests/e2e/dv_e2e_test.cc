@@ -322,4 +322,68 @@ TEST_F(DvE2E, F5FromAZipPanelExtractsAMemberIntoTheOtherPanel) {
     }, kEventMs, &screen)) << screen;
 }
 
+// "dv -e": the program's own editor alone in the window, without the
+// panels; typed text is saved with F2 and Esc ends the program with it.
+TEST_F(DvE2E, DashEEditsAFileAndTheProgramEndsWithTheEditor) {
+    const std::string file = scratch_ / "alone.txt";
+    WriteFile(file, "first line\n");
+    ASSERT_TRUE(dv_.Start({DV_PROGRAM_PATH, "-l", left_, "-r", right_, "-e", file}, false));
+    std::string screen;
+    ASSERT_TRUE(WaitForText("first line", &screen, kStartMs)) << screen;
+    EXPECT_EQ(screen.find("left_one.txt"), std::string::npos) << "no panels\n" << screen;
+    window_ = FindWindow("^DV/L: alone.txt", kStartMs);
+    ASSERT_FALSE(window_.empty()) << "the title names the file";
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", window_}));
+    ASSERT_TRUE(Xdo({"type", "--delay", "30", "typed "}));
+    ASSERT_TRUE(WaitForText("typed first line", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"key", "F2"}));
+    EXPECT_TRUE(Eventually([&] { return ReadFile(file) == "typed first line\n"; }, kEventMs)) << ReadFile(file);
+    ASSERT_TRUE(Xdo({"key", "Escape"}));
+    EXPECT_EQ(dv_.Wait(kEventMs), 0);
+    EXPECT_EQ(ReadFile(file), "typed first line\n");
+}
+
+// Bytes that are no UTF-8 survive opening and saving unchanged: cmp
+// compares the file with the copy taken before.
+TEST_F(DvE2E, DashEKeepsBytesThatAreNoUtf8WhenSavingUnchanged) {
+    const std::string file = scratch_ / "raw.txt";
+    const std::string original = scratch_ / "raw.orig";
+    const std::string bytes = "caf\xe9 au lait\n\xff\xfe\x80 raw\n\xc3\x28 cut pair\r\nno end\x81";
+    WriteFile(file, bytes);
+    WriteFile(original, bytes);
+    ASSERT_TRUE(dv_.Start({DV_PROGRAM_PATH, "-e", file}, false));
+    std::string screen;
+    ASSERT_TRUE(WaitForText(" raw", &screen, kStartMs)) << screen;
+    window_ = FindWindow("^DV/L: raw.txt", kStartMs);
+    ASSERT_FALSE(window_.empty());
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", window_}));
+    ASSERT_TRUE(Xdo({"key", "F2"}));
+    ASSERT_TRUE(Xdo({"key", "Escape"}));
+    EXPECT_EQ(dv_.Wait(kEventMs), 0);
+    EXPECT_EQ(RunCapture({"cmp", original, file}, kToolMs), 0) << "the file's bytes changed";
+}
+
+// F4 on the cursor file opens the program's own editor over the panels;
+// after Esc the panels come back with the saved file's new size.
+TEST_F(DvE2E, F4EditsTheCursorFileAndThePanelsComeBack) {
+    std::string screen;
+    StartAndShow(&screen);
+    ASSERT_TRUE(Xdo({"key", "Down", "F4"}));  // left_one.txt
+    ASSERT_TRUE(WaitForScreen([](const std::string& s) { return s.find("left_two.txt") == std::string::npos; },
+                              kEventMs, &screen))
+        << "the editor covers the panels\n" << screen;
+    ASSERT_TRUE(Xdo({"type", "--delay", "30", "abc"}));
+    ASSERT_TRUE(Xdo({"key", "F2"}));
+    EXPECT_TRUE(Eventually([&] { return ReadFile(left_ + "/left_one.txt") == "abc1"; }, kEventMs))
+        << ReadFile(left_ + "/left_one.txt");
+    ASSERT_TRUE(Xdo({"key", "Escape"}));
+    EXPECT_TRUE(WaitForText("left_two.txt", &screen)) << screen;
+    EXPECT_TRUE(dv_.Running());
+    // The main screen's key bar is back in place of the editor's, and the
+    // title names the directory again.
+    EXPECT_EQ(Row(screen, 24).substr(0, 5), "1Help") << screen;
+    EXPECT_NE(Row(screen, 24).find("4Edit"), std::string::npos) << screen;
+    EXPECT_FALSE(FindWindow("^DV/L: .*left dir", kEventMs).empty());
+}
+
 }  // namespace
