@@ -206,14 +206,6 @@ std::vector<std::wstring> FirstRowsByTools(const std::string& path) {
     return rows;
 }
 
-long CountLinesByTools(const std::string& path) {
-    FILE* pipe = popen(("wc -l < '" + path + "'").c_str(), "r");
-    long count = -1;
-    if (pipe && std::fscanf(pipe, "%ld", &count) != 1) count = -1;
-    if (pipe) pclose(pipe);
-    return count;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -237,9 +229,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The text ends with a line end, so the model has one empty line more.
-    const long file_lines = CountLinesByTools(path);
+    const long long file_lines = CommandNumber("wc -l < '" + path + "'");
     if (first.lines != file_lines + 1 || first.shown != FirstRowsByTools(path)) {
-        std::fprintf(stderr, "edit_open: the text read (%d lines) or its first screen differs from the file (%ld lines)\n",
+        std::fprintf(stderr, "edit_open: the text read (%d lines) or its first screen differs from the file (%lld lines)\n",
                      first.lines, file_lines);
         return 1;
     }

@@ -119,14 +119,6 @@ bool SameBytes(const std::string& a, const std::string& b) {
     return std::system(("cmp -s " + Quoted(a) + " " + Quoted(b)).c_str()) == 0;
 }
 
-long CountByGrep(const std::string& path) {
-    FILE* pipe = popen(("grep -o -F " + std::string(kWord) + " " + Quoted(path) + " | wc -l").c_str(), "r");
-    long count = -1;
-    if (pipe && std::fscanf(pipe, "%ld", &count) != 1) count = -1;
-    if (pipe) pclose(pipe);
-    return count;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -138,9 +130,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "edit_replace: cannot write the text\n");
         return 1;
     }
-    const long in_text = CountByGrep(original);
+    const long long in_text = CommandNumber("grep -o -F " + std::string(kWord) + " " + Quoted(original) + " | wc -l");
     if (in_text != kOccurrences) {
-        std::fprintf(stderr, "edit_replace: the text holds the word %ld times, not %d\n", in_text, kOccurrences);
+        std::fprintf(stderr, "edit_replace: the text holds the word %lld times, not %d\n", in_text, kOccurrences);
         return 1;
     }
     const std::string sed = "sed -i 's/" + std::string(kWord) + "/" + kOther + "/g' " + Quoted(theirs);
