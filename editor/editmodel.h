@@ -99,6 +99,9 @@ public:
         kTextStart, kTextEnd, kWordLeft, kWordRight,
     };
     void MoveCursor(Move move, bool extend, int page_rows = 1);
+    // Moves the cursor to at (a click, the screen's first or last line),
+    // extending the selection or dropping it as MoveCursor does.
+    void MoveTo(TextPos at, bool extend);
     // Scrolls top so that the cursor line is one of rows lines from top,
     // and sets row to match.
     void ScrollToCursor(int rows);
@@ -146,6 +149,7 @@ public:
 
 private:
     EditStatus Step(TUndoStack& from, TUndoStack& to);
+    void ExtendSelection(TextPos from, bool extend);
     void NoteLoadStatus(EditStatus status);
     EditStatus StepGroup(TUndoStack& from, TUndoStack& to);
     void MoveBookmarks(TextPos from, TextPos to, TextPos new_end);

@@ -48,6 +48,19 @@ void EditModel::MoveCursor(Move move, bool extend, int page_rows) {
         cursor_.pos = calc_pos(text.Line(cursor_.line, scratch), text.LineLength(cursor_.line), col, 0,
                                settings.tab_width);
     }
+    ExtendSelection(from, extend);
+}
+
+void EditModel::MoveTo(TextPos to, bool extend) {
+    const TextPos from = cursor_;
+    cursor_ = text.Clamp(to);
+    preferred_col_ = -1;
+    ExtendSelection(from, extend);
+}
+
+// The selection after the cursor moved from from: with extend it runs from
+// the end the cursor left to the new cursor, else it goes.
+void EditModel::ExtendSelection(TextPos from, bool extend) {
     if (extend) {
         if (!sel.active || (sel.end != from && sel.start != from)) sel.start = from;
         else if (sel.start == from) sel.start = sel.end;

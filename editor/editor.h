@@ -114,7 +114,8 @@ private:
     bool MoveKey(int key);
     bool ClipboardKey(int key);
     bool AltKey(int key);
-    void Mouse(const Event& event);
+    // Applies a mouse event; false when a click on the key bar ends the editor.
+    bool Mouse(const Event& event);
     void Report(EditStatus status);
     void Cut();
     void Copy();

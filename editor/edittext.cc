@@ -1,18 +1,22 @@
 #include "editor/edittext.h"
 
 #include "editor/wordchars.h"
+#include "lib/cellwidth.h"
 
 namespace {
 int NextTabStop(int col, int tab_width) {
     if (tab_width < 1) tab_width = 1;
     return (col / tab_width + 1) * tab_width;
 }
+
+// The column after character c standing at col.
+int Advance(wchar_t c, int col, int tab_width) { return c == L'\t' ? NextTabStop(col, tab_width) : col + CellWidth(c); }
 }  // namespace
 
 int calc_col(const wchar_t* s, int len, int n, int tab_width) {
     int col = 0;
     if (n > len) n = len;
-    for (int i = 0; i < n; i++) col = s[i] == L'\t' ? NextTabStop(col, tab_width) : col + 1;
+    for (int i = 0; i < n; i++) col = Advance(s[i], col, tab_width);
     return col;
 }
 
@@ -20,9 +24,9 @@ int calc_pos(const wchar_t* s, int len, int& col, int left, int tab_width) {
     int target = col + left;
     int at = 0;
     for (int i = 0; i < len; i++) {
-        int next = s[i] == L'\t' ? NextTabStop(at, tab_width) : at + 1;
+        const int next = Advance(s[i], at, tab_width);
         if (next > target) {
-            if (at < target) col = at - left;  // inside a tab: back to its start
+            if (at < target) col = at - left;  // inside a tab or a wide character: back to its start
             return i;
         }
         at = next;

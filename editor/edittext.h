@@ -5,8 +5,9 @@
 
 #include <string>
 
-// Display column of character index n of s: every character is one column,
-// a tab advances to the next multiple of tab_width.
+// Display column of character index n of s: every character takes the
+// cells the screen gives it (a wide one two, a combining mark none), a tab
+// advances to the next multiple of tab_width.
 int calc_col(const wchar_t* s, int len, int n, int tab_width);
 
 // Character index at display column col + left. When that column falls
