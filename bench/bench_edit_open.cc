@@ -233,6 +233,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "edit_open: cannot write the text\n");
         return 1;
     }
+    // The children are started while this process is still small: a child's
+    // peak counts the memory it had from the fork until its exec.
+    char self_path[4096];
+    const ssize_t self_length = readlink("/proc/self/exe", self_path, sizeof self_path - 1);
+    if (self_length <= 0) {
+        std::fprintf(stderr, "edit_open: cannot find this program\n");
+        return 1;
+    }
+    self_path[self_length] = 0;
+    const long long ours_peak = PeakOfChild({self_path, kChildFlag, path});
+    const long long vim_peak = PeakOfChild({"vim", "-u", "NONE", "-es", "+q", path});
+    if (ours_peak < 0 || vim_peak < 0) {
+        std::fprintf(stderr, "edit_open: a child for the memory measurement failed (ours %lld, vim %lld)\n", ours_peak,
+                     vim_peak);
+        return 1;
+    }
+
     const Westring wide_path = DecodeFileName(path.c_str());
     const std::vector<std::wstring> expected = FirstRowsByTools(path);
     int watched_row = 0;  // the first text row that is not blank
@@ -266,21 +283,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     checked.reset();
-
-    char self_path[4096];
-    const ssize_t self_length = readlink("/proc/self/exe", self_path, sizeof self_path - 1);
-    if (self_length <= 0) {
-        std::fprintf(stderr, "edit_open: cannot find this program\n");
-        return 1;
-    }
-    self_path[self_length] = 0;
-    const long long ours_peak = PeakOfChild({self_path, kChildFlag, path});
-    const long long vim_peak = PeakOfChild({"vim", "-u", "NONE", "-es", "+q", path});
-    if (ours_peak < 0 || vim_peak < 0) {
-        std::fprintf(stderr, "edit_open: a child for the memory measurement failed (ours %lld, vim %lld)\n", ours_peak,
-                     vim_peak);
-        return 1;
-    }
 
     Comparison c;
     c.name = "edit_open";
