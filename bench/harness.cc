@@ -56,6 +56,15 @@ double TimeCommand(const std::string& command) {
     return std::chrono::duration<double>(end - start).count();
 }
 
+long long CommandNumber(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    long long number = -1;
+    if (std::fscanf(pipe, "%lld", &number) != 1) number = -1;
+    pclose(pipe);
+    return number;
+}
+
 CBenchScratch::CBenchScratch(const std::string& prefix, std::string base) {
     if (base.empty()) {
         const char* tmp = std::getenv("TMPDIR");

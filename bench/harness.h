@@ -41,6 +41,10 @@ private:
 // command itself); negative when it fails.
 double TimeCommand(const std::string& command);
 
+// The number a shell command prints first (e.g. "wc -l < FILE"), or -1
+// when it prints none.
+long long CommandNumber(const std::string& command);
+
 // Starts an X server of our own (Xvfb, one screen of the given size and
 // depth, e.g. "1024x768x24") on a free display; its name (":N"), or empty
 // when it did not start. pid is the server's, for the caller to end.
