@@ -149,7 +149,7 @@ Westring Archive::ExtractFile(const Westring& member_path, const Westring& dir) 
 
 Westring Archive::TmpExtractFile(const Westring& member) {
     const Westring full = current_dir.empty() ? member : current_dir.AppendBackslash() + member;
-    if (!temp_dir.empty() && full == temp_member && is_file(temp_copy)) return temp_copy;
+    if (!temp_dir.empty() && SameChars(full, temp_member) && is_file(temp_copy)) return temp_copy;
     ReleaseTmpFile();
     if (int failure = MakeNestedDir(temp_dir)) {
         static_cast<void>(::error(L"Unable to create temporary directory\n" + GetOSErrorMessage(failure), Westring(), MB_OK));

@@ -326,7 +326,7 @@ bool DVEditor::AcceptSaveAsName(const Westring& name) {
             Tell(Westring(L"Unable to open: ") + SystemMessage(EISDIR), name);
             return false;
         }
-        if (name != filename_ && !Ask(L"File already exists. Overwrite?", name)) return false;
+        if (!SameChars(name, filename_) && !Ask(L"File already exists. Overwrite?", name)) return false;
     }
     if (access(DirectoryOf(path).c_str(), W_OK | X_OK) != 0) {
         Tell(Westring(L"Unable to open: ") + SystemMessage(errno), name);
@@ -344,7 +344,7 @@ bool DVEditor::SaveAs() {
     const Westring old_name = filename_;
     const EncodingChoice old_choice = EncodingChoice::From(file_.format, file_.code_page, file_.has_bom);
     const bool old_new_file = new_file_, old_read_only = read_only_;
-    const bool same_file = name == filename_;
+    const bool same_file = SameChars(name, filename_);
     const auto name_file = [this](const Westring& file_name, const EncodingChoice& encoding) {
         filename_ = file_name;
         static_cast<void>(file_.Open(filename_.c_str()));  // names the file; it need not exist

@@ -240,7 +240,7 @@ bool DVEditor::Key(int key) {
                 const int n = name.strlen();
                 const bool menu_file = n > 4 && Westring(name.c_str() + n - 4) == Westring(L".mnu");
                 editor_hooks.help(menu_file                                 ? EditorHelpTopic::kMenuFile
-                                  : name == editor_hooks.config_file ? EditorHelpTopic::kConfigFile
+                                  : SameChars(name, editor_hooks.config_file) ? EditorHelpTopic::kConfigFile
                                                                      : EditorHelpTopic::kEditor);
                 Invalidate();
             }

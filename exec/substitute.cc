@@ -155,7 +155,7 @@ bool Substitution::Extract(PANEL* panel, const entry* e, Westring& value) {
 
 entry* find_entry(const PANEL* panel, const Westring& name) {
     for (int i = 0; i < panel->num_files; i++)
-        if (name == panel->files[i]->name) return panel->files[i];
+        if (SameChars(name, panel->files[i]->name)) return panel->files[i];
     return nullptr;
 }
 

@@ -359,6 +359,8 @@ bool operator!=(const Westring& a, const Westring& b) { return fold_wcscasecmp(a
 bool operator==(const Westring& a, const wchar_t* b) { return fold_wcscasecmp(a.c_str(), b ? b : L"") == 0; }
 bool operator!=(const Westring& a, const wchar_t* b) { return fold_wcscasecmp(a.c_str(), b ? b : L"") != 0; }
 
+bool SameChars(const Westring& a, const Westring& b) { return std::wcscmp(a.c_str(), b.c_str()) == 0; }
+
 Westring String(wchar_t ch, int n) {
     if (n <= 0 || ch == 0) return Westring();
     Westring out(n);

@@ -57,6 +57,9 @@ bool operator==(const Westring& a, const Westring& b);
 bool operator!=(const Westring& a, const Westring& b);
 bool operator==(const Westring& a, const wchar_t* b);
 bool operator!=(const Westring& a, const wchar_t* b);
+// Exact equality, character for character: what file names on this system
+// need, where "A.txt" and "a.txt" are two files.
+bool SameChars(const Westring& a, const Westring& b);
 
 
 Westring String(wchar_t ch, int n);

@@ -150,6 +150,24 @@ TEST_F(ArchiveFaultsTest, AMissingArchiverIsNamed) {
     EXPECT_TRUE(FolderTree(out_).empty());
 }
 
+TEST_F(ArchiveFaultsTest, MembersWhoseNamesDifferOnlyInCaseAreTwoMembers) {
+    Source("A.txt");
+    Source("a.txt");
+    const std::string archive = Make(Format("tar"));
+    OpenInPanel(archive);
+    Archive* opened = panel_base[0].archive;
+    EXPECT_EQ(ReadFile(Narrow(opened->TmpExtractFile(L"A.txt"))), "bytes of A.txt\n");
+    // The second name gets its own copy, not the first one's again; an
+    // edit of it goes back into its own member.
+    const std::string copy = Narrow(opened->TmpExtractFile(L"a.txt"));
+    EXPECT_EQ(ReadFile(copy), "bytes of a.txt\n");
+    WriteFile(copy, "edited\n");
+    Do([&] { opened->ReleaseTmpFile(); });
+    ASSERT_EQ(RunShell("cd " + ShellQuote(out_) + " && tar -xf " + ShellQuote(archive)), 0);
+    EXPECT_EQ(ReadFile(out_ + "/A.txt"), "bytes of A.txt\n");
+    EXPECT_EQ(ReadFile(out_ + "/a.txt"), "edited\n");
+}
+
 TEST_F(ArchiveFaultsTest, AFailedWriteBackKeepsTheEditedCopy) {
     Source("plain.txt");
     const std::string archive = Make(Format("zip"));
