@@ -59,6 +59,11 @@ int RandomFile::open(const Westring& path) {
     return 0;
 }
 
+void RandomFile::SetReadAhead(bool on) {
+    read_ahead_ = on;
+    if (!on && fd_ >= 0) static_cast<void>(posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL));
+}
+
 void RandomFile::StopReadAhead() {
     if (!thread_.joinable()) return;
     {
@@ -132,7 +137,7 @@ void RandomFile::ReadBlock(Block& block, int64_t offset, int64_t previous_front)
     }
     if (!taken) block.length = read_at(fd_, block.data.get(), kBlockSize, offset);
     block.offset = offset;
-    if (block.length < kBlockSize) return;
+    if (block.length < kBlockSize || !read_ahead_) return;
 
     int64_t next = -1;
     if (blocks_.size() == 1 || offset == previous_front + kBlockSize) next = offset + kBlockSize;
@@ -184,6 +189,14 @@ int RandomFile::GetBlock(int64_t pos, void* buffer, int& n) {
     }
     n = copied;
     return copied > 0 ? 0 : -1;
+}
+
+const uint8_t* RandomFile::Peek(int64_t pos, int& n) {
+    n = 0;
+    if (GetChar(pos) < 0) return nullptr;  // brings the block holding pos to the front
+    const Block& block = blocks_.front();
+    n = static_cast<int>(block.offset + block.length - pos);
+    return block.data.get() + (pos - block.offset);
 }
 
 int RandomFile::read(void* buffer, int n, int* got) {

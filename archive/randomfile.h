@@ -37,6 +37,12 @@ public:
     // has grown or changed since it was opened. 0 or the error number.
     [[nodiscard]] int Refresh();
 
+    // Whether a thread reads the next block ahead while the caller works
+    // on this one (on by default). A reader that goes through the whole file
+    // once, fast, turns it off: the handing over costs more than it saves
+    // there, and the system reads ahead on its own for such a reader.
+    void SetReadAhead(bool on);
+
     // The current position of read and gets; the readers also set it.
     int64_t position = 0;
 
@@ -55,6 +61,10 @@ public:
     // Copies up to n bytes at pos through the cache; n becomes the count
     // copied. 0 when at least one byte was copied, -1 when none was.
     [[nodiscard]] int GetBlock(int64_t pos, void* buffer, int& n);
+    // The cached bytes from pos to the end of the block that holds it,
+    // without copying: n becomes their count (0 at the end or where the file
+    // cannot be read). Valid until the next call that reads the file.
+    const uint8_t* Peek(int64_t pos, int& n);
 
 private:
     struct Block {
@@ -71,6 +81,7 @@ private:
 
     int fd_ = -1;
     int64_t size_ = 0;
+    bool read_ahead_ = true;
     std::vector<Block> blocks_;  // most recently used first
 
     // Shared with the read-ahead thread, under lock_. The thread reads into

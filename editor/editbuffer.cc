@@ -115,12 +115,26 @@ bool EditBuffer::Valid(TextPos at) const {
     return at.line >= 0 && at.line < LineCount() && at.pos >= 0 && at.pos <= LineLength(at.line);
 }
 
+namespace {
+
+// Every bit set in any character of s: below 256 exactly when every
+// character is, in one pass the compiler can do many characters at a time.
+uint32_t CharBits(const wchar_t* s, size_t len) {
+    uint32_t bits = 0;
+    for (size_t i = 0; i < len; i++) bits |= static_cast<uint32_t>(s[i]);
+    return bits;
+}
+
+}  // namespace
+
 bool EditBuffer::Store(const wchar_t* s, size_t len, ELineEnd end, Line_& out) {
+    return Store(s, len, end, CharBits(s, len), out);
+}
+
+bool EditBuffer::Store(const wchar_t* s, size_t len, ELineEnd end, uint32_t char_bits, Line_& out) {
     out = {nullptr, static_cast<int32_t>(len), 0, static_cast<uint8_t>(end)};
     if (len == 0) return true;
-    bool narrow = true;
-    for (size_t i = 0; i < len && narrow; i++) narrow = static_cast<uint32_t>(s[i]) < 256;
-    if (narrow) {
+    if (char_bits < 256) {
         unsigned char* bytes = static_cast<unsigned char*>(pool_.Alloc(len));
         if (!bytes) return false;
         for (size_t i = 0; i < len; i++) bytes[i] = static_cast<unsigned char>(s[i]);
@@ -255,6 +269,7 @@ EditStatus EditBuffer::Replace(TextPos from, TextPos to, const TextBlock& text, 
 }
 
 void EditBuffer::BeginLoad(CTextFile& file, int64_t offset) {
+    file.SetReadAhead(false);  // one pass from start to end
     Clear();
     lines_.clear();
     load_offset_ = offset;
@@ -281,13 +296,16 @@ EditStatus EditBuffer::LoadMore(CTextFile& file, int max_lines, bool& done) {
             at_offset_ = {static_cast<int32_t>(lines_.size()), chars};
             located_ = true;
         }
+        const uint32_t bits = CharBits(s, static_cast<size_t>(len));
+        // Bytes kept as they were lie above Unicode: only such a line can hold one.
         bool raw = false;
-        for (int i = 0; i < len && !raw; i++) raw = IsTextRawByte(s[i]);
+        if (bits >= static_cast<uint32_t>(kRawByteBase))
+            for (int i = 0; i < len && !raw; i++) raw = IsTextRawByte(s[i]);
         if (raw) bad_lines++;
         // A full line without a line end was cut, unless nothing follows it.
         if (!lines_.empty() && lines_.back().end == LE_NONE && lines_.back().len == kMaxLineLength) split_lines++;
         Line_ line;
-        if (!Store(s, static_cast<size_t>(len), file.last_line_end, line)) {
+        if (!Store(s, static_cast<size_t>(len), file.last_line_end, bits, line)) {
             status = EditStatus::kNoMemory;
             done = true;
             break;

@@ -102,6 +102,8 @@ private:
     };
 
     [[nodiscard]] bool Store(const wchar_t* s, size_t len, ELineEnd end, Line_& out);
+    // The same with the OR of the characters' bits already known.
+    [[nodiscard]] bool Store(const wchar_t* s, size_t len, ELineEnd end, uint32_t char_bits, Line_& out);
     void Flush();
     void MakeCurrent(int line);
     EditStatus CheckLimits(TextPos from, TextPos to, const TextBlock& text) const;

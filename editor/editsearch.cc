@@ -27,9 +27,15 @@ bool TextSearcher::MatchAt(const wchar_t* s, int len, int pos) const {
 
 int TextSearcher::FindForward(const wchar_t* s, int len, int pos) const {
     if (length() == 0) return -1;
-    wchar_t first = pattern_[0];
-    for (int p = pos < 0 ? 0 : pos; p + length() <= len; p++)
-        if (Fold(s[p]) == first && MatchAt(s, len, p)) return p;
+    const wchar_t first = pattern_[0];
+    // ASCII folds to ASCII: for it the first character is compared with its
+    // two cases directly, and only other characters go through the fold.
+    const wchar_t other_case = !options_.match_case && first >= L'A' && first <= L'Z' ? first + 32 : first;
+    for (int p = pos < 0 ? 0 : pos; p + length() <= len; p++) {
+        const wchar_t c = s[p];
+        const bool candidate = c < 0x80 ? c == first || c == other_case : Fold(c) == first;
+        if (candidate && MatchAt(s, len, p)) return p;
+    }
     return -1;
 }
 

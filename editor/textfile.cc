@@ -1,6 +1,7 @@
 #include "editor/textfile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cerrno>
 
 #include "lib/codepage.h"
@@ -225,6 +226,57 @@ void CTextFile::AppendToLine(int& len, wchar_t c) {
     line_buf_[static_cast<size_t>(len++)] = c;
 }
 
+namespace {
+
+constexpr uint64_t kEveryByte(uint8_t b) { return 0x0101010101010101ULL * b; }
+
+// Whether some byte of word is zero.
+constexpr bool HasZeroByte(uint64_t word) { return ((word - kEveryByte(1)) & ~word & kEveryByte(0x80)) != 0; }
+
+// Whether all eight bytes are ASCII other than CR and LF (and NUL, unless
+// NULs are kept).
+bool PlainAsciiWord(uint64_t word, bool keep_nul) {
+    if (word & kEveryByte(0x80)) return false;
+    if (HasZeroByte(word ^ kEveryByte('\n')) || HasZeroByte(word ^ kEveryByte('\r'))) return false;
+    return keep_nul || !HasZeroByte(word);
+}
+
+}  // namespace
+
+// Takes the plain ASCII characters from pos on (not CR, LF, or NUL when
+// NULs read as blanks) straight from the file's cache into the line, up to
+// maxlen characters when it is positive: most of a UTF-8 text goes this
+// way. Whether any were taken.
+bool CTextFile::AppendAsciiRun(int& len, long long maxlen) {
+    const int start = len;
+    for (;;) {
+        int available = 0;
+        const uint8_t* bytes = Peek(pos, available);
+        if (!bytes || available <= 0) break;
+        if (maxlen > 0) available = static_cast<int>(std::min<long long>(available, maxlen - len));
+        if (line_buf_.size() < static_cast<size_t>(len) + static_cast<size_t>(available) + 2)
+            line_buf_.resize(std::max(line_buf_.size() * 2, static_cast<size_t>(len) + static_cast<size_t>(available) + 2));
+        wchar_t* out = line_buf_.data() + len;
+        int i = 0;
+        // Eight bytes at a time while none of them needs a closer look.
+        for (; i + 8 <= available; i += 8) {
+            uint64_t word;
+            std::memcpy(&word, bytes + i, sizeof word);
+            if (!PlainAsciiWord(word, keep_nul)) break;
+            for (int k = 0; k < 8; k++) out[i + k] = bytes[i + k];
+        }
+        for (; i < available; i++) {
+            const uint8_t b = bytes[i];
+            if (b >= 0x80 || b == '\r' || b == '\n' || (b == 0 && !keep_nul)) break;
+            out[i] = b;
+        }
+        len += i;
+        pos += i;
+        if (i < available || (maxlen > 0 && len >= maxlen)) break;
+    }
+    return len > start;
+}
+
 // CR LF and LF CR end a line together; any other pairing leaves the second
 // character to begin the next line.
 ELineEnd CTextFile::ReadLineEnd(int first) {
@@ -241,7 +293,17 @@ const wchar_t* CTextFile::ReadTextLine(int& len, long long maxlen) {
     if (pos < data_start) pos = data_start;
     len = 0;
     ELineEnd end = LE_NONE;
+    const bool ascii_runs = format == FF_UTF8;
     for (;;) {
+        if (ascii_runs && AppendAsciiRun(len, maxlen)) {
+            if (maxlen > 0 && len >= maxlen) {
+                const int64_t at = pos;
+                const int next = ReadChar();
+                if (next == '\r' || next == '\n') end = ReadLineEnd(next);
+                else pos = at;
+                break;
+            }
+        }
         int c = ReadChar();
         if (c < 0) break;
         if (c == '\r' || c == '\n') {

@@ -114,6 +114,7 @@ private:
     // The unit of size bytes at at in the file's byte order; -1 when unreadable.
     int64_t UnitAt(int64_t at, int size);
     void AppendToLine(int& len, wchar_t c);
+    bool AppendAsciiRun(int& len, long long maxlen);
     ELineEnd ReadLineEnd(int first);
     ELineEnd DefaultLineEnd() const { return line_end == 1 ? LE_LF : LE_CRLF; }
     void Put(wchar_t c);

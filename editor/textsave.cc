@@ -108,7 +108,21 @@ void CTextFile::Put(wchar_t c) {
 int CTextFile::WriteLine(const wchar_t* s, int len, ELineEnd end) {
     if (save_fd_ < 0) return save_error_ != 0 ? save_error_ : EBADF;
     if (save_error_ != 0) return save_error_;
-    for (int i = 0; i < len; i++) Put(s[i]);
+    int i = 0;
+    while (i < len) {
+        if (format == FF_UTF8) {
+            // ASCII is its own UTF-8: a run of it goes out as it is.
+            const int start = i;
+            while (i < len && static_cast<uint32_t>(s[i]) < 0x80) i++;
+            if (i > start) {
+                const size_t at = out_.size();
+                out_.resize(at + static_cast<size_t>(i - start));
+                for (int k = start; k < i; k++) out_[at + static_cast<size_t>(k - start)] = static_cast<char>(s[k]);
+                continue;
+            }
+        }
+        Put(s[i++]);
+    }
     switch (end) {
     case LE_LF: Put('\n'); break;
     case LE_CR: Put('\r'); break;

@@ -127,6 +127,10 @@ TEST(TextFileChars, NulIsACharacterUnlessAskedToBlankIt) {
     nul.file.keep_nul = false;
     nul.file.pos = 0;
     EXPECT_EQ(L"a b", ReadAllLines(nul.file)[0].text);
+    // The same inside a run of plain text read eight bytes at a time.
+    Opened long_nul(std::string("0123456789\0abcdefghij\r\nk", 25), FF_UTF8);
+    long_nul.file.keep_nul = false;
+    EXPECT_EQ(L"0123456789 abcdefghij", ReadAllLines(long_nul.file)[0].text);
 }
 
 TEST(TextFileLines, LineEndsAreReadAndKeptPerLine) {
