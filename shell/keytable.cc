@@ -9,13 +9,6 @@
 #include "shell/panelkeys.h"
 #include "shell/screenkeys.h"
 
-namespace {
-
-// Shift-Ctrl-F4 has no code of its own: Shift marks Ctrl-F4.
-constexpr int kShiftCtrlF4 = KEY_SHIFTED | KEY_CTRL_F4;
-
-}  // namespace
-
 const KeyBinding key_bindings[] = {
     // Moving through the file list.
     {KEY_ENTER, run_command_or_entry, "run the command, or open the cursor entry"},
@@ -111,7 +104,7 @@ const KeyBinding key_bindings[] = {
     // Editing files.
     {KEY_F4, edit_cursor_file, "edit the cursor file (its editor association, else the Editor setting)"},
     {KEY_ALT_F4, edit_cursor_file, "edit the cursor file with the Editor2 setting"},
-    {kShiftCtrlF4, edit_cursor_file, "edit the cursor file with the Editor2 setting"},
+    {KEY_SHIFT_CTRL_F4, edit_cursor_file, "edit the cursor file with the Editor2 setting"},
     {KEY_SHIFT_F4, edit_named_file, "edit a file, asking its name"},
 
     // File operations.
