@@ -174,9 +174,9 @@ TEST_F(EditorTest, SearchSelectsAndReplaceAllCounts) {
     EXPECT_TRUE(AnyScreenShows(ui, "String not found")) << LastScreen();
 }
 
-TEST_F(EditorTest, APositionOutsideTheIntRangeIsFound) {
-    // The offset is a 64-bit byte position: a line far in the file, and a
-    // length selected from there, replaced by typing.
+TEST_F(EditorTest, AByteOffsetPlacesTheCursorAndSelectsTheLengthGiven) {
+    // As the viewer and find file pass a hit: a line far in the file, and
+    // the length selected from there, replaced by typing.
     std::string text;
     for (int i = 0; i < 2000; i++) text += "line " + std::to_string(i) + "\n";
     const std::string file = dir.Write("a.txt", text);
