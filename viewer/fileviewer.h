@@ -80,6 +80,7 @@ private:
     void Follow();
     void SetHex(bool hex);
     void SetWrap(bool wrap);
+    void ShowKeyLabels();
     void ApplyFormat(EFileFormat format, int code_page);
     void NextCodePage();
     void EditCodePageList();

@@ -238,24 +238,28 @@ void CFileViewer::Follow() {
 }
 
 void CFileViewer::SetHex(bool hex) {
+    const bool back_to_text = hex_ && !hex;
     hex_ = hex;
     lines_.SetHex(hex);
-    if (!hex_) {
+    if (back_to_text) {
         SetTop(lines_.StartOf(top_));
-        if (!wrap_) SetWrap(true);
+        if (!wrap_) wrap_ = config.ViewerWrap = true;
     }
-    if (key_bar_) {
-        const char* labels[10] = {"1Help", wrap_ ? "2Unwrap" : "2Wrap", "3", hex_ ? "4ASCII" : "4Hex", "5", "6",
-                                  "7Search", "8Home", "9End", "10Quit"};
-        key_bar_->SetKeys(labels);
-    }
+    ShowKeyLabels();
+}
+
+void CFileViewer::ShowKeyLabels() {
+    if (!key_bar_) return;
+    const char* labels[10] = {"1Help", wrap_ ? "2Unwrap" : "2Wrap", "3", hex_ ? "4ASCII" : "4Hex", "5", "6",
+                              "7Search", "8Home", "9End", "10Quit"};
+    key_bar_->SetKeys(labels);
 }
 
 void CFileViewer::SetWrap(bool wrap) {
     wrap_ = config.ViewerWrap = wrap;
     left_ = 0;
     SetTop(lines_.StartOf(top_));
-    SetHex(hex_);  // the labels
+    ShowKeyLabels();
 }
 
 void CFileViewer::ApplyFormat(EFileFormat format, int code_page) {

@@ -23,7 +23,7 @@ void CFileViewer::MakeWindows() {
     rows_ = std::max(3, console->rows());
     win_ = std::make_unique<Win>(0, 0, columns_ - 1, rows_ - 1, colours[CLR_FILE_VIEWER], -1);
     key_bar_ = std::make_unique<CFunctionKeyBar>();
-    SetHex(hex_);  // the labels
+    ShowKeyLabels();
 }
 
 // The highlighter's state at the start of the line at start: remembered, or
@@ -148,7 +148,7 @@ void CFileViewer::PaintHex() {
                 cells.Append(Westring(text).c_str(), marked && i < n ? colours[CLR_HIGHLIGHT] : plain);
                 if (i == 3 || i == 7 || i == 11) cells.Append(L"\x2502 ", plain);
             }
-            while (cells.length() < 9 + 64) cells += ScreenCell(L' ', plain);
+            while (cells.length() < 64) cells += ScreenCell(L' ', plain);  // the characters from column 64
             for (int i = 0; i < n; i++) {
                 const wchar_t c = bytes[i] == 0 ? L'.' : table.ToChar(bytes[i]);
                 cells.Append(&c, plain, 1);

@@ -76,8 +76,8 @@ TEST_F(ViewerTest, HexPageLaysOutOffsetsBytesAndCharacters) {
     View(file);
     const CUiTest::Screen& screen = Last();
     EXPECT_EQ(screen.Line(1),
-              "00000000 41 42 43 44 \xe2\x94\x82 45 46 47 48 \xe2\x94\x82 49 4A 4B 4C \xe2\x94\x82 4D 4E 4F 50 "
-              "        ABCDEFGHIJKLMNOP")
+              "00000000 41 42 43 44 \xe2\x94\x82 45 46 47 48 \xe2\x94\x82 49 4A 4B 4C \xe2\x94\x82 4D 4E 4F 50  "
+              "ABCDEFGHIJKLMNOP")
         << Dump();
     EXPECT_EQ(screen.Line(2).substr(0, 21), "00000010 00 78 79 7A ") << Dump();
     EXPECT_NE(screen.Line(2).find(".xyz"), std::string::npos) << Dump();
@@ -90,7 +90,7 @@ TEST_F(ViewerTest, LongLinesWrapOrEndInAMarkWhenUnwrapped) {
     View(file);
     // Wrapped first: the line takes two rows.
     const CUiTest::Screen& wrapped = ui.Screens().front();
-    EXPECT_EQ(wrapped.Line(2), std::string(23, 'x') + "END") << wrapped.Dump();
+    EXPECT_EQ(wrapped.Line(2), std::string(20, 'x') + "END") << wrapped.Dump();
     EXPECT_EQ(wrapped.Line(3), "next");
     const CUiTest::Screen& unwrapped = Last();
     EXPECT_EQ(unwrapped.Text(79, 1, 1), "\xc2\xbb") << Dump();
