@@ -433,7 +433,8 @@ int64_t ViewLines::CountFrom(int64_t n, int64_t* count) {
     };
     if (index == n) return at;
 
-    std::vector<uint8_t> buffer(static_cast<size_t>(kPiece + 2 * 4));
+    // A piece and the character after it, or less for a small file.
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::min(kPiece, size - at) + 2 * 4));
     int64_t piece = at - at % kPiece;
     int64_t scan = at;
     for (bool entered = false; piece < size; entered = true) {

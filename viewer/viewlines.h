@@ -29,7 +29,9 @@ public:
     // The start of the line after the one starting at start; the file's size
     // when that line is the last.
     int64_t Next(int64_t start);
-    // The start of the line before the one starting at start; 0 at the top.
+    // The start of the line before the one starting at start; at the top,
+    // the top line's start (0, or data_start in text mode). From the file's
+    // size, the start of the last line.
     int64_t Prev(int64_t start);
     // Where the line starting at start ends, before its line end (the
     // piece's end for a cut line).
