@@ -386,4 +386,23 @@ TEST_F(DvE2E, F4EditsTheCursorFileAndThePanelsComeBack) {
     EXPECT_FALSE(FindWindow("^DV/L: .*left dir", kEventMs).empty());
 }
 
+// "dv -v": the program's own viewer alone in the window. A sparse file of
+// 4 GiB opens at once, and End reaches the line written at its very end.
+TEST_F(DvE2E, DISABLED_DashVShowsTheLastLineOfAFourGigabyteFileAfterEnd) {
+    const std::string file = scratch_ / "big.txt";
+    WriteFile(file, "FIRST LINE\n");
+    ASSERT_EQ(RunCapture({"truncate", "-s", "4G", file}, kToolMs), 0);
+    ASSERT_EQ(RunCapture({"sh", "-c", "printf '\\nTHE END LINE\\n' >> \"$0\"", file}, kToolMs), 0);
+    ASSERT_TRUE(dv_.Start({DV_PROGRAM_PATH, "-v", file}, false));
+    std::string screen;
+    ASSERT_TRUE(WaitForText("FIRST LINE", &screen, kStartMs)) << screen;
+    window_ = FindWindow("^DV/L: big.txt", kStartMs);
+    ASSERT_FALSE(window_.empty()) << "the title names the file";
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", window_}));
+    ASSERT_TRUE(Xdo({"key", "End"}));
+    EXPECT_TRUE(WaitForText("THE END LINE", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"key", "Escape"}));
+    EXPECT_EQ(dv_.Wait(kEventMs), 0);
+}
+
 }  // namespace
