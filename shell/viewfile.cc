@@ -28,6 +28,7 @@ namespace {
 constexpr int kViewNameHistory = 11;
 
 void (*saved_view_command)(const Westring& file) = nullptr;
+void (*saved_viewer_title)(const wchar_t* name) = nullptr;
 
 // While F3 or a variant opens the program's own viewer on the cursor file,
 // the panel it pages through; null for a typed name or "$view".
@@ -132,6 +133,11 @@ int ViewAlone(const Westring& name) {
 void InstallViewerHooks() {
     saved_view_command = exec_hooks.view;
     exec_hooks.view = view_command;
+    saved_viewer_title = viewer_title;
+    viewer_title = set_title;
 }
 
-void RestoreViewerHooks() { exec_hooks.view = saved_view_command; }
+void RestoreViewerHooks() {
+    exec_hooks.view = saved_view_command;
+    viewer_title = saved_viewer_title;
+}

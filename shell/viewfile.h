@@ -21,7 +21,7 @@ void view_named_file(CMainLoop& loop, int key, _MEVENT& event);
 // opened, else 0.
 [[nodiscard]] int ViewAlone(const Westring& name);
 
-// Makes "$view" open the program's own viewer; the restore puts back what
-// was there.
+// Makes "$view" open the program's own viewer and lets the viewer name
+// each file it pages to in the title; the restore puts back what was there.
 void InstallViewerHooks();
 void RestoreViewerHooks();

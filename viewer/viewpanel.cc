@@ -81,6 +81,7 @@ void put_cursor_on(PANEL& panel, int index) {
 }  // namespace
 
 void (*viewer_pause)(int milliseconds) = sleep_milliseconds;
+void (*viewer_title)(const wchar_t* name) = nullptr;
 
 ViewerExit view_panel_files(PANEL& panel) {
     int index = panel.top + panel.cur;
@@ -95,6 +96,7 @@ ViewerExit view_panel_files(PANEL& panel) {
             exit = ViewerExit::kClosed;
             break;
         }
+        if (viewer_title) viewer_title(panel.files[index]->name);
         exit = internal_viewer(path.c_str(), -1);
         last_viewed = index;
         refresh_entry(panel, index, path);

@@ -1,5 +1,6 @@
 // The seams of paging through a panel's files in the viewer: what opens one
-// file, and how long "No more files" stays up. Tests replace both.
+// file, how long "No more files" stays up, and what names the file in the
+// window's title. The shell installs the title; tests replace the others.
 #pragma once
 
 #include <cstdint>
@@ -13,3 +14,7 @@ extern ViewerStarter internal_viewer;
 
 // Keeps the "No more files" window up for milliseconds.
 extern void (*viewer_pause)(int milliseconds);
+
+// Names the file being viewed in the window's title; null leaves the title
+// alone.
+extern void (*viewer_title)(const wchar_t* name);

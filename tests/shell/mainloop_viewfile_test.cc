@@ -118,6 +118,7 @@ TEST_F(ViewKeysTest, TheOwnViewerPagesThroughThePanelAndTheCursorFollows) {
     RunKeys("Down Down F3");
     ASSERT_EQ(Names(0), (Paths{"..", "dir", "a.txt", "b.txt", "c.txt"}));
     EXPECT_EQ(viewed_, (Paths{left_ / "a.txt", left_ / "b.txt", left_ / "c.txt", left_ / "b.txt"}));
+    EXPECT_EQ(titles_, (Paths{"DV/L: a.txt", "DV/L: b.txt", "DV/L: c.txt", "DV/L: b.txt"}));
     EXPECT_EQ(CursorName(0), "b.txt");
 
     // Esc from a file the cursor key did not start on; then the desktop
