@@ -244,3 +244,17 @@ TEST_F(ViewKeysTest, DashVRunsTheViewerAloneAndTheProgramEndsWithIt) {
     }
     EXPECT_EQ(viewed_.size(), 1u);
 }
+
+TEST_F(ViewKeysTest, F3OnADirectoryOfAnArchiveAddsUpItsMembers) {
+    ASSERT_FALSE(ShellOutput("command -v tar").empty()) << "tar is not installed";
+    const std::string src = home_.MakeDir("src");
+    std::filesystem::create_directories(src + "/sub/deeper");
+    WriteFile(src + "/sub/one", std::string(300, 'x'));
+    WriteFile(src + "/sub/deeper/two", std::string(45, 'y'));
+    WriteFile(src + "/outside", std::string(1000, 'z'));
+    ASSERT_EQ(std::system(("tar -cf '" + left_ / "pack.tar" + "' -C '" + src + "' sub outside").c_str()), 0);
+    RunKeys("Down Enter Down F3");
+    ASSERT_EQ(CursorName(0), "sub");
+    EXPECT_EQ(panel_base[0].CurrentEntry()->size, 345u);
+    EXPECT_TRUE(viewed_.empty());
+}
