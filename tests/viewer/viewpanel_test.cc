@@ -145,14 +145,6 @@ TEST_F(ViewPanelTest, NothingIsViewedFromADirectoryTheParentOrAnEmptyList) {
     EXPECT_TRUE(viewed_.empty());
 }
 
-TEST_F(ViewPanelTest, QuitEndsAtOnce) {
-    Touch(dir_ / "a.txt");
-    Touch(dir_ / "b.txt");
-    PANEL& panel = Panel("a.txt");
-    EXPECT_EQ(View(panel, {kNext, ViewerExit::kQuit, kNext}), ViewerExit::kQuit);
-    EXPECT_EQ(viewed_, (Names{"a.txt", "b.txt"}));
-}
-
 TEST_F(ViewPanelTest, TheEntryShowsTheSizeAndTimeTheFileHasAfterViewing) {
     Touch(dir_ / "a.txt", 3, 1000000000);
     Touch(dir_ / "b.txt", 5, 1000000000);
