@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "console/console.h"
 #include "console/wordedit.h"
 #include "editor/textfile.h"
 #include "lib/nls.h"
@@ -15,6 +16,11 @@
 namespace {
 
 constexpr int kSearchBlock = 4 << 20;
+// Characters stepped over between looks at the break flag.
+constexpr unsigned kCharsBetweenBreakChecks = 1u << 16;
+
+// Whether the user asked to stop (the search may run in a worker).
+bool BreakRequested() { return break_status == 2; }
 
 }  // namespace
 
@@ -37,6 +43,7 @@ long long CTextFile::SearchBytes(const std::string& needle, int64_t start, bool 
     int64_t at = start;
     for (;;) {
         if (search_buf_at_ < 0 || at < search_buf_at_ || at + n > search_buf_at_ + search_buf_len_) {
+            if (BreakRequested()) return -1;
             // Reads past the cache: a search goes through the file once.
             position = at;
             int got = 0;
@@ -71,7 +78,9 @@ long long CTextFile::SearchChars(const Westring& text, int64_t start, bool match
     const size_t n = want.size();
 
     pos = start;
+    unsigned steps = 0;
     for (;;) {
+        if (++steps % kCharsBetweenBreakChecks == 0 && BreakRequested()) return -1;
         const int64_t candidate = pos;
         size_t matched = 0;
         bool ended = false;

@@ -43,7 +43,57 @@ public:
     // Forgets what it learned about the file (it grew or shrank).
     void Reset();
 
+    // Bytes of the file looked at so far: what finding a place cost, which
+    // stays small near the end of a file of any size.
+    int64_t bytes_examined() const { return examined_; }
+
 private:
+    // Where a line end's low byte sits and how wide a character is.
+    struct UnitLayout {
+        int width = 1;
+        int low = 0;
+    };
+    // The last start LineStart returned, to go on counting from.
+    struct LineMark {
+        int64_t index = 0;
+        int64_t start = 0;
+        int64_t last_end = 0;  // the last line-end character before start
+    };
+
+    UnitLayout Layout() const;
+    int64_t DataStart() const;
+    int64_t UnitsEnd() const;
+    int64_t AlignDown(int64_t offset) const;
+    int64_t AlignUp(int64_t offset) const;
+    void ForgetIfFileChanged();
+
+    // LF or CR when the character at at is one, else 0.
+    uint8_t LineEndAt(int64_t at);
+    int64_t FindEndForward(int64_t from, int64_t limit);
+    int64_t FindEndBackward(int64_t before, int64_t floor);
+    void NoteClear(int64_t from, int64_t to);
+    int64_t LineEndAfter(int64_t at);
+    int64_t LineEndStartOf(int64_t at);
+    int64_t LastStartAtOrBefore(int64_t at);
+    void Bounds(int64_t start, int64_t* end, int64_t* next);
+    int64_t CountFrom(int64_t n, int64_t* count);
+
     CTextFile& file_;
     bool hex_ = false;
+    int64_t examined_ = 0;
+
+    // What the file looked like when the caches below were filled.
+    int64_t seen_size_ = -1;
+    EFileFormat seen_format_ = FF_UNKNOWN;
+    int64_t seen_data_start_ = -1;
+
+    // [clear_from_, clear_to_) holds no line end: a long line seen before.
+    int64_t clear_from_ = 0;
+    int64_t clear_to_ = 0;
+    // [run_from_, run_to_) is a run of alternating CR and LF whose first
+    // character begins a line end, so the pairs in it are known.
+    int64_t run_from_ = 0;
+    int64_t run_to_ = 0;
+    LineMark mark_;
+    int64_t line_count_ = -1;  // of the whole file, once counted
 };

@@ -9,6 +9,10 @@
 #include "archive/randomfile.h"
 #include "lib/westring.h"
 
+// Bytes SearchFile reads at a time; a match across two blocks is found all
+// the same.
+constexpr int kSearchFileBlock = 1 << 20;
+
 // The byte search of a code page: a forward search finds the first match
 // starting at or after start, a reverse one the last match starting at or
 // before start - (length - 1) and never reads before the file's start.
