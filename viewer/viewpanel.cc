@@ -15,7 +15,7 @@
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
 
-ViewerStarter internal_viewer = nullptr;
+ViewerStarter internal_viewer = &view;
 
 namespace {
 

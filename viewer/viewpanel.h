@@ -7,8 +7,8 @@
 
 #include "viewer/viewer.h"
 
-// Opens one file in the program's own viewer (see view in viewer/viewer.h);
-// null while the program has no viewer.
+// Opens one file in the program's own viewer (see view in viewer/viewer.h).
+// Tests put a fake here.
 using ViewerStarter = ViewerExit (*)(const wchar_t* file, int64_t offset);
 extern ViewerStarter internal_viewer;
 
