@@ -406,4 +406,29 @@ TEST_F(DvE2E, DashVShowsTheLastLineOfAFourGigabyteFileAfterEnd) {
     EXPECT_EQ(dv_.Wait(kEventMs), 0);
 }
 
+// F3 opens the program's own viewer on the cursor file; Alt-Down pages to
+// the next file and, past the last one, stays there. After Esc the cursor
+// stands on the last file viewed, so F3 opens that one again.
+TEST_F(DvE2E, F3PagesThroughThePanelsFilesAndTheCursorFollows) {
+    std::string screen;
+    StartAndShow(&screen);
+    const auto heading = [&](const std::string& name) {
+        return WaitForScreen([&](const std::string& s) {
+            return Row(s, 0).rfind("View: ", 0) == 0 && Row(s, 0).find(name) != std::string::npos;
+        }, kEventMs, &screen);
+    };
+    ASSERT_TRUE(Xdo({"key", "Down", "F3"}));
+    ASSERT_TRUE(heading("left_one.txt")) << screen;
+    ASSERT_TRUE(Xdo({"key", "alt+Down"}));
+    ASSERT_TRUE(heading("left_two.txt")) << screen;
+    ASSERT_TRUE(Xdo({"key", "alt+Down"}));
+    ASSERT_TRUE(Xdo({"key", "Escape"}));
+    ASSERT_TRUE(WaitForText("right.txt", &screen)) << "the panels come back\n" << screen;
+    ASSERT_TRUE(Xdo({"key", "F3"}));
+    EXPECT_TRUE(heading("left_two.txt")) << screen;
+    ASSERT_TRUE(Xdo({"key", "Escape"}));
+    EXPECT_TRUE(WaitForText("right.txt", &screen)) << screen;
+    EXPECT_TRUE(dv_.Running());
+}
+
 }  // namespace
