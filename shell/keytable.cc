@@ -8,6 +8,7 @@
 #include "shell/filecommands.h"
 #include "shell/panelkeys.h"
 #include "shell/screenkeys.h"
+#include "shell/viewfile.h"
 
 const KeyBinding key_bindings[] = {
     // Moving through the file list.
@@ -100,6 +101,12 @@ const KeyBinding key_bindings[] = {
     {KEY_SHIFT_ALT_F3, choose_style, "wide style"},
     {KEY_SHIFT_ALT_F4, choose_style, "brief wide style"},
     {KEY_SHIFT_ALT_F5, choose_style, "unix style"},
+
+    // Viewing files.
+    {KEY_F3, view_cursor_file, "view the cursor file (its viewer association, else the Viewer setting); a directory: its size"},
+    {KEY_ALT_F3, view_cursor_file, "view the cursor file with the Viewer2 setting"},
+    {KEY_SHIFT_CTRL_F3, view_cursor_file, "view the cursor file with the Viewer2 setting"},
+    {KEY_SHIFT_F3, view_named_file, "view a file, asking its name"},
 
     // Editing files.
     {KEY_F4, edit_cursor_file, "edit the cursor file (its editor association, else the Editor setting)"},

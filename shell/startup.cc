@@ -38,6 +38,7 @@
 #include "shell/screendump.h"
 #include "shell/scrollback.h"
 #include "shell/shutdown.h"
+#include "shell/viewfile.h"
 
 #ifndef DV_INSTALL_PREFIX
 #define DV_INSTALL_PREFIX "/usr/local"
@@ -111,6 +112,7 @@ void install_hooks() {
 
     install_exec_hooks();
     InstallEditorHooks();
+    InstallViewerHooks();
     InstallArchiveHooks();
 
     saved_fileops_getenv = fileops_hooks.getenv;
@@ -259,6 +261,7 @@ void RestoreHooks() {
     refit_screen_hook = saved_refit_screen_hook;
     fileops_hooks.getenv = saved_fileops_getenv;
     RestoreEditorHooks();
+    RestoreViewerHooks();
     restore_exec_hooks();
     fileops_hooks.desc_not_stored = saved_desc_not_stored;
     chained_idle = nullptr;
@@ -283,6 +286,11 @@ int RunProgram(int argc, char** argv, CConsoleView* view) {
         // The editor alone: no panels, and the program ends with it.
         start_settings();
         status = EditAlone(program_args.edit_file);
+        RestoreHooks();
+    } else if (!program_args.view_file.empty()) {
+        // The viewer alone, the same way.
+        start_settings();
+        status = ViewAlone(program_args.view_file);
         RestoreHooks();
     } else {
         StartUp();

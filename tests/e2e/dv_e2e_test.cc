@@ -386,4 +386,49 @@ TEST_F(DvE2E, F4EditsTheCursorFileAndThePanelsComeBack) {
     EXPECT_FALSE(FindWindow("^DV/L: .*left dir", kEventMs).empty());
 }
 
+// "dv -v": the program's own viewer alone in the window. A sparse file of
+// 4 GiB opens at once, and End reaches the line written at its very end.
+TEST_F(DvE2E, DashVShowsTheLastLineOfAFourGigabyteFileAfterEnd) {
+    const std::string file = scratch_ / "big.txt";
+    WriteFile(file, "FIRST LINE\n");
+    ASSERT_EQ(RunCapture({"truncate", "-s", "4G", file}, kToolMs), 0);
+    ASSERT_EQ(RunCapture({"sh", "-c", "printf '\\nTHE END LINE\\n' >> \"$0\"", file}, kToolMs), 0);
+    ASSERT_TRUE(dv_.Start({DV_PROGRAM_PATH, "-v", file}, false));
+    std::string screen;
+    ASSERT_TRUE(WaitForText("FIRST LINE", &screen, kStartMs)) << screen;
+    EXPECT_EQ(screen.find("THE END LINE"), std::string::npos) << "4 GiB lie between the lines\n" << screen;
+    window_ = FindWindow("^DV/L: big.txt", kStartMs);
+    ASSERT_FALSE(window_.empty()) << "the title names the file";
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", window_}));
+    ASSERT_TRUE(Xdo({"key", "End"}));
+    EXPECT_TRUE(WaitForText("THE END LINE", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"key", "Escape"}));
+    EXPECT_EQ(dv_.Wait(kEventMs), 0);
+}
+
+// F3 opens the program's own viewer on the cursor file; Alt-Down pages to
+// the next file and, past the last one, stays there. After Esc the cursor
+// stands on the last file viewed, so F3 opens that one again.
+TEST_F(DvE2E, F3PagesThroughThePanelsFilesAndTheCursorFollows) {
+    std::string screen;
+    StartAndShow(&screen);
+    const auto heading = [&](const std::string& name) {
+        return WaitForScreen([&](const std::string& s) {
+            return Row(s, 0).rfind("View: ", 0) == 0 && Row(s, 0).find(name) != std::string::npos;
+        }, kEventMs, &screen);
+    };
+    ASSERT_TRUE(Xdo({"key", "Down", "F3"}));
+    ASSERT_TRUE(heading("left_one.txt")) << screen;
+    ASSERT_TRUE(Xdo({"key", "alt+Down"}));
+    ASSERT_TRUE(heading("left_two.txt")) << screen;
+    ASSERT_TRUE(Xdo({"key", "alt+Down"}));
+    ASSERT_TRUE(Xdo({"key", "Escape"}));
+    ASSERT_TRUE(WaitForText("right.txt", &screen)) << "the panels come back\n" << screen;
+    ASSERT_TRUE(Xdo({"key", "F3"}));
+    EXPECT_TRUE(heading("left_two.txt")) << screen;
+    ASSERT_TRUE(Xdo({"key", "Escape"}));
+    EXPECT_TRUE(WaitForText("right.txt", &screen)) << screen;
+    EXPECT_TRUE(dv_.Running());
+}
+
 }  // namespace
