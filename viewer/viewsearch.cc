@@ -7,8 +7,8 @@
 // usual filter compares the first and the last byte of sixteen windows at
 // once with vector instructions, against the (at most two) raw bytes that
 // fold to the word's first and last bytes, and compares in full only the
-// windows whose both ends fit. Where more than two bytes fold to one (or
-// without vector instructions) a skip loop takes over: Horspool's, keyed on
+// windows whose both ends fit. Without vector instructions (or should more
+// than two bytes fold to one) a skip loop takes over: Horspool's, keyed on
 // a pair of bytes instead of one, since pairs are rarer than bytes in text
 // and the jumps stay close to the word's length even for common letters.
 #include "viewer/viewsearch.h"
@@ -24,6 +24,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -444,13 +445,21 @@ struct WorkerOutcome {
 long long RunSearchWorker(long long (*search)(void* context), void* context) {
     const int saved_break = break_status.exchange(1);
     WorkerOutcome outcome;
-    std::thread worker([&outcome, search, context] {
+    std::thread worker;
+    try {
+        worker = std::thread([&outcome, search, context] {
+            const long long result = search(context);
+            std::lock_guard<std::mutex> guard(outcome.lock);
+            outcome.result = result;
+            outcome.done = true;
+            outcome.finished.notify_one();
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the search runs here, without Esc.
         const long long result = search(context);
-        std::lock_guard<std::mutex> guard(outcome.lock);
-        outcome.result = result;
-        outcome.done = true;
-        outcome.finished.notify_one();
-    });
+        break_status = saved_break;
+        return result;
+    }
 
     const auto began = std::chrono::steady_clock::now();
     std::unique_ptr<Win> notice;
