@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "console/cells.h"
 #include "console/console.h"
 #include "editor/textfile.h"
 #include "lib/codepage.h"
@@ -355,7 +356,18 @@ TEST(ViewSearchWorker, ShowsSearchingWhileItRunsAndLeavesKeysAlone) {
     const auto before = ui.Snapshot();
     long long value = 77;
     EXPECT_EQ(77, ui.Run([&] { return static_cast<int>(RunSearchWorker(SlowSearch, &value)); }));
-    EXPECT_TRUE(AnyScreenShows(ui, "Searching...")) << ui.Dump();
+    // In the middle of the screen, in the Messages colour.
+    bool shown = false;
+    for (const CUiTest::Screen& screen : ui.Screens()) {
+        int x = 0, y = 0;
+        if (!screen.Find("Searching...", &x, &y)) continue;
+        shown = true;
+        EXPECT_NEAR(40, x + 6, 1);
+        EXPECT_NEAR(12, y, 1);
+        EXPECT_EQ(colours[CLR_MESSAGES], screen.Attr(x, y));
+        break;
+    }
+    EXPECT_TRUE(shown) << ui.Dump();
     EXPECT_TRUE(before == ui.Snapshot()) << ui.Dump();
 
     // A search over before the first look for Esc reads no key.
