@@ -108,6 +108,8 @@ long long CTextFile::SearchChars(const Westring& text, int64_t start, bool match
     }
 }
 
+// Besides the results the header names, -1 when the user broke off
+// (break_status 2), looked at once per block read or per 65536 characters.
 long long CTextFile::Search(Westring text, long long start, bool match_case, bool whole_word, bool backward) {
     if (format == FF_UNKNOWN) DetermineFileFormat();
     if (format == FF_UNKNOWN) return -1;

@@ -4,10 +4,18 @@
 // The byte search folds every byte through a 256-entry table built from the
 // code page (a byte maps to the byte of its upper-case character), so a
 // case-insensitive search costs one table look-up per compared byte. The
-// skip loop is Horspool's: it looks at the window's last byte (first byte
-// when going backwards) and jumps by a table of distances; only windows
-// whose key byte matches are compared in full.
+// usual filter compares the first and the last byte of sixteen windows at
+// once with vector instructions, against the (at most two) raw bytes that
+// fold to the word's first and last bytes, and compares in full only the
+// windows whose both ends fit. Without vector instructions (or should more
+// than two bytes fold to one) a skip loop takes over: Horspool's, keyed on
+// a pair of bytes instead of one, since pairs are rarer than bytes in text
+// and the jumps stay close to the word's length even for common letters.
 #include "viewer/viewsearch.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -16,6 +24,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -27,15 +36,17 @@
 #include "lib/casefold.h"
 #include "lib/codepage.h"
 
+std::atomic<bool> search_file_vector_filter{true};
+
 namespace {
 
 // The word as bytes of the code page, folded like the text, with the skip
-// distances of both directions.
+// distances of one direction.
 class BytePattern {
 public:
     // False when the code page has no byte for some character of the word,
     // so the word cannot occur.
-    bool Build(const Westring& word, bool case_sensitive, int code_page);
+    bool Build(const Westring& word, bool case_sensitive, int code_page, bool reverse);
 
     size_t length() const { return bytes_.size(); }
 
@@ -46,21 +57,34 @@ public:
     int64_t FindBackward(const uint8_t* data, int64_t first, int64_t from) const;
 
 private:
+    static constexpr int kPairs = 1 << 16;
+    static int Pair(int first, int second) { return first << 8 | second; }
+
+    void BuildSkips(bool reverse);
+    bool BuildEnds();
     bool Matches(const uint8_t* window) const;
+    // The filter over the ends: from moves on (back) past the windows it
+    // rules out; the match found on the way, or -1.
+    int64_t FilterForward(const uint8_t* data, int64_t& from, int64_t last) const;
+    int64_t FilterBackward(const uint8_t* data, int64_t first, int64_t& from) const;
 
     bool case_sensitive_ = true;
     uint8_t fold_[256] = {};
     std::vector<uint8_t> bytes_;  // the word, each byte already folded
-    // Skip distances by raw text byte: forward keyed on the window's last
-    // byte, backward on its first.
-    int64_t forward_skip_[256] = {};
-    int64_t backward_skip_[256] = {};
-    // The forward skip, but 0 for a byte that folds to the word's last byte:
-    // the inner loop runs until it reaches a window worth comparing.
-    int64_t forward_guard_[256] = {};
+    // By the raw byte pair at the window's end (forward) or start (backward):
+    // how far the next window that could match lies, 0 when the pair folds
+    // to the word's own pair there and the window is worth comparing.
+    // Distances are capped, which only makes a jump shorter.
+    std::vector<uint16_t> skip_;
+    // The jump after comparing a window.
+    int64_t candidate_skip_ = 1;
+    // The raw bytes that fold to the word's first and last bytes (the same
+    // one twice when only one does), when the filter serves.
+    bool use_ends_ = false;
+    uint8_t first_bytes_[2] = {}, last_bytes_[2] = {};
 };
 
-bool BytePattern::Build(const Westring& word, bool case_sensitive, int code_page) {
+bool BytePattern::Build(const Westring& word, bool case_sensitive, int code_page, bool reverse) {
     case_sensitive_ = case_sensitive;
     // Building a code page's table converts every byte on its own, which
     // costs more than searching a small file: the last one is kept for the
@@ -84,26 +108,69 @@ bool BytePattern::Build(const Westring& word, bool case_sensitive, int code_page
 
     bytes_.clear();
     for (const wchar_t* p = word.c_str(); *p; p++) {
-        const wchar_t c = *p;
-        int byte = table.ToByte(c);
+        int byte = table.ToByte(*p);
         // A lower-case letter the code page has only in upper case.
-        if (byte < 0 && !case_sensitive) byte = table.ToByte(casefold.toupper(c));
+        if (byte < 0 && !case_sensitive) byte = table.ToByte(casefold.toupper(*p));
         if (byte < 0) return false;
         bytes_.push_back(fold_[byte]);
     }
-
-    const int64_t m = static_cast<int64_t>(bytes_.size());
-    int64_t forward_by_folded[256], backward_by_folded[256];
-    std::fill(std::begin(forward_by_folded), std::end(forward_by_folded), m);
-    std::fill(std::begin(backward_by_folded), std::end(backward_by_folded), m);
-    for (int64_t j = 0; j + 1 < m; j++) forward_by_folded[bytes_[j]] = m - 1 - j;
-    for (int64_t j = m - 1; j >= 1; j--) backward_by_folded[bytes_[j]] = j;
-    for (int byte = 0; byte < 256; byte++) {
-        forward_skip_[byte] = forward_by_folded[fold_[byte]];
-        backward_skip_[byte] = backward_by_folded[fold_[byte]];
-        forward_guard_[byte] = m > 0 && fold_[byte] == bytes_[m - 1] ? 0 : forward_skip_[byte];
-    }
+    use_ends_ = search_file_vector_filter && BuildEnds();
+    if (!use_ends_ && bytes_.size() >= 2) BuildSkips(reverse);
     return true;
+}
+
+bool BytePattern::BuildEnds() {
+#if defined(__SSE2__)
+    auto variants = [this](uint8_t folded, uint8_t* out) {
+        int count = 0;
+        for (int byte = 0; byte < 256; byte++) {
+            if (fold_[byte] != folded) continue;
+            if (count == 2) return false;
+            out[count++] = static_cast<uint8_t>(byte);
+        }
+        if (count == 1) out[1] = out[0];
+        return count > 0;
+    };
+    return variants(bytes_.front(), first_bytes_) && variants(bytes_.back(), last_bytes_);
+#else
+    return false;
+#endif
+}
+
+void BytePattern::BuildSkips(bool reverse) {
+    const int64_t m = static_cast<int64_t>(bytes_.size());
+    const auto& p = bytes_;
+    // First by folded pair. A jump of s moves the window so that the key
+    // pair meets the word s places further in (forward: further back).
+    std::vector<uint16_t> by_folded(kPairs, static_cast<uint16_t>(std::min<int64_t>(m, 0xFFFF)));
+    auto lower = [&by_folded](int pair, int64_t distance) {
+        const auto capped = static_cast<uint16_t>(std::min<int64_t>(distance, 0xFFFF));
+        by_folded[static_cast<size_t>(pair)] = std::min(by_folded[static_cast<size_t>(pair)], capped);
+    };
+    int own_pair;
+    if (!reverse) {
+        // The key's second byte meets the word's first.
+        for (int byte = 0; byte < 256; byte++) lower(Pair(byte, p[0]), m - 1);
+        // The key meets the word's pair ending at e.
+        for (int64_t e = 1; e + 1 < m; e++) lower(Pair(p[e - 1], p[e]), m - 1 - e);
+        own_pair = Pair(p[m - 2], p[m - 1]);
+    } else {
+        // The key's first byte meets the word's last.
+        for (int byte = 0; byte < 256; byte++) lower(Pair(p[m - 1], byte), m - 1);
+        // The key meets the word's pair starting at s.
+        for (int64_t s = m - 2; s >= 1; s--) lower(Pair(p[s], p[s + 1]), s);
+        own_pair = Pair(p[0], p[1]);
+    }
+    candidate_skip_ = by_folded[static_cast<size_t>(own_pair)];
+    by_folded[static_cast<size_t>(own_pair)] = 0;
+
+    if (case_sensitive_) {
+        skip_ = std::move(by_folded);
+        return;
+    }
+    skip_.resize(kPairs);
+    for (int pair = 0; pair < kPairs; pair++)
+        skip_[static_cast<size_t>(pair)] = by_folded[static_cast<size_t>(Pair(fold_[pair >> 8], fold_[pair & 0xFF]))];
 }
 
 bool BytePattern::Matches(const uint8_t* window) const {
@@ -114,26 +181,113 @@ bool BytePattern::Matches(const uint8_t* window) const {
     return true;
 }
 
-int64_t BytePattern::FindForward(const uint8_t* data, int64_t from, int64_t last) const {
+#if defined(__SSE2__)
+namespace {
+
+constexpr int kLanes = 16;
+
+// The bytes a window may begin and end with, each in all lanes.
+struct EndBytes {
+    __m128i first_a, first_b, last_a, last_b;
+
+    EndBytes(const uint8_t (&first)[2], const uint8_t (&last)[2])
+        : first_a(_mm_set1_epi8(static_cast<char>(first[0]))),
+          first_b(_mm_set1_epi8(static_cast<char>(first[1]))),
+          last_a(_mm_set1_epi8(static_cast<char>(last[0]))),
+          last_b(_mm_set1_epi8(static_cast<char>(last[1]))) {}
+
+    // As bits, the windows starting at starts[0..15] whose first and last
+    // bytes fit (ends is starts plus the word's length less one).
+    unsigned Fitting(const uint8_t* starts, const uint8_t* ends) const {
+        const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(starts));
+        const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ends));
+        const __m128i head_fits = _mm_or_si128(_mm_cmpeq_epi8(head, first_a), _mm_cmpeq_epi8(head, first_b));
+        const __m128i tail_fits = _mm_or_si128(_mm_cmpeq_epi8(tail, last_a), _mm_cmpeq_epi8(tail, last_b));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(head_fits, tail_fits)));
+    }
+};
+
+}  // namespace
+
+int64_t BytePattern::FilterForward(const uint8_t* data, int64_t& from, int64_t last) const {
     const int64_t tail = static_cast<int64_t>(bytes_.size()) - 1;
+    const EndBytes ends(first_bytes_, last_bytes_);
+    for (; from + (kLanes - 1) <= last; from += kLanes) {
+        for (unsigned fitting = ends.Fitting(data + from, data + from + tail); fitting != 0; fitting &= fitting - 1) {
+            const int64_t i = from + __builtin_ctz(fitting);
+            if (Matches(data + i)) return i;
+        }
+    }
+    return -1;
+}
+
+int64_t BytePattern::FilterBackward(const uint8_t* data, int64_t first, int64_t& from) const {
+    const int64_t tail = static_cast<int64_t>(bytes_.size()) - 1;
+    const EndBytes ends(first_bytes_, last_bytes_);
+    for (; from - (kLanes - 1) >= first; from -= kLanes) {
+        const int64_t low = from - (kLanes - 1);
+        // The highest lane first: the last window wins.
+        for (unsigned fitting = ends.Fitting(data + low, data + low + tail); fitting != 0;) {
+            const int lane = 31 - __builtin_clz(fitting);
+            if (Matches(data + low + lane)) return low + lane;
+            fitting &= ~(1u << lane);
+        }
+    }
+    return -1;
+}
+#else
+int64_t BytePattern::FilterForward(const uint8_t*, int64_t&, int64_t) const { return -1; }
+int64_t BytePattern::FilterBackward(const uint8_t*, int64_t, int64_t&) const { return -1; }
+#endif
+
+int64_t BytePattern::FindForward(const uint8_t* data, int64_t from, int64_t last) const {
+    const int64_t m = static_cast<int64_t>(bytes_.size());
+    if (use_ends_) {
+        const int64_t found = FilterForward(data, from, last);
+        if (found >= 0) return found;
+    }
+    if (use_ends_ || m == 1) {
+        // The windows too few for the filter, one by one.
+        for (int64_t i = from; i <= last; i++)
+            if (fold_[data[i]] == bytes_[0] && Matches(data + i)) return i;
+        return -1;
+    }
+    const uint8_t* key = data + (m - 2);  // the pair at the window's end
     int64_t i = from;
     while (i <= last) {
-        int64_t step = forward_guard_[data[i + tail]];
+        int64_t step = skip_[static_cast<size_t>(Pair(key[i], key[i + 1]))];
         while (step != 0) {
             i += step;
             if (i > last) return -1;
-            step = forward_guard_[data[i + tail]];
+            step = skip_[static_cast<size_t>(Pair(key[i], key[i + 1]))];
         }
         if (Matches(data + i)) return i;
-        i += forward_skip_[data[i + tail]];
+        i += candidate_skip_;
     }
     return -1;
 }
 
 int64_t BytePattern::FindBackward(const uint8_t* data, int64_t first, int64_t from) const {
-    const uint8_t head = bytes_[0];
-    for (int64_t i = from; i >= first; i -= backward_skip_[data[i]]) {
-        if (fold_[data[i]] == head && Matches(data + i)) return i;
+    const int64_t m = static_cast<int64_t>(bytes_.size());
+    if (use_ends_) {
+        const int64_t found = FilterBackward(data, first, from);
+        if (found >= 0) return found;
+    }
+    if (use_ends_ || m == 1) {
+        for (int64_t i = from; i >= first; i--)
+            if (fold_[data[i]] == bytes_[0] && Matches(data + i)) return i;
+        return -1;
+    }
+    int64_t i = from;
+    while (i >= first) {
+        int64_t step = skip_[static_cast<size_t>(Pair(data[i], data[i + 1]))];
+        while (step != 0) {
+            i -= step;
+            if (i < first) return -1;
+            step = skip_[static_cast<size_t>(Pair(data[i], data[i + 1]))];
+        }
+        if (Matches(data + i)) return i;
+        i -= candidate_skip_;
     }
     return -1;
 }
@@ -258,7 +412,7 @@ long long SearchFile(RandomFile& file, long long start, const Westring& word, bo
     if (code_page == 0) code_page = DefaultTextCodePage();
 
     BytePattern pattern;
-    if (!pattern.Build(word, case_sensitive, code_page)) return kNotFound;
+    if (!pattern.Build(word, case_sensitive, code_page, reverse)) return kNotFound;
     const int64_t m = static_cast<int64_t>(pattern.length());
 
     const int64_t saved_position = file.position;
@@ -291,13 +445,21 @@ struct WorkerOutcome {
 long long RunSearchWorker(long long (*search)(void* context), void* context) {
     const int saved_break = break_status.exchange(1);
     WorkerOutcome outcome;
-    std::thread worker([&outcome, search, context] {
+    std::thread worker;
+    try {
+        worker = std::thread([&outcome, search, context] {
+            const long long result = search(context);
+            std::lock_guard<std::mutex> guard(outcome.lock);
+            outcome.result = result;
+            outcome.done = true;
+            outcome.finished.notify_one();
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the search runs here, without Esc.
         const long long result = search(context);
-        std::lock_guard<std::mutex> guard(outcome.lock);
-        outcome.result = result;
-        outcome.done = true;
-        outcome.finished.notify_one();
-    });
+        break_status = saved_break;
+        return result;
+    }
 
     const auto began = std::chrono::steady_clock::now();
     std::unique_ptr<Win> notice;

@@ -4,6 +4,7 @@
 // toolkit thread shows "Searching..." and watches for Esc.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "archive/randomfile.h"
@@ -11,7 +12,12 @@
 
 // Bytes SearchFile reads at a time; a match across two blocks is found all
 // the same.
-constexpr int kSearchFileBlock = 1 << 20;
+constexpr int kSearchFileBlock = 1 << 17;
+
+// Whether SearchFile lets vector instructions rule out most windows, where
+// the machine has them (on by default). Off, it uses its skip loop alone, as
+// machines without them do; the two give the same results.
+extern std::atomic<bool> search_file_vector_filter;
 
 // The byte search of a code page: a forward search finds the first match
 // starting at or after start, a reverse one the last match starting at or
