@@ -74,7 +74,7 @@ public:
 
     // The byte position where text occurs from start (data_start when
     // negative) on, or before start when backward; -2 when it does not
-    // occur, -1 when the format is not known.
+    // occur, -1 when the format is not known or the user broke off.
     long long Search(Westring text, long long start, bool match_case, bool whole_word, bool backward);
 
     Estring GetFormatDesc() const { return ::GetFormatDesc(format, code_page); }

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kSearchBlock = 4 << 20;
+constexpr int kSearchBlock = 128 << 10;  // read and scanned while still in the cache
 // Characters stepped over between looks at the break flag.
 constexpr unsigned kCharsBetweenBreakChecks = 1u << 16;
 
@@ -116,6 +116,7 @@ long long CTextFile::Search(Westring text, long long start, bool match_case, boo
     if (text.empty()) return -2;
     if (start < 0) start = backward ? size() : data_start;
     if (start < data_start) start = data_start;
+    if (start > size()) start = size();  // a file that shrank since the position was taken
 
     const int64_t saved = pos;
     long long found = -2;

@@ -95,6 +95,8 @@ TEST(TextFileSearch, WholeWordsSkipLongerWords) {
         EXPECT_EQ(-2, file.Search(L"cat", 33, match_case, true, false));
         EXPECT_EQ(32, file.Search(L"cat", -1, match_case, true, true));
         EXPECT_EQ(20, file.Search(L"cat", 31, match_case, true, true));
+        // Backwards from past the end (the file shrank under a position).
+        EXPECT_EQ(32, file.Search(L"cat", 1000, match_case, true, true));
     }
     EXPECT_EQ(0, file.Search(L"CATHEDRAL", 0, false, true, false));
     EXPECT_EQ(-2, file.Search(L"CATHEDRAL", 0, true, false, false));
