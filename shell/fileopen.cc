@@ -17,6 +17,7 @@
 #include "lib/fsname.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
+#include "shell/clock.h"
 #include "shell/mainloop.h"
 #include "shell/panelaccess.h"
 #include "shell/screen.h"
@@ -106,7 +107,13 @@ Westring command_for(const FileTool& tool, const Target& target, bool alternativ
 bool open_target(const FileTool& tool, Westring command, const Target& target) {
     set_title(target.title.c_str());
     command = command.trim();
-    if (command.empty()) return tool.open_internal(target.path);
+    if (command.empty()) {
+        // The tool covers the whole screen: the clock would draw over its heading.
+        hide_clock();
+        const bool quit = tool.open_internal(target.path);
+        init_clock();
+        return quit;
+    }
 
     CleanupTmpFiles();
     // A cancelled parameter or a failed expansion runs nothing.

@@ -1,5 +1,7 @@
 // The viewer's keys, and the small dialogs they open: going to an offset
 // or a line, the code page list and the file's encoding.
+#include <iconv.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -39,6 +41,15 @@ bool AskValue(const wchar_t* title, const wchar_t* label, int field_x, int width
 }
 
 void Tell(const Westring& message) { static_cast<void>(error(message, Westring(), MB_OK | MB_MESSAGE)); }
+
+// Whether the system can convert from code page.
+bool IsKnownCodePage(int page) {
+    if (page <= 0) return false;
+    iconv_t converter = iconv_open("WCHAR_T", CPName(page).c_str());
+    if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_close(converter);
+    return true;
+}
 
 // The code pages of the list, in order.
 std::vector<int> CodePageList() {
@@ -102,7 +113,7 @@ void CFileViewer::NextCodePage() {
     if (pages.empty()) return;
     view_code_page_pos = (view_code_page_pos + 1) % static_cast<int>(pages.size());
     int page = pages[static_cast<size_t>(view_code_page_pos)];
-    if (!CPName(page).c_str()[0]) {
+    if (!IsKnownCodePage(page)) {
         Tell(L"Invalid code page");
         page = 0;
     }

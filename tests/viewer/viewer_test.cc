@@ -196,6 +196,12 @@ TEST_F(ViewerTest, CodePagesFromTheListChangeHowBytesRead) {
     ASSERT_GE(screens.size(), 2u);
     EXPECT_TRUE(AnyScreenShows(ui, "\xd0\x90\xd0\x91")) << Dump();  // 866: А Б
     EXPECT_EQ(Last().Line(1), "\xd0\x82\xd0\x83") << Dump();         // 1251: Ђ Ѓ
+
+    ui.Keys("Alt-c");
+    ui.Type("99999");
+    ui.Keys("Enter Enter Esc");
+    View(file);
+    EXPECT_TRUE(AnyScreenShows(ui, "Invalid code page")) << Dump();
 }
 
 TEST_F(ViewerTest, AltF4OpensTheEditorAtTheSamePlace) {
