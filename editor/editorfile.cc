@@ -15,6 +15,7 @@
 #include "console/wordedit.h"
 #include "editor/editor.h"
 #include "editor/filestatus.h"
+#include "editor/textcodec.h"
 #include "panels/progress.h"
 
 EditorHooks editor_hooks;
@@ -257,17 +258,8 @@ void DVEditor::CodePageMode() {
 // The next code page of the TranslateCP list after the present one.
 void DVEditor::NextCodePage() {
     std::vector<int> pages;
-    const char* p = config.TranslateCP.c_str();
-    while (*p) {
-        char* end = nullptr;
-        const long page = std::strtol(p, &end, 10);
-        if (end == p) {
-            p++;
-            continue;
-        }
-        if (page > 0) pages.push_back(static_cast<int>(page));
-        p = end;
-    }
+    for (int page : ParseCodePageList(config.TranslateCP.c_str()))
+        if (page > 0) pages.push_back(page);
     if (pages.empty()) return;
     size_t next = 0;
     for (size_t i = 0; i < pages.size(); i++)

@@ -1,5 +1,7 @@
 #include "editor/textcodec.h"
 
+#include <cstdlib>
+
 #include "lib/westring.h"
 
 namespace {
@@ -133,4 +135,20 @@ bool EncodeChar(EFileFormat format, const CCodePageTable& table, wchar_t c, std:
     default: AppendUTF8(out, c); break;
     }
     return writable;
+}
+
+std::vector<int> ParseCodePageList(const char* list) {
+    std::vector<int> pages;
+    const char* p = list;
+    while (p && *p) {
+        char* end = nullptr;
+        const long page = std::strtol(p, &end, 10);
+        if (end == p) {
+            p++;
+            continue;
+        }
+        pages.push_back(static_cast<int>(page));
+        p = end;
+    }
+    return pages;
 }

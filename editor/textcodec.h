@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "editor/textformat.h"
 
@@ -43,3 +44,7 @@ private:
 bool EncodeChar(EFileFormat format, const CCodePageTable& table, wchar_t c, std::string& out);
 // Whether EncodeChar would write c exactly.
 bool CanEncode(EFileFormat format, const CCodePageTable& table, wchar_t c);
+
+// The numbers of a list such as the TranslateCP setting ("866,1251"), in
+// order; anything between them is a separator.
+std::vector<int> ParseCodePageList(const char* list);

@@ -12,6 +12,7 @@
 #include "console/msgbox.h"
 #include "editor/editdialogs.h"
 #include "editor/editor.h"
+#include "editor/textcodec.h"
 #include "lib/codepage.h"
 #include "viewer/fileviewer.h"
 
@@ -49,23 +50,6 @@ bool IsKnownCodePage(int page) {
     if (converter == reinterpret_cast<iconv_t>(-1)) return false;
     iconv_close(converter);
     return true;
-}
-
-// The code pages of the list, in order.
-std::vector<int> CodePageList() {
-    std::vector<int> pages;
-    const char* p = config.TranslateCP.c_str();
-    while (*p) {
-        char* end = nullptr;
-        const long page = std::strtol(p, &end, 10);
-        if (end == p) {
-            p++;
-            continue;
-        }
-        pages.push_back(static_cast<int>(page));
-        p = end;
-    }
-    return pages;
 }
 
 }  // namespace
@@ -109,7 +93,7 @@ void CFileViewer::EditCodePageList() {
 // The next entry of the list (the first after an edit of the list); a
 // number that is no code page counts as the default.
 void CFileViewer::NextCodePage() {
-    const std::vector<int> pages = CodePageList();
+    const std::vector<int> pages = ParseCodePageList(config.TranslateCP.c_str());
     if (pages.empty()) return;
     view_code_page_pos = (view_code_page_pos + 1) % static_cast<int>(pages.size());
     int page = pages[static_cast<size_t>(view_code_page_pos)];
