@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "console/cells.h"
 #include "console/keybar.h"
@@ -115,6 +116,7 @@ private:
     // Highlighter states at line starts seen, so a page can be coloured
     // without reading from the start of the file.
     std::map<int64_t, SyntaxHighlighterState> states_;
+    std::vector<wchar_t> piece_;  // the text of a piece of a cut line
 
     std::unique_ptr<Win> win_;
     std::unique_ptr<CFunctionKeyBar> key_bar_;

@@ -145,8 +145,11 @@ int64_t CFileViewer::LineAround(int64_t offset) {
 
 int CFileViewer::RowsOf(int64_t start) {
     if (!wrap_ || hex_ || columns_ <= 0) return 1;
+    // Measuring a line must not move the colouring on past it.
+    const SyntaxHighlighterState saved = highlighter_;
     bool more = false;
     const CellString cells = LineCells(start, static_cast<int>(ViewLines::kPiece), &more);
+    static_cast<SyntaxHighlighterState&>(highlighter_) = saved;
     return std::max(1, (cells.length() + columns_ - 1) / columns_);
 }
 

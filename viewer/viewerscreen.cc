@@ -57,7 +57,22 @@ CellString CFileViewer::LineCells(int64_t start, int max_cells, bool* more) {
     const int64_t end = lines_.EndOf(start);
     file_.pos = start;
     int len = 0;
-    const wchar_t* text = end > start ? file_.ReadTextLine(len, max_cells + 1LL) : nullptr;
+    const wchar_t* text = nullptr;
+    if (end > start && lines_.Next(start) > end) {
+        // A line with its own line end: the text reader stops there.
+        text = file_.ReadTextLine(len, max_cells + 1LL);
+    } else if (end > start) {
+        // A piece of a cut line: it ends at a byte offset, not at a line end.
+        piece_.clear();
+        while (file_.pos < end && static_cast<int>(piece_.size()) <= max_cells) {
+            const int c = file_.ReadChar();
+            if (c < 0) break;
+            piece_.push_back(static_cast<wchar_t>(c));
+        }
+        len = static_cast<int>(piece_.size());
+        piece_.push_back(0);
+        text = piece_.data();
+    }
     *more = len > max_cells;
     if (!text) return cells;
     const unsigned char plain = colours[CLR_FILE_VIEWER];
@@ -105,19 +120,14 @@ void CFileViewer::PaintText() {
             for (int piece = skip; piece < pieces && row < rows; piece++)
                 PutRow(row++, cells.mid(piece * columns_, columns_));
         } else {
-            CellString cells = LineCells(line, left_ + columns_, &more).mid(left_, columns_);
-            if (more || cells.length() >= columns_) {
-                bool beyond = more;
-                if (!beyond) {
-                    bool longer = false;
-                    beyond = LineCells(line, left_ + columns_ + 1, &longer).length() > left_ + columns_;
-                }
-                if (beyond) {
-                    cells = cells.left(columns_ - 1);
-                    const unsigned char tagged = static_cast<unsigned char>((colours[CLR_TAGGED] & 0x0F) |
-                                                                            (colours[CLR_FILE_VIEWER] & 0xF0));
-                    cells += ScreenCell(L'\x00BB', tagged);
-                }
+            // One cell more than the row shows tells whether the line goes on.
+            const CellString whole = LineCells(line, left_ + columns_ + 1, &more);
+            CellString cells = whole.mid(left_, columns_);
+            if (more || whole.length() > left_ + columns_) {
+                cells = cells.left(columns_ - 1);
+                const unsigned char tagged = static_cast<unsigned char>((colours[CLR_TAGGED] & 0x0F) |
+                                                                        (colours[CLR_FILE_VIEWER] & 0xF0));
+                cells += ScreenCell(L'\x00BB', tagged);
             }
             PutRow(row++, cells);
         }

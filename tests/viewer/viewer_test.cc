@@ -97,6 +97,25 @@ TEST_F(ViewerTest, LongLinesWrapOrEndInAMarkWhenUnwrapped) {
     EXPECT_EQ(unwrapped.Line(2), "next");
 }
 
+TEST_F(ViewerTest, AHugeLineIsShownInPiecesThatStartWhereTheyLie) {
+    // 30 MB of "0123456789" without a line end, more pieces than rows: the
+    // second piece starts at byte 1048576, whose digit is 6, the third at
+    // 2097152 (2).
+    std::string text;
+    while (text.size() < (size_t{30} << 20)) text += "0123456789";
+    const std::string file = dir.Write("huge.txt", text);
+    config.ViewerWrap = false;
+    ui.Keys("Down Down Up Esc");
+    View(file);
+    const auto& screens = ui.Screens();
+    ASSERT_EQ(screens.size(), 4u);
+    EXPECT_EQ(screens[0].Line(1).substr(0, 10), "0123456789") << screens[0].Dump();
+    EXPECT_EQ(screens[0].Line(2).substr(0, 10), "6789012345") << screens[0].Dump();
+    EXPECT_EQ(screens[1].Line(1).substr(0, 10), "6789012345") << screens[1].Dump();
+    EXPECT_EQ(screens[2].Line(1).substr(0, 10), "2345678901") << screens[2].Dump();
+    EXPECT_EQ(screens[3].Line(1).substr(0, 10), "6789012345") << screens[3].Dump();
+}
+
 TEST_F(ViewerTest, EndShowsTheLastPageAndHomeTheFirst) {
     const std::string file = dir.Write("a.txt", NumberedLines(1000));
     ui.Keys("End");
