@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bench/harness.h"
+#include "bench/wordtext.h"
 #include "editor/textfile.h"
 #include "lib/fsname.h"
 
@@ -19,36 +20,10 @@ const char kFrequent[] = "marmalade";
 
 // Writes the text; the number of lines holding the common word, or -1.
 long MakeText(const std::string& path) {
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) return -1;
-    static const char* kWords[] = {"the", "caf\xC3\xA9", "river", "na\xC3\xAFve", "stone", "\xF0\x9F\x98\x80",
-                                   "window", "\xD0\xB4\xD0\xBE\xD0\xBC", "lantern", "garden", "quiet", "over"};
-    std::string block;
-    int64_t written = 0;
-    long line = 0, frequent = 0;
-    bool rare_written = false;
-    while (written < kFileBytes) {
-        block.clear();
-        while (block.size() < (1u << 20)) {
-            for (int w = 0; w < 14; w++) {
-                block += kWords[(line * 7 + w * 3) % 12];
-                block += ' ';
-            }
-            if (line % kFrequentEvery == 0) {
-                block += kFrequent;
-                frequent++;
-            }
-            if (!rare_written && written + static_cast<int64_t>(block.size()) > kFileBytes - (kFileBytes >> 6)) {
-                block += kRare;
-                rare_written = true;
-            }
-            block += '\n';
-            line++;
-        }
-        if (std::fwrite(block.data(), 1, block.size(), out) != block.size()) break;
-        written += static_cast<int64_t>(block.size());
-    }
-    return std::fclose(out) == 0 && written >= kFileBytes ? frequent : -1;
+    static const char* const kWords[] = {"the", "caf\xC3\xA9", "river", "na\xC3\xAFve", "stone", "\xF0\x9F\x98\x80",
+                                         "window", "\xD0\xB4\xD0\xBE\xD0\xBC", "lantern", "garden", "quiet", "over"};
+    const WordText text = WriteWordText(path, {kFileBytes, kWords, kFrequent, kFrequentEvery, kRare});
+    return text.written ? text.frequent_lines : -1;
 }
 
 // The viewer's work: the rare word's position and the common word's count.

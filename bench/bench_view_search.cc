@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bench/harness.h"
+#include "bench/wordtext.h"
 #include "editor/textfile.h"
 #include "lib/fsname.h"
 #include "viewer/viewsearch.h"
@@ -18,32 +19,10 @@ const char kWord[] = "verdigris-harmonium";
 // Writes lines of words with a few accented letters and the word once,
 // 1/64 of the text before the end; the word's offset, or -1.
 long long MakeText(const std::string& path) {
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) return -1;
-    static const char* kWords[] = {"the",    "caf\xC3\xA9", "river",  "na\xC3\xAFve", "stone", "harbour",
-                                   "window", "\xC3\xBC" "ber", "lantern", "garden", "quiet", "verdigris"};
-    std::string block;
-    int64_t written = 0;
-    long long word_at = -1;
-    long line = 0;
-    while (written < kFileBytes) {
-        block.clear();
-        while (block.size() < (1u << 20)) {
-            for (int w = 0; w < 14; w++) {
-                block += kWords[(line * 7 + w * 3) % 12];
-                block += ' ';
-            }
-            if (word_at < 0 && written + static_cast<int64_t>(block.size()) > kFileBytes - (kFileBytes >> 6)) {
-                word_at = written + static_cast<int64_t>(block.size());
-                block += kWord;
-            }
-            block += '\n';
-            line++;
-        }
-        if (std::fwrite(block.data(), 1, block.size(), out) != block.size()) break;
-        written += static_cast<int64_t>(block.size());
-    }
-    return std::fclose(out) == 0 && written >= kFileBytes ? word_at : -1;
+    static const char* const kWords[] = {"the",    "caf\xC3\xA9", "river",  "na\xC3\xAFve", "stone", "harbour",
+                                         "window", "\xC3\xBC" "ber", "lantern", "garden", "quiet", "verdigris"};
+    const WordText text = WriteWordText(path, {kFileBytes, kWords, nullptr, 0, kWord});
+    return text.written ? text.rare_at : -1;
 }
 
 long long SearchText(const Westring& path) {
