@@ -49,9 +49,4 @@ CMakeArchiveDlg::CMakeArchiveDlg(Westring& name, int& format) : Dialog(-1, -4, 7
     ChangeFocus(field);
 }
 
-int CMakeArchiveDlg::Run() {
-    for (;;) {
-        const int result = Process();
-        if (result == 13 || result == 27) return result;
-    }
-}
+int CMakeArchiveDlg::Run() { return RunOkCancel(); }

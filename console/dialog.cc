@@ -410,6 +410,13 @@ void Dialog::draw_focused() {
     console->EndPaint();
 }
 
+int Dialog::RunOkCancel() {
+    for (;;) {
+        const int result = Process();
+        if (result == 13 || result == 27) return result;
+    }
+}
+
 int Dialog::Process(int timeout_ms) {
     result_ = 0;
     console->SetCursorType(0);

@@ -183,6 +183,8 @@ public:
     // Runs the dialog until a result is set; 0 when timeout_ms passes
     // without an event.
     int Process(int timeout_ms = -1);
+    // Runs the dialog until it ends with Enter (13) or Esc (27), which it returns.
+    int RunOkCancel();
     // Lets handler follow the modifier keys while the dialog runs (it gets
     // the new EShift bits at each change); null: nothing follows them.
     void SetShiftStateHandler(void (*handler)(int state)) { shift_state_handler_ = handler; }

@@ -17,14 +17,6 @@ void label_field(Dialog& dialog, int x, int y, int field, const wchar_t* label) 
     dialog.AddFieldLabel(x, y, field, label);
 }
 
-// Runs a dialog until OK or Cancel.
-int run_ok_cancel(Dialog& dialog) {
-    for (;;) {
-        const int result = dialog.Process();
-        if (result == 13 || result == 27) return result;
-    }
-}
-
 // The format choices at (x, y) down, the flags and the code page to their
 // right; returns the first control's index.
 int add_encoding_controls(Dialog& dialog, int x, int y, EncodingChoice& encoding) {
@@ -59,7 +51,7 @@ CEditSearchDlg::CEditSearchDlg(Westring& search, Westring* replacement, EditSear
     ChangeFocus(field);
 }
 
-int CEditSearchDlg::Run() { return run_ok_cancel(*this); }
+int CEditSearchDlg::Run() { return RunOkCancel(); }
 
 FoundAnswer AskStringFound() {
     Dialog dialog(-1, -4, 48, 5, colours[CLR_MESSAGES]);
@@ -89,7 +81,7 @@ CGotoLineDlg::CGotoLineDlg(int line_count, int& line) : Dialog(-1, -4, 44, 6, co
     ChangeFocus(field);
 }
 
-int CGotoLineDlg::Run() { return run_ok_cancel(*this); }
+int CGotoLineDlg::Run() { return RunOkCancel(); }
 
 EncodingChoice EncodingChoice::From(EFileFormat format, int code_page, bool has_bom) {
     EncodingChoice choice;
@@ -128,7 +120,7 @@ CSaveAsDlg::CSaveAsDlg(Westring& name, EncodingChoice& encoding, std::function<b
 
 int CSaveAsDlg::Run() {
     for (;;) {
-        const int result = run_ok_cancel(*this);
+        const int result = RunOkCancel();
         if (result == 27 || !accept_ || accept_(name_)) return result;
         Draw();
     }
@@ -141,7 +133,7 @@ CFormatSelectDlg::CFormatSelectDlg(EncodingChoice& encoding) : Dialog(-1, -4, 56
     ChangeFocus(first);
 }
 
-int CFormatSelectDlg::Run() { return run_ok_cancel(*this); }
+int CFormatSelectDlg::Run() { return RunOkCancel(); }
 
 UnsavedAnswer AskUnsavedChanges() {
     Dialog dialog(-1, -4, 44, 5, colours[CLR_ERRORS]);

@@ -21,14 +21,6 @@ namespace {
 constexpr int kAltDigitBase = 0x10078;  // Alt+1
 constexpr int kCodePageHistory = 8;
 
-// Runs a dialog until Enter or Esc.
-int RunDialog(Dialog& dialog) {
-    for (;;) {
-        const int result = dialog.Process();
-        if (result == 13 || result == 27) return result;
-    }
-}
-
 // Asks for one value in a small titled dialog; false on Esc.
 bool AskValue(const wchar_t* title, const wchar_t* label, int field_x, int width, int max_length, Westring& value,
               int history = -1) {
@@ -38,7 +30,7 @@ bool AskValue(const wchar_t* title, const wchar_t* label, int field_x, int width
     dialog.AddFieldLabel(1, 1, field, label);
     dialog.AddOkCancel(-1, -1, 1);
     dialog.ChangeFocus(field);
-    return RunDialog(dialog) == 13;
+    return dialog.RunOkCancel() == 13;
 }
 
 void Tell(const Westring& message) { static_cast<void>(error(message, Westring(), MB_OK | MB_MESSAGE)); }
