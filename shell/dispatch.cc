@@ -38,6 +38,8 @@ bool IsCursorNeutralKey(int key) {
     }
 }
 
+bool HasCommand(int key) { return (key & KEY_MENU) ? HasMenuCommand(key) : FindKeyHandler(key) != nullptr; }
+
 void DispatchKey(CMainLoop& loop, int key, _MEVENT& event) {
     loop.RequestRedraw(CMainLoop::REDRAW_LINE);
     if (key == KEY_QUIT) {

@@ -9,6 +9,9 @@ class CMainLoop;
 
 // Whether a key leaves the cursor entry's highlight alone.
 bool IsCursorNeutralKey(int key);
+// Whether the program has a command for key (a key or a menu command code):
+// the pull-down menu disables the items it lacks.
+bool HasCommand(int key);
 // Acts on a key after the main loop's own steps.
 void DispatchKey(CMainLoop& loop, int key, _MEVENT& event);
 // Enter on an empty command line: acts on the cursor entry of the current

@@ -7,10 +7,14 @@
 #include "panels/paneldisplay.h"
 #include "shell/clock.h"
 #include "shell/configdialog.h"
+#include "shell/configread.h"
 #include "shell/configsave.h"
+#include "shell/confirmdialog.h"
+#include "shell/editfile.h"
 #include "shell/filecommands.h"
 #include "shell/mainloop.h"
 #include "shell/panelaccess.h"
+#include "shell/progfiles.h"
 #include "shell/screen.h"
 
 namespace {
@@ -39,63 +43,113 @@ void toggle_clock() {
     }
 }
 
+void tag_command(int code) {
+    PANEL* panel = current_panel();
+    if (!file_list(panel)) return;
+    const int shift = static_cast<int>(lastShiftState);
+    if (code == MENU_SELECT_GROUP) wild_tag(panel, 1, shift);
+    else if (code == MENU_UNSELECT_GROUP) wild_tag(panel, -1, shift);
+    else tag_all(panel, 0, shift);
+}
+
+// Edits one of the program's own files in its editor.
+void edit_program_file(DVFileType type) {
+    const Westring name = DVFilename(type);
+    static_cast<void>(internal_editor(name.c_str(), 0, 0));
+}
+
+void edit_associations() {
+    edit_program_file(DV_CONFIG);
+    configure(true);
+    panel_refresh();
+}
+
+using Command = void (*)(CMainLoop& loop, int code);
+
+struct MenuCommandEntry {
+    int code;
+    Command run;
+};
+
+// The commands by code; the sort codes are ranges handled before the table.
+const MenuCommandEntry kCommands[] = {
+    {MENU_LEFT_BRIEF, [](CMainLoop& loop, int) { style_command(loop, 0, DETAIL_BRIEF); }},
+    {MENU_RIGHT_BRIEF, [](CMainLoop& loop, int) { style_command(loop, 1, DETAIL_BRIEF); }},
+    {MENU_LEFT_FULL, [](CMainLoop& loop, int) { style_command(loop, 0, DETAIL_FULL); }},
+    {MENU_RIGHT_FULL, [](CMainLoop& loop, int) { style_command(loop, 1, DETAIL_FULL); }},
+    {MENU_LEFT_WIDE, [](CMainLoop& loop, int) { style_command(loop, 0, DETAIL_WIDE); }},
+    {MENU_RIGHT_WIDE, [](CMainLoop& loop, int) { style_command(loop, 1, DETAIL_WIDE); }},
+    {MENU_LEFT_BRIEFWIDE, [](CMainLoop& loop, int) { style_command(loop, 0, DETAIL_BRIEFWIDE); }},
+    {MENU_RIGHT_BRIEFWIDE, [](CMainLoop& loop, int) { style_command(loop, 1, DETAIL_BRIEFWIDE); }},
+    {MENU_LEFT_UNIX, [](CMainLoop& loop, int) { style_command(loop, 0, DETAIL_UNIX); }},
+    {MENU_RIGHT_UNIX, [](CMainLoop& loop, int) { style_command(loop, 1, DETAIL_UNIX); }},
+    {MENU_LEFT_FILTER, [](CMainLoop&, int) { filter_command(0); }},
+    {MENU_RIGHT_FILTER, [](CMainLoop&, int) { filter_command(1); }},
+    {MENU_LEFT_REREAD, [](CMainLoop&, int) { reread_and_paint(panel_base); }},
+    {MENU_RIGHT_REREAD, [](CMainLoop&, int) { reread_and_paint(panel_base + 1); }},
+    {MENU_SELECT_GROUP, [](CMainLoop&, int code) { tag_command(code); }},
+    {MENU_UNSELECT_GROUP, [](CMainLoop&, int code) { tag_command(code); }},
+    {MENU_INVERT_SELECTION, [](CMainLoop&, int code) { tag_command(code); }},
+    {MENU_RESTORE_SELECTION,
+     [](CMainLoop& loop, int) {
+         _MEVENT none;
+         restore_last_selection(loop, KEY_ALT_GREY_PLUS, none);
+     }},
+    {MENU_EDIT_ASSOCIATIONS, [](CMainLoop&, int) { edit_associations(); }},
+    {MENU_EDIT_USER_MENU, [](CMainLoop&, int) { edit_program_file(DV_USER_MENU); }},
+    // Cancelled or not, the screen is drawn again afterwards.
+    {MENU_CONFIGURATION, [](CMainLoop&, int) { static_cast<void>(edit_config()); }},
+    {MENU_COLOURS,
+     [](CMainLoop&, int) {
+         if (change_colours() == 0) remake_panels();
+     }},
+    {MENU_CONFIRMATIONS, [](CMainLoop&, int) { edit_confirmations(); }},
+    {MENU_TOGGLE_HIDDEN, [](CMainLoop&, int) { toggle_hidden(); }},
+    {MENU_TOGGLE_PATH_PROMPT, [](CMainLoop&, int) { config.PathPrompt = !config.PathPrompt; }},
+    {MENU_TOGGLE_FULL_SCREEN, [](CMainLoop&, int) { full_screen(); }},
+    {MENU_TOGGLE_CLOCK, [](CMainLoop&, int) { toggle_clock(); }},
+    {MENU_TOGGLE_TAG_DIRS, [](CMainLoop&, int) { config.TagDirs = !config.TagDirs; }},
+    // A failure has been shown to the user; the settings stay in use.
+    {MENU_SAVE_SETTINGS, [](CMainLoop&, int) { static_cast<void>(save_config()); }},
+    {MENU_TOGGLE_THOUSAND_SEP,
+     [](CMainLoop&, int) {
+         config.ThousandSep = !config.ThousandSep;
+         for (int side = 0; side < 2; side++) paint_panel(panel_base + side);
+     }},
+    {MENU_TOGGLE_RETAIN_COUNT,
+     [](CMainLoop&, int) {
+         config.RetainCount = !config.RetainCount;
+         panel_refresh();
+     }},
+};
+
+bool is_sort_code(int code) { return code >= MENU_LEFT_SORT_NAME && code <= MENU_RIGHT_SORT_REVERSE; }
+
+const MenuCommandEntry* find_command(int code) {
+    for (const MenuCommandEntry& entry : kCommands)
+        if (entry.code == code) return &entry;
+    return nullptr;
+}
+
 }  // namespace
+
+bool HasMenuCommand(int key) {
+    const int code = key & ~KEY_MENU;
+    return (key & KEY_MENU) && (is_sort_code(code) || find_command(code));
+}
 
 bool RunMenuCommand(CMainLoop& loop, int key) {
     const int code = key & ~KEY_MENU;
-    if (code >= MENU_LEFT_SORT_NAME && code <= MENU_LEFT_SORT_REVERSE) {
-        sort_command(0, code - MENU_LEFT_SORT_NAME);
-    } else if (code >= MENU_RIGHT_SORT_NAME && code <= MENU_RIGHT_SORT_REVERSE) {
-        sort_command(1, code - MENU_RIGHT_SORT_NAME);
+    if (is_sort_code(code)) {
+        const int side = code >= MENU_RIGHT_SORT_NAME ? 1 : 0;
+        sort_command(side, code - (side ? MENU_RIGHT_SORT_NAME : MENU_LEFT_SORT_NAME));
+    } else if (const MenuCommandEntry* command = find_command(code)) {
+        command->run(loop, code);
     } else {
-        switch (code) {
-        case MENU_LEFT_BRIEF: style_command(loop, 0, DETAIL_BRIEF); break;
-        case MENU_RIGHT_BRIEF: style_command(loop, 1, DETAIL_BRIEF); break;
-        case MENU_LEFT_FULL: style_command(loop, 0, DETAIL_FULL); break;
-        case MENU_RIGHT_FULL: style_command(loop, 1, DETAIL_FULL); break;
-        case MENU_LEFT_WIDE: style_command(loop, 0, DETAIL_WIDE); break;
-        case MENU_RIGHT_WIDE: style_command(loop, 1, DETAIL_WIDE); break;
-        case MENU_LEFT_BRIEFWIDE: style_command(loop, 0, DETAIL_BRIEFWIDE); break;
-        case MENU_RIGHT_BRIEFWIDE: style_command(loop, 1, DETAIL_BRIEFWIDE); break;
-        case MENU_LEFT_UNIX: style_command(loop, 0, DETAIL_UNIX); break;
-        case MENU_RIGHT_UNIX: style_command(loop, 1, DETAIL_UNIX); break;
-        case MENU_LEFT_FILTER: filter_command(0); break;
-        case MENU_RIGHT_FILTER: filter_command(1); break;
-        case MENU_LEFT_REREAD: reread_and_paint(panel_base); break;
-        case MENU_RIGHT_REREAD: reread_and_paint(panel_base + 1); break;
-        case MENU_CONFIGURATION:
-            // Cancelled or not, the screen is drawn again below.
-            static_cast<void>(edit_config());
-            break;
-        case MENU_COLOURS:
-            if (change_colours() == 0) remake_panels();
-            break;
-        case MENU_TOGGLE_HIDDEN: toggle_hidden(); break;
-        case MENU_TOGGLE_PATH_PROMPT: config.PathPrompt = !config.PathPrompt; break;
-        case MENU_TOGGLE_FULL_SCREEN: full_screen(); break;
-        case MENU_TOGGLE_CLOCK: toggle_clock(); break;
-        case MENU_TOGGLE_TAG_DIRS: config.TagDirs = !config.TagDirs; break;
-        case MENU_RESTORE_SELECTION: {
-            _MEVENT none;
-            restore_last_selection(loop, key, none);
-            break;
-        }
-        case MENU_SAVE_SETTINGS:
-            // A failure has been shown to the user; the settings stay in use.
-            static_cast<void>(save_config());
-            break;
-        case MENU_TOGGLE_THOUSAND_SEP:
-            config.ThousandSep = !config.ThousandSep;
-            for (int side = 0; side < 2; side++) paint_panel(panel_base + side);
-            break;
-        case MENU_TOGGLE_RETAIN_COUNT:
-            config.RetainCount = !config.RetainCount;
-            panel_refresh();
-            break;
-        default: return false;
-        }
+        return false;
     }
     loop.ShowCursorAgain();
     loop.RequestRedraw(CMainLoop::REDRAW_ALL);
     return true;
 }
+

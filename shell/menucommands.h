@@ -39,7 +39,23 @@ enum MenuCommand : int {
     MENU_LEFT_REREAD = 0x13,
     MENU_RIGHT_REREAD = 0x19B,
 
+    // The information panel in place of the left or the right panel.
+    MENU_LEFT_INFO = 0x00,
+    MENU_RIGHT_INFO = 0x193,
+    // The tree style.
+    MENU_LEFT_TREE = 0x16,
+    MENU_RIGHT_TREE = 0x17,
+
+    // Tagging in the current panel, as the grey keypad keys do.
+    MENU_SELECT_GROUP = 0x6D,
+    MENU_UNSELECT_GROUP = 0x6E,
+    MENU_INVERT_SELECTION = 0x6F,
     MENU_RESTORE_SELECTION = 0x72,
+    MENU_FILE_DATES = 0x71,
+
+    // The configuration file and the user menu file in the program's editor.
+    MENU_EDIT_ASSOCIATIONS = 0xD0,
+    MENU_EDIT_USER_MENU = 0xD1,
 
     // Options.
     MENU_CONFIGURATION = 0x12C,
@@ -50,6 +66,7 @@ enum MenuCommand : int {
     MENU_TOGGLE_CLOCK = 0x132,
     MENU_TOGGLE_TAG_DIRS = 0x133,
     MENU_SAVE_SETTINGS = 0x134,
+    MENU_CONFIRMATIONS = 0x135,
     MENU_TOGGLE_THOUSAND_SEP = 0x136,
     MENU_TOGGLE_RETAIN_COUNT = 0x137,
 };
@@ -57,3 +74,5 @@ enum MenuCommand : int {
 // Runs the menu command of key (KEY_MENU with a MenuCommand). False for
 // codes whose commands the program does not have.
 [[nodiscard]] bool RunMenuCommand(CMainLoop& loop, int key);
+// Whether the program has a command for key (KEY_MENU with a MenuCommand).
+bool HasMenuCommand(int key);

@@ -6,6 +6,7 @@
 #include "shell/keybar.h"
 #include "shell/mainloop.h"
 #include "shell/panelaccess.h"
+#include "shell/pulldown.h"
 
 namespace {
 
@@ -85,6 +86,12 @@ int DispatchMouse(CMainLoop& loop, _MEVENT& event) {
         return 0;
     }
 
+    // A right press on the top row opens the menu on the column under it.
+    if (event.y == 0 && kind == _MEVENT::RightDown) {
+        loop.RequestRedraw(CMainLoop::REDRAW_ALL);
+        return menu(currpanel, MenuOpening::kClick, event.x);
+    }
+
     const int side = event.x < columns / 2 ? 0 : 1;
     PANEL* panel = panel_base + side;
     if (!panel->visible) return 0;
@@ -97,7 +104,7 @@ int DispatchMouse(CMainLoop& loop, _MEVENT& event) {
                                kind == _MEVENT::RightDrag;
     if (!press_or_drag) return 0;
     int direction = 0;
-    if (event.y == 0 && kind != _MEVENT::RightDown) direction = -1;  // a right press up there is the menu's
+    if (event.y == 0) direction = -1;
     else if (event.y >= entry_rows + 1 && event.y <= entry_rows + 3) direction = 1;
     if (direction == 0 || !file_list(panel)) return 0;
     hide_cursor_entry(loop);

@@ -5,9 +5,11 @@
 #include "console/msgbox.h"
 #include "panels/paneldisplay.h"
 #include "shell/configsave.h"
+#include "shell/dispatch.h"
 #include "shell/mainloop.h"
 #include "shell/manual.h"
 #include "shell/panelaccess.h"
+#include "shell/pulldown.h"
 #include "shell/screen.h"
 #include "shell/scrollbackviewer.h"
 
@@ -52,6 +54,12 @@ void show_scrollback(CMainLoop& loop, int, _MEVENT&) {
 void show_manual(CMainLoop&, int, _MEVENT&) {
     // Without a browser to show it in, the key does nothing.
     static_cast<void>(open_manual());
+}
+
+void pull_down_menu(CMainLoop& loop, int key, _MEVENT& event) {
+    const int chosen = menu(currpanel, key == KEY_SHIFT_F10 ? MenuOpening::kResume : MenuOpening::kStart);
+    loop.RequestRedraw(CMainLoop::REDRAW_ALL);
+    if (chosen) DispatchKey(loop, chosen, event);
 }
 
 void save_settings(CMainLoop&, int, _MEVENT&) {

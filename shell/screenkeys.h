@@ -23,6 +23,9 @@ void choose_mount(CMainLoop& loop, int key, _MEVENT& event);
 void show_scrollback(CMainLoop& loop, int key, _MEVENT& event);
 // Shift-F1: the manual in a web browser.
 void show_manual(CMainLoop& loop, int key, _MEVENT& event);
+// F9, Ctrl-N: the pull-down menu on the current panel's column; Shift-F10:
+// where it was left. The chosen item is dispatched as a key.
+void pull_down_menu(CMainLoop& loop, int key, _MEVENT& event);
 // Shift-F9: writes the settings to the configuration file.
 void save_settings(CMainLoop& loop, int key, _MEVENT& event);
 // F10: quits, after asking unless the user switched that question off.

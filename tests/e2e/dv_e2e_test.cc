@@ -432,3 +432,24 @@ TEST_F(DvE2E, F3PagesThroughThePanelsFilesAndTheCursorFollows) {
 }
 
 }  // namespace
+
+// The pull-down menu in the real window: F9, Right, Enter drops the Files
+// menu down on its first item; a letter chooses an Options item, whose
+// effect the screen shows (the command line loses its prompt).
+TEST_F(DvE2E, F9OpensThePullDownMenuAndALetterChoosesAnItem) {
+    std::string screen;
+    StartAndShow(&screen);
+    ASSERT_TRUE(Xdo({"key", "F9", "Right", "Return"}));
+    ASSERT_TRUE(WaitForText("Manual       Shift-F1", &screen)) << screen;
+    EXPECT_NE(Row(screen, 0).find("Files"), std::string::npos) << screen;
+    EXPECT_NE(Row(screen, 2).find("Manual"), std::string::npos) << screen;
+    ASSERT_TRUE(Xdo({"key", "Escape", "Escape"}));
+    ASSERT_TRUE(WaitForScreen([](const std::string& s) { return s.find("Shift-F1") == std::string::npos; },
+                              kEventMs, &screen))
+        << screen;
+
+    ASSERT_TRUE(Xdo({"key", "F9", "o", "p"}));
+    EXPECT_TRUE(WaitForScreen([&](const std::string& s) { return Row(s, 23).find(left_ + ">") == std::string::npos; },
+                              kEventMs, &screen))
+        << screen;
+}
