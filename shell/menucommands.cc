@@ -12,6 +12,7 @@
 #include "shell/confirmdialog.h"
 #include "shell/editfile.h"
 #include "shell/filecommands.h"
+#include "shell/inifile.h"
 #include "shell/mainloop.h"
 #include "shell/panelaccess.h"
 #include "shell/progfiles.h"
@@ -53,13 +54,12 @@ void tag_command(int code) {
 }
 
 // Edits one of the program's own files in its editor.
-void edit_program_file(DVFileType type) {
-    const Westring name = DVFilename(type);
-    static_cast<void>(internal_editor(name.c_str(), 0, 0));
-}
+void edit_program_file(const Westring& name) { static_cast<void>(internal_editor(name.c_str(), 0, 0)); }
 
+// The configuration file in use (where the associations are kept), read
+// again afterwards.
 void edit_associations() {
-    edit_program_file(DV_CONFIG);
+    edit_program_file(decide_ini_file(1));
     configure(true);
     panel_refresh();
 }
@@ -96,7 +96,7 @@ const MenuCommandEntry kCommands[] = {
          restore_last_selection(loop, KEY_ALT_GREY_PLUS, none);
      }},
     {MENU_EDIT_ASSOCIATIONS, [](CMainLoop&, int) { edit_associations(); }},
-    {MENU_EDIT_USER_MENU, [](CMainLoop&, int) { edit_program_file(DV_USER_MENU); }},
+    {MENU_EDIT_USER_MENU, [](CMainLoop&, int) { edit_program_file(DVFilename(DV_USER_MENU)); }},
     // Cancelled or not, the screen is drawn again afterwards.
     {MENU_CONFIGURATION, [](CMainLoop&, int) { static_cast<void>(edit_config()); }},
     {MENU_COLOURS,
