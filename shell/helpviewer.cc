@@ -174,6 +174,9 @@ void editor_help(EditorHelpTopic topic) {
     }
 }
 
+// What show_help_hook was before the help took it.
+void (*saved_show_help_hook)(int topic) = nullptr;
+
 // The dialogs below the shell name their page; a name not known here shows
 // the page of topics the file lacks.
 void config_help(const char* name) {
@@ -205,10 +208,13 @@ void help(int topic) {
 }
 
 void InstallHelpHooks() {
+    saved_show_help_hook = show_help_hook;
     show_help_hook = help;
     editor_hooks.help = editor_help;
     viewer_hooks.help = help;
     config_hooks.show_help = config_help;
 }
+
+void RestoreHelpHook() { show_help_hook = saved_show_help_hook; }
 
 void show_main_help(CMainLoop&, int, _MEVENT&) { help(HELP_MAIN_SCREEN); }

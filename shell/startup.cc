@@ -266,6 +266,7 @@ void RestoreHooks() {
     fileops_hooks.getenv = saved_fileops_getenv;
     RestoreEditorHooks();
     RestoreViewerHooks();
+    RestoreHelpHook();
     restore_exec_hooks();
     fileops_hooks.desc_not_stored = saved_desc_not_stored;
     chained_idle = nullptr;

@@ -285,7 +285,9 @@ protected:
 }  // namespace
 
 TEST_F(MainScreenHelpTest, F1ShowsTheMainScreensPageAndItsIndex) {
+    void (*const hook_before)(int) = show_help_hook;
     RunKeys("F1 F1 Esc Esc");
+    EXPECT_EQ(show_help_hook, hook_before) << "the run leaves its hook behind";
     // The built file's own pages: the main screen's title and then the index's.
     EXPECT_TRUE(Shown("The main screen"));
     EXPECT_TRUE(Shown("Dorvik/L help: index"));
