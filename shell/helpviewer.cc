@@ -28,15 +28,18 @@ constexpr wchar_t kFrameSide = L'\u2551';
 constexpr int kWheelLines = 3;
 const wchar_t kProgramTitle[] = L" Dorvik/L 2.50-dev ";
 
+// The top row of a window height rows high: two rows above where it would
+// be centred.
+int window_top(int height) { return std::max(0, (console->rows() - height) / 2 - 2); }
+
 // One page in its window: the lines as wide text and the first one shown.
 class HelpWindow {
 public:
     HelpWindow(const HelpPage& page, int topic)
         : topic_(topic),
           text_rows_(std::max(1, console->rows() - 7)),
-          win_(-1, std::max(0, (console->rows() - (text_rows_ + 2)) / 2 - 2), kWindowWidth,
-               std::max(0, (console->rows() - (text_rows_ + 2)) / 2 - 2) + text_rows_ + 1,
-               colours[CLR_MESSAGES], colours[CLR_MESSAGES]) {
+          win_(-1, window_top(text_rows_ + 2), kWindowWidth, window_top(text_rows_ + 2) + text_rows_ + 1,
+               colours[CLR_MESSAGES]) {
         for (const std::string& line : page.lines) lines_.push_back(Westring(line.c_str(), kHelpCodePage));
         win_.puts_at(2, -1, L" Help ");
         win_.PutCentre(-1, kProgramTitle);
@@ -88,13 +91,15 @@ private:
         else LineDown();
     }
     // The key's work; false when it leaves the window.
-    bool Key(int key);
+    bool Key(const Event& event);
     // The mouse event's work; false when it leaves the window.
     bool Mouse(const Event& event);
 
     int topic_;
     int text_rows_;
-    Win win_;
+    // A dialog without controls: a change of the screen's size moves it with
+    // the dialogs beneath it.
+    Dialog win_;
     std::vector<Westring> lines_;
     int top_ = 0;
     bool redraw_ = true;
@@ -103,9 +108,10 @@ private:
     bool scroll_pages_ = false;
 };
 
-bool HelpWindow::Key(int key) {
-    switch (key) {
+bool HelpWindow::Key(const Event& event) {
+    switch (event.key) {
     case KEY_ESC: case KEY_QUIT: return false;
+    case KEY_RESIZE: Dialog::RefitScreen(event.mevent.x, event.mevent.y); break;
     case KEY_UP: LineUp(); break;
     case KEY_DOWN: LineDown(); break;
     case KEY_PGUP: Step(-1, true); break;
@@ -157,7 +163,7 @@ void HelpWindow::Run() {
         } else {
             event.GetEvent(-1);
         }
-        const bool stay = event.type == Event::Key ? Key(event.key) : Mouse(event);
+        const bool stay = event.type == Event::Key ? Key(event) : Mouse(event);
         if (!stay) return;
         // A press starts scrolling at once; the pauses come between the steps.
         if (scrolling_ != 0 && (event.type == Event::LeftDown || event.type == Event::RightDown ||

@@ -293,3 +293,21 @@ TEST_F(MainScreenHelpTest, F1ShowsTheMainScreensPageAndItsIndex) {
     EXPECT_TRUE(Shown("Dorvik/L help: index"));
     EXPECT_TRUE(Shown(" Esc to Exit "));
 }
+
+TEST_F(HelpViewerTest, AResizedWindowMovesTheHelpWithTheScreen) {
+    UseHelp("@topic 1 Main\n" + NumberedLines(40));
+    CConsole::TEvent resize;
+    resize.type = CConsole::TEvent::Resize;
+    resize.x = 100;
+    resize.y = 30;
+    ui.Keys("Down");
+    ui.Headless().Post(resize);
+    Show(1, "Esc");
+    ASSERT_EQ(Screens().size(), 3u);
+    const CUiTest::Screen& after = Screens()[2];
+    ASSERT_EQ(after.columns, 100) << after.Dump();
+    // Centred on the wider screen, still at the line it showed.
+    EXPECT_EQ(after.Text(13, 0, 1), "\u2554") << after.Dump();
+    EXPECT_EQ(after.Text(14, kTextTop, 6), "line 2") << after.Dump();
+    EXPECT_EQ(after.Text(13 + 73, kTextTop, 1), "\u25b2") << after.Dump();
+}
