@@ -66,29 +66,32 @@ private:
         win_.puts_at(kTextColumns, 0, up);
         win_.puts_at(kTextColumns, text_rows_ - 1, down);
     }
-    // One line up or down: the text moves and only the line that comes in is drawn.
-    void LineUp() {
-        if (top_ == 0) return;
+    // One line up or down: the text moves and only the line that comes in
+    // is drawn. Each move tells whether there was room for it.
+    bool LineUp() {
+        if (top_ == 0) return false;
         top_--;
         win_.Scroll(0, 0, kTextColumns, text_rows_, -1);
         DrawRow(0);
+        return true;
     }
-    void LineDown() {
-        if (!more_below()) return;
+    bool LineDown() {
+        if (!more_below()) return false;
         top_++;
         win_.Scroll(0, 0, kTextColumns, text_rows_, 1);
         DrawRow(text_rows_ - 1);
+        return true;
     }
-    void MoveTo(int top) {
+    bool MoveTo(int top) {
         top = std::clamp(top, 0, last_top());
-        if (top == top_) return;
+        if (top == top_) return false;
         top_ = top;
         redraw_ = true;
+        return true;
     }
-    void Step(int direction, bool by_page) {
-        if (by_page) MoveTo(direction < 0 ? top_ - text_rows_ : more_below() ? top_ + text_rows_ : top_);
-        else if (direction < 0) LineUp();
-        else LineDown();
+    bool Step(int direction, bool by_page) {
+        if (by_page) return MoveTo(direction < 0 ? top_ - text_rows_ : more_below() ? top_ + text_rows_ : top_);
+        return direction < 0 ? LineUp() : LineDown();
     }
     // The key's work; false when it leaves the window.
     bool Key(const Event& event);
@@ -149,26 +152,26 @@ bool HelpWindow::Mouse(const Event& event) {
 }
 
 void HelpWindow::Run() {
+    // Scrolling with a held button that has reached its end waits for the
+    // next event instead of polling for nothing.
+    bool stalled = false;
     for (;;) {
         if (redraw_) DrawPage();
         redraw_ = false;
         DrawMarks();
         Event event;
-        if (scrolling_ != 0) {
-            event.GetEvent(dialog_scroll_delay);
-            if (event.type == Event::Timeout) {
-                Step(scrolling_, scroll_pages_);
-                continue;
-            }
-        } else {
-            event.GetEvent(-1);
+        const bool polling = scrolling_ != 0 && !stalled;
+        event.GetEvent(polling ? std::max(0, dialog_scroll_delay) : -1);
+        if (event.type == Event::Timeout) {
+            stalled = !Step(scrolling_, scroll_pages_);
+            continue;
         }
+        stalled = false;
         const bool stay = event.type == Event::Key ? Key(event) : Mouse(event);
         if (!stay) return;
         // A press starts scrolling at once; the pauses come between the steps.
-        if (scrolling_ != 0 && (event.type == Event::LeftDown || event.type == Event::RightDown ||
-                                event.type == Event::LeftDrag))
-            Step(scrolling_, scroll_pages_);
+        if (scrolling_ != 0 && (event.type == Event::LeftDown || event.type == Event::RightDown))
+            stalled = !Step(scrolling_, scroll_pages_);
     }
 }
 
