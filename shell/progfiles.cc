@@ -95,7 +95,8 @@ Westring DVFilename(int type, int location) {
         base = base_of(DVProg.empty() ? Westring(L"dv") : DVProg);
     }
     switch (type) {
-    case DV_HELP: return shared_file(base + L"dvh");
+    // The help belongs to the program, whatever the settings file is called.
+    case DV_HELP: return shared_file(base_of(DVProg.empty() ? Westring(L"dv") : DVProg) + L"dvh");
     case DV_MANUAL: return kManualDir + base + L"html";
     case DV_USER_MENU: return home + base + L"mnu";
     case DV_CONFIG: return home + base + L"ini";

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "console/helptopics.h"
+#include "shell/cmdline.h"
 #include "shell/helpfile.h"
 #include "shell/progfiles.h"
 #include "tests/support/temp_dir.h"
@@ -117,11 +118,17 @@ TEST_F(HelpFileTest, TheBuiltFileLoadsAndEveryTopicHasAPageOfItsOwn) {
 }
 
 TEST_F(HelpFileTest, TheBuiltProgramFindsItsHelpBesideItself) {
-    const Westring saved_prog = DVProg;
+    const Westring saved_prog = DVProg, saved_ini = program_args.ini_file;
     DVProg = Westring(DV_BINARY_PATH);
+    program_args.ini_file = Westring();
     const std::string found = DVFilename(DV_HELP).ToUTF8().c_str();
+    // A settings file of another name names the user's files, not the program's help.
+    program_args.ini_file = Westring((dir_ / "work.ini").c_str());
+    const std::string with_ini = DVFilename(DV_HELP).ToUTF8().c_str();
     DVProg = saved_prog;
+    program_args.ini_file = saved_ini;
     EXPECT_EQ(std::filesystem::weakly_canonical(found), std::filesystem::weakly_canonical(kBuiltHelp));
+    EXPECT_EQ(with_ini, found);
 }
 
 TEST_F(HelpFileTest, PagesAreFoundByTopicAndAnUnknownTopicShowsTheEndPage) {
