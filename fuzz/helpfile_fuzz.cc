@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     fuzz_check(total == size, "the pages do not account for every byte");
     fuzz_check(has_end, "an accepted file without the end record");
-    for (int topic : {HELP_INDEX, HELP_MAIN_SCREEN, HELP_EDITOR, HELP_MENU_OPTIONS, -1, 32767}) {
+    for (int topic : {int{HELP_INDEX}, int{HELP_MAIN_SCREEN}, int{HELP_EDITOR}, int{HELP_MENU_OPTIONS}, -1, 32767}) {
         const HelpPage* page = FindHelpPage(pages, topic);
         fuzz_check(page && (page->topic == topic || page->topic == HELP_END), "a topic finds no page");
     }
