@@ -6,6 +6,7 @@
 #include "shell/dirkeys.h"
 #include "shell/editfile.h"
 #include "shell/filecommands.h"
+#include "shell/helpviewer.h"
 #include "shell/panelkeys.h"
 #include "shell/screenkeys.h"
 #include "shell/viewfile.h"
@@ -90,6 +91,7 @@ const KeyBinding key_bindings[] = {
     {KEY_ALT_F2, choose_side_mount, "mount point for the right panel"},
     {KEY_CTRL_M, choose_mount, "mount point"},
     {KEY_SHIFT_CTRL_M, choose_mount, "mount point, from all of them"},
+    {KEY_F1, show_main_help, "help on the main screen"},
     {KEY_SHIFT_F1, show_manual, "the manual"},
     {KEY_F9, pull_down_menu, "the pull-down menu"},
     {KEY_CTRL_N, pull_down_menu, "the pull-down menu"},

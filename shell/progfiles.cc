@@ -63,10 +63,10 @@ static Estring home_directory() {
     return pw && pw->pw_dir ? pw->pw_dir : "";
 }
 
-// The shared copy of the syntax colours: beside the program when it runs
-// from its build folder (the build puts one there), else where this build
-// installs it.
-static Westring shared_syntax_file(const Westring& name) {
+// A shared file of the program (the help, the syntax colours): beside the
+// program when it runs from its build folder (the build puts them there),
+// else where this build installs it.
+static Westring shared_file(const Westring& name) {
     if (!DVProg.empty()) {
         const Westring beside = DVProg.path() + L"/" + name;
         if (access(EncodeFileName(beside).c_str(), R_OK) == 0) return beside;
@@ -95,7 +95,8 @@ Westring DVFilename(int type, int location) {
         base = base_of(DVProg.empty() ? Westring(L"dv") : DVProg);
     }
     switch (type) {
-    case DV_HELP: return kSharedDir + base + L"dvh";
+    // The help belongs to the program, whatever the settings file is called.
+    case DV_HELP: return shared_file(base_of(DVProg.empty() ? Westring(L"dv") : DVProg) + L"dvh");
     case DV_MANUAL: return kManualDir + base + L"html";
     case DV_USER_MENU: return home + base + L"mnu";
     case DV_CONFIG: return home + base + L"ini";
@@ -103,7 +104,7 @@ Westring DVFilename(int type, int location) {
     case DV_LOG: return home + base + L"log";
     case DV_SYNTAX: {
         const Westring name = base.chop(1) + L"syntax.ini";
-        return location == 0 ? home + name : shared_syntax_file(name);
+        return location == 0 ? home + name : shared_file(name);
     }
     default: return Westring();
     }

@@ -30,6 +30,8 @@
 #include "shell/configread.h"
 #include "shell/editfile.h"
 #include "shell/filecommands.h"
+#include "shell/helpfile.h"
+#include "shell/helpviewer.h"
 #include "shell/keybar.h"
 #include "shell/mainloop.h"
 #include "shell/progfiles.h"
@@ -206,6 +208,8 @@ void start_settings() {
 
     // The help text and the history file are read by the help viewer and
     // the history lists when they are there.
+    load_help();
+    InstallHelpHooks();
     reread_locale();
 }
 
@@ -262,6 +266,7 @@ void RestoreHooks() {
     fileops_hooks.getenv = saved_fileops_getenv;
     RestoreEditorHooks();
     RestoreViewerHooks();
+    RestoreHelpHook();
     restore_exec_hooks();
     fileops_hooks.desc_not_stored = saved_desc_not_stored;
     chained_idle = nullptr;
