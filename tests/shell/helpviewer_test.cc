@@ -294,6 +294,14 @@ TEST_F(MainScreenHelpTest, F1ShowsTheMainScreensPageAndItsIndex) {
     EXPECT_TRUE(Shown(" Esc to Exit "));
 }
 
+// F1 in the pull-down menu shows the page of the column it is on.
+TEST_F(MainScreenHelpTest, F1InTheMenuShowsTheColumnsPage) {
+    RunKeys("F9 F1 Esc Right F1 Esc Down Right F1 Esc Esc Esc");
+    EXPECT_TRUE(Shown("The Left and Right menus"));
+    EXPECT_TRUE(Shown("The Files menu"));
+    EXPECT_TRUE(Shown("The Commands menu"));
+}
+
 TEST_F(HelpViewerTest, AResizedWindowMovesTheHelpWithTheScreen) {
     UseHelp("@topic 1 Main\n" + NumberedLines(40));
     CConsole::TEvent resize;
