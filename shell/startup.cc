@@ -30,6 +30,7 @@
 #include "shell/configread.h"
 #include "shell/editfile.h"
 #include "shell/filecommands.h"
+#include "shell/historykeys.h"
 #include "shell/keybar.h"
 #include "shell/mainloop.h"
 #include "shell/progfiles.h"
@@ -238,6 +239,9 @@ void StartUp() {
     start_settings();
     create_key_bar();
 
+    // Load the history: the commands and field values of earlier runs.
+    StartHistory();
+
     Westring missed_left, missed_right;
     set_start_directory(panel_base, program_args.left_dir, config.Left, missed_left);
     set_start_directory(panel_base + 1, program_args.right_dir, config.Right, missed_right);
@@ -263,6 +267,7 @@ void RestoreHooks() {
     RestoreEditorHooks();
     RestoreViewerHooks();
     restore_exec_hooks();
+    StopHistory();
     fileops_hooks.desc_not_stored = saved_desc_not_stored;
     chained_idle = nullptr;
 }
