@@ -127,8 +127,15 @@ bool ReplaceHistoryFile(const std::string& bytes) {
 
 void WriteHistLine(const std::string& line) {
     if (line.empty() || history_file.empty()) return;
-    const int fd = OpenRegularFile(EncodeFileName(history_file).c_str(),
-                                   O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kPrivate);
+    const std::string path = EncodeFileName(history_file).c_str();
+    constexpr int kAppend = O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC;
+    int fd = OpenRegularFile(path.c_str(), kAppend, kPrivate);
+    if (fd < 0 && errno == ENOENT) {
+        // The program's own folder (the user's ".dvl") is made by the first
+        // settings save; the history must not wait for one.
+        const std::string folder = EncodeFileName(history_file.path()).c_str();
+        if (!folder.empty() && mkdir(folder.c_str(), 0700) == 0) fd = OpenRegularFile(path.c_str(), kAppend, kPrivate);
+    }
     if (fd < 0) return;
     // One write, so that two programs appending at once do not mix their lines.
     const std::string whole = line + kLineEnd;
@@ -137,18 +144,19 @@ void WriteHistLine(const std::string& line) {
 }
 
 void init_history() {
-    history.DestroyAll();
-    for (WestringStore& store : Dialog::FieldHistory) store.DestroyAll();
     std::string bytes;
     if (!ReadHistoryFile(bytes)) return;
 
+    // The collection spots repeats only among the lines read: it stands for
+    // the list only while the list held nothing else before.
     CommandCollection read_before;
+    CommandCollection* collection = history.count() == 0 ? &read_before : nullptr;
     int commands = 0;
     ParseHistoryText(bytes, [&](const HistoryLine& line) {
         if (line.kind == HistoryLine::kCommand) {
             if (line.text.ltrim().empty()) return;
             commands++;
-            add_hist(line.text, true, &read_before);
+            add_hist(line.text, true, collection);
         } else if (line.kind == HistoryLine::kFieldValue) {
             AddFieldHist(line.text, line.field, true);
         }

@@ -30,9 +30,9 @@ private:
 // read before it); otherwise its line is appended to the file.
 void add_hist(const Westring& command, bool loading, CommandCollection* collection);
 
-// Loads the command and field histories from the file, replacing what they
-// held, and compacts the file when it holds more than the settings keep. A
-// missing or unreadable file loads nothing.
+// Loads the command and field histories from the file (at start-up, when
+// they are still empty) and compacts the file when it holds more than the
+// settings keep. A missing or unreadable file loads nothing.
 void init_history();
 
 // Appends one line (a line end is added) to the file, creating it with mode

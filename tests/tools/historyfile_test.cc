@@ -133,12 +133,17 @@ TEST_F(HistoryFileTest, LongValueIsReadWhole) {
 }
 
 TEST_F(HistoryFileTest, MissingUnreadableOrOversizedFileLoadsNothing) {
-    history.Add(L"old");
+    history.Add(L"typed before");
     init_history();  // no file at all
-    EXPECT_TRUE(Commands().empty());
+    EXPECT_EQ(Commands(), std::vector<std::string>{"typed before"});
     EXPECT_FALSE(PathExists(file_));
-    ASSERT_EQ(mkdir(file_.c_str(), 0700), 0);  // a directory where the file belongs
+    // A file read into a list that holds commands already keeps each once.
+    WriteFile(file_, "typed before\r\nls\r\n");
     init_history();
+    EXPECT_EQ(Commands(), (std::vector<std::string>{"typed before", "ls"}));
+    ASSERT_EQ(unlink(file_.c_str()), 0);
+    ASSERT_EQ(mkdir(file_.c_str(), 0700), 0);  // a directory where the file belongs
+    Reload();
     add_hist(Westring("ls"), false, nullptr);  // the append is skipped without a word
     EXPECT_EQ(Commands(), std::vector<std::string>{"ls"});
     ASSERT_EQ(rmdir(file_.c_str()), 0);
@@ -236,6 +241,20 @@ TEST_F(HistoryFileTest, FileIsPrivateWhetherAppendedOrRewritten) {
 struct AsNobody : PanelTest {
     using PanelTest::RunAsNobody;
 };
+
+TEST_F(HistoryFileTest, MissingProgramFolderIsMadeForTheFirstLine) {
+    const std::string folder = dir_ / ".dvl";
+    SetHistoryFile(Westring((folder + "/dv.hst").c_str()));
+    add_hist(Westring("ls"), false, nullptr);
+    struct stat status;
+    ASSERT_EQ(stat(folder.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0700u);
+    EXPECT_EQ(ReadFile(folder + "/dv.hst"), "ls\r\n");
+    // Only the last folder is made: a deeper missing path stays missing.
+    SetHistoryFile(Westring((dir_ / "a/b/dv.hst").c_str()));
+    add_hist(Westring("ls"), false, nullptr);
+    EXPECT_FALSE(PathExists(dir_ / "a"));
+}
 
 // Runs body where the history file's directory cannot be written: as the
 // unprivileged user "nobody" (in a child) when the tests run as root, whom

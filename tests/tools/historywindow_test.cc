@@ -77,6 +77,7 @@ TEST_F(HistoryWindowTest, DelAsksAndRemovesFromTheListAndTheFile) {
     ASSERT_EQ(stat(HistoryPath().c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0600u);
     // Removing the last command closes the window.
+    history.DestroyAll();
     History("only\r\n");
     RunKeys("Alt-F8 Del Enter");
     EXPECT_EQ(HistoryContent(), "");
