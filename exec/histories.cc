@@ -4,12 +4,19 @@
 
 WestringStore history;
 WestringStore DirectoryHistory;
+void (*command_history_added)(const Westring& command) = nullptr;
+
+void RestoreCommandHistory(const Westring& command) {
+    if (command.empty()) return;
+    for (int i = history.count() - 1; i >= 0; i--)
+        if (SameChars(*history[i], command)) history.DestroyCurrent();  // [i] made it current
+    history.Add(command);
+}
 
 void AddCommandHistory(const Westring& command) {
     if (command.empty()) return;
-    for (int i = history.count() - 1; i >= 0; i--)
-        if (*history[i] == command) history.DestroyCurrent();  // [i] made it current
-    history.Add(command);
+    RestoreCommandHistory(command);
+    if (command_history_added) command_history_added(command);
 }
 
 void AddDirectoryHistory(const Westring& dir) {

@@ -7,6 +7,7 @@
 #include "shell/editfile.h"
 #include "shell/filecommands.h"
 #include "shell/helpviewer.h"
+#include "shell/historykeys.h"
 #include "shell/panelkeys.h"
 #include "shell/screenkeys.h"
 #include "shell/viewfile.h"
@@ -54,6 +55,8 @@ const KeyBinding key_bindings[] = {
     {KEY_CTRL_G, follow_link, "go to the link's target"},
     {KEY_CTRL_R, reread_or_choose_mount, "read the panel again"},
     {KEY_CTRL_H, toggle_hidden_files, "show or hide hidden files"},
+    {KEY_ALT_BACKSLASH, show_directory_history, "the directories left"},
+    {KEY_SHIFT_ALT_F8, show_directory_history, "the directories left"},
 
     // The command line.
     {KEY_ESC, clear_line, "clear the command line"},
@@ -78,6 +81,7 @@ const KeyBinding key_bindings[] = {
     {KEY_CTRL_UP, older_command, "previous command"},
     {KEY_CTRL_X, newer_command, "next command"},
     {KEY_CTRL_DOWN, newer_command, "next command"},
+    {KEY_ALT_F8, show_command_history, "the commands run"},
 
     // The screen.
     {KEY_CTRL_O, toggle_panels, "hide or show the panels (the commands' output beneath)"},

@@ -32,6 +32,7 @@
 #include "shell/filecommands.h"
 #include "shell/helpfile.h"
 #include "shell/helpviewer.h"
+#include "shell/historykeys.h"
 #include "shell/keybar.h"
 #include "shell/mainloop.h"
 #include "shell/progfiles.h"
@@ -206,8 +207,7 @@ void start_settings() {
     nls_init();
     screen_minimum();
 
-    // The help text and the history file are read by the help viewer and
-    // the history lists when they are there.
+    // The help text is read whole; a missing file leaves F1 saying so.
     load_help();
     InstallHelpHooks();
     reread_locale();
@@ -242,6 +242,9 @@ void StartUp() {
     start_settings();
     create_key_bar();
 
+    // Load the history: the commands and field values of earlier runs.
+    StartHistory();
+
     Westring missed_left, missed_right;
     set_start_directory(panel_base, program_args.left_dir, config.Left, missed_left);
     set_start_directory(panel_base + 1, program_args.right_dir, config.Right, missed_right);
@@ -268,6 +271,7 @@ void RestoreHooks() {
     RestoreViewerHooks();
     RestoreHelpHook();
     restore_exec_hooks();
+    StopHistory();
     fileops_hooks.desc_not_stored = saved_desc_not_stored;
     chained_idle = nullptr;
 }
