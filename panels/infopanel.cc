@@ -271,6 +271,8 @@ void info_panel_update(bool left) {
 }
 
 void install_info_panel() {
+    // A run starts with no panel shown for the information alone.
+    wasoff[0] = wasoff[1] = false;
     paint_info_hook = paint_info;
     panel_hooks.update_info = update_info;
 }

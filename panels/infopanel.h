@@ -33,5 +33,6 @@ void info_panel_update(bool left);
 int InfoLabelColumn(int columns);
 
 // Lets panel drawing and directory reading draw the information panel:
-// installs paint_info_hook and panel_hooks.update_info.
+// installs paint_info_hook and panel_hooks.update_info. Start-up calls it;
+// no panel is then remembered as hidden before it showed information.
 void install_info_panel();

@@ -1,9 +1,10 @@
 // The information panel: its figures against what coreutils and the kernel
 // report, the line of the files' space, the note file "dirinfo" (missing, a
-// directory, a FIFO, long lines, tabs), the failures it shows, and switching
-// it on and off.
+// directory, a FIFO, long lines, tabs), the failures it shows, and what
+// switching it off restores.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -161,6 +162,17 @@ TEST_F(InfoPanelTest, FiguresAgreeWithStatvfsAndMeminfo) {
     EXPECT_EQ(Trim(Info(12)), "Mount Point : " + mount_point.substr(0, mount_point.find('\n')));
     ASSERT_FALSE(fs_type.empty());
     EXPECT_EQ(Trim(Info(13)), "File System : " + fs_type.substr(0, fs_type.find('\n')));
+
+    // A label takes the mount point's place and a serial number adds a
+    // line; the lines stand left-aligned where the widest is centred.
+    panel_base[0].fs_label = L"BACKUP";
+    panel_base[0].fs_id = 0xBEEF;
+    info_panel_update(true);
+    EXPECT_EQ(Trim(Info(12)), "Label       : BACKUP");
+    EXPECT_EQ(Trim(Info(14)), "Serial No   : BEEF");
+    const size_t widest = std::max(std::string("Label       : BACKUP").size(),
+                                   std::string("File System : ").size() + fs_type.substr(0, fs_type.find('\n')).size());
+    for (int y = 12; y <= 14; y++) EXPECT_EQ(Info(y).find_first_not_of(' '), (kWidth - widest) / 2) << y;
 }
 
 TEST_F(InfoPanelTest, TheFilesLineCountsEntriesAndRoundsSizesUpToTheUnit) {
@@ -411,31 +423,11 @@ TEST_F(InfoPanelTest, SwitchingOnAndOffKeepsTheOtherPanelsState) {
     EXPECT_EQ(InfoRowOf("physical memory"), -1);
     EXPECT_EQ(ui.Text(40, kRows + 1, 1), "╟") << "the list's frame is whole again";
 
-    // Hidden: shown for the information, hidden again afterwards and left
-    // hidden by Ctrl-O.
-    remove_panel(&right);
-    info_panel(panel_base, 0);
-    EXPECT_TRUE(right.visible);
-    EXPECT_EQ(right.type, PANEL_INFO);
-    info_panel(panel_base, 0);
-    EXPECT_FALSE(right.visible);
-    EXPECT_EQ(right.type, PANEL_FILES);
-    EXPECT_TRUE(right.was_hidden);
-
     // Two panels never describe each other: asking the left to show
     // information while the right does makes the right list files.
     info_panel(panel_base, 0);
     info_panel(panel_base, 1);
+    EXPECT_TRUE(right.visible);
     EXPECT_EQ(panel_base[0].type, PANEL_INFO);
     EXPECT_EQ(right.type, PANEL_FILES);
-}
-
-TEST_F(InfoPanelTest, ReadingTheDescribedPanelRedrawsTheInformation) {
-    PANEL& left = ShowLeft(tmp.path());
-    ShowInfo();
-    EXPECT_EQ(Trim(Info(10)).substr(0, 11), "1 file uses");
-    Touch(tmp / "one.txt");
-    Touch(tmp / "two.txt");
-    read_panel(&left);
-    EXPECT_EQ(Trim(Info(10)).substr(0, 11), "3 files use") << ui.Dump();
 }
