@@ -39,12 +39,17 @@ constexpr int kFiguresRow = 8;
 // information, so that switching it off hides it again.
 bool wasoff[2] = {false, false};
 
+// The column where the labels of the figures begin on a screen columns
+// wide (the numbers end in the column before it): 12 on 80 columns, more
+// on wider screens up to 25; at least 2.
+int label_column(int columns) { return std::max(2, std::min(columns / 2 - 40, 13) + 12); }
+
 // Draws into the information panel's window, never past its inner width
 // (the window clips only at the screen's edge).
 class InfoPainter {
 public:
     explicit InfoPainter(Win* window)
-        : window_(window), width_(window->inner_width()), label_x_(InfoLabelColumn(screen_width())) {}
+        : window_(window), width_(window->inner_width()), label_x_(label_column(screen_width())) {}
 
     int width() const { return width_; }
 
@@ -235,8 +240,6 @@ void switch_off(PANEL* panel, int side) {
 }
 
 }  // namespace
-
-int InfoLabelColumn(int columns) { return std::max(2, std::min(columns / 2 - 40, 13) + 12); }
 
 void info_panel(PANEL* panels, int side) {
     if (side != 0 && side != 1) return;

@@ -28,10 +28,6 @@ void info_panel(PANEL* panels, int side);
 // screen.
 void info_panel_update(bool left);
 
-// The column where the labels of the figures begin on a screen columns
-// wide (the numbers end in the column before it); at least 2.
-int InfoLabelColumn(int columns);
-
 // Lets panel drawing and directory reading draw the information panel:
 // installs paint_info_hook and panel_hooks.update_info. Start-up calls it;
 // no panel is then remembered as hidden before it showed information.
