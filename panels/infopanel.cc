@@ -253,6 +253,8 @@ void info_panel(PANEL* panels, int side) {
         target->type = PANEL_INFO;
         target->reread = 1;
         make_panel(target, target_side);
+        // With both panels hidden, mouse selection had the whole screen.
+        if (console) console->ResetSelectionZone();
     } else if (target->type == PANEL_INFO) {
         switch_off(target, target_side);
     } else {

@@ -423,11 +423,20 @@ TEST_F(InfoPanelTest, SwitchingOnAndOffKeepsTheOtherPanelsState) {
     EXPECT_EQ(InfoRowOf("physical memory"), -1);
     EXPECT_EQ(ui.Text(40, kRows + 1, 1), "╟") << "the list's frame is whole again";
 
-    // Two panels never describe each other: asking the left to show
-    // information while the right does makes the right list files.
+    // Shown from hidden, as with both panels off (Ctrl-O): mouse selection
+    // gives the panels' area back.
+    remove_panel(&right);
+    ui.Console().SetSelectionZone(0, 0, 80, 23);
     info_panel(panel_base, 0);
+    CConsole::Rect zone;
+    ui.Console().GetSelectionZone(zone);
+    EXPECT_EQ(zone.right, 0);
+
+    // Two panels never describe each other: asking the left to show
+    // information while the right does makes the right list files (and
+    // hides it again, as it was hidden before).
     info_panel(panel_base, 1);
-    EXPECT_TRUE(right.visible);
+    EXPECT_FALSE(right.visible);
     EXPECT_EQ(panel_base[0].type, PANEL_INFO);
     EXPECT_EQ(right.type, PANEL_FILES);
 }
