@@ -65,6 +65,14 @@ Westring outer_file(const PANEL* panel) {
     return archive->archive_path;
 }
 
+void archive_totals(PANEL* panel, int64_t& unpacked, int64_t& packed, Westring& type_name, Westring& file_name) {
+    Archive* archive = panel->archive;
+    archive->GetTotals(unpacked, packed);
+    type_name = Westring(archive->GetArchTypeName());
+    // A nested archive's copy carries the member's own name.
+    file_name = archive->FileName();
+}
+
 // The member of the innermost archive that the entry of the panel's
 // directory stands for.
 const ArchiveEntry* member_of(const PANEL* panel, const entry* e) {
@@ -149,6 +157,7 @@ void InstallArchiveHooks() {
     panel_hooks.archive_find_first = find_first;
     panel_hooks.archive_find_next = find_next;
     panel_hooks.archive_outer_file = outer_file;
+    panel_hooks.archive_totals = archive_totals;
     exec_hooks.enter_archive = EnterArchive;
     exec_hooks.extract_entry = extract_entry;
     exec_hooks.background_started = HoldExtractedMembers;

@@ -59,6 +59,7 @@ struct PANEL {
     int32_t name_shift = 0;     // how far the cursor entry's name is scrolled left
     int32_t name_shift_index = -1;  // the entry name_shift belongs to, or -1
     FnStringCollection subdirs;     // the names of the subdirectories the last read found
+    int32_t dirinfo_row = -1;       // an information panel: the window row " Dir Info " is on, or -1
     CLinkTargetCache link_targets;  // symbolic-link targets, emptied by every read
 
     // The directory commands run in: for an archive panel the directory that
@@ -105,6 +106,11 @@ struct PanelHooks {
     int (*archive_find_next)(PANEL* panel, entry** result) = nullptr;
     // The path of the outermost archive file.
     Westring (*archive_outer_file)(const PANEL* panel) = nullptr;
+    // What the information panel shows of the innermost archive: the sizes
+    // of its files added up unpacked and packed (-1 when unknown), the name
+    // of its format and its file's name without the directory.
+    void (*archive_totals)(PANEL* panel, int64_t& unpacked, int64_t& packed, Westring& type_name,
+                           Westring& file_name) = nullptr;
 };
 extern PanelHooks panel_hooks;
 

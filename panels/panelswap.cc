@@ -47,6 +47,7 @@ void swap_records(PANEL& a, PANEL& b) {
     swap(a.name_shift, b.name_shift);
     swap(a.name_shift_index, b.name_shift_index);
     a.subdirs.Swap(b.subdirs);
+    swap(a.dirinfo_row, b.dirinfo_row);
     a.link_targets.Swap(b.link_targets);
 }
 

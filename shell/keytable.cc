@@ -8,6 +8,7 @@
 #include "shell/filecommands.h"
 #include "shell/helpviewer.h"
 #include "shell/historykeys.h"
+#include "shell/infokeys.h"
 #include "shell/panelkeys.h"
 #include "shell/screenkeys.h"
 #include "shell/viewfile.h"
@@ -89,6 +90,7 @@ const KeyBinding key_bindings[] = {
     {KEY_CTRL_W, open_file_window, "the desktop's file manager on the panel's directory"},
     {KEY_CTRL_U, swap_sides, "swap the panels"},
     {KEY_CTRL_P, toggle_other_panel, "hide or show the other panel"},
+    {KEY_CTRL_L, toggle_info_panel, "information about the current panel's directory in the other"},
     {KEY_CTRL_F1, toggle_side_panel, "hide or show the left panel"},
     {KEY_CTRL_F2, toggle_side_panel, "hide or show the right panel"},
     {KEY_ALT_F1, choose_side_mount, "mount point for the left panel"},

@@ -3,6 +3,7 @@
 #include "config/config.h"
 #include "panels/paneldisplay.h"
 #include "shell/dispatch.h"
+#include "shell/infokeys.h"
 #include "shell/keybar.h"
 #include "shell/mainloop.h"
 #include "shell/panelaccess.h"
@@ -95,6 +96,7 @@ int DispatchMouse(CMainLoop& loop, _MEVENT& event) {
     const int side = event.x < columns / 2 ? 0 : 1;
     PANEL* panel = panel_base + side;
     if (!panel->visible) return 0;
+    if (info_panel_double_click(loop, event)) return 0;
     const int entry_rows = config.panel_rows;
     if (event.y >= 1 && event.y <= entry_rows) {
         mouse_on_entries(loop, panel, side, event);

@@ -21,6 +21,7 @@
 #include "lib/nls.h"
 #include "lib/numfmt.h"
 #include "lib/oserror.h"
+#include "panels/infopanel.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
 #include "shell/clock.h"
@@ -108,6 +109,7 @@ void install_hooks() {
 
     saved_panel_hooks = panel_hooks;
     install_panel_drawing();
+    install_info_panel();
     saved_panel_clock_hook = panel_clock_hook;
     saved_refit_screen_hook = refit_screen_hook;
     refit_screen_hook = refit_screen;
