@@ -4,6 +4,7 @@
 #include "console/cells.h"
 #include "console/dialog.h"
 #include "console/keys.h"
+#include "panels/infopanel.h"
 #include "panels/paneldisplay.h"
 #include "shell/clock.h"
 #include "shell/configdialog.h"
@@ -83,6 +84,9 @@ const MenuCommandEntry kCommands[] = {
     {MENU_RIGHT_BRIEFWIDE, [](CMainLoop& loop, int) { style_command(loop, 1, DETAIL_BRIEFWIDE); }},
     {MENU_LEFT_UNIX, [](CMainLoop& loop, int) { style_command(loop, 0, DETAIL_UNIX); }},
     {MENU_RIGHT_UNIX, [](CMainLoop& loop, int) { style_command(loop, 1, DETAIL_UNIX); }},
+    // The information panel takes the place of the menu's own panel.
+    {MENU_LEFT_INFO, [](CMainLoop&, int) { info_panel(panel_base, 1); }},
+    {MENU_RIGHT_INFO, [](CMainLoop&, int) { info_panel(panel_base, 0); }},
     {MENU_LEFT_FILTER, [](CMainLoop&, int) { filter_command(0); }},
     {MENU_RIGHT_FILTER, [](CMainLoop&, int) { filter_command(1); }},
     {MENU_LEFT_REREAD, [](CMainLoop&, int) { reread_and_paint(panel_base); }},

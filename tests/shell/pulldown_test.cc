@@ -84,6 +84,17 @@ TEST_F(PullDownTest, EveryColumnShowsItsItemsAndDisablesThoseWithoutACommand) {
     }
 }
 
+// The left menu's "Info" returns the menu flag alone, which is a choice:
+// the left panel shows information, and the right menu's item takes it away.
+TEST_F(PullDownTest, InfoFromTheLeftMenuIsAChoiceLikeAnyOther) {
+    RunKeys("F9 Enter i");
+    EXPECT_EQ(panel_base[0].type, PANEL_INFO);
+    EXPECT_EQ(panel_base[1].type, PANEL_FILES);
+    RunKeys("F9 Enter i F9 Right Right Right Right Enter i");
+    EXPECT_EQ(panel_base[0].type, PANEL_FILES);
+    EXPECT_EQ(panel_base[1].type, PANEL_INFO);
+}
+
 TEST_F(PullDownTest, TheMouseOpensAColumnChoosesAnItemAndCloses) {
     ASSERT_TRUE(config.PathPrompt);
     // A right click on "Options" opens it on release; a click on "Path
