@@ -15,14 +15,13 @@
 #include "lib/estring.h"
 #include "lib/numfmt.h"
 #include "lib/oserror.h"
+#include "lib/version.h"
 #include "panels/directory.h"
 #include "panels/dirinfo.h"
 #include "panels/infofigures.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
 #include "panels/panelgeometry.h"
-
-const wchar_t* const kInfoPanelHeading = L"Dorvik/L 2.50-dev";
 
 namespace {
 
@@ -163,7 +162,7 @@ void draw_info(PANEL* info, PANEL* described) {
     // Rows from here on are drawn only inside the frame.
     const int end_row = panel_rows() + 2;
 
-    paint.Centre(kHeadingRow, Westring(kInfoPanelHeading));
+    paint.Centre(kHeadingRow, Westring(kProgramNameAndVersion));
     paint.Rule(kRuleRow);
     if (described->read_error) {
         window->PutParagraph(0, kMessageRow, read_error_text(described->read_error).c_str());

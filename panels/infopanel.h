@@ -13,9 +13,6 @@
 
 struct PANEL;
 
-// The program's name and version on the panel's first row.
-extern const wchar_t* const kInfoPanelHeading;
-
 // Switches the information display on or off in the panel opposite to
 // side (0 left, 1 right). A hidden panel is shown for it and hidden again
 // when it is switched off; a file panel shown before lists its files again.

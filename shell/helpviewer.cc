@@ -12,6 +12,7 @@
 #include "console/msgbox.h"
 #include "console/win.h"
 #include "editor/editor.h"
+#include "lib/version.h"
 #include "shell/clock.h"
 #include "shell/configfile.h"
 #include "shell/helpfile.h"
@@ -26,7 +27,7 @@ constexpr wchar_t kUpMark = L'\u25B2';
 constexpr wchar_t kDownMark = L'\u25BC';
 constexpr wchar_t kFrameSide = L'\u2551';
 constexpr int kWheelLines = 3;
-const wchar_t kProgramTitle[] = L" Dorvik/L 2.50-dev ";
+const wchar_t kHelpTitle[] = L" Dorvik/L " DV_VERSION L" ";
 
 // The top row of a window height rows high: two rows above where it would
 // be centred.
@@ -42,7 +43,7 @@ public:
                colours[CLR_MESSAGES]) {
         for (const std::string& line : page.lines) lines_.push_back(Westring(line.c_str(), kHelpCodePage));
         win_.puts_at(2, -1, L" Help ");
-        win_.PutCentre(-1, kProgramTitle);
+        win_.PutCentre(-1, kHelpTitle);
         win_.puts_at(57, win_.inner_height(), L" Esc to Exit ");
     }
 

@@ -2,13 +2,14 @@
 
 #include "config/config.h"
 #include "console/console.h"
+#include "lib/version.h"
 #include "panels/panel.h"
 #include "panels/paneldisplay.h"
 #include "panels/sortpanel.h"
 #include "shell/clock.h"
 #include "shell/keybar.h"
 
-const wchar_t* const kProgramTitle = L"Dorvik/L 1.0";
+const wchar_t* const kProgramTitle = kProgramNameAndVersion;
 
 namespace {
 
