@@ -43,8 +43,13 @@ StringField::StringField(Dialog* owner, int fx, int fy, Westring& text, int widt
     last_drawn_ = text;
 }
 
+// Not delegated with own_ as the text: own_ would be named before its life begins.
 StringField::StringField(Dialog* owner, int fx, int fy, int width, int max_length, int history)
-    : StringField(owner, fx, fy, own_, width, max_length, history) {}
+    : DialogElement(owner, fx, fy, true),
+      text_(&own_),
+      width_(width < 1 ? 1 : width),
+      max_length_(max_length < 0 ? 32767 : max_length),
+      history_(history) {}
 
 bool StringField::Accepts(wchar_t) const { return true; }
 
