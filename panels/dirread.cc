@@ -68,12 +68,14 @@ void leave_stale_archives(PANEL* panel) {
     }
 }
 
-// The type and mount point of the file system that holds dir. The query
-// resolves the path and complains when it cannot, so a directory that does
-// not exist (its read reports that) is not asked about.
+// The type, mount point and identity (its device number) of the file
+// system that holds dir. The query resolves the path and complains when it
+// cannot, so a directory that does not exist (its read reports that) is
+// not asked about.
 void query_file_system(PANEL* panel) {
     struct stat status;
     if (stat(EncodeFileName(panel->dir).c_str(), &status) != 0) return;
+    panel->fs_id = static_cast<uint32_t>(status.st_dev);
     Estring type;
     Westring mount_point;
     if (!GetUnixFSInfo(type, mount_point, panel->dir)) return;
@@ -187,6 +189,7 @@ ReadOutcome read_once(PANEL* panel, bool report_unreadable, int& failure) {
 
     panel->fs_type = Westring();
     panel->fs_label = Westring();
+    panel->mount_point = Westring();
     panel->fs_id = 0;
     if (!panel->archive && panel->dir[0] == L'/') query_file_system(panel);
 

@@ -162,6 +162,11 @@ TEST_F(InfoPanelTest, FiguresAgreeWithStatvfsAndMeminfo) {
     EXPECT_EQ(Trim(Info(12)), "Mount Point : " + mount_point.substr(0, mount_point.find('\n')));
     ASSERT_FALSE(fs_type.empty());
     EXPECT_EQ(Trim(Info(13)), "File System : " + fs_type.substr(0, fs_type.find('\n')));
+    // The serial number is the file system's device number.
+    char serial[32];
+    std::snprintf(serial, sizeof serial, "Serial No   : %X", static_cast<unsigned>(std::stoul(
+                                                               Trim(ShellOutput("stat -c %d '" + tmp.path() + "'")))));
+    EXPECT_EQ(Trim(Info(14)), serial);
 
     // A label takes the mount point's place and a serial number adds a
     // line; the lines stand left-aligned where the widest is centred.
@@ -241,6 +246,7 @@ TEST_F(InfoPanelTest, FailuresShowInsteadOfTheFigures) {
 
 TEST_F(InfoPanelTest, DirInfoShowsItsLinesUnderTheRule) {
     ShowLeft(tmp.path());
+    panel_base[0].fs_id = 0;  // without a serial number line the note starts a row higher
     ShowInfo();
     EXPECT_EQ(InfoRowOf("Dir Info"), -1) << "no note, no heading";
     const int rule_row = panel_base[1].dirinfo_row;
