@@ -78,7 +78,7 @@ bool ask_search_word() {
     dialog.AddStaticText(1, 0, L"Search:");
     const int field = dialog.AddStringField(1, 1, 1, typed, kSearchFieldWidth);
     dialog.ChangeFocus(field);
-    if (dialog.RunOkCancel() != 13 || typed.empty()) return false;
+    if (dialog.RunOkCancel() != KEY_ENTER || typed.empty()) return false;
     word = typed;
     return true;
 }

@@ -142,20 +142,6 @@ TEST_F(HelpViewerTest, ScrollingByLineAndPageWithMarksOnlyWhereThereIsMore) {
     EXPECT_EQ(down(11), "\u25bc");
 }
 
-TEST_F(HelpViewerTest, APageOfExactlyTheWindowHasNoMarksAndOneMoreLineHasOne) {
-    UseHelp("@topic 1 Full\n" + NumberedLines(kTextRows) + "@topic 2 Over\n" + NumberedLines(kTextRows + 1));
-    Show(1, "End PgDn Down Esc");
-    for (const auto& screen : Screens()) {
-        EXPECT_EQ(TextRow(screen, 0), "line 1");
-        EXPECT_EQ(screen.Text(kMarkColumn, kTextTop + kTextRows - 1, 1), "\u2551");
-    }
-    ui.RecordScreens(false);
-    Show(2, "End Esc");
-    EXPECT_EQ(Screens()[0].Text(kMarkColumn, kTextTop + kTextRows - 1, 1), "\u25bc");
-    EXPECT_EQ(TextRow(Screens()[1], 0), "line 2");
-    EXPECT_EQ(Screens()[1].Text(kMarkColumn, kTextTop, 1), "\u25b2");
-}
-
 TEST_F(HelpViewerTest, F1OpensTheIndexOverThePageAndEscReturnsToIt) {
     UseHelp("@topic 0 Index\nthe index\n@topic 2 Viewer\n" + NumberedLines(30));
     Show(HELP_VIEWER, "Down F1 F1 Esc Esc");
