@@ -179,8 +179,10 @@ Westring DirHistorySelect() {
     const int list_width = std::max(1, std::min(std::max(longest(DirectoryHistory), kMinDirectoryWidth), columns - 6));
     const int list_rows = std::max(1, std::min(DirectoryHistory.count(), rows - 5));
     ListDialog list(DirectoryHistory, list_width, list_rows, 0, L" Directory History ");
-    if (list.dialog->Process() != KEY_ENTER || list.selected < 0 || list.selected >= DirectoryHistory.count())
-        return Westring();
+    list.dialog->AddExitKey(KEY_F1);
+    int key;
+    while ((key = list.dialog->Process()) == KEY_F1) ShowHelp(HELP_DIRECTORY_HISTORY);
+    if (key != KEY_ENTER || list.selected < 0 || list.selected >= DirectoryHistory.count()) return Westring();
     return *DirectoryHistory[list.selected];
 }
 
