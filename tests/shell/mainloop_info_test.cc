@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "panels/panel.h"
-#include "shell/editfile.h"
+#include "tests/shell/fake_editor.h"
 #include "tests/shell/mainloop_fixture.h"
 #include "tests/support/shell_output.h"
 
@@ -15,23 +15,7 @@ namespace {
 
 class InfoKeysTest : public MainLoopTest {
 protected:
-    void SetUp() override {
-        MainLoopTest::SetUp();
-        active_ = this;
-        saved_editor_ = internal_editor;
-        internal_editor = &FakeEditor;
-    }
-    void TearDown() override {
-        internal_editor = saved_editor_;
-        active_ = nullptr;
-        MainLoopTest::TearDown();
-    }
-
-    // Records which file the program's own editor was asked to open.
-    static EditorExit FakeEditor(const wchar_t* name, int64_t, int) {
-        active_->edited_.push_back(Narrow(Westring(name)));
-        return EditorExit::kClosed;
-    }
+    CFakeEditor editor_;
 
     // Whether the right (side 1) or left half of a screen shows text.
     static bool Shows(const CUiTest::Screen& screen, const std::string& text, int side = 1) {
@@ -60,14 +44,7 @@ protected:
         return value;
     }
 
-    std::vector<std::string> edited_;
-
-private:
-    static InfoKeysTest* active_;
-    EditorStarter saved_editor_ = nullptr;
 };
-
-InfoKeysTest* InfoKeysTest::active_ = nullptr;
 
 }  // namespace
 
@@ -193,7 +170,7 @@ TEST_F(InfoKeysTest, ADoubleClickBelowTheNoteRuleEditsDirinfo) {
     ui.DoubleClick(60, 8);
     ui.DoubleClick(60, 21);
     RunKeys();
-    EXPECT_EQ(edited_, std::vector<std::string>{left_ / "dirinfo"});
+    EXPECT_EQ(editor_.edited(), std::vector<std::string>{left_ / "dirinfo"});
     EXPECT_TRUE(AnyScreenShows(ui, "about this folder"));
     EXPECT_GT(panel_base[1].dirinfo_row, 10);
     EXPECT_LT(panel_base[1].dirinfo_row, 20);

@@ -6,9 +6,9 @@
 #include "console/keys.h"
 #include "shell/dispatch.h"
 #include "shell/configfile.h"
-#include "shell/editfile.h"
 #include "shell/menudata.h"
 #include "shell/pulldown.h"
+#include "tests/shell/fake_editor.h"
 #include "tests/shell/mainloop_fixture.h"
 
 namespace {
@@ -119,34 +119,18 @@ TEST_F(PullDownTest, UncheckingQuitInConfirmationsMakesF10QuitWithoutAsking) {
     EXPECT_FALSE(Shown("Are you sure you want to exit"));
 }
 
-}  // namespace
-
-namespace {
-
-std::vector<std::string> edited_files;
-
-// Stands in for the editor: records the file and adds a setting to it.
-EditorExit AppendingEditor(const wchar_t* name, int64_t, int) {
-    const std::string path = Westring(name).ToUTF8().c_str();
-    edited_files.push_back(path);
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (file) {
-        std::fputs("\r\n[Viewer Associations]\r\n*.pdf: evince !\r\n", file);
-        std::fclose(file);
-    }
-    return EditorExit::kClosed;
-}
-
 // "Edit Associations" edits the configuration file in use and reads it
 // again, so an association typed there takes effect at once.
 TEST_F(PullDownTest, EditAssociationsEditsTheConfigurationInUseAndReadsItAgain) {
     Ini("Clock=off\r\n");
-    EditorStarter saved = internal_editor;
-    internal_editor = AppendingEditor;
-    edited_files.clear();
+    CFakeEditor editor([](const std::string& path) {
+        std::FILE* file = std::fopen(path.c_str(), "ab");
+        ASSERT_NE(file, nullptr);
+        std::fputs("\r\n[Viewer Associations]\r\n*.pdf: evince !\r\n", file);
+        std::fclose(file);
+    });
     RunKeys("F9 c a");
-    internal_editor = saved;
-    ASSERT_EQ(edited_files, std::vector<std::string>{ini_});
+    ASSERT_EQ(editor.edited(), std::vector<std::string>{ini_});
     Westring command;
     EXPECT_TRUE(viewAssociations.FindAssociation(Westring("a.pdf"), command));
     EXPECT_EQ(command, Westring("evince !"));
