@@ -6,6 +6,7 @@
 
 #include "config/config.h"
 #include "console/cells.h"
+#include "console/dialog.h"
 #include "console/helptopics.h"
 #include "console/keys.h"
 #include "console/win.h"
@@ -240,6 +241,17 @@ int PullDown::OnKey(int key, const _MEVENT& event) {
             if (items_[position.item].text.empty()) Step(key == KEY_HOME ? 1 : -1);
         }
         return -1;
+    case KEY_RESIZE: {
+        // The program beneath is laid out for the new size, then the menu
+        // comes back as it was.
+        const int item = position.item;
+        drop_.reset();
+        bar_.reset();
+        Dialog::RefitScreen(event.x, event.y);
+        DrawBar();
+        if (dropped) Drop(item);
+        return -1;
+    }
     case KEY_LEFT: MoveTo(position.column - 1); return -1;
     case KEY_RIGHT: MoveTo(position.column + 1); return -1;
     case KEY_F1: ShowHelp(help_topic(position.column)); return -1;

@@ -42,6 +42,23 @@ TEST_F(PullDownTest, F9OpensOnTheCurrentPanelsColumnAndShiftF10ReturnsToTheLastI
     EXPECT_EQ(resumed.Attr(45, ItemRow(0)), Colour(CLR_MENU));
 }
 
+// A window resized under the open menu lays the program out anew, with the
+// menu over it as it was.
+TEST_F(PullDownTest, AResizeUnderTheMenuLaysTheScreenOutAgain) {
+    ui.Keys("F9 Down Down");
+    CConsole::TEvent resize;
+    resize.type = CConsole::TEvent::Resize;
+    resize.x = 100;
+    resize.y = 30;
+    ui.Headless().Post(resize);
+    RunKeys("Esc Esc");
+    const CUiTest::Screen& menu = Screens()[4];
+    ASSERT_EQ(menu.columns, 100);
+    EXPECT_NE(menu.Row(ItemRow(1)).find("Full        AlSh-F2"), std::string::npos) << menu.Dump();
+    EXPECT_EQ(menu.Attr(5, ItemRow(1)), Colour(CLR_MENU_HIGHLIGHT));
+    EXPECT_EQ(menu.Line(29).substr(0, 5), "1Help") << "the key bar on the new last row";
+}
+
 TEST_F(PullDownTest, UpWrapsAndSkipsSeparatorsAndReverseTicksNameAndReverse) {
     // Up from "Brief" wraps to "Drive", then Filter, Re-Read, and over the
     // separator to "Reverse", which is chosen.
