@@ -1,5 +1,6 @@
 #include "shell/helpfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
@@ -56,10 +57,15 @@ bool read_whole_file(const Westring& name, std::vector<unsigned char>& bytes, bo
         ok = false;
     }
     if (ok) {
-        // Read to the end rather than trust the size: the file may change meanwhile.
-        bytes.resize(kMaxHelpFileBytes + 1);
+        // Read to the end rather than trust the size: the file may change
+        // meanwhile. The buffer starts at the size fstat gave and grows.
+        bytes.resize(static_cast<size_t>(status.st_size) + 1);
         size_t got = 0;
-        while (got < bytes.size()) {
+        for (;;) {
+            if (got == bytes.size()) {
+                if (bytes.size() > kMaxHelpFileBytes) break;
+                bytes.resize(std::min(bytes.size() * 2, kMaxHelpFileBytes + 1));
+            }
             const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
@@ -74,7 +80,6 @@ bool read_whole_file(const Westring& name, std::vector<unsigned char>& bytes, bo
             ok = false;
         }
         bytes.resize(ok ? got : 0);
-        bytes.shrink_to_fit();
     }
     close(fd);
     return ok;
