@@ -50,6 +50,12 @@ TEST_F(UserMenuTest, EntriesArePickedByKeyInEitherCaseAndByEnterThroughSubmenus)
     EXPECT_TRUE(Shown("S    Submenu   >"));  // padded to the widest line
 }
 
+TEST_F(UserMenuTest, ThePullDownMenusItemOpensIt) {
+    Global("a: Append a\n  echo a >> " + log_ + "\n");
+    RunKeys("F9 Right Down Down Enter a");  // Files, past Manual
+    EXPECT_EQ(Log(), "a\n");
+}
+
 TEST_F(UserMenuTest, NoMenuFileMeansF2DoesNothing) {
     RunKeys("F2 Shift-F2");
     EXPECT_FALSE(Shown("User  Menu"));
