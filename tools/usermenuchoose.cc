@@ -50,7 +50,10 @@ public:
     MenuWindow(const MenuStore& menu, const Westring& title, int x) : menu_(menu) {
         menu_lines(menu, lines_);
         const int columns = console->columns(), rows = console->rows();
-        const int inner = std::max(3, std::min(widest_line(lines_) + 2, columns - 2));
+        Westring heading = Westring(L" ") + title + L" ";
+        // Wide enough for its title too, so that a short menu's title is whole.
+        const int wanted = std::max(widest_line(lines_) + 2, TextCells(heading.c_str()));
+        const int inner = std::max(3, std::min(wanted, columns - 2));
         const int width = inner + 2;
         const int list_rows = std::max(1, std::min(menu.count(), rows - kRowsKeptFree));
         const int height = list_rows + 2;
@@ -59,7 +62,6 @@ public:
         const int top = std::max(0, (rows - height) / 2 - kRowsAboveMiddle);
         right_ = left + width - 1;
         dialog_ = std::make_unique<Dialog>(left, top, right_, top + height - 1, colours[CLR_MENU]);
-        Westring heading = Westring(L" ") + title + L" ";
         if (TextCells(heading.c_str()) > inner) heading = FitCells(heading.c_str(), inner);
         dialog_->puts_at(std::max(0, (inner - TextCells(heading.c_str())) / 2), -1, heading.c_str());
         box_ = dialog_->AddListBox(1, 0, 1, inner - 2, list_rows, lines_, selected_, -1);

@@ -20,6 +20,13 @@ protected:
     // The real path of a directory, as pwd -P tells it.
     static std::string Real(const std::string& path) { return std::filesystem::canonical(path).string(); }
 
+    // Whether a screen recorded shows text with its first cell at (x, y).
+    bool ShownAt(const std::string& text, int x, int y) const {
+        for (const CUiTest::Screen& screen : Screens())
+            if (screen.Text(x, y, static_cast<int>(text.size())) == text) return true;
+        return false;
+    }
+
     std::string log_ = home_ / "log";
 };
 
@@ -48,6 +55,18 @@ TEST_F(UserMenuTest, EntriesArePickedByKeyInEitherCaseAndByEnterThroughSubmenus)
     EXPECT_TRUE(Shown(" Submenu "));
     EXPECT_TRUE(Shown("CF10 Append ten"));
     EXPECT_TRUE(Shown("S    Submenu   >"));  // padded to the widest line
+}
+
+TEST_F(UserMenuTest, ASubmenuOpensAtItsParentsRightEdgeAndStaysClearOfTheScreensEdge) {
+    Global("a: Alpha\nS: Sub\n{\nx: Xx\n  true\n}\nW: Wide\n{\ny: " + std::string(60, 'y') + "\n  true\n}\n");
+    RunKeys("F2 s Esc w Esc Esc");
+    // The top menu, centred: 14 columns wide for its title, from column 33,
+    // 3 rows above the middle.
+    EXPECT_TRUE(ShownAt(" User  Menu ", 34, 7));
+    // A narrow submenu starts on the parent's right frame (column 46).
+    EXPECT_TRUE(ShownAt(" Sub ", 47, 8));
+    // A wide one (66 columns) moves left to end 3 columns before the edge.
+    EXPECT_TRUE(ShownAt(" Wide ", 41, 8));
 }
 
 TEST_F(UserMenuTest, ThePullDownMenusItemOpensIt) {
