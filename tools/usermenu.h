@@ -23,4 +23,4 @@ void user_menu(int panel_index, bool global);
 // the panel, and the commands after it run there. The first command that
 // fails or is cancelled stops the rest: its result, -1 for a cancel or a
 // failure already reported, else 0.
-int RunMenuEntry(const MenuEntry& entry, int side);
+[[nodiscard]] int RunMenuEntry(const MenuEntry& entry, int side);

@@ -49,8 +49,9 @@ TEST_F(UserMenuTest, EntriesArePickedByKeyInEitherCaseAndByEnterThroughSubmenus)
     ui.Keys("F2 Ctrl-F10");
     ui.Keys("F2 s Esc a");           // Esc leaves the submenu for the menu beneath
     ui.Keys("F2 s Esc Esc");         // and the menu: nothing runs
+    ui.Keys("F2 F1 Esc a");          // help on the menu file, and back in the menu
     RunKeys();
-    EXPECT_EQ(Log(), "a\nx\nx\neleven\nten\na\n");
+    EXPECT_EQ(Log(), "a\nx\nx\neleven\nten\na\na\n");
     EXPECT_TRUE(Shown(" User  Menu "));
     EXPECT_TRUE(Shown(" Submenu "));
     EXPECT_TRUE(Shown("CF10 Append ten"));
