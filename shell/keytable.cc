@@ -11,6 +11,7 @@
 #include "shell/infokeys.h"
 #include "shell/panelkeys.h"
 #include "shell/screenkeys.h"
+#include "shell/usermenukeys.h"
 #include "shell/viewfile.h"
 
 const KeyBinding key_bindings[] = {
@@ -136,6 +137,10 @@ const KeyBinding key_bindings[] = {
     {KEY_SHIFT_F8, delete_files, "delete one file, asking its name"},
     {KEY_ALT_F6, make_launcher_objects, "make launcher objects"},
     {KEY_ALT_GREY_PLUS, restore_last_selection, "restore the last selection"},
+
+    // The user menu.
+    {KEY_F2, show_user_menu, "the user menu (the directory's own menu file first)"},
+    {KEY_SHIFT_F2, show_user_menu, "the global user menu"},
 };
 
 const int key_binding_count = sizeof key_bindings / sizeof key_bindings[0];
