@@ -22,12 +22,17 @@ FileScan::FileScan(FoundList& found) : found_(found) {}
 
 FileScan::~FileScan() { Abort(); }
 
-FindStart FileScan::Start(const FindOptions& options) {
+bool FileScan::Prepare(const FindOptions& options) {
     Abort();
-    if (mask_eval(options.filter.c_str(), L"test") < 0) return FindStart::kBadFilter;
+    if (mask_eval(options.filter.c_str(), L"test") < 0) return false;
     options_ = options;
     stop_.store(false);
     running_.store(true);
+    return true;
+}
+
+FindStart FileScan::Start(const FindOptions& options) {
+    if (!Prepare(options)) return FindStart::kBadFilter;
     thread_ = StartThread(&FileScan::ThreadMain, this);
     if (!thread_.Valid()) {
         running_.store(false);
@@ -37,11 +42,7 @@ FindStart FileScan::Start(const FindOptions& options) {
 }
 
 FindStart FileScan::Run(const FindOptions& options) {
-    Abort();
-    if (mask_eval(options.filter.c_str(), L"test") < 0) return FindStart::kBadFilter;
-    options_ = options;
-    stop_.store(false);
-    running_.store(true);
+    if (!Prepare(options)) return FindStart::kBadFilter;
     Scan();
     return FindStart::kStarted;
 }

@@ -77,6 +77,9 @@ public:
     std::function<void()> on_finished;
 
 private:
+    // Stops a scan still running and takes the options of the next one;
+    // false when the filter has a syntax error.
+    bool Prepare(const FindOptions& options);
     static void ThreadMain(void* self);
     void Scan();
     void ScanDirectory(const Westring& directory);

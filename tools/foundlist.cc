@@ -1,5 +1,6 @@
 #include "tools/foundlist.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -43,4 +44,12 @@ uint64_t FoundList::TotalSize() {
     uint64_t total = 0;
     for (const FoundFile& found : files_) total += found.file->size;
     return total;
+}
+
+void FoundList::Sort(const std::function<bool(const FoundFile& a, const FoundFile& b)>& before) {
+    std::lock_guard<MutexSem> hold(mutex_);
+    const entry* current_file = current >= 0 && current < count_.load() ? files_[static_cast<size_t>(current)].file : nullptr;
+    std::stable_sort(files_.begin(), files_.end(), before);
+    for (size_t i = 0; current_file && i < files_.size(); i++)
+        if (files_[i].file == current_file) current = static_cast<int>(i);
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "lib/memorypool.h"
@@ -47,6 +48,10 @@ public:
     // Takes record i out of the list (its memory stays with the pool until
     // Clear), taking the lock.
     void Remove(int i);
+
+    // Orders the records by before (stable: equal records keep their
+    // order), taking the lock; the current index stays on its record.
+    void Sort(const std::function<bool(const FoundFile& a, const FoundFile& b)>& before);
 
     // The index the user last had the cursor on; kept with the records so a
     // resumed dialog comes back to it.

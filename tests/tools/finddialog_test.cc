@@ -1,0 +1,163 @@
+// The find-file dialog in the running program: Alt-F7 searches from the
+// panel's directory, the list it fills survives the dialog, GoTo puts the
+// panel on the file, and a search still running stops and is joined before
+// the dialog leaves or acts on the list.
+#include "tests/shell/mainloop_fixture.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "tests/support/shell_output.h"
+#include "tools/finddialog.h"
+#include "tools/foundline.h"
+
+namespace {
+
+class FindDialogTest : public MainLoopTest {
+protected:
+    void SetUp() override {
+        MainLoopTest::SetUp();
+        found_files.Clear();
+        find_started_seam = [](FileScan& scan) { scan.Wait(); };
+        find_scan_seam = nullptr;
+        // Searches start in the panel's directory, not at the root.
+        Ini("FFRootSearch=off\r\n");
+        left_.MakeDir("src");
+        left_.MakeDir("src/Deep");
+        left_.MakeDir("src/deep");
+        left_.Write("top.txt", "needle\n");
+        left_.Write("src/main.c", "int needle;\n");
+        left_.Write("src/Deep/a.txt", "haystack\n");
+        left_.Write("src/deep/b.txt", "a NEEDLE\n");
+    }
+    void TearDown() override {
+        find_started_seam = nullptr;
+        find_scan_seam = nullptr;
+        found_files.Clear();
+        MainLoopTest::TearDown();
+    }
+    // Alt-F7 with the filter and containing text typed, then Find.
+    void Search(const std::string& filter, const std::string& containing = "") {
+        ui.Keys("Alt-F7");
+        ui.Type(filter);
+        // The containing field keeps the text of the last search: emptied.
+        ui.Keys("Alt-t End");
+        for (int i = 0; i < 10; i++) ui.Keys("BackSpace");
+        ui.Type(containing);
+        ui.Keys("Enter");
+    }
+    static std::vector<std::string> FoundPaths() {
+        std::vector<std::string> paths;
+        std::lock_guard<MutexSem> hold(found_files.lock());
+        for (int i = 0; i < found_files.count(); i++) paths.push_back(Narrow(found_files[i].file->name));
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+    std::vector<std::string> FindLines(const std::string& test) const {
+        std::vector<std::string> lines;
+        std::istringstream out(ShellOutput("find '" + left_.path() + "' -mindepth 1 " + test + " | sort"));
+        for (std::string line; std::getline(out, line);) lines.push_back(line);
+        return lines;
+    }
+};
+
+TEST_F(FindDialogTest, FindsByMaskAndByContentAndReportsTheTotal) {
+    Search("*.txt");
+    RunKeys("Esc");
+    EXPECT_EQ(FoundPaths(), FindLines("-iname '*.txt'"));
+    EXPECT_TRUE(Shown("Search Complete: 3 matches use 25 bytes"));
+    EXPECT_TRUE(Shown("a.txt"));
+
+    // With a containing text only files are listed, without regard to case.
+    Search("*", "needle");
+    RunKeys("Esc");
+    std::vector<std::string> grep;
+    std::istringstream out(ShellOutput("grep -rliF needle '" + left_.path() + "' | sort"));
+    for (std::string line; std::getline(out, line);) grep.push_back(line);
+    EXPECT_EQ(FoundPaths(), grep);
+}
+
+TEST_F(FindDialogTest, BadFilterIsReportedAndStartsNothing) {
+    Search("(*.c");
+    RunKeys("Enter Esc");
+    EXPECT_TRUE(Shown("Syntax error in search expression"));
+    EXPECT_EQ(found_files.count(), 0);
+}
+
+TEST_F(FindDialogTest, GoToPutsThePanelOnTheFile) {
+    Search("main.c");
+    RunKeys("Enter");
+    EXPECT_EQ(Dir(0), left_ / "src");
+    EXPECT_EQ(CursorName(0), "main.c");
+}
+
+TEST_F(FindDialogTest, ResumedListKeepsItsEntriesAndCurrentOne) {
+    Search("*.txt");
+    // Ctrl-F3 sorts by name: a.txt, b.txt, top.txt; Down Down is on top.txt.
+    RunKeys("Ctrl-F3 Home Down Down Esc");
+    ASSERT_EQ(found_files.count(), 3);
+    EXPECT_EQ(found_files.current, 2);
+    RunKeys("Shift-Alt-F7 Enter");
+    EXPECT_EQ(Dir(0), left_.path());
+    EXPECT_EQ(CursorName(0), "top.txt");
+}
+
+TEST_F(FindDialogTest, DelRemovesFromTheListOnly) {
+    Search("*.txt");
+    RunKeys("Ctrl-F3 Home Del Esc");
+    EXPECT_EQ(found_files.count(), 2);
+    EXPECT_TRUE(PathExists(left_ / "src/Deep/a.txt"));
+    std::vector<std::string> expected = {left_ / "src/deep/b.txt", left_ / "top.txt"};
+    EXPECT_EQ(FoundPaths(), expected);
+}
+
+// A scan held in its second directory: Esc stops it and the dialog stays
+// (a second Esc leaves); GoTo stops and joins it before the panel changes.
+TEST_F(FindDialogTest, EscAndGoToMidScanStopAndJoinTheScan) {
+    std::atomic<int> directories{0};
+    std::atomic<bool> held{false}, stopped_while_held{false};
+    find_scan_seam = [&](const FileScan& scan, const Westring&) {
+        if (++directories < 2) return;
+        held = true;
+        while (!scan.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stopped_while_held = true;
+    };
+    // The next key is read once the scan is held.
+    find_started_seam = [&](FileScan&) {
+        while (!held.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    Search("*");
+    RunKeys("Esc Esc");
+    EXPECT_TRUE(stopped_while_held.load());
+    EXPECT_TRUE(Shown("Search Stopped:"));
+    // Only the panel's own directory was listed: top.txt and src.
+    EXPECT_EQ(FoundPaths(), (std::vector<std::string>{left_ / "src", left_ / "top.txt"}));
+
+    directories = 0;
+    held = false;
+    stopped_while_held = false;
+    Search("top.txt");
+    RunKeys("Enter");
+    EXPECT_TRUE(stopped_while_held.load());
+    EXPECT_EQ(Dir(0), left_.path());
+    EXPECT_EQ(CursorName(0), "top.txt");
+}
+
+TEST(FoundLine, ShowsSizeDateMarkAndErrors) {
+    entry* e = entry::Create(L"/a/b/.hidden");
+    e->size = 1234567;
+    e->attr = FA_HIDDEN;
+    FoundFile found{e, 0};
+    std::string line = Narrow(make_found(found, 40));
+    EXPECT_EQ(line.substr(0, 10), " 1,234,567");
+    EXPECT_NE(line.find("\u2591/a/b/.hidden"), std::string::npos) << line;
+    e->attr = FA_DIREC;
+    EXPECT_EQ(Narrow(make_found(found, 40)).substr(0, 14), "  \u25BASUBDIR\u25C4");
+    found.match = kFoundCannotOpen;
+    EXPECT_EQ(Narrow(make_found(found, 40)), "Error opening               /a/b/.hidden");
+    entry::Destroy(e);
+}
+
+}  // namespace
