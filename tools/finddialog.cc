@@ -1,6 +1,9 @@
 #include "tools/finddialog.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <mutex>
@@ -14,9 +17,12 @@
 #include "console/msgbox.h"
 #include "editor/editor.h"
 #include "exec/chdir.h"
+#include "fileops/delete.h"
 #include "lib/collapsepath.h"
+#include "lib/fsname.h"
 #include "lib/numfmt.h"
 #include "panels/panel.h"
+#include "tools/findreplace.h"
 #include "tools/findscan.h"
 #include "tools/foundline.h"
 #include "tools/foundsort.h"
@@ -81,6 +87,10 @@ private:
     void RemoveCurrent();
     void Sort(int key);
     void GoToCurrent();
+    void DeleteCurrent();
+    void ReplaceInFoundFiles();
+    // Asks for the replacement; false when the user cancelled.
+    bool AskReplacement(Westring& replacement);
 
     PANEL* panel_;
     FileScan scan_{found_files};
@@ -136,9 +146,9 @@ FileFinder::FileFinder(PANEL* panel)
     dialog_->AddPushButton(49, h - 1, 0, KEY_F3, L"View");
     dialog_->AddPushButton(59, h - 1, 0, KEY_F4, L"Edit");
     dialog_->SetDefault(find);
-    for (int key : {KEY_ALT_F3, KEY_ALT_F4, KEY_F3, KEY_F4, KEY_F8, KEY_DEL, KEY_CTRL_F3, KEY_CTRL_F4, KEY_CTRL_F5,
-                    KEY_CTRL_F6})
-        dialog_->AddExitKey(key);
+    const int exit_keys[] = {KEY_ALT_F3,  KEY_ALT_F4,  KEY_F3,      KEY_F4,      KEY_F8,    KEY_DEL,
+                             KEY_CTRL_F3, KEY_CTRL_F4, KEY_CTRL_F5, KEY_CTRL_F6, KEY_CTRL_R};
+    for (int key : exit_keys) dialog_->AddExitKey(key);
     dialog_->ChangeFocus(filter);
     scan_.on_directory = [this](const Westring& directory) {
         {
@@ -304,6 +314,77 @@ void FileFinder::GoToCurrent() {
     (void)goto_directory(panel_, directory, slash + 1);
 }
 
+void FileFinder::DeleteCurrent() {
+    bool is_dir = false;
+    Westring path = CurrentPath(&is_dir);
+    if (path.strlen() == 0) return;
+    if (!(config.Confirmations & CONFIRM_DELETE_FILE)) {
+        Westring shown = path;
+        collapse_path(shown, 70);
+        if (error(Westring(L"Do you wish to delete ") + shown, Westring(L"Delete"), MB_OKCANCEL | MB_MESSAGE) != 'y')
+            return;
+    }
+    struct stat status;
+    const bool real_dir = is_dir && lstat(EncodeFileName(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    const int result = real_dir ? delete_dir(path.c_str()) : delete_file(path.c_str(), DELETE_SINGLE);
+    if (result == 1) RemoveCurrent();
+    dialog_->Draw();
+}
+
+bool FileFinder::AskReplacement(Westring& replacement) {
+    Dialog ask(-1, -1, 60, 8, colours[CLR_MESSAGES]);
+    ask.puts_at(1, -1, L" Multi-file search & replace ");
+    const int field = ask.AddStringField(1, 2, 1, replacement, 56, -1, 3);
+    ask.AddFieldLabel(1, 1, field, L"_Replace with:");
+    ask.AddOkCancel(-1, -1, 1);
+    ask.ChangeFocus(field);
+    if (ask.RunOkCancel() != 13) return false;
+    ask.SaveToHistory();
+    return true;
+}
+
+void FileFinder::ReplaceInFoundFiles() {
+    const int files = found_files.count();
+    if (files == 0 || containing_.strlen() == 0) return;
+    Westring replacement;
+    for (;;) {
+        if (!AskReplacement(replacement)) return;
+        wchar_t in_files[64];
+        std::swprintf(in_files, 64, L"in %d file%ls", files, files == 1 ? L"" : L"s");
+        Westring question = Westring(L"Are you sure you want to replace \"") + containing_ + L"\" with \"" +
+                            replacement + L"\" " + in_files + L"?";
+        if (error(question, Westring(L"Search & Replace"), MB_OKCANCEL | MB_MESSAGE) == 'y') break;
+    }
+    Dialog progress(-1, -1, 60, 6, colours[CLR_MESSAGES]);
+    progress.puts_at(1, -1, L" Search & Replace ");
+    progress.puts_at(1, 0, L"Processing");
+    int replaced = 0, processed = 0;
+    for (int i = 0; i < files; i++) {
+        Westring path;
+        {
+            std::lock_guard<MutexSem> hold(found_files.lock());
+            if (i >= found_files.count()) break;
+            if (found_files[i].file->is_dir() || found_files[i].match < 0) continue;
+            path = found_files[i].file->name;
+        }
+        Westring shown = path;
+        collapse_path(shown, 56);
+        shown += String(L' ', std::max(0, 56 - shown.strlen()));
+        progress.puts_at(1, 2, shown.c_str());
+        const ReplaceOutcome outcome = ReplaceInFile(path, containing_, replacement, case_, whole_word_);
+        if (outcome.error != 0) {
+            error(Westring(std::strerror(outcome.error)), path, MB_OK);
+            break;
+        }
+        replaced += outcome.replaced;
+        processed++;
+    }
+    wchar_t summary[96];
+    std::swprintf(summary, 96, L"Replaced %d occurrences in %d files", replaced, processed);
+    error(Westring(summary), Westring(L"Search & Replace"), MB_OK | MB_MESSAGE);
+    dialog_->Draw();
+}
+
 bool FileFinder::Process(bool resume) {
     if (resume && found_files.count() > 0) dialog_->ChangeFocus(list_);
     for (;;) {
@@ -329,6 +410,10 @@ bool FileFinder::Process(bool resume) {
             case KEY_F4:
             case KEY_ALT_F4: EditCurrent(); break;
             case KEY_DEL: RemoveCurrent(); break;
+            case KEY_F8: DeleteCurrent(); break;
+            case KEY_CTRL_R:
+                if (!scan_.running()) ReplaceInFoundFiles();
+                break;
             case KEY_CTRL_F3:
             case KEY_CTRL_F4:
             case KEY_CTRL_F5:

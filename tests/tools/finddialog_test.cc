@@ -113,6 +113,37 @@ TEST_F(FindDialogTest, DelRemovesFromTheListOnly) {
     EXPECT_EQ(FoundPaths(), expected);
 }
 
+// Ctrl-R replaces the searched text in every found file; declining the
+// confirmation goes back to the replacement, and Esc there changes nothing.
+TEST_F(FindDialogTest, CtrlRReplacesInEveryFoundFile) {
+    const std::string top = ReadFile(left_ / "top.txt");
+    Search("*.txt", "needle");
+    ui.Keys("Ctrl-R");
+    ui.Type("pin");
+    RunKeys("Enter Esc Esc Esc");
+    EXPECT_TRUE(Shown("Are you sure you want to replace"));
+    EXPECT_EQ(ReadFile(left_ / "top.txt"), top);
+
+    const std::string expected_top = ShellOutput("sed 's/needle/pin/gI' '" + left_ / "top.txt" + "'");
+    const std::string expected_b = ShellOutput("sed 's/needle/pin/gI' '" + left_ / "src/deep/b.txt" + "'");
+    Search("*.txt", "needle");
+    ui.Keys("Ctrl-R");
+    ui.Type("pin");
+    RunKeys("Enter Enter Enter Esc");
+    EXPECT_TRUE(Shown("Replaced 2 occurrences in 2 files"));
+    EXPECT_EQ(ReadFile(left_ / "top.txt"), expected_top);
+    EXPECT_EQ(ReadFile(left_ / "src/deep/b.txt"), expected_b);
+    EXPECT_EQ(ReadFile(left_ / "src/Deep/a.txt"), "haystack\n");
+}
+
+TEST_F(FindDialogTest, F8DeletesTheFileAndItsRecord) {
+    Search("*.c");
+    RunKeys("F8 Esc F8 Enter Esc");
+    EXPECT_TRUE(Shown("Do you wish to delete"));
+    EXPECT_FALSE(PathExists(left_ / "src/main.c"));
+    EXPECT_EQ(found_files.count(), 0);
+}
+
 // A scan held in its second directory: Esc stops it and the dialog stays
 // (a second Esc leaves); GoTo stops and joins it before the panel changes.
 TEST_F(FindDialogTest, EscAndGoToMidScanStopAndJoinTheScan) {
