@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "config/config.h"
 #include "console/cells.h"
@@ -17,6 +19,7 @@
 #include "console/msgbox.h"
 #include "editor/editor.h"
 #include "exec/chdir.h"
+#include "fileops/copycommand.h"
 #include "fileops/delete.h"
 #include "lib/collapsepath.h"
 #include "lib/fsname.h"
@@ -88,6 +91,8 @@ private:
     void Sort(int key);
     void GoToCurrent();
     void DeleteCurrent();
+    // F5 and F6: every found file into the other panel's directory.
+    void CopyOrMove(bool move);
     void ReplaceInFoundFiles();
     // Asks for the replacement; false when the user cancelled.
     bool AskReplacement(Westring& replacement);
@@ -146,8 +151,8 @@ FileFinder::FileFinder(PANEL* panel)
     dialog_->AddPushButton(49, h - 1, 0, KEY_F3, L"View");
     dialog_->AddPushButton(59, h - 1, 0, KEY_F4, L"Edit");
     dialog_->SetDefault(find);
-    const int exit_keys[] = {KEY_ALT_F3,  KEY_ALT_F4,  KEY_F3,      KEY_F4,      KEY_F8,    KEY_DEL,
-                             KEY_CTRL_F3, KEY_CTRL_F4, KEY_CTRL_F5, KEY_CTRL_F6, KEY_CTRL_R};
+    const int exit_keys[] = {KEY_ALT_F3, KEY_ALT_F4,  KEY_F3,      KEY_F4,      KEY_F5,      KEY_F6,    KEY_F8,
+                             KEY_DEL,    KEY_CTRL_F3, KEY_CTRL_F4, KEY_CTRL_F5, KEY_CTRL_F6, KEY_CTRL_R};
     for (int key : exit_keys) dialog_->AddExitKey(key);
     dialog_->ChangeFocus(filter);
     scan_.on_directory = [this](const Westring& directory) {
@@ -331,6 +336,63 @@ void FileFinder::DeleteCurrent() {
     dialog_->Draw();
 }
 
+void FileFinder::CopyOrMove(bool move) {
+    // The copy works on a snapshot of the list: the scan ends first, so
+    // that nothing is added behind it.
+    scan_.Abort();
+    PANEL* other = other_panel(panel_);
+    if (!other || found_files.count() == 0) return;
+    const Westring destination = other->dir.AppendBackslash();
+    // The copy engine takes its sources from one directory: the records
+    // go in runs of the same directory, each as a panel of its names.
+    std::vector<std::pair<Westring, Westring>> files;  // directory, name
+    {
+        std::lock_guard<MutexSem> hold(found_files.lock());
+        for (int i = 0; i < found_files.count(); i++) {
+            const wchar_t* path = found_files[i].file->name;
+            const wchar_t* slash = std::wcsrchr(path, L'/');
+            if (!slash) continue;
+            const int length = static_cast<int>(slash - path);
+            files.emplace_back(length == 0 ? Westring(L"/") : Westring(path, length), Westring(slash + 1));
+        }
+    }
+    for (size_t first = 0; first < files.size();) {
+        PANEL run;
+        run.dir = files[first].first;
+        size_t next = first;
+        for (; next < files.size() && SameChars(files[next].first, run.dir); next++) {
+            if (run.num_files == run.max_files && !IncreaseMaxFiles(&run)) break;
+            entry* e = entry::Create(files[next].second.c_str());
+            struct stat status;
+            if (lstat(EncodeFileName(run.dir.AppendBackslash() + files[next].second).c_str(), &status) == 0) {
+                if (S_ISDIR(status.st_mode)) e->attr |= FA_DIREC;
+                else e->size = static_cast<uint64_t>(status.st_size);
+            }
+            e->tagged = 1;
+            run.files[run.num_files++] = e;
+            run.num_tagged++;
+            run.tagged_size += e->size;
+        }
+        first = next;
+        file_copy_move(&run, other, move ? COPY_MOVE : 0, destination.c_str());
+    }
+    if (move) {
+        for (int i = found_files.count() - 1; i >= 0; i--) {
+            Westring path;
+            {
+                std::lock_guard<MutexSem> hold(found_files.lock());
+                path = found_files[i].file->name;
+            }
+            struct stat status;
+            if (lstat(EncodeFileName(path).c_str(), &status) != 0) found_files.Remove(i);
+        }
+        shown_count_ = found_files.count();
+        SendToList(Event::SetCount, shown_count_);
+    }
+    SendToList(Event::Redraw);
+    dialog_->Draw();
+}
+
 bool FileFinder::AskReplacement(Westring& replacement) {
     Dialog ask(-1, -1, 60, 8, colours[CLR_MESSAGES]);
     ask.puts_at(1, -1, L" Multi-file search & replace ");
@@ -411,6 +473,8 @@ bool FileFinder::Process(bool resume) {
             case KEY_ALT_F4: EditCurrent(); break;
             case KEY_DEL: RemoveCurrent(); break;
             case KEY_F8: DeleteCurrent(); break;
+            case KEY_F5:
+            case KEY_F6: CopyOrMove(key == KEY_F6); break;
             case KEY_CTRL_R:
                 if (!scan_.running()) ReplaceInFoundFiles();
                 break;

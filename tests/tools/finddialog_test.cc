@@ -9,6 +9,7 @@
 #include <chrono>
 #include <thread>
 
+#include "fileops/copyseams.h"
 #include "tests/support/shell_output.h"
 #include "tools/finddialog.h"
 #include "tools/foundline.h"
@@ -22,6 +23,8 @@ protected:
         found_files.Clear();
         find_started_seam = [](FileScan& scan) { scan.Wait(); };
         find_scan_seam = nullptr;
+        // Queued keys are meant for the dialog, not the copy's Esc poll.
+        copy_seams.esc_pending = [] { return false; };
         // Searches start in the panel's directory, not at the root.
         Ini("FFRootSearch=off\r\n");
         left_.MakeDir("src");
@@ -35,6 +38,7 @@ protected:
     void TearDown() override {
         find_started_seam = nullptr;
         find_scan_seam = nullptr;
+        copy_seams.esc_pending = nullptr;
         found_files.Clear();
         MainLoopTest::TearDown();
     }
@@ -144,9 +148,25 @@ TEST_F(FindDialogTest, F8DeletesTheFileAndItsRecord) {
     EXPECT_EQ(found_files.count(), 0);
 }
 
+// F5 copies every found file into the other panel's directory; F6 moves
+// them and the list keeps only what is still there.
+TEST_F(FindDialogTest, F5CopiesAndF6MovesTheFoundFiles) {
+    Search("*.txt");
+    RunKeys("F5 Esc");
+    EXPECT_EQ(ShellOutput("cd '" + right_.path() + "' && ls"), "a.txt\nb.txt\ntop.txt\n");
+    EXPECT_EQ(system(("cmp -s '" + left_ / "src/deep/b.txt" + "' '" + right_ / "b.txt" + "'").c_str()), 0);
+    EXPECT_EQ(found_files.count(), 3);
+
+    Search("*.c");
+    RunKeys("F6 Esc");
+    EXPECT_FALSE(PathExists(left_ / "src/main.c"));
+    EXPECT_EQ(ReadFile(right_ / "main.c"), "int needle;\n");
+    EXPECT_EQ(found_files.count(), 0);
+}
+
 // A scan held in its second directory: Esc stops it and the dialog stays
-// (a second Esc leaves); GoTo stops and joins it before the panel changes.
-TEST_F(FindDialogTest, EscAndGoToMidScanStopAndJoinTheScan) {
+// (a second Esc leaves); GoTo and F5 stop and join it before they act.
+TEST_F(FindDialogTest, EscGoToAndF5MidScanStopAndJoinTheScan) {
     std::atomic<int> directories{0};
     std::atomic<bool> held{false}, stopped_while_held{false};
     find_scan_seam = [&](const FileScan& scan, const Westring&) {
@@ -174,6 +194,16 @@ TEST_F(FindDialogTest, EscAndGoToMidScanStopAndJoinTheScan) {
     EXPECT_TRUE(stopped_while_held.load());
     EXPECT_EQ(Dir(0), left_.path());
     EXPECT_EQ(CursorName(0), "top.txt");
+
+    // F5 while the scan is held: the scan stops and is joined first, and
+    // only what it had found is copied.
+    directories = 0;
+    held = false;
+    stopped_while_held = false;
+    Search("*.txt");
+    RunKeys("F5 Esc");
+    EXPECT_TRUE(stopped_while_held.load());
+    EXPECT_EQ(ShellOutput("cd '" + right_.path() + "' && ls"), "top.txt\n");
 }
 
 TEST(FoundLine, ShowsSizeDateMarkAndErrors) {
