@@ -35,6 +35,7 @@
 FoundList found_files;
 std::function<void(const FileScan& scan, const Westring& directory)> find_scan_seam;
 std::function<void(FileScan& scan)> find_started_seam;
+void (*find_directory_removed_hook)(const Westring& directory) = nullptr;
 
 namespace {
 
@@ -91,6 +92,11 @@ private:
     void Sort(int key);
     void GoToCurrent();
     void DeleteCurrent();
+    // Deletes record i's file or directory (mode as delete_file takes it):
+    // 1 deleted, 0 kept, -1 stop.
+    int DeleteRecord(int i, char mode);
+    // Shift-F8: every found file, after one question.
+    void DeleteAll();
     // F5 and F6: every found file into the other panel's directory.
     void CopyOrMove(bool move);
     void ReplaceInFoundFiles();
@@ -151,8 +157,8 @@ FileFinder::FileFinder(PANEL* panel)
     dialog_->AddPushButton(49, h - 1, 0, KEY_F3, L"View");
     dialog_->AddPushButton(59, h - 1, 0, KEY_F4, L"Edit");
     dialog_->SetDefault(find);
-    const int exit_keys[] = {KEY_ALT_F3, KEY_ALT_F4,  KEY_F3,      KEY_F4,      KEY_F5,      KEY_F6,    KEY_F8,
-                             KEY_DEL,    KEY_CTRL_F3, KEY_CTRL_F4, KEY_CTRL_F5, KEY_CTRL_F6, KEY_CTRL_R};
+    const int exit_keys[] = {KEY_ALT_F3,  KEY_ALT_F4,  KEY_F3,      KEY_F4,      KEY_F5,     KEY_F6, KEY_F8,
+                             KEY_SHIFT_F8, KEY_DEL, KEY_CTRL_F3, KEY_CTRL_F4, KEY_CTRL_F5, KEY_CTRL_F6, KEY_CTRL_R};
     for (int key : exit_keys) dialog_->AddExitKey(key);
     dialog_->ChangeFocus(filter);
     scan_.on_directory = [this](const Westring& directory) {
@@ -319,9 +325,28 @@ void FileFinder::GoToCurrent() {
     (void)goto_directory(panel_, directory, slash + 1);
 }
 
-void FileFinder::DeleteCurrent() {
+int FileFinder::DeleteRecord(int i, char mode) {
+    Westring path;
     bool is_dir = false;
-    Westring path = CurrentPath(&is_dir);
+    {
+        std::lock_guard<MutexSem> hold(found_files.lock());
+        if (i < 0 || i >= found_files.count()) return 0;
+        path = found_files[i].file->name;
+        is_dir = found_files[i].file->is_dir();
+    }
+    // A link to a directory is removed as the link it is.
+    struct stat status;
+    const bool real_dir = is_dir && lstat(EncodeFileName(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    const int result = real_dir ? delete_dir(path.c_str()) : delete_file(path.c_str(), mode);
+    if (result == 1) {
+        found_files.Remove(i);
+        if (real_dir && find_directory_removed_hook) find_directory_removed_hook(path);
+    }
+    return result;
+}
+
+void FileFinder::DeleteCurrent() {
+    Westring path = CurrentPath();
     if (path.strlen() == 0) return;
     if (!(config.Confirmations & CONFIRM_DELETE_FILE)) {
         Westring shown = path;
@@ -329,10 +354,28 @@ void FileFinder::DeleteCurrent() {
         if (error(Westring(L"Do you wish to delete ") + shown, Westring(L"Delete"), MB_OKCANCEL | MB_MESSAGE) != 'y')
             return;
     }
-    struct stat status;
-    const bool real_dir = is_dir && lstat(EncodeFileName(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-    const int result = real_dir ? delete_dir(path.c_str()) : delete_file(path.c_str(), DELETE_SINGLE);
-    if (result == 1) RemoveCurrent();
+    (void)DeleteRecord(found_files.current, DELETE_SINGLE);
+    shown_count_ = found_files.count();
+    SendToList(Event::SetCount, shown_count_);
+    SendToList(Event::Redraw);
+    dialog_->Draw();
+}
+
+void FileFinder::DeleteAll() {
+    const int count = found_files.count();
+    if (count == 0) return;
+    if (!(config.Confirmations & CONFIRM_DELETE_TAGGED)) {
+        wchar_t question[96];
+        std::swprintf(question, 96, L"Are you sure you wish to delete %d files?", count);
+        if (error(Westring(question), Westring(L"Delete"), MB_OKCANCEL) != 'y') return;
+    }
+    // From the end, so that a removed record does not move those still to do.
+    for (int i = found_files.count() - 1; i >= 0; i--)
+        if (DeleteRecord(i, DELETE_BATCH) < 0) break;
+    end_delete_batch();
+    shown_count_ = found_files.count();
+    SendToList(Event::SetCount, shown_count_);
+    SendToList(Event::Redraw);
     dialog_->Draw();
 }
 
@@ -473,6 +516,9 @@ bool FileFinder::Process(bool resume) {
             case KEY_ALT_F4: EditCurrent(); break;
             case KEY_DEL: RemoveCurrent(); break;
             case KEY_F8: DeleteCurrent(); break;
+            case KEY_SHIFT_F8:
+                if (!scan_.running()) DeleteAll();
+                break;
             case KEY_F5:
             case KEY_F6: CopyOrMove(key == KEY_F6); break;
             case KEY_CTRL_R:

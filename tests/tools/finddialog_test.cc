@@ -148,6 +148,26 @@ TEST_F(FindDialogTest, F8DeletesTheFileAndItsRecord) {
     EXPECT_EQ(found_files.count(), 0);
 }
 
+// Shift-F8 deletes every found file after one question; a directory
+// deleted is told to the directory tree.
+TEST_F(FindDialogTest, ShiftF8DeletesAllAndDirectoriesReachTheTree) {
+    Search("*.txt");
+    RunKeys("Shift-F8 Esc Shift-F8 Enter Esc");
+    EXPECT_TRUE(Shown("Are you sure you wish to delete 3 files?"));
+    EXPECT_EQ(ShellOutput("find '" + left_.path() + "' -name '*.txt'"), "");
+    EXPECT_EQ(found_files.count(), 0);
+
+    static std::vector<std::string> removed;
+    removed.clear();
+    find_directory_removed_hook = [](const Westring& directory) { removed.push_back(Narrow(directory)); };
+    left_.MakeDir("empty");
+    Search("empty");
+    RunKeys("F8 Enter Esc");
+    find_directory_removed_hook = nullptr;
+    EXPECT_FALSE(PathExists(left_ / "empty"));
+    EXPECT_EQ(removed, std::vector<std::string>{left_ / "empty"});
+}
+
 // F5 copies every found file into the other panel's directory; F6 moves
 // them and the list keeps only what is still there.
 TEST_F(FindDialogTest, F5CopiesAndF6MovesTheFoundFiles) {
