@@ -115,6 +115,7 @@ private:
 
     Westring filter_;
     Westring containing_;
+    Westring code_page_;  // the number of the code page of files in no Unicode form, or empty
     bool root_search_ = false, recurse_ = true, follow_links_ = false, case_ = false, whole_word_ = false;
 
     // The directory the scan is in, for the status row.
@@ -143,8 +144,12 @@ FileFinder::FileFinder(PANEL* panel)
     list_ = dialog_->AddElement(new FoundListBox(dialog_.get(), 0, 0, inner_width_ - 2, h - 11, found_files.current), 1);
     const int filter = dialog_->AddStringField(1, h - 7, 1, filter_, 34, -1, 2);
     dialog_->AddFieldLabel(1, h - 8, filter, L"F_ile(s) to find:");
-    const int containing = dialog_->AddStringField(39, h - 7, 1, containing_, std::min(inner_width_ - 48, 34), -1, 3);
+    const int containing_width = std::min(inner_width_ - 48, 34);
+    const int containing = dialog_->AddStringField(39, h - 7, 1, containing_, containing_width, -1, 3);
     dialog_->AddFieldLabel(39, h - 8, containing, L"Con_taining:");
+    if (view_code_page > 0) code_page_ = Westring(std::to_wstring(view_code_page).c_str());
+    const int code_page = dialog_->AddStringField(39 + containing_width + 4, h - 7, 1, code_page_, 5);
+    dialog_->AddFieldLabel(39 + containing_width + 1, h - 7, code_page, L"C_P");
     dialog_->AddCheckBox(1, h - 5, 1, root_search_, L"Start at _Root");
     dialog_->AddCheckBox(1, h - 4, 0, recurse_, L"_Scan subdirectories");
     dialog_->AddCheckBox(1, h - 3, 0, follow_links_, L"Follow _Directory Symlinks");
@@ -207,6 +212,8 @@ void FileFinder::StartSearch() {
     options.case_sensitive = case_;
     options.whole_word = whole_word_;
     options.hidden = config.Hidden;
+    options.code_page = static_cast<int>(IntegerField::LeadingNumber(code_page_));
+    if (options.code_page > 0) view_code_page = options.code_page;
 
     found_files.Clear();
     follow_last_ = true;
@@ -476,7 +483,8 @@ void FileFinder::ReplaceInFoundFiles() {
         collapse_path(shown, 56);
         shown += String(L' ', std::max(0, 56 - shown.strlen()));
         progress.puts_at(1, 2, shown.c_str());
-        const ReplaceOutcome outcome = ReplaceInFile(path, containing_, replacement, case_, whole_word_);
+        const ReplaceOutcome outcome = ReplaceInFile(path, containing_, replacement, case_, whole_word_,
+                                                    static_cast<int>(IntegerField::LeadingNumber(code_page_)));
         if (outcome.error != 0) {
             error(Westring(std::strerror(outcome.error)), path, MB_OK);
             break;

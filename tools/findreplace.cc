@@ -64,12 +64,13 @@ private:
 }  // namespace
 
 ReplaceOutcome ReplaceInFile(const Westring& path, const Westring& text, const Westring& replacement,
-                             bool case_sensitive, bool whole_word) {
+                             bool case_sensitive, bool whole_word, int code_page) {
     ReplaceOutcome outcome;
     CTextFile file;
     file.keep_nul = true;
     outcome.error = file.Open(path.c_str());
     if (outcome.error != 0) return outcome;
+    if (code_page > 0 && file.format == FF_CODEPAGE) file.code_page = code_page;
     file.SetReadAhead(false);
 
     const Matcher matcher(text, case_sensitive, whole_word);

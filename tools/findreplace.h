@@ -16,6 +16,7 @@ struct ReplaceOutcome {
 // Replaces every occurrence of text (inside one line; case and whole word
 // as the search took them) in the file at path with replacement. A file
 // without an occurrence is not written at all; a failure leaves the file
-// as it was.
+// as it was. A file in no Unicode form is read and written in code_page
+// (0: the default text code page).
 [[nodiscard]] ReplaceOutcome ReplaceInFile(const Westring& path, const Westring& text, const Westring& replacement,
-                                           bool case_sensitive, bool whole_word);
+                                           bool case_sensitive, bool whole_word, int code_page = 0);

@@ -126,7 +126,8 @@ void FileScan::ScanDirectory(const Westring& directory) {
         if (options_.containing.strlen() > 0) {
             bool regular = !e->is_dir() && S_ISREG(e->mode);
             if (!regular) continue;
-            match = check_containing(path, options_.containing, options_.case_sensitive, options_.whole_word);
+            match = check_containing(path, options_.containing, options_.case_sensitive, options_.whole_word,
+                                     options_.code_page);
             if (match == -2) continue;
             if (match == -1) {
                 stop_.store(true);

@@ -24,6 +24,7 @@ struct FindOptions {
     bool case_sensitive = false;
     bool whole_word = false;
     bool hidden = true;  // look at names that begin with '.'
+    int code_page = 0;   // of files in no Unicode form; 0: the default text code page
 };
 
 // Results of FileScan::Start.

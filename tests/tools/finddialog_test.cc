@@ -83,6 +83,18 @@ TEST_F(FindDialogTest, FindsByMaskAndByContentAndReportsTheTotal) {
     EXPECT_EQ(FoundPaths(), grep);
 }
 
+// The CP field reads files in no Unicode form in the code page typed.
+TEST_F(FindDialogTest, CodePageFieldAppliesToTheSearch) {
+    const std::string word = "\xd0\xb4\xd0\xbe\xd0\xbc";
+    ASSERT_EQ(system(("printf '" + word + "\\n' | iconv -f UTF-8 -t CP1251 > '" + left_ / "cyr.txt" + "'").c_str()), 0);
+    Search("cyr.txt", word);
+    ui.Keys("Alt-p");
+    ui.Type("1251");
+    RunKeys("Alt-f Esc");
+    EXPECT_EQ(FoundPaths(), std::vector<std::string>{left_ / "cyr.txt"});
+    EXPECT_TRUE(Shown("CP 1251"));
+}
+
 TEST_F(FindDialogTest, BadFilterIsReportedAndStartsNothing) {
     Search("(*.c");
     RunKeys("Enter Esc");

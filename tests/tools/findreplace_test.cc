@@ -114,6 +114,19 @@ TEST(FindReplaceUtf16, ReplacesInTheFilesOwnEncoding) {
     EXPECT_EQ(ShellOutput("iconv -f UTF-16 -t UTF-8 '" + big + "'"), Sed(utf8, "s/two/2/"));
 }
 
+TEST(FindReplaceCodePage, WritesBackInTheGivenCodePage) {
+    CTempDir dir;
+    const std::string utf8 = dir.Write("plain.txt", "x \xd0\xb4\xd0\xbe\xd0\xbc y\n");
+    const std::string cyr = dir / "cyr.txt";
+    ASSERT_EQ(system(("iconv -f UTF-8 -t CP1251 '" + utf8 + "' > '" + cyr + "'").c_str()), 0);
+    ReplaceOutcome outcome = ReplaceInFile(Westring(cyr.c_str()), Westring("\xd0\xb4\xd0\xbe\xd0\xbc"),
+                                           Westring("\xd0\xbc\xd0\xb8\xd1\x80"), true, false, 1251);
+    EXPECT_EQ(outcome.error, 0);
+    EXPECT_EQ(outcome.replaced, 1);
+    EXPECT_EQ(ShellOutput("iconv -f CP1251 -t UTF-8 '" + cyr + "'"),
+              Sed(utf8, "s/\xd0\xb4\xd0\xbe\xd0\xbc/\xd0\xbc\xd0\xb8\xd1\x80/"));
+}
+
 // Links: the target of a symbolic link is replaced and the link stays; a
 // file with another hard link is reported, and that name keeps the old text.
 TEST(FindReplaceLinks, SymbolicLinkStaysAndHardLinksAreReported) {

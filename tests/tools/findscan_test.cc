@@ -187,6 +187,20 @@ TEST(FindScanByContent, FindsTextInItsOwnEncodingAndRecordsOffsets) {
     EXPECT_EQ(found.TotalSize(), bytes);
 }
 
+// A file in no Unicode form is searched in the code page given; in the
+// default (Latin-1) its bytes are other letters.
+TEST(FindScanByContent, CodePageFilesAreReadInTheGivenCodePage) {
+    CTempDir dir;
+    std::string root = dir.MakeDir("t");
+    const std::string word = "\xd0\xb4\xd0\xbe\xd0\xbc";  // a Cyrillic word, in UTF-8
+    ASSERT_EQ(system(("printf 'x " + word + " y\\n' | iconv -f UTF-8 -t CP1251 > '" + root + "/cyr.txt'").c_str()),
+              0);
+    FindOptions options = Options(root, "*", word.c_str());
+    EXPECT_TRUE(Search(options).empty());
+    options.code_page = 1251;
+    EXPECT_EQ(Search(options), Paths{root + "/cyr.txt"});
+}
+
 namespace {
 
 // Runs the search as the unprivileged user "nobody" in a child process
