@@ -6,6 +6,7 @@
 #include "shell/dirkeys.h"
 #include "shell/editfile.h"
 #include "shell/filecommands.h"
+#include "shell/findkeys.h"
 #include "shell/helpviewer.h"
 #include "shell/historykeys.h"
 #include "shell/infokeys.h"
@@ -136,6 +137,8 @@ const KeyBinding key_bindings[] = {
     {KEY_F8, delete_files, "delete"},
     {KEY_SHIFT_F8, delete_files, "delete one file, asking its name"},
     {KEY_ALT_F6, make_launcher_objects, "make launcher objects"},
+    {KEY_ALT_F7, find_files, "find files"},
+    {KEY_SHIFT_ALT_F7, find_files, "the files found last time"},
     {KEY_ALT_GREY_PLUS, restore_last_selection, "restore the last selection"},
 
     // The user menu.
