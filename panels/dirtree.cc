@@ -128,14 +128,16 @@ Westring TreeFilePath() {
     return folder + L"/vadodu.dat";
 }
 
-void CTree::Clear() {
-    delete root_;
-    root_ = nullptr;
-}
-
 void CTree::MakeRoot(const Westring& name) {
-    Clear();
-    root_ = NewTreeNode(name, nullptr);
+    if (!root_) {
+        root_ = NewTreeNode(name, nullptr);
+        return;
+    }
+    delete root_->child;
+    root_->child = nullptr;
+    root_->name = name;
+    root_->size = TREENODE::kUnknownSize;
+    root_->expanded = 1;
 }
 
 bool CTree::LoadBytes(std::string_view bytes, std::string& error) {
@@ -147,7 +149,6 @@ bool CTree::LoadBytes(std::string_view bytes, std::string& error) {
         valid = false;
         return false;
     }
-    Clear();
     // last[d]: the node read last at depth d; the parser has made sure each
     // record is at most one level below the one before.
     TREENODE* last[kMaxTreeFileDepth + 1] = {};
@@ -155,7 +156,7 @@ bool CTree::LoadBytes(std::string_view bytes, std::string& error) {
         if (record.depth == 0) {
             Westring name = record.name;
             if (volume_) name[0] = volume_;
-            root_ = NewTreeNode(name, nullptr);
+            MakeRoot(name);
             last[0] = root_;
             continue;
         }

@@ -50,8 +50,6 @@ public:
     bool Scan(const Westring& top = Westring(L"/"), const ScanPoll& poll = ScanPoll());
     // Orders every node's children by exact name.
     void Sort();
-    // Drops every node.
-    void Clear();
 
     // The node of a full path, or null.
     TREENODE* Find(const Westring& path, bool ignore_case) const;
@@ -60,7 +58,8 @@ public:
     // followed: true with the last node's full path in result.
     bool Search(const Westring& relative, Westring& result, bool ignore_case) const;
 
-    // Makes a lone root named name, expanded.
+    // Makes the tree a lone root named name, expanded. The root node, once
+    // made, stays the same object for the tree's life: panels hold it.
     void MakeRoot(const Westring& name);
 
 private:
@@ -98,6 +97,17 @@ public:
     CTree* GetTree(wchar_t volume, uint32_t fs_id);
     // Writes every modified tree; false when a write failed.
     [[nodiscard]] bool WriteModified();
+    // Whether root is the root of one of the trees.
+    bool Holds(const TREENODE* root) const {
+        for (const auto& entry : trees_)
+            if (entry.second->root() == root) return true;
+        return false;
+    }
+    // Calls visit with every tree.
+    template <class Visit>
+    void ForEach(Visit visit) {
+        for (auto& entry : trees_) visit(*entry.second);
+    }
     // Forgets every tree (panels must detach first).
     void Clear() { trees_.clear(); }
 
