@@ -90,16 +90,13 @@ bool check_tree(PANEL* panel) {
     return changed;
 }
 
-void tree_add_directory(PANEL* panel, const Westring& path) {
-    CTree* tree = panel_tree(panel);
-    if (!tree) return;
-    const Westring full = absolute(panel, path);
+TREENODE* tree_node_for(CTree* tree, const Westring& path) {
     // Climb to the nearest ancestor the tree knows, then add the rest.
     std::vector<Westring> missing;
-    Westring at = full;
+    Westring at = path;
     TREENODE* node = nullptr;
     while (!(node = tree->Find(at, false))) {
-        if (at.strlen() <= 1) return;
+        if (at.strlen() <= 1) return nullptr;
         missing.push_back(last_component(at));
         at = parent_of(at);
     }
@@ -109,6 +106,12 @@ void tree_add_directory(PANEL* panel, const Westring& path) {
         node = node->child;
     }
     if (!missing.empty()) tree->modified = true;
+    return node;
+}
+
+void tree_add_directory(PANEL* panel, const Westring& path) {
+    CTree* tree = panel_tree(panel);
+    if (tree) (void)tree_node_for(tree, absolute(panel, path));
 }
 
 void tree_remove_directory(const Westring& path) {

@@ -7,6 +7,7 @@
 
 struct PANEL;
 class CTree;
+struct TREENODE;
 
 // The tree of the panel's file system, or null for an archive or a
 // directory outside the file systems.
@@ -17,6 +18,10 @@ CTree* panel_tree(const PANEL* panel);
 // linear in their number. True when the tree changed; it is then written.
 bool check_tree(PANEL* panel);
 
+// The node of the full path, added with any ancestors it needs below a node
+// already known (the tree is then marked modified); null when the path lies
+// outside the tree.
+TREENODE* tree_node_for(CTree* tree, const Westring& path);
 // A directory was made: its node, and those of any ancestors it needed
 // below a node already known, join the panel's tree.
 void tree_add_directory(PANEL* panel, const Westring& path);
