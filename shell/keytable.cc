@@ -11,6 +11,7 @@
 #include "shell/infokeys.h"
 #include "shell/panelkeys.h"
 #include "shell/screenkeys.h"
+#include "shell/treekeys.h"
 #include "shell/viewfile.h"
 
 const KeyBinding key_bindings[] = {
@@ -91,6 +92,7 @@ const KeyBinding key_bindings[] = {
     {KEY_CTRL_U, swap_sides, "swap the panels"},
     {KEY_CTRL_P, toggle_other_panel, "hide or show the other panel"},
     {KEY_CTRL_L, toggle_info_panel, "information about the current panel's directory in the other"},
+    {KEY_CTRL_Q, calculate_dir_size, "count the sizes of the tagged directories, or of the cursor's"},
     {KEY_CTRL_F1, toggle_side_panel, "hide or show the left panel"},
     {KEY_CTRL_F2, toggle_side_panel, "hide or show the right panel"},
     {KEY_ALT_F1, choose_side_mount, "mount point for the left panel"},
