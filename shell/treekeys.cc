@@ -6,6 +6,7 @@
 #include "shell/mainloop.h"
 #include "shell/panelaccess.h"
 #include "tools/dirsize.h"
+#include "tools/treewindow.h"
 
 void calculate_dir_size(CMainLoop& loop, int, _MEVENT&) {
     PANEL* panel = current_panel();
@@ -18,4 +19,14 @@ void calculate_dir_size(CMainLoop& loop, int, _MEVENT&) {
     paint_panel(panel);
     print_status(panel);
     loop.RequestRedraw(CMainLoop::REDRAW_ALL);
+}
+
+void tree_window(CMainLoop& loop, int, _MEVENT&) {
+    PANEL* panel = directory_target();
+    if (!panel || panel->archive) return;
+    Westring chosen;
+    const int result = tree_popup(panel, chosen, 36);
+    loop.RequestRedraw(CMainLoop::REDRAW_ALL);
+    if (result == 0) change_to(panel, chosen);
+    loop.ShowCursorAgain();
 }
