@@ -74,4 +74,59 @@ TEST_F(MainLoopTreeTest, RightTreeShowsTheLeftPanelsTreeWithTheCursorOnItsDirect
     EXPECT_TRUE(Shown("└─beta")) << Screens().back().Dump();
 }
 
+TEST_F(MainLoopTreeTest, AltF10GoesToTheDirectoryChosenByTheCursor) {
+    left_.MakeDir("alpha");
+    left_.MakeDir("alpha/inner");
+    left_.MakeDir("beta");
+    TreeFile(left_.path(), {{1, "alpha"}, {2, "inner"}, {1, "beta"}});
+    // Down from the panel's directory is alpha; Enter goes there.
+    RunKeys("Alt-F10 Down Enter");
+    EXPECT_EQ(Dir(0), left_ / "alpha");
+    EXPECT_TRUE(Shown(" Directory Tree ")) << Screens().back().Dump();
+}
+
+TEST_F(MainLoopTreeTest, TypingSeeksANameIgnoringCase) {
+    left_.MakeDir("alpha");
+    left_.MakeDir("beta");
+    left_.MakeDir("beta/Bravo");
+    TreeFile(left_.path(), {{1, "alpha"}, {1, "beta"}, {2, "Bravo"}});
+    // "b" finds beta, "br" then Bravo (ignoring case); Enter goes there.
+    RunKeys("Alt-F10 b r Enter");
+    EXPECT_EQ(Dir(0), left_ / "beta/Bravo");
+}
+
+TEST_F(MainLoopTreeTest, EscClosesTheTreeWindowWithoutMoving) {
+    left_.MakeDir("alpha");
+    TreeFile(left_.path(), {{1, "alpha"}});
+    RunKeys("Alt-F10 Down Esc");
+    EXPECT_EQ(Dir(0), left_.path());
+}
+
+class MainLoopTreeKeysTest : public MainLoopTreeTest {
+protected:
+    void SetUp() override {
+        MainLoopTreeTest::SetUp();
+        for (const char* dir : {"alpha", "alpha/inner", "beta", "beta/deep"}) left_.MakeDir(dir);
+        TreeFile(left_.path(), {{1, "alpha"}, {2, "inner"}, {1, "beta"}, {2, "deep"}});
+    }
+};
+
+TEST_F(MainLoopTreeKeysTest, ACollapsedBranchIsPassedOver) {
+    // alpha collapsed: Down from it is beta, not inner.
+    RunKeys("Alt-F10 Down Grey - Down Enter");
+    EXPECT_EQ(Dir(0), left_ / "beta");
+}
+
+TEST_F(MainLoopTreeKeysTest, AltDownStopsAtAShallowerNode) {
+    // From inner the next node of its depth is deep, but beta lies
+    // between: the cursor stays on inner.
+    RunKeys("Alt-F10 Down Down Alt-Down Enter");
+    EXPECT_EQ(Dir(0), left_ / "alpha/inner");
+}
+
+TEST_F(MainLoopTreeKeysTest, AltDownMovesToTheNextSibling) {
+    RunKeys("Alt-F10 Down Alt-Down Enter");
+    EXPECT_EQ(Dir(0), left_ / "beta");
+}
+
 }  // namespace
