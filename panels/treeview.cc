@@ -1,11 +1,15 @@
 #include "panels/treeview.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include "config/panelenums.h"
+#include "console/cells.h"
 #include "console/console.h"
+#include "console/win.h"
+#include "lib/estring.h"
 #include "panels/dirtree.h"
 #include "panels/entry.h"
 #include "panels/panel.h"
@@ -84,6 +88,19 @@ void position_tree(PANEL* tree_panel, TREENODE* root, TREENODE* node, int rows) 
     tree_panel->cur = line - top;
 }
 
+bool scan_tree(CTree* tree) {
+    std::unique_ptr<Win> window;
+    if (console) {
+        window = std::make_unique<Win>(-1, -2, 24, 4, colours[CLR_MESSAGES], colours[CLR_MESSAGES]);
+        window->PutCentre(0, L"Scanning directories");
+    }
+    return tree->Scan(Westring(L"/"), [&window](uint64_t count) {
+        // The count is shown now and then: drawing costs more than a directory.
+        if (window && count % 256 == 0) window->PutCentre(1, Westring(IntToStr(static_cast<int64_t>(count), 10)).c_str());
+        return !console || !check_esc();
+    });
+}
+
 void read_tree(PANEL* panel) {
     PANEL* source = tree_source(panel);
     CTree* tree = panel_tree(source);
@@ -94,7 +111,7 @@ void read_tree(PANEL* panel) {
     if (!tree->valid || !tree->root()->child) {
         // Esc stops the scan: the panel then shows the lone root. A failed
         // write was reported and the tree stays in memory.
-        (void)tree->Scan(Westring(L"/"), [](uint64_t) { return !console || !check_esc(); });
+        (void)scan_tree(tree);
     }
     panel->tree.Attach(tree->root());
     position_tree(panel, tree->root(), tree->Find(source->dir, false), panel->page_size);

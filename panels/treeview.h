@@ -7,6 +7,7 @@
 
 #include "lib/westring.h"
 
+class CTree;
 struct PANEL;
 struct TREENODE;
 
@@ -24,6 +25,9 @@ void expand_branch(TREENODE* node, bool expand, bool whole);
 // Expands the ancestors of node, lists the tree again and puts the cursor on
 // node's line, centred in rows when the list is longer, the last page kept full.
 void position_tree(PANEL* tree_panel, TREENODE* root, TREENODE* node, int rows);
+// Scans the tree from "/" in a small "Scanning directories" window with a
+// running count; Esc stops it. False when stopped (the tree is then empty).
+bool scan_tree(CTree* tree);
 // Fills a panel in the tree style with the tree of the other panel's file
 // system, scanning it first when it is not known yet.
 void read_tree(PANEL* panel);

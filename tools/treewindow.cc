@@ -115,7 +115,7 @@ int tree_popup(PANEL* panel, Westring& result, int width) {
     CTree* tree = panel_tree(panel);
     if (!tree || !console) return -1;
     if (!tree->valid || !tree->root()->child) {
-        if (!tree->Scan(Westring(L"/"), [](uint64_t) { return !check_esc(); })) return -1;
+        if (!scan_tree(tree)) return -1;
     }
     const int columns = console->columns();
     const int screen_rows = console->rows();
@@ -156,7 +156,7 @@ int tree_popup(PANEL* panel, Westring& result, int width) {
         case KEY_BACKSPACE: view.Erase(); break;
         case KEY_CTRL_ENTER: view.Next(); break;
         case KEY_CTRL_R:
-            if (!tree->Scan(Westring(L"/"), [](uint64_t) { return !check_esc(); })) return -1;
+            if (!scan_tree(tree)) return -1;
             view.MoveTo(tree->Find(panel->dir, false));
             break;
         default:
