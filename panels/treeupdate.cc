@@ -8,6 +8,7 @@
 #include "lib/pathparts.h"
 #include "panels/dirtree.h"
 #include "panels/panel.h"
+#include "panels/treeview.h"
 
 namespace {
 
@@ -83,6 +84,7 @@ bool check_tree(PANEL* panel) {
         changed = true;
     }
     if (changed) {
+        relist_tree_panels(tree->root());
         node->size = TREENODE::kUnknownSize;
         tree->modified = true;
         (void)tree->Write();  // a failure was reported; the tree in memory stays
@@ -122,6 +124,7 @@ void tree_remove_directory(const Westring& path) {
         UnlinkTreeNode(node);
         delete node;
         tree.modified = true;
+        relist_tree_panels(tree.root());
     });
 }
 
@@ -146,8 +149,9 @@ void graft(PANEL* panel, const Westring& old_path, const Westring& new_path) {
     tree->modified = true;
     if (!destination || descends_from(destination, old_node)) {
         delete old_node;
-        return;
+    } else {
+        destination->size = TREENODE::kUnknownSize;
+        add_first_child(destination, old_node);
     }
-    destination->size = TREENODE::kUnknownSize;
-    add_first_child(destination, old_node);
+    relist_tree_panels(tree->root());
 }

@@ -88,17 +88,35 @@ void position_tree(PANEL* tree_panel, TREENODE* root, TREENODE* node, int rows) 
     tree_panel->cur = line - top;
 }
 
+void relist_tree_panels(const TREENODE* root) {
+    if (!panel_base || !root) return;
+    for (int side = 0; side < 2; side++) {
+        PANEL* panel = panel_base + side;
+        if (panel->detail != DETAIL_TREE || panel->tree.Root() != root || panel->num_files == 0) continue;
+        const int line = panel->top + panel->cur;
+        treenodelist(panel, const_cast<TREENODE*>(root));
+        const int last = std::max(panel->num_files - 1, 0);
+        const int rows = std::max(panel->page_size, 1);
+        const int at = std::min(line, last);
+        panel->top = std::clamp(panel->top, 0, std::max(0, std::max(panel->num_files - rows, 0)));
+        if (at < panel->top || at >= panel->top + rows) panel->top = std::max(0, at - rows / 2);
+        panel->cur = at - panel->top;
+    }
+}
+
 bool scan_tree(CTree* tree) {
     std::unique_ptr<Win> window;
     if (console) {
         window = std::make_unique<Win>(-1, -2, 24, 4, colours[CLR_MESSAGES], colours[CLR_MESSAGES]);
         window->PutCentre(0, L"Scanning directories");
     }
-    return tree->Scan(Westring(L"/"), [&window](uint64_t count) {
+    const bool done = tree->Scan(Westring(L"/"), [&window](uint64_t count) {
         // The count is shown now and then: drawing costs more than a directory.
         if (window && count % 256 == 0) window->PutCentre(1, Westring(IntToStr(static_cast<int64_t>(count), 10)).c_str());
         return !console || !check_esc();
     });
+    relist_tree_panels(tree->root());
+    return done;
 }
 
 void read_tree(PANEL* panel) {

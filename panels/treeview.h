@@ -25,6 +25,10 @@ void expand_branch(TREENODE* node, bool expand, bool whole);
 // Expands the ancestors of node, lists the tree again and puts the cursor on
 // node's line, centred in rows when the list is longer, the last page kept full.
 void position_tree(PANEL* tree_panel, TREENODE* root, TREENODE* node, int rows);
+// Lists again each tree-style panel that shows the tree of root, after
+// nodes of it were deleted or moved: their entries point at the nodes. The
+// cursor keeps its line.
+void relist_tree_panels(const TREENODE* root);
 // Scans the tree from "/" in a small "Scanning directories" window with a
 // running count; Esc stops it. False when stopped (the tree is then empty).
 bool scan_tree(CTree* tree);

@@ -122,4 +122,33 @@ TEST_F(TreeViewTest, TheCursorLineIsCentredAndTheLastPageKeptFull) {
     EXPECT_TRUE(treeFullPath(&panel_, 500).empty());
 }
 
+// A tree-style panel's entries point at nodes: removing or moving nodes
+// lists it again, so that it never shows a node that is gone.
+TEST_F(TreeViewTest, ATreePanelFollowsNodesRemovedOrMoved) {
+    CTree* tree = TreeSet.GetTree(L'/', 0x7ee);
+    tree->MakeRoot(Westring(L"/"));
+    for (const wchar_t* path : {L"/gone/below", L"/kept", L"/moved"}) ASSERT_NE(tree_node_for(tree, Westring(path)), nullptr);
+    tree->Sort();
+    PANEL& shown = panel_base[1];
+    shown.detail = DETAIL_TREE;
+    shown.page_size = 10;
+    shown.tree.Attach(tree->root());
+    treenodelist(&shown, tree->root());
+    shown.top = 0;
+    shown.cur = 4;  // the last line
+    tree_remove_directory(Westring(L"/gone"));
+    EXPECT_EQ(listed(shown), (std::vector<std::string>{"/", "kept", "moved"}));
+    EXPECT_EQ(shown.top + shown.cur, 2);
+    PANEL mover;
+    mover.dir = L"/";
+    mover.fs_id = 0x7ee;
+    graft(&mover, Westring(L"/moved"), Westring(L"/kept/moved"));
+    EXPECT_EQ(listed(shown), (std::vector<std::string>{"/", "kept", "moved"}));
+    EXPECT_EQ(Narrow(treeFullPath(&shown, 2)), "/kept/moved");
+    shown.FreeEntries();
+    shown.tree.Detach();
+    shown.detail = DETAIL_FULL;
+    TreeSet.Clear();
+}
+
 }  // namespace
