@@ -140,6 +140,8 @@ public:
 // subdirectories costs no shifting of the collection.
 void store_subdirs(PANEL* panel, std::vector<Westring*>& names) {
     FnStringCollection& subdirs = panel->subdirs;
+    // "Foo" and "foo" are two directories: both are kept.
+    subdirs.duplicates = true;
     std::sort(names.begin(), names.end(),
               [&subdirs](const Westring* a, const Westring* b) { return subdirs.compare(a, b) < 0; });
     for (Westring* name : names) {
@@ -280,7 +282,8 @@ ReadOutcome read_once(PANEL* panel, bool report_unreadable, int& failure) {
             if (!skip && !directory && !show_all_files && mask_eval(panel->filter, *e) == 0) skip = true;
 
             if (!directory) file_total += e->size;
-            else if (!dot && !parent) subdir_names.push_back(new Westring(e->name));
+            // The tree passes symbolic links by, as the scan does.
+            else if (!dot && !parent && !(e->attr & FA_LINK)) subdir_names.push_back(new Westring(e->name));
 
             if (skip) {
                 entry::Destroy(e);

@@ -5,6 +5,8 @@
 #include "config/config.h"
 #include "console/console.h"
 #include "lib/nls.h"
+#include "panels/dirtree.h"
+#include "panels/treeupdate.h"
 
 PanelHooks panel_hooks;
 
@@ -45,13 +47,23 @@ Westring PANEL::GetWD() const {
     return slash == 0 ? Westring(L"/") : file.left(slash);
 }
 
-// The program-wide set of directory trees attaches a tree here once it
-// exists; until then a panel has none, and there is nothing to check or save.
-bool PANEL::LoadTree() { return tree.Attached(); }
+// The program-wide set of directory trees holds the tree of the panel's
+// file system; an archive has none.
+bool PANEL::LoadTree() {
+    // A tree attached from elsewhere, not one of the set's, stays.
+    if (tree.Attached() && !TreeSet.Holds(tree.Root())) return true;
+    CTree* found = panel_tree(this);
+    if (found) tree.Attach(found->root());
+    else tree.Detach();
+    return tree.Attached();
+}
 
-bool PANEL::CheckTree() { return false; }
+bool PANEL::CheckTree() { return check_tree(this); }
 
-bool PANEL::WriteTree() { return true; }
+bool PANEL::WriteTree() {
+    CTree* found = panel_tree(this);
+    return !found || !found->modified || found->Write();
+}
 
 PANEL* other_panel(const PANEL* panel) {
     if (panel == panel_base) return panel_base + 1;

@@ -247,9 +247,9 @@ void set_entry_tree_node(entry* e, TREENODE* node) {
 void print_tree_row(CellString& line, const entry* e, int width, unsigned char colour, unsigned char line_colour) {
     line.SetLength(0);
     line.set_default_attr(colour);
-    const uint32_t mask = static_cast<uint32_t>(e->size);
+    const uint64_t mask = e->size;  // 63 levels need 64 bits
     const int depth = e->size_known;
-    auto bit = [mask](int n) { return n < 32 && ((mask >> n) & 1); };
+    auto bit = [mask](int n) { return n < 64 && ((mask >> n) & 1); };
     for (int level = 1; level < depth; level++) {
         line += ScreenCell(bit(level) ? kSeparator : L' ', line_colour);
         line += ScreenCell(L' ', line_colour);

@@ -12,6 +12,7 @@
 #include "shell/infokeys.h"
 #include "shell/panelkeys.h"
 #include "shell/screenkeys.h"
+#include "shell/treekeys.h"
 #include "shell/usermenukeys.h"
 #include "shell/viewfile.h"
 
@@ -93,6 +94,8 @@ const KeyBinding key_bindings[] = {
     {KEY_CTRL_U, swap_sides, "swap the panels"},
     {KEY_CTRL_P, toggle_other_panel, "hide or show the other panel"},
     {KEY_CTRL_L, toggle_info_panel, "information about the current panel's directory in the other"},
+    {KEY_CTRL_Q, calculate_dir_size, "count the sizes of the tagged directories, or of the cursor's"},
+    {KEY_ALT_F10, tree_window, "the directory tree window"},
     {KEY_CTRL_F1, toggle_side_panel, "hide or show the left panel"},
     {KEY_CTRL_F2, toggle_side_panel, "hide or show the right panel"},
     {KEY_ALT_F1, choose_side_mount, "mount point for the left panel"},

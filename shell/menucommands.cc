@@ -84,6 +84,8 @@ const MenuCommandEntry kCommands[] = {
     {MENU_RIGHT_BRIEFWIDE, [](CMainLoop& loop, int) { style_command(loop, 1, DETAIL_BRIEFWIDE); }},
     {MENU_LEFT_UNIX, [](CMainLoop& loop, int) { style_command(loop, 0, DETAIL_UNIX); }},
     {MENU_RIGHT_UNIX, [](CMainLoop& loop, int) { style_command(loop, 1, DETAIL_UNIX); }},
+    {MENU_LEFT_TREE, [](CMainLoop& loop, int) { style_command(loop, 0, DETAIL_TREE); }},
+    {MENU_RIGHT_TREE, [](CMainLoop& loop, int) { style_command(loop, 1, DETAIL_TREE); }},
     // The information panel takes the place of the menu's own panel.
     {MENU_LEFT_INFO, [](CMainLoop&, int) { info_panel(panel_base, 1); }},
     {MENU_RIGHT_INFO, [](CMainLoop&, int) { info_panel(panel_base, 0); }},

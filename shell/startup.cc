@@ -41,6 +41,7 @@
 #include "shell/screen.h"
 #include "shell/screendump.h"
 #include "shell/scrollback.h"
+#include "tools/treehooks.h"
 #include "shell/shutdown.h"
 #include "shell/viewfile.h"
 
@@ -119,6 +120,7 @@ void install_hooks() {
     InstallEditorHooks();
     InstallViewerHooks();
     InstallArchiveHooks();
+    InstallTreeHooks();
 
     saved_fileops_getenv = fileops_hooks.getenv;
     fileops_hooks.getenv = session_getenv;
@@ -273,6 +275,7 @@ void RestoreHooks() {
     RestoreViewerHooks();
     RestoreHelpHook();
     restore_exec_hooks();
+    RestoreTreeHooks();
     StopHistory();
     fileops_hooks.desc_not_stored = saved_desc_not_stored;
     chained_idle = nullptr;

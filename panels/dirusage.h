@@ -1,0 +1,27 @@
+// Counting the bytes below a directory for the directory sizes: every file
+// adds its size, a symbolic link its own size (its target is never
+// followed), and each directory's total is kept in its tree node.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "lib/westring.h"
+
+class CTree;
+
+struct DirUsageCount {
+    std::atomic<uint64_t> bytes{0};
+    std::atomic<uint64_t> files{0};
+    std::atomic<uint64_t> directories{0};
+};
+
+// Counts everything below the directory path, adding to count as it goes.
+// poll is asked with each directory before it is listed; false from it
+// stops the count: the result is then all ones and no size is stored.
+// Otherwise, when tree is given, every directory counted gets its total in
+// its node (nodes missing are added and the tree marked modified). The
+// directory's total bytes.
+uint64_t dir_usage(CTree* tree, const Westring& path, DirUsageCount& count,
+                   const std::function<bool(const Westring& dir)>& poll = {});
