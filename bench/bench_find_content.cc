@@ -24,8 +24,8 @@ bool MakeTexts(const std::string& root) {
         const std::string path = root + "/text" + std::to_string(i) + ".txt";
         // Every other file holds the rare word near its end, the others a
         // word that shares its first half.
-        WordTextSpec spec{kFileBytes, kWords, nullptr, 0, i % 2 ? kRare : kNearMiss};
-        if (!WriteWordText(path, spec).written) return false;
+        WordTextShape shape{kFileBytes, kWords, nullptr, 0, i % 2 ? kRare : kNearMiss};
+        if (!WriteWordText(path, shape).written) return false;
     }
     return true;
 }

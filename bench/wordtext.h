@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-struct WordTextSpec {
+struct WordTextShape {
     int64_t bytes = 0;
     const char* const* words = nullptr;  // twelve of them
     const char* frequent = nullptr;      // null: none
@@ -20,4 +20,4 @@ struct WordText {
     long long rare_at = -1;   // the rare word's byte offset
 };
 
-WordText WriteWordText(const std::string& path, const WordTextSpec& spec);
+WordText WriteWordText(const std::string& path, const WordTextShape& shape);
