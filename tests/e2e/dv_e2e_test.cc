@@ -453,3 +453,27 @@ TEST_F(DvE2E, F9OpensThePullDownMenuAndALetterChoosesAnItem) {
                               kEventMs, &screen))
         << screen;
 }
+
+TEST_F(DvE2E, AltF7FindsByContentAndF2RunsAUserMenuEntry) {
+    WriteFile(home_ + "/.dvl/dv.mnu", "t: Touch\n  touch '" + right_ + "/made-by-menu'\n");
+    std::string screen;
+    StartAndShow(&screen);
+    // Only below the panel's directory (Start at Root off), files holding "22".
+    ASSERT_TRUE(Xdo({"key", "alt+F7"}));
+    ASSERT_TRUE(WaitForText(" File Find ", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"type", "*.txt"}));
+    ASSERT_TRUE(Xdo({"key", "alt+r", "alt+t"}));
+    ASSERT_TRUE(Xdo({"type", "22"}));
+    ASSERT_TRUE(Xdo({"key", "alt+f"}));
+    ASSERT_TRUE(WaitForText("Search Complete: 1 match uses 2 bytes", &screen)) << screen;
+    EXPECT_NE(screen.find(left_ + "/left_two.txt"), std::string::npos) << screen;
+    ASSERT_TRUE(Xdo({"key", "Escape"}));
+    ASSERT_TRUE(WaitForScreen([](const std::string& s) { return s.find(" File Find ") == std::string::npos; },
+                              kEventMs, &screen))
+        << screen;
+
+    ASSERT_TRUE(Xdo({"key", "F2"}));
+    ASSERT_TRUE(WaitForText("Touch", &screen)) << screen;
+    ASSERT_TRUE(Xdo({"key", "t"}));
+    EXPECT_TRUE(Eventually([&] { return access((right_ + "/made-by-menu").c_str(), F_OK) == 0; }, kEventMs));
+}
