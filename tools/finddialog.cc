@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "config/config.h"
 #include "console/cells.h"
+#include "console/cliplines.h"
 #include "console/console.h"
 #include "console/dialog.h"
 #include "console/helptopics.h"
@@ -24,10 +26,13 @@
 #include "lib/collapsepath.h"
 #include "lib/fsname.h"
 #include "lib/numfmt.h"
+#include "panels/dirtree.h"
 #include "panels/panel.h"
+#include "panels/treeupdate.h"
 #include "tools/findreplace.h"
 #include "tools/findscan.h"
 #include "tools/foundline.h"
+#include "tools/foundopen.h"
 #include "tools/foundsort.h"
 #include "viewer/fileviewer.h"
 #include "viewer/viewer.h"
@@ -35,7 +40,6 @@
 FoundList found_files;
 std::function<void(const FileScan& scan, const Westring& directory)> find_scan_seam;
 std::function<void(FileScan& scan)> find_started_seam;
-void (*find_directory_removed_hook)(const Westring& directory) = nullptr;
 
 namespace {
 
@@ -44,6 +48,11 @@ Westring last_filter = L"*";
 Westring last_containing;
 
 constexpr int kTickMs = 100;  // the list and status row are brought up to date this often
+constexpr int kBlinkMs = 500;  // the "Searching:" label is shown and blanked in turn this long
+
+// The histories of the dialog's fields.
+constexpr int kFilterHistory = 2;
+constexpr int kContainingHistory = 3;
 
 // Results of the dialog's buttons besides keys.
 constexpr int kFindResult = 'f';
@@ -86,8 +95,18 @@ private:
     void SendToList(int type, int key = 0);
     // The current record's path, or empty when the list is empty.
     Westring CurrentPath(bool* is_dir = nullptr, int64_t* match = nullptr);
-    void ViewCurrent();
-    void EditCurrent();
+    // F3, F4 and their Alt variants on the current record; a directory
+    // opens nothing.
+    void ViewCurrent(bool alternative);
+    void EditCurrent(bool alternative);
+    // The current record's path and the command that opens it (blank for
+    // the program's own tool); false on an empty list or a directory.
+    bool CurrentCommand(const FoundTool& tool, bool alternative, Westring& path, Westring& command,
+                        int64_t* match = nullptr);
+    // Runs a viewer or editor command with the dialog out of its way.
+    void RunCommand(const Westring& command, const Westring& path);
+    // Ctrl-Shift-F (the full path) and Ctrl-Shift-J (the name alone).
+    void CopyCurrentToClipboard(bool name_only);
     void RemoveCurrent();
     void Sort(int key);
     void GoToCurrent();
@@ -97,6 +116,8 @@ private:
     int DeleteRecord(int i, char mode);
     // Shift-F8: every found file, after one question.
     void DeleteAll();
+    // Writes the directory trees once after deleting, when directories went.
+    void WriteTreeIfChanged();
     // F5 and F6: every found file into the other panel's directory.
     void CopyOrMove(bool move);
     void ReplaceInFoundFiles();
@@ -112,6 +133,9 @@ private:
     int shown_count_ = -1;
     bool follow_last_ = true;
     bool was_running_ = false;
+    // When the running scan started, for the blinking of its label.
+    std::chrono::steady_clock::time_point started_;
+    bool label_lit_ = false;
 
     Westring filter_;
     Westring containing_;
@@ -122,6 +146,8 @@ private:
     std::mutex scanning_lock_;
     Westring scanning_;
     bool scanning_changed_ = false;
+    // Directories deleted from the list since the tree was last written.
+    bool tree_changed_ = false;
 };
 
 FileFinder::FileFinder(PANEL* panel)
@@ -142,10 +168,10 @@ FileFinder::FileFinder(PANEL* panel)
     dialog_->puts_at(std::max(0, (inner_width_ - static_cast<int>(std::wcslen(title))) / 2), -1, title);
 
     list_ = dialog_->AddElement(new FoundListBox(dialog_.get(), 0, 0, inner_width_ - 2, h - 11, found_files.current), 1);
-    const int filter = dialog_->AddStringField(1, h - 7, 1, filter_, 34, -1, 2);
+    const int filter = dialog_->AddStringField(1, h - 7, 1, filter_, 34, -1, kFilterHistory);
     dialog_->AddFieldLabel(1, h - 8, filter, L"F_ile(s) to find:");
     const int containing_width = std::min(inner_width_ - 48, 34);
-    const int containing = dialog_->AddStringField(39, h - 7, 1, containing_, containing_width, -1, 3);
+    const int containing = dialog_->AddStringField(39, h - 7, 1, containing_, containing_width, -1, kContainingHistory);
     dialog_->AddFieldLabel(39, h - 8, containing, L"Con_taining:");
     if (view_code_page > 0) code_page_ = Westring(std::to_wstring(view_code_page).c_str());
     const int code_page = dialog_->AddStringField(39 + containing_width + 4, h - 7, 1, code_page_, 5);
@@ -163,7 +189,8 @@ FileFinder::FileFinder(PANEL* panel)
     dialog_->AddPushButton(59, h - 1, 0, KEY_F4, L"Edit");
     dialog_->SetDefault(find);
     const int exit_keys[] = {KEY_ALT_F3,  KEY_ALT_F4,  KEY_F3,      KEY_F4,      KEY_F5,     KEY_F6, KEY_F8,
-                             KEY_SHIFT_F8, KEY_DEL, KEY_CTRL_F3, KEY_CTRL_F4, KEY_CTRL_F5, KEY_CTRL_F6, KEY_CTRL_R};
+                             KEY_SHIFT_F8, KEY_DEL, KEY_CTRL_F3, KEY_CTRL_F4, KEY_CTRL_F5, KEY_CTRL_F6, KEY_CTRL_R,
+                             KEY_SHIFT_CTRL_F, KEY_SHIFT_CTRL_J};
     for (int key : exit_keys) dialog_->AddExitKey(key);
     dialog_->ChangeFocus(filter);
     scan_.on_directory = [this](const Westring& directory) {
@@ -219,6 +246,11 @@ void FileFinder::StartSearch() {
     follow_last_ = true;
     shown_count_ = -1;
     SendToList(Event::SetCount, 0);
+    {
+        std::lock_guard<std::mutex> hold(scanning_lock_);
+        scanning_ = Westring();
+        scanning_changed_ = true;
+    }
     switch (scan_.Start(options)) {
         case FindStart::kBadFilter:
             error(Westring(L"Syntax error in search expression"), filter_, MB_OK);
@@ -229,6 +261,7 @@ void FileFinder::StartSearch() {
         case FindStart::kStarted: break;
     }
     was_running_ = true;
+    started_ = std::chrono::steady_clock::now();
     break_status.store(0);
     dialog_->ChangeFocus(list_);
     if (find_started_seam) find_started_seam(scan_);
@@ -251,12 +284,16 @@ void FileFinder::Refresh() {
         SendToList(Event::Redraw);
     }
     if (scan_.running()) {
+        // The label is lit for the first half of every second of the scan.
+        const auto elapsed = std::chrono::steady_clock::now() - started_;
+        const bool lit = (std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / kBlinkMs) % 2 == 0;
         std::lock_guard<std::mutex> hold(scanning_lock_);
-        if (scanning_changed_) {
+        if (scanning_changed_ || lit != label_lit_) {
             Westring directory = scanning_;
             collapse_path(directory, inner_width_ - 14);
-            ShowStatus(Westring(L"Searching: ") + directory);
+            ShowStatus(Westring(lit ? L"Searching: " : L"           ") + directory);
             scanning_changed_ = false;
+            label_lit_ = lit;
         }
     } else if (was_running_) {
         was_running_ = false;
@@ -282,28 +319,64 @@ Westring FileFinder::CurrentPath(bool* is_dir, int64_t* match) {
     return Westring(found_files[i].file->name);
 }
 
-void FileFinder::ViewCurrent() {
-    bool is_dir = false;
-    Westring path = CurrentPath(&is_dir);
-    if (path.strlen() == 0 || is_dir) return;
+bool FileFinder::CurrentCommand(const FoundTool& tool, bool alternative, Westring& path, Westring& command,
+                                int64_t* match) {
+    std::lock_guard<MutexSem> hold(found_files.lock());
+    const int i = found_files.current;
+    if (i < 0 || i >= found_files.count() || found_files[i].file->is_dir()) return false;
+    path = found_files[i].file->name;
+    if (match) *match = found_files[i].match;
+    command = found_command(tool, found_files[i], alternative).trim();
+    return true;
+}
+
+void FileFinder::RunCommand(const Westring& command, const Westring& path) {
+    dialog_->hide(true);
+    run_found_command(command, path, panel_);
+    dialog_->hide(false);
+    SendToList(Event::Redraw);
+    dialog_->Draw();
+}
+
+void FileFinder::ViewCurrent(bool alternative) {
+    Westring path, command;
+    if (!CurrentCommand(kFoundViewer, alternative, path, command)) return;
+    if (!command.empty()) {
+        RunCommand(command, path);
+        return;
+    }
     if (containing_.strlen() > 0) {
         viewer_search.word = containing_;
         viewer_search.case_sensitive = case_;
         viewer_search.whole_word = whole_word_;
     }
-    (void)view(path.c_str());
+    // The viewer steps through the found files; the list follows it.
+    const int last = view_found_files(found_files, found_files.current);
+    {
+        std::lock_guard<MutexSem> hold(found_files.lock());
+        if (last >= 0 && last < found_files.count()) found_files.current = last;
+    }
     SendToList(Event::Redraw);
     dialog_->Draw();
 }
 
-void FileFinder::EditCurrent() {
-    bool is_dir = false;
+void FileFinder::EditCurrent(bool alternative) {
+    Westring path, command;
     int64_t match = -1;
-    Westring path = CurrentPath(&is_dir, &match);
-    if (path.strlen() == 0 || is_dir) return;
+    if (!CurrentCommand(kFoundEditor, alternative, path, command, &match)) return;
+    if (!command.empty()) {
+        RunCommand(command, path);
+        return;
+    }
     if (match >= 0) (void)edit(path.c_str(), match, containing_.strlen());
     else (void)edit(path.c_str());
     dialog_->Draw();
+}
+
+void FileFinder::CopyCurrentToClipboard(bool name_only) {
+    const Westring path = CurrentPath();
+    if (path.strlen() == 0) return;
+    putclipline(name_only ? path.filename() : path);
 }
 
 void FileFinder::RemoveCurrent() {
@@ -347,7 +420,10 @@ int FileFinder::DeleteRecord(int i, char mode) {
     const int result = real_dir ? delete_dir(path.c_str()) : delete_file(path.c_str(), mode);
     if (result == 1) {
         found_files.Remove(i);
-        if (real_dir && find_directory_removed_hook) find_directory_removed_hook(path);
+        if (real_dir) {
+            tree_remove_directory(path);
+            tree_changed_ = true;
+        }
     }
     return result;
 }
@@ -362,6 +438,7 @@ void FileFinder::DeleteCurrent() {
             return;
     }
     (void)DeleteRecord(found_files.current, DELETE_SINGLE);
+    WriteTreeIfChanged();
     shown_count_ = found_files.count();
     SendToList(Event::SetCount, shown_count_);
     SendToList(Event::Redraw);
@@ -380,10 +457,18 @@ void FileFinder::DeleteAll() {
     for (int i = found_files.count() - 1; i >= 0; i--)
         if (DeleteRecord(i, DELETE_BATCH) < 0) break;
     end_delete_batch();
+    WriteTreeIfChanged();
     shown_count_ = found_files.count();
     SendToList(Event::SetCount, shown_count_);
     SendToList(Event::Redraw);
     dialog_->Draw();
+}
+
+void FileFinder::WriteTreeIfChanged() {
+    if (!tree_changed_) return;
+    tree_changed_ = false;
+    // A failed write was reported; the trees in memory are right all the same.
+    static_cast<void>(TreeSet.WriteModified());
 }
 
 void FileFinder::CopyOrMove(bool move) {
@@ -519,9 +604,11 @@ bool FileFinder::Process(bool resume) {
                 if (show_help_hook) show_help_hook(HELP_FIND_FILE);
                 break;
             case KEY_F3:
-            case KEY_ALT_F3: ViewCurrent(); break;
+            case KEY_ALT_F3: ViewCurrent(key == KEY_ALT_F3); break;
             case KEY_F4:
-            case KEY_ALT_F4: EditCurrent(); break;
+            case KEY_ALT_F4: EditCurrent(key == KEY_ALT_F4); break;
+            case KEY_SHIFT_CTRL_F:
+            case KEY_SHIFT_CTRL_J: CopyCurrentToClipboard(key == KEY_SHIFT_CTRL_J); break;
             case KEY_DEL: RemoveCurrent(); break;
             case KEY_F8: DeleteCurrent(); break;
             case KEY_SHIFT_F8:

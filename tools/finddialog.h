@@ -18,10 +18,6 @@ extern FoundList found_files;
 // focus starts on the list at the entry left last time.
 void findfile(PANEL* panel, bool resume);
 
-// The directory tree learns of directories the dialog deleted (F8,
-// Shift-F8) through this; null until the tree is there to be told.
-extern void (*find_directory_removed_hook)(const Westring& directory);
-
 // For tests: called on the scan thread before each directory is listed,
 // so that a test can hold the scan while it presses keys (until
 // scan.stop_requested(), say).

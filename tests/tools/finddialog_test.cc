@@ -9,10 +9,15 @@
 #include <chrono>
 #include <thread>
 
+#include "console/cells.h"
 #include "fileops/copyseams.h"
+#include "panels/dirtree.h"
+#include "panels/treeupdate.h"
 #include "tests/support/shell_output.h"
 #include "tools/finddialog.h"
 #include "tools/foundline.h"
+#include "viewer/fileviewer.h"
+#include "viewer/viewpanel.h"
 
 namespace {
 
@@ -21,6 +26,10 @@ protected:
     void SetUp() override {
         MainLoopTest::SetUp();
         found_files.Clear();
+        viewed.clear();
+        viewer_answers = {ViewerExit::kClosed};
+        internal_viewer = &FakeViewer;
+        viewer_pause = [](int) {};
         find_started_seam = [](FileScan& scan) { scan.Wait(); };
         find_scan_seam = nullptr;
         // Queued keys are meant for the dialog, not the copy's Esc poll.
@@ -36,6 +45,10 @@ protected:
         left_.Write("src/deep/b.txt", "a NEEDLE\n");
     }
     void TearDown() override {
+        for (int side = 0; side < 2; side++) panel_base[side].tree.Detach();
+        TreeSet.Clear();
+        internal_viewer = saved_viewer_;
+        viewer_pause = saved_pause_;
         find_started_seam = nullptr;
         find_scan_seam = nullptr;
         copy_seams.esc_pending = nullptr;
@@ -52,6 +65,7 @@ protected:
         ui.Type(containing);
         ui.Keys("Enter");
     }
+    std::string Clipboard() { return ui.Headless().View().ClipText().ToUTF8().c_str(); }
     static std::vector<std::string> FoundPaths() {
         std::vector<std::string> paths;
         std::lock_guard<MutexSem> hold(found_files.lock());
@@ -59,6 +73,39 @@ protected:
         std::sort(paths.begin(), paths.end());
         return paths;
     }
+    // The found paths in the list's order.
+    static std::vector<std::string> ListedPaths() {
+        std::vector<std::string> paths;
+        std::lock_guard<MutexSem> hold(found_files.lock());
+        for (int i = 0; i < found_files.count(); i++) paths.push_back(Narrow(found_files[i].file->name));
+        return paths;
+    }
+    // The colour the first screen showing question gave it; 0 when none did.
+    unsigned char QuestionAttr(const std::string& question) const {
+        for (const CUiTest::Screen& screen : Screens()) {
+            int x = 0, y = 0;
+            if (screen.Find(question, &x, &y)) return screen.Attr(x, y);
+        }
+        return 0;
+    }
+    static Westring Wide(const std::string& path) { return Westring(path.c_str()); }
+    // The log configured commands write, one line a run.
+    std::string LogCommand(const std::string& tag, const std::string& macro = "") const {
+        return "printf '" + tag + "-%s\\n' " + macro + " >> '" + log_ + "'";
+    }
+    // Stands in for the program's own viewer: records the files and ends
+    // with the next of viewer_answers (the last one repeated).
+    static ViewerExit FakeViewer(const wchar_t* name, int64_t) {
+        viewed.push_back(Narrow(Westring(name)));
+        const size_t n = viewed.size() - 1;
+        return n < viewer_answers.size() ? viewer_answers[n] : viewer_answers.back();
+    }
+    static inline std::vector<std::string> viewed;
+    static inline std::vector<ViewerExit> viewer_answers{ViewerExit::kClosed};
+    const std::string log_ = home_ / "log";
+    ViewerStarter saved_viewer_ = internal_viewer;
+    void (*saved_pause_)(int) = viewer_pause;
+
     std::vector<std::string> FindLines(const std::string& test) const {
         std::vector<std::string> lines;
         std::istringstream out(ShellOutput("find '" + left_.path() + "' -mindepth 1 " + test + " | sort"));
@@ -93,6 +140,8 @@ TEST_F(FindDialogTest, CodePageFieldAppliesToTheSearch) {
     RunKeys("Alt-f Esc");
     EXPECT_EQ(FoundPaths(), std::vector<std::string>{left_ / "cyr.txt"});
     EXPECT_TRUE(Shown("CP 1251"));
+    // The code page stays with the viewer, not with the next test.
+    view_code_page = 0;
 }
 
 TEST_F(FindDialogTest, BadFilterIsReportedAndStartsNothing) {
@@ -160,24 +209,52 @@ TEST_F(FindDialogTest, F8DeletesTheFileAndItsRecord) {
     EXPECT_EQ(found_files.count(), 0);
 }
 
-// Shift-F8 deletes every found file after one question; a directory
-// deleted is told to the directory tree.
-TEST_F(FindDialogTest, ShiftF8DeletesAllAndDirectoriesReachTheTree) {
+// Shift-F8 deletes every found file after one question, asked in the
+// colour of warnings where F8's is a plain message.
+TEST_F(FindDialogTest, ShiftF8DeletesAllAfterAWarning) {
     Search("*.txt");
     RunKeys("Shift-F8 Esc Shift-F8 Enter Esc");
     EXPECT_TRUE(Shown("Are you sure you wish to delete 3 files?"));
     EXPECT_EQ(ShellOutput("find '" + left_.path() + "' -name '*.txt'"), "");
     EXPECT_EQ(found_files.count(), 0);
+    EXPECT_EQ(QuestionAttr("Are you sure you wish to delete"), colours[CLR_ERRORS]);
 
-    static std::vector<std::string> removed;
-    removed.clear();
-    find_directory_removed_hook = [](const Westring& directory) { removed.push_back(Narrow(directory)); };
+    Search("*.c");
+    RunKeys("F8 Esc Esc");
+    EXPECT_EQ(QuestionAttr("Do you wish to delete"), colours[CLR_MESSAGES]);
+}
+
+// A directory deleted from the list leaves the directory tree, in memory
+// and in its file.
+TEST_F(FindDialogTest, DeletedDirectoriesLeaveTheTree) {
     left_.MakeDir("empty");
+    left_.MakeDir("gone");
+    left_.MakeDir("kept");
+    // Once the program runs, its tree learns the three directories.
+    find_started_seam = [this](FileScan& scan) {
+        scan.Wait();
+        CTree* tree = panel_tree(panel_base);
+        ASSERT_NE(tree, nullptr);
+        tree->MakeRoot(Westring(L"/"));
+        tree->valid = true;
+        for (const char* name : {"empty", "gone", "kept"}) tree_add_directory(panel_base, Wide(left_ / name));
+    };
     Search("empty");
     RunKeys("F8 Enter Esc");
-    find_directory_removed_hook = nullptr;
     EXPECT_FALSE(PathExists(left_ / "empty"));
-    EXPECT_EQ(removed, std::vector<std::string>{left_ / "empty"});
+    CTree* tree = panel_tree(panel_base);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->Find(Wide(left_ / "empty"), false), nullptr);
+    EXPECT_NE(tree->Find(Wide(left_ / "kept"), false), nullptr);
+    EXPECT_FALSE(tree->modified) << "the tree is written after the deletion";
+
+    Search("gone");
+    RunKeys("Shift-F8 Enter Esc");
+    EXPECT_FALSE(PathExists(left_ / "gone"));
+    tree = panel_tree(panel_base);
+    EXPECT_EQ(tree->Find(Wide(left_ / "gone"), false), nullptr);
+    EXPECT_NE(tree->Find(Wide(left_ / "kept"), false), nullptr);
+    EXPECT_FALSE(tree->modified);
 }
 
 // F5 copies every found file into the other panel's directory; F6 moves
@@ -236,6 +313,62 @@ TEST_F(FindDialogTest, EscGoToAndF5MidScanStopAndJoinTheScan) {
     RunKeys("F5 Esc");
     EXPECT_TRUE(stopped_while_held.load());
     EXPECT_EQ(ShellOutput("cd '" + right_.path() + "' && ls"), "top.txt\n");
+}
+
+// F3 and F4 run the association of the file's name, else the Viewer or
+// Editor setting; their Alt variants the second setting; a directory
+// opens nothing.
+TEST_F(FindDialogTest, ViewAndEditRunTheConfiguredCommands) {
+    Ini("FFRootSearch=off\r\nViewer=" + LogCommand("V") + "\r\nViewer2=" + LogCommand("V2") +
+        "\r\nEditor=" + LogCommand("E") + "\r\nEditor2=" + LogCommand("E2") +
+        "\r\n[Viewer Associations]\r\n*.c: " + LogCommand("VA", "!f") +
+        "\r\n[Editor Associations]\r\nmain.*: " + LogCommand("EA", "!f") + "\r\n");
+    Search("*.c");
+    RunKeys("F3 Alt-F3 F4 Alt-F4 Esc");
+    const std::string c = left_ / "src/main.c";
+    EXPECT_EQ(ReadFile(log_), "VA-" + c + "\nV2-" + c + "\nEA-" + c + "\nE2-" + c + "\n");
+
+    std::remove(log_.c_str());
+    Search("top.txt");
+    RunKeys("F3 F4 Esc");
+    const std::string top = left_ / "top.txt";
+    EXPECT_EQ(ReadFile(log_), "V-" + top + "\nE-" + top + "\n");
+    EXPECT_TRUE(viewed.empty());
+
+    std::remove(log_.c_str());
+    Search("src");
+    RunKeys("F3 Alt-F3 F4 Alt-F4 Esc");
+    EXPECT_FALSE(PathExists(log_));
+}
+
+// Without a command the program's own viewer pages through the found
+// files, passing directories by, and the list ends on the file viewed last.
+TEST_F(FindDialogTest, OwnViewerStepsThroughTheFoundFiles) {
+    Ini("FFRootSearch=off\r\nViewer=\r\n");
+    left_.MakeDir("src/dir.txt");
+    // Two steps on, one past the end (the last file again), one back.
+    viewer_answers = {ViewerExit::kNext, ViewerExit::kNext, ViewerExit::kNext, ViewerExit::kPrevious,
+                      ViewerExit::kClosed};
+    Search("*.txt");
+    RunKeys("Home F3 Enter");
+    ASSERT_EQ(ListedPaths().size(), 4u);
+    std::vector<std::string> files;
+    for (const std::string& path : ListedPaths())
+        if (path != left_ / "src/dir.txt") files.push_back(path);
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(viewed, (std::vector<std::string>{files[0], files[1], files[2], files[2], files[1]}));
+    EXPECT_EQ(Dir(0) + "/" + CursorName(0), files[1]);
+}
+
+// Ctrl-Shift-F puts the current file's full path into the clipboard,
+// Ctrl-Shift-J its name alone.
+TEST_F(FindDialogTest, CtrlShiftFAndJCopyPathAndName) {
+    left_.Write("src/a b!c.txt", "");
+    Search("a?b?c.txt");
+    RunKeys("Ctrl-Shift-F Esc");
+    EXPECT_EQ(Clipboard(), left_ / "src/a b!c.txt");
+    RunKeys("Shift-Alt-F7 Ctrl-Shift-J Esc");
+    EXPECT_EQ(Clipboard(), "a b!c.txt");
 }
 
 TEST(FoundLine, ShowsSizeDateMarkAndErrors) {
