@@ -11,7 +11,6 @@
 #include "lib/quote.h"
 #include "panels/dirtree.h"
 #include "panels/panel.h"
-#include "panels/paneldisplay.h"
 #include "panels/treeupdate.h"
 
 namespace {
