@@ -9,9 +9,9 @@
 #include "fileops/resolvepath.h"
 #include "lib/fsname.h"
 #include "lib/quote.h"
+#include "panels/dirtree.h"
 #include "panels/panel.h"
-#include "panels/paneldisplay.h"
-#include "panels/treeholder.h"
+#include "panels/treeupdate.h"
 
 namespace {
 
@@ -26,24 +26,14 @@ Westring home_directory(const Westring& user) {
     return entry && entry->pw_dir ? DecodeFileName(entry->pw_dir) : Westring();
 }
 
-// The first node named name below node (depth first), or null.
-TREENODE* find_in_tree(TREENODE* node, const Westring& name) {
-    for (TREENODE* child = CTreeHolder::FirstChild(node); child; child = child->next) {
-        if (child->name == name) return child;
-        if (TREENODE* found = find_in_tree(child, name)) return found;
-    }
-    return nullptr;
-}
-
-// A directory the panel cannot reach by its path: looked for by its name in
-// the panel's directory tree, below the panel's directory first.
-bool find_by_name(PANEL* panel, const Westring& name, Westring& path) {
-    if (!panel->tree.Attached() || name.empty() || name.chr(L'/') >= 0) return false;
-    TREENODE* found = find_in_tree(panel->tree.Find(panel->dir), name);
-    if (!found) found = find_in_tree(panel->tree.Root(), name);
-    if (!found) return false;
-    path = tree_node_path(found);
-    return true;
+// A directory the panel cannot reach by its path, such as "cd lib" or
+// "cd share/doc": looked for in the directory tree of the panel's file
+// system, below the panel's directory first, then in the whole tree.
+bool find_by_name(PANEL* panel, const Westring& relative, Westring& path) {
+    if (relative.empty() || relative[0] == L'/' || relative[0] == L'~') return false;
+    const CTree* tree = panel_tree(panel);
+    if (!tree) return false;
+    return tree->Search(relative, path, false, tree->Find(panel->dir, false));
 }
 
 BuiltinResult change_directory(PANEL* panel, const Westring& argument) {
@@ -54,7 +44,7 @@ BuiltinResult change_directory(PANEL* panel, const Westring& argument) {
     }
     if (goto_directory(panel, path) == 0) return BuiltinResult::kDone;
     Westring found;
-    if (find_by_name(panel, DequoteWord(argument), found) && goto_directory(panel, found) == 0)
+    if (find_by_name(panel, DequoteWord(argument.trim()), found) && goto_directory(panel, found) == 0)
         return BuiltinResult::kDone;
     static_cast<void>(error(L"Invalid directory", argument, MB_OK));
     return BuiltinResult::kFailed;

@@ -17,6 +17,7 @@
 #include "lib/casefold.h"
 #include "lib/fsname.h"
 #include "lib/oserror.h"
+#include "panels/paneldisplay.h"
 #include "panels/treefile.h"
 
 CTreeSet TreeSet;
@@ -52,14 +53,6 @@ std::vector<std::pair<const wchar_t*, size_t>> components(const wchar_t* p) {
         p = end;
     }
     return parts;
-}
-
-Westring full_path(const TREENODE* node) {
-    std::vector<const TREENODE*> chain;
-    for (; node; node = node->parent) chain.push_back(node);
-    Westring path = chain.back()->name;
-    for (size_t i = chain.size() - 1; i-- > 0;) path = path.AppendBackslash() + chain[i]->name;
-    return path;
 }
 
 int write_all(int fd, const std::string& bytes) {
@@ -278,7 +271,7 @@ bool CTree::Scan(const Westring& top, const ScanPoll& poll) {
         }
         TREENODE* node = stack.back();
         stack.pop_back();
-        const Estring path = EncodeFileName(full_path(node));
+        const Estring path = EncodeFileName(tree_node_path(node));
         const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) continue;
         struct stat st;
@@ -333,11 +326,14 @@ TREENODE* CTree::Find(const Westring& path, bool ignore_case) const {
     return node;
 }
 
-bool CTree::Search(const Westring& relative, Westring& result, bool ignore_case) const {
-    const auto parts = components(relative.c_str());
-    if (!root_ || parts.empty()) return false;
+namespace {
+
+// The first node of the subtree below top, depth first, from which parts can
+// be followed down; null when none.
+TREENODE* follow_below(const TREENODE* top, const std::vector<std::pair<const wchar_t*, size_t>>& parts,
+                       bool ignore_case) {
     std::vector<TREENODE*> stack;
-    for (TREENODE* c = root_->child; c; c = c->next) stack.push_back(c);
+    for (TREENODE* c = top->child; c; c = c->next) stack.push_back(c);
     std::reverse(stack.begin(), stack.end());
     while (!stack.empty()) {
         TREENODE* node = stack.back();
@@ -346,16 +342,27 @@ bool CTree::Search(const Westring& relative, Westring& result, bool ignore_case)
             TREENODE* found = node;
             for (size_t i = 1; found && i < parts.size(); i++)
                 found = child_named(found, parts[i].first, parts[i].second, ignore_case);
-            if (found) {
-                result = full_path(found);
-                return true;
-            }
+            if (found) return found;
         }
+        // The children go on the stack last first, so that the first child
+        // and its subtree come before the later siblings.
         const size_t mark = stack.size();
         for (TREENODE* c = node->child; c; c = c->next) stack.push_back(c);
         std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(mark), stack.end());
     }
-    return false;
+    return nullptr;
+}
+
+}  // namespace
+
+bool CTree::Search(const Westring& relative, Westring& result, bool ignore_case, const TREENODE* first_below) const {
+    const auto parts = components(relative.c_str());
+    if (!root_ || parts.empty()) return false;
+    TREENODE* found = first_below ? follow_below(first_below, parts, ignore_case) : nullptr;
+    if (!found) found = follow_below(root_, parts, ignore_case);
+    if (!found) return false;
+    result = tree_node_path(found);
+    return true;
 }
 
 bool operator<(const TTreeKey& a, const TTreeKey& b) {

@@ -55,8 +55,10 @@ public:
     TREENODE* Find(const Westring& path, bool ignore_case) const;
     // Depth-first from below the root, the first node named as the first
     // component of relative from which the remaining components can be
-    // followed: true with the last node's full path in result.
-    bool Search(const Westring& relative, Westring& result, bool ignore_case) const;
+    // followed: true with the last node's full path in result. With
+    // first_below (a node of this tree), its subtree is searched first.
+    bool Search(const Westring& relative, Westring& result, bool ignore_case,
+                const TREENODE* first_below = nullptr) const;
 
     // Makes the tree a lone root named name, expanded. The root node, once
     // made, stays the same object for the tree's life: panels hold it.

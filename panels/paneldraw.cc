@@ -1,5 +1,6 @@
 // Making, removing and painting a panel window: the entry rows, the
-// separator and frame lines, the title, the scroll bar and the status line.
+// separator and frame lines, the title, the scroll bar and the status line;
+// and the wide rows of the tree window.
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "panels/panelentry.h"
 #include "panels/panelgeometry.h"
 #include "panels/treeholder.h"
+#include "panels/treeview.h"
 
 bool panel_window_titles = true;
 void (*panel_clock_hook)() = nullptr;
@@ -317,4 +319,33 @@ void print_status(PANEL* panel) {
     }
     line = line.pad(inner);
     panel->window->putcs_at(0, panel_rows() + 1, line);
+}
+
+void print_wide_tree_row(CellString& line, const entry* e, int width, unsigned char colour, unsigned char line_colour) {
+    // Four cells a level where the narrow rows take two: "│   " for an
+    // ancestor with siblings still to come, "├── " or "└── " before the name,
+    // "├─+ " for a folded branch.
+    line.SetLength(0);
+    line.set_default_attr(colour);
+    const uint64_t mask = e->size;
+    const int depth = e->size_known;
+    auto bit = [mask](int n) { return n < 64 && ((mask >> n) & 1); };
+    const ScreenCell blank(L' ', line_colour);
+    for (int level = 1; level < depth && line.length() < width; level++) {
+        line += ScreenCell(bit(level) ? kThin : L' ', line_colour);
+        line += blank;
+        line += blank;
+        line += blank;
+    }
+    if (depth > 0) {
+        const TREENODE* node = entry_tree_node(e);
+        const bool folded = node && node->child && !node->expanded;
+        line += ScreenCell(bit(depth) ? 0x251C : 0x2514, line_colour);  // ├ or └
+        line += ScreenCell(kThinHorizontal, line_colour);
+        line += ScreenCell(folded ? L'+' : kThinHorizontal, line_colour);
+        line += blank;
+    }
+    line.Append(e->name, colour);
+    line = line.pad(width);
+    if (line.length() > width) line.SetLength(std::max(width, 0));
 }

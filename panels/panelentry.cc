@@ -2,6 +2,7 @@
 // target and marker, shortened or scrolled to its column, and the size,
 // date, time, mode and owner columns of the detailed styles.
 #include <cstring>
+#include <vector>
 
 #include "config/config.h"
 #include "console/cells.h"
@@ -268,6 +269,11 @@ void print_tree_row(CellString& line, const entry* e, int width, unsigned char c
 
 Westring tree_node_path(const TREENODE* node) {
     if (!node) return Westring();
-    if (!node->parent) return node->name;
-    return tree_node_path(node->parent).AppendBackslash() + node->name;
+    // Names from the node up to the root, then joined from the root down:
+    // a deep tree costs a loop, not a call per level.
+    std::vector<const Westring*> names;
+    for (; node; node = node->parent) names.push_back(&node->name);
+    Westring path = *names.back();
+    for (size_t i = names.size() - 1; i-- > 0;) path = path.AppendBackslash() + *names[i];
+    return path;
 }

@@ -110,7 +110,9 @@ bool scan_tree(CTree* tree) {
         window = std::make_unique<Win>(-1, -2, 24, 4, colours[CLR_MESSAGES], colours[CLR_MESSAGES]);
         window->PutCentre(0, L"Scanning directories");
     }
-    const bool done = tree->Scan(Westring(L"/"), [&window](uint64_t count) {
+    // From the tree's own top: "/" for the disk's trees.
+    const Westring top = tree->root() ? tree->root()->name : Westring(L"/");
+    const bool done = tree->Scan(top, [&window](uint64_t count) {
         // The count is shown now and then: drawing costs more than a directory.
         if (window && count % 256 == 0) window->PutCentre(1, Westring(IntToStr(static_cast<int64_t>(count), 10)).c_str());
         return !console || !check_esc();

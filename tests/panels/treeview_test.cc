@@ -105,6 +105,32 @@ TEST_F(TreeViewTest, DeepTreesShowSixtyThreeLevelsWithSixtyFourBitMasks) {
     EXPECT_EQ(line[2 * 38].ch, L' ');
 }
 
+TEST_F(TreeViewTest, WideRowsTakeFourCellsALevelAndMarkFoldedBranches) {
+    TREENODE root(Westring(L"/"));
+    TREENODE* a = add(&root, L"a");
+    TREENODE* x = add(a, L"x");
+    add(x, L"hidden");
+    add(&root, L"b");
+    x->expanded = 0;
+    treenodelist(&panel_, &root);
+    ASSERT_EQ(listed(panel_), (std::vector<std::string>{"/", "a", "x", "b"}));
+    auto text = [](const CellString& line) {
+        std::wstring chars;
+        for (int i = 0; i < line.length(); i++) chars += line[i].ch;
+        return Narrow(Westring(chars.c_str()));
+    };
+    CellString line;
+    print_wide_tree_row(line, panel_.files[2], 12, 1, 2);
+    EXPECT_EQ(text(line), "│   └─+ x   ");  // a goes on to b; x is folded
+    EXPECT_EQ(line[0].attr, 2);
+    EXPECT_EQ(line[8].attr, 1);
+    print_wide_tree_row(line, panel_.files[3], 6, 1, 2);
+    EXPECT_EQ(text(line), "└── b ");
+    // A row narrower than its lines is cut at its width.
+    print_wide_tree_row(line, panel_.files[2], 3, 1, 2);
+    EXPECT_EQ(line.length(), 3);
+}
+
 TEST_F(TreeViewTest, TheCursorLineIsCentredAndTheLastPageKeptFull) {
     TREENODE root(Westring(L"/"));
     std::vector<TREENODE*> nodes;

@@ -2,9 +2,15 @@
 // data file prepared for the left panel's file system.
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "console/console.h"
+#include "fileops/copyseams.h"
 #include "panels/dirtree.h"
 #include "panels/treefile.h"
 #include "lib/fsname.h"
@@ -12,17 +18,40 @@
 
 namespace {
 
+// What the test does each time the program reads input (see WhenIdle).
+std::function<void()> idle_step;
+void run_idle_step() {
+    if (idle_step) idle_step();
+}
+
 class MainLoopTreeTest : public MainLoopTest {
 protected:
     void SetUp() override {
         MainLoopTest::SetUp();
         TreeSet.Clear();
+        saved_clock_ = console_hooks.update_clock;
     }
     void TearDown() override {
         for (int side = 0; side < 2; side++) panel_base[side].tree.Detach();
         TreeSet.Clear();
+        idle_step = nullptr;
+        console_hooks.update_clock = saved_clock_;
         MainLoopTest::TearDown();
     }
+    void (*saved_clock_)() = nullptr;
+    // Runs step whenever the program is about to wait with nothing queued:
+    // input that must come only after the program has read all before it
+    // (a scan polling for Esc eats whatever is queued), or a button held
+    // while the program polls.
+    void WhenIdle(const std::function<void()>& step) {
+        idle_step = [this, step] {
+            if (ui.QueueLength() == 0) step();
+        };
+        console_hooks.update_clock = run_idle_step;
+    }
+    // The line of the tree window the panel's directory is on: the tree
+    // files below hold only the way down to it, one line a component.
+    int LeftLine() const { return static_cast<int>(std::count(left_.path().begin(), left_.path().end(), '/')); }
     // The file system identity the program gives dir.
     static uint32_t FsId(const std::string& dir) {
         PANEL panel;
@@ -127,6 +156,114 @@ TEST_F(MainLoopTreeKeysTest, AltDownStopsAtAShallowerNode) {
 TEST_F(MainLoopTreeKeysTest, AltDownMovesToTheNextSibling) {
     RunKeys("Alt-F10 Down Alt-Down Enter");
     EXPECT_EQ(Dir(0), left_ / "beta");
+}
+
+// The Alt-F10 window on an 80 by 25 screen: columns 38 to 79, the frame's
+// top on row 2, the list on rows 3 to 17, the rule on row 18.
+constexpr int kListColumn = 60;
+constexpr int kFirstListRow = 3;
+constexpr int kRuleRow = 18;
+
+class MainLoopTreeMouseTest : public MainLoopTreeTest {
+protected:
+    void SetUp() override {
+        MainLoopTreeTest::SetUp();
+        for (const char* dir : {"alpha", "beta", "gamma"}) left_.MakeDir(dir);
+        TreeFile(left_.path(), {{1, "alpha"}, {1, "beta"}, {1, "gamma"}});
+    }
+    int RowOfChild(int child) const { return kFirstListRow + LeftLine() + 1 + child; }
+};
+
+TEST_F(MainLoopTreeMouseTest, AClickMovesTheCursorAndAPressAboveTheListStepsUp) {
+    ui.Keys("Alt-F10");
+    ui.Click(kListColumn, RowOfChild(1));  // beta
+    ui.ButtonDown(kListColumn, kFirstListRow - 1);
+    ui.ButtonUp(kListColumn, kFirstListRow - 1);
+    RunKeys("Enter");
+    EXPECT_EQ(Dir(0), left_ / "alpha");
+    // The narrow window has no room for the hint.
+    EXPECT_FALSE(Shown("Ctrl-Enter for next match"));
+}
+
+TEST_F(MainLoopTreeMouseTest, ADoubleClickChoosesTheLineButNotPastTheLastOrBesideTheWindow) {
+    ui.Keys("Alt-F10");
+    ui.DoubleClick(kListColumn, RowOfChild(3));  // below gamma, still in the list
+    ui.DoubleClick(10, RowOfChild(1));           // in the left panel
+    ui.DoubleClick(kListColumn, RowOfChild(2));
+    RunKeys();
+    EXPECT_EQ(Dir(0), left_ / "gamma");
+}
+
+TEST_F(MainLoopTreeTest, AButtonHeldBelowTheListScrollsItALineAtATime) {
+    std::vector<std::pair<int, std::string>> lines;
+    for (int i = 0; i < 30; i++) {
+        const std::string name = "d" + std::to_string(10 + i);
+        left_.MakeDir(name);
+        lines.push_back({1, name});
+    }
+    TreeFile(left_.path(), lines);
+    // The press steps once; the program then polls, and each poll that
+    // finds the button still down steps again. The fourth wait lets go.
+    ui.Keys("Alt-F10");
+    ui.ButtonDown(kListColumn, kRuleRow);
+    int waits = 0;
+    WhenIdle([&] {
+        if (++waits != 4) return;
+        ui.ButtonUp(kListColumn, kRuleRow);
+        ui.Keys("Enter");
+        QueueQuit();
+    });
+    ui.AllowIdle(true);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Dir(0), left_ / "d13");
+}
+
+TEST_F(MainLoopTreeTest, CtrlRFindsADirectoryMadeBehindTheProgramsBack) {
+    left_.MakeDir("alpha");
+    // The tree known at the start: the left directory's own, without zeta.
+    CTree* tree = TreeSet.GetTree(L'/', FsId(left_.path()));
+    ASSERT_TRUE(tree->Scan(DecodeFileName(left_.path().c_str())));
+    left_.MakeDir("alpha/zeta");
+    // The cursor starts on the top; zeta is the second line down only
+    // once the disk was read again.
+    ui.Keys("Alt-F10 Ctrl-R");
+    bool fed = false;
+    WhenIdle([&] {
+        if (fed) return;
+        fed = true;
+        ui.Keys("Down Down Enter");
+        QueueQuit();
+    });
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Dir(0), left_ / "alpha/zeta");
+}
+
+TEST_F(MainLoopTreeKeysTest, EscDuringTheRescanClosesTheWindow) {
+    // Were the window still open, F10 and Enter (the quit) would choose a
+    // directory there and the program would never end.
+    RunKeys("Alt-F10 Down Ctrl-R Esc");
+    EXPECT_EQ(Dir(0), left_.path());
+}
+
+// F10 in the copy dialog: the destination picked from the tree.
+TEST_F(MainLoopTreeTest, CopyDialogF10PutsTheChosenDirectoryInTheField) {
+    left_.Write("note.txt", "some bytes\n");
+    right_.MakeDir("target");
+    right_.MakeDir("target/inner");
+    TreeFile(right_.path(), {{1, "target"}, {2, "inner"}});
+    // The copy's poll for Esc would take the keys queued after it.
+    copy_seams.esc_pending = [] { return false; };
+    // The field holds the right panel's directory: the cursor starts there.
+    RunKeys("Down F5 F10 Down Enter Enter");
+    copy_seams = CopySeams();
+    std::ifstream copied(right_ / "target/note.txt");
+    std::stringstream bytes;
+    bytes << copied.rdbuf();
+    EXPECT_EQ(bytes.str(), "some bytes\n");
+    // The picker is as wide as the dialog, with the wide tree lines and the hint.
+    EXPECT_TRUE(Shown("Ctrl-Enter for next match")) << Screens().back().Dump();
+    EXPECT_TRUE(Shown("└── target")) << Screens().back().Dump();
+    EXPECT_TRUE(Shown("    └── inner"));
 }
 
 }  // namespace
