@@ -1,19 +1,25 @@
 #include "panels/treeholder.h"
 
+#include <vector>
+
 #include "lib/nls.h"
 
 TREENODE::~TREENODE() {
-    // Siblings are freed one after another instead of recursively, so a long
-    // list of siblings cannot exhaust the stack.
-    TREENODE* sibling = next;
-    next = nullptr;
-    while (sibling) {
-        TREENODE* following = sibling->next;
-        sibling->next = nullptr;
-        delete sibling;
-        sibling = following;
+    // The children and the following siblings are freed from a list of
+    // their own instead of recursively, so neither a deep tree nor a long
+    // list of siblings can exhaust the stack.
+    std::vector<TREENODE*> pending;
+    for (TREENODE* n : {child, next})
+        if (n) pending.push_back(n);
+    child = next = nullptr;
+    while (!pending.empty()) {
+        TREENODE* node = pending.back();
+        pending.pop_back();
+        for (TREENODE* n : {node->child, node->next})
+            if (n) pending.push_back(n);
+        node->child = node->next = nullptr;
+        delete node;
     }
-    delete child;
 }
 
 TREENODE* CTreeHolder::Find(const Westring& path) const {

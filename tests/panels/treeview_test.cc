@@ -82,6 +82,19 @@ TEST_F(TreeViewTest, MasksMarkEachLevelThatGoesOnAndCollapsedNodesHideTheirChild
     EXPECT_TRUE(panel_.files[4]->tagged);
 }
 
+TEST(TreeNodeTest, AVeryDeepTreeIsFreedWithoutExhaustingTheStack) {
+    // Deeper than any stack could follow one frame per level.
+    auto* root = new TREENODE(Westring(L"/"));
+    TREENODE* node = root;
+    for (int depth = 1; depth <= 1000000; depth++) {
+        node->child = new TREENODE(Westring(L"d"));
+        node->child->parent = node;
+        node->child->next = new TREENODE(Westring(L"s"));
+        node = node->child;
+    }
+    delete root;
+}
+
 TEST_F(TreeViewTest, DeepTreesShowSixtyThreeLevelsWithSixtyFourBitMasks) {
     TREENODE root(Westring(L"/"));
     TREENODE* node = &root;
