@@ -55,10 +55,10 @@ bool CountPath(const Westring& path, SizeCount& count) {
         count.files++;
         return break_status != 2;
     }
-    // Asked before each directory and within large ones: a look for Esc
-    // costs about what listing a small directory does.
-    const uint64_t total = dir_usage(nullptr, path, count,
-                                     [](const Westring&) { return break_status != 2 && !fileops_esc_pending(); });
+    DirUsageEscPacing pacing(count);
+    const uint64_t total = dir_usage(nullptr, path, count, [&pacing](const Westring&) {
+        return break_status != 2 && !(pacing.TimeToLook() && fileops_esc_pending());
+    });
     return total != TREENODE::kUnknownSize;
 }
 
