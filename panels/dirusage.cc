@@ -16,7 +16,7 @@ namespace {
 
 // A directory of very many entries is not listed to its end before the
 // poll is asked again.
-constexpr int kEntriesBetweenPolls = 1024;
+constexpr int kEntriesBetweenPolls = 256;
 
 struct Directory {
     std::string path;  // in the system's encoding

@@ -39,9 +39,9 @@ private:
 };
 
 // Counts everything below the directory path, adding to count as it goes.
-// poll is asked with each directory before it is listed, and again every
-// thousand or so entries of a large one; false from it
-// stops the count: the result is then all ones and no size is stored.
+// poll is asked with each directory before it is listed, and again after
+// every 256 entries of a large one; false from it stops the count: the
+// result is then all ones and no size is stored.
 // Otherwise, when tree is given, every directory counted gets its total in
 // its node (nodes missing are added and the tree marked modified). The
 // directory's total bytes.

@@ -10,6 +10,7 @@
 #include "config/archivers.h"
 #include "config/config.h"
 #include "exec/chdir.h"
+#include "fileops/copyseams.h"
 #include "lib/fsname.h"
 #include "panels/dirtree.h"
 #include "panels/entry.h"
@@ -117,6 +118,19 @@ TEST_F(DirSizeTest, APanelSortedBySizeIsSortedAgainAfterTheCount) {
     EXPECT_LT(index_of(panel, "zzz"), index_of(panel, "mmm"));
     EXPECT_LT(index_of(panel, "mmm"), index_of(panel, "aaa"));
     EXPECT_EQ(panel.files[index_of(panel, "zzz")]->size, find_total(disk / "zzz"));
+}
+
+TEST_F(DirSizeTest, EscStopsTheCountAndLeavesTheSizeUnknown) {
+    disk.MakeDir("many");
+    for (int i = 0; i < 600; i++) disk.Write("many/f" + std::to_string(i), "x");
+    List(SORT_NAME);
+    panel.cur = index_of(panel, "many");
+    copy_seams.esc_pending = [] { return true; };
+    EXPECT_FALSE(du(&panel, true));
+    copy_seams.esc_pending = nullptr;
+    EXPECT_FALSE(panel.files[panel.cur]->size_known);
+    const TREENODE* node = panel_tree(&panel)->Find(panel.dir.AppendBackslash() + L"many", false);
+    EXPECT_TRUE(!node || node->size == TREENODE::kUnknownSize);
 }
 
 // Inside an archive its table of contents gives the sizes; the disk and the
