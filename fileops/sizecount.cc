@@ -1,15 +1,12 @@
 #include "fileops/sizecount.h"
 
-#include <errno.h>
 #include <sys/stat.h>
 
 #include <memory>
-#include <vector>
 
 #include "console/console.h"
 #include "console/dialog.h"
 #include "fileops/copyseams.h"
-#include "fileops/dirnames.h"
 #include "fileops/resolvepath.h"
 #include "lib/fsname.h"
 #include "lib/numfmt.h"
@@ -18,8 +15,6 @@
 
 namespace {
 
-// How many entries are counted between two looks for Esc.
-constexpr int kPollEntries = 256;
 constexpr int kProgressIntervalMs = 100;
 
 // The "Counting" window, shown once a count lasts longer than a second.
@@ -50,45 +45,21 @@ private:
     std::unique_ptr<Dialog> window_;
 };
 
-class CCounter {
-public:
-    explicit CCounter(SizeCount& count) : count_(count) {}
-
-    bool Add(const Westring& path) {
-        struct stat status;
-        if (lstat(EncodeFileName(path).c_str(), &status) != 0) return true;  // gone: nothing to count
-        if (!S_ISDIR(status.st_mode)) {
-            count_.bytes += status.st_size;
-            count_.files++;
-            return Poll();
-        }
-        count_.directories++;
-        std::vector<Westring> names;
-        // A directory that cannot be listed counts as empty.
-        (void)ListNames(path.c_str(), names, false);
-        for (const Westring& name : names) {
-            if (!Add(join_path(path, name))) return false;
-        }
-        return Poll();
-    }
-
-private:
-    bool Poll() {
-        if (break_status == 2) return false;
-        if (++since_poll_ < kPollEntries) return true;
-        since_poll_ = 0;
-        return !fileops_esc_pending();
-    }
-
-    SizeCount& count_;
-    int since_poll_ = 0;
-};
-
 }  // namespace
 
 bool CountPath(const Westring& path, SizeCount& count) {
-    CCounter counter(count);
-    return counter.Add(path);
+    struct stat status;
+    if (lstat(EncodeFileName(path).c_str(), &status) != 0) return true;  // gone: nothing to count
+    if (!S_ISDIR(status.st_mode)) {
+        count.bytes += static_cast<uint64_t>(status.st_size);
+        count.files++;
+        return break_status != 2;
+    }
+    DirUsageEscPacing pacing(count);
+    const uint64_t total = dir_usage(nullptr, path, count, [&pacing](const Westring&) {
+        return break_status != 2 && !(pacing.TimeToLook() && fileops_esc_pending());
+    });
+    return total != TREENODE::kUnknownSize;
 }
 
 int64_t du_selection(PANEL* panel) {
@@ -104,7 +75,7 @@ int64_t du_selection(PANEL* panel) {
             bool wanted = panel->num_tagged > 0 ? e->tagged : i == panel->top + panel->cur;
             if (!wanted || e->is_parent()) continue;
             if (!e->is_dir() || (e->attr & FA_LINK)) {
-                total.bytes += static_cast<int64_t>(e->size);
+                total.bytes += e->size;
                 total.files++;
                 continue;
             }
@@ -116,12 +87,12 @@ int64_t du_selection(PANEL* panel) {
             total.bytes += one.bytes.load();
             total.files += one.files.load();
             total.directories += one.directories.load();
-            uint64_t size = static_cast<uint64_t>(one.bytes.load());
+            const uint64_t size = one.bytes.load();
             if (e->tagged) panel->tagged_size = panel->tagged_size - e->size + size;
             e->size = size;
             e->size_known = 1;
         }
     }
     break_status = saved;
-    return stopped ? -1 : total.bytes.load();
+    return stopped ? -1 : static_cast<int64_t>(total.bytes.load());
 }

@@ -2,19 +2,15 @@
 // copy or move (so that its progress bar knows the total) and for the tools.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "lib/westring.h"
+#include "panels/dirusage.h"
 
 struct PANEL;
 
 // Running totals of one count; another thread may read them while it runs.
-struct SizeCount {
-    std::atomic<int64_t> bytes{0};
-    std::atomic<int64_t> files{0};
-    std::atomic<int64_t> directories{0};
-};
+using SizeCount = DirUsageCount;
 
 // Adds what lies at path: a file's size, or everything below a directory
 // (symbolic links are counted as themselves, never followed). False when

@@ -14,6 +14,10 @@
 
 namespace {
 
+// A directory of very many entries is not listed to its end before the
+// poll is asked again.
+constexpr int kEntriesBetweenPolls = 256;
+
 struct Directory {
     std::string path;  // in the system's encoding
     int parent;        // index of the parent among the directories listed, -1 for the top
@@ -43,7 +47,15 @@ uint64_t dir_usage(CTree* tree, const Westring& path, DirUsageCount& count,
             continue;
         }
         uint64_t own = 0;
+        int since_poll = 0;
         while (const dirent* d = ::readdir(dir)) {
+            if (poll && ++since_poll == kEntriesBetweenPolls) {
+                since_poll = 0;
+                if (!poll(DecodeFileName(dir_path.c_str()))) {
+                    ::closedir(dir);
+                    return TREENODE::kUnknownSize;
+                }
+            }
             const char* n = d->d_name;
             if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
             struct stat st;

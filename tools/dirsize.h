@@ -6,6 +6,8 @@
 struct PANEL;
 
 // Counts, shows the " Reading Directories " window while it runs, and sets
-// each counted entry's size; the tagged total follows. False when the user
-// stopped it with Esc (no size is then stored).
+// each counted entry's size; the tagged total follows, and a panel sorted by
+// size is sorted again. Inside an archive the archive's own figures are
+// used. With SizeCountPause on (and not quiet) the final figures wait for
+// OK. False when the user stopped it with Esc (no size is then stored).
 [[nodiscard]] bool du(PANEL* panel, bool quiet);
