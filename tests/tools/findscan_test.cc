@@ -461,6 +461,18 @@ TEST(FindScanFilter, PlainMasksAgreeWithMasksWithSets) {
             entry::Destroy(e);
         }
     }
+    // Masks longer than most, with blanks at their end that do not count.
+    const std::wstring long_name(150, L'a');
+    for (const std::wstring& tail : {std::wstring(L"*"), std::wstring(L"*   "), std::wstring(L"?")}) {
+        const std::wstring plain = long_name + tail;
+        const std::wstring with_set = L"[a]" + long_name.substr(1) + tail;
+        for (const std::wstring& name : {long_name, long_name + L"b", long_name + L"bb"}) {
+            EXPECT_EQ(mask_eval(plain.c_str(), name.c_str()), mask_eval(with_set.c_str(), name.c_str()));
+        }
+    }
+    // Every character of a long mask counts: one "?" more than the name has.
+    EXPECT_EQ(mask_eval((long_name + L"?   ").c_str(), (long_name + L"b").c_str()), 1);
+    EXPECT_EQ(mask_eval((long_name + L"?").c_str(), long_name.c_str()), 0);
     EXPECT_TRUE(mask_tests_name_only(L"*.c|\"%x\"&!(a*)"));
     EXPECT_FALSE(mask_tests_name_only(L"*.c|%size>0"));
     EXPECT_FALSE(mask_tests_name_only(L"*.c|("));
