@@ -37,7 +37,8 @@ bool NameListing::Next() {
         const char* raw = d->d_name;
         if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0))) continue;
         raw_ = raw;
-        kind_ = name_listing_hides_kinds.load(std::memory_order_relaxed) ? static_cast<unsigned char>(DT_UNKNOWN) : d->d_type;
+        const bool hide_kind = name_listing_hides_kinds.load(std::memory_order_relaxed);
+        kind_ = hide_kind ? static_cast<unsigned char>(DT_UNKNOWN) : d->d_type;
         name_decoded_ = false;
         return true;
     }
@@ -45,7 +46,8 @@ bool NameListing::Next() {
 
 const wchar_t* NameListing::name() {
     if (name_decoded_) return name_;
-    // Most names are ASCII, whose bytes are their characters.
+    // Most names are ASCII, whose bytes are their characters. The length
+    // check guards the buffer against a listing that breaks the name limit.
     size_t length = 0;
     for (; raw_[length]; length++) {
         const unsigned char byte = static_cast<unsigned char>(raw_[length]);
