@@ -8,6 +8,7 @@
 
 #include "fileops/query/owners.h"
 #include "fileops/query/permissions.h"
+#include "lib/casefold.h"
 #include "lib/wild.h"
 #include "panels/locale_dates.h"
 
@@ -62,12 +63,53 @@ int64_t local_midnight(int64_t seconds) {
     return mktime(&day);
 }
 
+// Whether name matches a mask of "*", "?" and plain characters, letters
+// without regard to case as wild matches them. On a mismatch only the
+// latest "*" takes one more character, which is enough for such masks;
+// wild's general matcher sets up tables for every call, and a search
+// matches every name it lists.
+bool plain_mask_matches(const wchar_t* mask, const wchar_t* name) {
+    const CUnicodeCaseFold& fold = CUnicodeCaseFold::Get();
+    const wchar_t* star = nullptr;    // the mask just after the latest "*"
+    const wchar_t* resume = nullptr;  // where that "*"'s run ends in name
+    while (*name) {
+        if (*mask == L'*') {
+            while (*mask == L'*') mask++;
+            if (!*mask) return true;
+            star = mask;
+            resume = name;
+        } else if (*mask && (*mask == L'?' || fold.toupper(*mask) == fold.toupper(*name))) {
+            mask++;
+            name++;
+        } else if (star) {
+            mask = star;
+            name = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (*mask == L'*') mask++;
+    return *mask == 0;
+}
+
+// Sets ("[a-z]") and alternatives ("{c,h}") need wild's matcher.
+bool is_plain_mask(const wchar_t* mask) {
+    for (; *mask; mask++) {
+        if (*mask == L'[' || *mask == L'{') return false;
+    }
+    return true;
+}
+
 // One evaluation: the parser and the value stack, each rule one function
 // advancing the shared position. Parsing and evaluation are one pass; both
-// operands of "|" and "&" are always evaluated.
+// operands of "|" and "&" are always evaluated, so one evaluation meets
+// every test the expression holds.
 class CMaskEvaluator {
 public:
-    CMaskEvaluator(const wchar_t* text, const entry& e) : pos_(text), entry_(e) {}
+    CMaskEvaluator(const wchar_t* text, const entry& e) : pos_(text), name_(e.name), entry_(&e) {}
+    // Without an entry, for the name alone: the evaluation stops at the
+    // first "%" test (see needed_entry).
+    CMaskEvaluator(const wchar_t* text, const wchar_t* name) : pos_(text), name_(name), entry_(nullptr) {}
 
     int Evaluate() {
         Expression();
@@ -75,11 +117,17 @@ public:
         return stack_.back() ? 1 : 0;
     }
 
+    // Whether an evaluation without an entry met a test of the entry's
+    // fields; its result then means nothing.
+    bool needed_entry() const { return needed_entry_; }
+
 private:
     const wchar_t* pos_;
-    const entry& entry_;
+    const wchar_t* name_;
+    const entry* entry_;
     std::vector<int32_t> stack_;  // grows as needed; nesting is bounded
     bool error_ = false;
+    bool needed_entry_ = false;
     int nesting_ = 0;
 
     void push(int32_t value) { stack_.push_back(value); }
@@ -163,8 +211,13 @@ private:
     // The characters up to the next "|", "&" or ")" outside double quotes;
     // the quotes themselves are not part of the mask, blanks are, except
     // unquoted ones at its end.
+    // Short masks are gathered on the stack: a search evaluates the
+    // expression once per name it lists.
     void Mask() {
-        Westring mask;
+        constexpr int kShortMask = 128;
+        wchar_t short_mask[kShortMask + 1];
+        Westring long_mask;
+        int length = 0;
         int kept = 0;
         bool quoted = false;
         for (; *pos_; pos_++) {
@@ -174,18 +227,35 @@ private:
                 continue;
             }
             if (!quoted && (c == L'|' || c == L'&' || c == L')')) break;
-            mask += c;
-            if (quoted || !is_blank(c)) kept = mask.strlen();
+            if (length < kShortMask) short_mask[length] = c;
+            else if (length == kShortMask) long_mask = Westring(short_mask, length) + Westring(&c, 1);
+            else long_mask += c;
+            length++;
+            if (quoted || !is_blank(c)) kept = length;
         }
         if (kept == 0) {
             syntax_error();
             return;
         }
-        push(wild(mask.left(kept).c_str(), entry_.name) ? 1 : 0);
+        const wchar_t* mask;
+        if (length <= kShortMask) {
+            short_mask[kept] = 0;
+            mask = short_mask;
+        } else {
+            long_mask = long_mask.left(kept);
+            mask = long_mask.c_str();
+        }
+        const bool matches = is_plain_mask(mask) ? plain_mask_matches(mask, name_) : wild(mask, name_);
+        push(matches ? 1 : 0);
     }
 
     // "%" keyword, operator, value: a test of one of the entry's attributes.
     void LogicalExpression() {
+        if (!entry_) {
+            needed_entry_ = true;
+            error_ = true;
+            return;
+        }
         const wchar_t* start = pos_++;
         while (std::iswalpha(static_cast<wint_t>(*pos_))) pos_++;
         Westring keyword(start, static_cast<int>(pos_ - start));
@@ -246,10 +316,10 @@ private:
             case L'g': right = scaled(right, 1073741824); break;
             default: break;
             }
-            left = entry_.size > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX
-                                                                   : static_cast<int64_t>(entry_.size);
+            left = entry_->size > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX
+                                                                    : static_cast<int64_t>(entry_->size);
         } else if (keyword == L"%date") {
-            left = local_midnight(entry_.time.seconds);
+            left = local_midnight(entry_->time.seconds);
             right = str2unixtime(value.c_str());
         } else if (keyword == L"%age") {
             right = leading_number(value.c_str());
@@ -261,20 +331,20 @@ private:
             }
             // A file's time can be anything 64 bits hold; past that an age
             // stays the oldest there is.
-            if (__builtin_sub_overflow(static_cast<int64_t>(time(nullptr)), entry_.time.seconds, &left))
+            if (__builtin_sub_overflow(static_cast<int64_t>(time(nullptr)), entry_->time.seconds, &left))
                 left = INT64_MAX;
         } else if (keyword == L"%attrib") {
             right = letter_mask(value, "adhrs", attrib_bits);
-            left = entry_.attr & right;
+            left = entry_->attr & right;
         } else if (keyword == L"%owner") {
-            left = entry_.uid;
+            left = entry_->uid;
             right = Str2UID(value);
         } else if (keyword == L"%group") {
-            left = entry_.gid;
+            left = entry_->gid;
             right = Str2GID(value);
         } else if (keyword == L"%perm") {
             right = letter_mask(value, "rwx", perm_bits);
-            left = MyPermissions(entry_.mode, entry_.uid, entry_.gid) & right;
+            left = MyPermissions(entry_->mode, entry_->uid, entry_->gid) & right;
         } else {
             return false;
         }
@@ -291,10 +361,21 @@ int mask_eval(const wchar_t* expression, const entry& e) {
 }
 
 int mask_eval(const wchar_t* expression, const wchar_t* name) {
+    if (!expression) return -1;
+    if (!name) name = L"";
+    CMaskEvaluator by_name(expression, name);
+    const int by_name_result = by_name.Evaluate();
+    if (!by_name.needed_entry()) return by_name_result;
     entry* e = entry::Create(name);
     int result = mask_eval(expression, *e);
     entry::Destroy(e);
     return result;
+}
+
+bool mask_tests_name_only(const wchar_t* expression) {
+    if (!expression) return false;
+    CMaskEvaluator by_name(expression, L"test");
+    return by_name.Evaluate() >= 0 && !by_name.needed_entry();
 }
 
 int64_t str2unixtime(const wchar_t* text) {

@@ -14,8 +14,13 @@
 int mask_eval(const wchar_t* expression, const entry& e);
 inline int mask_eval(const Westring& expression, const entry& e) { return mask_eval(expression.c_str(), e); }
 // The same for a bare name (every other field of the entry zero). An
-// expression's syntax is checked by evaluating it against "test".
+// expression's syntax is checked by evaluating it against "test". An
+// expression of masks alone is evaluated without making an entry.
 int mask_eval(const wchar_t* expression, const wchar_t* name);
+// Whether a valid expression tests nothing but the name (no "%" test), so
+// that evaluating it on the bare name gives the result for any entry of
+// that name.
+bool mask_tests_name_only(const wchar_t* expression);
 inline int mask_eval(const Westring& expression, const Westring& name) {
     return mask_eval(expression.c_str(), name.c_str());
 }

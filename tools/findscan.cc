@@ -8,8 +8,8 @@
 #include "console/console.h"
 #include "lib/casefold.h"
 #include "lib/fsname.h"
-#include "panels/directory.h"
 #include "panels/mask.h"
+#include "panels/namelisting.h"
 #include "tools/findcontent.h"
 
 bool PendingDirectoryOrder::operator()(const Westring& a, const Westring& b) const {
@@ -26,6 +26,7 @@ bool FileScan::Prepare(const FindOptions& options) {
     Abort();
     if (mask_eval(options.filter.c_str(), L"test") < 0) return false;
     options_ = options;
+    filter_tests_name_only_ = mask_tests_name_only(options_.filter.c_str());
     stop_.store(false);
     running_.store(true);
     return true;
@@ -96,35 +97,54 @@ Westring JoinPath(const Westring& directory, const wchar_t* name) {
     return path;
 }
 
-bool IsDotOrDotDot(const entry& e) {
-    return e.name[0] == L'.' && (e.name[1] == 0 || (e.name[1] == L'.' && e.name[2] == 0));
-}
-
 }  // namespace
+
+bool FileScan::IsDirectoryToEnter(NameListing& listing) const {
+    struct stat status;
+    switch (listing.kind()) {
+    case DT_DIR: return true;
+    case DT_LNK: return options_.follow_links && listing.Status(&status, true) == 0 && S_ISDIR(status.st_mode);
+    case DT_UNKNOWN:
+        if (listing.Status(&status, false) != 0) return false;
+        if (S_ISDIR(status.st_mode)) return true;
+        return S_ISLNK(status.st_mode) && options_.follow_links && listing.Status(&status, true) == 0 &&
+               S_ISDIR(status.st_mode);
+    default: return false;
+    }
+}
 
 void FileScan::ScanDirectory(const Westring& directory) {
     if (AlreadyVisited(directory)) return;
     if (on_directory) on_directory(directory);
     if (stop_.load()) return;
-    DirectoryReader reader(directory);
-    entry* e = nullptr;
-    int status = reader.First(&e);
-    if (status != 0) {
-        if (status != DIR_NO_MORE_FILES) unreadable_.fetch_add(1);
+    NameListing listing(directory);
+    if (listing.Open() != 0) {
+        unreadable_.fetch_add(1);
         return;
     }
     scanned_.fetch_add(1);
-    for (; status == 0 && !stop_.load(); status = reader.Next(&e)) {
-        std::unique_ptr<entry, void (*)(entry*)> owned(e, &entry::Destroy);
-        if (IsDotOrDotDot(*e)) continue;
-        if (!options_.hidden && (e->attr & FA_HIDDEN)) continue;
-        Westring path = JoinPath(directory, e->name);
-        if (options_.recurse && e->is_dir() && (options_.follow_links || !(e->attr & FA_LINK)))
-            pending_.insert(path);
-        if (mask_eval(options_.filter.c_str(), *e) <= 0) continue;
+    const wchar_t* filter = options_.filter.c_str();
+    const bool by_content = options_.containing.strlen() > 0;
+    while (!stop_.load() && listing.Next()) {
+        if (!options_.hidden && listing.raw()[0] == '.') continue;
+        if (options_.recurse && IsDirectoryToEnter(listing)) pending_.insert(JoinPath(directory, listing.name()));
+
+        // Only the names kept are looked at closer, unless the filter
+        // itself tests more than the name.
+        std::unique_ptr<entry, void (*)(entry*)> described(nullptr, &entry::Destroy);
+        if (filter_tests_name_only_) {
+            if (mask_eval(filter, listing.name()) <= 0) continue;
+            described.reset(listing.Describe());
+            if (!described) continue;  // gone since it was listed
+        } else {
+            described.reset(listing.Describe());
+            if (!described || mask_eval(filter, *described) <= 0) continue;
+        }
+        const entry& e = *described;
+        const Westring path = JoinPath(directory, e.name);
         int64_t match = kFoundNoContentSearch;
-        if (options_.containing.strlen() > 0) {
-            bool regular = !e->is_dir() && S_ISREG(e->mode);
+        if (by_content) {
+            bool regular = !e.is_dir() && S_ISREG(e.mode);
             if (!regular) continue;
             match = check_containing(path, options_.containing, options_.case_sensitive, options_.whole_word,
                                      options_.code_page);
@@ -134,7 +154,7 @@ void FileScan::ScanDirectory(const Westring& directory) {
                 break;
             }
         }
-        if (!found_.Add(path, *e, match)) stop_.store(true);
+        if (!found_.Add(path, e, match)) stop_.store(true);
     }
-    if (status != 0 && status != DIR_NO_MORE_FILES) unreadable_.fetch_add(1);
+    if (listing.error() != 0) unreadable_.fetch_add(1);
 }

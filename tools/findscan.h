@@ -15,6 +15,8 @@
 #include "lib/westring.h"
 #include "tools/foundlist.h"
 
+class NameListing;
+
 struct FindOptions {
     Westring root;        // the directory the search starts in
     Westring filter;      // a mask or filter expression on the entry names (panels/mask.h)
@@ -83,13 +85,21 @@ private:
     bool Prepare(const FindOptions& options);
     static void ThreadMain(void* self);
     void Scan();
+    // Lists one directory: adds its subdirectories to the pending set and
+    // its matching entries to the list.
     void ScanDirectory(const Westring& directory);
+    // Whether the listing's current name is a directory the scan enters:
+    // one by its kind, or a link to one when links are followed.
+    bool IsDirectoryToEnter(NameListing& listing) const;
     // Whether the directory was entered before in this scan (by its device
     // and inode, so that links and bind mounts are recognised); marks it.
     bool AlreadyVisited(const Westring& directory);
 
     FoundList& found_;
     FindOptions options_;
+    // Whether the filter looks at nothing but the name, so that an entry
+    // is described only once it matches.
+    bool filter_tests_name_only_ = false;
     ThreadHandle thread_;
     std::atomic<bool> running_{false};
     std::atomic<bool> stop_{false};

@@ -11,12 +11,16 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "lib/fsname.h"
+#include "panels/mask.h"
+#include "panels/namelisting.h"
 #include "tests/support/shell_output.h"
 #include "tests/support/temp_dir.h"
 #include "tools/findscan.h"
@@ -331,6 +335,149 @@ TEST(FindScanOrder, PendingDirectoriesKeepExactNames) {
     EXPECT_TRUE(pending.insert(Westring(L"/x/bar")).second);
     EXPECT_EQ(pending.size(), 4u);
     EXPECT_TRUE(SameChars(*pending.begin(), Westring(L"/x/bar")));
+}
+
+namespace {
+
+// The paths found in the system's bytes, sorted.
+Paths FoundBytes(const FindOptions& options) {
+    FoundList found;
+    FileScan scan(found);
+    EXPECT_EQ(scan.Run(options), FindStart::kStarted);
+    Paths paths;
+    std::lock_guard<MutexSem> hold(found.lock());
+    for (int i = 0; i < found.count(); i++) paths.push_back(EncodeFileName(found[i].file->name).c_str());
+    return Sorted(paths);
+}
+
+// Makes every listing report DT_UNKNOWN while it lives, as file systems
+// that do not record the kind in the directory do.
+class CKindsHidden {
+public:
+    CKindsHidden() { name_listing_hides_kinds = true; }
+    ~CKindsHidden() { name_listing_hides_kinds = false; }
+    CKindsHidden(const CKindsHidden&) = delete;
+    CKindsHidden& operator=(const CKindsHidden&) = delete;
+};
+
+}  // namespace
+
+// The walk takes the kind of each name from the listing and looks closer
+// only when it must: with kinds listed and without, links followed and
+// not, the paths equal find's.
+TEST(FindScanKinds, ListingWithoutKindsWalksTheSameTree) {
+    CTempDir dir;
+    std::string root = MakeTree(dir);
+    ASSERT_EQ(symlink("..", (root + "/foo/deep/up").c_str()), 0);
+    ASSERT_EQ(symlink("foo", (root + "/twin").c_str()), 0);
+    ASSERT_EQ(symlink("a.txt", (root + "/link.txt").c_str()), 0);
+    CTempDir outside;
+    outside.MakeDir("far.d");
+    outside.Write("far.d/far.txt", "x");
+    ASSERT_EQ(symlink(outside.path().c_str(), (root + "/away").c_str()), 0);
+
+    const Paths all = Lines("find '" + root + "' -mindepth 1");
+    const Paths txt = Lines("find '" + root + "' -mindepth 1 -iname '*.txt'");
+    FindOptions follow = Options(root, "*.txt");
+    follow.follow_links = true;
+    // Followed, the twin link enters foo a second time under its own name
+    // only when foo has not been entered yet; either way far.txt is found
+    // once, through the link that leads out of the tree.
+    for (bool hidden_kinds : {false, true}) {
+        std::unique_ptr<CKindsHidden> hide(hidden_kinds ? new CKindsHidden : nullptr);
+        EXPECT_EQ(Search(Options(root, "*")), all) << hidden_kinds;
+        EXPECT_EQ(Search(Options(root, "*.txt")), txt) << hidden_kinds;
+        Paths followed = Search(follow);
+        EXPECT_EQ(std::count(followed.begin(), followed.end(), root + "/away/far.d/far.txt"), 1) << hidden_kinds;
+        EXPECT_EQ(std::adjacent_find(followed.begin(), followed.end()), followed.end());
+        FindOptions flat = Options(root, "*");
+        flat.recurse = false;
+        EXPECT_EQ(Search(flat), Lines("find '" + root + "' -mindepth 1 -maxdepth 1")) << hidden_kinds;
+    }
+}
+
+// A filter that tests more than the name is evaluated on the whole entry:
+// sizes, the directory attribute and links described by their targets.
+TEST(FindScanKinds, FiltersOnAttributesMatchFind) {
+    CTempDir dir;
+    std::string root = MakeTree(dir);
+    dir.Write("t/foo/big.txt", std::string(3000, 'x'));
+    dir.Write("t/edge.bin", std::string(1024, 'x'));
+    ASSERT_EQ(symlink("foo/big.txt", (root + "/big.lnk").c_str()), 0);
+    ASSERT_EQ(symlink("other", (root + "/dir.lnk").c_str()), 0);
+    const std::string find = "find '" + root + "' -mindepth 1 ";
+    // find -L describes links by their targets too; it would also enter
+    // the link to a directory, which is not followed here.
+    const std::string by_target = "find -L '" + root + "' -mindepth 1 -name dir.lnk -prune -o ";
+    for (bool hidden_kinds : {false, true}) {
+        std::unique_ptr<CKindsHidden> hide(hidden_kinds ? new CKindsHidden : nullptr);
+        EXPECT_EQ(Search(Options(root, "%size>1k")), Lines(by_target + "-type f -size +1k -print")) << hidden_kinds;
+        EXPECT_EQ(Search(Options(root, "*.txt&!%size<1")), Lines(by_target + "-iname '*.txt' -type f -size +0c -print"))
+            << hidden_kinds;
+        EXPECT_EQ(Search(Options(root, "%attrib=d")), Lines(find + "-xtype d")) << hidden_kinds;
+        EXPECT_EQ(Search(Options(root, "*.c|%attrib=d&f*")),
+                  Lines(find + "\\( -iname '*.c' -o -xtype d -iname 'f*' \\)"))
+            << hidden_kinds;
+    }
+}
+
+// Names are decoded without loss: UTF-8, bytes that are no UTF-8 at all,
+// and a '%' inside a quoted mask, which tests the name and nothing else.
+TEST(FindScanKinds, NamesOfAnyBytesMatchFind) {
+    CTempDir dir;
+    std::string root = dir.MakeDir("t");
+    dir.MakeDir("t/d\xc3\xa9j\xc3\xa0");
+    for (const char* name : {"caf\xc3\xa9.c", "\xff\xfe.c", "d\xc3\xa9j\xc3\xa0/\xe2\x82\xac.c", "plain.c",
+                             "d\xc3\xa9j\xc3\xa0/x\xc3.h", "50%off.txt", "50.txt"})
+        dir.Write(std::string("t/") + name, "");
+    const std::string find = "LC_ALL=C find '" + root + "' -mindepth 1 ";
+    EXPECT_EQ(FoundBytes(Options(root, "*.c")), Lines(find + "-name '*.c'"));
+    EXPECT_EQ(FoundBytes(Options(root, "*")), Lines(find));
+    EXPECT_EQ(FoundBytes(Options(root, "\"50%*\"")), Lines(find + "-name '50%*'"));
+}
+
+// Masks of "*", "?" and plain characters are matched by a shorter way than
+// masks with sets; writing one letter as a set of itself must not change
+// any answer, with case folded beyond ASCII too. Names are evaluated alone
+// exactly as on an entry that holds nothing else.
+TEST(FindScanFilter, PlainMasksAgreeWithMasksWithSets) {
+    struct Pair {
+        const wchar_t* plain;
+        const wchar_t* with_set;
+    } pairs[] = {
+        {L"*.c", L"*.[c]"},          {L"a*b?c", L"[a]*b?c"},     {L"**x*", L"**[x]*"},
+        {L"*\u00e9*", L"*[\u00e9]*"}, {L"?*?.h", L"?*?.[h]"},     {L"*ab*ab", L"*ab*a[b]"},
+        {L"x", L"[x]"},              {L"*\u03a3", L"*[\u03a3]"},
+    };
+    const wchar_t* names[] = {L"",       L"x",          L"X",      L"x.c",        L"X.C",     L"a.c.c",
+                              L"abxc",   L"AB1C",       L"ab1cc",  L"\u00c9",     L"caf\u00e9x", L"abab",
+                              L"aabab",  L"abzab",      L"..h",    L"ab.h",       L"\u03c3",  L"x\u03c3"};
+    for (const Pair& pair : pairs) {
+        for (const wchar_t* name : names) {
+            entry* e = entry::Create(name);
+            EXPECT_EQ(mask_eval(pair.plain, name), mask_eval(pair.with_set, name))
+                << Narrow(pair.plain) << " on " << Narrow(name);
+            EXPECT_EQ(mask_eval(pair.plain, name), mask_eval(pair.plain, *e));
+            entry::Destroy(e);
+        }
+    }
+    // Masks longer than most, with blanks at their end that do not count.
+    const std::wstring long_name(150, L'a');
+    for (const std::wstring& tail : {std::wstring(L"*"), std::wstring(L"*   "), std::wstring(L"?")}) {
+        const std::wstring plain = long_name + tail;
+        const std::wstring with_set = L"[a]" + long_name.substr(1) + tail;
+        for (const std::wstring& name : {long_name, long_name + L"b", long_name + L"bb"}) {
+            EXPECT_EQ(mask_eval(plain.c_str(), name.c_str()), mask_eval(with_set.c_str(), name.c_str()));
+        }
+    }
+    // Every character of a long mask counts: one "?" more than the name has.
+    EXPECT_EQ(mask_eval((long_name + L"?   ").c_str(), (long_name + L"b").c_str()), 1);
+    EXPECT_EQ(mask_eval((long_name + L"?").c_str(), long_name.c_str()), 0);
+    EXPECT_TRUE(mask_tests_name_only(L"*.c|\"%x\"&!(a*)"));
+    EXPECT_FALSE(mask_tests_name_only(L"*.c|%size>0"));
+    EXPECT_FALSE(mask_tests_name_only(L"*.c|("));
+    // A test of the entry read on a bare name sees a zero size.
+    EXPECT_EQ(mask_eval(L"x*&%size<1", L"xy"), 1);
 }
 
 // Stopping: a scan held up by its directory seam stops when asked, its
