@@ -80,6 +80,13 @@ void describe(entry* e, const Inspection& found, uid_t uid, gid_t gid) {
 
 }  // namespace
 
+bool describe_listed(entry* e, int dir_fd, const char* raw, unsigned char d_type, uid_t uid, gid_t gid) {
+    Inspection found;
+    if (!inspect_name(dir_fd, raw, d_type, found)) return false;
+    describe(e, found, uid, gid);
+    return true;
+}
+
 bool wild_simple(const wchar_t* pattern, const wchar_t* name) {
     if (!pattern) pattern = L"";
     if (!name) name = L"";

@@ -99,6 +99,12 @@ private:
 using DirectoryStatFunction = int (*)(int dir_fd, const char* name, struct stat* status, int flags);
 extern DirectoryStatFunction directory_stat_hook;
 
+// Fills e's attributes, size, mode, owner and time from the name raw,
+// listed in dir_fd with the kind d_type (a link shows its target's data), as
+// a directory read does; uid and gid are the process's real ones. False when
+// the name has been removed since it was listed.
+bool describe_listed(entry* e, int dir_fd, const char* raw, unsigned char d_type, uid_t uid, gid_t gid);
+
 // Reads every entry of a directory, hidden ones and "." and ".." included,
 // each inspected as Directory does, in the order the system lists them.
 // The names are listed on the calling thread; once a directory proves

@@ -76,35 +76,11 @@ int NameListing::Status(struct stat* status, bool follow) const {
 }
 
 entry* NameListing::Describe() {
-    uint16_t attr = raw_[0] == '.' ? FA_HIDDEN : 0;
-    struct stat status;
-    const int code = Status(&status, false);
-    if (code == ENOENT) return nullptr;
-    if (code != 0) {
-        // Not inspectable (no search permission on the directory, for
-        // one): described by name, with the kind the listing gives.
-        std::memset(&status, 0, sizeof status);
-        status.st_mode = kind_ == DT_DIR ? S_IFDIR : S_IFREG;
-        if (kind_ == DT_LNK) attr |= FA_LINK | FA_BROKEN;
-    } else if (S_ISLNK(status.st_mode)) {
-        attr |= FA_LINK;
-        struct stat target;
-        if (Status(&target, true) == 0) status = target;
-        else attr |= FA_BROKEN;
-    }
-    const mode_t mode = status.st_mode;
-    const bool directory = S_ISDIR(mode);
-    if (directory) attr |= FA_DIREC;
-    const bool writable = (mode & S_IWOTH) || ((mode & S_IWGRP) && status.st_gid == gid_) ||
-                          ((mode & S_IWUSR) && status.st_uid == uid_);
-    if (!writable) attr |= FA_RDONLY;
-
+    if (!stream_) return nullptr;
     entry* e = entry::Create(name());
-    e->attr = attr;
-    e->size = directory ? 0 : static_cast<uint64_t>(status.st_size);
-    e->mode = static_cast<uint16_t>(mode & 0xFFFF);
-    e->uid = static_cast<uint32_t>(status.st_uid);
-    e->gid = static_cast<uint32_t>(status.st_gid);
-    e->time = TimeStamp(status.st_mtim.tv_sec, static_cast<uint32_t>(status.st_mtim.tv_nsec));
+    if (!describe_listed(e, dirfd(stream_), raw_, kind_, uid_, gid_)) {
+        entry::Destroy(e);
+        return nullptr;
+    }
     return e;
 }

@@ -106,7 +106,8 @@ TEST_F(MainLoopDirSizeTest, WithSizeCountPauseTheFiguresWaitForOk) {
     ASSERT_NE(paused, nullptr) << total;
     EXPECT_TRUE(paused->Find("Reading Directories"));
     int ok_x = 0, ok_y = 0;
-    ASSERT_TRUE(paused->Find("OK", &ok_x, &ok_y));
+    ASSERT_TRUE(paused->Find("[ OK ]", &ok_x, &ok_y));
+    ok_x += 2;  // on the word itself
 
     // A click on OK closes them too, and the panel keeps its place.
     ui.Keys("Down Ctrl-Q");

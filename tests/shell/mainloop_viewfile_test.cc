@@ -145,7 +145,7 @@ TEST_F(ViewKeysTest, ShiftF3AsksForTheNameAndEscapeCancels) {
     EXPECT_EQ(std::pair(x, y), std::pair(5, 8)) << dialog->Dump();
     EXPECT_EQ(dialog->Text(x, y + 1, 9), "notes.txt") << dialog->Dump();
     EXPECT_EQ(dialog->Attr(x, y), colours[CLR_MESSAGES]) << dialog->Dump();
-    ASSERT_TRUE(dialog->Find("OK", nullptr, &ok_y));
+    ASSERT_TRUE(dialog->Find("[ OK ]", nullptr, &ok_y));
     EXPECT_EQ(ok_y, 6 + 9 - 2) << "the buttons on the last row inside the frame\n" << dialog->Dump();
 }
 
