@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "lib/atpath.h"
+#include "lib/casefold.h"
 #include "lib/fsname.h"
 
 DirectoryStatFunction directory_stat_hook = nullptr;
@@ -87,12 +88,13 @@ bool describe_listed(entry* e, int dir_fd, const char* raw, unsigned char d_type
     return true;
 }
 
-bool wild_simple(const wchar_t* pattern, const wchar_t* name) {
+bool wild_simple(const wchar_t* pattern, const wchar_t* name, LetterCase letters) {
     if (!pattern) pattern = L"";
     if (!name) name = L"";
     // Each '*' first matches nothing; on a mismatch the latest '*' takes one
     // more character and matching resumes after it. Trying the latest '*'
     // alone is enough, so the work stays proportional to the lengths.
+    const CUnicodeCaseFold& fold = CUnicodeCaseFold::Get();
     const wchar_t* star = nullptr;  // the pattern just after the latest '*'
     const wchar_t* resume = nullptr;  // where that '*''s run ends in name
     while (*name) {
@@ -101,7 +103,8 @@ bool wild_simple(const wchar_t* pattern, const wchar_t* name) {
             if (!*pattern) return true;  // a trailing '*' takes the rest at once
             star = pattern;
             resume = name;
-        } else if (*pattern && (*pattern == L'?' || *pattern == *name)) {
+        } else if (*pattern && (*pattern == L'?' || *pattern == *name ||
+                                (letters == LetterCase::kIgnored && fold.toupper(*pattern) == fold.toupper(*name)))) {
             pattern++;
             name++;
         } else if (star) {

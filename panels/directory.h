@@ -32,11 +32,14 @@ enum : unsigned {
     FIND_ANY_LENGTH = 0x40000,
 };
 
+enum class LetterCase { kExact, kIgnored };
+
 // Whether name matches pattern: '?' matches one character (there must be
 // one), '*' any run of characters including none, every other character
-// itself (case matters). Two empty texts match; an empty pattern matches
+// itself (case matters unless ignored, then letters compare through the
+// Unicode case folding). Two empty texts match; an empty pattern matches
 // nothing else. Null counts as empty.
-bool wild_simple(const wchar_t* pattern, const wchar_t* name);
+bool wild_simple(const wchar_t* pattern, const wchar_t* name, LetterCase letters = LetterCase::kExact);
 
 class Directory {
 public:

@@ -8,8 +8,8 @@
 
 #include "fileops/query/owners.h"
 #include "fileops/query/permissions.h"
-#include "lib/casefold.h"
 #include "lib/wild.h"
+#include "panels/directory.h"
 #include "panels/locale_dates.h"
 
 namespace {
@@ -63,36 +63,9 @@ int64_t local_midnight(int64_t seconds) {
     return mktime(&day);
 }
 
-// Whether name matches a mask of "*", "?" and plain characters, letters
-// without regard to case as wild matches them. On a mismatch only the
-// latest "*" takes one more character, which is enough for such masks;
-// wild's general matcher sets up tables for every call, and a search
-// matches every name it lists.
-bool plain_mask_matches(const wchar_t* mask, const wchar_t* name) {
-    const CUnicodeCaseFold& fold = CUnicodeCaseFold::Get();
-    const wchar_t* star = nullptr;    // the mask just after the latest "*"
-    const wchar_t* resume = nullptr;  // where that "*"'s run ends in name
-    while (*name) {
-        if (*mask == L'*') {
-            while (*mask == L'*') mask++;
-            if (!*mask) return true;
-            star = mask;
-            resume = name;
-        } else if (*mask && (*mask == L'?' || fold.toupper(*mask) == fold.toupper(*name))) {
-            mask++;
-            name++;
-        } else if (star) {
-            mask = star;
-            name = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (*mask == L'*') mask++;
-    return *mask == 0;
-}
-
-// Sets ("[a-z]") and alternatives ("{c,h}") need wild's matcher.
+// Sets ("[a-z]") and alternatives ("{c,h}") need wild's matcher. Other
+// masks go to the plain one: wild's sets up tables for every call, and a
+// search matches every name it lists.
 bool is_plain_mask(const wchar_t* mask) {
     for (; *mask; mask++) {
         if (*mask == L'[' || *mask == L'{') return false;
@@ -245,7 +218,7 @@ private:
             long_mask = long_mask.left(kept);
             mask = long_mask.c_str();
         }
-        const bool matches = is_plain_mask(mask) ? plain_mask_matches(mask, name_) : wild(mask, name_);
+        const bool matches = is_plain_mask(mask) ? wild_simple(mask, name_, LetterCase::kIgnored) : wild(mask, name_);
         push(matches ? 1 : 0);
     }
 
