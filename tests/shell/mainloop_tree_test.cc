@@ -267,3 +267,32 @@ TEST_F(MainLoopTreeTest, CopyDialogF10PutsTheChosenDirectoryInTheField) {
 }
 
 }  // namespace
+
+TEST_F(MainLoopTreeKeysTest, RenameMakeAndDeleteKeepTheTreeAndItsFileInStep) {
+    // The delete's poll for Esc would take the keys queued after it.
+    copy_seams.esc_pending = [] { return false; };
+    ui.Keys("Down Down F8 Enter");  // beta and deep below it
+    ui.Type("YES");
+    ui.Keys("Enter");
+    ui.Keys("Home Down Shift-F6");        // alpha renamed in place
+    ui.Type("gamma");
+    ui.Keys("Enter F7");
+    ui.Type("made/below");
+    RunKeys("Enter");
+    copy_seams = CopySeams();
+    ASSERT_FALSE(std::filesystem::exists(left_ / "beta")) << ui.Dump();
+    ASSERT_TRUE(std::filesystem::exists(left_ / "gamma/inner")) << ui.Dump();
+    const auto has = [&](const std::string& path) {
+        return panel_base[0].tree.Find(DecodeFileName((left_ / path).c_str())) != nullptr;
+    };
+    EXPECT_TRUE(has("gamma/inner")) << "the renamed directory keeps its subtree";
+    EXPECT_FALSE(has("alpha"));
+    EXPECT_FALSE(has("beta"));
+    EXPECT_FALSE(has("beta/deep"));
+    EXPECT_TRUE(has("made/below"));
+    // The tree file says the same at the next start.
+    const std::string saved = ReadFile(home_ / ".dvl/vadodu.dat");
+    for (const char* name : {"gamma\n", "inner\n", "made\n", "below\n"})
+        EXPECT_NE(saved.find(name), std::string::npos) << name;
+    for (const char* name : {"alpha\n", "beta\n", "deep\n"}) EXPECT_EQ(saved.find(name), std::string::npos) << name;
+}
