@@ -3,6 +3,7 @@
 #include "console/keys.h"
 #include "shell/cmdlinekeys.h"
 #include "shell/commandkeys.h"
+#include "shell/comparekeys.h"
 #include "shell/dirkeys.h"
 #include "shell/editfile.h"
 #include "shell/filecommands.h"
@@ -142,6 +143,7 @@ const KeyBinding key_bindings[] = {
     {KEY_ALT_F6, make_launcher_objects, "make launcher objects"},
     {KEY_ALT_F7, find_files, "find files"},
     {KEY_SHIFT_ALT_F7, find_files, "the files found last time"},
+    {KEY_CTRL_K, compare_directories, "compare the directories of the two panels, tagging the differences"},
     {KEY_ALT_GREY_PLUS, restore_last_selection, "restore the last selection"},
 
     // The user menu.
