@@ -129,7 +129,7 @@ bool tag_differences(PANEL& left, PANEL& right, const CompareOptions& options,
         }
         r->tagged = 0;
         Marks marks = mark_by_date_and_size(*l, *r, options, tolerance_ns);
-        if (options.contents && !(marks.left && marks.right)) {
+        if (options.contents && compare_contents && !(marks.left && marks.right)) {
             if (l->size != r->size) {
                 marks.left = marks.right = true;
             } else {

@@ -73,23 +73,26 @@ ContentsVerdict compare_special(const struct stat& left, const struct stat& righ
 }
 
 // The small window that shows how far the comparison has got.
+// It opens at the first step of a file longer than one block: a file read
+// at one go would only flash it, and a directory of small files would spend
+// more time drawing than reading.
 class ComparingWindow {
 public:
-    explicit ComparingWindow(const Westring& left_path) {
-        if (!console) return;
-        dialog_ = std::make_unique<Dialog>(-1, -2, 40, 6, colours[CLR_MESSAGES]);
-        dialog_->PutCentre(-1, L"Comparing");
-        dialog_->PutCentre(1, left_path.filename().left(kTitleWidth).c_str());
-        bar_ = dialog_->AddProgressIndicator(1, 3, kTitleWidth, fraction_);
-        dialog_->Draw(bar_);
-    }
+    explicit ComparingWindow(const Westring& left_path) : left_path_(left_path) {}
     void Show(uint64_t done, uint64_t total) {
-        if (!dialog_) return;
-        fraction_ = total == 0 || done >= total ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
+        if (!console || done >= total) return;
+        if (!dialog_) {
+            dialog_ = std::make_unique<Dialog>(-1, -2, 40, 6, colours[CLR_MESSAGES]);
+            dialog_->PutCentre(-1, L"Comparing");
+            dialog_->PutCentre(1, left_path_.filename().left(kTitleWidth).c_str());
+            bar_ = dialog_->AddProgressIndicator(1, 3, kTitleWidth, fraction_);
+        }
+        fraction_ = static_cast<double>(done) / static_cast<double>(total);
         dialog_->Draw(bar_);
     }
 
 private:
+    const Westring& left_path_;
     std::unique_ptr<Dialog> dialog_;
     double fraction_ = 0;
     int bar_ = -1;

@@ -13,10 +13,12 @@
 #include <set>
 #include <string>
 
+#include "console/helptopics.h"
 #include "fileops/copyseams.h"
 #include "lib/fsname.h"
 #include "panels/panel.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/uitest.h"
 #include "tools/dircompare.h"
 #include "tools/filecontents.h"
 
@@ -253,6 +255,57 @@ TEST_F(DirCompareTest, EscOrAReadErrorDuringContentsClearsEveryTag) {
         EXPECT_FALSE(Compare(Options(0, 0, true, true)));
         EXPECT_EQ(right_panel_.num_tagged, 0);
     }
+}
+
+// The options dialog, run headless on keys: whether it ended with OK.
+class CompareDialogTest : public ::testing::Test {
+protected:
+    void TearDown() override { show_help_hook = nullptr; }
+    bool Ask(const std::string& keys, bool offer_contents) {
+        ui.Keys(keys);
+        ui.RecordScreens(true);
+        bool accepted = false;
+        ui.RunVoid([&] { accepted = ask_compare_options(options, offer_contents); });
+        EXPECT_EQ(ui.QueueLength(), 0);
+        return accepted;
+    }
+    bool Shown(const std::string& text) const {
+        for (const CUiTest::Screen& screen : ui.Screens())
+            if (screen.Find(text)) return true;
+        return false;
+    }
+    CompareOptions options;
+    CUiTest ui{80, 25};
+    static inline int help_topic = -1;
+};
+
+TEST_F(CompareDialogTest, HotKeysChooseTheModesAndABadMaskIsRefused) {
+    options.date_mode = 1;
+    options.contents = true;
+    show_help_hook = [](int topic) { help_topic = topic; };
+    ui.Keys("F1 Alt-o Alt-s Alt-m End BackSpace");
+    ui.Type("((");
+    EXPECT_FALSE(Ask("Enter Enter Esc", true));
+    EXPECT_EQ(help_topic, HELP_COMPARE);
+    EXPECT_TRUE(Shown("Syntax error in search expression"));
+    EXPECT_EQ(options.mask, L"*");  // a cancelled dialog keeps the mask it had
+
+    EXPECT_TRUE(Ask("Alt-o Alt-s Enter", true));
+    EXPECT_EQ(options.date_mode, 2);
+    EXPECT_EQ(options.size_mode, 2);
+    EXPECT_TRUE(Ask("Alt-d Alt-f Alt-u Enter", true));
+    EXPECT_EQ(options.date_mode, 3);
+    EXPECT_EQ(options.size_mode, 3);
+    EXPECT_TRUE(options.unmatched);  // Alt-u turned it on
+    EXPECT_TRUE(options.contents);
+}
+
+TEST_F(CompareDialogTest, AnArchivePanelGetsNoContentsBox) {
+    options.contents = true;
+    EXPECT_TRUE(Ask("Enter", false));
+    EXPECT_FALSE(Shown("Compare Contents"));
+    EXPECT_TRUE(Shown("Tag Unmatched"));
+    EXPECT_FALSE(options.contents);
 }
 
 // Two panels of n files each, all differing in size, built in memory and
