@@ -1,11 +1,15 @@
 #include "tools/dircompare.h"
 
+#include <unistd.h>
+
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "config/config.h"
 #include "console/console.h"
 #include "console/msgbox.h"
+#include "lib/fsname.h"
 #include "panels/entry.h"
 #include "panels/mask.h"
 #include "panels/panel.h"
@@ -55,6 +59,27 @@ Westring path_in(const PANEL& panel, const entry& e) {
     if (n == 0 || path.c_str()[n - 1] != L'/') path += L'/';
     path += e.name;
     return path;
+}
+
+// The name a symbolic link holds, or empty when it cannot be read.
+std::string link_target(const Westring& path) {
+    std::string target(4096, '\0');
+    const ssize_t n = readlink(EncodeFileName(path).c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size()) return std::string();
+    target.resize(static_cast<size_t>(n));
+    return target;
+}
+
+// The contents verdict on a matched pair. A broken link has no bytes to
+// read (opening it would fail and stop the whole compare): it is the same
+// as another broken link to the same name and different from anything else.
+ContentsVerdict compare_pair(const entry& l, const Westring& left_path, const entry& r, const Westring& right_path,
+                             const ContentsComparer& compare_contents) {
+    const bool left_broken = l.attr & FA_BROKEN, right_broken = r.attr & FA_BROKEN;
+    if (!left_broken && !right_broken) return compare_contents(left_path, right_path);
+    if (left_broken != right_broken) return ContentsVerdict::kDifferent;
+    const std::string target = link_target(left_path);
+    return !target.empty() && target == link_target(right_path) ? ContentsVerdict::kSame : ContentsVerdict::kDifferent;
 }
 
 void clear_tags(PANEL& panel) {
@@ -133,7 +158,7 @@ bool tag_differences(PANEL& left, PANEL& right, const CompareOptions& options,
             if (l->size != r->size) {
                 marks.left = marks.right = true;
             } else {
-                switch (compare_contents(path_in(left, *l), path_in(right, *r))) {
+                switch (compare_pair(*l, path_in(left, *l), *r, path_in(right, *r), compare_contents)) {
                     case ContentsVerdict::kDifferent: marks.left = marks.right = true; break;
                     case ContentsVerdict::kStopped: stopped = true; break;
                     case ContentsVerdict::kSame: break;

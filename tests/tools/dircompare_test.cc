@@ -195,6 +195,14 @@ TEST_F(DirCompareTest, ContentsDecideFilesOfEqualSizeAndOthersAreNotRead) {
     left_.Write("pipe_vs_empty", "");
     ASSERT_EQ(mkfifo((right_ / "pipe_vs_empty").c_str(), 0644), 0);
 
+    // Broken links are never opened: alike when they name the same target.
+    ASSERT_EQ(symlink("missing_a", (left_ / "broken_same").c_str()), 0);
+    ASSERT_EQ(symlink("missing_a", (right_ / "broken_same").c_str()), 0);
+    ASSERT_EQ(symlink("missing_a", (left_ / "broken_other").c_str()), 0);
+    ASSERT_EQ(symlink("missing_b", (right_ / "broken_other").c_str()), 0);
+    ASSERT_EQ(symlink("missing_a", (left_ / "broken_vs_file").c_str()), 0);
+    right_.Write("broken_vs_file", "123456789");  // as long as the link's target name
+
     List(left_panel_, left_);
     List(right_panel_, right_);
     Names read;
@@ -203,7 +211,7 @@ TEST_F(DirCompareTest, ContentsDecideFilesOfEqualSizeAndOthersAreNotRead) {
         return compare_file_contents(left_path, right_path);
     };
     EXPECT_TRUE(tag_differences(left_panel_, right_panel_, Options(0, 0, true, false), recording));
-    const Names different{"last_byte", "sizes", "pipe_vs_file", "pipe_vs_empty"};
+    const Names different{"last_byte", "sizes", "pipe_vs_file", "pipe_vs_empty", "broken_other", "broken_vs_file"};
     EXPECT_EQ(Tagged(left_panel_), different);
     EXPECT_EQ(Tagged(right_panel_), different);
     EXPECT_EQ(read, (Names{"same_big", "last_byte", "empty", "pipe_vs_empty"}));
