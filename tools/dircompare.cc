@@ -29,12 +29,16 @@ bool coarse_times(const PANEL& panel) {
 // tolerance, in nanoseconds).
 int compare_times(const TimeStamp& a, const TimeStamp& b, int64_t tolerance_ns) {
     constexpr int64_t kBillion = 1000000000;
-    const int64_t seconds = a.seconds - b.seconds;
-    // Far apart: the seconds alone decide, and nothing overflows.
-    if (seconds > 4) return 1;
-    if (seconds < -4) return -1;
-    const int64_t difference =
-        seconds * kBillion + static_cast<int64_t>(a.nanoseconds) - static_cast<int64_t>(b.nanoseconds);
+    constexpr uint64_t kFarApart = 4;  // seconds: beyond any tolerance, and no product below overflows
+    if (a.seconds != b.seconds) {
+        // The distance in unsigned arithmetic, exact for any two times.
+        const bool later = a.seconds > b.seconds;
+        const uint64_t apart = later ? static_cast<uint64_t>(a.seconds) - static_cast<uint64_t>(b.seconds)
+                                     : static_cast<uint64_t>(b.seconds) - static_cast<uint64_t>(a.seconds);
+        if (apart > kFarApart) return later ? 1 : -1;
+    }
+    const int64_t difference = (a.seconds - b.seconds) * kBillion + static_cast<int64_t>(a.nanoseconds) -
+                               static_cast<int64_t>(b.nanoseconds);
     if (difference > tolerance_ns) return 1;
     if (difference < -tolerance_ns) return -1;
     return 0;

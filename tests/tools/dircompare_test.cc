@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <set>
 #include <string>
 
@@ -344,6 +345,19 @@ double SecondsToCompare(int n) {
     EXPECT_EQ(left.num_tagged, n);
     EXPECT_EQ(right.num_tagged, n);
     return seconds;
+}
+
+TEST(DirCompareTimes, TheFarthestTimesAnArchiveCanHoldCompareTheRightWayRound) {
+    PANEL left, right;
+    FillPanel(left, 1, 1, false);
+    FillPanel(right, 1, 1, false);
+    left.files[0]->time = TimeStamp(INT64_MAX, 0u);
+    right.files[0]->time = TimeStamp(INT64_MIN, 0u);
+    CompareOptions newer;
+    newer.date_mode = 1;
+    EXPECT_TRUE(tag_differences(left, right, newer, nullptr));
+    EXPECT_EQ(left.num_tagged, 1);
+    EXPECT_EQ(right.num_tagged, 0);
 }
 
 TEST(DirCompareCost, GrowsWithTheListsNotWithTheirProduct) {
