@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -160,8 +161,9 @@ TEST_F(TreeUpdateTest, CheckingManySubdirectoriesIsNotQuadratic) {
         return std::chrono::duration<double>(spent).count();
     };
     (void)cost(2000);  // warm up
-    const double small = cost(16000);
-    const double large = cost(64000);
+    // The best of three runs each, so that a busy machine does not decide.
+    const double small = std::min({cost(16000), cost(16000), cost(16000)});
+    const double large = std::min({cost(64000), cost(64000), cost(64000)});
     EXPECT_LT(large, small * 10) << small << " s for 16000, " << large << " s for 64000";
 }
 
