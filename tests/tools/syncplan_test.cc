@@ -46,19 +46,6 @@ SyncChoices All() {
 
 using Lines_ = std::vector<std::string>;
 
-TEST(SyncPlan, DirectoriesAreRemovedDeepestFirstWhateverTheirNames) {
-    // "x.a" sorts between "x" and "x/y" in a plain comparison; removing "x"
-    // before "x/y" would fail.
-    std::vector<SyncItem> target = Sorted({Item(L"x", SyncKind::Directory), Item(L"x.a", SyncKind::Directory),
-                                           Item(L"x.b", SyncKind::Directory), Item(L"x/y", SyncKind::Directory),
-                                           Item(L"x/y/f", SyncKind::File), Item(L"x.a/g", SyncKind::File)});
-    SyncPlan plan = MakeSyncPlan({}, target, All(), false);
-    EXPECT_EQ(Lines(plan), (Lines_{"Delete:x/y/f", "Delete:x.a/g", "DelDir:x/y", "DelDir:x", "DelDir:x.a",
-                                   "DelDir:x.b"}));
-    // Nothing is deleted unless asked.
-    EXPECT_TRUE(MakeSyncPlan({}, target, SyncChoices(), false).ops.empty());
-}
-
 TEST(SyncPlan, MissingDirectoriesAreMadeBeforeTheirContents) {
     std::vector<SyncItem> source = Sorted({Item(L"b", SyncKind::Directory), Item(L"b/a", SyncKind::File, 1000, 5),
                                            Item(L"a", SyncKind::File, 1000, 7), Item(L"b/c", SyncKind::Directory),
