@@ -162,7 +162,7 @@ TEST_F(SyncRun, TargetEqualsWhatRsyncMakesOfTheSamePair) {
     }
 }
 
-TEST_F(SyncRun, UnreadableSourceDirectoryStopsBeforeAnythingChanges) {
+TEST_F(SyncRun, UnreadableSourceDirectoryOrEscInTheScanStopsBeforeAnythingChanges) {
     Files({"src/", "src/keep/", "src/keep/a=1", "src/new=n", "tgt/", "tgt/keep/", "tgt/keep/a=1", "tgt/keep/b=2",
            "tgt/extra=e"});
     const std::string before = Listing("tgt");
@@ -179,6 +179,13 @@ TEST_F(SyncRun, UnreadableSourceDirectoryStopsBeforeAnythingChanges) {
     EXPECT_EQ(result.status, SyncPlanStatus::kUnreadable);
     EXPECT_EQ(Narrow(result.directory), Path("src/keep"));
     EXPECT_EQ(result.error, EACCES);
+    EXPECT_TRUE(plan.ops.empty());
+    EXPECT_EQ(Listing("tgt"), before);
+
+    // Esc while the trees are listed: no plan, nothing changed.
+    SyncScanOptions escape;
+    escape.cancel = [] { return true; };
+    EXPECT_EQ(CalcSyncPlan(W(Path("src")), W(Path("tgt")), choices, escape, plan).status, SyncPlanStatus::kCancelled);
     EXPECT_TRUE(plan.ops.empty());
     EXPECT_EQ(Listing("tgt"), before);
 }
