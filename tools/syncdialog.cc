@@ -49,7 +49,7 @@ bool AskOptions(const Westring& source, const Westring& target, SyncChoices& cho
     const int height = 13;
     const int inner = width - 2;
     for (;;) {
-        Dialog dialog(-1, -1, width, height, colours[CLR_MENU]);
+        Dialog dialog(-1, -2, width, height, colours[CLR_MENU]);
         const wchar_t* title = L" Synchronize Directories ";
         dialog.puts_at(std::max(0, (inner - static_cast<int>(std::wcslen(title))) / 2), -1, title);
         dialog.AddStaticText(-1, 1, Collapsed(source, inner - 2));
@@ -130,7 +130,7 @@ bool ReportPlanFailure(const SyncPlanResult& result, const Westring& source) {
 }
 
 SyncPlanResult Scan(const Westring& source, const Westring& target, const SyncChoices& choices, SyncPlan& plan) {
-    Dialog progress(-1, -1, 44, 5, colours[CLR_MESSAGES]);
+    Dialog progress(-1, -2, 44, 5, colours[CLR_MESSAGES]);
     progress.puts_at(1, -1, L" Synchronize Directories ");
     progress.puts_at(1, 0, L"Reading the directories");
     SyncScanOptions hooks;
@@ -162,7 +162,7 @@ bool ConfirmSyncPlan(const Westring& source, const Westring& target, const SyncP
     const int height = std::min(count, console->rows() - 10) + 7;
     const int inner = width - 2;
     const int columns = std::max(1, (inner - 11) / 2);
-    Dialog dialog(-1, -1, width, std::max(height, 8), colours[CLR_MENU]);
+    Dialog dialog(-1, -2, width, std::max(height, 8), colours[CLR_MENU]);
     const wchar_t* title = L" Confirm Synchronize Operations ";
     dialog.puts_at(std::max(0, (inner - static_cast<int>(std::wcslen(title))) / 2), -1, title);
     dialog.AddStaticText(kLabelColumns, 0, Collapsed(source, columns));
