@@ -13,6 +13,7 @@
 #include "shell/infokeys.h"
 #include "shell/panelkeys.h"
 #include "shell/screenkeys.h"
+#include "shell/synckeys.h"
 #include "shell/treekeys.h"
 #include "shell/usermenukeys.h"
 #include "shell/viewfile.h"
@@ -145,6 +146,7 @@ const KeyBinding key_bindings[] = {
     {KEY_SHIFT_ALT_F7, find_files, "the files found last time"},
     {KEY_CTRL_K, compare_directories, "compare the directories of the two panels, tagging the differences"},
     {KEY_ALT_GREY_PLUS, restore_last_selection, "restore the last selection"},
+    {KEY_SHIFT_CTRL_F9, synchronize_panels, "synchronize the other panel's directory with this one"},
 
     // The user menu.
     {KEY_F2, show_user_menu, "the user menu (the directory's own menu file first)"},
