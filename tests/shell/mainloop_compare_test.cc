@@ -64,12 +64,4 @@ TEST_F(CompareKeyTest, SaysSoWhenNothingDiffersAndCancelChangesNothing) {
     EXPECT_EQ(panel_base[0].num_tagged + panel_base[1].num_tagged, 0);
 }
 
-TEST_F(CompareKeyTest, EscapeLeavesTheTagsAlone) {
-    left_.Write("only_left", "x");
-    RunKeys("Down Insert Ctrl-K Esc");
-    EXPECT_TRUE(Shown(" Directory Compare "));
-    EXPECT_FALSE(Shown("No files meet the specified conditions"));
-    EXPECT_EQ(panel_base[0].num_tagged, 1);  // the tag Insert set, untouched
-}
-
 }  // namespace
