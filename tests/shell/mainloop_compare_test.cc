@@ -9,17 +9,8 @@
 
 namespace {
 
-class CompareKeyTest : public MainLoopTest {
+class CompareKeyTest : public MainLoopTypeAheadTest {
 protected:
-    void SetUp() override {
-        MainLoopTest::SetUp();
-        // Queued keys are meant for the program, not the content compare's Esc poll.
-        copy_seams.esc_pending = [] { return false; };
-    }
-    void TearDown() override {
-        copy_seams.esc_pending = nullptr;
-        MainLoopTest::TearDown();
-    }
     static std::set<std::string> Tagged(int side) {
         std::set<std::string> names;
         const PANEL& panel = panel_base[side];

@@ -6,18 +6,8 @@
 
 namespace {
 
-// The keys after a command are queued before it runs; the operations' poll
-// for Esc would take them, so it reports no Esc here.
-class FileKeysTest : public MainLoopTest {
+class FileKeysTest : public MainLoopTypeAheadTest {
 protected:
-    void SetUp() override {
-        MainLoopTest::SetUp();
-        copy_seams.esc_pending = [] { return false; };
-    }
-    void TearDown() override {
-        copy_seams = CopySeams();
-        MainLoopTest::TearDown();
-    }
     static bool Lists(int side, const std::string& name) {
         std::vector<std::string> names = Names(side);
         return std::find(names.begin(), names.end(), name) != names.end();

@@ -14,6 +14,7 @@
 
 #include "config/config.h"
 #include "exec/histories.h"
+#include "fileops/copyseams.h"
 #include "panels/panel.h"
 #include "shell/cmdline.h"
 #include "shell/startup.h"
@@ -101,4 +102,18 @@ private:
     CEnvGuard home_guard_{"HOME", home_.path().c_str()};
     std::string saved_cwd_;
     CLocaleGuard locale_{LC_ALL, nullptr};  // the run sets the locale
+};
+
+// For runs whose keys are queued before a long operation starts: the
+// operation's poll for Esc would take them, so here it sees no Esc.
+class MainLoopTypeAheadTest : public MainLoopTest {
+protected:
+    void SetUp() override {
+        MainLoopTest::SetUp();
+        copy_seams.esc_pending = [] { return false; };
+    }
+    void TearDown() override {
+        copy_seams = CopySeams();
+        MainLoopTest::TearDown();
+    }
 };

@@ -4,22 +4,7 @@
 #include "fileops/copyseams.h"
 #include "tests/shell/mainloop_fixture.h"
 
-namespace {
-
-// The operations' poll for Esc would take the queued keys.
-class SyncKeysTest : public MainLoopTest {
-protected:
-    void SetUp() override {
-        MainLoopTest::SetUp();
-        copy_seams.esc_pending = [] { return false; };
-    }
-    void TearDown() override {
-        copy_seams = CopySeams();
-        MainLoopTest::TearDown();
-    }
-};
-
-}  // namespace
+using SyncKeysTest = MainLoopTypeAheadTest;
 
 TEST_F(SyncKeysTest, ConfirmedListMakesTheOtherPanelFollow) {
     left_.Write("new.txt", "new");
