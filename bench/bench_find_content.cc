@@ -3,12 +3,10 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/findbench.h"
 #include "bench/harness.h"
 #include "bench/smalltree.h"
 #include "bench/wordtext.h"
-#include "lib/fsname.h"
-#include "tools/findscan.h"
-#include "tools/foundlist.h"
 
 namespace {
 
@@ -30,18 +28,6 @@ bool MakeTexts(const std::string& root) {
     return true;
 }
 
-int Search(const std::string& root) {
-    FoundList found;
-    FileScan scan(found);
-    FindOptions options;
-    options.root = DecodeFileName(root.c_str());
-    options.filter = L"*";
-    options.containing = Westring(kRare);
-    options.case_sensitive = true;
-    if (scan.Run(options) != FindStart::kStarted) return -1;
-    return found.count();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -50,26 +36,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "find_content: cannot write the texts\n");
         return 1;
     }
-    const std::string command = std::string("grep -rlF ") + kRare + " '" + dir.path() + "'";
-    const long long expected = CommandNumber(command + " | wc -l");
-    const int ours = Search(dir.path());
-    if (ours != expected) {
-        std::fprintf(stderr, "find_content: found %d files, grep %lld\n", ours, expected);
-        return 1;
-    }
     Comparison c;
     c.name = "find_content";
     c.tool = "grep -rlF";
     c.iterations = 3;
-    c.ours = [&](benchmark::State& state) {
-        for (auto _ : state) {
-            if (Search(dir.path()) != expected) state.SkipWithError("the search found the wrong files");
-        }
-    };
-    c.theirs = [&](benchmark::State& state) {
-        for (auto _ : state) {
-            if (TimeCommand(command + " >/dev/null") < 0) state.SkipWithError("grep failed");
-        }
-    };
-    return RunComparison(argc, argv, c);
+    return CompareSearches(argc, argv, c, std::string("grep -rlF ") + kRare + " '" + dir.path() + "'",
+                           [&] { return CountFound(dir.path(), L"*", kRare); });
 }

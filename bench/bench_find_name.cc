@@ -7,11 +7,9 @@
 #include <string>
 
 #include "bench/benchpanel.h"
+#include "bench/findbench.h"
 #include "bench/harness.h"
 #include "bench/smalltree.h"
-#include "lib/fsname.h"
-#include "tools/findscan.h"
-#include "tools/foundlist.h"
 
 namespace {
 
@@ -37,16 +35,6 @@ bool MakeTree(const std::string& root) {
     return true;
 }
 
-int Search(const std::string& root) {
-    FoundList found;
-    FileScan scan(found);
-    FindOptions options;
-    options.root = DecodeFileName(root.c_str());
-    options.filter = L"*.c";
-    if (scan.Run(options) != FindStart::kStarted) return -1;
-    return found.count();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -55,24 +43,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "find_name: cannot make the tree\n");
         return 1;
     }
-    const std::string command = "find '" + dir.path() + "' -iname '*.c'";
-    const long long expected = CommandNumber(command + " | wc -l");
-    if (Search(dir.path()) != expected) {
-        std::fprintf(stderr, "find_name: found %d files, find %lld\n", Search(dir.path()), expected);
-        return 1;
-    }
     Comparison c;
     c.name = "find_name";
     c.tool = "find -name";
-    c.ours = [&](benchmark::State& state) {
-        for (auto _ : state) {
-            if (Search(dir.path()) != expected) state.SkipWithError("the search found the wrong files");
-        }
-    };
-    c.theirs = [&](benchmark::State& state) {
-        for (auto _ : state) {
-            if (TimeCommand(command + " >/dev/null") < 0) state.SkipWithError("find failed");
-        }
-    };
-    return RunComparison(argc, argv, c);
+    return CompareSearches(argc, argv, c, "find '" + dir.path() + "' -iname '*.c'",
+                           [&] { return CountFound(dir.path(), L"*.c"); });
 }
