@@ -7,6 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "tests/support/shell_output.h"
 
 namespace {
@@ -94,6 +97,24 @@ TEST_F(AttribDialogTest, TaggedFilesKeepTheBitsLeftUnchanged) {
     RunKeys("Down Insert Insert Ctrl-a Tab r r Enter");
     EXPECT_EQ(Stat("%a", a), "604");
     EXPECT_EQ(Stat("%a", b), "600");
+}
+
+// A link whose target is gone cannot be changed: the system's message with
+// the path; Skip goes on with the next tagged file, Cancel keeps the dialog.
+TEST_F(AttribDialogTest, FailuresOfferSkipAndCancel) {
+    const std::string a = MakeFile("a", 0600);
+    ASSERT_EQ(symlink("nowhere", (left_ / "b").c_str()), 0);
+    const std::string c = MakeFile("c", 0600);
+    RunKeys("Down Insert Insert Insert Ctrl-a 7 Enter s");
+    EXPECT_TRUE(Shown(std::strerror(ENOENT)));
+    EXPECT_TRUE(Shown(left_ / "b"));
+    EXPECT_EQ(Stat("%a", a), "700");
+    EXPECT_EQ(Stat("%a", c), "700");
+
+    // Cancel at the same prompt: c is not reached, and the dialog waits for Esc.
+    RunKeys("Down Insert Insert Insert Ctrl-a 6 Enter Esc Esc");
+    EXPECT_EQ(Stat("%a", a), "600");
+    EXPECT_EQ(Stat("%a", c), "700");
 }
 
 TEST_F(AttribDialogTest, UnknownNamesAreRefusedAndChangeNothing) {
