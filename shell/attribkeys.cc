@@ -29,11 +29,11 @@ Westring cursor_path(const PANEL* panel) {
 void change_attributes(CMainLoop& loop, int, _MEVENT&) {
     PANEL* panel = current_panel();
     if (!panel->visible || panel->type != PANEL_FILES) return;
-    if (file_attrib(panel)) {
-        // The other panel may list the same files.
-        reread_and_paint(panel);
-        reread_and_paint(other_side_panel());
-    }
+    // Read again also after Cancel: files before the one cancelled at may
+    // have changed, and the other panel may list the same files.
+    (void)file_attrib(panel);
+    reread_and_paint(panel);
+    reread_and_paint(other_side_panel());
     loop.RequestRedraw(CMainLoop::REDRAW_ALL);
 }
 
