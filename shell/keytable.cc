@@ -3,6 +3,7 @@
 #include "console/keys.h"
 #include "shell/cmdlinekeys.h"
 #include "shell/commandkeys.h"
+#include "shell/attribkeys.h"
 #include "shell/comparekeys.h"
 #include "shell/dirkeys.h"
 #include "shell/editfile.h"
@@ -147,6 +148,8 @@ const KeyBinding key_bindings[] = {
     {KEY_CTRL_K, compare_directories, "compare the directories of the two panels, tagging the differences"},
     {KEY_ALT_GREY_PLUS, restore_last_selection, "restore the last selection"},
     {KEY_SHIFT_CTRL_F9, synchronize_panels, "synchronize the other panel's directory with this one"},
+    {KEY_CTRL_A, change_attributes, "permissions, owner and group of the cursor file or the tagged files"},
+    {KEY_CTRL_I, show_file_information, "the status of the cursor file"},
 
     // The user menu.
     {KEY_F2, show_user_menu, "the user menu (the directory's own menu file first)"},
