@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "console/wordedit.h"
+#include "console/msgbox.h"
+#include "fileops/fileprompt.h"
 #include "fileops/fserror.h"
 #include "fileops/resolvepath.h"
 #include "lib/atpath.h"
@@ -55,10 +57,11 @@ Westring mixed_case(const Westring& text) {
 }
 
 int default_error_prompt(int code, const Westring& from, const Westring& to) {
+    // A clash names the file that is in the way: it stays as it is.
+    if (code == EEXIST) return file_error(Westring(L"Another file already has the name"), to, MB_RETRY);
     int shown = code;
     int done = 0;
-    // A clash names the file that is in the way.
-    return fs_error(shown, done, code == EEXIST ? to.c_str() : from.c_str());
+    return fs_error(shown, done, from.c_str());
 }
 
 int ask(const CaseChangeOptions& options, int code, const Westring& from, const Westring& to) {

@@ -29,6 +29,7 @@ TEST_F(CaseDateKeysTest, CtrlCLowersTheCursorNameAndNeverReplacesAnother) {
     // README meets readme: the clash is skipped.
     RunKeys("Down Ctrl-C Enter Down Ctrl-C Enter s");
     EXPECT_TRUE(Shown("Change case of"));
+    EXPECT_TRUE(Shown("Another file already has the name"));
     EXPECT_EQ(ShellOutput("cd '" + left_.path() + "' && ls && cat README readme"),
               "README\nnotes.txt\nreadme\nupperlower");
     // The panel was read again: it shows the new name.
