@@ -1,6 +1,7 @@
 #include "shell/keytable.h"
 
 #include "console/keys.h"
+#include "shell/casedatekeys.h"
 #include "shell/cmdlinekeys.h"
 #include "shell/commandkeys.h"
 #include "shell/attribkeys.h"
@@ -145,6 +146,7 @@ const KeyBinding key_bindings[] = {
     {KEY_ALT_F6, make_launcher_objects, "make launcher objects"},
     {KEY_ALT_F7, find_files, "find files"},
     {KEY_SHIFT_ALT_F7, find_files, "the files found last time"},
+    {KEY_CTRL_C, change_file_case, "change the case of the cursor or tagged names"},
     {KEY_CTRL_K, compare_directories, "compare the directories of the two panels, tagging the differences"},
     {KEY_ALT_GREY_PLUS, restore_last_selection, "restore the last selection"},
     {KEY_SHIFT_CTRL_F9, synchronize_panels, "synchronize the other panel's directory with this one"},

@@ -6,6 +6,7 @@
 #include "console/keys.h"
 #include "panels/infopanel.h"
 #include "panels/paneldisplay.h"
+#include "shell/casedatekeys.h"
 #include "shell/clock.h"
 #include "shell/configdialog.h"
 #include "shell/configread.h"
@@ -101,6 +102,7 @@ const MenuCommandEntry kCommands[] = {
          _MEVENT none;
          restore_last_selection(loop, KEY_ALT_GREY_PLUS, none);
      }},
+    {MENU_FILE_DATES, [](CMainLoop& loop, int) { change_file_dates(loop); }},
     {MENU_EDIT_ASSOCIATIONS, [](CMainLoop&, int) { edit_associations(); }},
     {MENU_EDIT_USER_MENU, [](CMainLoop&, int) { edit_program_file(DVFilename(DV_USER_MENU)); }},
     // Cancelled or not, the screen is drawn again afterwards.
