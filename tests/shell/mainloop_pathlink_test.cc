@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include "console/keys.h"
 #include "exec/environment.h"
 #include "tests/support/shell_output.h"
 
@@ -81,6 +82,19 @@ TEST_F(MakeLinkKeysTest, TheCursorFileIsLinkedIntoTheOtherPanelAbsolutely) {
     EXPECT_TRUE(Shown("Make symbolic link to \"a.txt\" as"));
     EXPECT_EQ(Readlink("", right_ / "a.txt"), left_ / "a.txt");
     EXPECT_EQ(ReadFile(right_ / "a.txt"), "text a");
+}
+
+TEST_F(MakeLinkKeysTest, ADirectoryFromTheHistoryReceivesTheLinkUnderTheFilesName) {
+    left_.MakeDir("sub");
+    left_.Write("f", "file f");
+    // Into sub and back: sub is the newest directory left.
+    ui.Keys("Down Ctrl-PgDn Ctrl-PgUp Down Shift-Ctrl-F5");
+    ui.RawKey(KEY_ALT_BACKSLASH);
+    RunKeys("Enter Enter");
+    EXPECT_TRUE(Shown("Directory History"));
+    EXPECT_TRUE(Shown(left_ / "sub/"));
+    EXPECT_EQ(Readlink("", left_ / "sub/f"), left_ / "f");
+    EXPECT_FALSE(PathExists(right_ / "f"));
 }
 
 TEST_F(MakeLinkKeysTest, TaggedFilesAreLinkedRelativelyThroughALinkedDirectory) {
