@@ -68,7 +68,8 @@ void MakeSymLinks(PANEL* panel, const Westring& destination_dir) {
     bool relative = config.RelativeLinks;
     {
         // The dialog goes before any link is made, so no prompt lands on it.
-        LinkDialog dialog(dialog_title(panel, single), field, destination_dir, relative, single == nullptr);
+        LinkDialog dialog(dialog_title(panel, single), field, destination_dir, relative, single == nullptr,
+                          working_dir);
         if (dialog.Run() != 13) return;
     }
     config.RelativeLinks = relative;

@@ -21,10 +21,11 @@ constexpr int kHistory = 10;
 }  // namespace
 
 LinkDialog::LinkDialog(const Westring& title, Westring& destination, const Westring& default_dir, bool& relative,
-                       bool needs_directory)
+                       bool needs_directory, const Westring& working_dir)
     : Dialog(-1, -4, kWidth, kHeight, colours[CLR_MESSAGES]),
       destination_(destination),
       default_dir_(default_dir),
+      working_dir_(working_dir),
       needs_directory_(needs_directory) {
     AddStaticText(1, 0, title);
     field_ = AddStringField(1, 2, 1, destination_, kFieldWidth, kMaxLength, kHistory);
@@ -44,10 +45,11 @@ void LinkDialog::toggle_name() {
 }
 
 bool LinkDialog::field_is_directory() const {
+    // ResolvePath also drops the final "/".
     Westring dir = destination_;
-    while (dir.strlen() > 1 && dir[dir.strlen() - 1] == L'/') dir = dir.left(dir.strlen() - 1);
+    if (dir.empty() || ResolvePath(dir, working_dir_.c_str()) != 0) return false;
     struct stat st;
-    return !dir.empty() && stat(EncodeFileName(dir).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return stat(EncodeFileName(dir).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 int LinkDialog::Run() {

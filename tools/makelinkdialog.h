@@ -11,9 +11,10 @@ public:
     // title: the first row. destination: the field's text, edited in place.
     // default_dir: the directory F5, F6 and Alt-D put in front of a bare
     // name. relative: the check box. With needs_directory the field must
-    // name an existing directory before Enter is taken.
+    // name an existing directory before Enter is taken; a relative field
+    // is looked up in working_dir.
     LinkDialog(const Westring& title, Westring& destination, const Westring& default_dir, bool& relative,
-               bool needs_directory);
+               bool needs_directory, const Westring& working_dir);
 
     // Runs until Enter (13) on an acceptable field or Esc (27).
     int Run();
@@ -27,6 +28,7 @@ private:
 
     Westring& destination_;
     Westring default_dir_;
+    Westring working_dir_;
     bool needs_directory_;
     int field_ = -1;
 };

@@ -14,7 +14,6 @@
 #include "fileops/resolvepath.h"
 #include "lib/cellwidth.h"
 #include "lib/collapsepath.h"
-#include "lib/oserror.h"
 #include "panels/panel.h"
 
 namespace {
