@@ -132,6 +132,10 @@ TEST_F(MakeLinkKeysTest, AClashIsReportedAndTheExistingFileStays) {
     EXPECT_EQ(Readlink("", right_ / "a"), "");
     EXPECT_FALSE(PathExists(right_ / "b"));
     EXPECT_EQ(panel_base[0].num_tagged, 2);
+    // Skip goes on with b; a still holds its own bytes.
+    RunKeys("Down Insert Insert Shift-Ctrl-F5 Enter s");
+    EXPECT_EQ(ReadFile(right_ / "a"), "kept");
+    EXPECT_EQ(Readlink("", right_ / "b"), left_ / "b");
 }
 
 TEST_F(MakeLinkKeysTest, AMissingDestinationIsRefusedBeforeAnyLink) {
