@@ -14,6 +14,7 @@
 #include "shell/historykeys.h"
 #include "shell/infokeys.h"
 #include "shell/panelkeys.h"
+#include "shell/pathlinkkeys.h"
 #include "shell/screenkeys.h"
 #include "shell/synckeys.h"
 #include "shell/treekeys.h"
@@ -65,6 +66,7 @@ const KeyBinding key_bindings[] = {
     {KEY_CTRL_H, toggle_hidden_files, "show or hide hidden files"},
     {KEY_ALT_BACKSLASH, show_directory_history, "the directories left"},
     {KEY_SHIFT_ALT_F8, show_directory_history, "the directories left"},
+    {KEY_ALT_F5, stored_paths, "the stored paths"},
 
     // The command line.
     {KEY_ESC, clear_line, "clear the command line"},
@@ -149,6 +151,7 @@ const KeyBinding key_bindings[] = {
     {KEY_CTRL_C, change_file_case, "change the case of the cursor or tagged names"},
     {KEY_CTRL_K, compare_directories, "compare the directories of the two panels, tagging the differences"},
     {KEY_ALT_GREY_PLUS, restore_last_selection, "restore the last selection"},
+    {KEY_SHIFT_CTRL_F5_LINKS, make_symbolic_links, "symbolic links to the cursor file or the tagged files"},
     {KEY_SHIFT_CTRL_F9, synchronize_panels, "synchronize the other panel's directory with this one"},
     {KEY_CTRL_A, change_attributes, "permissions, owner and group of the cursor file or the tagged files"},
     {KEY_CTRL_I, show_file_information, "the status of the cursor file"},

@@ -1,0 +1,13 @@
+// Alt-F5: the stored paths; Shift-Ctrl-F5: symbolic links to the cursor
+// file or the tagged files.
+#pragma once
+
+#include "console/console.h"
+
+class CMainLoop;
+
+// Shift-Ctrl-F5 (console/keys.h names no constant for it).
+constexpr int KEY_SHIFT_CTRL_F5_LINKS = 0x30062;
+
+void stored_paths(CMainLoop& loop, int key, _MEVENT& event);
+void make_symbolic_links(CMainLoop& loop, int key, _MEVENT& event);
