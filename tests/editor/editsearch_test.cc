@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 #include "editor/editmodel.h"
 #include "editor/editsearch.h"
 #include "editmodel_support.h"
+#include "tests/support/thread_time.h"
 
 TEST(EditSearch, ReplaceAllOverMoreLinesThanTheUndoStepsUndoesWhole) {
     std::wstring text;
@@ -133,7 +133,7 @@ namespace {
 // Builds n lines, then finds the last, replaces in every line and edits
 // at the top; the seconds it took.
 double MillionLineWork(int n) {
-    auto start = std::chrono::steady_clock::now();
+    const double start = ThreadSeconds();
     EditModel model;
     TextBlock block;
     block.lines.assign(static_cast<size_t>(n), L"some line of text");
@@ -151,7 +151,7 @@ double MillionLineWork(int n) {
     }
     model.SetCursor({n / 2, 0});
     EXPECT_EQ(EditStatus::kOk, model.MatchBracket() == EditStatus::kNothing ? EditStatus::kOk : EditStatus::kNothing);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return ThreadSeconds() - start;
 }
 }  // namespace
 

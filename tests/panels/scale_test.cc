@@ -3,13 +3,13 @@
 // the time itself. Linear work gives about 4, and up to 10 once the larger
 // list no longer fits the processor's caches; a quadratic step gives 16 and
 // more.
-#include <chrono>
 #include <algorithm>
 #include <functional>
 
 #include "panels/paneldisplay.h"
 #include "panels/sortpanel.h"
 #include "tests/panels/panel_test_util.h"
+#include "tests/support/thread_time.h"
 
 namespace {
 
@@ -29,9 +29,9 @@ protected:
 
     // Seconds taken by repeats runs of step.
     static double Time(const std::function<void()>& step, int repeats) {
-        const auto start = std::chrono::steady_clock::now();
+        const double start = ThreadSeconds();
         for (int i = 0; i < repeats; i++) step();
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return ThreadSeconds() - start;
     }
     // The fastest of three timings, the least disturbed by other work.
     static double Fastest(const std::function<void()>& step, int repeats) {

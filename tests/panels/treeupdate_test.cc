@@ -16,14 +16,9 @@
 #include "panels/treeupdate.h"
 #include "tests/panels/panel_test_util.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/thread_time.h"
 
 namespace {
-
-double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
 
 void quiet(const Westring&, const Westring&) {}
 

@@ -4,7 +4,6 @@
 // were.
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "tests/shell/config_fixture.h"
 #include "tests/shell/mainloop_fixture.h"
 #include "tests/support/uitest.h"
+#include "tests/support/thread_time.h"
 
 namespace {
 
@@ -91,14 +91,14 @@ TEST(ScrollBackStore, AFullRingDropsTheOldestLineAndReusesItsCells) {
 // Adding to a full store must not cost more per line when the store is
 // larger: removing the oldest line by moving the others would show as a
 // cost growing with the square of the size. The sizes are timed in turn,
-// best of several runs, so that a busy machine slows both alike.
+// best of several runs, in the processor time of the test's own thread.
 TEST(ScrollBackStore, FillingAndTurningOverAStoreCostsLinearTime) {
     std::vector<ScreenCell> row = Row("x", 16, 0x07);
     auto run = [&](int n) {
         CScrollBackBuffer store(n);
-        auto start = std::chrono::steady_clock::now();
+        const double start = ThreadSeconds();
         for (int i = 0; i < 3 * n; i++) store.Add(row.data(), 16);
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double seconds = ThreadSeconds() - start;
         EXPECT_EQ(store.allocations(), n) << "turning over a full store allocated";
         return seconds;
     };

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -20,6 +19,7 @@
 #include "panels/panel.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/uitest.h"
+#include "tests/support/thread_time.h"
 #include "tools/dircompare.h"
 #include "tools/filecontents.h"
 
@@ -338,9 +338,9 @@ double SecondsToCompare(int n) {
     FillPanel(right, n, 2, true);
     CompareOptions options;
     options.size_mode = 3;
-    const auto start = std::chrono::steady_clock::now();
+    const double start = ThreadSeconds();
     const bool completed = tag_differences(left, right, options, nullptr);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds = ThreadSeconds() - start;
     EXPECT_TRUE(completed);
     EXPECT_EQ(left.num_tagged, n);
     EXPECT_EQ(right.num_tagged, n);
