@@ -16,6 +16,7 @@
 #include "shell/dispatch.h"
 #include "shell/mainloop.h"
 #include "shell/panelaccess.h"
+#include "tools/storedpaths.h"
 
 void enter_directory(CMainLoop& loop, int, _MEVENT&) {
     PANEL* panel = current_panel();
@@ -139,7 +140,7 @@ void hot_directory(CMainLoop& loop, int key, const _MEVENT& event) {
     }
     PANEL* panel = directory_target();
     Westring dir = dirstore[slot];
-    if (dir.empty()) return;
+    if (dir.empty() || report_unset_variable(dir)) return;
     SubstEnvVars(dir);
     if (goto_directory(panel, dir) != 0) {
         error(L"Invalid Directory", dir, MB_OK);

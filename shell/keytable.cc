@@ -151,7 +151,7 @@ const KeyBinding key_bindings[] = {
     {KEY_CTRL_C, change_file_case, "change the case of the cursor or tagged names"},
     {KEY_CTRL_K, compare_directories, "compare the directories of the two panels, tagging the differences"},
     {KEY_ALT_GREY_PLUS, restore_last_selection, "restore the last selection"},
-    {KEY_SHIFT_CTRL_F5_LINKS, make_symbolic_links, "symbolic links to the cursor file or the tagged files"},
+    {KEY_SHIFT_CTRL_F5, make_symbolic_links, "symbolic links to the cursor file or the tagged files"},
     {KEY_SHIFT_CTRL_F9, synchronize_panels, "synchronize the other panel's directory with this one"},
     {KEY_CTRL_A, change_attributes, "permissions, owner and group of the cursor file or the tagged files"},
     {KEY_CTRL_I, show_file_information, "the status of the cursor file"},

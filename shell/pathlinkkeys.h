@@ -6,8 +6,5 @@
 
 class CMainLoop;
 
-// Shift-Ctrl-F5 (console/keys.h names no constant for it).
-constexpr int KEY_SHIFT_CTRL_F5_LINKS = 0x30062;
-
 void stored_paths(CMainLoop& loop, int key, _MEVENT& event);
 void make_symbolic_links(CMainLoop& loop, int key, _MEVENT& event);

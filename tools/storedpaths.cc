@@ -88,15 +88,17 @@ Westring unset_variable(const Westring& text) {
     return Westring();
 }
 
+bool report_unset_variable(const Westring& stored) {
+    const Westring unset = unset_variable(stored);
+    if (unset.empty()) return false;
+    (void)error(Westring(L"The variable ") + unset + L" is not set", stored, MB_OK);
+    return true;
+}
+
 bool go_to_stored_path(PANEL* panel, int slot) {
     if (!panel || slot < 0 || slot >= kSlots || dirstore[slot].empty()) return false;
     const Westring stored = dirstore[slot];
-    const Westring unset = unset_variable(stored);
-    if (!unset.empty()) {
-        // Substituting nothing would lead somewhere else without a word.
-        (void)error(Westring(L"The variable ") + unset + L" is not set", stored, MB_OK);
-        return false;
-    }
+    if (report_unset_variable(stored)) return false;
     Westring dir = stored;
     SubstEnvVars(dir);
     if (ResolvePath(dir, panel->GetWD().c_str()) != 0 || goto_directory(panel, dir) != 0) {

@@ -14,6 +14,11 @@ Westring sp_line(int slot, int width);
 // value ("$NAME", or "HOME" for a leading "~/"); empty when every one has.
 Westring unset_variable(const Westring& text);
 
+// Tells the user when stored refers to a variable that has no value, since
+// substituting nothing would lead somewhere else without a word. True when
+// it told.
+bool report_unset_variable(const Westring& stored);
+
 // Goes panel to slot's directory, its variables substituted; an unset
 // variable or a directory that cannot be entered is reported with the
 // stored text. True when the panel changed.

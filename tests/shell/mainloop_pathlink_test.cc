@@ -68,6 +68,15 @@ TEST_F(StoredPathsKeysTest, AnUnsetVariableIsNamedAndThePanelStays) {
     EXPECT_EQ(Dir(0), left_.path());
 }
 
+TEST_F(StoredPathsKeysTest, CtrlKeypadDigitNamesAnUnsetVariableToo) {
+    home_.MakeDir("DV_NOT_SET_ANYWHERE");
+    Ini("d2=$DV_NOT_SET_ANYWHERE\r\n");
+    ui.RawKey(0x40032);  // Ctrl-keypad 2
+    RunKeys("Enter");
+    EXPECT_TRUE(Shown("The variable $DV_NOT_SET_ANYWHERE is not set"));
+    EXPECT_EQ(Dir(0), left_.path());
+}
+
 class MakeLinkKeysTest : public MainLoopTest {
 protected:
     void TearDown() override {
