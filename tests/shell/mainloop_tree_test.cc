@@ -1,6 +1,7 @@
 // The tree style chosen from the pull-down menu, run headless over a tree
 // data file prepared for the left panel's file system.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -264,6 +265,17 @@ TEST_F(MainLoopTreeTest, CopyDialogF10PutsTheChosenDirectoryInTheField) {
     EXPECT_TRUE(Shown("Ctrl-Enter for next match")) << Screens().back().Dump();
     EXPECT_TRUE(Shown("└── target")) << Screens().back().Dump();
     EXPECT_TRUE(Shown("    └── inner"));
+}
+
+// F10 in the link dialog picks the directory that receives the link.
+TEST_F(MainLoopTreeTest, LinkDialogF10PutsTheChosenDirectoryInTheField) {
+    left_.Write("note.txt", "x");
+    right_.MakeDir("target");
+    TreeFile(right_.path(), {{1, "target"}});
+    RunKeys("Down Shift-Ctrl-F5 F10 Down Enter Enter");
+    char target[4096] = {};
+    ASSERT_GT(readlink((right_ / "target/note.txt").c_str(), target, sizeof target - 1), 0) << ui.Dump();
+    EXPECT_EQ(std::string(target), left_ / "note.txt");
 }
 
 }  // namespace
