@@ -130,7 +130,9 @@ private:
 
 void PullDown::DrawBar() {
     const int columns = console->columns();
-    bar_ = std::make_unique<Win>(0, 0, columns - 1, 0, colours[CLR_MENU_BAR], -1, true);
+    // One window for the bar's whole life: a second one would save the first
+    // bar as the screen beneath it and put it back when the menu closes.
+    if (!bar_) bar_ = std::make_unique<Win>(0, 0, columns - 1, 0, colours[CLR_MENU_BAR], -1, true);
     bar_->puts_at(0, 0, kMenuBarText);
     bar_->puts_at(kMenuColumns[position.column].column, 0, kMenuColumns[position.column].title,
                   colours[CLR_MENU_HIGHLIGHT]);

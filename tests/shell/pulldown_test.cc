@@ -42,6 +42,15 @@ TEST_F(PullDownTest, F9OpensOnTheCurrentPanelsColumnAndShiftF10ReturnsToTheLastI
     EXPECT_EQ(resumed.Attr(45, ItemRow(0)), Colour(CLR_MENU));
 }
 
+// Moving between the columns before choosing must not leave the bar on the
+// panels' top row once the menu has closed.
+TEST_F(PullDownTest, TheBarIsGoneAfterAnItemChosenInAnotherColumn) {
+    RunKeys("F9 Right Right Left Down g Esc");
+    const CUiTest::Screen& last = Screens().back();
+    EXPECT_EQ(last.Line(0).find("Commands"), std::string::npos) << last.Dump();
+    EXPECT_NE(last.Line(0).find(left_.path()), std::string::npos) << last.Dump();
+}
+
 // A window resized under the open menu lays the program out anew, with the
 // menu over it as it was.
 TEST_F(PullDownTest, AResizeUnderTheMenuLaysTheScreenOutAgain) {
