@@ -81,7 +81,8 @@ size_t IncompleteTail(const unsigned char* text, size_t n) {
 
 }  // namespace
 
-CConsoleServer::CConsoleServer(int descriptor, CConsole* console) : descriptor_(descriptor), console_(console) {
+CConsoleServer::CConsoleServer(int descriptor, CConsole* console, bool forward_events)
+    : descriptor_(descriptor), console_(console), forward_events_(forward_events) {
     console_->SetAttr(7);
     console_->SetCursorType(15);
 }
@@ -153,10 +154,17 @@ void CConsoleServer::Consume() {
 }
 
 void CConsoleServer::ShowText(size_t begin, size_t end) {
-    // The console takes zero-terminated text: a 0 byte among the text is left out.
-    std::string text(reinterpret_cast<const char*>(buffer_ + begin), end - begin);
-    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
-    if (!text.empty()) console_->Write(text.c_str());
+    // The console takes zero-terminated text: a 0 byte among the text ends
+    // one piece and the next begins after it, so that the bytes on either
+    // side of it never join into one character.
+    const char* text = reinterpret_cast<const char*>(buffer_ + begin);
+    const char* stop = reinterpret_cast<const char*>(buffer_ + end);
+    while (text < stop) {
+        const char* zero = static_cast<const char*>(std::memchr(text, 0, static_cast<size_t>(stop - text)));
+        const char* piece_end = zero ? zero : stop;
+        if (piece_end > text) console_->Write(std::string(text, piece_end).c_str());
+        text = piece_end + (zero ? 1 : 0);
+    }
 }
 
 // ---------------------------------------------------------------- commands
@@ -300,7 +308,7 @@ void CConsoleServer::Init(const CParameterList& params) {
         (void)SendEvent(quit);
         return;
     }
-    if (!input_thread_.Valid() && !closing_) input_thread_ = StartThread(InputThread, this);
+    if (forward_events_ && !input_thread_.Valid() && !closing_) input_thread_ = StartThread(InputThread, this);
     Reply({1});
 }
 

@@ -14,8 +14,9 @@
 class CConsoleServer {
 public:
     // Replies and events are written to descriptor, which stays the
-    // caller's to close.
-    CConsoleServer(int descriptor, CConsole* console);
+    // caller's to close. Without forward_events no input thread starts
+    // and the window's events stay in its queue (for feeding bytes alone).
+    CConsoleServer(int descriptor, CConsole* console, bool forward_events = true);
     // Ends the input thread and lets go of a paint the remote end left open.
     ~CConsoleServer();
     CConsoleServer(const CConsoleServer&) = delete;
@@ -64,6 +65,7 @@ private:
 
     const int descriptor_;
     CConsole* const console_;
+    const bool forward_events_;
 
     unsigned char buffer_[kReceiveBufferSize];
     size_t used_ = 0;
