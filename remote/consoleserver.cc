@@ -383,8 +383,9 @@ bool CConsoleServer::WriteMessage(const std::string& message) {
             done += static_cast<size_t>(n);
         } else if (n < 0 && errno == EINTR) {
             continue;
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && !closing_) {
-            // A descriptor that does not block: wait until the other side reads.
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && !closing_ && break_status != 2) {
+            // A descriptor that does not block: wait until the other side
+            // reads. A remote end that never does is left with Break.
             pollfd waiting{descriptor_, POLLOUT, 0};
             (void)poll(&waiting, 1, kEventWaitMs);
         } else {

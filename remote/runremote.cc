@@ -32,6 +32,9 @@ namespace {
 
 constexpr const char* kRemoteProgram = "vi-vizevu";
 constexpr int kPollMs = 200;
+// Turns of the session's loop (each at most kPollMs) a child that was hung
+// up on has to end before it is killed.
+constexpr int kTurnsBeforeKill = 15;
 constexpr size_t kReadSize = 65535;
 // What the connection printed last, kept to explain a failure.
 constexpr size_t kTailBytes = 2048;
@@ -157,6 +160,8 @@ public:
     void Run();
     // Tells the user how it ended; true when it ended well.
     bool Report();
+    // Whether the user ended it (Break, or closing the window early).
+    bool UserLeft() const { return left_; }
 
 private:
     void CloseFd(int& fd) {
@@ -175,6 +180,7 @@ private:
     bool child_ended_ = false;
     int wait_status_ = 0;
     bool left_ = false;
+    int turns_since_leaving_ = 0;
     std::unique_ptr<CConsoleServer> server_;
     CAnsiTerminalEmulator* emulator_ = nullptr;  // attached to the console, which owns it
     bool emulator_on_terminal_ = false;
@@ -279,6 +285,8 @@ void RemoteSession::Run() {
         if (!left_ && UserLeaves()) {
             left_ = true;
             kill(child_, SIGHUP);
+        } else if (left_ && !child_ended_ && ++turns_since_leaving_ == kTurnsBeforeKill) {
+            kill(child_, SIGKILL);  // it did not hang up
         }
         pollfd fds[2];
         int count = 0;
@@ -341,7 +349,7 @@ bool RunRemote(const Estring& host, const RemoteOptions& options) {
     console->SetRemoteName(host);
 
     Launch launch(program, host);
-    bool ok = false;
+    bool ok = false, user_left = false;
     {
         RemoteSession session(launch, host);
         if (int error = session.Start()) {
@@ -350,9 +358,11 @@ bool RunRemote(const Estring& host, const RemoteOptions& options) {
         } else {
             session.Run();
             ok = session.Report();
+            user_left = session.UserLeft();
         }
     }
-    if (options.wait_for_key) {
+    // Whoever left on purpose has seen enough.
+    if (options.wait_for_key && !user_left) {
         console->Write("Press a key.");
         WaitForKey();
     }

@@ -104,4 +104,15 @@ TEST_F(RemoteSessionTest, AProgramThatCannotRunIsExplained) {
     EXPECT_NE(screen.find("  motd: hello"), std::string::npos) << screen;
 }
 
+TEST_F(RemoteSessionTest, ClosingTheWindowBeforeTheProtocolEndsTheSession) {
+    // The window's close button, pressed while ssh still waits for a password.
+    CConsole::TEvent close;
+    close.key = KEY_F10;
+    hc.Post(close);
+    EXPECT_FALSE(Run(Script("printf 'Password: ' >&2\nexec sleep 600\n")));
+    std::string screen = Screen();
+    EXPECT_NE(screen.find("Connection to testhost closed (ended by signal 1)."), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("did not start"), std::string::npos) << screen;
+}
+
 }  // namespace
