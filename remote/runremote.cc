@@ -353,7 +353,8 @@ bool RunRemote(const Estring& host, const RemoteOptions& options) {
     {
         RemoteSession session(launch, host);
         if (int error = session.Start()) {
-            std::string text = "Cannot start " + launch.CommandLine() + ": " + GetOSErrorMessage(error).ToUTF8().c_str() + "\r\n";
+            std::string text =
+                "Cannot start " + launch.CommandLine() + ": " + GetOSErrorMessage(error).ToUTF8().c_str() + "\r\n";
             console->Write(text.c_str());
         } else {
             session.Run();
