@@ -54,6 +54,8 @@ private:
     void Execute(const RemoteMessage& message);
     void Init(const CParameterList& params);
     void SetSize(const CParameterList& params);
+    // A rectangle whose cells do not fit one parameter comes back as its
+    // first cells, as many as fit: the remote end asks again for the rest.
     void GetRect(const CParameterList& params);
     void PutRect(const CParameterList& params);
     void PutStringAt(const CParameterList& params);

@@ -231,6 +231,26 @@ TEST_F(RemoteServer, GetRectReadsBackWhatPutRectWrote) {
     for (int i = 0; i < 12; i++) EXPECT_EQ(back[i], cells[i]) << i;
 }
 
+TEST_F(RemoteServer, ARectangleTooLargeForOneReplyComesBackAsItsFirstCells) {
+    Feed(Command(RemoteCommand::SetSize, {400, 200}));
+    console->FillCell(0, 0, 400, ScreenCell(L'\u00e9', 0x1F));
+    (void)Replies();
+    Feed(Command(RemoteCommand::GetRect, {0, 0, 400, 200}));
+    std::string reply;
+    char chunk[65536];
+    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) reply.append(chunk, static_cast<size_t>(n));
+    // Within the other side's receive buffer, and whole cells from the start.
+    RemoteMessage message;
+    ASSERT_EQ(ReadReply(reinterpret_cast<const unsigned char*>(reply.data()), reply.size(), message),
+              MessageReadResult::Read);
+    CellString back;
+    ASSERT_TRUE(message.params[0].GetCellString(back));
+    ASSERT_GT(back.length(), 400);
+    EXPECT_LT(back.length(), 400 * 200);
+    EXPECT_EQ(back[399], ScreenCell(L'\u00e9', 0x1F));
+    EXPECT_EQ(back[400], ScreenCell(L' ', 0x07));
+}
+
 TEST_F(RemoteServer, ScreenSizesAreBounded) {
     Feed(Command(RemoteCommand::SetSize, {100000, 100000}));
     Feed(Command(RemoteCommand::SetSize, {CConsoleServer::kMaxSide + 1, 2}));
