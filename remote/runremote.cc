@@ -25,6 +25,7 @@
 #include "exec/pty.h"
 #include "lib/oserror.h"
 #include "remote/consoleserver.h"
+#include "shell/screendump.h"
 
 extern char** environ;
 
@@ -143,6 +144,7 @@ std::string DescribeStatus(int wait_status) {
 
 void WaitForKey() {
     CConsole::TEvent event;
+    DumpScreenIfAsked();
     while (true) {
         if (!console->GetEvent(event, 1000)) continue;
         if (event.type == CConsole::TEvent::Key || event.type == CConsole::TEvent::Quit) return;
@@ -306,6 +308,7 @@ void RemoteSession::Run() {
             if (fds[i].fd == master_) ReadTerminal();
             else ReadProtocol();
         }
+        if (ready > 0) DumpScreenIfAsked();
     }
     break_status = 0;
     server_->Close();
@@ -326,7 +329,7 @@ bool RemoteSession::Report() {
         text += "It " + std::string(missing ? "could not find a program to run (" : "ended (") +
                 DescribeStatus(wait_status_) + ") before it spoke the protocol.\r\n";
         std::string last = LastLines(tail_);
-        text += last.empty() ? "It printed nothing.\r\n" : "Its last words:\r\n" + last;
+        text += last.empty() ? "It printed nothing.\r\n" : "What it printed last:\r\n" + last;
     }
     text += "Connection to " + std::string(host_.c_str()) + " closed";
     if (!clean) text += " (" + DescribeStatus(wait_status_) + ")";
