@@ -1,0 +1,75 @@
+// A window for the remote end's tests: it reads the commands the remote end
+// writes to a pipe, keeps the cells they paint, and answers the requests;
+// events and raw bytes go back through a second pipe.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "console/console.h"
+#include "remote/parameter.h"
+#include "remote/remoteendlink.h"
+
+class CTestWindow {
+public:
+    struct Command {
+        RemoteCommand code;
+        size_t bytes;  // the whole message
+    };
+
+    CTestWindow(int columns, int rows);
+    ~CTestWindow();
+
+    // The remote end's side of the two pipes, for one link.
+    std::unique_ptr<CRemoteEndLink> MakeLink();
+    // What Init is answered with (1 accepts), and whether requests are
+    // answered at all.
+    void SetInitReply(int value) { init_reply_ = value; }
+    void SetClipboard(const Westring& text);
+
+    void SendEvent(int type, int key, int shift = 0, int x = 0, int y = 0, int unicode = 0);
+    void SendRaw(const std::string& bytes);
+    // The end of the remote end's input.
+    void CloseInput();
+
+    // ---- what arrived
+    std::vector<Command> Commands() const;
+    void ClearCommands();
+    int Columns() const;
+    int Rows() const;
+    ScreenCell Cell(int x, int y) const;
+    int CursorX() const;
+    int CursorY() const;
+    int CursorType() const;
+    Westring Title() const;
+    Westring Clipboard() const;
+    // Messages the window could not read, and commands whose parameters did not fit.
+    int Faults() const;
+
+private:
+    void ReadLoop();
+    void Carry(RemoteCommand code, const CParameterList& params);
+    void Reply(const CParameterList& params);
+    ScreenCell& At(int x, int y) { return cells_[static_cast<size_t>(y) * columns_ + x]; }
+
+    int to_remote_[2] = {-1, -1};    // the window writes events, the remote end reads
+    int from_remote_[2] = {-1, -1};  // the remote end writes commands, the window reads
+    std::thread thread_;
+
+    mutable std::mutex mutex_;
+    std::mutex write_mutex_;
+    int init_reply_ = 1;
+    int columns_, rows_;
+    std::vector<ScreenCell> cells_;
+    int cursor_x_ = -1, cursor_y_ = -1, cursor_type_ = -1;
+    Westring title_, clipboard_;
+    std::vector<Command> commands_;
+    int faults_ = 0;
+};
