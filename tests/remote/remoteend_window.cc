@@ -31,21 +31,41 @@ bool Ints(const CParameterList& params, size_t count, int* values) {
 CTestWindow::CTestWindow(int columns, int rows)
     : columns_(columns), rows_(rows), cells_(static_cast<size_t>(columns) * rows, kUnpainted) {
     if (pipe2(to_remote_, O_CLOEXEC) != 0 || pipe2(from_remote_, O_CLOEXEC) != 0) ADD_FAILURE() << "no pipes";
-    thread_ = std::thread(&CTestWindow::ReadLoop, this);
 }
+
+// The reading thread starts only once the remote end has its side, so that
+// a child forked for it finds this process with one thread.
+void CTestWindow::StartReading() { thread_ = std::thread(&CTestWindow::ReadLoop, this); }
 
 CTestWindow::~CTestWindow() {
     CloseInput();
     // The thread ends when the remote end closes its side of the commands.
     if (from_remote_[1] >= 0) close(from_remote_[1]);
-    thread_.join();
+    if (to_remote_[0] >= 0) close(to_remote_[0]);
+    if (thread_.joinable()) thread_.join();
     close(from_remote_[0]);
 }
 
 std::unique_ptr<CRemoteEndLink> CTestWindow::MakeLink() {
     auto link = std::make_unique<CRemoteEndLink>(to_remote_[0], from_remote_[1]);
     to_remote_[0] = from_remote_[1] = -1;  // the link closes them
+    StartReading();
     return link;
+}
+
+pid_t CTestWindow::ForkRemote(const std::function<int()>& body) {
+    pid_t child = fork();
+    if (child == 0) {
+        if (dup2(to_remote_[0], STDIN_FILENO) < 0 || dup2(from_remote_[1], STDOUT_FILENO) < 0) _exit(120);
+        close(to_remote_[1]);
+        close(from_remote_[0]);
+        _exit(body());
+    }
+    close(to_remote_[0]);
+    close(from_remote_[1]);
+    to_remote_[0] = from_remote_[1] = -1;
+    StartReading();
+    return child;
 }
 
 void CTestWindow::SetClipboard(const Westring& text) {

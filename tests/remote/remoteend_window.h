@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,6 +30,10 @@ public:
 
     // The remote end's side of the two pipes, for one link.
     std::unique_ptr<CRemoteEndLink> MakeLink();
+    // Runs body in a child process whose standard input and output are the
+    // remote end's side of the pipes; the child's id. The child ends with
+    // body's result.
+    pid_t ForkRemote(const std::function<int()>& body);
     // What Init is answered with (1 accepts), and whether requests are
     // answered at all.
     void SetInitReply(int value) { init_reply_ = value; }
@@ -54,6 +59,7 @@ public:
     int Faults() const;
 
 private:
+    void StartReading();
     void ReadLoop();
     void Carry(RemoteCommand code, const CParameterList& params);
     void Reply(const CParameterList& params);
