@@ -31,8 +31,12 @@ constexpr uint16_t kEventMarker = 0xFDDF;
 // The window side's receive buffer: no message longer than this can ever
 // be carried out, so the remote end keeps each message below it.
 constexpr size_t kReceiveBufferSize = 64 * 1024;
-// The most bytes one parameter's data can hold (its length is 16 bits).
-constexpr size_t kMaxParameterData = 0xFFFF;
+// The most bytes the codec puts into one parameter's data. The 16-bit
+// length would allow 65535, but then a reply of one large parameter (a
+// rectangle's cells, the clipboard's text) would not fit the other side's
+// receive buffer; with this a message of a few integers and one large
+// parameter always does. Readers take any 16-bit length that fits.
+constexpr size_t kMaxParameterData = kReceiveBufferSize - 64;
 
 enum class RemoteCommand : uint16_t {
     Init = 0, BeginPaint, EndPaint, GetCursorPos, SetCursorPos, SetCodePage, GetSize, SetSize, Clear, ScrollUp,

@@ -281,6 +281,8 @@ void RestoreHooks() {
     chained_idle = nullptr;
 }
 
+bool (*remote_session_hook)(const Estring& host) = nullptr;
+
 int RunProgram(int argc, char** argv, CConsoleView* view) {
     if (DVProg.empty()) SetProgramPath(argc > 0 ? argv[0] : nullptr);
     program_args = PROGRAM_ARGS();
@@ -296,7 +298,9 @@ int RunProgram(int argc, char** argv, CConsoleView* view) {
     if (!console) return 1;
 
     int status = 0;
-    if (!program_args.edit_file.empty()) {
+    if (!program_args.remote_host.empty() && remote_session_hook) {
+        status = remote_session_hook(program_args.remote_host) ? 0 : 1;
+    } else if (!program_args.edit_file.empty()) {
         // The editor alone: no panels, and the program ends with it.
         start_settings();
         status = EditAlone(program_args.edit_file);

@@ -2,6 +2,7 @@
 // the run from start-up through the main loop to the shutdown.
 #pragma once
 
+#include "lib/estring.h"
 #include "lib/westring.h"
 
 class CConsoleView;
@@ -13,6 +14,11 @@ class CConsoleView;
 // the settings are read and the editor alone runs instead. The exit
 // status: 0 after a normal run.
 [[nodiscard]] int RunProgram(int argc, char** argv, CConsoleView* view);
+
+// With -h HOST, RunProgram serves as the window of the program running on
+// that host instead of starting the panels: the remote layer installs this
+// (true when the session ended well). Null: -h is not available.
+extern bool (*remote_session_hook)(const Estring& host);
 
 // Start-up on the existing console with the arguments already examined
 // (program_args): icons, hooks, locale, configuration, screen size, key bar

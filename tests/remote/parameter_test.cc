@@ -136,22 +136,30 @@ TEST(RemoteParameter, SplitMessagesWaitAndImpossibleOnesAreBad) {
 
 TEST(RemoteParameter, OverlongDataIsCutToWholeCharactersAndCells) {
     // 30000 two-byte characters: 60000 bytes, more than one parameter holds
-    // once the attributes are added. Only whole cells go, and what goes reads back.
+    // once the attributes are added. Only whole cells go, and what goes
+    // reads back, with the integers of a command beside it, within the
+    // receive buffer.
     CellString cells;
     for (int i = 0; i < 30000; i++) cells += ScreenCell(L'\u00e9', static_cast<unsigned char>(i));
-    CParameterList out;
-    out.AddCellString(cells.cells(), cells.length());
-    out.AddUnicodeString(String(L'\u4e2d', 30000));  // 90000 bytes of UTF-8
-    std::string wire = EncodeReply(out);
+    CParameterList rect;
+    for (int i = 0; i < 4; i++) rect.AddInteger(i);
+    rect.AddCellString(cells.cells(), cells.length());
+    std::string wire = EncodeCommand(RemoteCommand::PutRect, rect);
     RemoteMessage message;
-    ASSERT_EQ(ReadReply(Bytes(wire), wire.size(), message, 1 << 20), MessageReadResult::Read);
+    ASSERT_EQ(ReadCommand(Bytes(wire), wire.size(), message), MessageReadResult::Read);
     CellString back;
-    ASSERT_TRUE(message.params[0].GetCellString(back));
-    EXPECT_EQ(back.length(), (0xFFFF - 1) / 3);  // two bytes and an attribute each, and the 0 byte
+    ASSERT_TRUE(message.params[4].GetCellString(back));
+    EXPECT_EQ(back.length(), static_cast<int>((kMaxParameterData - 1) / 3));  // two bytes and an attribute each, and the 0 byte
     EXPECT_EQ(back[back.length() - 1], cells[back.length() - 1]);
+
+    CParameterList clip;
+    clip.AddInteger(1);
+    clip.AddUnicodeString(String(L'\u4e2d', 30000));  // 90000 bytes of UTF-8
+    wire = EncodeReply(clip);
+    ASSERT_EQ(ReadReply(Bytes(wire), wire.size(), message), MessageReadResult::Read);
     Westring text;
     ASSERT_TRUE(message.params[1].UnicodeString(text));
-    EXPECT_EQ(text.strlen(), 0xFFFF / 3);
+    EXPECT_EQ(text.strlen(), static_cast<int>(kMaxParameterData / 3));
     EXPECT_EQ(text[text.strlen() - 1], L'\u4e2d');
 }
 
