@@ -17,6 +17,7 @@
 
 #include "remote/consoleserver.h"
 #include "remote/remoteend.h"
+#include "tests/remote/remoteend_window.h"
 #include "tests/support/headless_console.h"
 #include "tests/support/temp_dir.h"
 
@@ -75,20 +76,6 @@ protected:
         }
         return false;
     }
-    template <class Condition>
-    static bool WaitFor(Condition condition) {
-        for (int i = 0; i < 600; i++) {
-            if (condition()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return condition();
-    }
-    int WaitForExit() {
-        int status = 0;
-        if (!WaitFor([&] { return waitpid(child_, &status, WNOHANG) == child_; })) return -1;
-        child_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
 
     CTempDir home_, left_, right_;
     CHeadlessConsole window_{120, 40};
@@ -102,19 +89,19 @@ TEST_F(RemoteEndServerTest, WindowShowsRemotePanelsAndItsKeysCopyAndQuit) {
     left_.Write("report.txt", "remote contents\n");
     left_.Write("zeta.bin", std::string(4096, 'z'));
     Start();
-    ASSERT_TRUE(WaitFor([&] { return Shows("report.txt") && Shows("zeta.bin"); }))
+    ASSERT_TRUE(WaitUntil([&] { return Shows("report.txt") && Shows("zeta.bin"); }))
         << "the window's console never showed the remote files";
     EXPECT_EQ(window_.Console().columns(), 120) << "the program did not take the window's size";
 
     window_.PostKey(KEY_DOWN);
     window_.PostKey(KEY_F5);
     window_.PostKey(KEY_ENTER);
-    ASSERT_TRUE(WaitFor([&] { return ReadFile(right_ / "report.txt") == "remote contents\n"; }));
-    EXPECT_TRUE(WaitFor([&] { return Shows("report.txt", 60); })) << "the right panel does not list the copy";
+    ASSERT_TRUE(WaitUntil([&] { return ReadFile(right_ / "report.txt") == "remote contents\n"; }));
+    EXPECT_TRUE(WaitUntil([&] { return Shows("report.txt", 60); })) << "the right panel does not list the copy";
 
     window_.PostKey(KEY_F10);
     window_.PostKey(KEY_ENTER);
-    EXPECT_EQ(WaitForExit(), 0);
+    EXPECT_EQ(WaitForChildExit(child_), 0);
     EXPECT_TRUE(server_->Active());
     EXPECT_EQ(server_->Failure(), nullptr);
 }

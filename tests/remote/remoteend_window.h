@@ -4,7 +4,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
 
 #include <condition_variable>
 #include <functional>
@@ -79,3 +82,22 @@ private:
     std::vector<Command> commands_;
     int faults_ = 0;
 };
+
+// Whether condition comes true within half a minute (looked at every 50 ms).
+template <class Condition>
+bool WaitUntil(Condition condition) {
+    for (int i = 0; i < 600; i++) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return condition();
+}
+
+// The exit status of a child once it ended (child becomes -1), or -1 when
+// it does not end in time.
+inline int WaitForChildExit(pid_t& child) {
+    int status = 0;
+    if (!WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; })) return -1;
+    child = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
