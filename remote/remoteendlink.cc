@@ -93,6 +93,11 @@ bool CRemoteEndLink::Send(RemoteCommand command, const CParameterList& params) {
     while (done < message.size()) {
         ssize_t n = write(out_fd_, message.data() + done, message.size() - done);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The connection may hand us a descriptor that does not block.
+            pollfd writable{out_fd_, POLLOUT, 0};
+            if (poll(&writable, 1, -1) >= 0 || errno == EINTR) continue;
+        }
         if (n <= 0) {
             MarkBroken();
             return false;

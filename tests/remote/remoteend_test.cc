@@ -17,8 +17,9 @@ namespace {
 // A console over the remote end's view, talking to a test window.
 class RemoteEndTest : public ::testing::Test {
 protected:
-    void Open(int columns = 80, int rows = 25) {
+    void Open(int columns = 80, int rows = 25, bool non_blocking = false) {
         window_ = std::make_unique<CTestWindow>(columns, rows);
+        if (non_blocking) window_->SetRemoteSideNonBlocking();
         view_ = new CRemoteEndView(window_->MakeLink());
         Estring message;
         ASSERT_TRUE(view_->Handshake(message)) << message.c_str();
@@ -141,14 +142,24 @@ TEST_F(RemoteEndTest, UnchangedCellsAndCursorMovesSendNoCells) {
 }
 
 TEST_F(RemoteEndTest, BigScreenGoesInMessagesTheWindowCanTake) {
-    Open(300, 120);
+    // Over descriptors that do not block: a full pipe must not lose a message.
+    Open(300, 120, true);
     // The window's size reaches the program as a Resize event.
     CConsole::TEvent resize = NextEvent();
     EXPECT_EQ(resize.type, CConsole::TEvent::Resize);
     EXPECT_EQ(resize.x, 300);
     EXPECT_EQ(resize.y, 120);
     ASSERT_TRUE(console_->SetSize(300, 120));
+    Sync();
+    window_->HoldReading(true);
+    std::thread release([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        window_->HoldReading(false);
+    });
+    // More than the pipe holds: every cell twice.
+    console_->Clear(0, 0, 300, 120, 0x70);
     PaintPanels();
+    release.join();
     EXPECT_EQ(Mismatches(), 0);
     size_t largest = 0, put_rects = 0;
     for (const auto& command : window_->Commands()) {

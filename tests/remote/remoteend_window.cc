@@ -53,6 +53,16 @@ std::unique_ptr<CRemoteEndLink> CTestWindow::MakeLink() {
     return link;
 }
 
+void CTestWindow::SetRemoteSideNonBlocking() {
+    for (int fd : {to_remote_[0], from_remote_[1]}) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
+
+void CTestWindow::HoldReading(bool hold) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    holding_ = hold;
+    released_.notify_all();
+}
+
 pid_t CTestWindow::ForkRemote(const std::function<int()>& body) {
     pid_t child = fork();
     if (child == 0) {
@@ -96,6 +106,10 @@ void CTestWindow::ReadLoop() {
     std::string buffer;
     char chunk[16384];
     for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            released_.wait(lock, [this] { return !holding_; });
+        }
         ssize_t n = read(from_remote_[0], chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return;

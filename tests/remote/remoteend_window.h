@@ -33,6 +33,12 @@ public:
 
     // The remote end's side of the two pipes, for one link.
     std::unique_ptr<CRemoteEndLink> MakeLink();
+    // Makes the remote end's side of the pipes not block, as some
+    // connections hand them over.
+    void SetRemoteSideNonBlocking();
+    // While held, the window reads nothing (a slow connection): the remote
+    // end's writes fill the pipe.
+    void HoldReading(bool hold);
     // Runs body in a child process whose standard input and output are the
     // remote end's side of the pipes; the child's id. The child ends with
     // body's result.
@@ -81,6 +87,8 @@ private:
     Westring title_, clipboard_;
     std::vector<Command> commands_;
     int faults_ = 0;
+    bool holding_ = false;
+    std::condition_variable released_;
 };
 
 // Whether condition comes true within half a minute (looked at every 50 ms).
