@@ -195,6 +195,15 @@ TEST_F(RemoteEndTest, WindowEventsBecomeConsoleEvents) {
     EXPECT_EQ(f10.key, KEY_F10);
     EXPECT_EQ(lastShiftState.load(), CConsole::TEvent::Shift);
 
+    // A window smaller than the program's smallest screen asks for that one;
+    // an event of a kind nobody knows is dropped.
+    window_->SendEvent(42, 1, 2, 3, 4, 5);
+    window_->SendEvent(CConsole::TEvent::Resize, 0, 0, 60, 20, 0);
+    CConsole::TEvent resize = NextEvent();
+    EXPECT_EQ(resize.type, CConsole::TEvent::Resize);
+    EXPECT_EQ(resize.x, CConsole::kMinColumns);
+    EXPECT_EQ(resize.y, CConsole::kMinRows);
+
     // The clipboard goes both ways.
     console_->PutClipText(L"from the remote");
     Sync();
