@@ -114,6 +114,11 @@ void CRemoteEndView::AllocateScreen(int& cell_width, int& cell_height) {
 
 void CRemoteEndView::PaintCells(int left, int top, int right, int bottom) {
     if (shadow_columns_ != console_->columns() || shadow_rows_ != console_->rows()) return;
+    SendChangedCells(left, top, right, bottom);
+    SendCursor();
+}
+
+void CRemoteEndView::SendChangedCells(int left, int top, int right, int bottom) {
     left = std::max(left, 0);
     top = std::max(top, 0);
     right = std::min(right, shadow_columns_);
@@ -143,7 +148,6 @@ void CRemoteEndView::PaintCells(int left, int top, int right, int bottom) {
         }
     }
     if (run_top >= 0) SendCells(run_left, run_top, run_right, bottom);
-    SendCursor();
 }
 
 void CRemoteEndView::SendCells(int left, int top, int right, int bottom) {
@@ -236,6 +240,13 @@ void CRemoteEndView::ScrollPixels(int x, int y, int width, int height, int lines
         if (source >= y && source < y + height) std::copy(&Shadow(x, source), &Shadow(x, source) + width, target);
         else std::fill(target, target + width, blank);
     }
+    // The window's console cuts the double-width characters at the edges of
+    // the columns as ours did; the cells ours changed then may differ still.
+    for (int row = y; row < y + height; row++) {
+        mend_wide_boundary(&Shadow(0, row), shadow_columns_, x);
+        mend_wide_boundary(&Shadow(0, row), shadow_columns_, x + width);
+    }
+    SendChangedCells(x - 1, y, x + width + 1, y + height);
 }
 
 void CRemoteEndView::SetTitle(const Westring& title) {

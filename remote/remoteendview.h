@@ -42,6 +42,9 @@ public:
     int WindowRows() const { return window_rows_; }
 
 private:
+    // Sends the cells of columns left..right-1, rows top..bottom-1 that
+    // differ from what the window shows.
+    void SendChangedCells(int left, int top, int right, int bottom);
     // Sends the cells of columns left..right-1 of rows top..bottom-1 in as
     // few messages as the budget allows, and takes them into the shadow.
     void SendCells(int left, int top, int right, int bottom);

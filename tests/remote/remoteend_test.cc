@@ -110,6 +110,24 @@ TEST_F(RemoteEndTest, WindowShowsWhatTheConsoleHolds) {
     EXPECT_EQ(window_->Faults(), 0);
 }
 
+TEST_F(RemoteEndTest, ScrollingCutsDoubleWidthCharactersAsTheConsoleDoes) {
+    Open();
+    console_->Clear();
+    // Double-width characters across both edges of the scrolled columns.
+    for (int y = 0; y < 12; y++) {
+        console_->PutStringAt(9, y, y % 2 ? L"\u4E2D\u6587\u5B57" : L"ab\u4E2D", 0x1F);
+        console_->PutStringAt(29, y, L"\u6587x", 0x2E);
+    }
+    console_->ScrollUp(10, 0, 20, 12, 1, 0x07);
+    EXPECT_EQ(Mismatches(), 0);
+    console_->ScrollDown(10, 0, 20, 12, 2, 0x07);
+    EXPECT_EQ(Mismatches(), 0);
+    // What the window now shows is what it is thought to show: putting the
+    // old characters back reaches it.
+    for (int y = 0; y < 12; y++) console_->PutStringAt(9, y, y % 2 ? L"\u4E2D" : L"ab", 0x1F);
+    EXPECT_EQ(Mismatches(), 0);
+}
+
 TEST_F(RemoteEndTest, UnchangedCellsAndCursorMovesSendNoCells) {
     Open();
     PaintPanels();

@@ -206,6 +206,11 @@ void CTestWindow::Carry(RemoteCommand code, const CParameterList& params) {
                 At(x, row) = source >= v[1] && source < v[1] + v[3] ? At(x, source) : ScreenCell(L' ', attr);
             }
         }
+        // A window's console keeps double-width characters whole at the edges.
+        for (int row = v[1]; row < v[1] + v[3]; row++) {
+            mend_wide_boundary(&At(0, row), columns_, v[0]);
+            mend_wide_boundary(&At(0, row), columns_, v[0] + v[2]);
+        }
         return;
     }
     case RemoteCommand::SetCursorPos:
