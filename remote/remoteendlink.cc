@@ -118,7 +118,7 @@ bool CRemoteEndLink::Request(RemoteCommand command, const CParameterList& params
         reply_ready_ = false;
         threaded = reader_running_;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(reply_timeout_ms_);
     bool answered = false;
     if (Send(command, params)) {
         if (threaded) {
@@ -144,16 +144,27 @@ bool CRemoteEndLink::Request(RemoteCommand command, const CParameterList& params
             }
         }
     }
-    std::lock_guard<std::mutex> guard(state_mutex_);
-    awaiting_reply_ = false;
-    reply_ready_ = false;
-    if (!answered) {
-        // A reply that never came leaves the stream out of step for good.
+    bool lost = false;
+    {
+        std::lock_guard<std::mutex> guard(state_mutex_);
+        awaiting_reply_ = false;
+        reply_ready_ = false;
+        if (answered) {
+            reply = std::move(reply_);
+            return true;
+        }
+        // A reply that never came would be taken for the next request's:
+        // the link is of no more use, and the program has to end.
+        lost = !broken_;
         broken_ = true;
-        return false;
+        reply_arrived_.notify_all();
     }
-    reply = std::move(reply_);
-    return true;
+    if (lost) {
+        CConsole::TEvent quit;
+        quit.type = CConsole::TEvent::Quit;
+        QueueEvent(quit);
+    }
+    return false;
 }
 
 bool CRemoteEndLink::ReadSome(int timeout_ms) {

@@ -51,7 +51,8 @@ private:
 
 class CRemoteEndLink {
 public:
-    // How long a request waits for its reply before the link counts as broken.
+    // How long a request waits for its reply before the link counts as
+    // broken (and the program ends), unless set otherwise.
     static constexpr int kReplyTimeoutMs = 60000;
 
     // Takes both descriptors and closes them when destroyed.
@@ -74,7 +75,9 @@ public:
     // Ends the reading thread (it is also ended by the destructor).
     void StopReader();
 
-    // Whether the window's input ended or a write failed.
+    void SetReplyTimeout(int milliseconds) { reply_timeout_ms_ = milliseconds; }
+
+    // Whether the window's input ended, a write failed or a reply never came.
     bool Broken() const;
     // The bytes written so far.
     uint64_t BytesSent() const;
@@ -98,6 +101,7 @@ private:
     uint64_t bytes_sent_ = 0;
 
     std::mutex request_mutex_;  // held by the request in flight
+    int reply_timeout_ms_ = kReplyTimeoutMs;
 
     mutable std::mutex state_mutex_;
     std::condition_variable reply_arrived_;

@@ -275,6 +275,18 @@ TEST_F(RemoteEndTest, EndOfTheWindowsInputQuitsTheProgram) {
     EXPECT_TRUE(clip.empty());
 }
 
+TEST_F(RemoteEndTest, WindowThatStopsAnsweringEndsTheProgram) {
+    Open();
+    view_->Link().SetReplyTimeout(200);
+    window_->SetClipboard(L"never read");
+    window_->SetClipboardAnswered(false);
+    Westring clip = L"unchanged";
+    EXPECT_TRUE(console_->GetClipText(clip));
+    EXPECT_TRUE(clip.empty());
+    EXPECT_EQ(NextEvent().type, CConsole::TEvent::Quit);
+    EXPECT_TRUE(view_->Link().Broken());
+}
+
 TEST_F(RemoteEndTest, MalformedBytesAreDroppedAndTheNextMessageArrives) {
     Open();
     CParameterList six;

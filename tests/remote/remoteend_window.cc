@@ -172,6 +172,7 @@ void CTestWindow::Carry(RemoteCommand code, const CParameterList& params) {
         return;
     }
     case RemoteCommand::GetClipText: {
+        if (!clipboard_answered_) return;
         CParameterList reply;
         reply.AddInteger(1);
         reply.AddUnicodeString(clipboard_);

@@ -9,6 +9,7 @@
 
 #include <chrono>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -46,6 +47,8 @@ public:
     // What Init is answered with (1 accepts), and whether requests are
     // answered at all.
     void SetInitReply(int value) { init_reply_ = value; }
+    // A window that stops answering the clipboard request (a hung window).
+    void SetClipboardAnswered(bool answered) { clipboard_answered_ = answered; }
     void SetClipboard(const Westring& text);
 
     void SendEvent(int type, int key, int shift = 0, int x = 0, int y = 0, int unicode = 0);
@@ -81,6 +84,7 @@ private:
     mutable std::mutex mutex_;
     std::mutex write_mutex_;
     int init_reply_ = 1;
+    std::atomic<bool> clipboard_answered_{true};
     int columns_, rows_;
     std::vector<ScreenCell> cells_;
     int cursor_x_ = -1, cursor_y_ = -1, cursor_type_ = -1;
