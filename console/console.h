@@ -142,6 +142,14 @@ public:
     void OnButtonRelease(int px, int py, int button, unsigned state);
     void OnMotion(int px, int py, unsigned state);
     void OnScroll(int px, int py, bool up, unsigned state);
+    // An event from a window on another host: keys go to the attached
+    // terminal emulator when there is one (the Break key code to the break
+    // handler), mouse events are dropped while it is attached, and the rest
+    // is queued for the program.
+    void OnRemoteEvent(const TEvent& event);
+    // The key code a remote window sends for the Break key: the extended
+    // code with scan code 0, as a PC reports Ctrl-Break.
+    static constexpr int kRemoteBreakKey = KEY_EXTENDED;
     void OnDeleteRequest();  // the window's close button
     void OnMap();            // the window was shown again
     void OnUnmap();          // the window was minimised

@@ -249,6 +249,39 @@ void CConsole::OnDeleteRequest() {
     QueueEvent(TEvent::Key, KEY_F10, 0, 0, 0, 0);
 }
 
+void CConsole::OnRemoteEvent(const TEvent& event) {
+    CToolkitLock lock;
+    switch (event.type) {
+    case TEvent::Key:
+        if (event.key == kRemoteBreakKey) {
+            BreakHandler();
+            return;
+        }
+        lastShiftState = event.shift;
+        if (terminal_) terminal_->Key(event.key);
+        else PostEvent(event);
+        return;
+    case TEvent::ButtonPress:
+    case TEvent::ButtonRelease:
+    case TEvent::Motion:
+    case TEvent::DoubleClick:
+        // The emulator takes no mouse, as in the desktop window.
+        if (!terminal_) PostEvent(event);
+        return;
+    case TEvent::Resize: {
+        // Kept as the window's size, so that FittedSize names the latest one.
+        TEvent resize = event;
+        resize.x = fitted_columns_ = std::max(event.x, kMinColumns);
+        resize.y = fitted_rows_ = std::max(event.y, kMinRows);
+        PostEvent(resize);
+        return;
+    }
+    case TEvent::Wheel:
+    case TEvent::Quit: PostEvent(event); return;
+    default: return;  // a kind this program does not know
+    }
+}
+
 void CConsole::OnAreaResized(int width, int height) {
     CToolkitLock lock;
     if (cell_width_ <= 0 || cell_height_ <= 0) return;
