@@ -4,16 +4,32 @@
 // session, whose console is carried over its standard input and output.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "console/gtkstartup.h"
 #include "lib/estring.h"
+#include "remote/remoteend.h"
 #include "remote/remotehooks.h"
 #include "shell/cmdline.h"
 #include "shell/progfiles.h"
 #include "shell/startup.h"
 
+namespace {
+
+// Started under the remote end's name, or with its switch first.
+bool is_remote_end(int argc, char** argv) {
+    if (argc < 1 || !argv[0]) return false;
+    const char* slash = std::strrchr(argv[0], '/');
+    const std::string name = slash ? slash + 1 : argv[0];
+    return name == "vi-vizevu" || (argc > 1 && std::strcmp(argv[1], kRemoteEndSwitch) == 0);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     SetProgramPath(argc > 0 ? argv[0] : nullptr);
+    // The remote end has no display: its window is on the other host.
+    if (is_remote_end(argc, argv)) return RunRemoteEnd(argc, argv);
     InstallRemoteHooks();
     if (!InitToolkit(argc, argv)) {
         // A bad command line is still told as such without a display.
