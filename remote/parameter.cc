@@ -216,6 +216,22 @@ CParameterList::~CParameterList() = default;
 CParameterList::CParameterList(CParameterList&&) noexcept = default;
 CParameterList& CParameterList::operator=(CParameterList&&) noexcept = default;
 
+namespace {
+
+// Whether a parameter of kind may have this length at all: integers and
+// attributes have fixed sizes, and a cell string holds at least its 0 byte.
+// Known from the parameter's header alone, before its data arrives.
+bool LengthFitsKind(uint16_t kind, size_t length) {
+    switch (static_cast<ParameterKind>(kind)) {
+    case ParameterKind::Integer: return length >= 1 && length <= 4;
+    case ParameterKind::Attribute: return length == 1;
+    case ParameterKind::CellString: return length >= 1;
+    default: return kind < kParameterKinds;
+    }
+}
+
+}  // namespace
+
 CParameterList::ReadResult CParameterList::Read(const unsigned char*& cursor, size_t& remaining) {
     if (remaining < 4) return ReadResult::NeedMore;
     uint16_t kind = GetU16(cursor);
@@ -317,7 +333,9 @@ MessageReadResult ReadMessage(uint16_t marker, bool hasCode, const unsigned char
     size_t end = header;
     for (size_t i = 0; i < count; i++) {
         if (size - end < 4) return MessageReadResult::NeedMore;
-        if (GetU16(bytes + end) >= kParameterKinds) return MessageReadResult::Bad;
+        // A header that cannot be right is refused at once, instead of
+        // waiting for data that would only be refused when it came.
+        if (!LengthFitsKind(GetU16(bytes + end), GetU16(bytes + end + 2))) return MessageReadResult::Bad;
         size_t next = end + 4 + GetU16(bytes + end + 2);
         if (next > limit) return MessageReadResult::Bad;
         if (next > size) return MessageReadResult::NeedMore;

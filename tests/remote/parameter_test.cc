@@ -92,10 +92,14 @@ TEST(RemoteParameter, ShortIntegersAreZeroExtended) {
 }
 
 TEST(RemoteParameter, MalformedParametersAreBadAndTheirExtentKnown) {
+    // Sizes no integer or attribute can have are bad from the header alone,
+    // before the data they announce has come.
+    for (const std::string& header : {Param(0, ""), U16(0) + U16(5), U16(3) + U16(2), U16(3) + U16(0x4000)}) {
+        std::string wire = Command(15, 1, header);
+        RemoteMessage message;
+        EXPECT_EQ(ReadCommand(Bytes(wire), wire.size(), message), MessageReadResult::Bad);
+    }
     const std::string bad[] = {
-        Param(0, ""),                                // integer without bytes
-        Param(0, "12345"),                           // integer of five bytes
-        Param(3, "ab"),                              // attribute of two bytes
         Param(4, "abc\x07\x07\x07"),                 // cell string without its 0 byte
         Param(4, std::string("abc\0\x07\x07", 6)),   // one attribute short
         Param(4, std::string("ab\0\x07\x07\x07", 6)),  // one attribute over
