@@ -186,6 +186,7 @@ private:
     std::unique_ptr<CConsoleServer> server_;
     CAnsiTerminalEmulator* emulator_ = nullptr;  // attached to the console, which owns it
     bool emulator_on_terminal_ = false;
+    bool terminal_quiet_ = false;  // nobody holds the terminal's other side
     std::string tail_;
     std::vector<char> chunk_ = std::vector<char>(kReadSize);
 };
@@ -248,8 +249,13 @@ void RemoteSession::ReadTerminal() {
     char* bytes = chunk_.data();
     ssize_t n = read(master_, bytes, chunk_.size());
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
-    if (n <= 0) {  // EIO once no process holds the terminal any more
-        CloseFd(master_);
+    if (n <= 0) {
+        // EIO once no process holds the terminal any more. While the child
+        // lives the terminal stays open, only unwatched: closing it would
+        // hang up the child's session, and a remote end that let go of the
+        // terminal is still talking on the pipes.
+        if (child_ended_) CloseFd(master_);
+        else terminal_quiet_ = true;
         return;
     }
     KeepTail(tail_, bytes, static_cast<size_t>(n));
@@ -292,7 +298,7 @@ void RemoteSession::Run() {
         }
         pollfd fds[2];
         int count = 0;
-        if (master_ >= 0) fds[count++] = pollfd{master_, POLLIN, 0};
+        if (master_ >= 0 && !terminal_quiet_) fds[count++] = pollfd{master_, POLLIN, 0};
         if (from_remote_[0] >= 0) fds[count++] = pollfd{from_remote_[0], POLLIN, 0};
         int ready = poll(fds, static_cast<nfds_t>(count), child_ended_ ? 0 : kPollMs);
         if (ready < 0 && errno != EINTR) break;

@@ -76,6 +76,16 @@ TEST_F(RemoteSessionTest, ServesTheRemoteEndAndSaysWhenItCloses) {
     EXPECT_NE(Screen().find("Connection to -oProxyCommand=evil closed."), std::string::npos) << Screen();
 }
 
+// A remote end that lets go of the terminal (as ours does once it talks
+// over the pipes) must not be hung up by the window closing its side.
+TEST_F(RemoteSessionTest, ARemoteEndThatLetsGoOfTheTerminalIsNotHungUp) {
+    CParameterList version;
+    version.AddInteger(1);
+    dir.Write("messages", EncodeCommand(RemoteCommand::Init, version));
+    EXPECT_TRUE(Run(Script("exec 2>&-\nsleep 0.3\ncat \"$D/messages\"\n")));
+    EXPECT_NE(Screen().find("Connection to testhost closed."), std::string::npos) << Screen();
+}
+
 TEST_F(RemoteSessionTest, AMissingRemoteEndIsExplained) {
     std::string script = Script(
         "echo 'Welcome to testhost' >&2\n"
