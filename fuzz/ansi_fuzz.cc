@@ -69,17 +69,8 @@ void CheckScreen(const Run& run) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 2) return 0;
-    // The first two bytes say where to cut the rest into three chunks.
-    const uint8_t a = data[0], b = data[1];
-    data += 2;
-    size -= 2;
     std::vector<size_t> cuts;
-    if (size > 0) {
-        size_t first = a % (size + 1), second = b % (size + 1);
-        if (first > second) std::swap(first, second);
-        cuts = {first, second};
-    }
+    if (!fuzz_take_cuts(data, size, cuts)) return 0;
     Run pieces = Feed(data, size, cuts);
     CheckScreen(pieces);
     Run whole = Feed(data, size, {});
