@@ -55,8 +55,7 @@ protected:
 
     // Waits until the screen dump satisfies wanted; the last dump in screen.
     bool WaitForScreen(const std::function<bool(const std::string&)>& wanted, int timeout_ms, std::string* screen) {
-        Eventually([&] { return wanted(*screen = ReadFile(dump_)) || !dv_.Running(); }, timeout_ms);
-        return wanted(*screen = ReadFile(dump_));
+        return WaitForDump(dump_, dv_, wanted, timeout_ms, screen);
     }
     bool WaitForText(const std::string& text, std::string* screen, int timeout_ms = kEventMs) {
         return WaitForScreen([&](const std::string& s) { return s.find(text) != std::string::npos; }, timeout_ms,

@@ -13,6 +13,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/temp_dir.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -181,6 +183,12 @@ bool Eventually(const std::function<bool()>& condition, int timeout_ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return true;
+}
+
+bool WaitForDump(const std::string& dump_file, CChildProcess& program,
+                 const std::function<bool(const std::string&)>& wanted, int timeout_ms, std::string* screen) {
+    Eventually([&] { return wanted(*screen = ReadFile(dump_file)) || !program.Running(); }, timeout_ms);
+    return wanted(*screen = ReadFile(dump_file));
 }
 
 bool Xdo(std::vector<std::string> args) {

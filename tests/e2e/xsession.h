@@ -99,3 +99,9 @@ struct Screenshot {
     const unsigned char* Pixel(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
 };
 bool TakeScreenshot(Screenshot& shot, std::string& error);
+
+// Waits until the program's test screen dump (the file DV_SCREEN_DUMP names)
+// satisfies wanted, or the program has ended, up to timeout_ms; the last dump
+// read is left in screen.
+bool WaitForDump(const std::string& dump_file, CChildProcess& program,
+                 const std::function<bool(const std::string&)>& wanted, int timeout_ms, std::string* screen);
