@@ -310,6 +310,10 @@ void CConsole::Scroll(int x, int y, int width, int height, int lines, unsigned c
     Rect area{left, top, right - 1, bottom - 1};
     if (CursorVisible() && area.Includes(cursor_x_, cursor_y_)) HideCursorNow();
 
+    const bool whole_area = paint_nesting_ > 0 || lines == h;
+    // Double-width characters cut at the edges are mended as the rows move;
+    // they are painted after the pixels move, which would cover them.
+    BeginPaint();
     ScreenCell fill(L' ', attr);
     for (int i = 0; i < h; i++) {
         int row = up ? top + i : bottom - 1 - i;
@@ -320,13 +324,14 @@ void CConsole::Scroll(int x, int y, int width, int height, int lines, unsigned c
         MendRowEdges(row, left, right);
     }
 
-    if (paint_nesting_ > 0 || lines == h) {
+    if (whole_area) {
         RequestPaint(left, top, right, bottom);
-        return;
+    } else {
+        view_->ScrollPixels(left, top, w, h, lines, up);
+        if (up) PaintNow(left, bottom - lines, right, bottom);
+        else PaintNow(left, top, right, top + lines);
     }
-    view_->ScrollPixels(left, top, w, h, lines, up);
-    if (up) PaintNow(left, bottom - lines, right, bottom);
-    else PaintNow(left, top, right, top + lines);
+    EndPaint();
 }
 
 // ---------------------------------------------------------------- cursor

@@ -155,6 +155,17 @@ TEST_F(ConsoleOutput, ScrollsMovePixelsAndPaintOnlyTheFreedRows) {
     EXPECT_EQ(view().ShownMismatches(), 0);  // the moved pixels plus the freed rows are right
 }
 
+// A double-width character cut by a scroll's edge becomes blank halves, and
+// the window shows the blanks: they are painted after the pixels move.
+TEST_F(ConsoleOutput, AWideCharacterCutByAScrollEdgeShowsCut) {
+    for (int y = 0; y < 10; y++)
+        console->PutStringAt(0, y, y % 2 ? L"abcdefghijklmnopq" : L"abcdefghi\u4e2d\u4e2dxyz", 0x07);
+    view().ClearRecords();
+    console->ScrollUp(10, 2, 20, 6, 1, 0x07);   // its left edge splits the first wide character
+    console->ScrollDown(0, 2, 11, 6, 1, 0x07);  // its right edge splits it again
+    EXPECT_EQ(view().ShownMismatches(), 0);
+}
+
 TEST_F(ConsoleOutput, ScrollEdgeCases) {
     for (int y = 0; y < 25; y++) console->PutStringAt(0, y, L"row", 0x07);
     view().ClearRecords();
