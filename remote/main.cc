@@ -30,6 +30,13 @@ int main(int argc, char** argv) {
     SetProgramPath(argc > 0 ? argv[0] : nullptr);
     // The remote end has no display: its window is on the other host.
     if (is_remote_end(argc, argv)) return RunRemoteEnd(argc, argv);
+    // The version and the usage text need no display either.
+    Estring information;
+    if (InformationRequested(argc, argv, information)) {
+        // A full disk or a closed pipe is a failure, not a silent success.
+        const bool written = std::fputs(information.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
+        return written ? 0 : 1;
+    }
     InstallRemoteHooks();
     if (!InitToolkit(argc, argv)) {
         // A bad command line is still told as such without a display.

@@ -1,6 +1,7 @@
 #include "shell/cmdline.h"
 
 #include <cctype>
+#include <cstring>
 #include <sys/stat.h>
 
 #include "lib/fsname.h"
@@ -8,12 +9,46 @@
 
 PROGRAM_ARGS program_args;
 
+#ifndef DV_PROJECT_VERSION
+#define DV_PROJECT_VERSION "unknown"
+#endif
+
 const char* const kUsageText =
-    "Usage:\tdv [ini_file] [-v|-e file_name] [-l|-r directory]\n"
+    "Usage:\tdv [ini_file] [-v|-e file_name] [-l|-r directory] [-h host] [-x file]\n"
     "\t-v: invoke internal viewer\n"
     "\t-e: invoke internal editor\n"
     "\t-l: specify left panel's directory\n"
-    "\t-r: specify right panel's directory\n";
+    "\t-r: specify right panel's directory\n"
+    "\t-h: run on host over ssh, with this window as its screen\n"
+    "\t-x: write the current directory to file at exit\n"
+    "\t--remote-end: serve as the far end of a -h session\n"
+    "\t--version: print the version and exit\n"
+    "\t--help: print this text and exit\n";
+
+const char* const kVersionText = "dv (Dorvik/L) " DV_PROJECT_VERSION "\n";
+
+// The switches that take the next argument as their value.
+static bool takes_value(const char* arg) {
+    if ((arg[0] != '-' && arg[0] != '\\') || !arg[1]) return false;
+    return std::strchr("verlxhVERLXH", arg[1]) != nullptr;
+}
+
+bool InformationRequested(int argc, const char* const* argv, Estring& text) {
+    for (int i = 1; i < argc; i++) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--version") == 0) {
+            text = kVersionText;
+            return true;
+        }
+        if (std::strcmp(arg, "--help") == 0) {
+            text = kUsageText;
+            return true;
+        }
+        // A file or directory after -v, -e, -l ... may be called "--help".
+        if (takes_value(arg)) i++;
+    }
+    return false;
+}
 
 static bool is_directory(const char* path) {
     struct stat st;

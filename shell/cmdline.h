@@ -23,3 +23,11 @@ extern PROGRAM_ARGS program_args;
 [[nodiscard]] int ParseArguments(int argc, const char* const* argv, PROGRAM_ARGS& args, Estring& message);
 
 extern const char* const kUsageText;
+// "dv (Dorvik/L) " and the version, with a newline.
+extern const char* const kVersionText;
+
+// True when the command line asks for the version or the usage text
+// (--version or --help, not as the value of another switch); text is what
+// to print on standard output before leaving with status 0. Needs no
+// display, so it is asked first.
+[[nodiscard]] bool InformationRequested(int argc, const char* const* argv, Estring& text);
