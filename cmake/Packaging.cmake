@@ -19,7 +19,12 @@ add_custom_target(dv_package_doc ALL DEPENDS ${DV_CHANGELOG})
 install(FILES ${DV_CHANGELOG} ${PROJECT_SOURCE_DIR}/cmake/copyright DESTINATION share/doc/dorvik)
 
 set(CPACK_PACKAGE_NAME dorvik)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The program's own version (lib/version.h), in Debian's spelling: "2.50-dev"
+# becomes "2.50~dev", which sorts before the release "2.50".
+file(STRINGS ${PROJECT_SOURCE_DIR}/lib/version.h DV_VERSION_LINE REGEX "^#define DV_VERSION ")
+string(REGEX REPLACE "^#define DV_VERSION \"([^\"]+)\".*" "\\1" DV_VERSION_TEXT "${DV_VERSION_LINE}")
+string(REPLACE "-" "~" DV_PACKAGE_VERSION "${DV_VERSION_TEXT}")
+set(CPACK_PACKAGE_VERSION ${DV_PACKAGE_VERSION})
 set(CPACK_PACKAGE_VENDOR "Dorvik/L developers")
 set(CPACK_PACKAGE_CONTACT "Dorvik/L developers <dorvik@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "two-panel file manager for the desktop")

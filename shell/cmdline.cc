@@ -5,15 +5,21 @@
 #include <sys/stat.h>
 
 #include "lib/fsname.h"
+#include "lib/version.h"
 #include "shell/progfiles.h"
 
 PROGRAM_ARGS program_args;
 
-#ifndef DV_PROJECT_VERSION
-#define DV_PROJECT_VERSION "unknown"
-#endif
-
 const char* const kUsageText =
+    "Usage:\tdv [ini_file] [-v|-e file_name] [-l|-r directory]\n"
+    "\t-v: invoke internal viewer\n"
+    "\t-e: invoke internal editor\n"
+    "\t-l: specify left panel's directory\n"
+    "\t-r: specify right panel's directory\n";
+
+// --help tells every switch; a bad switch keeps the short text above,
+// which scripts may compare.
+const char* const kHelpText =
     "Usage:\tdv [ini_file] [-v|-e file_name] [-l|-r directory] [-h host] [-x file]\n"
     "\t-v: invoke internal viewer\n"
     "\t-e: invoke internal editor\n"
@@ -25,7 +31,7 @@ const char* const kUsageText =
     "\t--version: print the version and exit\n"
     "\t--help: print this text and exit\n";
 
-const char* const kVersionText = "dv (Dorvik/L) " DV_PROJECT_VERSION "\n";
+const char* const kVersionText = "dv (Dorvik/L) " DV_VERSION "\n";
 
 // The switches that take the next argument as their value.
 static bool takes_value(const char* arg) {
@@ -41,7 +47,7 @@ bool InformationRequested(int argc, const char* const* argv, Estring& text) {
             return true;
         }
         if (std::strcmp(arg, "--help") == 0) {
-            text = kUsageText;
+            text = kHelpText;
             return true;
         }
         // A file or directory after -v, -e, -l ... may be called "--help".

@@ -22,7 +22,9 @@ extern PROGRAM_ARGS program_args;
 // with the text to print on standard output in message.
 [[nodiscard]] int ParseArguments(int argc, const char* const* argv, PROGRAM_ARGS& args, Estring& message);
 
+// The usage a bad switch prints, and the fuller one of --help.
 extern const char* const kUsageText;
+extern const char* const kHelpText;
 // "dv (Dorvik/L) " and the version, with a newline.
 extern const char* const kVersionText;
 
